@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs what building, running and testing Kestrel needs on Debian 12.
+# Idempotent: when every package is present it only asks dpkg and returns.
+set -eu
+
+PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
+libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
+xvfb xauth x11-utils fonts-dejavu-core"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+else
+    SUDO="sudo"
+fi
+
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,131 @@
+#include "Messages.h"
+
+#include "MsgBoxButtons.h"
+#include "TokenExpansion.h"
+#include "platform/AppInfo.h"
+#include "platform/JetSql.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Notices.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+#include "startup/Globals.h"
+
+namespace kestrel {
+
+QStringList g_Messages;
+
+namespace {
+
+const QString kMsgBoxQuery =
+    QStringLiteral("select Prompt, Buttons, Title, HelpFile, Context from tMsgBox where MsgNo = ?");
+const QString kProjectQuery = QStringLiteral("select * from tProject where EXEName = ?");
+
+[[noreturn]] void ObjectNotSet() {
+    throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+}
+
+// A text field that the message needs; Null cannot be used.
+QString RequiredText(const QVariant& value) {
+    if (value.isNull()) {
+        throw RunError(err::kInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
+    }
+    return value.toString();
+}
+
+// Concatenation treats a Null field as the empty text.
+QString TextOrEmpty(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+
+}  // namespace
+
+QString Msg(int index) {
+    return index >= 0 && index < g_Messages.size() ? g_Messages.at(index) : QString();
+}
+
+std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& insert,
+                        const QString& title) {
+    QString w = insert;
+    try {
+        Database* db = source == kCommonSource ? g_CommonDb.get() : g_LangDb.get();
+        if (!db) ObjectNotSet();
+        auto record =
+            db->OpenRecordset(kMsgBoxQuery, RecordsetType::ForwardOnly, rs::kReadOnly, {msgNo});
+        MessageBoxRequest request;
+        request.prompt = ExpandTokens(RequiredText(record->Fields(QStringLiteral("Prompt"))), w);
+        request.flags = ParseButtons(RequiredText(record->Fields(QStringLiteral("Buttons"))));
+        const QString t =
+            source == kCommonSource
+                ? ExpandTokens(title, w)
+                : ExpandTokens(RequiredText(record->Fields(QStringLiteral("Title"))), w);
+        const QString helpFile =
+            ExpandTokens(services().programFolder + u'/' +
+                             TextOrEmpty(record->Fields(QStringLiteral("HelpFile"))),
+                         w);
+        const QString context = TextOrEmpty(record->Fields(QStringLiteral("Context"))).trimmed();
+        record->Close();
+
+        if (t != u"-1") request.title = t;
+        if (!context.isEmpty() && context != u"-1") {
+            bool ok = false;
+            const int c = context.toInt(&ok);
+            if (!ok) throw RunError(err::kTypeMismatch, QStringLiteral("Type mismatch"));
+            request.helpFile = helpFile;
+            request.context = c;
+        }
+        MessageBoxes* boxes = services().messageBoxes;
+        if (!boxes) ObjectNotSet();
+        return static_cast<std::int16_t>(boxes->Show(request));
+    } catch (const RunError& e) {
+        ShowErrorNoNotice(e);
+        return 0;
+    }
+}
+
+bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
+    try {
+        if (!db) ObjectNotSet();
+        const QString name = QuoteName(table);
+        auto set = db->OpenRecordset(QStringLiteral("SELECT * FROM %1 UNION SELECT -1, COUNT(*) "
+                                                    "FROM %1 ORDER BY ID")
+                                         .arg(name),
+                                     RecordsetType::ForwardOnly, rs::kReadOnly);
+        // The extra row (ID -1) comes first and carries the row count.
+        const qlonglong n = set->Fields(1).toLongLong();
+        if (n <= 0) {
+            throw RunError(9, QStringLiteral("Subscript out of range (table %1 has no rows)")
+                                  .arg(table));
+        }
+        QStringList entries;
+        entries.reserve(n);
+        for (qlonglong i = 0; i < n; ++i) {
+            set->MoveNext();
+            entries.append(TextOrEmpty(set->Fields(1)));
+        }
+        target = entries;
+        return true;
+    } catch (const RunError& e) {
+        ShowErrorNoNotice(e);
+        return false;
+    }
+}
+
+bool LoadProjectInfo(const QString& programName, Database* db) {
+    try {
+        if (!db) ObjectNotSet();
+        auto set = db->OpenRecordset(kProjectQuery, RecordsetType::Snapshot, 0, {programName});
+        AppInfo& app = App();
+        app.Title = TextOrEmpty(set->Fields(QStringLiteral("Title")));
+        app.OleServerBusyMsgTitle = TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgTitle")));
+        app.OleServerBusyMsgText = TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgText")));
+        app.OleRequestPendingMsgTitle =
+            TextOrEmpty(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));
+        app.OleRequestPendingMsgText =
+            TextOrEmpty(set->Fields(QStringLiteral("OleRequestPendingMsgText")));
+        return true;
+    } catch (const RunError& e) {
+        ShowSystemFatalNotice(e);
+        return false;
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+#include "platform/Database.h"
+
+namespace kestrel {
+
+// The tool's short texts, entry i being the i-th row of "tMessages" in ID
+// order. Filled once at start-up.
+extern QStringList g_Messages;
+
+// Entry i of g_Messages, or the empty text when the table is shorter.
+QString Msg(int index);
+
+// Source number of the suite's common language database; any other source
+// selects the tool's own.
+constexpr std::int16_t kCommonSource = 10;
+constexpr std::int16_t kOwnSource = 2;
+
+// Shows message box msgNo of the common (source 10) or the tool's own
+// language database, tokens expanded with the insert text, and returns the
+// button code; 0 after any failure (shown as "System Fatal Notice").
+// title is used only for the common database ("-1": the application title).
+std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& insert,
+                        const QString& title);
+
+// Reads a two-column (ID, Caption) table into target by position. False
+// after a failure (shown as "System Fatal Notice"), an empty table
+// included.
+bool LoadCaptionTable(QStringList& target, const QString& table, Database* db);
+
+// Applies the "tProject" row of the program: application title and the
+// automation notices. False after a failure ("System Fatal Notice").
+bool LoadProjectInfo(const QString& programName, Database* db);
+
+}  // namespace kestrel

@@ -1,0 +1,10 @@
+#include "AppInfo.h"
+
+namespace kestrel {
+
+AppInfo& App() {
+    static AppInfo instance;
+    return instance;
+}
+
+}  // namespace kestrel

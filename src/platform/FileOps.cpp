@@ -1,0 +1,180 @@
+#include "FileOps.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
+#include "RunError.h"
+
+namespace kestrel {
+
+namespace {
+
+[[noreturn]] void FileError(int number, const QString& path) {
+    static const char* const kPathFileAccess = "Path/File access error";
+    QString text;
+    switch (number) {
+        case err::kFileNotFound:
+            text = QStringLiteral("File not found");
+            break;
+        case err::kPermissionDenied:
+            text = QStringLiteral("Permission denied");
+            break;
+        case err::kDiskFull:
+            text = QStringLiteral("Disk full");
+            break;
+        case err::kPathNotFound:
+            text = QStringLiteral("Path not found");
+            break;
+        default:
+            text = QString::fromLatin1(kPathFileAccess);
+            break;
+    }
+    throw RunError(number, QStringLiteral("%1: '%2'").arg(text, path));
+}
+
+int ErrnoToNumber(int e) {
+    switch (e) {
+        case ENOENT:
+        case ENOTDIR:
+            return err::kPathNotFound;
+        case ENOSPC:
+        case EDQUOT:
+            return err::kDiskFull;
+        default:
+            return err::kPathFileAccess;
+    }
+}
+
+}  // namespace
+
+QString ResolvePath(const QString& path) {
+    QString normal = path;
+    normal.replace(u'\\', u'/');
+    const bool absolute = normal.startsWith(u'/');
+    QString current = absolute ? QStringLiteral("/") : QDir::currentPath();
+    bool searching = true;
+    const QStringList parts = normal.split(u'/', Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (part == u".") continue;
+        if (part == u"..") {
+            current = QFileInfo(current).path();
+            continue;
+        }
+        const QString exact = QDir(current).filePath(part);
+        if (!searching || QFileInfo::exists(exact)) {
+            current = exact;
+            continue;
+        }
+        QString found;
+        const QStringList entries =
+            QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot,
+                                    QDir::Name);
+        for (const QString& entry : entries) {
+            if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                found = entry;
+                break;
+            }
+        }
+        if (found.isEmpty()) {
+            searching = false;  // nothing below a missing component exists
+            current = exact;
+        } else {
+            current = QDir(current).filePath(found);
+        }
+    }
+    if (normal.endsWith(u'/') && !current.endsWith(u'/')) current += u'/';
+    return current;
+}
+
+FileLock::~FileLock() { Release(); }
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void FileLock::Release() {
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+FileLock TryLockFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FileLock();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return FileLock();
+    }
+    return FileLock(fd);
+}
+
+FileLock CopyFileLocked(const QString& from, const QString& to) {
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) FileError(err::kFileNotFound, from);
+    FileLock inGuard(in);  // closes the source on every path
+
+    struct stat st {};
+    if (::stat(dst.constData(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) {
+        // A read-only file stays read-only even for an administrator.
+        FileError(err::kPathFileAccess, to);
+    }
+    const int out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (out < 0) FileError(ErrnoToNumber(errno), to);
+    FileLock lock(out);
+    if (::flock(out, LOCK_EX | LOCK_NB) != 0) {
+        lock = FileLock();
+        FileError(err::kPermissionDenied, to);
+    }
+    if (::ftruncate(out, 0) != 0) FileError(ErrnoToNumber(errno), to);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            FileError(err::kPathFileAccess, from);
+        }
+        if (got == 0) break;
+        ssize_t done = 0;
+        while (done < got) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                FileError(ErrnoToNumber(errno), to);
+            }
+            done += put;
+        }
+    }
+    return lock;
+}
+
+void ClearAttributes(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) return;  // nothing to reset
+    if (::chmod(name.constData(), (st.st_mode & 07777) | S_IWUSR | S_IRUSR) != 0) {
+        FileError(err::kPathFileAccess, path);
+    }
+}
+
+bool FileExists(const QString& path) { return QFileInfo::exists(path); }
+
+bool RemoveFile(const QString& path) { return QFile::remove(path); }
+
+}  // namespace kestrel

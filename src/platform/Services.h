@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace kestrel {
+
+class MessageBoxes;
+class ProcessControl;
+class SettingsStore;
+
+// The platform services of this process and the facts of its start. Set
+// once by the program's main (or by a test fixture); everything else reads
+// them. The pointers are not owned.
+struct Services {
+    MessageBoxes* messageBoxes = nullptr;
+    SettingsStore* settings = nullptr;
+    ProcessControl* process = nullptr;
+    // The folder holding the program, without a trailing separator.
+    QString programFolder;
+    // Everything after the program name, joined by blanks.
+    QString commandLine;
+};
+
+Services& services();
+
+}  // namespace kestrel

@@ -1,0 +1,54 @@
+#include "HelpViewer.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include "../FileOps.h"
+
+namespace kestrel {
+
+namespace {
+
+QPointer<QTextBrowser>& Viewer() {
+    static QPointer<QTextBrowser> viewer;
+    return viewer;
+}
+
+}  // namespace
+
+void HelpViewer::ShowTopic(const QString& helpFile, int context) {
+    QPointer<QTextBrowser>& viewer = Viewer();
+    if (!viewer) {
+        viewer = new QTextBrowser();
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->setObjectName(QStringLiteral("helpViewer"));
+        viewer->resize(560, 480);
+    }
+    const QString path = ResolvePath(helpFile);
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(QString::number(context));
+    viewer->setSource(url);
+    viewer->setWindowTitle(QFile::exists(path) ? viewer->documentTitle() : path);
+    viewer->show();
+    viewer->raise();
+}
+
+QString HelpViewer::TopicText(const QString& helpFile, int context) {
+    QFile file(ResolvePath(helpFile));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QString html = QString::fromUtf8(file.readAll());
+    // A topic runs from its anchor to the next anchor of a topic.
+    const QRegularExpression anchor(
+        QStringLiteral("<a\\s+(?:name|id)=\"%1\"[^>]*>(.*?)(?=<a\\s+(?:name|id)=\"\\d+\"|</body>)")
+            .arg(context),
+        QRegularExpression::DotMatchesEverythingOption);
+    const auto match = anchor.match(html);
+    if (!match.hasMatch()) return {};
+    QString text = match.captured(1);
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return text.simplified();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,111 @@
+#include "QtMessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <vector>
+
+#include "../AppInfo.h"
+#include "HelpViewer.h"
+
+namespace kestrel {
+
+namespace {
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    int code;
+};
+
+std::vector<ButtonSpec> ButtonsFor(int flags) {
+    switch (flags & mb::kButtonMask) {
+        case mb::kOkCancel:
+            return {{QMessageBox::Ok, answer::kOk}, {QMessageBox::Cancel, answer::kCancel}};
+        case mb::kAbortRetryIgnore:
+            return {{QMessageBox::Abort, answer::kAbort},
+                    {QMessageBox::Retry, answer::kRetry},
+                    {QMessageBox::Ignore, answer::kIgnore}};
+        case mb::kYesNoCancel:
+            return {{QMessageBox::Yes, answer::kYes},
+                    {QMessageBox::No, answer::kNo},
+                    {QMessageBox::Cancel, answer::kCancel}};
+        case mb::kYesNo:
+            return {{QMessageBox::Yes, answer::kYes}, {QMessageBox::No, answer::kNo}};
+        case mb::kRetryCancel:
+            return {{QMessageBox::Retry, answer::kRetry}, {QMessageBox::Cancel, answer::kCancel}};
+        default:
+            return {{QMessageBox::Ok, answer::kOk}};
+    }
+}
+
+QMessageBox::Icon IconFor(int flags) {
+    switch (flags & mb::kIconMask) {
+        case mb::kCritical:
+            return QMessageBox::Critical;
+        case mb::kQuestion:
+            return QMessageBox::Question;
+        case mb::kExclamation:
+            return QMessageBox::Warning;
+        case mb::kInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+
+int QtMessageBoxes::Show(const MessageBoxRequest& request) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setIcon(IconFor(request.flags));
+    box.setWindowTitle(request.title.value_or(App().Title));
+    // A lone carriage return is the stored line break.
+    QString text = request.prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    box.setText(text);
+    const std::vector<ButtonSpec> specs = ButtonsFor(request.flags);
+    std::vector<QAbstractButton*> buttons;
+    for (const ButtonSpec& spec : specs) {
+        buttons.push_back(box.addButton(spec.button));
+    }
+    const auto defaultIndex = static_cast<size_t>((request.flags & mb::kDefaultMask) >> 8);
+    if (defaultIndex < buttons.size()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
+    }
+    const bool hasHelp = request.context.has_value();
+    QAbstractButton* help = nullptr;
+    if (hasHelp && (request.flags & mb::kHelpButton) != 0) {
+        help = box.addButton(QMessageBox::Help);
+    }
+    if (hasHelp) {
+        auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &box);
+        QObject::connect(f1, &QShortcut::activated, &box,
+                         [&request] { HelpViewer::ShowTopic(request.helpFile, *request.context); });
+    }
+    for (;;) {
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        if (help && clicked == help) {
+            // The Help button shows the topic; the question still stands.
+            HelpViewer::ShowTopic(request.helpFile, *request.context);
+            continue;
+        }
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            if (clicked == buttons[i]) return specs[i].code;
+        }
+        // Closed by Escape or the window frame: the cancelling answer.
+        const int buttonSet = request.flags & mb::kButtonMask;
+        if (buttonSet == mb::kOkOnly) return answer::kOk;
+        if (buttonSet == mb::kYesNo) return answer::kNo;
+        if (buttonSet == mb::kAbortRetryIgnore) return answer::kAbort;
+        return answer::kCancel;
+    }
+}
+
+void QtMessageBoxes::Beep() { QApplication::beep(); }
+
+}  // namespace kestrel

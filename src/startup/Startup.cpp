@@ -1,0 +1,86 @@
+#include "Startup.h"
+
+#include "DbAccess.h"
+#include "Globals.h"
+#include "InstallPaths.h"
+#include "localisation/Messages.h"
+#include "platform/ProcessControl.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+
+namespace kestrel {
+
+namespace {
+
+std::function<bool()>& Launcher() {
+    static std::function<bool()> launcher;
+    return launcher;
+}
+
+void EndProcess() {
+    if (ProcessControl* process = services().process) {
+        process->EndProcess(kStartupFailureExit);
+    }
+}
+
+}  // namespace
+
+void SetMainWindowLauncher(std::function<bool()> launcher) { Launcher() = std::move(launcher); }
+
+bool IsAutomationStart(const QString& commandLine) {
+    return commandLine.trimmed().startsWith(QStringLiteral("-Embedding"), Qt::CaseInsensitive);
+}
+
+void Main() {
+    try {
+        g_CmdDialogShown = QStringLiteral("False");
+        g_Standalone = false;
+        g_AddinVersion = GetVersionFolder(QStringLiteral("Addins"));
+        g_BackgroundPath = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("BackGrnd"));
+
+        if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("REGDBOFHELM32")) +
+                        QStringLiteral("Common.LNG"),
+                    g_CommonDb, true)) {
+            EndProcess();
+            return;
+        }
+        if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
+                        QStringLiteral("Kestrel.lng"),
+                    g_LangDb, false)) {
+            EndProcess();
+            return;
+        }
+        if (!LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get())) {
+            EndProcess();
+            return;
+        }
+        if (!LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get())) {
+            EndProcess();
+            return;
+        }
+        if (!IsAutomationStart(services().commandLine)) {
+            g_Standalone = true;
+            if (!StartStandalone()) {
+                EndProcess();
+                return;
+            }
+        } else {
+            g_Standalone = false;
+        }
+    } catch (...) {
+        EndProcess();
+    }
+}
+
+bool StartStandalone() {
+    try {
+        if (!services().commandLine.trimmed().isEmpty()) {
+            if (Launcher() && !Launcher()()) return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace kestrel

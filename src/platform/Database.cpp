@@ -49,8 +49,16 @@ std::unique_ptr<Database> Database::Open(const QString& path, bool readOnly) {
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
     std::unique_ptr<Database> db(new Database(handle, path, readOnly));
     // SQLite opens lazily: read the schema now so a file that is not a
-    // database fails here, where the caller expects open errors.
-    db->Execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    // database fails here, where the caller expects open errors. A file held
+    // exclusively by another instance is a database all the same; what we
+    // do with it next reports the lock.
+    sqlite3_busy_timeout(handle, 0);
+    try {
+        db->Execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const RunError& e) {
+        if (e.Number() != err::kCouldNotLockTable) throw;
+    }
+    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
     return db;
 }
 

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "localisation/Messages.h"
+#include "platform/AppInfo.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+class CaptionTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        g_LangDb->Execute(QStringLiteral("CREATE TABLE tSample (ID INTEGER, Caption TEXT)"));
+    }
+    test::RuntimeTree tree_;
+};
+
+TEST_F(CaptionTableTest, EntriesArePositionsNotIds) {
+    g_LangDb->Execute(QStringLiteral(
+        "INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"));
+    QStringList entries;
+    ASSERT_TRUE(LoadCaptionTable(entries, QStringLiteral("tSample"), g_LangDb.get()));
+    EXPECT_EQ(entries, QStringList({QStringLiteral("zero"), QString(), QStringLiteral("five")}));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+TEST_F(CaptionTableTest, AnEmptyOrMissingTableFails) {
+    QStringList entries{QStringLiteral("kept")};
+    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tSample"), g_LangDb.get()));
+    EXPECT_EQ(entries, QStringList{QStringLiteral("kept")});
+    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tNothing"), g_LangDb.get()));
+    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tSample"), nullptr));
+    ASSERT_EQ(tree_.boxes.shown.size(), 3u);
+    for (const auto& box : tree_.boxes.shown) {
+        EXPECT_EQ(box.title, QStringLiteral("System Fatal Notice"));
+        EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Error No: [")));
+    }
+}
+
+TEST_F(CaptionTableTest, ShippedMessageTableFillsEveryEntryUsed) {
+    ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
+    ASSERT_GE(g_Messages.size(), 16);
+    for (int i = 0; i <= 15; ++i) {
+        EXPECT_FALSE(Msg(i).isEmpty()) << i;
+    }
+    EXPECT_EQ(Msg(99), QString());
+}
+
+TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));
+    EXPECT_FALSE(App().OleRequestPendingMsgTitle.isEmpty());
+
+    g_LangDb->Execute(QStringLiteral(
+        "INSERT INTO tProject (EXEName, Title) VALUES ('It''s \"quoted\"', 'Other title')"));
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("It's \"quoted\""), g_LangDb.get()));
+    EXPECT_EQ(App().Title, QStringLiteral("Other title"));
+    EXPECT_EQ(App().OleServerBusyMsgText, QString());  // empty fields give empty texts
+
+    EXPECT_FALSE(LoadProjectInfo(QStringLiteral("Nobody"), g_LangDb.get()));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral(" [3021]")));
+    EXPECT_EQ(App().Title, QStringLiteral("Other title"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "localisation/Messages.h"
+#include "platform/Services.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+class LangMsgBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb,
+                           true));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+    }
+    void OwnMessage(int no, const QString& prompt, const QString& buttons, const QVariant& title,
+                    const QVariant& helpFile, const QVariant& context) {
+        g_LangDb->Execute(QStringLiteral("INSERT OR REPLACE INTO tMsgBox VALUES (?, ?, ?, ?, ?, ?)"),
+                          {no, prompt, buttons, title, helpFile, context});
+    }
+
+    test::RuntimeTree tree_;
+};
+
+TEST_F(LangMsgBoxTest, CommonMessageTakesTheCallersTitle) {
+    tree_.boxes.Script({answer::kOk});
+    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("Trunk Copy")), 1);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    const MessageBoxRequest& box = tree_.boxes.Last();
+    EXPECT_EQ(box.title, QStringLiteral("Trunk Copy"));
+    EXPECT_EQ(box.flags, 48);
+    EXPECT_TRUE(box.prompt.contains(u'\r'));
+    EXPECT_FALSE(box.context.has_value());
+}
+
+TEST_F(LangMsgBoxTest, TitleMinusOneMeansTheApplicationTitle) {
+    LangMsgBox(kCommonSource, 7, QString(), QStringLiteral("-1"));
+    EXPECT_FALSE(tree_.boxes.Last().title.has_value());
+    OwnMessage(40, QStringLiteral("Hello"), QStringLiteral("vbOKOnly"), QStringLiteral("-1"),
+               QString(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, 40, QString(), QStringLiteral("ignored for own messages"));
+    EXPECT_FALSE(tree_.boxes.Last().title.has_value());
+}
+
+TEST_F(LangMsgBoxTest, InsertValuesRunThroughPromptThenTitleThenHelpFile) {
+    OwnMessage(41, QStringLiteral("Trunk&%SP&%ST&%SP&is busy"),
+               QStringLiteral("vbYesNo+vbQuestion+vbMsgBoxHelpButton"),
+               QStringLiteral("Trunk&%SP&%ST"), QStringLiteral("HELP/%ST"), QStringLiteral("12"));
+    tree_.boxes.Script({answer::kNo});
+    EXPECT_EQ(LangMsgBox(kOwnSource, 41, QStringLiteral("012%034%x.hlp"), QString()), 7);
+    const MessageBoxRequest& box = tree_.boxes.Last();
+    EXPECT_EQ(box.prompt, QStringLiteral("Trunk 012 is busy"));
+    EXPECT_EQ(box.title, QStringLiteral("Trunk 034"));
+    // The folder and the name form one piece, replaced whole by its value.
+    EXPECT_EQ(box.helpFile, QStringLiteral("x.hlp"));
+    EXPECT_EQ(box.context, 12);
+    EXPECT_EQ(box.flags, 4 + 32 + 16384);
+}
+
+TEST_F(LangMsgBoxTest, HelpFileIsRelativeToTheProgramFolder) {
+    LangMsgBox(kOwnSource, 4, QString(), QString());
+    EXPECT_EQ(tree_.boxes.Last().helpFile, tree_.AddinsDir() + QStringLiteral("/HELP/kestrel.hlp"));
+    EXPECT_EQ(tree_.boxes.Last().context, 2040);
+}
+
+TEST_F(LangMsgBoxTest, ContextMinusOneOrEmptyMeansNoHelp) {
+    for (const QVariant& context : {QVariant(QStringLiteral("-1")), QVariant(QString()),
+                                    QVariant()}) {
+        OwnMessage(42, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
+                   QStringLiteral("HELP/kestrel.hlp"), context);
+        EXPECT_EQ(LangMsgBox(kOwnSource, 42, QString(), QString()), 1);
+        EXPECT_FALSE(tree_.boxes.Last().context.has_value());
+        EXPECT_TRUE(tree_.boxes.Last().helpFile.isEmpty());
+    }
+}
+
+// Each broken record gives the fatal notice with its error number and 0.
+TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
+    OwnMessage(43, QString(), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(), QString());
+    g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Prompt = NULL WHERE MsgNo = 43"));
+    OwnMessage(44, QStringLiteral("x"), QString(), QStringLiteral("T"), QString(), QString());
+    g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Buttons = NULL WHERE MsgNo = 44"));
+    OwnMessage(45, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(),
+               QStringLiteral("topic"));
+    struct Failure {
+        std::int16_t source;
+        std::int16_t msgNo;
+        const char* number;
+    };
+    const Failure failures[] = {
+        {kOwnSource, 999, "[3021]"},
+        {kCommonSource, 3, "[3021]"},  // own numbers are not in the common database
+        {kOwnSource, 43, "[94]"},
+        {kOwnSource, 44, "[94]"},
+        {kOwnSource, 45, "[13]"},
+    };
+    for (const Failure& f : failures) {
+        tree_.boxes.Clear();
+        EXPECT_EQ(LangMsgBox(f.source, f.msgNo, QString(), QStringLiteral("T")), 0) << f.msgNo;
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << f.msgNo;
+        const MessageBoxRequest& box = tree_.boxes.Last();
+        EXPECT_EQ(box.title, QStringLiteral("System Fatal Notice"));
+        EXPECT_EQ(box.flags, 16);
+        EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Error No: ") + f.number))
+            << box.prompt.toStdString();
+        EXPECT_TRUE(box.prompt.contains(QStringLiteral("\r    ")));
+    }
+}
+
+TEST_F(LangMsgBoxTest, EveryShippedMessageCanBeShown) {
+    for (int no : {1, 7, 16, 17, 20}) {
+        EXPECT_EQ(LangMsgBox(kCommonSource, static_cast<std::int16_t>(no), QString(),
+                             QStringLiteral("-1")),
+                  1)
+            << "common " << no;
+    }
+    for (int no : {3, 4, 5, 6, 7, 8, 12, 13}) {
+        EXPECT_EQ(LangMsgBox(kOwnSource, static_cast<std::int16_t>(no),
+                             QStringLiteral("D001,"), QString()),
+                  1)
+            << "own " << no;
+        EXPECT_FALSE(tree_.boxes.Last().prompt.contains(QStringLiteral("%")));
+    }
+    for (const MessageBoxRequest& box : tree_.boxes.shown) {
+        EXPECT_NE(box.title, QStringLiteral("System Fatal Notice")) << box.prompt.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "platform/Statement.h"
+
+namespace kestrel {
+namespace {
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = dir_.filePath(QStringLiteral("work.mdb"));
+        QFile file(path_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        db_ = Database::Open(path_, false);
+        db_->Execute(QStringLiteral(
+            "CREATE TABLE Items (CMD TEXT, Data TEXT, [Index] INTEGER, Visible INTEGER)"));
+        db_->Execute(QStringLiteral("INSERT INTO Items VALUES ('3001', '01', 1, -1), "
+                                    "('3002', '', 2, 0), ('3003', NULL, 3, NULL)"));
+    }
+
+    static int ErrorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const RunError& e) {
+            return e.Number();
+        }
+        return 0;
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<Database> db_;
+};
+
+TEST_F(DatabaseTest, OpenFailuresCarryTheirNumbers) {
+    EXPECT_EQ(ErrorOf([&] { Database::Open(dir_.filePath(QStringLiteral("none.mdb")), true); }),
+              err::kCouldNotFindFile);
+    const QString junk = dir_.filePath(QStringLiteral("junk.lng"));
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    EXPECT_EQ(ErrorOf([&] { Database::Open(junk, true); }), err::kUnrecognizedFormat);
+    EXPECT_EQ(ErrorOf([&] { Database::Open(dir_.path(), false); }), err::kCouldNotFindFile);
+}
+
+TEST_F(DatabaseTest, StatementFailuresCarryTheirNumbers) {
+    EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset(QStringLiteral("SELECT * FROM Missing")); }),
+              err::kTableNotFound);
+    EXPECT_EQ(ErrorOf([&] { db_->Execute(QStringLiteral("SELEC nonsense")); }),
+              err::kSyntaxError);
+    auto readOnly = Database::Open(path_, true);
+    EXPECT_EQ(ErrorOf([&] { readOnly->Execute(QStringLiteral("DELETE * FROM Items")); }),
+              err::kReadOnly);
+}
+
+TEST_F(DatabaseTest, NullIsDistinctFromEmptyText) {
+    auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items ORDER BY CMD"),
+                                  RecordsetType::Snapshot);
+    ASSERT_EQ(set->RecordCount(), 3);
+    EXPECT_EQ(set->Fields(QStringLiteral("Data")).toString(), QStringLiteral("01"));
+    set->MoveNext();
+    EXPECT_FALSE(set->Fields(QStringLiteral("data")).isNull());  // names ignore case
+    EXPECT_EQ(set->Fields(QStringLiteral("Data")).toString(), QString());
+    set->MoveNext();
+    EXPECT_TRUE(set->Fields(QStringLiteral("Data")).isNull());
+    set->MoveNext();
+    EXPECT_TRUE(set->Eof());
+    EXPECT_EQ(ErrorOf([&] { set->Fields(QStringLiteral("Data")); }), err::kNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { set->MoveNext(); }), err::kNoCurrentRecord);
+}
+
+TEST_F(DatabaseTest, UnknownFieldAndEmptyResult) {
+    auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items WHERE CMD = ?"),
+                                  RecordsetType::Snapshot, 0, {QStringLiteral("9999")});
+    EXPECT_TRUE(set->Eof());
+    EXPECT_TRUE(set->Bof());
+    EXPECT_EQ(set->RecordCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { set->Fields(QStringLiteral("Data")); }), err::kNoCurrentRecord);
+    auto all = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
+    EXPECT_EQ(ErrorOf([&] { all->Fields(QStringLiteral("Nope")); }), err::kItemNotFound);
+}
+
+TEST_F(DatabaseTest, ForwardOnlyCountsWhatItRead) {
+    auto set = db_->OpenRecordset(QStringLiteral("SELECT CMD FROM Items ORDER BY CMD"),
+                                  RecordsetType::ForwardOnly, rs::kReadOnly);
+    EXPECT_EQ(set->RecordCount(), 1);
+    QStringList keys;
+    while (!set->Eof()) {
+        keys << set->Fields(0).toString();
+        set->MoveNext();
+    }
+    EXPECT_EQ(keys, QStringList({"3001", "3002", "3003"}));
+    EXPECT_EQ(set->RecordCount(), 3);
+    EXPECT_EQ(ErrorOf([&] { set->MoveFirst(); }), 3251);
+}
+
+TEST_F(DatabaseTest, DynasetEditAndAddNewReachTheFile) {
+    {
+        auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items WHERE CMD = ?"),
+                                      RecordsetType::Dynaset, 0, {QStringLiteral("3002")});
+        ASSERT_TRUE(set->Updatable());
+        set->Edit();
+        set->SetField(QStringLiteral("Data"), QStringLiteral("O'Brien \"7\" Ünïcode"));
+        set->Update();
+        set->AddNew();
+        set->SetField(QStringLiteral("CMD"), QStringLiteral("3009"));
+        set->Update();
+        EXPECT_EQ(set->RecordCount(), 2);
+    }
+    auto check = Database::Open(path_, true);
+    auto edited = check->OpenRecordset(QStringLiteral("SELECT Data FROM Items WHERE CMD = '3002'"),
+                                       RecordsetType::Snapshot);
+    EXPECT_EQ(edited->Fields(0).toString(), QStringLiteral("O'Brien \"7\" Ünïcode"));
+    auto added = check->OpenRecordset(
+        QStringLiteral("SELECT Data, [Index] FROM Items WHERE CMD = '3009'"),
+        RecordsetType::Snapshot);
+    ASSERT_EQ(added->RecordCount(), 1);
+    EXPECT_TRUE(added->Fields(0).isNull());
+}
+
+TEST_F(DatabaseTest, ChangesNeedAnUpdatableSetInEditMode) {
+    auto snapshot = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
+                                       RecordsetType::Snapshot);
+    EXPECT_EQ(ErrorOf([&] { snapshot->Edit(); }), err::kReadOnly);
+    auto dynaset = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
+    EXPECT_EQ(ErrorOf([&] { dynaset->Update(); }), err::kUpdateWithoutEdit);
+    EXPECT_EQ(ErrorOf([&] { dynaset->SetField(QStringLiteral("Data"), 1); }),
+              err::kUpdateWithoutEdit);
+    auto joined = db_->OpenRecordset(
+        QStringLiteral("SELECT a.CMD FROM Items a JOIN Items b ON a.CMD = b.CMD"));
+    EXPECT_FALSE(joined->Updatable());
+}
+
+TEST_F(DatabaseTest, DeleteRemovesTheCurrentRow) {
+    auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items ORDER BY CMD"));
+    set->Delete();
+    EXPECT_EQ(set->Fields(QStringLiteral("CMD")).toString(), QStringLiteral("3002"));
+    auto count = db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"),
+                                    RecordsetType::Snapshot);
+    EXPECT_EQ(count->Fields(0).toInt(), 2);
+}
+
+TEST_F(DatabaseTest, JetFormsKeepTheirMeaning) {
+    EXPECT_EQ(db_->Execute(QStringLiteral("DELETE * FROM Items WHERE CMD = \"3003\"")), 1);
+    auto byIndex = db_->OpenRecordset(QStringLiteral("SELECT CMD FROM Items WHERE Index = 2"),
+                                      RecordsetType::Snapshot);
+    EXPECT_EQ(byIndex->Fields(0).toString(), QStringLiteral("3002"));
+    EXPECT_EQ(db_->Execute(QStringLiteral("delete * from Items")), 2);
+}
+
+TEST_F(DatabaseTest, ExclusiveSetFailsAtOnceForASecondConnection) {
+    auto first = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
+                                    RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
+    auto other = Database::Open(path_, false);
+    EXPECT_EQ(ErrorOf([&] {
+                  other->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
+                                       RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
+              }),
+              err::kCouldNotLockTable);
+    first->Close();
+    EXPECT_NO_THROW(other->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
+                                         RecordsetType::Dynaset,
+                                         rs::kDenyRead | rs::kDenyWrite));
+}
+
+TEST_F(DatabaseTest, PreparedStatementRunsManyTimes) {
+    db_->BeginTrans();
+    Statement insert = db_->Prepare(QStringLiteral("INSERT INTO Items (CMD, Data) VALUES (?, ?)"));
+    for (int i = 0; i < 100; ++i) {
+        insert.BindAll({QStringLiteral("X%1").arg(i), i});
+        EXPECT_EQ(insert.Run(), 1);
+    }
+    db_->Rollback();
+    auto count = db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"),
+                                    RecordsetType::Snapshot);
+    EXPECT_EQ(count->Fields(0).toInt(), 3);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "platform/MessageBoxes.h"
+
+namespace kestrel::test {
+
+// Records every box and answers with scripted buttons; without a script it
+// presses the first button of the box's set.
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    int Show(const MessageBoxRequest& request) override;
+    void Beep() override { ++beeps; }
+
+    void Script(std::initializer_list<int> buttons) { answers.insert(answers.end(), buttons); }
+    const MessageBoxRequest& Last() const { return shown.back(); }
+    void Clear() {
+        shown.clear();
+        answers.clear();
+        beeps = 0;
+    }
+
+    std::vector<MessageBoxRequest> shown;
+    std::deque<int> answers;
+    int beeps = 0;
+};
+
+}  // namespace kestrel::test

@@ -1,0 +1,88 @@
+#include "RuntimeTree.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+#include "localisation/Messages.h"
+#include "platform/AppInfo.h"
+#include "platform/Services.h"
+#include "startup/Globals.h"
+
+namespace kestrel::test {
+
+namespace {
+
+void CopyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo& entry :
+         source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString target = to + u'/' + entry.fileName();
+        if (entry.isDir()) {
+            CopyTree(entry.filePath(), target);
+        } else if (!entry.fileName().contains(QStringLiteral("KESTREL"), Qt::CaseSensitive) ||
+                   entry.fileName() == u"KESTREL.MDB") {
+            // Working copies of the developer's own runs are left behind.
+            QFile::copy(entry.filePath(), target);
+            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+}
+
+}  // namespace
+
+void ResetProcessState() {
+    g_Standalone = false;
+    g_AddinVersion.clear();
+    g_BackgroundPath.clear();
+    g_CommonDb.reset();
+    g_LangDb.reset();
+    g_WorkDbName.clear();
+    g_CmdDialogShown = QStringLiteral("False");
+    g_Messages.clear();
+    App() = AppInfo();
+    services() = Services();
+}
+
+RuntimeTree::RuntimeTree() {
+    if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
+    ResetProcessState();
+    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), dir_.path() + QStringLiteral("/OPSHELM32/30000"));
+    Services& s = services();
+    s.messageBoxes = &boxes;
+    s.process = &process;
+    s.settings = &settings;
+    s.programFolder = AddinsDir();
+}
+
+RuntimeTree::~RuntimeTree() { ResetProcessState(); }
+
+QString RuntimeTree::AddinsDir() const {
+    return dir_.path() + QStringLiteral("/OPSHELM32/30000/ADDINS");
+}
+
+QString RuntimeTree::DatabaseDir() const { return AddinsDir() + QStringLiteral("/DATABASE/"); }
+
+QString RuntimeTree::SuiteDatabaseDir() const {
+    return dir_.path() + QStringLiteral("/OPSHELM32/30000/HELM32/DATABASE/");
+}
+
+void RuntimeTree::Sql(const QString& file, const QString& sql) const {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + file.toStdString());
+    }
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const std::string message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) throw std::runtime_error(message);
+}
+
+}  // namespace kestrel::test

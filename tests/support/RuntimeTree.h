@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include "QtPrinters.h"
+#include "RecordingMessageBoxes.h"
+#include "TestDoubles.h"
+
+namespace kestrel::test {
+
+// A private copy of the staged runtime tree (root/OPSHELM32/30000/...) with
+// fresh copies of the shipped databases, and the process services pointed
+// at it and at recording doubles. Process-wide values are reset on entry
+// and on exit, so no test sees another's databases or settings.
+class RuntimeTree {
+public:
+    RuntimeTree();
+    ~RuntimeTree();
+    RuntimeTree(const RuntimeTree&) = delete;
+    RuntimeTree& operator=(const RuntimeTree&) = delete;
+
+    QString Root() const { return dir_.path(); }
+    QString AddinsDir() const;          // .../OPSHELM32/30000/ADDINS
+    QString DatabaseDir() const;        // .../ADDINS/DATABASE/ (with separator)
+    QString SuiteDatabaseDir() const;   // .../HELM32/DATABASE/ (with separator)
+
+    // Runs a statement on one of the tree's database files directly.
+    void Sql(const QString& file, const QString& sql) const;
+
+    RecordingMessageBoxes boxes;
+    RecordingProcessControl process;
+    MapSettingsStore settings;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Resets every process-wide value the start-up and localisation set.
+void ResetProcessState();
+
+}  // namespace kestrel::test

@@ -26,7 +26,8 @@ void BM_StoreListup128(benchmark::State& state) {
         Statement insert = db->Prepare(QStringLiteral(
             "INSERT INTO TrkDataListup (Trunk, CMD, Data, Description) VALUES (?, ?, ?, ?)"));
         for (int i = 0; i < 128; ++i) {
-            insert.BindAll({QStringLiteral("001"), QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0')),
+            insert.BindAll({QStringLiteral("001"),
+                            QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0')),
                             QStringLiteral("V%1").arg(i), QStringLiteral("Item %1").arg(i)});
             insert.Run();
         }

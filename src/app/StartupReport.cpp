@@ -24,8 +24,8 @@ bool PrintStartupReport(QTextStream& out) {
         << GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) << "\n";
     out << "  backgrounds         " << g_BackgroundPath << "\n";
     out << "  application title   " << App().Title << "\n";
-    out << "  message table       " << g_Messages.size() << " entries; window caption '"
-        << Msg(0) << "'\n";
+    out << "  message table       " << g_Messages.size() << " entries; window caption '" << Msg(0)
+        << "'\n";
 
     g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), dbFolder, QStringLiteral("KESTREL"));
     if (g_WorkDbName.isEmpty()) {

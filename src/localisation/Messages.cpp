@@ -34,7 +34,9 @@ QString RequiredText(const QVariant& value) {
 }
 
 // Concatenation treats a Null field as the empty text.
-QString TextOrEmpty(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+QString TextOrEmpty(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
 
 }  // namespace
 
@@ -47,7 +49,8 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
     QString w = insert;
     try {
         Database* db = source == kCommonSource ? g_CommonDb.get() : g_LangDb.get();
-        if (!db) ObjectNotSet();
+        if (!db)
+            ObjectNotSet();
         auto record =
             db->OpenRecordset(kMsgBoxQuery, RecordsetType::ForwardOnly, rs::kReadOnly, {msgNo});
         MessageBoxRequest request;
@@ -64,16 +67,19 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
         const QString context = TextOrEmpty(record->Fields(QStringLiteral("Context"))).trimmed();
         record->Close();
 
-        if (t != u"-1") request.title = t;
+        if (t != u"-1")
+            request.title = t;
         if (!context.isEmpty() && context != u"-1") {
             bool ok = false;
             const int c = context.toInt(&ok);
-            if (!ok) throw RunError(err::kTypeMismatch, QStringLiteral("Type mismatch"));
+            if (!ok)
+                throw RunError(err::kTypeMismatch, QStringLiteral("Type mismatch"));
             request.helpFile = helpFile;
             request.context = c;
         }
         MessageBoxes* boxes = services().messageBoxes;
-        if (!boxes) ObjectNotSet();
+        if (!boxes)
+            ObjectNotSet();
         return static_cast<std::int16_t>(boxes->Show(request));
     } catch (const RunError& e) {
         ShowErrorNoNotice(e);
@@ -83,7 +89,8 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
 
 bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
     try {
-        if (!db) ObjectNotSet();
+        if (!db)
+            ObjectNotSet();
         const QString name = QuoteName(table);
         auto set = db->OpenRecordset(QStringLiteral("SELECT * FROM %1 UNION SELECT -1, COUNT(*) "
                                                     "FROM %1 ORDER BY ID")
@@ -92,8 +99,8 @@ bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
         // The extra row (ID -1) comes first and carries the row count.
         const qlonglong n = set->Fields(1).toLongLong();
         if (n <= 0) {
-            throw RunError(9, QStringLiteral("Subscript out of range (table %1 has no rows)")
-                                  .arg(table));
+            throw RunError(
+                9, QStringLiteral("Subscript out of range (table %1 has no rows)").arg(table));
         }
         QStringList entries;
         entries.reserve(n);
@@ -111,11 +118,13 @@ bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
 
 bool LoadProjectInfo(const QString& programName, Database* db) {
     try {
-        if (!db) ObjectNotSet();
+        if (!db)
+            ObjectNotSet();
         auto set = db->OpenRecordset(kProjectQuery, RecordsetType::Snapshot, 0, {programName});
         AppInfo& app = App();
         app.Title = TextOrEmpty(set->Fields(QStringLiteral("Title")));
-        app.OleServerBusyMsgTitle = TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgTitle")));
+        app.OleServerBusyMsgTitle =
+            TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgTitle")));
         app.OleServerBusyMsgText = TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgText")));
         app.OleRequestPendingMsgTitle =
             TextOrEmpty(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));

@@ -31,7 +31,8 @@ std::int32_t ButtonConstant(const QString& name) {
 }
 
 std::int32_t ParseButtons(const QString& names) {
-    if (names.isEmpty()) return 0;
+    if (names.isEmpty())
+        return 0;
     std::int32_t sum = 0;
     for (const QString& piece : names.split(u'+')) {
         sum += ButtonConstant(piece);

@@ -10,8 +10,10 @@ QString ExpandTokens(const QString& text, QString& insert) {
         QStringView piece = amp < 0 ? rest : rest.left(amp);
         rest = amp < 0 ? QStringView() : rest.mid(amp + 1);
         // Only blanks are trimmed, as the stored texts are written.
-        while (!piece.isEmpty() && piece.front() == u' ') piece = piece.mid(1);
-        while (!piece.isEmpty() && piece.back() == u' ') piece.chop(1);
+        while (!piece.isEmpty() && piece.front() == u' ')
+            piece = piece.mid(1);
+        while (!piece.isEmpty() && piece.back() == u' ')
+            piece.chop(1);
 
         if (piece == u"%CR") {
             result += u'\r';

@@ -29,12 +29,15 @@ QString Captured(const QString& message, const QString& pattern) {
 Database::Database(sqlite3* db, QString path, bool readOnly)
     : db_(db), path_(std::move(path)), readOnly_(readOnly) {}
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
 
 std::unique_ptr<Database> Database::Open(const QString& path, bool readOnly) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir()) {
-        throw RunError(err::kCouldNotFindFile, QStringLiteral("Could not find file '%1'.").arg(path));
+        throw RunError(err::kCouldNotFindFile,
+                       QStringLiteral("Could not find file '%1'.").arg(path));
     }
     sqlite3* handle = nullptr;
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
@@ -56,7 +59,8 @@ std::unique_ptr<Database> Database::Open(const QString& path, bool readOnly) {
     try {
         db->Execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const RunError& e) {
-        if (e.Number() != err::kCouldNotLockTable) throw;
+        if (e.Number() != err::kCouldNotLockTable)
+            throw;
     }
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
     return db;
@@ -77,9 +81,9 @@ void Database::Fail(int code, const QString& context) const {
                            QStringLiteral("Cannot update. Database or object is read-only."));
         case SQLITE_CONSTRAINT:
             if (code == SQLITE_CONSTRAINT_NOTNULL) {
-                throw RunError(err::kFieldCannotBeNull,
-                               QStringLiteral("A field cannot contain a Null value (%1).")
-                                   .arg(message));
+                throw RunError(
+                    err::kFieldCannotBeNull,
+                    QStringLiteral("A field cannot contain a Null value (%1).").arg(message));
             }
             throw RunError(err::kDuplicateValue,
                            QStringLiteral("The changes were not successful because they would "
@@ -110,13 +114,14 @@ void Database::Fail(int code, const QString& context) const {
     }
     const QString column = Captured(message, QStringLiteral("no such column: (\\S+)"));
     if (!column.isEmpty()) {
-        throw RunError(err::kTooFewParameters,
-                       QStringLiteral("Too few parameters. Expected 1 (unknown name '%1').")
-                           .arg(column));
+        throw RunError(
+            err::kTooFewParameters,
+            QStringLiteral("Too few parameters. Expected 1 (unknown name '%1').").arg(column));
     }
     if (message.contains(QStringLiteral("syntax error")) ||
         message.contains(QStringLiteral("incomplete input"))) {
-        throw RunError(err::kSyntaxError, QStringLiteral("Syntax error in query (%1).").arg(message));
+        throw RunError(err::kSyntaxError,
+                       QStringLiteral("Syntax error in query (%1).").arg(message));
     }
     throw RunError(err::kReserved, QStringLiteral("Database error %1: %2").arg(code).arg(message));
 }
@@ -132,11 +137,17 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sql, Recordset
     return std::unique_ptr<Recordset>(new Recordset(*this, sql, type, options, params));
 }
 
-Statement Database::Prepare(const QString& sql) { return Statement(*this, TranslateJetSql(sql)); }
+Statement Database::Prepare(const QString& sql) {
+    return Statement(*this, TranslateJetSql(sql));
+}
 
-void Database::BeginTrans() { Execute(QStringLiteral("BEGIN")); }
+void Database::BeginTrans() {
+    Execute(QStringLiteral("BEGIN"));
+}
 
-void Database::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
+void Database::CommitTrans() {
+    Execute(QStringLiteral("COMMIT"));
+}
 
 void Database::Rollback() {
     if (InTransaction()) {
@@ -144,6 +155,8 @@ void Database::Rollback() {
     }
 }
 
-bool Database::InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+bool Database::InTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
 
 }  // namespace kestrel

@@ -62,7 +62,8 @@ QString ResolvePath(const QString& path) {
     bool searching = true;
     const QStringList parts = normal.split(u'/', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
-        if (part == u".") continue;
+        if (part == u".")
+            continue;
         if (part == u"..") {
             current = QFileInfo(current).path();
             continue;
@@ -73,10 +74,8 @@ QString ResolvePath(const QString& path) {
             continue;
         }
         QString found;
-        const QStringList entries =
-            QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                        QDir::NoDotAndDotDot,
-                                    QDir::Name);
+        const QStringList entries = QDir(current).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& entry : entries) {
             if (entry.compare(part, Qt::CaseInsensitive) == 0) {
                 found = entry;
@@ -90,11 +89,14 @@ QString ResolvePath(const QString& path) {
             current = QDir(current).filePath(found);
         }
     }
-    if (normal.endsWith(u'/') && !current.endsWith(u'/')) current += u'/';
+    if (normal.endsWith(u'/') && !current.endsWith(u'/'))
+        current += u'/';
     return current;
 }
 
-FileLock::~FileLock() { Release(); }
+FileLock::~FileLock() {
+    Release();
+}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
@@ -115,7 +117,8 @@ void FileLock::Release() {
 
 FileLock TryLockFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileLock();
+    if (fd < 0)
+        return FileLock();
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return FileLock();
@@ -127,7 +130,8 @@ FileLock CopyFileLocked(const QString& from, const QString& to) {
     const QByteArray src = QFile::encodeName(from);
     const QByteArray dst = QFile::encodeName(to);
     const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) FileError(err::kFileNotFound, from);
+    if (in < 0)
+        FileError(err::kFileNotFound, from);
     FileLock inGuard(in);  // closes the source on every path
 
     struct stat st {};
@@ -136,26 +140,31 @@ FileLock CopyFileLocked(const QString& from, const QString& to) {
         FileError(err::kPathFileAccess, to);
     }
     const int out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (out < 0) FileError(ErrnoToNumber(errno), to);
+    if (out < 0)
+        FileError(ErrnoToNumber(errno), to);
     FileLock lock(out);
     if (::flock(out, LOCK_EX | LOCK_NB) != 0) {
         lock = FileLock();
         FileError(err::kPermissionDenied, to);
     }
-    if (::ftruncate(out, 0) != 0) FileError(ErrnoToNumber(errno), to);
+    if (::ftruncate(out, 0) != 0)
+        FileError(ErrnoToNumber(errno), to);
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             FileError(err::kPathFileAccess, from);
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         ssize_t done = 0;
         while (done < got) {
             const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
             if (put < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 FileError(ErrnoToNumber(errno), to);
             }
             done += put;
@@ -167,14 +176,19 @@ FileLock CopyFileLocked(const QString& from, const QString& to) {
 void ClearAttributes(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
-    if (::stat(name.constData(), &st) != 0) return;  // nothing to reset
+    if (::stat(name.constData(), &st) != 0)
+        return;  // nothing to reset
     if (::chmod(name.constData(), (st.st_mode & 07777) | S_IWUSR | S_IRUSR) != 0) {
         FileError(err::kPathFileAccess, path);
     }
 }
 
-bool FileExists(const QString& path) { return QFileInfo::exists(path); }
+bool FileExists(const QString& path) {
+    return QFileInfo::exists(path);
+}
 
-bool RemoveFile(const QString& path) { return QFile::remove(path); }
+bool RemoveFile(const QString& path) {
+    return QFile::remove(path);
+}
 
 }  // namespace kestrel

@@ -55,7 +55,8 @@ QString TranslateJetSql(const QString& sql) {
         } else if (c == u'[') {
             flushPlain();
             qsizetype j = sql.indexOf(u']', i);
-            if (j < 0) j = n - 1;
+            if (j < 0)
+                j = n - 1;
             out += sql.mid(i, j - i + 1);
             i = j + 1;
         } else {

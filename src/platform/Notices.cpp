@@ -12,7 +12,8 @@ namespace {
 
 void Show(const QString& prompt, int flags, std::optional<QString> title) {
     MessageBoxes* boxes = services().messageBoxes;
-    if (!boxes) return;
+    if (!boxes)
+        return;
     MessageBoxRequest request;
     request.prompt = prompt;
     request.flags = flags;

@@ -28,7 +28,8 @@ QString WithRowId(const QString& sql) {
     static const QRegularExpression select(QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)"),
                                            QRegularExpression::CaseInsensitiveOption);
     const auto match = select.match(sql);
-    if (!match.hasMatch()) return {};
+    if (!match.hasMatch())
+        return {};
     return QStringLiteral("SELECT _rowid_ AS ") + kRowIdAlias + QStringLiteral(", ") +
            sql.mid(match.capturedEnd());
 }
@@ -39,8 +40,8 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
                      const QVariantList& params)
     : db_(&db), type_(type) {
     const QString translated = TranslateJetSql(sql);
-    const bool exclusive = (options & (rs::kDenyRead | rs::kDenyWrite)) ==
-                           (rs::kDenyRead | rs::kDenyWrite);
+    const bool exclusive =
+        (options & (rs::kDenyRead | rs::kDenyWrite)) == (rs::kDenyRead | rs::kDenyWrite);
     if (exclusive) {
         // No waiting: an instance that finds the file held fails at once.
         sqlite3_busy_timeout(db.Handle(), 0);
@@ -52,8 +53,8 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
         holdsLock_ = true;
     }
     try {
-        const bool wantUpdates = type == RecordsetType::Dynaset && !db.IsReadOnly() &&
-                                 (options & rs::kReadOnly) == 0;
+        const bool wantUpdates =
+            type == RecordsetType::Dynaset && !db.IsReadOnly() && (options & rs::kReadOnly) == 0;
         std::unique_ptr<Statement> stmt;
         bool withRowId = false;
         if (wantUpdates) {
@@ -85,7 +86,8 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
                 row.append(stmt->Column(c));
             }
             rows_.push_back(std::move(row));
-            if (withRowId) rowIds_.push_back(stmt->Column(0).toLongLong());
+            if (withRowId)
+                rowIds_.push_back(stmt->Column(0).toLongLong());
         }
     } catch (...) {
         Close();
@@ -93,14 +95,17 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
     }
 }
 
-Recordset::~Recordset() { Close(); }
+Recordset::~Recordset() {
+    Close();
+}
 
 void Recordset::ReadColumns(Statement& stmt, bool withRowId) {
     const int first = withRowId ? 1 : 0;
     for (int c = first; c < stmt.ColumnCount(); ++c) {
         names_.append(stmt.ColumnName(c));
     }
-    if (!withRowId || names_.isEmpty()) return;
+    if (!withRowId || names_.isEmpty())
+        return;
     table_ = stmt.ColumnTable(1);
     updatable_ = !table_.isEmpty();
     for (int c = 1; c < stmt.ColumnCount() && updatable_; ++c) {
@@ -121,7 +126,8 @@ void Recordset::FetchForward() {
 }
 
 void Recordset::Close() {
-    if (closed_) return;
+    if (closed_)
+        return;
     closed_ = true;
     stream_.reset();
     if (holdsLock_) {
@@ -134,22 +140,26 @@ void Recordset::Close() {
 }
 
 bool Recordset::Eof() const {
-    if (type_ == RecordsetType::ForwardOnly) return streamEof_;
+    if (type_ == RecordsetType::ForwardOnly)
+        return streamEof_;
     return pos_ >= static_cast<qsizetype>(rows_.size());
 }
 
 bool Recordset::Bof() const {
-    if (type_ == RecordsetType::ForwardOnly) return streamEof_ && streamCount_ == 0;
+    if (type_ == RecordsetType::ForwardOnly)
+        return streamEof_ && streamCount_ == 0;
     return rows_.empty() || pos_ < 0;
 }
 
 long Recordset::RecordCount() const {
-    if (type_ == RecordsetType::ForwardOnly) return streamCount_;
+    if (type_ == RecordsetType::ForwardOnly)
+        return streamCount_;
     return static_cast<long>(rows_.size());
 }
 
 void Recordset::MoveNext() {
-    if (Eof()) NoCurrentRecord();
+    if (Eof())
+        NoCurrentRecord();
     mode_ = EditMode::None;
     if (type_ == RecordsetType::ForwardOnly) {
         FetchForward();
@@ -159,15 +169,19 @@ void Recordset::MoveNext() {
 }
 
 void Recordset::MoveFirst() {
-    if (type_ == RecordsetType::ForwardOnly) NotSupported();
-    if (rows_.empty()) NoCurrentRecord();
+    if (type_ == RecordsetType::ForwardOnly)
+        NotSupported();
+    if (rows_.empty())
+        NoCurrentRecord();
     mode_ = EditMode::None;
     pos_ = 0;
 }
 
 void Recordset::MoveLast() {
-    if (type_ == RecordsetType::ForwardOnly) NotSupported();
-    if (rows_.empty()) NoCurrentRecord();
+    if (type_ == RecordsetType::ForwardOnly)
+        NotSupported();
+    if (rows_.empty())
+        NoCurrentRecord();
     mode_ = EditMode::None;
     pos_ = static_cast<qsizetype>(rows_.size()) - 1;
 }
@@ -181,23 +195,29 @@ QString Recordset::FieldName(int index) const {
 
 int Recordset::FieldIndex(const QString& name) const {
     for (int i = 0; i < names_.size(); ++i) {
-        if (names_.at(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+        if (names_.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
     }
     throw RunError(err::kItemNotFound,
                    QStringLiteral("Item not found in this collection (field '%1').").arg(name));
 }
 
 void Recordset::RequireCurrent() const {
-    if (Eof() || pos_ < 0) NoCurrentRecord();
+    if (Eof() || pos_ < 0)
+        NoCurrentRecord();
 }
 
-QVariant Recordset::Fields(const QString& name) const { return Fields(FieldIndex(name)); }
+QVariant Recordset::Fields(const QString& name) const {
+    return Fields(FieldIndex(name));
+}
 
 QVariant Recordset::Fields(int index) const {
     FieldName(index);  // raises for a bad index
-    if (mode_ != EditMode::None) return buffer_.at(index);
+    if (mode_ != EditMode::None)
+        return buffer_.at(index);
     RequireCurrent();
-    if (type_ == RecordsetType::ForwardOnly) return current_.at(index);
+    if (type_ == RecordsetType::ForwardOnly)
+        return current_.at(index);
     return rows_.at(pos_).at(index);
 }
 
@@ -268,13 +288,16 @@ void Recordset::Update() {
         const qint64 rowId = sqlite3_last_insert_rowid(db_->Handle());
         // Read back what was stored, column defaults included.
         QStringList quoted;
-        for (const QString& n : names_) quoted.append(QuoteName(n));
-        Statement reread(*db_, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?")
-                                   .arg(quoted.join(u','), table));
+        for (const QString& n : names_)
+            quoted.append(QuoteName(n));
+        Statement reread(
+            *db_,
+            QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(quoted.join(u','), table));
         reread.Bind(1, rowId);
         QVariantList row = buffer_;
         if (reread.Step()) {
-            for (int c = 0; c < reread.ColumnCount(); ++c) row[c] = reread.Column(c);
+            for (int c = 0; c < reread.ColumnCount(); ++c)
+                row[c] = reread.Column(c);
         }
         rows_.push_back(row);
         rowIds_.push_back(rowId);
@@ -282,7 +305,9 @@ void Recordset::Update() {
     mode_ = EditMode::None;
 }
 
-void Recordset::CancelUpdate() { mode_ = EditMode::None; }
+void Recordset::CancelUpdate() {
+    mode_ = EditMode::None;
+}
 
 void Recordset::Delete() {
     RequireUpdatable();

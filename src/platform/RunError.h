@@ -40,7 +40,8 @@ constexpr int kOverflow = 6;
 class RunError : public std::exception {
 public:
     RunError(int number, QString description)
-        : number_(number), description_(std::move(description)),
+        : number_(number),
+          description_(std::move(description)),
           what_(description_.toStdString()) {}
 
     int Number() const { return number_; }

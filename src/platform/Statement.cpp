@@ -17,7 +17,9 @@ Statement::Statement(Database& db, const QString& sql) : db_(&db) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
     other.stmt_ = nullptr;
@@ -72,8 +74,10 @@ void Statement::Bind(int position, const QVariant& value) {
 
 bool Statement::Step() {
     const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
     sqlite3_reset(stmt_);
     db_->Fail(rc);
 }
@@ -91,7 +95,9 @@ void Statement::Reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::ColumnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 QString Statement::ColumnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, column));

@@ -27,7 +27,8 @@ QVariant LookupField(Database* db, const QString& query, const QString& field,
         auto set = db->OpenRecordset(query, RecordsetType::Snapshot, 0, params);
         return set->Fields(field);
     } catch (const RunError& e) {
-        if (e.Number() != err::kNoCurrentRecord) ShowNotice(e);
+        if (e.Number() != err::kNoCurrentRecord)
+            ShowNotice(e);
         return QVariant();
     }
 }

@@ -53,8 +53,10 @@ QString GetInstallPath(const QString& module, const QString& kind) {
     QString base = ReadSetting(application, version, QStringLiteral("InstallPath"), kNone);
     if (base != kNone) {
         // The stored path is expected to end in a separator already.
-        if (m == u"HELM32") base += QStringLiteral("HELM32") + kSep;
-        if (m == u"ADDINS") base += QStringLiteral("ADDINS") + kSep;
+        if (m == u"HELM32")
+            base += QStringLiteral("HELM32") + kSep;
+        if (m == u"ADDINS")
+            base += QStringLiteral("ADDINS") + kSep;
     } else {
         base = ownFolder + kSep;
     }
@@ -64,7 +66,8 @@ QString GetInstallPath(const QString& module, const QString& kind) {
     } else if (k == u"HELP" || k == u"REPORT" || k == u"DATABASE") {
         result = base + k + kSep;
     } else if (k == u"ACROBATRD") {
-        if (m == u"HELM32") result = base + QStringLiteral("READER") + kSep;
+        if (m == u"HELM32")
+            result = base + QStringLiteral("READER") + kSep;
     } else if (k == u"REGDBOFHELM32") {
         if (m == u"HELM32") {
             result = base + QStringLiteral("DATABASE") + kSep;
@@ -72,7 +75,8 @@ QString GetInstallPath(const QString& module, const QString& kind) {
             result = base + QStringLiteral("../HELM32/DATABASE") + kSep;
         }
     } else if (k == u"BACKGRND") {
-        if (IsSuiteModule(m)) result = base + QStringLiteral("../BACKGRND") + kSep;
+        if (IsSuiteModule(m))
+            result = base + QStringLiteral("../BACKGRND") + kSep;
     } else {
         const QString other = ReadSetting(application, version, kind, kNone);
         if (other.size() != 5) {

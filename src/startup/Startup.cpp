@@ -25,7 +25,9 @@ void EndProcess() {
 
 }  // namespace
 
-void SetMainWindowLauncher(std::function<bool()> launcher) { Launcher() = std::move(launcher); }
+void SetMainWindowLauncher(std::function<bool()> launcher) {
+    Launcher() = std::move(launcher);
+}
 
 bool IsAutomationStart(const QString& commandLine) {
     return commandLine.trimmed().startsWith(QStringLiteral("-Embedding"), Qt::CaseInsensitive);
@@ -75,7 +77,8 @@ void Main() {
 bool StartStandalone() {
     try {
         if (!services().commandLine.trimmed().isEmpty()) {
-            if (Launcher() && !Launcher()()) return false;
+            if (Launcher() && !Launcher()())
+                return false;
         }
         return true;
     } catch (...) {

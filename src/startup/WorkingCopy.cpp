@@ -28,7 +28,8 @@ long ToLong(const QVariant& value) {
     }
     bool ok = false;
     const qlonglong n = value.toLongLong(&ok);
-    if (!ok) throw RunError(err::kTypeMismatch, QStringLiteral("Type mismatch"));
+    if (!ok)
+        throw RunError(err::kTypeMismatch, QStringLiteral("Type mismatch"));
     return static_cast<long>(n);
 }
 
@@ -112,7 +113,8 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
 }
 
 std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& name) {
-    if (name.isEmpty()) return nullptr;
+    if (name.isEmpty())
+        return nullptr;
     try {
         return Database::Open(ResolvePath(folder + name), false);
     } catch (const RunError&) {
@@ -121,7 +123,8 @@ std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& na
 }
 
 void RemoveWorkingCopy(const QString& folder, const QString& name) {
-    if (name.isEmpty()) return;
+    if (name.isEmpty())
+        return;
     const QString target = ResolvePath(folder + name);
     HeldCopies().erase(target);
     RemoveFile(target);

@@ -19,8 +19,8 @@ protected:
 };
 
 TEST_F(CaptionTableTest, EntriesArePositionsNotIds) {
-    g_LangDb->Execute(QStringLiteral(
-        "INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"));
+    g_LangDb->Execute(
+        QStringLiteral("INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"));
     QStringList entries;
     ASSERT_TRUE(LoadCaptionTable(entries, QStringLiteral("tSample"), g_LangDb.get()));
     EXPECT_EQ(entries, QStringList({QStringLiteral("zero"), QString(), QStringLiteral("five")}));

@@ -12,14 +12,15 @@ namespace {
 class LangMsgBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb,
-                           true));
+        ASSERT_TRUE(
+            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
         ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
     }
     void OwnMessage(int no, const QString& prompt, const QString& buttons, const QVariant& title,
                     const QVariant& helpFile, const QVariant& context) {
-        g_LangDb->Execute(QStringLiteral("INSERT OR REPLACE INTO tMsgBox VALUES (?, ?, ?, ?, ?, ?)"),
-                          {no, prompt, buttons, title, helpFile, context});
+        g_LangDb->Execute(
+            QStringLiteral("INSERT OR REPLACE INTO tMsgBox VALUES (?, ?, ?, ?, ?, ?)"),
+            {no, prompt, buttons, title, helpFile, context});
     }
 
     test::RuntimeTree tree_;
@@ -67,8 +68,8 @@ TEST_F(LangMsgBoxTest, HelpFileIsRelativeToTheProgramFolder) {
 }
 
 TEST_F(LangMsgBoxTest, ContextMinusOneOrEmptyMeansNoHelp) {
-    for (const QVariant& context : {QVariant(QStringLiteral("-1")), QVariant(QString()),
-                                    QVariant()}) {
+    for (const QVariant& context :
+         {QVariant(QStringLiteral("-1")), QVariant(QString()), QVariant()}) {
         OwnMessage(42, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
                    QStringLiteral("HELP/kestrel.hlp"), context);
         EXPECT_EQ(LangMsgBox(kOwnSource, 42, QString(), QString()), 1);
@@ -79,7 +80,8 @@ TEST_F(LangMsgBoxTest, ContextMinusOneOrEmptyMeansNoHelp) {
 
 // Each broken record gives the fatal notice with its error number and 0.
 TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
-    OwnMessage(43, QString(), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(), QString());
+    OwnMessage(43, QString(), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(),
+               QString());
     g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Prompt = NULL WHERE MsgNo = 43"));
     OwnMessage(44, QStringLiteral("x"), QString(), QStringLiteral("T"), QString(), QString());
     g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Buttons = NULL WHERE MsgNo = 44"));
@@ -91,11 +93,9 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
         const char* number;
     };
     const Failure failures[] = {
-        {kOwnSource, 999, "[3021]"},
-        {kCommonSource, 3, "[3021]"},  // own numbers are not in the common database
-        {kOwnSource, 43, "[94]"},
-        {kOwnSource, 44, "[94]"},
-        {kOwnSource, 45, "[13]"},
+        {kOwnSource, 999, "[3021]"}, {kCommonSource, 3, "[3021]"},  // own numbers are not in the
+                                                                    // common database
+        {kOwnSource, 43, "[94]"},    {kOwnSource, 44, "[94]"},     {kOwnSource, 45, "[13]"},
     };
     for (const Failure& f : failures) {
         tree_.boxes.Clear();
@@ -118,8 +118,8 @@ TEST_F(LangMsgBoxTest, EveryShippedMessageCanBeShown) {
             << "common " << no;
     }
     for (int no : {3, 4, 5, 6, 7, 8, 12, 13}) {
-        EXPECT_EQ(LangMsgBox(kOwnSource, static_cast<std::int16_t>(no),
-                             QStringLiteral("D001,"), QString()),
+        EXPECT_EQ(LangMsgBox(kOwnSource, static_cast<std::int16_t>(no), QStringLiteral("D001,"),
+                             QString()),
                   1)
             << "own " << no;
         EXPECT_FALSE(tree_.boxes.Last().prompt.contains(QStringLiteral("%")));

@@ -15,7 +15,9 @@ struct TokenCase {
     const char* insertAfter;
 };
 
-void PrintTo(const TokenCase& c, std::ostream* os) { *os << c.text; }
+void PrintTo(const TokenCase& c, std::ostream* os) {
+    *os << c.text;
+}
 
 class ExpandTokensTest : public ::testing::TestWithParam<TokenCase> {};
 
@@ -30,22 +32,17 @@ INSTANTIATE_TEST_SUITE_P(
     Pieces, ExpandTokensTest,
     ::testing::Values(
         TokenCase{"Line one & %CR & Line two", "", "Line one\rLine two", ""},
-        TokenCase{"a&%SP&b", "", "a b", ""},
-        TokenCase{"a&%SP4&b", "", "a    b", ""},
+        TokenCase{"a&%SP&b", "", "a b", ""}, TokenCase{"a&%SP4&b", "", "a    b", ""},
         TokenCase{"%AND", "", "&", ""},
         TokenCase{"Trunk&%SP&%ST&%SP&is busy", "012", "Trunk 012 is busy", "012"},
         TokenCase{"Trunk&%SP&%ST&%SP&is busy", "012%034", "Trunk 012 is busy", "034"},
         TokenCase{"%ST&,&%ST&,&%ST", "1%2%3", "1,2,3", "3"},
         TokenCase{"%ST&-&%ST", "only", "only-only", "only"},
         TokenCase{"before%STafter", "X%Y", "X", "Y"},
-        TokenCase{"  spaced  &  out  ", "", "spacedout", ""},
-        TokenCase{"Start&-1", "", "-1", ""},
-        TokenCase{"-1&Tail", "", "-1Tail", ""},
-        TokenCase{"", "keep", "", "keep"},
-        TokenCase{"%cr", "", "%cr", ""},
-        TokenCase{"a&&b", "", "ab", ""},
-        TokenCase{"%ST", "D001,D002,\r\nmore...", "D001,D002,\r\nmore...",
-                  "D001,D002,\r\nmore..."},
+        TokenCase{"  spaced  &  out  ", "", "spacedout", ""}, TokenCase{"Start&-1", "", "-1", ""},
+        TokenCase{"-1&Tail", "", "-1Tail", ""}, TokenCase{"", "keep", "", "keep"},
+        TokenCase{"%cr", "", "%cr", ""}, TokenCase{"a&&b", "", "ab", ""},
+        TokenCase{"%ST", "D001,D002,\r\nmore...", "D001,D002,\r\nmore...", "D001,D002,\r\nmore..."},
         TokenCase{"Ünïcode & %SP & 'quoted' \"text\"", "", "Ünïcode 'quoted' \"text\"", ""}));
 
 struct ButtonCase {

@@ -23,8 +23,9 @@ protected:
         db_ = Database::Open(path_, false);
         db_->Execute(QStringLiteral(
             "CREATE TABLE Items (CMD TEXT, Data TEXT, [Index] INTEGER, Visible INTEGER)"));
-        db_->Execute(QStringLiteral("INSERT INTO Items VALUES ('3001', '01', 1, -1), "
-                                    "('3002', '', 2, 0), ('3003', NULL, 3, NULL)"));
+        db_->Execute(
+            QStringLiteral("INSERT INTO Items VALUES ('3001', '01', 1, -1), "
+                           "('3002', '', 2, 0), ('3003', NULL, 3, NULL)"));
     }
 
     static int ErrorOf(const std::function<void()>& action) {
@@ -56,8 +57,7 @@ TEST_F(DatabaseTest, OpenFailuresCarryTheirNumbers) {
 TEST_F(DatabaseTest, StatementFailuresCarryTheirNumbers) {
     EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset(QStringLiteral("SELECT * FROM Missing")); }),
               err::kTableNotFound);
-    EXPECT_EQ(ErrorOf([&] { db_->Execute(QStringLiteral("SELEC nonsense")); }),
-              err::kSyntaxError);
+    EXPECT_EQ(ErrorOf([&] { db_->Execute(QStringLiteral("SELEC nonsense")); }), err::kSyntaxError);
     auto readOnly = Database::Open(path_, true);
     EXPECT_EQ(ErrorOf([&] { readOnly->Execute(QStringLiteral("DELETE * FROM Items")); }),
               err::kReadOnly);
@@ -121,16 +121,16 @@ TEST_F(DatabaseTest, DynasetEditAndAddNewReachTheFile) {
     auto edited = check->OpenRecordset(QStringLiteral("SELECT Data FROM Items WHERE CMD = '3002'"),
                                        RecordsetType::Snapshot);
     EXPECT_EQ(edited->Fields(0).toString(), QStringLiteral("O'Brien \"7\" Ünïcode"));
-    auto added = check->OpenRecordset(
-        QStringLiteral("SELECT Data, [Index] FROM Items WHERE CMD = '3009'"),
-        RecordsetType::Snapshot);
+    auto added =
+        check->OpenRecordset(QStringLiteral("SELECT Data, [Index] FROM Items WHERE CMD = '3009'"),
+                             RecordsetType::Snapshot);
     ASSERT_EQ(added->RecordCount(), 1);
     EXPECT_TRUE(added->Fields(0).isNull());
 }
 
 TEST_F(DatabaseTest, ChangesNeedAnUpdatableSetInEditMode) {
-    auto snapshot = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
-                                       RecordsetType::Snapshot);
+    auto snapshot =
+        db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"), RecordsetType::Snapshot);
     EXPECT_EQ(ErrorOf([&] { snapshot->Edit(); }), err::kReadOnly);
     auto dynaset = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
     EXPECT_EQ(ErrorOf([&] { dynaset->Update(); }), err::kUpdateWithoutEdit);
@@ -145,8 +145,8 @@ TEST_F(DatabaseTest, DeleteRemovesTheCurrentRow) {
     auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items ORDER BY CMD"));
     set->Delete();
     EXPECT_EQ(set->Fields(QStringLiteral("CMD")).toString(), QStringLiteral("3002"));
-    auto count = db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"),
-                                    RecordsetType::Snapshot);
+    auto count =
+        db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"), RecordsetType::Snapshot);
     EXPECT_EQ(count->Fields(0).toInt(), 2);
 }
 
@@ -159,8 +159,8 @@ TEST_F(DatabaseTest, JetFormsKeepTheirMeaning) {
 }
 
 TEST_F(DatabaseTest, ExclusiveSetFailsAtOnceForASecondConnection) {
-    auto first = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
-                                    RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
+    auto first = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"), RecordsetType::Dynaset,
+                                    rs::kDenyRead | rs::kDenyWrite);
     auto other = Database::Open(path_, false);
     EXPECT_EQ(ErrorOf([&] {
                   other->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
@@ -169,8 +169,7 @@ TEST_F(DatabaseTest, ExclusiveSetFailsAtOnceForASecondConnection) {
               err::kCouldNotLockTable);
     first->Close();
     EXPECT_NO_THROW(other->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
-                                         RecordsetType::Dynaset,
-                                         rs::kDenyRead | rs::kDenyWrite));
+                                         RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
 }
 
 TEST_F(DatabaseTest, PreparedStatementRunsManyTimes) {
@@ -181,8 +180,8 @@ TEST_F(DatabaseTest, PreparedStatementRunsManyTimes) {
         EXPECT_EQ(insert.Run(), 1);
     }
     db_->Rollback();
-    auto count = db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"),
-                                    RecordsetType::Snapshot);
+    auto count =
+        db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"), RecordsetType::Snapshot);
     EXPECT_EQ(count->Fields(0).toInt(), 3);
 }
 

@@ -72,8 +72,7 @@ TEST(CopyFileLockedTest, FailuresCarryTheirNumbers) {
     EXPECT_EQ(CopyError(dir.filePath(QStringLiteral("missing.MDB")),
                         dir.filePath(QStringLiteral("x.MDB"))),
               err::kFileNotFound);
-    EXPECT_EQ(CopyError(from, dir.filePath(QStringLiteral("nofolder/x.MDB"))),
-              err::kPathNotFound);
+    EXPECT_EQ(CopyError(from, dir.filePath(QStringLiteral("nofolder/x.MDB"))), err::kPathNotFound);
 
     const QString readOnly = dir.filePath(QStringLiteral("T2.MDB"));
     Write(readOnly, "old");

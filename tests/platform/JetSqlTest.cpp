@@ -12,7 +12,9 @@ struct JetCase {
     const char* sqlite;
 };
 
-void PrintTo(const JetCase& c, std::ostream* os) { *os << c.jet; }
+void PrintTo(const JetCase& c, std::ostream* os) {
+    *os << c.jet;
+}
 
 class JetSqlTest : public ::testing::TestWithParam<JetCase> {};
 

@@ -20,8 +20,8 @@ TEST_F(DbAccessTest, OpenDbFindsFilesWhateverTheCaseOfThePath) {
 }
 
 TEST_F(DbAccessTest, OpenDbFailureShowsTheFatalNoticeAndClearsTheHandle) {
-    std::unique_ptr<Database> db = Database::Open(
-        tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), true);
+    std::unique_ptr<Database> db =
+        Database::Open(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), true);
     EXPECT_FALSE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Missing.lng"), db, true));
     EXPECT_EQ(db, nullptr);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
@@ -46,9 +46,9 @@ TEST_F(DbAccessTest, LookupFieldReadsTheFirstRow) {
 
 TEST_F(DbAccessTest, LookupFieldOtherErrorsShowANotice) {
     auto db = Database::Open(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"), true);
-    EXPECT_TRUE(LookupField(db.get(), QStringLiteral("SELECT * FROM NoSuchTable"),
-                            QStringLiteral("x"))
-                    .isNull());
+    EXPECT_TRUE(
+        LookupField(db.get(), QStringLiteral("SELECT * FROM NoSuchTable"), QStringLiteral("x"))
+            .isNull());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("Notice"));
     EXPECT_EQ(tree_.boxes.Last().flags, mb::kExclamation);

@@ -92,10 +92,11 @@ struct Breakage {
     bool langDbOpened;
 };
 
-void PrintTo(const Breakage& b, std::ostream* os) { *os << b.name; }
+void PrintTo(const Breakage& b, std::ostream* os) {
+    *os << b.name;
+}
 
-class StartupFailureTest : public StartupTest,
-                           public ::testing::WithParamInterface<Breakage> {};
+class StartupFailureTest : public StartupTest, public ::testing::WithParamInterface<Breakage> {};
 
 TEST_P(StartupFailureTest, EndsTheProcess) {
     GetParam().breakIt(*this, tree_);
@@ -112,37 +113,38 @@ TEST_P(StartupFailureTest, EndsTheProcess) {
 
 INSTANTIATE_TEST_SUITE_P(
     Broken, StartupFailureTest,
-    ::testing::Values(
-        Breakage{"MissingCommonLng",
-                 [](StartupTest&, test::RuntimeTree& t) {
-                     QFile::remove(t.SuiteDatabaseDir() + QStringLiteral("Common.LNG"));
-                 },
-                 "[3024]", false},
-        Breakage{"CorruptKestrelLng",
-                 [](StartupTest&, test::RuntimeTree& t) {
-                     QFile file(t.DatabaseDir() + QStringLiteral("Kestrel.lng"));
-                     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                     file.write(QByteArray(2048, '\x7f'));
-                 },
-                 "[3343]", false},
-        Breakage{"EmptyMessageTable",
-                 [](StartupTest&, test::RuntimeTree& t) {
-                     t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                           QStringLiteral("DELETE FROM tMessages"));
-                 },
-                 "table tMessages has no rows)", true},
-        Breakage{"MissingMessageTable",
-                 [](StartupTest&, test::RuntimeTree& t) {
-                     t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                           QStringLiteral("DROP TABLE tMessages"));
-                 },
-                 "Make sure it exists and that its name is spelled correctly.", true},
-        Breakage{"NoProjectRow",
-                 [](StartupTest&, test::RuntimeTree& t) {
-                     t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                           QStringLiteral("UPDATE tProject SET EXEName = 'Other'"));
-                 },
-                 "[3021]", true}),
+    ::testing::Values(Breakage{"MissingCommonLng",
+                               [](StartupTest&, test::RuntimeTree& t) {
+                                   QFile::remove(t.SuiteDatabaseDir() +
+                                                 QStringLiteral("Common.LNG"));
+                               },
+                               "[3024]", false},
+                      Breakage{"CorruptKestrelLng",
+                               [](StartupTest&, test::RuntimeTree& t) {
+                                   QFile file(t.DatabaseDir() + QStringLiteral("Kestrel.lng"));
+                                   ASSERT_TRUE(
+                                       file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                                   file.write(QByteArray(2048, '\x7f'));
+                               },
+                               "[3343]", false},
+                      Breakage{"EmptyMessageTable",
+                               [](StartupTest&, test::RuntimeTree& t) {
+                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                                         QStringLiteral("DELETE FROM tMessages"));
+                               },
+                               "table tMessages has no rows)", true},
+                      Breakage{"MissingMessageTable",
+                               [](StartupTest&, test::RuntimeTree& t) {
+                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                                         QStringLiteral("DROP TABLE tMessages"));
+                               },
+                               "Make sure it exists and that its name is spelled correctly.", true},
+                      Breakage{"NoProjectRow",
+                               [](StartupTest&, test::RuntimeTree& t) {
+                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                                         QStringLiteral("UPDATE tProject SET EXEName = 'Other'"));
+                               },
+                               "[3021]", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

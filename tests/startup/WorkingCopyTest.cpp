@@ -35,7 +35,8 @@ protected:
                                QStringLiteral("KESTREL"));
     }
     void TearDown() override {
-        for (int n : made_) RemoveWorkingCopy(tree_.DatabaseDir(), QStringLiteral("KESTREL%1.MDB").arg(n));
+        for (int n : made_)
+            RemoveWorkingCopy(tree_.DatabaseDir(), QStringLiteral("KESTREL%1.MDB").arg(n));
     }
 
     test::RuntimeTree tree_;
@@ -126,8 +127,7 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
     // The counter is free again for the next instance.
     auto next = Database::Open(Serial(), false);
     EXPECT_NO_THROW(next->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
-                                        RecordsetType::Dynaset,
-                                        rs::kDenyRead | rs::kDenyWrite));
+                                        RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
 }
 
 TEST_F(WorkingCopyTest, RemovalDeletesTheFileAndFreesTheNumber) {

@@ -5,7 +5,9 @@
 #include <ostream>
 
 // Readable test failure output for Qt's text types.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '{';

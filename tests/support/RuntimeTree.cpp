@@ -48,7 +48,8 @@ void ResetProcessState() {
 }
 
 RuntimeTree::RuntimeTree() {
-    if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
+    if (!dir_.isValid())
+        throw std::runtime_error("no temporary folder");
     ResetProcessState();
     CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), dir_.path() + QStringLiteral("/OPSHELM32/30000"));
     Services& s = services();
@@ -58,13 +59,17 @@ RuntimeTree::RuntimeTree() {
     s.programFolder = AddinsDir();
 }
 
-RuntimeTree::~RuntimeTree() { ResetProcessState(); }
+RuntimeTree::~RuntimeTree() {
+    ResetProcessState();
+}
 
 QString RuntimeTree::AddinsDir() const {
     return dir_.path() + QStringLiteral("/OPSHELM32/30000/ADDINS");
 }
 
-QString RuntimeTree::DatabaseDir() const { return AddinsDir() + QStringLiteral("/DATABASE/"); }
+QString RuntimeTree::DatabaseDir() const {
+    return AddinsDir() + QStringLiteral("/DATABASE/");
+}
 
 QString RuntimeTree::SuiteDatabaseDir() const {
     return dir_.path() + QStringLiteral("/OPSHELM32/30000/HELM32/DATABASE/");
@@ -82,7 +87,8 @@ void RuntimeTree::Sql(const QString& file, const QString& sql) const {
     const std::string message = error ? error : "";
     sqlite3_free(error);
     sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error(message);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error(message);
 }
 
 }  // namespace kestrel::test

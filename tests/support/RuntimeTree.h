@@ -21,9 +21,9 @@ public:
     RuntimeTree& operator=(const RuntimeTree&) = delete;
 
     QString Root() const { return dir_.path(); }
-    QString AddinsDir() const;          // .../OPSHELM32/30000/ADDINS
-    QString DatabaseDir() const;        // .../ADDINS/DATABASE/ (with separator)
-    QString SuiteDatabaseDir() const;   // .../HELM32/DATABASE/ (with separator)
+    QString AddinsDir() const;         // .../OPSHELM32/30000/ADDINS
+    QString DatabaseDir() const;       // .../ADDINS/DATABASE/ (with separator)
+    QString SuiteDatabaseDir() const;  // .../HELM32/DATABASE/ (with separator)
 
     // Runs a statement on one of the tree's database files directly.
     void Sql(const QString& file, const QString& sql) const;

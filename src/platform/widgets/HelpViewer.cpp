@@ -37,7 +37,8 @@ void HelpViewer::ShowTopic(const QString& helpFile, int context) {
 
 QString HelpViewer::TopicText(const QString& helpFile, int context) {
     QFile file(ResolvePath(helpFile));
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
     const QString html = QString::fromUtf8(file.readAll());
     // A topic runs from its anchor to the next anchor of a topic.
     const QRegularExpression anchor(
@@ -45,7 +46,8 @@ QString HelpViewer::TopicText(const QString& helpFile, int context) {
             .arg(context),
         QRegularExpression::DotMatchesEverythingOption);
     const auto match = anchor.match(html);
-    if (!match.hasMatch()) return {};
+    if (!match.hasMatch())
+        return {};
     QString text = match.captured(1);
     text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
     return text.simplified();

@@ -57,7 +57,6 @@ QMessageBox::Icon IconFor(int flags) {
 
 }  // namespace
 
-
 int QtMessageBoxes::Show(const MessageBoxRequest& request) {
     QMessageBox box(QApplication::activeWindow());
     box.setIcon(IconFor(request.flags));
@@ -95,17 +94,23 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
             continue;
         }
         for (size_t i = 0; i < buttons.size(); ++i) {
-            if (clicked == buttons[i]) return specs[i].code;
+            if (clicked == buttons[i])
+                return specs[i].code;
         }
         // Closed by Escape or the window frame: the cancelling answer.
         const int buttonSet = request.flags & mb::kButtonMask;
-        if (buttonSet == mb::kOkOnly) return answer::kOk;
-        if (buttonSet == mb::kYesNo) return answer::kNo;
-        if (buttonSet == mb::kAbortRetryIgnore) return answer::kAbort;
+        if (buttonSet == mb::kOkOnly)
+            return answer::kOk;
+        if (buttonSet == mb::kYesNo)
+            return answer::kNo;
+        if (buttonSet == mb::kAbortRetryIgnore)
+            return answer::kAbort;
         return answer::kCancel;
     }
 }
 
-void QtMessageBoxes::Beep() { QApplication::beep(); }
+void QtMessageBoxes::Beep() {
+    QApplication::beep();
+}
 
 }  // namespace kestrel

@@ -1,0 +1,255 @@
+#include "SimulatedExchange.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QUuid>
+
+#include "platform/FileOps.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "platform/Statement.h"
+
+namespace kestrel {
+
+namespace {
+
+const QString kDigitError = QStringLiteral("DIGIT ERROR");
+const QString kNotAssigned = QStringLiteral("TRK NOT ASSIGNED");
+const QString kDataError = QStringLiteral("DATA ERROR");
+const QString kCodeNotUsed = QStringLiteral("CODE NOT USED");
+
+QSet<int> ParseIndices(const QString& text) {
+    QSet<int> result;
+    for (const QString& piece : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int n = piece.trimmed().toInt(&ok);
+        if (ok)
+            result.insert(n);
+    }
+    return result;
+}
+
+QString JoinIndices(const QSet<int>& indices) {
+    QList<int> sorted = indices.values();
+    std::sort(sorted.begin(), sorted.end());
+    QStringList parts;
+    for (int n : sorted)
+        parts.append(QString::number(n));
+    return parts.join(u',');
+}
+
+QString TextOf(const QVariant& v) {
+    return v.isNull() ? QString() : v.toString();
+}
+
+// Makes the exchange file from the seed under a private name and moves it
+// into place, so two processes making the same exchange never see half a
+// file.
+void MakeFromSeed(const QString& target, const QString& name, const QString& seedPath) {
+    QDir().mkpath(QFileInfo(target).path());
+    const QString temp = target + QStringLiteral(".") +
+                         QUuid::createUuid().toString(QUuid::WithoutBraces) +
+                         QStringLiteral(".new");
+    if (!QFile::copy(ResolvePath(seedPath), temp)) {
+        throw RunError(err::kFileNotFound,
+                       QStringLiteral("The exchange seed '%1' cannot be copied.").arg(seedPath));
+    }
+    QFile::setPermissions(temp, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        auto db = Database::Open(temp, false);
+        auto profile =
+            db->OpenRecordset(QStringLiteral("SELECT * FROM Profile WHERE Name = ? OR Name = '*' "
+                                             "ORDER BY Name = '*'"),
+                              RecordsetType::Snapshot, 0, {name});
+        db->Execute(QStringLiteral("INSERT INTO Exchange VALUES (?, ?, ?)"),
+                    {name, profile->Fields(QStringLiteral("Processor")),
+                     profile->Fields(QStringLiteral("MaxTrunk"))});
+    }
+    if (QFile::exists(target) || !QFile::rename(temp, target)) {
+        QFile::remove(temp);  // another process made it first
+    }
+}
+
+}  // namespace
+
+QString SimulatedExchange::FileName(const QString& name) {
+    QString file;
+    for (const QChar c : name) {
+        if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+            c == u'-' || c == u'_') {
+            file += c;
+        } else {
+            for (const char byte : QString(c).toUtf8()) {
+                file +=
+                    QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QChar(u'0'));
+            }
+        }
+    }
+    return file + QStringLiteral(".pbx");
+}
+
+std::unique_ptr<SimulatedExchange> SimulatedExchange::Open(const QString& folder,
+                                                           const QString& name,
+                                                           const QString& seedPath) {
+    if (name.trimmed().isEmpty()) {
+        throw RunError(err::kCouldNotFindFile, QStringLiteral("No exchange name was given."));
+    }
+    const QString target = ResolvePath(folder + FileName(name));
+    if (!QFile::exists(target))
+        MakeFromSeed(target, name, seedPath);
+    auto db = Database::Open(target, false);
+    return std::unique_ptr<SimulatedExchange>(new SimulatedExchange(std::move(db), name));
+}
+
+SimulatedExchange::SimulatedExchange(std::unique_ptr<Database> db, QString name)
+    : db_(std::move(db)), name_(std::move(name)) {
+    auto row = db_->OpenRecordset(QStringLiteral("SELECT MaxTrunk FROM Exchange"),
+                                  RecordsetType::Snapshot);
+    maxTrunk_ = row->Eof() ? 511 : row->Fields(0).toInt();
+    faults_ = Faults();
+}
+
+QString SimulatedExchange::Processor() const {
+    auto row = db_->OpenRecordset(QStringLiteral("SELECT Processor FROM Exchange"),
+                                  RecordsetType::Snapshot);
+    return row->Eof() ? QString() : TextOf(row->Fields(0));
+}
+
+int SimulatedExchange::MaxTrunk() const {
+    return maxTrunk_;
+}
+
+ExchangeFaults SimulatedExchange::Faults() const {
+    ExchangeFaults f;
+    auto row = db_->OpenRecordset(QStringLiteral("SELECT * FROM Faults"), RecordsetType::Snapshot);
+    if (row->Eof())
+        return f;
+    f.loginReply = TextOf(row->Fields(QStringLiteral("LoginReply")));
+    f.sendReply = TextOf(row->Fields(QStringLiteral("SendReply")));
+    f.entryDelayMs = row->Fields(QStringLiteral("EntryDelayMs")).toInt();
+    f.linkFailEntries = ParseIndices(TextOf(row->Fields(QStringLiteral("LinkFailEntries"))));
+    const QString failText = TextOf(row->Fields(QStringLiteral("LinkFailText")));
+    if (!failText.isEmpty())
+        f.linkFailText = failText;
+    const QVariant cancel = row->Fields(QStringLiteral("CancelAfter"));
+    f.cancelAfter = cancel.isNull() ? -1 : cancel.toInt();
+    f.errCode = row->Fields(QStringLiteral("ErrCode")).toInt();
+    for (const QString& item :
+         TextOf(row->Fields(QStringLiteral("RefuseItems"))).split(u',', Qt::SkipEmptyParts)) {
+        f.refuseItems.insert(item.trimmed());
+    }
+    const QString refuseText = TextOf(row->Fields(QStringLiteral("RefuseText")));
+    if (!refuseText.isEmpty())
+        f.refuseText = refuseText;
+    return f;
+}
+
+void SimulatedExchange::SetFaults(const ExchangeFaults& f) {
+    const QVariant none;
+    db_->Execute(QStringLiteral("DELETE * FROM Faults"));
+    db_->Execute(
+        QStringLiteral("INSERT INTO Faults VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {f.loginReply.isEmpty() ? none : f.loginReply, f.sendReply.isEmpty() ? none : f.sendReply,
+         f.entryDelayMs, f.linkFailEntries.isEmpty() ? none : JoinIndices(f.linkFailEntries),
+         f.linkFailText, f.cancelAfter < 0 ? none : QVariant(f.cancelAfter), f.errCode,
+         f.refuseItems.isEmpty() ? none : QStringList(f.refuseItems.values()).join(u','),
+         f.refuseText});
+    faults_ = f;
+}
+
+SimulatedExchange::TrunkCheck SimulatedExchange::CheckTrunk(const QString& text, int& trunk) const {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    if (!digits.match(text).hasMatch())
+        return TrunkCheck::DigitError;
+    trunk = text.toInt();
+    if (trunk < 1 || trunk > maxTrunk_)
+        return TrunkCheck::DigitError;
+    auto row = db_->OpenRecordset(QStringLiteral("SELECT Assigned FROM Trunks WHERE Trunk = ?"),
+                                  RecordsetType::Snapshot, 0, {trunk});
+    if (row->Eof() || row->Fields(0).toInt() == 0)
+        return TrunkCheck::NotAssigned;
+    return TrunkCheck::Valid;
+}
+
+void SimulatedExchange::Answer(const QString& cmd, const QString& firstData,
+                               const QString& secondData, std::vector<AnswerEntry>& out) {
+    int trunk = 0;
+    if (cmd.isEmpty()) {
+        out.push_back({cmd, firstData, kDataError, QString()});
+        return;
+    }
+    if (cmd == u"3000" || cmd == u"L30") {
+        const TrunkCheck check = CheckTrunk(firstData, trunk);
+        if (check != TrunkCheck::Valid) {
+            out.push_back({cmd, firstData,
+                           check == TrunkCheck::DigitError ? kDigitError : kNotAssigned,
+                           QString()});
+            return;
+        }
+        if (cmd == u"3000") {
+            auto route = db_->OpenRecordset(
+                QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = '3001'"),
+                RecordsetType::Snapshot, 0, {trunk});
+            out.push_back({cmd, firstData,
+                           route->Eof() ? QStringLiteral("NONE") : TextOf(route->Fields(0)),
+                           QString()});
+            return;
+        }
+        auto items = db_->OpenRecordset(
+            QStringLiteral("SELECT CMD, Value FROM TrunkData WHERE Trunk = ? ORDER BY CMD"),
+            RecordsetType::ForwardOnly, rs::kReadOnly, {trunk});
+        while (!items->Eof()) {
+            out.push_back(
+                {TextOf(items->Fields(0)), firstData, TextOf(items->Fields(1)), QString()});
+            items->MoveNext();
+        }
+        return;
+    }
+    if (cmd == u"@LEN") {
+        auto station = db_->OpenRecordset(QStringLiteral("SELECT Kind FROM Stations WHERE "
+                                                         "Number = ?"),
+                                          RecordsetType::Snapshot, 0, {firstData});
+        out.push_back(
+            {cmd, firstData, QString(),
+             station->Eof() ? QStringLiteral("OPX_STN_NOT ASSIGNED") : TextOf(station->Fields(0))});
+        return;
+    }
+    Write(cmd, firstData, secondData, faults_, out);
+}
+
+void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
+                              const QString& secondData, const ExchangeFaults& faults,
+                              std::vector<AnswerEntry>& out) {
+    auto item = db_->OpenRecordset(QStringLiteral("SELECT Pattern FROM Items WHERE CMD = ?"),
+                                   RecordsetType::Snapshot, 0, {cmd});
+    if (item->Eof()) {
+        out.push_back({cmd, firstData, kCodeNotUsed, QString()});
+        return;
+    }
+    int trunk = 0;
+    const TrunkCheck check = CheckTrunk(firstData, trunk);
+    QString verdict;
+    QString value = secondData;
+    if (check == TrunkCheck::DigitError) {
+        verdict = kDigitError;
+    } else if (check == TrunkCheck::NotAssigned) {
+        verdict = kNotAssigned;
+    } else if (faults.refuseItems.contains(cmd)) {
+        verdict = faults.refuseText;
+    } else {
+        if (value == u"CCC")
+            value = QStringLiteral("NONE");
+        const QRegularExpression pattern(TextOf(item->Fields(0)));
+        if (value != u"NONE" && !pattern.match(value).hasMatch()) {
+            verdict = kDataError;
+        } else {
+            db_->Execute(QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (?, ?, ?)"),
+                         {trunk, cmd, value});
+            verdict = QStringLiteral("OK");
+        }
+    }
+    out.push_back({cmd, firstData, secondData, verdict});
+}
+
+}  // namespace kestrel

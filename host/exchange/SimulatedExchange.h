@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "ExchangeFaults.h"
+#include "platform/Database.h"
+
+namespace kestrel {
+
+// One answer entry: item key or command, trunk or station, and the two
+// answer texts.
+struct AnswerEntry {
+    QString cmd;
+    QString firstData;
+    QString secondData;
+    QString extraData;
+};
+
+// An exchange kept in a SQLite file: its trunks, their trunk data, its
+// stations and injected faults. Answers request entries the way an
+// exchange does; writes persist. One object per thread.
+class SimulatedExchange {
+public:
+    // Opens folder/<name>.pbx, making it from the seed file first when the
+    // exchange is new. Raises RunError.
+    static std::unique_ptr<SimulatedExchange> Open(const QString& folder, const QString& name,
+                                                   const QString& seedPath);
+    // The file name of an exchange: letters, digits, "-" and "_" kept,
+    // everything else written as %XX so no two names share a file.
+    static QString FileName(const QString& name);
+
+    const QString& Name() const { return name_; }
+    QString Processor() const;
+    int MaxTrunk() const;
+
+    ExchangeFaults Faults() const;
+    void SetFaults(const ExchangeFaults& faults);
+
+    // Answers one request entry, appending one entry per answer line (a
+    // list-up gives one per item).
+    void Answer(const QString& cmd, const QString& firstData, const QString& secondData,
+                std::vector<AnswerEntry>& out);
+
+    // Groups many writes into one transaction.
+    void Begin() { db_->BeginTrans(); }
+    void Commit() { db_->CommitTrans(); }
+
+    // Direct access for tests and the host's maintenance views.
+    Database& Db() { return *db_; }
+
+private:
+    SimulatedExchange(std::unique_ptr<Database> db, QString name);
+
+    enum class TrunkCheck { Valid, DigitError, NotAssigned };
+    TrunkCheck CheckTrunk(const QString& text, int& trunk) const;
+    void Write(const QString& cmd, const QString& firstData, const QString& secondData,
+               const ExchangeFaults& faults, std::vector<AnswerEntry>& out);
+
+    std::unique_ptr<Database> db_;
+    QString name_;
+    int maxTrunk_ = 0;
+    ExchangeFaults faults_;
+};
+
+}  // namespace kestrel

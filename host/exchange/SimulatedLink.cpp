@@ -1,0 +1,189 @@
+#include "SimulatedLink.h"
+
+#include <QMetaObject>
+
+#include "SimulatedExchange.h"
+#include "platform/RunError.h"
+
+namespace kestrel {
+
+// Executes requests on the worker thread with its own database connection.
+class ExchangeWorker : public QObject {
+public:
+    ExchangeWorker(QString folder, QString seed)
+        : folder_(std::move(folder)), seed_(std::move(seed)) {}
+
+    cListRequest Execute(const cListRequest& request, std::atomic<bool>& cancel,
+                         const std::function<void(int, int)>& progress) {
+        cListRequest answer = request;
+        answer.Clear();
+        std::unique_ptr<SimulatedExchange> exchange;
+        ExchangeFaults faults;
+        try {
+            exchange = SimulatedExchange::Open(folder_, request.PBXName(), seed_);
+            faults = exchange->Faults();
+            exchange->Begin();
+        } catch (const RunError&) {
+            for (int i = 0; i < request.Count(); ++i) {
+                answer.AddToList(request.CMD(i), request.FirstData(i),
+                                 QStringLiteral("OPX_SYSERROR"), QStringLiteral("OPX_SYSERROR"));
+            }
+            answer.SetErrCode(99);
+            return answer;
+        }
+        bool cancelled = false;
+        std::vector<AnswerEntry> lines;
+        const int total = request.Count();
+        for (int i = 0; i < total; ++i) {
+            if (cancel.load() || (faults.cancelAfter >= 0 && i >= faults.cancelAfter)) {
+                cancelled = true;
+            }
+            if (cancelled) {
+                lines.push_back({request.CMD(i), request.FirstData(i),
+                                 QStringLiteral("OPX_USERCANCEL"),
+                                 QStringLiteral("OPX_USERCANCEL")});
+                continue;
+            }
+            if (faults.entryDelayMs > 0)
+                QThread::msleep(static_cast<unsigned>(faults.entryDelayMs));
+            if (faults.linkFailEntries.contains(i)) {
+                lines.push_back({request.CMD(i), request.FirstData(i), faults.linkFailText,
+                                 faults.linkFailText});
+            } else {
+                try {
+                    exchange->Answer(request.CMD(i), request.FirstData(i), request.SecondData(i),
+                                     lines);
+                } catch (const RunError&) {
+                    lines.push_back({request.CMD(i), request.FirstData(i),
+                                     QStringLiteral("OPX_SYSERROR"),
+                                     QStringLiteral("OPX_SYSERROR")});
+                }
+            }
+            if (progress && (i % 64 == 0 || i + 1 == total))
+                progress(i + 1, total);
+        }
+        try {
+            exchange->Commit();
+        } catch (const RunError&) {
+            answer.SetErrCode(99);
+        }
+        QStringList cmd, fd, sd, ed;
+        const qsizetype n =
+            std::min<qsizetype>(static_cast<qsizetype>(lines.size()), cListRequest::kMaxCount);
+        for (qsizetype i = 0; i < n; ++i) {
+            cmd.append(lines[i].cmd);
+            fd.append(lines[i].firstData);
+            sd.append(lines[i].secondData);
+            ed.append(lines[i].extraData);
+        }
+        const QStringList empty(n, QString());
+        answer.SetLists(cmd, fd, sd, ed, empty, empty, empty, empty);
+        if (answer.ErrCode() == 0)
+            answer.SetErrCode(faults.errCode);
+        if (cancelled && answer.ErrCode() == 0)
+            answer.SetErrCode(61);
+        return answer;
+    }
+
+private:
+    QString folder_;
+    QString seed_;
+};
+
+SimulatedLink::SimulatedLink(QString folder, QString seedPath, QObject* parent)
+    : QObject(parent),
+      folder_(std::move(folder)),
+      seedPath_(std::move(seedPath)),
+      cancel_(std::make_shared<std::atomic<bool>>(false)) {
+    worker_ = new ExchangeWorker(folder_, seedPath_);
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.setObjectName(QStringLiteral("exchange"));
+    thread_.start();
+}
+
+SimulatedLink::~SimulatedLink() {
+    cancel_->store(true);
+    thread_.quit();
+    thread_.wait();
+}
+
+QString SimulatedLink::Login(const QString& pbxName, CallBackTarget* callback) {
+    if (!callback)
+        return QStringLiteral("ERROR");
+    try {
+        auto exchange = SimulatedExchange::Open(folder_, pbxName, seedPath_);
+        const QString fixed = exchange->Faults().loginReply;
+        if (!fixed.isEmpty())
+            return fixed;
+    } catch (const RunError&) {
+        return QStringLiteral("ERROR");
+    }
+    const QString id = QStringLiteral("LOGIN%1").arg(++nextLogin_);
+    logins_.insert(id, callback);
+    return id;
+}
+
+QString SimulatedLink::SendRequest(cListRequest& request) {
+    if (!logins_.contains(request.LoginID()))
+        return QStringLiteral("ERROR");
+    try {
+        auto exchange = SimulatedExchange::Open(folder_, request.PBXName(), seedPath_);
+        const QString fixed = exchange->Faults().sendReply;
+        if (!fixed.isEmpty())
+            return fixed;
+    } catch (const RunError&) {
+        return QStringLiteral("ERROR");
+    }
+    const QString requestId = QStringLiteral("REQ%1").arg(++nextRequest_);
+    cListRequest copy = request;
+    copy.SetRequestID(requestId);
+    cancel_->store(false);
+    ++underWay_;
+    emit requestStarted(copy.PBXName(), copy.Count());
+    auto cancel = cancel_;
+    QPointer<SimulatedLink> self(this);
+    ExchangeWorker* worker = worker_;
+    QMetaObject::invokeMethod(worker_, [worker, copy, cancel, self] {
+        auto report = [self](int done, int total) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, done, total] {
+                    if (self)
+                        emit self->progress(done, total);
+                },
+                Qt::QueuedConnection);
+        };
+        cListRequest answer = worker->Execute(copy, *cancel, report);
+        QMetaObject::invokeMethod(
+            self,
+            [self, answer] {
+                if (self)
+                    self->Deliver(answer.LoginID(), answer);
+            },
+            Qt::QueuedConnection);
+    });
+    return requestId;
+}
+
+void SimulatedLink::Deliver(const QString& loginId, cListRequest answer) {
+    --underWay_;
+    emit requestFinished(answer.PBXName(), answer.ErrCode());
+    CallBackTarget* target = logins_.value(loginId, nullptr);
+    if (target)
+        target->CallBack(answer);
+}
+
+void SimulatedLink::LogOut(const QString& /*pbxName*/, const QString& loginId) {
+    logins_.remove(loginId);
+}
+
+QString SimulatedLink::GetMPVersion(const QString& pbxName) {
+    return SimulatedExchange::Open(folder_, pbxName, seedPath_)->Processor();
+}
+
+void SimulatedLink::Cancel() {
+    cancel_->store(true);
+}
+
+}  // namespace kestrel

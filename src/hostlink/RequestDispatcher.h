@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <map>
+
+#include "HostProgramme.h"
+#include "cListRequest.h"
+
+namespace kestrel {
+
+class WindowState;
+
+// Continuation steps, carried as decimal text in a request's Tag.
+namespace step {
+constexpr std::int16_t kReadSourceAgain = 0;
+constexpr std::int16_t kCopyAnswered = 10;
+constexpr std::int16_t kListupAnswered = 11;
+constexpr std::int16_t kDestinationsChecked = 12;
+constexpr std::int16_t kSourceChecked = 13;
+constexpr std::int16_t kStationChecked = 14;
+constexpr std::int16_t kFailedAnswer = 15;
+}  // namespace step
+
+enum class DispatchState { Idle, LoggingIn, WaitingForAnswer, PendingDispatch, Continuing };
+
+// Sends one request at a time through the host's link and runs the
+// continuation step the answer's Tag names, one timer tick after the host's
+// CallBack has returned. Owned by the main window; the operations only
+// build requests and register their step routines.
+class RequestDispatcher : public QObject, public CallBackTarget {
+    Q_OBJECT
+
+public:
+    explicit RequestDispatcher(WindowState& window, QObject* parent = nullptr);
+
+    void SetPBXName(const QString& name) { pbxName_ = name; }
+    const QString& PBXName() const { return pbxName_; }
+    // The host of an automation start (Parent) and the host object of a
+    // standalone start; neither is owned.
+    void SetParent(HostProgramme* parent) { parent_ = parent; }
+    HostProgramme* Parent() const { return parent_; }
+    void SetStandaloneHost(ExchangeLink* host) { standaloneHost_ = host; }
+    ExchangeLink* StandaloneHost() const { return standaloneHost_; }
+
+    // Logs in, sends, and disables the window until the answer. False when
+    // the host refused (the window is usable again).
+    bool SendToHost(cListRequest& request);
+    void FinishRequest(const QString& loginID);
+    void CallBack(cListRequest& response) override;
+
+    // The routine a step runs; a step without one runs nothing.
+    void RegisterStep(std::int16_t stepCode, std::function<void()> routine);
+    // Step 15: tells the host's message line about port and system faults.
+    void ReportFailedAnswer();
+
+    void TurnFlow(bool value);
+    void IncrementCount() { ++liveObjects_; }
+    std::int16_t DecrementCount() { return --liveObjects_; }
+    std::int16_t LiveObjects() const { return liveObjects_; }
+
+    const cListRequest& ResponseList() const { return responseList_; }
+    std::int16_t PendingStep() const { return pendingStep_; }
+    bool LastAnswerIs61() const { return lastAnswerIs61_; }
+    const QString& CurrentLoginID() const { return currentLoginId_; }
+    const QString& SendReply() const { return sendReply_; }
+    DispatchState State() const { return state_; }
+    QTimer& tmrEvent() { return timer_; }
+
+    // The host's message line; nothing in a standalone start or without a
+    // host, and the host's failures are ignored.
+    void ShowHostMessage(const QString& text);
+    void ShowHostCode(std::int32_t code);
+
+private:
+    void OnTimer();
+    void CopyAnswer(const cListRequest& response);
+    ExchangeLink* LinkObject() const;
+
+    WindowState& window_;
+    QString pbxName_;
+    HostProgramme* parent_ = nullptr;
+    ExchangeLink* standaloneHost_ = nullptr;
+    QString currentLoginId_;
+    QString sendReply_;
+    cListRequest responseList_;
+    bool lastAnswerIs61_ = false;
+    std::int16_t pendingStep_ = 0;
+    std::int16_t liveObjects_ = 0;
+    DispatchState state_ = DispatchState::Idle;
+    QTimer timer_;
+    std::map<std::int16_t, std::function<void()>> steps_;
+};
+
+}  // namespace kestrel

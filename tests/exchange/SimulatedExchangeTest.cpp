@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedExchange.h"
+#include "exchange/SimulatedLink.h"
+#include "platform/FileOps.h"
+#include "platform/RunError.h"
+#include "support/QtPrinters.h"
+#include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
+
+namespace kestrel {
+namespace {
+
+const QString kSeed = QStringLiteral(KESTREL_STAGE_ROOT "/HELM32/DATABASE/Exchange.seed");
+
+class SimulatedExchangeTest : public ::testing::Test {
+protected:
+    std::unique_ptr<SimulatedExchange> Open(const QString& name) {
+        return SimulatedExchange::Open(dir_.path() + u'/', name, kSeed);
+    }
+    std::vector<AnswerEntry> Ask(SimulatedExchange& x, const QString& cmd, const QString& fd,
+                                 const QString& sd = {}) {
+        std::vector<AnswerEntry> out;
+        x.Answer(cmd, fd, sd, out);
+        return out;
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
+    auto pbx1 = Open(QStringLiteral("PBX1"));
+    auto pbx2 = Open(QStringLiteral("PBX2"));
+    struct Case {
+        SimulatedExchange* x;
+        const char* trunk;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {pbx1.get(), "001", "02"},
+        {pbx1.get(), "002", "TRK NOT ASSIGNED"},
+        {pbx1.get(), "017", "TRK NOT ASSIGNED"},
+        {pbx1.get(), "511", "04"},
+        {pbx1.get(), "512", "DIGIT ERROR"},
+        {pbx1.get(), "000", "DIGIT ERROR"},
+        {pbx1.get(), "1a", "DIGIT ERROR"},
+        {pbx1.get(), "", "DIGIT ERROR"},
+        {pbx2.get(), "254", "03"},
+        {pbx2.get(), "256", "DIGIT ERROR"},
+    };
+    for (const Case& c : cases) {
+        const auto out = Ask(*c.x, QStringLiteral("3000"), QString::fromUtf8(c.trunk));
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].cmd, QStringLiteral("3000"));
+        EXPECT_EQ(out[0].firstData, QString::fromUtf8(c.trunk));
+        EXPECT_EQ(out[0].secondData, QString::fromUtf8(c.answer)) << c.trunk;
+    }
+    EXPECT_EQ(pbx1->Processor(), QStringLiteral("SC-K R5.0"));
+    EXPECT_EQ(pbx2->Processor(), QStringLiteral("SC-K 4.2"));
+    EXPECT_EQ(Open(QStringLiteral("Any 'other' näme"))->MaxTrunk(), 511);
+}
+
+TEST_F(SimulatedExchangeTest, ListupGivesOneEntryPerItem) {
+    auto x = Open(QStringLiteral("PBX1"));
+    const auto out = Ask(*x, QStringLiteral("L30"), QStringLiteral("011"));
+    ASSERT_EQ(out.size(), 17u);  // 3001..3016 and the uncatalogued 3017
+    EXPECT_EQ(out.front().cmd, QStringLiteral("3001"));
+    EXPECT_EQ(out.back().cmd, QStringLiteral("3017"));
+    for (const AnswerEntry& e : out)
+        EXPECT_EQ(e.firstData, QStringLiteral("011"));
+    const auto notAssigned = Ask(*x, QStringLiteral("L30"), QStringLiteral("002"));
+    ASSERT_EQ(notAssigned.size(), 1u);
+    EXPECT_EQ(notAssigned[0].secondData, QStringLiteral("TRK NOT ASSIGNED"));
+    const auto values = Ask(*x, QStringLiteral("L30"), QStringLiteral("007"));
+    EXPECT_EQ(values[11].secondData, QStringLiteral("DATA NOT SET"));
+}
+
+TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
+    auto x = Open(QStringLiteral("PBX1"));
+    ExchangeFaults faults;
+    faults.refuseItems = {QStringLiteral("3014")};
+    x->SetFaults(faults);
+    struct Case {
+        const char* cmd;
+        const char* trunk;
+        const char* value;
+        const char* sd;
+        const char* ed;
+    };
+    const Case cases[] = {
+        {"3001", "005", "07", "07", "OK"},          {"3001", "005", "65", "65", "DATA ERROR"},
+        {"3005", "005", "CCC", "CCC", "OK"},        {"3006", "005", "1F", "1F", "OK"},
+        {"3006", "005", "1f", "1f", "DATA ERROR"},  {"3014", "005", "IC", "IC", "CODE NOT ALLOWED"},
+        {"3099", "005", "1", "CODE NOT USED", ""},  {"3001", "002", "01", "01", "TRK NOT ASSIGNED"},
+        {"3001", "600", "01", "01", "DIGIT ERROR"}, {"", "005", "01", "DATA ERROR", ""},
+        {"3009", "005", "EB2001", "EB2001", "OK"},
+    };
+    for (const Case& c : cases) {
+        const auto out = Ask(*x, QString::fromUtf8(c.cmd), QString::fromUtf8(c.trunk),
+                             QString::fromUtf8(c.value));
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].secondData, QString::fromUtf8(c.sd)) << c.cmd << " " << c.value;
+        EXPECT_EQ(out[0].extraData, QString::fromUtf8(c.ed)) << c.cmd << " " << c.value;
+    }
+    // The writes persist across a reopen; "CCC" cleared the item to NONE.
+    x.reset();
+    auto again = Open(QStringLiteral("PBX1"));
+    const auto out = Ask(*again, QStringLiteral("L30"), QStringLiteral("005"));
+    EXPECT_EQ(out[0].secondData, QStringLiteral("07"));
+    EXPECT_EQ(out[4].secondData, QStringLiteral("NONE"));
+    EXPECT_EQ(out[5].secondData, QStringLiteral("1F"));
+    EXPECT_EQ(again->Faults().refuseItems, QSet<QString>{QStringLiteral("3014")});
+}
+
+TEST_F(SimulatedExchangeTest, StationKinds) {
+    auto x = Open(QStringLiteral("PBX1"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"201", "OPX_STN_STATION"},   {"300", "OPX_STN_MLT"},   {"400", "OPX_STN_PS"},
+        {"500", "OPX_STN_ISDN"},      {"600", "OPX_STN_MODEM"}, {"999", "OPX_STN_NOT ASSIGNED"},
+        {"", "OPX_STN_NOT ASSIGNED"},
+    };
+    for (const auto& [number, kind] : cases) {
+        const auto out = Ask(*x, QStringLiteral("@LEN"), QString::fromUtf8(number));
+        EXPECT_EQ(out[0].extraData, QString::fromUtf8(kind)) << number;
+    }
+}
+
+TEST_F(SimulatedExchangeTest, FileNamesKeepNamesApart) {
+    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("PBX1")), QStringLiteral("PBX1.pbx"));
+    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("a b")), QStringLiteral("a%20b.pbx"));
+    EXPECT_NE(SimulatedExchange::FileName(QStringLiteral("a b")),
+              SimulatedExchange::FileName(QStringLiteral("a_b")));
+    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("../x")),
+              QStringLiteral("%2e%2e%2fx.pbx"));
+    EXPECT_THROW(Open(QStringLiteral("  ")), RunError);
+}
+
+// A call-back that records answers and whether one came during a send.
+class Recorder : public CallBackTarget {
+public:
+    void CallBack(cListRequest& response) override {
+        answers.push_back(response);
+        if (insideSend)
+            cameInsideSend = true;
+    }
+    std::vector<cListRequest> answers;
+    bool insideSend = false;
+    bool cameInsideSend = false;
+};
+
+class SimulatedLinkTest : public SimulatedExchangeTest {
+protected:
+    cListRequest Send(SimulatedLink& link, cListRequest request, QString* reply = nullptr) {
+        const QString login = link.Login(QStringLiteral("PBX1"), &recorder_);
+        request.SetLoginID(login);
+        request.SetPBXName(QStringLiteral("PBX1"));
+        recorder_.insideSend = true;
+        const QString r = link.SendRequest(request);
+        recorder_.insideSend = false;
+        if (reply)
+            *reply = r;
+        const size_t before = recorder_.answers.size();
+        EXPECT_TRUE(test::WaitFor([&] { return recorder_.answers.size() > before; }));
+        link.LogOut(QStringLiteral("PBX1"), login);
+        return recorder_.answers.empty() ? cListRequest() : recorder_.answers.back();
+    }
+    Recorder recorder_;
+};
+
+TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeader) {
+    SimulatedLink link(dir_.path() + u'/', kSeed);
+    cListRequest request;
+    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
+    request.AddToList(QStringLiteral("3000"), QStringLiteral("002"));
+    request.SetTag(QStringLiteral("13"));
+    QString reply;
+    const cListRequest answer = Send(link, request, &reply);
+    EXPECT_TRUE(reply.startsWith(QStringLiteral("REQ")));
+    EXPECT_FALSE(recorder_.cameInsideSend);
+    EXPECT_EQ(answer.Tag(), QStringLiteral("13"));
+    EXPECT_TRUE(answer.LoginID().startsWith(QStringLiteral("LOGIN")));
+    EXPECT_EQ(answer.ErrCode(), 0);
+    ASSERT_EQ(answer.Count(), 2);
+    EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
+    EXPECT_EQ(link.GetMPVersion(QStringLiteral("PBX2")), QStringLiteral("SC-K 4.2"));
+}
+
+TEST_F(SimulatedLinkTest, InjectedFaults) {
+    SimulatedLink link(dir_.path() + u'/', kSeed);
+    ExchangeFaults faults;
+    faults.loginReply = QStringLiteral("BUSY");
+    Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    EXPECT_EQ(link.Login(QStringLiteral("PBX1"), &recorder_), QStringLiteral("BUSY"));
+
+    faults = ExchangeFaults();
+    faults.sendReply = QStringLiteral("ERROR");
+    Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    cListRequest request;
+    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
+    request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
+    request.SetPBXName(QStringLiteral("PBX1"));
+    EXPECT_EQ(link.SendRequest(request), QStringLiteral("ERROR"));
+    cListRequest unknownLogin = request;
+    unknownLogin.SetLoginID(QStringLiteral("nobody"));
+    EXPECT_EQ(link.SendRequest(unknownLogin), QStringLiteral("ERROR"));
+
+    faults = ExchangeFaults();
+    faults.linkFailEntries = {1};
+    faults.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
+    faults.cancelAfter = 3;
+    faults.errCode = 0;
+    Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    cListRequest writes;
+    for (int t = 3; t <= 7; ++t) {
+        writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
+                         QStringLiteral("1"));
+    }
+    const cListRequest answer = Send(link, writes);
+    ASSERT_EQ(answer.Count(), 5);
+    EXPECT_EQ(answer.ExtraData(0), QStringLiteral("OK"));
+    EXPECT_EQ(answer.ExtraData(1), QStringLiteral("OPX_PORT TROUBLES"));
+    EXPECT_EQ(answer.ExtraData(2), QStringLiteral("OK"));
+    EXPECT_EQ(answer.SecondData(3), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(answer.ExtraData(4), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(answer.ErrCode(), 61);
+
+    faults = ExchangeFaults();
+    faults.errCode = 99;
+    Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    EXPECT_EQ(Send(link, writes).ErrCode(), 99);
+}
+
+TEST_F(SimulatedLinkTest, EngineersCancelAnswersTheRestAsCancelled) {
+    SimulatedLink link(dir_.path() + u'/', kSeed);
+    ExchangeFaults faults;
+    faults.entryDelayMs = 20;
+    Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    cListRequest request;
+    for (int i = 0; i < 50; ++i)
+        request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
+    request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
+    request.SetPBXName(QStringLiteral("PBX1"));
+    ASSERT_TRUE(link.SendRequest(request).startsWith(QStringLiteral("REQ")));
+    EXPECT_TRUE(link.RequestUnderWay());
+    link.Cancel();
+    ASSERT_TRUE(test::WaitFor([&] { return !recorder_.answers.empty(); }));
+    const cListRequest& answer = recorder_.answers.back();
+    EXPECT_EQ(answer.Count(), 50);
+    EXPECT_EQ(answer.SecondData(49), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(answer.ErrCode(), 61);
+    EXPECT_FALSE(link.RequestUnderWay());
+}
+
+TEST(BuiltInHostTest, KnownClassNamesOnly) {
+    test::RuntimeTree tree;
+    EXPECT_NE(CreateHostObject(QStringLiteral("PBXDeskProj.cPBXOLE")), nullptr);
+    EXPECT_NE(CreateHostObject(QStringLiteral("PBXDeskProj30000.cPBXOle")), nullptr);
+    EXPECT_THROW(CreateHostObject(QStringLiteral("Other.cPBXOle")), RunError);
+    EXPECT_TRUE(ExchangeFolder().endsWith(QStringLiteral("/HELM32/DATABASE/EXCHANGE/")));
+    EXPECT_TRUE(QFile::exists(ResolvePath(ExchangeSeedPath())));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include "hostlink/RequestDispatcher.h"
+#include "hostlink/WindowState.h"
+#include "localisation/Messages.h"
+#include "platform/RunError.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
+
+namespace kestrel {
+namespace {
+
+class FakeWindow : public WindowState {
+public:
+    bool IsEnabled() const override { return enabled; }
+    void SetEnabled(bool e) override { enabled = e; }
+    void SetHourglass(bool b) override { hourglass = b; }
+    bool enabled = true;
+    bool hourglass = false;
+};
+
+// A host whose link replies are scripted and whose calls are recorded.
+class ScriptedHost : public HostProgramme, public ExchangeLink {
+public:
+    QString loginReply = QStringLiteral("LOGIN7");
+    QString sendReply = QStringLiteral("REQ1");
+    bool loginThrows = false;
+    bool sendThrows = false;
+    int sends = 0;
+    QStringList logouts;
+    QStringList messages;
+    QList<std::int32_t> codes;
+    QStringList flows;
+    CallBackTarget* callback = nullptr;
+    cListRequest sent;
+
+    QString Login(const QString&, CallBackTarget* target) override {
+        if (loginThrows)
+            throw RunError(-2147023174, QStringLiteral("The host is gone"));
+        callback = target;
+        return loginReply;
+    }
+    QString SendRequest(cListRequest& request) override {
+        ++sends;
+        sent = request;
+        if (sendThrows)
+            throw RunError(440, QStringLiteral("Automation error"));
+        return sendReply;
+    }
+    void LogOut(const QString&, const QString& id) override { logouts << id; }
+    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowCode(std::int32_t code) override { codes << code; }
+    void DisplayHelp(const QString&) override {}
+    void UnloadChild(std::int32_t) override {}
+    void TurnOnFlow() override { flows << QStringLiteral("on"); }
+    void TurnOffFlow() override { flows << QStringLiteral("off"); }
+    void REGComData(const QString&, const QString&, const QString&) override {}
+    QString GetComData(const QString&, const QString&) override { return {}; }
+    QString PrintReport(const QString&, const QString&, const QString&, const QString&,
+                        std::int32_t) override {
+        return {};
+    }
+    void AddItem(const QString&) override {}
+    ExchangeLink* oPBX() override { return this; }
+    ProcessorInfo* oOPX() override { return nullptr; }
+};
+
+class RequestDispatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
+        for (int i = 0; i < 16; ++i)
+            g_Messages << QStringLiteral("M%1").arg(i);
+        dispatcher_.SetParent(&host_);
+        dispatcher_.SetPBXName(QStringLiteral("PBX1"));
+        for (std::int16_t s : {0, 10, 11, 12, 13, 14}) {
+            dispatcher_.RegisterStep(s, [this, s] { ran_ << s; });
+        }
+    }
+
+    cListRequest Request(const QString& tag) {
+        cListRequest r;
+        r.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
+        r.SetTag(tag);
+        return r;
+    }
+
+    // Sends a request, answers it with the given code and lines, and waits
+    // for the timer tick.
+    void RoundTrip(const QString& tag, std::int32_t errCode, const QStringList& lastAnswers = {}) {
+        cListRequest request = Request(tag);
+        ASSERT_TRUE(dispatcher_.SendToHost(request));
+        cListRequest answer = request;
+        answer.Clear();
+        answer.AddToList(QStringLiteral("3000"), QStringLiteral("001"), QStringLiteral("01"));
+        if (!lastAnswers.isEmpty()) {
+            answer.AddToList(QStringLiteral("3001"), QStringLiteral("001"), lastAnswers.value(0),
+                             lastAnswers.value(1));
+        }
+        answer.SetErrCode(errCode);
+        host_.callback->CallBack(answer);
+        ASSERT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
+        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+    }
+
+    test::RuntimeTree tree_;
+    FakeWindow window_;
+    ScriptedHost host_;
+    RequestDispatcher dispatcher_{window_};
+    QList<std::int16_t> ran_;
+};
+
+TEST_F(RequestDispatcherTest, AcceptedRequestDisablesTheWindowUntilTheAnswer) {
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_TRUE(dispatcher_.SendToHost(request));
+    EXPECT_FALSE(window_.enabled);
+    EXPECT_TRUE(window_.hourglass);
+    EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer);
+    EXPECT_EQ(host_.sent.LoginID(), QStringLiteral("LOGIN7"));
+    EXPECT_EQ(host_.sent.PBXName(), QStringLiteral("PBX1"));
+    EXPECT_EQ(host_.messages, QStringList({"M1: LOGIN7", "M1: REQ1"}));
+    EXPECT_TRUE(host_.logouts.isEmpty());
+}
+
+TEST_F(RequestDispatcherTest, RefusedLoginSendsNothingAndLogsNothingOut) {
+    for (const QString& reply : {QStringLiteral("BUSY"), QStringLiteral("ERROR"), QString()}) {
+        host_.loginReply = reply;
+        cListRequest request = Request(QStringLiteral("13"));
+        EXPECT_FALSE(dispatcher_.SendToHost(request));
+        EXPECT_EQ(host_.sends, 0);
+        EXPECT_TRUE(host_.logouts.isEmpty());
+        EXPECT_FALSE(window_.hourglass);
+        EXPECT_TRUE(window_.enabled);
+        EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+TEST_F(RequestDispatcherTest, RefusedSendLogsOutAndFreesTheWindow) {
+    for (const QString& reply : {QStringLiteral("ERROR"), QStringLiteral("BUSY"), QString()}) {
+        host_.sendReply = reply;
+        host_.logouts.clear();
+        cListRequest request = Request(QStringLiteral("13"));
+        EXPECT_FALSE(dispatcher_.SendToHost(request));
+        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+        EXPECT_TRUE(window_.enabled);
+        EXPECT_FALSE(window_.hourglass);
+    }
+    host_.sendThrows = true;
+    host_.sendReply = QStringLiteral("REQ1");
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_FALSE(dispatcher_.SendToHost(request));
+    EXPECT_EQ(dispatcher_.SendReply(), QString());
+}
+
+TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
+    host_.loginThrows = true;
+    window_.enabled = false;
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_FALSE(dispatcher_.SendToHost(request));
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(window_.hourglass);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
+}
+
+TEST_F(RequestDispatcherTest, NoHostAtAllTakesTheErrorPath) {
+    dispatcher_.SetParent(nullptr);
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_FALSE(dispatcher_.SendToHost(request));
+    EXPECT_EQ(tree_.boxes.shown.size(), 1u);
+}
+
+TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
+    RoundTrip(QStringLiteral("13"), 0);
+    EXPECT_EQ(ran_, QList<std::int16_t>{13});
+    EXPECT_EQ(host_.codes, QList<std::int32_t>{0});
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M3"));
+    EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_EQ(dispatcher_.ResponseList().Count(), 1);
+    EXPECT_EQ(dispatcher_.ResponseList().SecondData(0), QStringLiteral("01"));
+}
+
+TEST_F(RequestDispatcherTest, FailedAnswerRunsStep15InsteadOfItsTag) {
+    RoundTrip(QStringLiteral("11"), 99, {QStringLiteral("OPX_PORT TROUBLES")});
+    EXPECT_TRUE(ran_.isEmpty());
+    EXPECT_EQ(dispatcher_.PendingStep(), 15);
+    EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QStringLiteral("M4"));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M13 99"));
+}
+
+TEST_F(RequestDispatcherTest, CancelOnTheLastLineStillRunsTheTagStep) {
+    RoundTrip(QStringLiteral("10"), 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")});
+    EXPECT_TRUE(dispatcher_.LastAnswerIs61());
+    EXPECT_EQ(ran_, QList<std::int16_t>{10});
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M5"));
+}
+
+TEST_F(RequestDispatcherTest, TagsWithoutARoutineOrNumber) {
+    RoundTrip(QStringLiteral("13"), 0);
+    ran_.clear();
+    RoundTrip(QStringLiteral("7"), 0);
+    EXPECT_TRUE(ran_.isEmpty());
+    EXPECT_EQ(dispatcher_.PendingStep(), 7);
+    // A Tag that is no number leaves the step as it was.
+    RoundTrip(QStringLiteral("abc"), 0);
+    EXPECT_EQ(dispatcher_.PendingStep(), 7);
+    RoundTrip(QString(), 61, {QStringLiteral("OPX_USERCANCEL")});
+    EXPECT_EQ(dispatcher_.PendingStep(), 7);
+    EXPECT_EQ(host_.messages.at(host_.messages.size() - 1), QStringLiteral("M12"));
+    RoundTrip(QStringLiteral(" 12 "), 0);
+    EXPECT_EQ(ran_, QList<std::int16_t>{12});
+    RoundTrip(QStringLiteral("70000"), 0);
+    EXPECT_EQ(dispatcher_.PendingStep(), 12);
+}
+
+TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
+    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
+    RoundTrip(QStringLiteral("13"), 0);
+    EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+}
+
+TEST_F(RequestDispatcherTest, ReportFailedAnswerNamesTheFirstPortOrSystemFault) {
+    struct Case {
+        QStringList answers;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("OPX_SYSERROR")}, "M5 3"},
+        {{QString(), QStringLiteral("OPX_PORT TROUBLES")}, "M13 3"},
+        {{QStringLiteral("OPX_TIMEOUT")}, ""},
+    };
+    for (const Case& c : cases) {
+        host_.messages.clear();
+        RoundTrip(QStringLiteral("10"), 3, c.answers);
+        EXPECT_EQ(host_.messages.last(), QString::fromUtf8(c.expected).isEmpty()
+                                             ? QStringLiteral("M5")
+                                             : QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(RequestDispatcherTest, StandaloneShowsNothingOnTheHostLine) {
+    g_Standalone = true;
+    dispatcher_.SetStandaloneHost(&host_);
+    RoundTrip(QStringLiteral("10"), 99, {QStringLiteral("OPX_SYSERROR")});
+    EXPECT_TRUE(host_.messages.isEmpty());
+    EXPECT_TRUE(host_.codes.isEmpty());
+    EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+}
+
+TEST_F(RequestDispatcherTest, TurnFlowAndObjectCount) {
+    dispatcher_.TurnFlow(true);
+    dispatcher_.TurnFlow(false);
+    EXPECT_EQ(host_.flows, QStringList({"on", "off"}));
+    dispatcher_.IncrementCount();
+    dispatcher_.IncrementCount();
+    EXPECT_EQ(dispatcher_.DecrementCount(), 1);
+    EXPECT_EQ(dispatcher_.DecrementCount(), 0);
+}
+
+}  // namespace
+}  // namespace kestrel

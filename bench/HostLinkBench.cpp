@@ -1,0 +1,85 @@
+#include <benchmark/benchmark.h>
+
+#include <QStringList>
+
+#include <QCoreApplication>
+
+#include "hostlink/RequestDispatcher.h"
+#include "hostlink/WindowState.h"
+#include "hostlink/cListRequest.h"
+#include "startup/Globals.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+namespace {
+
+// One classification per answer text, over a mix of values, table texts
+// and long texts.
+void BM_ClassifyAnswer(benchmark::State& state) {
+    const QStringList texts = {
+        QStringLiteral("OK"),           QStringLiteral("0123"),
+        QStringLiteral("OPX_STN_MLTIP"), QStringLiteral("TRK NOT ASSIGNED"),
+        QStringLiteral("EB2004"),       QStringLiteral("a long answer text that ends DATA NOT SET"),
+    };
+    qsizetype i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ClassifyAnswer(texts.at(i)));
+        i = (i + 1) % texts.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ClassifyAnswer);
+
+// The largest copy request: 64 items times 511 trunks, one line each.
+cListRequest LargestRequest() {
+    cListRequest r;
+    for (int item = 0; item < 64; ++item) {
+        const QString key = QStringLiteral("30%1").arg(item, 2, 10, QChar(u'0'));
+        for (int trunk = 1; trunk <= 511 && r.Count() < cListRequest::kMaxCount; ++trunk) {
+            r.AddToList(key, QStringLiteral("%1").arg(trunk, 3, 10, QChar(u'0')),
+                        QStringLiteral("01"));
+        }
+    }
+    return r;
+}
+
+void BM_BuildLargestRequest(benchmark::State& state) {
+    for (auto _ : state) {
+        cListRequest r = LargestRequest();
+        benchmark::DoNotOptimize(r.Count());
+    }
+}
+BENCHMARK(BM_BuildLargestRequest)->Unit(benchmark::kMillisecond);
+
+class NoWindow : public WindowState {
+public:
+    bool IsEnabled() const override { return true; }
+    void SetEnabled(bool) override {}
+    void SetHourglass(bool) override {}
+};
+
+// The call-back taking the largest answer: messages, copy into the
+// response list, step and timer.
+void BM_CallBackLargestAnswer(benchmark::State& state) {
+    g_Standalone = true;
+    NoWindow window;
+    RequestDispatcher dispatcher(window);
+    const cListRequest answer = LargestRequest();
+    for (auto _ : state) {
+        cListRequest copy = answer;
+        dispatcher.CallBack(copy);
+        benchmark::DoNotOptimize(dispatcher.ResponseList().Count());
+    }
+}
+BENCHMARK(BM_CallBackLargestAnswer)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kestrel
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);  // the dispatcher's timer needs one
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

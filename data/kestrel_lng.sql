@@ -66,3 +66,83 @@ INSERT INTO tProject VALUES
   'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
   'Request Pending',
   'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.');
+
+-- Window localisation. Captions and texts "-1" leave the design value;
+-- fonts "-1" leave the design fonts.
+CREATE TABLE tForms (
+    ObjectName TEXT PRIMARY KEY,
+    Caption    TEXT,
+    FontName   TEXT,
+    FontSize   REAL
+);
+INSERT INTO tForms VALUES
+ ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
+ ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9);
+
+CREATE TABLE tControls (
+    FormName    TEXT,
+    ObjectName  TEXT,
+    "Index"     INTEGER,
+    Caption     TEXT,
+    FontName    TEXT,
+    FontSize    REAL,
+    ToolTipText TEXT
+);
+INSERT INTO tControls VALUES
+ ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
+ ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),
+ ('dlgKestrel', 'picPanel', 1, '-1', '-1', NULL, '-1'),
+ ('dlgKestrel', 'tvwTrkData', -1, '-1', 'DejaVu Sans', 10, 'Trunk data items of the source trunk and the values each can take'),
+ ('dlgKestrel', 'grdTrkData', -1, '-1', 'DejaVu Sans', 10, 'Trunk data items of the source trunk'),
+ ('dlgKestrel', 'lblCMD', -1, '', 'DejaVu Sans', 10, 'The selected item'),
+ ('dlgKestrel', 'lblData', -1, '', 'DejaVu Sans', 10, 'The value of the selected item'),
+ ('dlgKestrel', 'lblTrunk', 0, 'Source trunk', 'DejaVu Sans', 10, '-1'),
+ ('dlgKestrel', 'lblTrunk', 1, 'Destination trunks', 'DejaVu Sans', 10, '-1'),
+ ('dlgKestrel', 'txtTrunk', -1, '-1', 'DejaVu Sans Mono', 11, 'The trunk whose data is read (1 to 3 digits)'),
+ ('dlgKestrel', 'txtTrunkRange', -1, '-1', 'DejaVu Sans Mono', 11, 'Trunks to copy to: numbers and ranges, for example 5,8,10-20'),
+ ('dlgKestrel', 'mnuWhatsThis', -1, '-1', '-1', NULL, '-1'),
+ ('dlgKestrel', 'itmWhatsThis', -1, 'What''s This?', '-1', NULL, '-1'),
+ ('dlgKestrel', 'mnuReset', -1, '-1', '-1', NULL, '-1'),
+ ('dlgKestrel', 'itmRestore', -1, 'Restore Original Value', '-1', NULL, '-1'),
+ ('dlgKestrel', 'mnuExpand', -1, '-1', '-1', NULL, '-1'),
+ ('dlgKestrel', 'itmCollapse', -1, 'Collapse All', '-1', NULL, '-1'),
+ ('dlgKestrel', 'itmWhatsThis2', -1, 'What''s This?', '-1', NULL, '-1'),
+ ('frmCmd', 'lblMsg', -1, '-1', 'DejaVu Sans', 10, '-1'),
+ ('frmCmd', 'lblPrompt1', -1, '-1', 'DejaVu Sans', 10, '-1'),
+ ('frmCmd', 'lblPrompt2', -1, '-1', 'DejaVu Sans', 10, '-1'),
+ ('frmCmd', 'txtData1', -1, '-1', 'DejaVu Sans Mono', 11, '-1'),
+ ('frmCmd', 'txtData2', -1, '-1', 'DejaVu Sans Mono', 11, '-1'),
+ ('frmCmd', 'cmdButton', 0, 'OK', 'DejaVu Sans', 10, 'Accept the value'),
+ ('frmCmd', 'cmdButton', 1, 'Cancel', 'DejaVu Sans', 10, 'Leave the value as it was');
+
+CREATE TABLE tSSGridsHD (
+    FormName   TEXT,
+    ObjectName TEXT,
+    "Index"    INTEGER,
+    ColIndex   INTEGER,
+    Caption    TEXT
+);
+INSERT INTO tSSGridsHD VALUES
+ ('dlgKestrel', 'grdTrkData', -1, 0, 'Item'),
+ ('dlgKestrel', 'grdTrkData', -1, 1, 'Value'),
+ ('dlgKestrel', 'grdTrkData', -1, 2, 'Description'),
+ ('dlgKestrel', 'grdTrkData', -1, 3, 'Original');
+
+CREATE TABLE tSSListBar (
+    FormName      TEXT,
+    ObjectName    TEXT,
+    "Index"       INTEGER,
+    GroupIndex    TEXT,
+    Caption       TEXT,
+    ListItemIndex TEXT,
+    Text          TEXT
+);
+INSERT INTO tSSListBar VALUES
+ ('dlgKestrel', 'lsbMenu', -1, '1', 'Trunk Copy', '1', 'View Tree'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '2', 'View List'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '3', 'Get Source Trunk'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '4', 'Copy to Trunks'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '5', 'Print Report'),
+ ('dlgKestrel', 'lsbMenu', -1, '2', 'Help', '1', 'Help'),
+ ('dlgKestrel', 'lsbMenu', -1, '3', 'Exit', '1', 'Hide Window'),
+ ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Exit');

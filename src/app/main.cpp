@@ -1,7 +1,8 @@
 #include <QApplication>
-#include <QTextStream>
+#include <QPointer>
+#include <QTimer>
 
-#include "StartupReport.h"
+#include "mainwindow/dlgKestrel.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);  // the window's unload ends the run
 
     kestrel::QtMessageBoxes messageBoxes;
     kestrel::QSettingsStore settings;
@@ -24,17 +26,36 @@ int main(int argc, char* argv[]) {
     services.programFolder = QCoreApplication::applicationDirPath();
     services.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
 
-    QTextStream out(stdout);
-    bool reported = true;
+    QPointer<kestrel::dlgKestrel> window;
     kestrel::SetMainWindowLauncher([&] {
-        reported = kestrel::PrintStartupReport(out);
+        window = new kestrel::dlgKestrel();
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        QObject::connect(window, &kestrel::dlgKestrel::unloaded, &app, &QApplication::quit,
+                         Qt::QueuedConnection);
+        if (!window->Load())
+            return true;  // it unloaded itself with its message
+        window->show();
+        // KESTREL_SCREENSHOT=<file> saves a picture of the window once it
+        // has settled and ends the run: the run command's proof without a
+        // display.
+        const QString shot = qEnvironmentVariable("KESTREL_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            QTimer::singleShot(800, window, [window, shot] {
+                window->grab().save(shot);
+                window->Unload();
+            });
+        }
         return true;
     });
     kestrel::Main();
 
     if (!kestrel::g_Standalone) {
-        out << "Automation start recognised; serving the host comes with the host link.\n";
+        // Serving the host's automation calls comes with the automation layer.
         return 0;
     }
-    return reported ? 0 : 1;
+    if (!window || !window->IsLoaded())
+        return 0;
+    const int status = QApplication::exec();
+    delete window;
+    return status;
 }

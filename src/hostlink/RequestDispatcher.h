@@ -64,6 +64,8 @@ public:
 
     const cListRequest& ResponseList() const { return responseList_; }
     std::int16_t PendingStep() const { return pendingStep_; }
+    // Sets the step the next timer tick runs (the window's View List).
+    void SetPendingStep(std::int16_t stepCode) { pendingStep_ = stepCode; }
     bool LastAnswerIs61() const { return lastAnswerIs61_; }
     const QString& CurrentLoginID() const { return currentLoginId_; }
     const QString& SendReply() const { return sendReply_; }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QObject;
+class QWidget;
+
+namespace kestrel {
+
+class Database;
+
+// Overwrite a loaded window's design texts and fonts from the language
+// database, keyed by the window's objectName and its controls' objectNames
+// (indexed sets by their "index" property). Each stops at the first row
+// that fails, shows "description [number]" titled "System Fatal Notice"
+// and returns false; rows before it stay applied.
+bool LocalizeForm(QWidget* window, Database* db);
+bool LocalizeControls(QWidget* window, Database* db);
+bool LocalizeGridHeads(QWidget* window, Database* db);
+bool LocalizeListBar(QWidget* window, Database* db);
+
+// Character sets given to a control's fonts, by its type name, recorded on
+// the control (property "charset", and "fontsApplied" in order).
+constexpr int kCharsetShiftJis = 128;
+constexpr int kCharsetCyrillic = 204;
+
+// The control of a window by name and element number (-1: not part of a
+// set); raises RunError when there is none.
+QObject* FindControl(QWidget* window, const QString& name, int index);
+
+}  // namespace kestrel

@@ -1,0 +1,336 @@
+#include "dlgKestrel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QTreeView>
+#include <QWhatsThis>
+
+#include "WindowPosition.h"
+#include "catalogue/CatalogueBuilder.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/ValueListModel.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedLink.h"
+#include "localisation/Messages.h"
+#include "localisation/WindowLocalizer.h"
+#include "platform/FileOps.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+#include "platform/widgets/ListBar.h"
+#include "startup/Globals.h"
+#include "startup/InstallPaths.h"
+#include "startup/WorkingCopy.h"
+#include "tools/StringTools.h"
+
+namespace kestrel {
+
+namespace {
+
+QString DatabaseFolder() {
+    return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("DataBase"));
+}
+
+}  // namespace
+
+dlgKestrel::dlgKestrel(QWidget* parent)
+    : QWidget(parent),
+      dispatcher_(new RequestDispatcher(*this, this)),
+      values_(new ValueListModel(this)),
+      tree_(new CatalogueTreeModel(this)) {
+    BuildControls();
+    popupMenu = [](QMenu* menu, const QPoint& at) { return menu->exec(at); };
+    dispatcher_->RegisterStep(step::kReadSourceAgain, [this] { CollapseAll(); });
+}
+
+dlgKestrel::~dlgKestrel() {
+    if (loaded_)
+        Unload();
+}
+
+ExchangeLink* dlgKestrel::StandaloneHost() const {
+    return standaloneHost_.get();
+}
+
+bool dlgKestrel::Load() {
+    loaded_ = true;
+    loadError_ = false;
+    if (!g_LangDb) {
+        Unload();
+        return false;
+    }
+    const QString folder = DatabaseFolder();
+    g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
+    if (g_WorkDbName.isEmpty()) {
+        loadError_ = true;
+        if (g_Standalone)
+            Unload();
+        return !g_Standalone;
+    }
+    workDb_ = OpenWorkingDb(folder, g_WorkDbName);
+    if (!workDb_) {
+        loadError_ = true;
+        if (g_Standalone)
+            Unload();
+        return !g_Standalone;
+    }
+    raise();
+    loadError_ = false;
+    helpFile_ = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) +
+                QStringLiteral("kestrel.hlp");
+    const QDir backgrounds(
+        ResolvePath(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("BackGrnd"))));
+    if (backgrounds.exists() && !backgrounds.entryList(QDir::Files).isEmpty()) {
+        StretchBackgrounds();
+    }
+    noSourceData_ = true;
+
+    if (!LocalizeForm(this, g_LangDb.get()) || !LocalizeControls(this, g_LangDb.get()) ||
+        !LocalizeGridHeads(this, g_LangDb.get()) || !LocalizeListBar(this, g_LangDb.get())) {
+        Unload();
+        return false;
+    }
+
+    txtTrunk_->setProperty("tag", QStringLiteral("Init"));
+    CatalogueContext catalogue;
+    catalogue.workDb = workDb_.get();
+    catalogue.tree = tree_;
+    catalogue.values = values_;
+    catalogue.setTreeEnabled = [this](bool enabled) { tvwTrkData_->setEnabled(enabled); };
+    catalogue.parent = parent_;
+    BuildCatalogueTree(catalogue);
+    raise();
+
+    highestTrunk_ = MaxTrunkForVersion(parent_, pbxName_);
+
+    if (g_Standalone) {
+        const bool deskFound =
+            QFile::exists(ResolvePath(QDir::currentPath() + QStringLiteral("/Pbxdesk.exe")));
+        const QString className =
+            deskFound ? QStringLiteral("PBXDeskProj") + g_AddinVersion + QStringLiteral(".cPBXOle")
+                      : QStringLiteral("PBXDeskProj.cPBXOLE");
+        try {
+            standaloneHost_ = CreateHostObject(className);
+            dispatcher_->SetStandaloneHost(standaloneHost_.get());
+        } catch (const RunError&) {
+            // Without a host object every request takes the link's error path.
+        }
+        SetPBXName(services().commandLine);
+    }
+    return true;
+}
+
+void dlgKestrel::Unload() {
+    if (unloading_ || !loaded_)
+        return;
+    unloading_ = true;
+    g_LangDb.reset();
+    workDb_.reset();
+    RemoveWorkingCopy(DatabaseFolder(), g_WorkDbName);
+    if (parent_) {
+        try {
+            parent_->UnloadChild(id_);
+        } catch (...) {
+        }
+    }
+    dispatcher_->SetStandaloneHost(nullptr);
+    standaloneHost_.reset();
+    loaded_ = false;
+    unloading_ = false;
+    hide();
+    emit unloaded();
+}
+
+void dlgKestrel::SetPBXName(const QString& name) {
+    pbxName_ = name;
+    dispatcher_->SetPBXName(name);
+    SetMenuState(0, !pbxName_.isEmpty());
+    setWindowTitle(Msg(0) + QStringLiteral(" (") + pbxName_ + u')');
+    highestTrunk_ = MaxTrunkForVersion(parent_, pbxName_);
+}
+
+void dlgKestrel::SetParent(HostProgramme* host) {
+    parent_ = host;
+    dispatcher_->SetParent(host);
+}
+
+void dlgKestrel::SetMenuState(std::int16_t index, bool state) {
+    if (index == 0)
+        lsbMenu_->setEnabled(state);
+}
+
+bool dlgKestrel::MenuEnabled() const {
+    return lsbMenu_->isEnabled();
+}
+
+void dlgKestrel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        SetMenuState(0, !pbxName_.isEmpty());
+    }
+    QWidget::changeEvent(event);
+}
+
+void dlgKestrel::FrmMove(HostProgramme* host) {
+    if (parent_)
+        return;  // only the first registration places the window
+    const std::optional<QPoint> stored =
+        ParsePosition(ReadHostSetting(host, QStringLiteral("MOVE")));
+    if (stored) {
+        move(*stored);
+        return;
+    }
+    const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
+}
+
+void dlgKestrel::FrmPositionSave() {
+    SaveHostSetting(parent_, QStringLiteral("MOVE"), FormatPosition(pos()));
+}
+
+void dlgKestrel::ShowWhatsThis(QObject* who) {
+    whatsThisTarget_ = who;
+    QAction* chosen = popupMenu(mnuWhatsThis_, QCursor::pos());
+    if (chosen && chosen->objectName() == u"itmWhatsThis" && whatsThisTarget_) {
+        if (auto* widget = qobject_cast<QWidget*>(whatsThisTarget_.data())) {
+            QWhatsThis::showText(widget->mapToGlobal(widget->rect().center()), widget->whatsThis(),
+                                 widget);
+        }
+    }
+    whatsThisTarget_ = nullptr;
+}
+
+void dlgKestrel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        if (!g_Standalone && parent_) {
+            try {
+                parent_->DisplayHelp(QStringLiteral("kestrel.hlp"));
+            } catch (...) {
+            }
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void dlgKestrel::closeEvent(QCloseEvent* event) {
+    // Closing the window frame is the Exit command.
+    Unload();
+    QWidget::closeEvent(event);
+}
+
+void dlgKestrel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (imgMainBack_->isVisible())
+        StretchBackgrounds();
+}
+
+void dlgKestrel::StretchBackgrounds() {
+    for (QLabel* image : {imgMainBack_, imgBack_}) {
+        image->setGeometry(0, 0, width(), height());
+        image->lower();
+    }
+}
+
+void dlgKestrel::ShowPanel(int index) {
+    if (index == 0 || index == 1)
+        panels_->setCurrentWidget(picPanel_[index]);
+}
+
+int dlgKestrel::FrontPanel() const {
+    return panels_->currentIndex();
+}
+
+void dlgKestrel::CollapseAll() {
+    tvwTrkData_->collapseAll();
+}
+
+bool dlgKestrel::IsEnabled() const {
+    return isEnabled();
+}
+
+void dlgKestrel::SetEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+void dlgKestrel::SetHourglass(bool busy) {
+    if (busy) {
+        setCursor(Qt::WaitCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+QString dlgKestrel::NormaliseTrunkBox() {
+    QString text = txtTrunk_->text();
+    if (text.isEmpty())
+        text = QStringLiteral("000");
+    bool ok = false;
+    const long long n = text.toLongLong(&ok);
+    if (ok && n >= 0)
+        text = QStringLiteral("%1").arg(n, 3, 10, QChar(u'0'));
+    txtTrunk_->setText(text);
+    return text;
+}
+
+void dlgKestrel::ShowCommonNoData() {
+    LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+}
+
+void dlgKestrel::CommandGet() {
+    CollapseAll();
+    dispatcher_->ShowHostMessage(Msg(2));
+    txtTrunk_->setProperty("tag", NormaliseTrunkBox());
+}
+
+void dlgKestrel::CommandViewList() {
+    ShowPanel(1);
+    const QString text = NormaliseTrunkBox();
+    if (txtTrunk_->property("tag").toString() != text) {
+        txtTrunk_->setProperty("tag", text);
+        dispatcher_->SetPendingStep(step::kReadSourceAgain);
+        dispatcher_->tmrEvent().start();
+    }
+}
+
+void dlgKestrel::RunCommand(const QString& key) {
+    if (key == u"Get") {
+        CommandGet();
+    } else if (key == u"Copy") {
+        if (noSourceData_)
+            ShowCommonNoData();
+    } else if (key == u"View Tree") {
+        ShowPanel(0);
+    } else if (key == u"View List") {
+        CommandViewList();
+    } else if (key == u"Print") {
+        if (noSourceData_)
+            ShowCommonNoData();
+    } else if (key == u"Help") {
+        if (!g_Standalone && parent_) {
+            try {
+                parent_->DisplayHelp(QStringLiteral("kestrel.hlp"));
+            } catch (...) {
+            }
+        }
+    } else if (key == u"Hide Window") {
+        if (g_Standalone) {
+            Unload();
+        } else {
+            hide();
+        }
+    } else if (key == u"Exit") {
+        Unload();
+    }
+}
+
+}  // namespace kestrel

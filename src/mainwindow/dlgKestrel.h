@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "hostlink/RequestDispatcher.h"
+#include "hostlink/WindowState.h"
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QFrame;
+class QStackedLayout;
+class QTreeView;
+
+namespace kestrel {
+
+class CatalogueTreeModel;
+class DataGrid;
+class Database;
+class ListBar;
+class SimulatedLink;
+class ValueListModel;
+
+// The tool's one main window. It owns the run-time state (working
+// database, host objects, exchange name, request dispatch, value list and
+// catalogue tree), binds the views to the models and routes events to the
+// operations; the algorithms live in their own classes.
+class dlgKestrel : public QWidget, public WindowState {
+    Q_OBJECT
+
+public:
+    explicit dlgKestrel(QWidget* parent = nullptr);
+    ~dlgKestrel() override;
+
+    // Prepares the loaded window: working copy, localisation, tree, host.
+    // False when the window unloaded itself on the way.
+    bool Load();
+    // Closes the databases, deletes the working copy and tells the host.
+    void Unload();
+    bool IsLoaded() const { return loaded_; }
+
+    // Public members called by the host and the automation class.
+    void IncrementCount() { dispatcher_->IncrementCount(); }
+    std::int16_t DecrementCount() { return dispatcher_->DecrementCount(); }
+    void SetPBXName(const QString& name);
+    const QString& PBXName() const { return pbxName_; }
+    void SetParent(HostProgramme* host);
+    HostProgramme* Parent() const { return parent_; }
+    void SetID(std::int16_t id) { id_ = id; }
+    std::int16_t ID() const { return id_; }
+    bool CheckDBLoadError() const { return loadError_; }
+    void CallBack(cListRequest& response) { dispatcher_->CallBack(response); }
+    void ShowWhatsThis(QObject* who);
+    void FrmMove(HostProgramme* host);
+    void FrmPositionSave();
+    void TurnFlow(bool value) { dispatcher_->TurnFlow(value); }
+
+    // Runs the command of a command-bar key.
+    void RunCommand(const QString& key);
+    // Brings panel 0 (tree) or 1 (list) to the front.
+    void ShowPanel(int index);
+    int FrontPanel() const;
+    void CollapseAll();
+
+    // WindowState
+    bool IsEnabled() const override;
+    void SetEnabled(bool enabled) override;
+    void SetHourglass(bool busy) override;
+
+    RequestDispatcher& Dispatcher() { return *dispatcher_; }
+    ValueListModel& Values() { return *values_; }
+    CatalogueTreeModel& Tree() { return *tree_; }
+    Database* WorkDb() const { return workDb_.get(); }
+    int HighestTrunk() const { return highestTrunk_; }
+    bool NoSourceData() const { return noSourceData_; }
+    void SetNoSourceData(bool none) { noSourceData_ = none; }
+    const QString& HelpFile() const { return helpFile_; }
+    ExchangeLink* StandaloneHost() const;
+    bool MenuEnabled() const;
+
+    // How pop-up menus are shown; tests replace it so nothing blocks.
+    std::function<QAction*(QMenu*, const QPoint&)> popupMenu;
+
+signals:
+    void unloaded();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildCommandBar();
+    void BuildMenus();
+    void SetMenuState(std::int16_t index, bool state);
+    void StretchBackgrounds();
+    void CommandGet();
+    void CommandViewList();
+    void ShowCommonNoData();
+    QString NormaliseTrunkBox();
+
+    // Controls, by their design names.
+    ListBar* lsbMenu_ = nullptr;
+    QFrame* picPanel_[2] = {nullptr, nullptr};
+    QStackedLayout* panels_ = nullptr;
+    QTreeView* tvwTrkData_ = nullptr;
+    DataGrid* grdTrkData_ = nullptr;
+    QLabel* lblCMD_ = nullptr;
+    QLabel* lblData_ = nullptr;
+    QLineEdit* txtTrunk_ = nullptr;
+    QLineEdit* txtTrunkRange_ = nullptr;
+    QLabel* lblTrunk_[2] = {nullptr, nullptr};
+    QLabel* imgMainBack_ = nullptr;
+    QLabel* imgBack_ = nullptr;
+    QMenu* mnuWhatsThis_ = nullptr;
+    QMenu* mnuReset_ = nullptr;
+    QMenu* mnuExpand_ = nullptr;
+    QPointer<QObject> whatsThisTarget_;
+
+    RequestDispatcher* dispatcher_ = nullptr;
+    ValueListModel* values_ = nullptr;
+    CatalogueTreeModel* tree_ = nullptr;
+
+    std::unique_ptr<Database> workDb_;
+    std::unique_ptr<SimulatedLink> standaloneHost_;
+    HostProgramme* parent_ = nullptr;
+    QString pbxName_;
+    QString helpFile_;
+    std::int16_t id_ = 0;
+    int highestTrunk_ = 511;
+    bool loadError_ = false;
+    bool noSourceData_ = true;
+    bool loaded_ = false;
+    bool unloading_ = false;
+};
+
+}  // namespace kestrel

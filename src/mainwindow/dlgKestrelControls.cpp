@@ -1,0 +1,197 @@
+// Construction of the main window's controls, command bar and menus.
+#include <QAction>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedLayout>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "ValueListDelegate.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeImages.h"
+#include "catalogue/ValueListModel.h"
+#include "dlgKestrel.h"
+#include "platform/widgets/DataGrid.h"
+#include "platform/widgets/ListBar.h"
+
+namespace kestrel {
+
+namespace {
+
+// Names the control and records its original type name and element number.
+template <typename T>
+T* Named(T* control, const char* name, const char* typeName, int index = -1) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setProperty("typeName", QString::fromLatin1(typeName));
+    if (index >= 0)
+        control->setProperty("index", index);
+    return control;
+}
+
+struct CommandItem {
+    int group;
+    const char* caption;
+    const char* image;
+    const char* key;
+};
+
+// The command bar as designed: groups, item captions, images and keys.
+const CommandItem kCommands[] = {
+    {1, "View Tree", "Tree", "View Tree"},      {1, "View List", "grid", "View List"},
+    {1, "Get Source Trunk Data", "get", "Get"}, {1, "Copy Trunks Now", "set", "Copy"},
+    {1, "Print Report", "print", "Print"},      {2, "Help", "help", "Help"},
+    {3, "Hide Window", "hide", "Hide Window"},  {3, "Exit", "exit", "Exit"},
+};
+
+const char* const kStyle = R"(
+#dlgKestrel { background: #eef1f4; }
+#lsbMenu { background: #24384b; }
+#lsbMenu QToolButton { color: #f2f5f8; border: none; padding: 4px; }
+#lsbMenu QToolButton:hover { background: #33506b; }
+#lsbMenu QToolButton[listBarGroup="true"] {
+    background: #16293a; color: #ffffff; text-align: left; padding: 6px 10px;
+    border-bottom: 1px solid #0e1c28; }
+#lsbMenu QToolButton[listBarGroup="true"][current="true"] { background: #2f6f8f; }
+QFrame[typeName="SSPanel"] { background: #ffffff; border: 1px solid #c5ccd3; }
+QTreeView, QTableView { border: 1px solid #c5ccd3; }
+QLineEdit { padding: 3px 5px; border: 1px solid #9aa6b2; background: #ffffff; }
+#lblCMD, #lblData { padding: 4px 8px; background: #f6f8fa; border: 1px solid #d7dde3; }
+#grdTrkData QHeaderView::section {
+    background: #008080; color: #ffffff; padding: 4px; border: none;
+    border-right: 1px solid #006666; }
+)";
+
+}  // namespace
+
+void dlgKestrel::BuildControls() {
+    setObjectName(QStringLiteral("dlgKestrel"));
+    setProperty("typeName", QStringLiteral("Form"));
+    setWindowTitle(QStringLiteral("Trunk Copy Data"));
+    setStyleSheet(QString::fromLatin1(kStyle));
+    resize(820, 560);
+
+    imgMainBack_ = Named(new QLabel(this), "imgMainBack", "Image");
+    imgBack_ = Named(new QLabel(this), "imgBack", "Image", 0);
+    for (QLabel* image : {imgMainBack_, imgBack_}) {
+        image->setScaledContents(true);
+        image->hide();
+    }
+
+    auto* root = new QHBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    lsbMenu_ = Named(new ListBar(this), "lsbMenu", "SSListBar");
+    lsbMenu_->setFixedWidth(160);
+    lsbMenu_->setAttribute(Qt::WA_StyledBackground);
+    root->addWidget(lsbMenu_);
+    BuildCommandBar();
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("panelArea"));
+    auto* areaLayout = new QVBoxLayout(area);
+    areaLayout->setContentsMargins(10, 10, 10, 10);
+    panels_ = new QStackedLayout();
+    panels_->setStackingMode(QStackedLayout::StackAll);
+    areaLayout->addLayout(panels_);
+    root->addWidget(area, 1);
+
+    // Panel 0: trunk boxes, catalogue tree, the selected item and value.
+    picPanel_[0] = Named(new QFrame(area), "picPanel", "SSPanel", 0);
+    auto* tree = new QGridLayout(picPanel_[0]);
+    tree->setContentsMargins(10, 10, 10, 10);
+    tree->setHorizontalSpacing(8);
+    tree->setVerticalSpacing(8);
+    lblTrunk_[0] =
+        Named(new QLabel(QStringLiteral("Source Trunk"), picPanel_[0]), "lblTrunk", "Label", 0);
+    txtTrunk_ = Named(new QLineEdit(picPanel_[0]), "txtTrunk", "TextBox");
+    txtTrunk_->setMaxLength(3);
+    txtTrunk_->setFixedWidth(70);
+    lblTrunk_[1] = Named(new QLabel(QStringLiteral("Destination Trunks"), picPanel_[0]), "lblTrunk",
+                         "Label", 1);
+    txtTrunkRange_ = Named(new QLineEdit(picPanel_[0]), "txtTrunkRange", "TextBox");
+    tvwTrkData_ = Named(new QTreeView(picPanel_[0]), "tvwTrkData", "TreeView");
+    tvwTrkData_->setHeaderHidden(true);
+    tvwTrkData_->setIconSize(QSize(18, 18));
+    tvwTrkData_->setUniformRowHeights(true);
+    tvwTrkData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvwTrkData_->setModel(tree_);
+    lblCMD_ = Named(new QLabel(picPanel_[0]), "lblCMD", "Label");
+    lblData_ = Named(new QLabel(picPanel_[0]), "lblData", "Label");
+    lblCMD_->setMinimumHeight(28);
+    lblData_->setMinimumHeight(28);
+    tree->addWidget(lblTrunk_[0], 0, 0);
+    tree->addWidget(txtTrunk_, 0, 1);
+    tree->addWidget(lblTrunk_[1], 0, 2);
+    tree->addWidget(txtTrunkRange_, 0, 3);
+    tree->setColumnStretch(3, 1);
+    tree->addWidget(tvwTrkData_, 1, 0, 1, 4);
+    tree->addWidget(lblCMD_, 2, 0, 1, 2);
+    tree->addWidget(lblData_, 2, 2, 1, 2);
+    tree->setRowStretch(1, 1);
+
+    // Panel 1: the value list.
+    picPanel_[1] = Named(new QFrame(area), "picPanel", "SSPanel", 1);
+    auto* list = new QVBoxLayout(picPanel_[1]);
+    list->setContentsMargins(10, 10, 10, 10);
+    grdTrkData_ = Named(new DataGrid(picPanel_[1]), "grdTrkData", "SSDBGrid");
+    grdTrkData_->setModel(values_);
+    grdTrkData_->setSelectionModel(values_->Selection());
+    grdTrkData_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdTrkData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdTrkData_->verticalHeader()->hide();
+    grdTrkData_->horizontalHeader()->setStretchLastSection(true);
+    grdTrkData_->setColumnHidden(ValueListModel::kOriginal, true);
+    grdTrkData_->setColumnWidth(ValueListModel::kCmd, 80);
+    grdTrkData_->setColumnWidth(ValueListModel::kData, 120);
+    grdTrkData_->AddStyleSet({QStringLiteral("head"), Qt::white, QColor(0, 128, 128), font()});
+    grdTrkData_->AddStyleSet({QStringLiteral("Edited"), Qt::black, QColor(0, 255, 255), font()});
+    grdTrkData_->setItemDelegate(new ValueListDelegate(grdTrkData_));
+    list->addWidget(grdTrkData_);
+
+    panels_->addWidget(picPanel_[0]);
+    panels_->addWidget(picPanel_[1]);
+    panels_->setCurrentIndex(0);
+    BuildMenus();
+}
+
+void dlgKestrel::BuildCommandBar() {
+    lsbMenu_->AddGroup(QStringLiteral("Trunk Copy"));
+    lsbMenu_->AddGroup(QStringLiteral("Help"));
+    lsbMenu_->AddGroup(QStringLiteral("Exit"));
+    for (const CommandItem& item : kCommands) {
+        lsbMenu_->AddItem(item.group, QString::fromLatin1(item.caption),
+                          CommandImage(QString::fromLatin1(item.image)),
+                          QString::fromLatin1(item.image), QString::fromLatin1(item.key));
+    }
+    connect(lsbMenu_, &ListBar::itemClicked, this, &dlgKestrel::RunCommand);
+    connect(lsbMenu_, &ListBar::groupChanged, this, [this](int group) {
+        if (group == 1)
+            ShowPanel(0);
+    });
+}
+
+void dlgKestrel::BuildMenus() {
+    auto menu = [this](const char* name,
+                       std::initializer_list<std::pair<const char*, const char*>> items) {
+        auto* m = Named(new QMenu(this), name, "Menu");
+        for (const auto& [itemName, caption] : items) {
+            QAction* action = m->addAction(QString::fromLatin1(caption));
+            action->setObjectName(QString::fromLatin1(itemName));
+            action->setProperty("typeName", QStringLiteral("Menu"));
+        }
+        return m;
+    };
+    mnuWhatsThis_ = menu("mnuWhatsThis", {{"itmWhatsThis", "What's This?"}});
+    mnuReset_ = menu("mnuReset", {{"itmRestore", "Restore Orginal Value"}});
+    mnuExpand_ =
+        menu("mnuExpand", {{"itmCollapse", "Collapse All"}, {"itmWhatsThis2", "What's This?"}});
+    connect(mnuExpand_->actions().at(0), &QAction::triggered, this, &dlgKestrel::CollapseAll);
+}
+
+}  // namespace kestrel

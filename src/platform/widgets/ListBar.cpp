@@ -1,0 +1,116 @@
+#include "ListBar.h"
+
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kestrel {
+
+ListBar::ListBar(QWidget* parent) : QWidget(parent), layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(1);
+    layout_->addStretch(1);
+    captionFont_ = font();
+    captionFont_.setBold(true);
+}
+
+int ListBar::AddGroup(const QString& caption) {
+    const int number = GroupCount() + 1;
+    auto* header = new QToolButton(this);
+    header->setObjectName(QStringLiteral("lsbGroup%1").arg(number));
+    header->setText(caption);
+    header->setFont(captionFont_);
+    header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header->setMinimumHeight(26);
+    header->setProperty("listBarGroup", true);
+    auto* body = new QWidget(this);
+    auto* items = new QVBoxLayout(body);
+    items->setContentsMargins(4, 6, 4, 6);
+    items->setSpacing(4);
+    // Insert before the stretch that keeps the groups at the top.
+    layout_->insertWidget(layout_->count() - 1, header);
+    layout_->insertWidget(layout_->count() - 1, body);
+    groups_.push_back({header, body, items, {}});
+    connect(header, &QToolButton::clicked, this, [this, number] { SetGroup(number); });
+    if (current_ == 0) {
+        SetGroup(number);
+    } else {
+        body->hide();
+    }
+    return number;
+}
+
+int ListBar::AddItem(int group, const QString& caption, const QIcon& image,
+                     const QString& imageName, const QString& key) {
+    if (!HasGroup(group))
+        return 0;
+    GroupEntry& g = groups_[group - 1];
+    auto* button = new QToolButton(g.body);
+    button->setText(caption);
+    button->setIcon(image);
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setObjectName(QStringLiteral("lsbItem_%1").arg(QString(key).remove(u' ')));
+    g.items->addWidget(button);
+    g.entries.push_back({button, key, imageName});
+    connect(button, &QToolButton::clicked, this, [this, key] { emit itemClicked(key); });
+    return static_cast<int>(g.entries.size());
+}
+
+int ListBar::ItemCount(int group) const {
+    return HasGroup(group) ? static_cast<int>(groups_[group - 1].entries.size()) : 0;
+}
+
+bool ListBar::HasItem(int group, int item) const {
+    return HasGroup(group) && item >= 1 && item <= ItemCount(group);
+}
+
+QString ListBar::GroupCaption(int group) const {
+    return HasGroup(group) ? groups_[group - 1].header->text() : QString();
+}
+
+void ListBar::SetGroupCaption(int group, const QString& caption) {
+    if (HasGroup(group))
+        groups_[group - 1].header->setText(caption);
+}
+
+QString ListBar::ItemText(int group, int item) const {
+    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].button->text() : QString();
+}
+
+void ListBar::SetItemText(int group, int item, const QString& text) {
+    if (HasItem(group, item))
+        groups_[group - 1].entries[item - 1].button->setText(text);
+}
+
+QString ListBar::ItemKey(int group, int item) const {
+    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].key : QString();
+}
+
+QString ListBar::ItemImageName(int group, int item) const {
+    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].imageName : QString();
+}
+
+QToolButton* ListBar::ItemButton(int group, int item) const {
+    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].button : nullptr;
+}
+
+void ListBar::SetGroup(int group) {
+    if (!HasGroup(group) || group == current_)
+        return;
+    current_ = group;
+    for (int i = 0; i < GroupCount(); ++i) {
+        groups_[i].body->setVisible(i + 1 == group);
+        groups_[i].header->setProperty("current", i + 1 == group);
+    }
+    emit groupChanged(group);
+}
+
+void ListBar::SetCaptionFont(const QFont& font) {
+    captionFont_ = font;
+    for (GroupEntry& g : groups_)
+        g.header->setFont(font);
+}
+
+}  // namespace kestrel

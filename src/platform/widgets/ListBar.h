@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+class QToolButton;
+class QVBoxLayout;
+
+namespace kestrel {
+
+// A command bar of groups, each a caption button over a column of items
+// (caption, image, key); one group, the current one, is open at a time.
+// Groups and items are numbered from 1, as the language data numbers them.
+class ListBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ListBar(QWidget* parent = nullptr);
+
+    // Adds a group; returns its number.
+    int AddGroup(const QString& caption);
+    // Adds an item to a group; returns its number within the group.
+    int AddItem(int group, const QString& caption, const QIcon& image, const QString& imageName,
+                const QString& key);
+
+    int GroupCount() const { return static_cast<int>(groups_.size()); }
+    int ItemCount(int group) const;
+    bool HasGroup(int group) const { return group >= 1 && group <= GroupCount(); }
+    bool HasItem(int group, int item) const;
+
+    QString GroupCaption(int group) const;
+    void SetGroupCaption(int group, const QString& caption);
+    QString ItemText(int group, int item) const;
+    void SetItemText(int group, int item, const QString& text);
+    QString ItemKey(int group, int item) const;
+    QString ItemImageName(int group, int item) const;
+    QToolButton* ItemButton(int group, int item) const;
+
+    // The open group.
+    int Group() const { return current_; }
+    void SetGroup(int group);
+
+    // The font of the group captions.
+    QFont CaptionFont() const { return captionFont_; }
+    void SetCaptionFont(const QFont& font);
+
+signals:
+    void itemClicked(const QString& key);
+    void groupChanged(int group);
+
+private:
+    struct Item {
+        QToolButton* button;
+        QString key;
+        QString imageName;
+    };
+    struct GroupEntry {
+        QToolButton* header;
+        QWidget* body;
+        QVBoxLayout* items;
+        std::vector<Item> entries;
+    };
+
+    QVBoxLayout* layout_;
+    std::vector<GroupEntry> groups_;
+    int current_ = 0;
+    QFont captionFont_;
+};
+
+}  // namespace kestrel

@@ -7,6 +7,7 @@
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
+#include "support/ScriptedHost.h"
 #include "support/WaitFor.h"
 
 namespace kestrel {
@@ -19,52 +20,6 @@ public:
     void SetHourglass(bool b) override { hourglass = b; }
     bool enabled = true;
     bool hourglass = false;
-};
-
-// A host whose link replies are scripted and whose calls are recorded.
-class ScriptedHost : public HostProgramme, public ExchangeLink {
-public:
-    QString loginReply = QStringLiteral("LOGIN7");
-    QString sendReply = QStringLiteral("REQ1");
-    bool loginThrows = false;
-    bool sendThrows = false;
-    int sends = 0;
-    QStringList logouts;
-    QStringList messages;
-    QList<std::int32_t> codes;
-    QStringList flows;
-    CallBackTarget* callback = nullptr;
-    cListRequest sent;
-
-    QString Login(const QString&, CallBackTarget* target) override {
-        if (loginThrows)
-            throw RunError(-2147023174, QStringLiteral("The host is gone"));
-        callback = target;
-        return loginReply;
-    }
-    QString SendRequest(cListRequest& request) override {
-        ++sends;
-        sent = request;
-        if (sendThrows)
-            throw RunError(440, QStringLiteral("Automation error"));
-        return sendReply;
-    }
-    void LogOut(const QString&, const QString& id) override { logouts << id; }
-    void ShowMessage(const QString& text) override { messages << text; }
-    void ShowCode(std::int32_t code) override { codes << code; }
-    void DisplayHelp(const QString&) override {}
-    void UnloadChild(std::int32_t) override {}
-    void TurnOnFlow() override { flows << QStringLiteral("on"); }
-    void TurnOffFlow() override { flows << QStringLiteral("off"); }
-    void REGComData(const QString&, const QString&, const QString&) override {}
-    QString GetComData(const QString&, const QString&) override { return {}; }
-    QString PrintReport(const QString&, const QString&, const QString&, const QString&,
-                        std::int32_t) override {
-        return {};
-    }
-    void AddItem(const QString&) override {}
-    ExchangeLink* oPBX() override { return this; }
-    ProcessorInfo* oOPX() override { return nullptr; }
 };
 
 class RequestDispatcherTest : public ::testing::Test {
@@ -108,7 +63,7 @@ protected:
 
     test::RuntimeTree tree_;
     FakeWindow window_;
-    ScriptedHost host_;
+    test::ScriptedHost host_;
     RequestDispatcher dispatcher_{window_};
     QList<std::int16_t> ran_;
 };

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "catalogue/CatalogueBuilder.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeImages.h"
+#include "catalogue/ValueListModel.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "startup/Globals.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedHost.h"
+
+namespace kestrel {
+namespace {
+
+const QString kTemplate = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/DATABASE/KESTREL.MDB");
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_Standalone = false;
+        g_Messages = QStringList();
+        for (int i = 0; i < 16; ++i)
+            g_Messages << QStringLiteral("M%1").arg(i);
+        const QString path = dir_.filePath(QStringLiteral("work.mdb"));
+        QFile::copy(kTemplate, path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        db_ = Database::Open(path, false);
+        db_->Execute(QStringLiteral("DELETE FROM CMD30Titles"));
+        db_->Execute(QStringLiteral("DELETE FROM CMD30Codes"));
+    }
+    void TearDown() override { g_Messages.clear(); }
+
+    void Title(int id, const char* cmd, const char* text, const QVariant& visible) {
+        db_->Execute(QStringLiteral("INSERT INTO CMD30Titles VALUES (?, ?, ?, ?)"),
+                     {id, QString::fromLatin1(cmd), QString::fromLatin1(text), visible});
+    }
+    void Option(int title, const QVariant& data, const char* text, const QVariant& dialog) {
+        db_->Execute(QStringLiteral("INSERT INTO CMD30Codes (TitleID, Data, Description, "
+                                    "DialogID) VALUES (?, ?, ?, ?)"),
+                     {title, data, QString::fromLatin1(text), dialog});
+    }
+    void Build() {
+        CatalogueContext c;
+        c.workDb = db_.get();
+        c.tree = &tree_;
+        c.values = &values_;
+        c.setTreeEnabled = [this](bool e) { enabledLog_ << e; };
+        c.parent = &host_;
+        BuildCatalogueTree(c);
+    }
+    // "key|text|tag|image" of every node, depth first.
+    QStringList Nodes() const {
+        QStringList out;
+        for (int r = 0; r < tree_.rowCount(); ++r) {
+            const QStandardItem* title = tree_.item(r);
+            out << Describe(title);
+            for (int o = 0; o < title->rowCount(); ++o) {
+                out << QStringLiteral("  ") + Describe(title->child(o));
+            }
+        }
+        return out;
+    }
+    static QString Describe(const QStandardItem* n) {
+        return QStringList{CatalogueTreeModel::Key(n), n->text(), CatalogueTreeModel::Tag(n),
+                           CatalogueTreeModel::ImageKey(n)}
+            .join(u'|');
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<Database> db_;
+    CatalogueTreeModel tree_;
+    ValueListModel values_;
+    test::ScriptedHost host_;
+    QList<bool> enabledLog_;
+};
+
+TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
+    QAbstractItemModelTester treeTester(&tree_);
+    Title(7, "3002", "Second", -1);
+    Title(3, "3001", "First", -1);
+    Title(9, "3000", "Hidden", 0);
+    Title(4, "3005", "Null visible", QVariant());
+    Title(5, "3009", "No options", -1);
+    Option(3, QStringLiteral("1"), "One", 0);
+    Option(3, QVariant(), "Typed", 4);
+    Option(3, QStringLiteral(" 2 "), " Two ", 3);
+    Option(3, QStringLiteral(""), "Empty", 0);
+    Option(7, QStringLiteral("1"), "One again", 0);
+    Option(9, QStringLiteral("1"), "never read", 0);
+    Build();
+    // Ordered by CMD, options by Data (Null first); the running number
+    // goes across items and skips invisible ones.
+    EXPECT_EQ(Nodes(), QStringList({
+                           "Title3|First|3001|Num",
+                           "  D0:|Typed|4|More",
+                           "  D1:|Empty|0|Check",
+                           "  D2:2|Two|3|More",
+                           "  D3:1|One|0|Blank",
+                           "Title7|Second|3002|Num",
+                           "  D4:1|One again|0|Blank",
+                           "Title5|No options|3009|Num",
+                       }));
+    EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
+    EXPECT_TRUE(host_.messages.isEmpty());
+    EXPECT_EQ(CatalogueTreeModel::OptionData(QStringLiteral("D2:2")), QStringLiteral("2"));
+    EXPECT_EQ(CatalogueTreeModel::OptionData(QStringLiteral("D9:a:b")), QStringLiteral("a:b"));
+    EXPECT_TRUE(CatalogueTreeModel::IsTitle(QStringLiteral("Title12")));
+    EXPECT_FALSE(tree_.data(tree_.index(0, 0), Qt::DecorationRole).isNull());
+}
+
+TEST_F(CatalogueTest, ImagesFollowTheValueList) {
+    Title(1, "3001", "Route", -1);
+    Option(1, QStringLiteral("01"), "Route 1", 0);
+    Option(1, QStringLiteral("02"), "Route 2", 5);
+    Option(1, QStringLiteral("03"), "Route 3", 0);
+    values_.AddRow(QStringLiteral("3001;03;Route;03"));
+    Build();
+    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D0:01"))), image::kBlank);
+    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D1:02"))), image::kMore);
+    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D2:03"))), image::kCheck);
+}
+
+TEST_F(CatalogueTest, ANullDialogNumberStopsTheBuildAndReports) {
+    Title(1, "3001", "Route", -1);
+    Title(2, "3002", "Class", -1);
+    Option(1, QStringLiteral("01"), "Route 1", 0);
+    Option(1, QStringLiteral("02"), "Route 2", QVariant());
+    Option(2, QStringLiteral("0"), "Never", 0);
+    Build();
+    EXPECT_EQ(Nodes(), QStringList({"Title1|Route|3001|Num", "  D0:01|Route 1|0|Blank"}));
+    EXPECT_EQ(enabledLog_, QList<bool>{false});  // stays disabled
+    EXPECT_EQ(host_.codes, QList<std::int32_t>{94});
+    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("Invalid use of Null")});
+}
+
+TEST_F(CatalogueTest, StandaloneFailuresShowNothing) {
+    g_Standalone = true;
+    Title(1, "3001", "Route", -1);
+    Option(1, QStringLiteral("01"), "Route 1", QVariant());
+    Build();
+    EXPECT_TRUE(host_.messages.isEmpty());
+    g_Standalone = false;
+}
+
+TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {
+    tree_.AddTitleNode(QStringLiteral("Title1"), QStringLiteral("kept"));
+    CatalogueContext c;
+    c.tree = &tree_;
+    c.values = &values_;
+    c.parent = &host_;
+    BuildCatalogueTree(c);
+    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("M10")});
+    EXPECT_EQ(host_.codes, QList<std::int32_t>{3024});
+    EXPECT_EQ(tree_.rowCount(), 1);
+}
+
+TEST_F(CatalogueTest, NoVisibleItemsGiveAnEmptyTreeSilently) {
+    Title(1, "3001", "Route", 0);
+    Build();
+    EXPECT_EQ(tree_.rowCount(), 0);
+    EXPECT_TRUE(host_.messages.isEmpty());
+    EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
+}
+
+TEST_F(CatalogueTest, TheRunningNumberStopsAt32767) {
+    Title(1, "3001", "Many", -1);
+    db_->Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32769) "
+        "INSERT INTO CMD30Codes (TitleID, Data, Description, DialogID) "
+        "SELECT 1, printf('%05d', i), 'v', 0 FROM n"));
+    Build();
+    const QStandardItem* title = tree_.Node(QStringLiteral("Title1"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->rowCount(), 32768);  // D0 .. D32767
+    EXPECT_NE(tree_.Node(QStringLiteral("D32767:32767")), nullptr);
+    EXPECT_EQ(host_.codes, QList<std::int32_t>{6});
+    EXPECT_EQ(enabledLog_, QList<bool>{false});
+}
+
+TEST(ValueListModelTest, SearchTakesTheFirstMatchAndMarksTheRow) {
+    ValueListModel values;
+    QAbstractItemModelTester tester(&values);
+    values.AddRow(QStringLiteral("3001;01;Route;01"));
+    values.AddRow(QStringLiteral("3002;2;Class;1"));
+    values.AddRow(QStringLiteral("3001;09;Duplicate;09"));
+    values.AddRow(QStringLiteral("3003;;Dial;"));
+
+    EXPECT_EQ(values.GetItemValue(QStringLiteral("3001")).toString(), QStringLiteral("01"));
+    EXPECT_EQ(values.CurrentRow(), 0);
+    EXPECT_EQ(values.GetOriginalValue(QStringLiteral("3002")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(values.CurrentRow(), 1);
+    EXPECT_TRUE(values.index(1, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_FALSE(values.index(0, 0).data(ValueListModel::EditedRole).toBool());
+
+    // A missing key: empty value, the last row current and selected.
+    const QVariant missing = values.GetItemValue(QStringLiteral("30"));
+    EXPECT_TRUE(missing.isNull());
+    EXPECT_EQ(missing.toString(), QString());
+    EXPECT_EQ(values.CurrentRow(), 3);
+    EXPECT_TRUE(values.Selection()->isRowSelected(3, QModelIndex()));
+    EXPECT_TRUE(values.Selection()->isRowSelected(0, QModelIndex()));
+
+    values.SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
+    EXPECT_EQ(values.Cell(0, ValueListModel::kData), QStringLiteral("04"));
+    EXPECT_EQ(values.Cell(2, ValueListModel::kData), QStringLiteral("09"));
+    EXPECT_TRUE(values.index(0, 2).data(ValueListModel::EditedRole).toBool());
+    values.SetItemValue(QStringLiteral("3999"), QStringLiteral("x"));
+    EXPECT_EQ(values.CurrentRow(), 3);
+    // Case counts.
+    EXPECT_TRUE(values.GetItemValue(QStringLiteral("3001 ")).isNull());
+
+    values.Clear();
+    EXPECT_EQ(values.rowCount(), 0);
+    EXPECT_TRUE(values.GetItemValue(QStringLiteral("3001")).isNull());
+    EXPECT_EQ(values.CurrentRow(), -1);
+}
+
+TEST(TreeImagesTest, SixDistinctKeyedImages) {
+    EXPECT_EQ(TreeImageKeys(), QStringList({"Num", "Edit", "Check", "Medit", "More", "Blank"}));
+    QList<qint64> seen;
+    for (const QString& key : TreeImageKeys()) {
+        const QImage image = TreeImage(key).pixmap(32, 32).toImage();
+        ASSERT_FALSE(image.isNull()) << key.toStdString();
+        qint64 sum = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                sum += image.pixel(x, y) % 9973;
+        }
+        EXPECT_FALSE(seen.contains(sum)) << key.toStdString();
+        seen << sum;
+    }
+    EXPECT_TRUE(TreeImage(QStringLiteral("Other")).isNull());
+}
+
+}  // namespace
+}  // namespace kestrel

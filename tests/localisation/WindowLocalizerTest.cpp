@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "catalogue/ValueListModel.h"
+#include "localisation/WindowLocalizer.h"
+#include "platform/Database.h"
+#include "platform/widgets/DataGrid.h"
+#include "platform/widgets/ListBar.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+template <typename T>
+T* Add(QWidget* window, const char* name, const char* typeName, int index = -1) {
+    auto* c = new T(window);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setProperty("typeName", QString::fromLatin1(typeName));
+    if (index >= 0)
+        c->setProperty("index", index);
+    return c;
+}
+
+class WindowLocalizerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        db_ = g_LangDb.get();
+        window_.setObjectName(QStringLiteral("frmTest"));
+        label_ = Add<QLabel>(&window_, "lblOne", "Label");
+        label_->setText(QStringLiteral("design"));
+        label_->setToolTip(QStringLiteral("design tip"));
+        box_ = Add<QLineEdit>(&window_, "txtBox", "TextBox");
+        panel_[0] = Add<QLabel>(&window_, "picPanel", "SSPanel", 0);
+        panel_[1] = Add<QLabel>(&window_, "picPanel", "SSPanel", 1);
+        list_ = Add<QListWidget>(&window_, "lstItems", "ListBox");
+        tree_view_ = Add<QTreeView>(&window_, "tvwTree", "TreeView");
+        check_ = Add<QPushButton>(&window_, "chkOther", "CheckBox");
+        grid_ = Add<DataGrid>(&window_, "grdGrid", "SSDBGrid");
+        grid_->setModel(&model_);
+        bar_ = Add<ListBar>(&window_, "lsbBar", "SSListBar");
+        bar_->AddGroup(QStringLiteral("G1"));
+        bar_->AddItem(1, QStringLiteral("I1"), QIcon(), QString(), QStringLiteral("k1"));
+        bar_->AddItem(1, QStringLiteral("I2"), QIcon(), QString(), QStringLiteral("k2"));
+        bar_->AddGroup(QStringLiteral("G2"));
+        auto* menu = Add<QMenu>(&window_, "mnuPop", "Menu");
+        action_ = menu->addAction(QStringLiteral("design item"));
+        action_->setObjectName(QStringLiteral("itmPop"));
+    }
+    void Control(const char* name, int index, const QVariant& caption, const QVariant& font,
+                 const QVariant& size, const QVariant& tip) {
+        db_->Execute(QStringLiteral("INSERT INTO tControls VALUES ('frmTest', ?, ?, ?, ?, ?, ?)"),
+                     {QString::fromLatin1(name), index, caption, font, size, tip});
+    }
+
+    test::RuntimeTree tree_;
+    Database* db_ = nullptr;
+    QWidget window_;
+    QLabel* label_;
+    QLineEdit* box_;
+    QLabel* panel_[2];
+    QListWidget* list_;
+    QTreeView* tree_view_;
+    QPushButton* check_;
+    DataGrid* grid_;
+    ListBar* bar_;
+    QAction* action_;
+    ValueListModel model_;
+};
+
+TEST_F(WindowLocalizerTest, FormCaptionIsExpandedAndFontApplied) {
+    db_->Execute(
+        QStringLiteral("INSERT INTO tForms VALUES ('frmTest', 'Trunk&%SP&Copy', "
+                       "'DejaVu Serif', 13)"));
+    ASSERT_TRUE(LocalizeForm(&window_, db_));
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Trunk Copy"));
+    EXPECT_EQ(window_.font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window_.font().pointSizeF(), 13);
+}
+
+TEST_F(WindowLocalizerTest, EmptyFormCaptionFails) {
+    db_->Execute(QStringLiteral("INSERT INTO tForms VALUES ('frmTest', NULL, 'x', 9)"));
+    EXPECT_FALSE(LocalizeForm(&window_, db_));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
+}
+
+TEST_F(WindowLocalizerTest, MinusOneLeavesAndEmptyBlanks) {
+    Control("lblOne", -1, QStringLiteral("-1"), QStringLiteral("-1"), QVariant(),
+            QStringLiteral("-1"));
+    ASSERT_TRUE(LocalizeControls(&window_, db_));
+    EXPECT_EQ(label_->text(), QStringLiteral("design"));
+    EXPECT_EQ(label_->toolTip(), QStringLiteral("design tip"));
+    EXPECT_FALSE(label_->property("fontsApplied").isValid());
+
+    Control("lblOne", -1, QString(), QString(), QVariant(), QString());
+    ASSERT_TRUE(LocalizeControls(&window_, db_));
+    EXPECT_EQ(label_->text(), QString());
+    EXPECT_EQ(label_->toolTip(), QString());
+    EXPECT_FALSE(label_->property("fontsApplied").isValid());  // empty font: as designed
+}
+
+// Fonts by type name: which fonts, in what order, and the character set.
+TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
+    struct Case {
+        const char* name;
+        int index;
+        QStringList applied;
+        int charset;
+    };
+    const Case cases[] = {
+        {"txtBox", -1, {"FontName,FontSize:204"}, 204},
+        {"picPanel", 1, {"FontName,FontSize:128"}, 128},
+        {"lstItems", -1, {"FontName,FontSize"}, 0},
+        {"tvwTree", -1, {"Font:128"}, 128},
+        {"chkOther", -1, {"Font"}, 0},
+        {"lsbBar", -1, {"CaptionFont"}, 0},
+        {"grdGrid",
+         -1,
+         {"HeadFont:204", "PageFooterFont:204", "PageHeaderFont:204", "Font:204"},
+         204},
+    };
+    for (const Case& c : cases) {
+        Control(c.name, c.index, QStringLiteral("-1"), QStringLiteral("DejaVu Sans Mono"), 12,
+                QStringLiteral("-1"));
+    }
+    ASSERT_TRUE(LocalizeControls(&window_, db_));
+    for (const Case& c : cases) {
+        QObject* control = FindControl(&window_, QString::fromLatin1(c.name), c.index);
+        EXPECT_EQ(control->property("fontsApplied").toStringList(), c.applied) << c.name;
+        EXPECT_EQ(control->property("charset").toInt(), c.charset) << c.name;
+    }
+    EXPECT_EQ(box_->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(box_->font().pointSizeF(), 12);
+    EXPECT_EQ(grid_->HeadFont().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(bar_->CaptionFont().pointSizeF(), 12);
+    EXPECT_NE(panel_[0]->font().family(), QStringLiteral("DejaVu Sans Mono"));
+}
+
+TEST_F(WindowLocalizerTest, GridStyleSetsFollowTheBodyFont) {
+    grid_->AddStyleSet({QStringLiteral("head"), Qt::white, Qt::darkCyan, grid_->font()});
+    grid_->AddStyleSet({QStringLiteral("Edited"), Qt::black, Qt::cyan, grid_->font()});
+    Control("grdGrid", -1, QStringLiteral("-1"), QStringLiteral("DejaVu Serif"), 11,
+            QStringLiteral("-1"));
+    ASSERT_TRUE(LocalizeControls(&window_, db_));
+    EXPECT_EQ(grid_->property("fontsApplied").toStringList(),
+              QStringList({"HeadFont:204", "PageFooterFont:204", "PageHeaderFont:204", "Font:204",
+                           "StyleSets(0).Font:204", "StyleSets(1).Font:204"}));
+    EXPECT_EQ(grid_->Style(QStringLiteral("Edited"))->font.family(),
+              QStringLiteral("DejaVu Serif"));
+}
+
+TEST_F(WindowLocalizerTest, IndexedElementsAndMenuItems) {
+    Control("picPanel", 1, QStringLiteral("-1"), QStringLiteral("-1"), QVariant(),
+            QStringLiteral("second panel"));
+    Control("itmPop", -1, QStringLiteral("Restore"), QStringLiteral("-1"), QVariant(),
+            QStringLiteral("-1"));
+    ASSERT_TRUE(LocalizeControls(&window_, db_));
+    EXPECT_EQ(panel_[1]->toolTip(), QStringLiteral("second panel"));
+    EXPECT_EQ(panel_[0]->toolTip(), QString());
+    EXPECT_EQ(action_->text(), QStringLiteral("Restore"));
+}
+
+// The failing row stops the walk: earlier rows stay applied, later do not.
+TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
+    struct Breakage {
+        const char* name;
+        int index;
+        const char* caption;
+        const char* number;
+    };
+    const Breakage breakages[] = {
+        {"lblMissing", -1, "x", "[730]"},
+        {"picPanel", 5, "-1", "[340]"},
+        {"picPanel", -1, "-1", "[343]"},
+        {"txtBox", -1, "a caption a text box does not have", "[438]"},
+    };
+    for (const Breakage& b : breakages) {
+        db_->Execute(QStringLiteral("DELETE FROM tControls WHERE FormName = 'frmTest'"));
+        tree_.boxes.Clear();
+        label_->setText(QStringLiteral("design"));
+        Control("lblOne", -1, QStringLiteral("before"), QStringLiteral("-1"), QVariant(),
+                QStringLiteral("-1"));
+        Control(b.name, b.index, QString::fromLatin1(b.caption), QStringLiteral("-1"), QVariant(),
+                QStringLiteral("-1"));
+        Control("chkOther", -1, QStringLiteral("after"), QStringLiteral("-1"), QVariant(),
+                QStringLiteral("-1"));
+        EXPECT_FALSE(LocalizeControls(&window_, db_)) << b.name;
+        EXPECT_EQ(label_->text(), QStringLiteral("before"));
+        EXPECT_NE(check_->text(), QStringLiteral("after"));
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QString::fromLatin1(b.number)))
+            << tree_.boxes.Last().prompt.toStdString();
+    }
+}
+
+TEST_F(WindowLocalizerTest, GridHeadsAndListBar) {
+    db_->Execute(
+        QStringLiteral("INSERT INTO tSSGridsHD VALUES ('frmTest', 'grdGrid', -1, 1, "
+                       "'Wert'), ('frmTest', 'grdGrid', -1, 2, ''), "
+                       "('frmTest', 'grdGrid', -1, 0, '-1')"));
+    ASSERT_TRUE(LocalizeGridHeads(&window_, db_));
+    EXPECT_EQ(model_.headerData(0, Qt::Horizontal).toString(), QStringLiteral("CMD"));
+    EXPECT_EQ(model_.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Wert"));
+    EXPECT_EQ(model_.headerData(2, Qt::Horizontal).toString(), QString());
+
+    bar_->SetGroup(2);
+    db_->Execute(QStringLiteral(
+        "INSERT INTO tSSListBar VALUES ('frmTest', 'lsbBar', -1, '-1', 'Current', '-1', '-1'), "
+        "('frmTest', 'lsbBar', -1, '1', '-1', '2', 'Second'), "
+        "('frmTest', 'lsbBar', -1, '1', '', '1', '-1')"));
+    ASSERT_TRUE(LocalizeListBar(&window_, db_));
+    EXPECT_EQ(bar_->GroupCaption(2), QStringLiteral("Current"));
+    EXPECT_EQ(bar_->GroupCaption(1), QString());
+    EXPECT_EQ(bar_->ItemText(1, 1), QStringLiteral("I1"));
+    EXPECT_EQ(bar_->ItemText(1, 2), QStringLiteral("Second"));
+
+    db_->Execute(QStringLiteral(
+        "INSERT INTO tSSListBar VALUES ('frmTest', 'lsbBar', -1, '1', '-1', '9', 'None')"));
+    EXPECT_FALSE(LocalizeListBar(&window_, db_));
+    db_->Execute(
+        QStringLiteral("INSERT INTO tSSGridsHD VALUES ('frmTest', 'grdGrid', -1, 4, 'x')"));
+    EXPECT_FALSE(LocalizeGridHeads(&window_, db_));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTreeView>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "localisation/Messages.h"
+#include "mainwindow/WindowPosition.h"
+#include "mainwindow/dlgKestrel.h"
+#include "platform/Services.h"
+#include "platform/widgets/ListBar.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+#include "support/ScriptedHost.h"
+
+namespace kestrel {
+namespace {
+
+class dlgKestrelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
+        ASSERT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        window_ = std::make_unique<dlgKestrel>();
+        window_->popupMenu = [this](QMenu* menu, const QPoint&) {
+            menusShown_ << menu->objectName();
+            return menuAnswer_.isEmpty() ? nullptr : menu->findChild<QAction*>(menuAnswer_);
+        };
+    }
+    void TearDown() override { window_.reset(); }
+
+    QString WorkCopy() const { return tree_.DatabaseDir() + g_WorkDbName; }
+    template <typename T>
+    T* Child(const char* name) const {
+        return window_->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    test::RuntimeTree tree_;
+    test::ScriptedHost host_;
+    std::unique_ptr<dlgKestrel> window_;
+    QStringList menusShown_;
+    QString menuAnswer_;
+};
+
+TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
+    window_->SetParent(&host_);
+    window_->SetID(42);
+    ASSERT_TRUE(window_->Load());
+    EXPECT_FALSE(window_->CheckDBLoadError());
+    EXPECT_TRUE(QFile::exists(WorkCopy()));
+    EXPECT_NE(window_->WorkDb(), nullptr);
+    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_EQ(Child<QLineEdit>("txtTrunk")->property("tag").toString(), QStringLiteral("Init"));
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Trunk Copy"));  // localised
+    EXPECT_EQ(window_->Tree().rowCount(), 14);
+    EXPECT_TRUE(Child<QTreeView>("tvwTrkData")->isEnabled());
+    EXPECT_TRUE(window_->HelpFile().endsWith(QStringLiteral("/ADDINS/HELP/kestrel.hlp")));
+    EXPECT_EQ(window_->StandaloneHost(), nullptr);
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+
+    const QString copy = WorkCopy();
+    window_->Unload();
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(g_LangDb, nullptr);
+    EXPECT_EQ(window_->WorkDb(), nullptr);
+    EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
+}
+
+TEST_F(dlgKestrelTest, ExchangeNameSetsCaptionMenuAndHighestTrunk) {
+    window_->SetParent(&host_);
+    ASSERT_TRUE(window_->Load());
+    host_.processor = QStringLiteral("SC-K 4.2");
+    window_->SetPBXName(QStringLiteral("PBX1"));
+    EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" (PBX1)"));
+    EXPECT_TRUE(window_->MenuEnabled());
+    EXPECT_EQ(window_->HighestTrunk(), 255);
+    host_.processor = QStringLiteral("XP 1.0");
+    window_->SetPBXName(QString());
+    EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" ()"));
+    EXPECT_FALSE(window_->MenuEnabled());
+    EXPECT_EQ(window_->HighestTrunk(), 511);
+}
+
+TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {
+    tree_.Sql(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"),
+              QStringLiteral("DELETE FROM SerialTable"));
+    window_->SetParent(&host_);
+    EXPECT_TRUE(window_->Load());
+    EXPECT_TRUE(window_->CheckDBLoadError());
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_EQ(tree_.boxes.shown.size(), 1u);
+}
+
+TEST_F(dlgKestrelTest, StandaloneLoadFailureUnloads) {
+    g_Standalone = true;
+    tree_.Sql(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"),
+              QStringLiteral("DELETE FROM SerialTable"));
+    EXPECT_FALSE(window_->Load());
+    EXPECT_FALSE(window_->IsLoaded());
+}
+
+TEST_F(dlgKestrelTest, LocalisationFailureUnloadsAndRemovesTheCopy) {
+    g_LangDb->Execute(
+        QStringLiteral("INSERT INTO tControls VALUES ('dlgKestrel', 'lblNone', -1, "
+                       "'x', '-1', NULL, '-1')"));
+    window_->SetParent(&host_);
+    EXPECT_FALSE(window_->Load());
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(WorkCopy()));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral("[730]")));
+}
+
+TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
+    g_Standalone = true;
+    services().commandLine = QStringLiteral("PBX2");
+    ASSERT_TRUE(window_->Load());
+    EXPECT_NE(window_->StandaloneHost(), nullptr);
+    EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
+    EXPECT_TRUE(window_->MenuEnabled());
+    // Hide Window unloads a standalone window and deletes its copy.
+    const QString copy = WorkCopy();
+    window_->RunCommand(QStringLiteral("Hide Window"));
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST_F(dlgKestrelTest, CommandsByKey) {
+    window_->SetParent(&host_);
+    ASSERT_TRUE(window_->Load());
+    window_->SetPBXName(QStringLiteral("PBX1"));
+
+    window_->RunCommand(QStringLiteral("View List"));
+    EXPECT_EQ(window_->FrontPanel(), 1);
+    EXPECT_EQ(Child<QLineEdit>("txtTrunk")->text(), QStringLiteral("000"));
+    EXPECT_TRUE(window_->Dispatcher().tmrEvent().isActive());  // the trunk changed
+    window_->Dispatcher().tmrEvent().stop();
+    window_->RunCommand(QStringLiteral("View List"));
+    EXPECT_FALSE(window_->Dispatcher().tmrEvent().isActive());  // unchanged: no request
+    window_->RunCommand(QStringLiteral("View Tree"));
+    EXPECT_EQ(window_->FrontPanel(), 0);
+
+    for (const char* key : {"Copy", "Print"}) {
+        tree_.boxes.Clear();
+        window_->RunCommand(QString::fromLatin1(key));
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << key;
+        EXPECT_EQ(tree_.boxes.Last().title, Msg(15));
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+    }
+
+    Child<QLineEdit>("txtTrunk")->setText(QStringLiteral("7"));
+    window_->RunCommand(QStringLiteral("Get"));
+    EXPECT_EQ(Child<QLineEdit>("txtTrunk")->text(), QStringLiteral("007"));
+    EXPECT_EQ(Child<QLineEdit>("txtTrunk")->property("tag").toString(), QStringLiteral("007"));
+    EXPECT_TRUE(host_.messages.contains(Msg(2)));
+
+    window_->RunCommand(QStringLiteral("Help"));
+    EXPECT_EQ(host_.help, QStringList{QStringLiteral("kestrel.hlp")});
+    window_->RunCommand(QStringLiteral("Unknown"));
+    window_->RunCommand(QStringLiteral("Hide Window"));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_FALSE(window_->isVisible());
+    window_->RunCommand(QStringLiteral("Exit"));
+    EXPECT_FALSE(window_->IsLoaded());
+}
+
+TEST_F(dlgKestrelTest, CommandBarAsDesigned) {
+    ListBar* bar = Child<ListBar>("lsbMenu");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->GroupCount(), 3);
+    const QStringList keys = {"View Tree", "View List", "Get", "Copy", "Print"};
+    const QStringList images = {"Tree", "grid", "get", "set", "print"};
+    ASSERT_EQ(bar->ItemCount(1), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(bar->ItemKey(1, i + 1), keys.at(i));
+        EXPECT_EQ(bar->ItemImageName(1, i + 1), images.at(i));
+    }
+    EXPECT_EQ(bar->ItemKey(2, 1), QStringLiteral("Help"));
+    EXPECT_EQ(bar->ItemKey(3, 1), QStringLiteral("Hide Window"));
+    EXPECT_EQ(bar->ItemKey(3, 2), QStringLiteral("Exit"));
+    EXPECT_EQ(bar->ItemImageName(3, 2), QStringLiteral("exit"));
+    // Opening the first group brings the tree panel to the front.
+    window_->ShowPanel(1);
+    bar->SetGroup(2);
+    bar->SetGroup(1);
+    EXPECT_EQ(window_->FrontPanel(), 0);
+}
+
+TEST_F(dlgKestrelTest, PositionIsRestoredOnlyAtTheFirstRegistration) {
+    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("120,90"));
+    window_->FrmMove(&host_);
+    EXPECT_EQ(window_->pos(), QPoint(120, 90));
+    window_->SetParent(&host_);
+    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("300,300"));
+    window_->FrmMove(&host_);
+    EXPECT_EQ(window_->pos(), QPoint(120, 90));
+    window_->move(200, 150);
+    window_->FrmPositionSave();
+    EXPECT_EQ(host_.stored.value(QStringLiteral("Kestrel/MOVE")), QStringLiteral("200,150"));
+}
+
+TEST_F(dlgKestrelTest, NoOrBadStoredPositionCentres) {
+    for (const char* stored : {"", "12", "a,b", "1,2,3", ",5"}) {
+        auto window = std::make_unique<dlgKestrel>();
+        window->move(3, 4);
+        if (*stored)
+            host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QString::fromLatin1(stored));
+        window->FrmMove(&host_);
+        EXPECT_NE(window->pos(), QPoint(3, 4)) << stored;
+    }
+}
+
+TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
+    EXPECT_EQ(ParsePosition(QStringLiteral("1200,900")), QPoint(1200, 900));
+    EXPECT_EQ(ParsePosition(QStringLiteral(" 10.6 , -5 ")), QPoint(11, -5));
+    for (const char* bad : {"", "1200", "1200,", "x,1", "1,2,3", "1e9,1", "nan,1"}) {
+        EXPECT_FALSE(ParsePosition(QString::fromLatin1(bad)).has_value()) << bad;
+    }
+    EXPECT_EQ(FormatPosition(QPoint(1200, 900)), QStringLiteral("1200,900"));
+}
+
+TEST_F(dlgKestrelTest, WhatsThisPopsUpForTheControl) {
+    QObject* label = Child<QObject>("lblCMD");
+    window_->ShowWhatsThis(label);
+    EXPECT_EQ(menusShown_, QStringList{QStringLiteral("mnuWhatsThis")});
+}
+
+TEST_F(dlgKestrelTest, F1AsksTheHostForHelpOnlyWhenHosted) {
+    window_->SetParent(&host_);
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_.get(), &f1);
+    EXPECT_EQ(host_.help.size(), 1);
+    g_Standalone = true;
+    QCoreApplication::sendEvent(window_.get(), &f1);
+    EXPECT_EQ(host_.help.size(), 1);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QHash>
+#include <QStringList>
+
+#include "hostlink/HostProgramme.h"
+#include "hostlink/cListRequest.h"
+#include "platform/RunError.h"
+
+namespace kestrel::test {
+
+// A host whose link replies are scripted and whose calls are recorded.
+class ScriptedHost : public HostProgramme, public ExchangeLink, public ProcessorInfo {
+public:
+    QString loginReply = QStringLiteral("LOGIN7");
+    QString sendReply = QStringLiteral("REQ1");
+    bool loginThrows = false;
+    bool sendThrows = false;
+    int sends = 0;
+    QStringList logouts;
+    QStringList messages;
+    QList<std::int32_t> codes;
+    QStringList flows;
+    CallBackTarget* callback = nullptr;
+    cListRequest sent;
+    QString processor = QStringLiteral("SC-K R5.0");
+    QList<std::int32_t> unloaded;
+    QHash<QString, QString> stored;
+    QStringList help;
+
+    QString Login(const QString&, CallBackTarget* target) override {
+        if (loginThrows)
+            throw RunError(-2147023174, QStringLiteral("The host is gone"));
+        callback = target;
+        return loginReply;
+    }
+    QString SendRequest(cListRequest& request) override {
+        ++sends;
+        sent = request;
+        if (sendThrows)
+            throw RunError(440, QStringLiteral("Automation error"));
+        return sendReply;
+    }
+    void LogOut(const QString&, const QString& id) override { logouts << id; }
+    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowCode(std::int32_t code) override { codes << code; }
+    void DisplayHelp(const QString& file) override { help << file; }
+    void UnloadChild(std::int32_t id) override { unloaded << id; }
+    void TurnOnFlow() override { flows << QStringLiteral("on"); }
+    void TurnOffFlow() override { flows << QStringLiteral("off"); }
+    void REGComData(const QString& addin, const QString& key, const QString& value) override {
+        stored.insert(addin + u'/' + key, value);
+    }
+    QString GetComData(const QString& addin, const QString& key) override {
+        const QString k = addin + u'/' + key;
+        if (!stored.contains(k))
+            throw RunError(5, QStringLiteral("No such data"));
+        return stored.value(k);
+    }
+    QString PrintReport(const QString&, const QString&, const QString&, const QString&,
+                        std::int32_t) override {
+        return {};
+    }
+    void AddItem(const QString&) override {}
+    ExchangeLink* oPBX() override { return this; }
+    ProcessorInfo* oOPX() override { return this; }
+    QString GetMPVersion(const QString&) override { return processor; }
+};
+
+}  // namespace kestrel::test

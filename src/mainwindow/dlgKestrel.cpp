@@ -25,6 +25,7 @@
 #include "platform/FileOps.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
+#include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
@@ -92,6 +93,7 @@ bool dlgKestrel::Load() {
         StretchBackgrounds();
     }
     noSourceData_ = true;
+    ApplyWhatsThis();
 
     if (!LocalizeForm(this, g_LangDb.get()) || !LocalizeControls(this, g_LangDb.get()) ||
         !LocalizeGridHeads(this, g_LangDb.get()) || !LocalizeListBar(this, g_LangDb.get())) {
@@ -126,6 +128,16 @@ bool dlgKestrel::Load() {
         SetPBXName(services().commandLine);
     }
     return true;
+}
+
+void dlgKestrel::ApplyWhatsThis() {
+    // Each control with context help shows the help file's topic.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        const QVariant context = control->property("whatsThisHelpID");
+        if (context.isValid()) {
+            control->setWhatsThis(HelpViewer::TopicText(helpFile_, context.toInt()));
+        }
+    }
 }
 
 void dlgKestrel::Unload() {

@@ -102,6 +102,7 @@ private:
     void BuildMenus();
     void SetMenuState(std::int16_t index, bool state);
     void StretchBackgrounds();
+    void ApplyWhatsThis();
     void CommandGet();
     void CommandViewList();
     void ShowCommonNoData();

@@ -154,6 +154,14 @@ void dlgKestrel::BuildControls() {
     grdTrkData_->setItemDelegate(new ValueListDelegate(grdTrkData_));
     list->addWidget(grdTrkData_);
 
+    // Context help topics of the help file, for What's This.
+    const std::pair<QWidget*, int> topics[] = {
+        {txtTrunk_, 2010},    {txtTrunkRange_, 2020}, {tvwTrkData_, 2030},
+        {grdTrkData_, 2050},  {lblCMD_, 2060},        {lblData_, 2070},
+        {lblTrunk_[0], 2080}, {lblTrunk_[1], 2080},   {lsbMenu_, 1000}};
+    for (const auto& [control, context] : topics)
+        control->setProperty("whatsThisHelpID", context);
+
     panels_->addWidget(picPanel_[0]);
     panels_->addWidget(picPanel_[1]);
     panels_->setCurrentIndex(0);

@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 #include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/ValueListModel.h"
 #include "localisation/Messages.h"
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
@@ -242,6 +243,36 @@ TEST_F(dlgKestrelTest, F1AsksTheHostForHelpOnlyWhenHosted) {
     g_Standalone = true;
     QCoreApplication::sendEvent(window_.get(), &f1);
     EXPECT_EQ(host_.help.size(), 1);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// Swapping the language database swaps the window's language.
+TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindow) {
+    test::RuntimeTree tree;
+    const QString lng = tree.DatabaseDir() + QStringLiteral("Kestrel.lng");
+    ASSERT_TRUE(QFile::remove(lng));
+    ASSERT_TRUE(QFile::copy(tree.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"), lng));
+    QFile::setPermissions(lng, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(OpenDB(lng, g_LangDb, false));
+    ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
+    test::ScriptedHost host;  // outlives the window, which tells it of the unload
+    dlgKestrel window;
+    window.SetParent(&host);
+    ASSERT_TRUE(window.Load());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Bündel kopieren"));
+    EXPECT_EQ(window.Values().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Wert"));
+    EXPECT_EQ(window.findChild<ListBar*>(QStringLiteral("lsbMenu"))->ItemText(1, 3),
+              QStringLiteral("Quellbündel holen"));
+    window.SetPBXName(QStringLiteral("PBX1"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Bündel kopieren (PBX1)"));
+    EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("txtTrunk"))
+                    ->whatsThis()
+                    .contains(QStringLiteral("The trunk whose data is read")));
 }
 
 }  // namespace

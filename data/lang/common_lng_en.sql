@@ -1,14 +1,4 @@
--- Common.LNG: the suite's common language database (English).
--- Prompts use the token syntax: pieces joined by "&", %CR line break,
--- %SP blank, %ST insert value, %AND ampersand.
-CREATE TABLE tMsgBox (
-    MsgNo    INTEGER PRIMARY KEY,
-    Prompt   TEXT,
-    Buttons  TEXT,
-    Title    TEXT,
-    HelpFile TEXT,
-    Context  TEXT
-);
+-- Common.LNG in English.
 
 INSERT INTO tMsgBox VALUES
  (1, 'The request could not be completed: the link to the exchange failed.&%CR&Some data may not have been read or written.',

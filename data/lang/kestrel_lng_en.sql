@@ -1,12 +1,4 @@
--- Kestrel.lng: the tool's own language database (English).
-CREATE TABLE tMsgBox (
-    MsgNo    INTEGER PRIMARY KEY,
-    Prompt   TEXT,
-    Buttons  TEXT,
-    Title    TEXT,
-    HelpFile TEXT,
-    Context  TEXT
-);
+-- Kestrel.lng in English.
 
 INSERT INTO tMsgBox VALUES
  (3, 'The source trunk is not assigned on this exchange.&%CR&Enter the number of an assigned trunk and choose Get again.',
@@ -26,13 +18,6 @@ INSERT INTO tMsgBox VALUES
  (13, 'The exchange refused these items:&%CR&%ST&%CR&The other items were written.',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
 
--- Short texts, picked by position: the window caption, host message-line
--- texts, titles of common message boxes and parts of composed messages.
-CREATE TABLE tMessages (
-    ID      INTEGER PRIMARY KEY,
-    Caption TEXT
-);
-
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),
  (1, 'Exchange link'),
@@ -51,15 +36,6 @@ INSERT INTO tMessages VALUES
  (14, 'Exchange Link'),
  (15, 'Trunk Copy');
 
-CREATE TABLE tProject (
-    EXEName                   TEXT PRIMARY KEY,
-    Title                     TEXT,
-    OleServerBusyMsgTitle     TEXT,
-    OleServerBusyMsgText      TEXT,
-    OleRequestPendingMsgTitle TEXT,
-    OleRequestPendingMsgText  TEXT
-);
-
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
   'Maintenance Programme Busy',
@@ -68,26 +44,9 @@ INSERT INTO tProject VALUES
   'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.');
 
 -- Window localisation. Captions and texts "-1" leave the design value;
--- fonts "-1" leave the design fonts.
-CREATE TABLE tForms (
-    ObjectName TEXT PRIMARY KEY,
-    Caption    TEXT,
-    FontName   TEXT,
-    FontSize   REAL
-);
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
  ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9);
-
-CREATE TABLE tControls (
-    FormName    TEXT,
-    ObjectName  TEXT,
-    "Index"     INTEGER,
-    Caption     TEXT,
-    FontName    TEXT,
-    FontSize    REAL,
-    ToolTipText TEXT
-);
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
  ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),
@@ -114,29 +73,11 @@ INSERT INTO tControls VALUES
  ('frmCmd', 'txtData2', -1, '-1', 'DejaVu Sans Mono', 11, '-1'),
  ('frmCmd', 'cmdButton', 0, 'OK', 'DejaVu Sans', 10, 'Accept the value'),
  ('frmCmd', 'cmdButton', 1, 'Cancel', 'DejaVu Sans', 10, 'Leave the value as it was');
-
-CREATE TABLE tSSGridsHD (
-    FormName   TEXT,
-    ObjectName TEXT,
-    "Index"    INTEGER,
-    ColIndex   INTEGER,
-    Caption    TEXT
-);
 INSERT INTO tSSGridsHD VALUES
  ('dlgKestrel', 'grdTrkData', -1, 0, 'Item'),
  ('dlgKestrel', 'grdTrkData', -1, 1, 'Value'),
  ('dlgKestrel', 'grdTrkData', -1, 2, 'Description'),
  ('dlgKestrel', 'grdTrkData', -1, 3, 'Original');
-
-CREATE TABLE tSSListBar (
-    FormName      TEXT,
-    ObjectName    TEXT,
-    "Index"       INTEGER,
-    GroupIndex    TEXT,
-    Caption       TEXT,
-    ListItemIndex TEXT,
-    Text          TEXT
-);
 INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '1', 'Trunk Copy', '1', 'View Tree'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '2', 'View List'),

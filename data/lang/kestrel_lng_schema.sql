@@ -1,0 +1,59 @@
+-- Kestrel.lng: tables of the tool's own language database.
+CREATE TABLE tMsgBox (
+    MsgNo    INTEGER PRIMARY KEY,
+    Prompt   TEXT,
+    Buttons  TEXT,
+    Title    TEXT,
+    HelpFile TEXT,
+    Context  TEXT
+);
+
+-- Short texts, picked by position: the window caption, host message-line
+-- texts, titles of common message boxes and parts of composed messages.
+CREATE TABLE tMessages (
+    ID      INTEGER PRIMARY KEY,
+    Caption TEXT
+);
+
+CREATE TABLE tProject (
+    EXEName                   TEXT PRIMARY KEY,
+    Title                     TEXT,
+    OleServerBusyMsgTitle     TEXT,
+    OleServerBusyMsgText      TEXT,
+    OleRequestPendingMsgTitle TEXT,
+    OleRequestPendingMsgText  TEXT
+);
+CREATE TABLE tForms (
+    ObjectName TEXT PRIMARY KEY,
+    Caption    TEXT,
+    FontName   TEXT,
+    FontSize   REAL
+);
+
+CREATE TABLE tControls (
+    FormName    TEXT,
+    ObjectName  TEXT,
+    "Index"     INTEGER,
+    Caption     TEXT,
+    FontName    TEXT,
+    FontSize    REAL,
+    ToolTipText TEXT
+);
+
+CREATE TABLE tSSGridsHD (
+    FormName   TEXT,
+    ObjectName TEXT,
+    "Index"    INTEGER,
+    ColIndex   INTEGER,
+    Caption    TEXT
+);
+
+CREATE TABLE tSSListBar (
+    FormName      TEXT,
+    ObjectName    TEXT,
+    "Index"       INTEGER,
+    GroupIndex    TEXT,
+    Caption       TEXT,
+    ListItemIndex TEXT,
+    Text          TEXT
+);

@@ -14,6 +14,8 @@ INSERT INTO tMsgBox VALUES
      'vbOKOnly+vbExclamation', 'Teilnehmernummer', 'HELP/kestrel.hlp', '-1'),
  (12, 'Dieses Merkmal gehört nicht zu den Daten des Quellbündels; sein Wert kann nicht gewählt werden.',
       'vbOKOnly+vbInformation', 'Bündeldaten', 'HELP/kestrel.hlp', '-1'),
+ (14, 'Die Anlage hat Merkmale gemeldet, die der Katalog nicht kennt; sie wurden ausgelassen:&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Quellbündel holen', 'HELP/kestrel.hlp', '-1'),
  (13, 'Die Anlage hat diese Merkmale abgelehnt:&%CR&%ST&%CR&Die übrigen Merkmale wurden geschrieben.',
       'vbOKOnly+vbExclamation', 'Bündeldaten kopieren', 'HELP/kestrel.hlp', '-1');
 

@@ -15,6 +15,8 @@ INSERT INTO tMsgBox VALUES
      'vbOKOnly+vbExclamation', 'Station Number', 'HELP/kestrel.hlp', '-1'),
  (12, 'This item is not among the data of the source trunk, so its value cannot be chosen.',
       'vbOKOnly+vbInformation', 'Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (14, 'The exchange answered items that the catalogue does not know; they were left out:&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
  (13, 'The exchange refused these items:&%CR&%ST&%CR&The other items were written.',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
 

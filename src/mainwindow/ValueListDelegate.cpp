@@ -15,6 +15,8 @@ void ValueListDelegate::initStyleOption(QStyleOptionViewItem* option,
     if (const DataGrid::StyleSet* edited = grid_->Style(QStringLiteral("Edited"))) {
         option->backgroundBrush = edited->background;
         option->palette.setColor(QPalette::Text, edited->foreground);
+        // A selected edited row keeps its look, a shade darker.
+        option->palette.setColor(QPalette::Highlight, edited->background.darker(135));
         option->palette.setColor(QPalette::HighlightedText, edited->foreground);
         option->font = edited->font;
     }

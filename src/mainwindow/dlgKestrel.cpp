@@ -17,7 +17,10 @@
 #include "WindowPosition.h"
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
+#include "copyengine/DestinationChecker.h"
+#include "copyengine/SourceTrunkReader.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
 #include "localisation/Messages.h"
@@ -49,7 +52,34 @@ dlgKestrel::dlgKestrel(QWidget* parent)
       tree_(new CatalogueTreeModel(this)) {
     BuildControls();
     popupMenu = [](QMenu* menu, const QPoint& at) { return menu->exec(at); };
-    dispatcher_->RegisterStep(step::kReadSourceAgain, [this] { CollapseAll(); });
+    // Until the additional-data dialog exists, every dialog is cancelled.
+    runDialog = [](const QString&, const QString&) { return QStringLiteral("cancel"); };
+
+    TreeEditor::Hooks hooks;
+    hooks.setLabels = [this](const QString& cmd, const QString& value) {
+        lblCMD_->setText(cmd);
+        lblData_->setText(value);
+    };
+    hooks.runDialog = [this](const QString& query, const QString& start) {
+        tag_.clear();
+        return runDialog ? runDialog(query, start) : QStringLiteral("cancel");
+    };
+    hooks.noSourceData = [this] { return noSourceData_; };
+    hooks.workDb = [this] { return workDb_.get(); };
+    editor_ = std::make_unique<TreeEditor>(*tree_, *values_, hooks);
+    reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
+    reader_->RegisterSteps();
+    destinations_ = std::make_unique<DestinationChecker>(*this, *dispatcher_,
+                                                         [this](const QStringList& trunks) {
+                                                             if (sendCopyRequests)
+                                                                 sendCopyRequests(trunks);
+                                                         });
+    destinations_->RegisterSteps();
+    dispatcher_->RegisterStep(step::kReadSourceAgain, [this] {
+        CollapseAll();
+        reader_->GetSourceTrunk();
+    });
+    ConnectEvents();
 }
 
 dlgKestrel::~dlgKestrel() {
@@ -302,6 +332,7 @@ void dlgKestrel::CommandGet() {
     CollapseAll();
     dispatcher_->ShowHostMessage(Msg(2));
     txtTrunk_->setProperty("tag", NormaliseTrunkBox());
+    reader_->GetSourceTrunk();
 }
 
 void dlgKestrel::CommandViewList() {
@@ -318,8 +349,11 @@ void dlgKestrel::RunCommand(const QString& key) {
     if (key == u"Get") {
         CommandGet();
     } else if (key == u"Copy") {
-        if (noSourceData_)
+        if (noSourceData_) {
             ShowCommonNoData();
+        } else {
+            destinations_->CheckDestinationTrunks();
+        }
     } else if (key == u"View Tree") {
         ShowPanel(0);
     } else if (key == u"View List") {

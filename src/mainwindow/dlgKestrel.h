@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 
@@ -17,12 +18,17 @@ class QAction;
 class QFrame;
 class QStackedLayout;
 class QTreeView;
+class QMouseEvent;
+class QStandardItem;
 
 namespace kestrel {
 
 class CatalogueTreeModel;
 class DataGrid;
 class Database;
+class DestinationChecker;
+class SourceTrunkReader;
+class TreeEditor;
 class ListBar;
 class SimulatedLink;
 class ValueListModel;
@@ -31,7 +37,7 @@ class ValueListModel;
 // database, host objects, exchange name, request dispatch, value list and
 // catalogue tree), binds the views to the models and routes events to the
 // operations; the algorithms live in their own classes.
-class dlgKestrel : public QWidget, public WindowState {
+class dlgKestrel : public QWidget, public WindowState, public TrunkWindow {
     Q_OBJECT
 
 public:
@@ -49,7 +55,7 @@ public:
     void IncrementCount() { dispatcher_->IncrementCount(); }
     std::int16_t DecrementCount() { return dispatcher_->DecrementCount(); }
     void SetPBXName(const QString& name);
-    const QString& PBXName() const { return pbxName_; }
+    const QString& PBXName() const override { return pbxName_; }
     void SetParent(HostProgramme* host);
     HostProgramme* Parent() const { return parent_; }
     void SetID(std::int16_t id) { id_ = id; }
@@ -60,6 +66,14 @@ public:
     void FrmMove(HostProgramme* host);
     void FrmPositionSave();
     void TurnFlow(bool value) { dispatcher_->TurnFlow(value); }
+    // The additional-data dialog's answer: the selected value.
+    void SetSecondData(const QString& value);
+    // Puts a trunk number into the trunk box as if typed.
+    void SetTrunkNumber(const QString& trunk);
+    bool Search_CMD(const QString& cmd) const;
+    // The window's Tag: the additional-data dialog's outcome ("ok").
+    const QString& Tag() const { return tag_; }
+    void SetTag(const QString& tag) { tag_ = tag; }
 
     // Runs the command of a command-bar key.
     void RunCommand(const QString& key);
@@ -76,10 +90,23 @@ public:
     RequestDispatcher& Dispatcher() { return *dispatcher_; }
     ValueListModel& Values() { return *values_; }
     CatalogueTreeModel& Tree() { return *tree_; }
-    Database* WorkDb() const { return workDb_.get(); }
-    int HighestTrunk() const { return highestTrunk_; }
-    bool NoSourceData() const { return noSourceData_; }
-    void SetNoSourceData(bool none) { noSourceData_ = none; }
+    Database* WorkDb() const override { return workDb_.get(); }
+    int HighestTrunk() const override { return highestTrunk_; }
+    bool NoSourceData() const override { return noSourceData_; }
+    void SetNoSourceData(bool none) override { noSourceData_ = none; }
+    QString TrunkBoxText() const override;
+    QString DestinationText() const override;
+    void ClearSelectionLabels() override;
+    void ProcessEvents() override;
+    TreeEditor& Editor() { return *editor_; }
+    SourceTrunkReader& Reader() { return *reader_; }
+    DestinationChecker& Destinations() { return *destinations_; }
+    // Brings the list row's item into view in the tree.
+    void ShowItemInTree(const QString& cmd, const QString& data);
+    // The copy's entry point for the checked destination trunks.
+    std::function<void(const QStringList&)> sendCopyRequests;
+    // Runs the additional-data dialog; returns the window's Tag afterwards.
+    std::function<QString(const QString& ruleQuery, const QString& startValue)> runDialog;
     const QString& HelpFile() const { return helpFile_; }
     ExchangeLink* StandaloneHost() const;
     bool MenuEnabled() const;
@@ -95,6 +122,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -107,6 +135,12 @@ private:
     void CommandViewList();
     void ShowCommonNoData();
     QString NormaliseTrunkBox();
+    void ConnectEvents();
+    void OnTrunkBoxChanged(const QString& text);
+    void OnTrunkBoxLeft();
+    void OnTreeButtonReleased(QMouseEvent* event);
+    void OnGridRightButton(const QPoint& at);
+    QStandardItem* SelectedNode() const;
 
     // Controls, by their design names.
     ListBar* lsbMenu_ = nullptr;
@@ -129,6 +163,10 @@ private:
     RequestDispatcher* dispatcher_ = nullptr;
     ValueListModel* values_ = nullptr;
     CatalogueTreeModel* tree_ = nullptr;
+    std::unique_ptr<TreeEditor> editor_;
+    std::unique_ptr<SourceTrunkReader> reader_;
+    std::unique_ptr<DestinationChecker> destinations_;
+    QString tag_;
 
     std::unique_ptr<Database> workDb_;
     std::unique_ptr<SimulatedLink> standaloneHost_;

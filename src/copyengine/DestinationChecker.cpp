@@ -1,0 +1,71 @@
+#include "DestinationChecker.h"
+
+#include "TrunkRange.h"
+#include "TrunkWindow.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/Messages.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+
+namespace {
+constexpr int kListedNotAssigned = 5;
+}
+
+DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
+                                       CopyStarter startCopy)
+    : window_(window), dispatcher_(dispatcher), startCopy_(std::move(startCopy)) {}
+
+void DestinationChecker::RegisterSteps() {
+    dispatcher_.RegisterStep(step::kDestinationsChecked, [this] { OnDestinationsChecked(); });
+}
+
+void DestinationChecker::ParseTrunkRange() {
+    const TrunkRangeResult parsed =
+        kestrel::ParseTrunkRange(window_.DestinationText(), window_.HighestTrunk());
+    destTrunks_ = parsed.trunks;
+    for (int i = 0; i < parsed.numberErrors; ++i) {
+        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+    }
+}
+
+void DestinationChecker::CheckDestinationTrunks() {
+    ParseTrunkRange();
+    cListRequest request;
+    for (const QString& trunk : destTrunks_)
+        request.AddToList(QStringLiteral("3000"), trunk);
+    request.SetTag(QString::number(step::kDestinationsChecked));
+    if (request.Count() > 0)
+        dispatcher_.SendToHost(request);
+}
+
+void DestinationChecker::OnDestinationsChecked() {
+    destTrunks_.clear();
+    const cListRequest& answer = dispatcher_.ResponseList();
+    QString notAssigned;
+    int notAssignedCount = 0;
+    bool numberError = false;
+    for (int i = 0; i < answer.Count(); ++i) {
+        const QString sd = answer.SecondData(i);
+        if (ClassifyAnswer(sd) == code::kTrunkNotAssigned) {
+            ++notAssignedCount;
+            if (notAssignedCount <= kListedNotAssigned) {
+                notAssigned += u'D' + answer.FirstData(i).right(3) + u',';
+            } else if (notAssignedCount == kListedNotAssigned + 1) {
+                notAssigned += QStringLiteral("more...");
+            }
+        } else if (sd.contains(QStringLiteral("DIGIT ERROR"))) {
+            numberError = true;
+        } else {
+            destTrunks_.append(answer.FirstData(i).right(3));
+        }
+    }
+    if (notAssignedCount > 0)
+        LangMsgBox(kOwnSource, 5, notAssigned, QStringLiteral("-1"));
+    if (numberError)
+        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+    if (!destTrunks_.isEmpty() && startCopy_)
+        startCopy_(destTrunks_);
+}
+
+}  // namespace kestrel

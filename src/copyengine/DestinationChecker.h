@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kestrel {
+
+class RequestDispatcher;
+class TrunkWindow;
+
+// The first step of Copy: the destination list taken apart, each trunk
+// checked with the exchange (step 12), the ones not assigned or out of
+// range reported and left out, the rest handed to the copy.
+class DestinationChecker {
+public:
+    using CopyStarter = std::function<void(const QStringList& destinations)>;
+
+    DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher, CopyStarter startCopy);
+    void RegisterSteps();
+
+    void ParseTrunkRange();
+    void CheckDestinationTrunks();
+    void OnDestinationsChecked();
+
+    const QStringList& DestTrunks() const { return destTrunks_; }
+    int DestCount() const { return static_cast<int>(destTrunks_.size()); }
+
+private:
+    TrunkWindow& window_;
+    RequestDispatcher& dispatcher_;
+    CopyStarter startCopy_;
+    QStringList destTrunks_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,178 @@
+#include "SourceTrunkReader.h"
+
+#include "TrunkWindow.h"
+#include "catalogue/ValueListModel.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "platform/Notices.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "platform/Statement.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+
+namespace {
+
+// Own message listing answered items the catalogue has no row for.
+constexpr std::int16_t kUnknownItemsMessage = 14;
+
+bool IsExchangeAnswer(int c) {
+    return (c >= 0 && c <= 15) || (c >= 100 && c <= 106);
+}
+
+}  // namespace
+
+SourceTrunkReader::SourceTrunkReader(TrunkWindow& window, RequestDispatcher& dispatcher,
+                                     ValueListModel& values)
+    : window_(window), dispatcher_(dispatcher), values_(values) {}
+
+void SourceTrunkReader::RegisterSteps() {
+    dispatcher_.RegisterStep(step::kSourceChecked, [this] { OnSourceTrunkChecked(); });
+    dispatcher_.RegisterStep(step::kListupAnswered, [this] { StoreTrunkListup(); });
+}
+
+void SourceTrunkReader::HostMessage(const QString& text) {
+    dispatcher_.ShowHostMessage(text);
+}
+
+void SourceTrunkReader::GetSourceTrunk() {
+    cListRequest request;
+    request.AddToList(QStringLiteral("3000"), window_.TrunkBoxText());
+    request.SetTag(QString::number(step::kSourceChecked));
+    request.SetShowBusy(false);
+    dispatcher_.SendToHost(request);  // a refused request is dropped
+}
+
+void SourceTrunkReader::OnSourceTrunkChecked() {
+    const int answer = ClassifyAnswer(dispatcher_.ResponseList().SecondData(0));
+    if (answer != code::kTrunkNotAssigned) {
+        RequestTrunkListup();
+        return;
+    }
+    LangMsgBox(kOwnSource, 3, QString(), QStringLiteral("-1"));
+    values_.Clear();
+    window_.SetNoSourceData(true);
+}
+
+void SourceTrunkReader::RequestTrunkListup() {
+    cListRequest request;
+    request.AddToList(QStringLiteral("L30"), window_.TrunkBoxText());
+    request.SetTag(QString::number(step::kListupAnswered));
+    dispatcher_.SendToHost(request);
+}
+
+// Writes the work tables and fills the value list in one transaction;
+// false (with everything rolled back) when a statement fails.
+bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
+    Database* db = window_.WorkDb();
+    const QString trunk = window_.TrunkBoxText();
+    try {
+        db->BeginTrans();
+        db->Execute(QStringLiteral("DELETE * FROM Trunk"));
+        db->Execute(QStringLiteral("DELETE * FROM TrkDataListup"));
+        db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
+        db->Execute(QStringLiteral("delete * from PBXName"));
+        db->Execute(QStringLiteral("INSERT INTO PBXName (PBXName) VALUES (?)"),
+                    {window_.PBXName()});
+        db->Execute(QStringLiteral("INSERT INTO Trunk (Trunk) VALUES (?)"), {trunk});
+        Statement title = db->Prepare(
+            QStringLiteral("SELECT Visible, Description FROM CMD30Titles WHERE CMD = ?"));
+        Statement insert = db->Prepare(QStringLiteral(
+            "INSERT INTO TrkDataListup (Trunk, CMD, Data, Description) VALUES (?, ?, ?, ?)"));
+        const cListRequest& answer = dispatcher_.ResponseList();
+        for (int i = 0; i < answer.Count(); ++i) {
+            const QString key = answer.CMD(i);
+            QString value = answer.SecondData(i);
+            const int c = ClassifyAnswer(value);
+            if (c == code::kUserCancel) {
+                cancelled = true;
+                break;
+            }
+            if (c != code::kDataValue && c != code::kNone) {
+                value.clear();
+                failure = !IsExchangeAnswer(c);
+            }
+            title.Bind(1, key);
+            const bool known = title.Step();
+            const QVariant visible = known ? title.Column(0) : QVariant();
+            const QString description = known ? title.Column(1).toString() : QString();
+            title.Reset();
+            if (!known) {
+                if (!unknownKeys_.contains(key))
+                    unknownKeys_.append(key);
+                continue;
+            }
+            if (visible.isNull() || visible.toLongLong() == 0)
+                continue;
+            values_.AddItem(key, value, description, value);
+            insert.BindAll({trunk, key, value, description});
+            insert.Run();
+        }
+        db->CommitTrans();
+        return true;
+    } catch (const RunError& e) {
+        try {
+            db->Rollback();
+        } catch (const RunError&) {
+        }
+        values_.Clear();
+        ShowNotice(e);
+        return false;
+    }
+}
+
+void SourceTrunkReader::StoreTrunkListup() {
+    if (!window_.WorkDb()) {
+        HostMessage(Msg(10));
+        return;
+    }
+    window_.SetHourglass(true);
+    HostMessage(Msg(9));
+    values_.Clear();
+    unknownKeys_.clear();
+    bool failure = false;
+    bool cancelled = false;
+    const bool stored = WriteListup(failure, cancelled);
+    if (!stored) {
+        // Nothing half-written: the tables keep the previous trunk, the list
+        // is empty and Copy and Print stay refused.
+        window_.SetNoSourceData(true);
+        LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+    } else {
+        if (!unknownKeys_.isEmpty()) {
+            LangMsgBox(kOwnSource, kUnknownItemsMessage, unknownKeys_.join(QStringLiteral(", ")),
+                       QStringLiteral("-1"));
+        }
+        if (failure) {
+            LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+        } else if (!cancelled) {
+            LangMsgBox(kCommonSource, 7, QString(), Msg(15));
+        }
+        window_.SetNoSourceData(false);
+    }
+    window_.ClearSelectionLabels();
+    window_.SetHourglass(false);
+    HostMessage(QString());
+    window_.ProcessEvents();
+}
+
+void SourceTrunkReader::UpdateListupData(const QString& cmd, const QString& data) {
+    Database* db = window_.WorkDb();
+    if (!db)
+        return;
+    try {
+        auto rows = db->OpenRecordset(QStringLiteral("SELECT * FROM TrkDataListup WHERE CMD = ?"),
+                                      RecordsetType::Dynaset, 0, {cmd});
+        if (rows->RecordCount() > 0) {
+            rows->Edit();
+            rows->SetField(QStringLiteral("Data"), data);
+            rows->Update();
+        }
+    } catch (const RunError& e) {
+        ShowNotice(e);
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kestrel {
+
+class RequestDispatcher;
+class TrunkWindow;
+class ValueListModel;
+
+// Get: checks the source trunk with the exchange (step 13), asks for all
+// of its items (step 11) and stores the answer in the work tables and the
+// value list.
+class SourceTrunkReader {
+public:
+    SourceTrunkReader(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values);
+
+    // Registers steps 13 and 11 with the dispatcher.
+    void RegisterSteps();
+
+    void GetSourceTrunk();
+    void OnSourceTrunkChecked();
+    void RequestTrunkListup();
+    void StoreTrunkListup();
+    // Rewrites the stored value of one item (after a copy has written it).
+    void UpdateListupData(const QString& cmd, const QString& data);
+
+    // Keys of the last list-up that the catalogue does not know.
+    const QStringList& UnknownKeys() const { return unknownKeys_; }
+
+private:
+    void HostMessage(const QString& text);
+    bool WriteListup(bool& failure, bool& cancelled);
+
+    TrunkWindow& window_;
+    RequestDispatcher& dispatcher_;
+    ValueListModel& values_;
+    QStringList unknownKeys_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,61 @@
+#include "TrunkRange.h"
+
+#include "tools/StringTools.h"
+
+namespace kestrel {
+
+QString FormatTrunk(int number) {
+    if (number < 0)
+        return QStringLiteral("-%1").arg(-number, 3, 10, QChar(u'0'));
+    return QStringLiteral("%1").arg(number, 3, 10, QChar(u'0'));
+}
+
+namespace {
+
+void Piece(const QString& piece, int highest, TrunkRangeResult& result) {
+    if (!piece.contains(u'-')) {
+        const int value = LeadingNumber(piece);
+        if (value <= highest) {
+            result.trunks.append(FormatTrunk(value));
+        } else {
+            ++result.numberErrors;
+        }
+        return;
+    }
+    const int start = RangeStart(piece);
+    int end = LeadingNumber(piece.mid(piece.lastIndexOf(u'-') + 1));
+    if (CountChar(piece, QStringLiteral("-")) == 1 || piece.endsWith(u'-'))
+        end = RangeEnd(piece);
+    if (start > highest || end > highest || (start == 0 && end == 0)) {
+        ++result.numberErrors;
+        return;
+    }
+    const int step = start < end ? 1 : -1;
+    for (int n = start;; n += step) {
+        result.trunks.append(FormatTrunk(n));
+        if (n == end)
+            break;
+    }
+}
+
+}  // namespace
+
+TrunkRangeResult ParseTrunkRange(const QString& text, int highestTrunk) {
+    TrunkRangeResult result;
+    if (text == u"," || text.isEmpty() || text.startsWith(u',') || text.endsWith(u',') ||
+        text.contains(QStringLiteral(",,"))) {
+        result.numberErrors = 1;
+        return result;
+    }
+    if (text.contains(u',')) {
+        QStringList pieces;
+        SplitList(text, pieces, QStringLiteral(","));
+        for (const QString& piece : pieces)
+            Piece(piece, highestTrunk, result);
+    } else {
+        Piece(text, highestTrunk, result);
+    }
+    return result;
+}
+
+}  // namespace kestrel

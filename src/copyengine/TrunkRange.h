@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kestrel {
+
+// A destination list taken apart: the trunks in the order the list names
+// them (three digits, duplicates kept) and how many times message 4 is due
+// (a malformed whole text counts once and yields no trunks; each number or
+// range above the highest trunk, and "0-0", counts once and is skipped).
+struct TrunkRangeResult {
+    QStringList trunks;
+    int numberErrors = 0;
+};
+
+TrunkRangeResult ParseTrunkRange(const QString& text, int highestTrunk);
+
+// A trunk number as three digits at least ("5" gives "005").
+QString FormatTrunk(int number);
+
+}  // namespace kestrel

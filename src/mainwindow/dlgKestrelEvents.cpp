@@ -1,0 +1,181 @@
+// Event routing of the main window: trunk boxes, tree, list, labels.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStandardItem>
+#include <QTreeView>
+#include <QWhatsThis>
+
+#include "KeyFilterInstaller.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
+#include "catalogue/TreeImages.h"
+#include "catalogue/ValueListModel.h"
+#include "dlgKestrel.h"
+#include "platform/widgets/DataGrid.h"
+#include "startup/Globals.h"
+#include "tools/KeyFilters.h"
+
+namespace kestrel {
+
+void dlgKestrel::ConnectEvents() {
+    new KeyFilterInstaller(txtTrunk_, FilterDigitKey);
+    new KeyFilterInstaller(txtTrunkRange_, FilterRangeKey);
+    connect(txtTrunk_, &QLineEdit::textChanged, this, &dlgKestrel::OnTrunkBoxChanged);
+    txtTrunk_->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(txtTrunk_), static_cast<QWidget*>(txtTrunkRange_),
+                       static_cast<QWidget*>(lblCMD_), static_cast<QWidget*>(lblData_),
+                       static_cast<QWidget*>(lblTrunk_[0]), static_cast<QWidget*>(lblTrunk_[1])}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w] { ShowWhatsThis(w); });
+    }
+
+    connect(tvwTrkData_, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { editor_->NodeClick(tree_->itemFromIndex(index)); });
+    connect(tvwTrkData_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex&) { editor_->DoubleClick(SelectedNode()); });
+    connect(tvwTrkData_, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { editor_->Expand(tree_->itemFromIndex(index)); });
+    tvwTrkData_->viewport()->installEventFilter(this);
+
+    grdTrkData_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdTrkData_, &QWidget::customContextMenuRequested, this,
+            &dlgKestrel::OnGridRightButton);
+    connect(grdTrkData_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        values_->SetCurrentRow(index.row());
+        values_->Selection()->select(index,
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    });
+}
+
+QString dlgKestrel::TrunkBoxText() const {
+    return txtTrunk_->text();
+}
+
+QString dlgKestrel::DestinationText() const {
+    return txtTrunkRange_->text();
+}
+
+void dlgKestrel::ClearSelectionLabels() {
+    lblCMD_->clear();
+    lblData_->clear();
+}
+
+void dlgKestrel::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+void dlgKestrel::SetSecondData(const QString& value) {
+    editor_->SetSecondData(value);
+}
+
+void dlgKestrel::SetTrunkNumber(const QString& trunk) {
+    txtTrunk_->setText(trunk);
+}
+
+bool dlgKestrel::Search_CMD(const QString& cmd) const {
+    return editor_->Search_CMD(cmd);
+}
+
+QStandardItem* dlgKestrel::SelectedNode() const {
+    return tree_->itemFromIndex(tvwTrkData_->currentIndex());
+}
+
+void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
+    if (text.isEmpty()) {
+        SetMenuState(0, false);
+        return;
+    }
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    if (ok && value < 0) {
+        txtTrunk_->setText(QStringLiteral("0"));
+    } else if (ok && value > highestTrunk_) {
+        txtTrunk_->setText(QString::number(highestTrunk_));
+    }
+    SetMenuState(0, true);
+}
+
+void dlgKestrel::OnTrunkBoxLeft() {
+    if (pbxName_.isEmpty())
+        return;
+    const QString text = NormaliseTrunkBox();
+    if (txtTrunk_->property("tag").toString() != text) {
+        txtTrunk_->setProperty("tag", text);
+        dispatcher_->SetPendingStep(step::kReadSourceAgain);
+        dispatcher_->tmrEvent().start();
+    }
+}
+
+bool dlgKestrel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtTrunk_ && event->type() == QEvent::FocusOut) {
+        OnTrunkBoxLeft();
+    } else if (watched == tvwTrkData_->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            return true;  // the menus act on the selected node, not the one clicked
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            OnTreeButtonReleased(static_cast<QMouseEvent*>(event));
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
+    QStandardItem* selected = SelectedNode();
+    if (event->button() == Qt::RightButton) {
+        const bool medit = selected && CatalogueTreeModel::ImageKey(selected) == image::kMedit;
+        QMenu* menu = medit ? mnuReset_ : mnuExpand_;
+        QAction* chosen = popupMenu(menu, event->globalPosition().toPoint());
+        if (!chosen)
+            return;
+        if (chosen->objectName() == u"itmRestore") {
+            editor_->Restore(selected);
+        } else if (chosen->objectName() == u"itmCollapse") {
+            CollapseAll();
+        } else if (chosen->objectName() == u"itmWhatsThis2") {
+            QWhatsThis::showText(tvwTrkData_->mapToGlobal(tvwTrkData_->rect().center()),
+                                 tvwTrkData_->whatsThis(), tvwTrkData_);
+        }
+        return;
+    }
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier &&
+        !g_Standalone && parent_ && selected) {
+        const QString line = editor_->CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
+                             editor_->SelectedValue() + QStringLiteral("\t\t") + selected->text();
+        try {
+            parent_->AddItem(line);
+        } catch (...) {
+        }
+    }
+}
+
+void dlgKestrel::OnGridRightButton(const QPoint& at) {
+    const QModelIndex under = grdTrkData_->indexAt(at);
+    if (under.isValid())
+        values_->SetCurrentRow(under.row());
+    const int row = values_->CurrentRow();
+    if (row >= 0) {
+        ShowItemInTree(values_->Cell(row, ValueListModel::kCmd),
+                       values_->Cell(row, ValueListModel::kData));
+    }
+    ShowWhatsThis(grdTrkData_);
+}
+
+void dlgKestrel::ShowItemInTree(const QString& cmd, const QString& data) {
+    QStandardItem* title = editor_->ShowItemInTree(cmd, data);
+    ShowPanel(0);
+    repaint();
+    if (!title)
+        return;
+    const QModelIndex index = tree_->indexFromItem(title);
+    tvwTrkData_->setCurrentIndex(index);
+    if (!tvwTrkData_->isExpanded(index))
+        tvwTrkData_->expand(index);
+}
+
+}  // namespace kestrel

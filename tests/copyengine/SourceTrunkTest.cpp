@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+
+#include "catalogue/ValueListModel.h"
+#include "copyengine/DestinationChecker.h"
+#include "copyengine/SourceTrunkReader.h"
+#include "platform/Recordset.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+class SourceTrunkTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadHosted();
+        Box("txtTrunk")->setText(QStringLiteral("005"));
+    }
+    int Rows(const char* table) const {
+        auto set = window_->WorkDb()->OpenRecordset(
+            QStringLiteral("SELECT COUNT(*) FROM %1").arg(QString::fromLatin1(table)),
+            RecordsetType::Snapshot);
+        return set->Fields(0).toInt();
+    }
+    QStringList Listup() const {
+        auto set = window_->WorkDb()->OpenRecordset(
+            QStringLiteral("SELECT CMD, Data FROM TrkDataListup"), RecordsetType::Snapshot);
+        QStringList out;
+        while (!set->Eof()) {
+            out << set->Fields(0).toString() + u'=' + set->Fields(1).toString();
+            set->MoveNext();
+        }
+        return out;
+    }
+};
+
+TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
+    Answer(QStringLiteral("13"), {{"3000", "005", "02"}});
+    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
+    EXPECT_EQ(host_.sent.FirstData(0), QStringLiteral("005"));
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("11"));
+
+    window_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
+    window_->SetNoSourceData(false);
+    host_.sends = 0;
+    Answer(QStringLiteral("13"), {{"3000", "005", "TRK NOT ASSIGNED"}});
+    EXPECT_EQ(host_.sends, 0);
+    EXPECT_EQ(window_->Values().rowCount(), 0);
+    EXPECT_TRUE(window_->NoSourceData());
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
+}
+
+TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"},
+                                  {"3005", "005", "NONE"},
+                                  {"3012", "005", "DATA NOT SET"},
+                                  {"3002", "005", "OPX_TIMEOUT"},
+                                  {"3003", "005", "DATA NOT FOUND"},
+                                  {"3015", "005", "0"},
+                                  {"3016", "005", "1"},
+                                  {"3006", "005", "O'Ü \"1\""}});
+    EXPECT_EQ(Listup(),
+              QStringList({"3001=03", "3005=NONE", "3012=", "3002=", "3003=", "3006=O'Ü \"1\""}));
+    EXPECT_EQ(window_->Values().rowCount(), 6);
+    EXPECT_EQ(window_->Values().Cell(1, ValueListModel::kOriginal), QStringLiteral("NONE"));
+    EXPECT_EQ(window_->Values().Cell(0, ValueListModel::kDescription),
+              QStringLiteral("Trunk route"));
+    EXPECT_FALSE(window_->NoSourceData());
+    // The timeout was followed by an exchange answer: done, not failed.
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    EXPECT_EQ(Rows("Trunk"), 1);
+    EXPECT_EQ(Rows("PBXName"), 1);
+    EXPECT_TRUE(host_.messages.contains(Msg(9)));
+    EXPECT_EQ(host_.messages.last(), QString());
+}
+
+TEST_F(SourceTrunkTest, ALinkFailureLastGivesTheFailureMessage) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}, {"3002", "005", "OPX_PORT TROUBLES"}});
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The request could not")));
+}
+
+TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeSilently) {
+    Answer(QStringLiteral("11"),
+           {{"3001", "005", "03"},
+            {"3002", "005", "OPX_USERCANCEL"},
+            {"3003", "005", "OPX_USERCANCEL"}},
+           61);
+    EXPECT_EQ(Listup(), QStringList{"3001=03"});
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    EXPECT_FALSE(window_->NoSourceData());
+}
+
+TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
+    Box("txtTrunk")->setText(QStringLiteral("006"));
+    Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
+    EXPECT_EQ(Rows("Trunk"), 1);
+    EXPECT_EQ(Rows("PBXName"), 1);
+    EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
+    EXPECT_EQ(window_->Values().rowCount(), 2);
+}
+
+TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamed) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}, {"3099", "005", "7"}});
+    EXPECT_EQ(Listup(), QStringList{"3001=03"});
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\r3099")));
+}
+
+TEST_F(SourceTrunkTest, AFailedStoreWritesNothingAndKeepsCopyRefused) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
+    window_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    tree_.boxes.Clear();
+    Answer(QStringLiteral("11"), {{"3001", "005", "04"}});
+    EXPECT_EQ(Listup(), QStringList{"3001=03"});  // rolled back
+    EXPECT_EQ(window_->Values().rowCount(), 0);
+    EXPECT_TRUE(window_->NoSourceData());
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("[3078]")));
+}
+
+TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
+    QStringList copied;
+    window_->sendCopyRequests = [&](const QStringList& t) { copied = t; };
+    QList<QStringList> lines;
+    for (int t = 1; t <= 7; ++t) {
+        lines.append({QStringLiteral("3000"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
+                      QStringLiteral("TRK NOT ASSIGNED")});
+    }
+    lines.append({QStringLiteral("3000"), QStringLiteral("009"), QStringLiteral("02")});
+    lines.append({QStringLiteral("3000"), QStringLiteral("600"), QStringLiteral("DIGIT ERROR")});
+    lines.append({QStringLiteral("3000"), QStringLiteral("1011"), QStringLiteral("01")});
+    Answer(QStringLiteral("12"), lines);
+    EXPECT_EQ(copied, QStringList({"009", "011"}));
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_TRUE(
+        tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("D001,D002,D003,D004,D005,more...")));
+    EXPECT_TRUE(tree_.boxes.shown[1].prompt.startsWith(QStringLiteral("The destination list")));
+
+    copied.clear();
+    tree_.boxes.Clear();
+    Answer(QStringLiteral("12"), {{"3000", "002", "TRK NOT ASSIGNED"}});
+    EXPECT_TRUE(copied.isEmpty());
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\rD002,")));
+}
+
+TEST_F(SourceTrunkTest, CopyChecksTheParsedDestinations) {
+    window_->SetNoSourceData(false);
+    Box("txtTrunkRange")->setText(QStringLiteral("3,1-2,600"));
+    window_->RunCommand(QStringLiteral("Copy"));
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
+    EXPECT_EQ(host_.sent.FirstDataList(), QStringList({"003", "001", "002"}));
+    EXPECT_EQ(tree_.boxes.shown.size(), 1u);  // 600 is above 511
+
+    host_.sends = 0;
+    Box("txtTrunkRange")->setText(QStringLiteral("1,,2"));
+    window_->RunCommand(QStringLiteral("Copy"));
+    EXPECT_EQ(host_.sends, 0);
+}
+
+TEST_F(SourceTrunkTest, WorkingDatabaseGoneAtStep11ChangesNothing) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
+    window_->Unload();
+    host_.messages.clear();
+    window_->Reader().StoreTrunkListup();
+    EXPECT_EQ(host_.messages, QStringList{Msg(10)});
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,122 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "catalogue/CatalogueBuilder.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/SourceTrunkReader.h"
+#include "copyengine/TrunkWindow.h"
+#include "hostlink/RequestDispatcher.h"
+#include "hostlink/WindowState.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Services.h"
+#include "startup/Globals.h"
+
+namespace kestrel {
+namespace {
+
+const QString kStage = QStringLiteral(KESTREL_STAGE_ROOT);
+
+std::unique_ptr<Database> WorkCopy(QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("work.mdb"));
+    QFile::copy(kStage + QStringLiteral("/ADDINS/DATABASE/KESTREL.MDB"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return Database::Open(path, false);
+}
+
+// The tree of a catalogue with 32768 option nodes (the most it can hold).
+void BM_BuildTree32768(benchmark::State& state) {
+    QTemporaryDir dir;
+    auto db = WorkCopy(dir);
+    db->Execute(QStringLiteral("DELETE FROM CMD30Codes"));
+    db->Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
+        "INSERT INTO CMD30Codes (TitleID, Data, Description, DialogID) "
+        "SELECT 1 + i % 14, printf('%05d', i), 'Option ' || i, i % 3 FROM n"));
+    CatalogueTreeModel tree;
+    ValueListModel values;
+    g_Standalone = true;
+    for (auto _ : state) {
+        CatalogueContext c;
+        c.workDb = db.get();
+        c.tree = &tree;
+        c.values = &values;
+        BuildCatalogueTree(c);
+        benchmark::DoNotOptimize(tree.NodeCount());
+    }
+}
+BENCHMARK(BM_BuildTree32768)->Unit(benchmark::kMillisecond);
+
+class BenchWindow : public WindowState, public TrunkWindow {
+public:
+    explicit BenchWindow(Database* db) : db_(db) {}
+    bool IsEnabled() const override { return true; }
+    void SetEnabled(bool) override {}
+    void SetHourglass(bool) override {}
+    QString TrunkBoxText() const override { return QStringLiteral("001"); }
+    QString DestinationText() const override { return {}; }
+    const QString& PBXName() const override { return name_; }
+    Database* WorkDb() const override { return db_; }
+    int HighestTrunk() const override { return 511; }
+    bool NoSourceData() const override { return false; }
+    void SetNoSourceData(bool) override {}
+    void ClearSelectionLabels() override {}
+    void ProcessEvents() override {}
+
+private:
+    Database* db_;
+    QString name_ = QStringLiteral("PBX1");
+};
+
+class SilentBoxes : public MessageBoxes {
+public:
+    int Show(const MessageBoxRequest&) override { return 1; }
+    void Beep() override {}
+};
+
+// Step 11 storing a list-up of 128 items: work tables and value list.
+void BM_StoreListup128(benchmark::State& state) {
+    QTemporaryDir dir;
+    auto db = WorkCopy(dir);
+    db->Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 227) "
+        "INSERT INTO CMD30Titles SELECT i, '3' || i, 'Item ' || i, -1 FROM n"));
+    g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
+    SilentBoxes boxes;
+    services().messageBoxes = &boxes;
+    g_Standalone = true;
+    BenchWindow window(db.get());
+    RequestDispatcher dispatcher(window);
+    ValueListModel values;
+    SourceTrunkReader reader(window, dispatcher, values);
+    cListRequest answer;
+    for (int i = 100; i < 228; ++i) {
+        answer.AddToList(QStringLiteral("3%1").arg(i), QStringLiteral("001"),
+                         QStringLiteral("V%1").arg(i));
+    }
+    dispatcher.CallBack(answer);
+    for (auto _ : state) {
+        reader.StoreTrunkListup();
+        benchmark::DoNotOptimize(values.rowCount());
+    }
+    if (values.rowCount() != 128) state.SkipWithError("list-up not stored");
+    g_CommonDb.reset();
+}
+BENCHMARK(BM_StoreListup128)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kestrel
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -67,6 +67,8 @@ public:
     void SetNoSourceData(bool) override {}
     void ClearSelectionLabels() override {}
     void ProcessEvents() override {}
+    void CollapseAll() override {}
+    void SetListVisible(bool) override {}
 
 private:
     Database* db_;
@@ -104,7 +106,8 @@ void BM_StoreListup128(benchmark::State& state) {
         reader.StoreTrunkListup();
         benchmark::DoNotOptimize(values.rowCount());
     }
-    if (values.rowCount() != 128) state.SkipWithError("list-up not stored");
+    if (values.rowCount() != 128)
+        state.SkipWithError("list-up not stored");
     g_CommonDb.reset();
 }
 BENCHMARK(BM_StoreListup128)->Unit(benchmark::kMillisecond);

@@ -17,7 +17,11 @@ INSERT INTO tMsgBox VALUES
  (14, 'Die Anlage hat Merkmale gemeldet, die der Katalog nicht kennt; sie wurden ausgelassen:&%CR&%ST',
       'vbOKOnly+vbInformation', 'Quellbündel holen', 'HELP/kestrel.hlp', '-1'),
  (13, 'Die Anlage hat diese Merkmale abgelehnt:&%CR&%ST&%CR&Die übrigen Merkmale wurden geschrieben.',
-      'vbOKOnly+vbExclamation', 'Bündeldaten kopieren', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Bündeldaten kopieren', 'HELP/kestrel.hlp', '-1'),
+ (15, 'Eine Kopie von&%SP&%ST&%SP&Merkmalen zu&%SP&%ST&%SP&Bündeln braucht mehr Einträge, als ein Auftrag tragen kann (&%ST&).&%CR&Es wurde nichts gesendet. Kopieren Sie zu weniger Zielbündeln auf einmal.',
+      'vbOKOnly+vbExclamation', 'Bündeldaten kopieren', 'HELP/kestrel.hlp', '-1'),
+ (16, 'Geben Sie eine Zahl ein: dieser Wert nimmt nur Ziffern.',
+      'vbOKOnly+vbExclamation', 'Weitere Daten', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Bündel kopieren'),

@@ -18,7 +18,11 @@ INSERT INTO tMsgBox VALUES
  (14, 'The exchange answered items that the catalogue does not know; they were left out:&%CR&%ST',
       'vbOKOnly+vbInformation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
  (13, 'The exchange refused these items:&%CR&%ST&%CR&The other items were written.',
-      'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (15, 'A copy of&%SP&%ST&%SP&items to&%SP&%ST&%SP&trunks needs more entries than one request can carry (&%ST&).&%CR&Nothing was sent. Copy to fewer destination trunks at a time.',
+      'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (16, 'Type a number: this value takes digits only.',
+      'vbOKOnly+vbExclamation', 'Additional Data', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),

@@ -207,9 +207,16 @@ void SimulatedExchange::Answer(const QString& cmd, const QString& firstData,
         return;
     }
     if (cmd == u"@LEN") {
+        // A forwarding value ("EB" or "C" and the station) names its station.
+        QString number = firstData;
+        if (number.startsWith(QStringLiteral("EB"))) {
+            number = number.mid(2);
+        } else if (number.startsWith(u'C')) {
+            number = number.mid(1);
+        }
         auto station = db_->OpenRecordset(QStringLiteral("SELECT Kind FROM Stations WHERE "
                                                          "Number = ?"),
-                                          RecordsetType::Snapshot, 0, {firstData});
+                                          RecordsetType::Snapshot, 0, {number});
         out.push_back(
             {cmd, firstData, QString(),
              station->Eof() ? QStringLiteral("OPX_STN_NOT ASSIGNED") : TextOf(station->Fields(0))});

@@ -22,6 +22,10 @@ public:
     virtual void SetHourglass(bool busy) = 0;
     // Lets pending window events run (a repaint after long work).
     virtual void ProcessEvents() = 0;
+    // Collapses every node of the catalogue tree.
+    virtual void CollapseAll() = 0;
+    // Hides the list while a copy answer is evaluated, and shows it again.
+    virtual void SetListVisible(bool visible) = 0;
 };
 
 }  // namespace kestrel

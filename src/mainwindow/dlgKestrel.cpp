@@ -19,15 +19,20 @@
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
+#include "copyengine/CopyWriter.h"
 #include "copyengine/DestinationChecker.h"
 #include "copyengine/SourceTrunkReader.h"
+#include "copyengine/StationCheck.h"
+#include "dialogs/frmCmd.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
 #include "platform/FileOps.h"
+#include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
+#include "platform/widgets/DataGrid.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
 #include "startup/Globals.h"
@@ -52,8 +57,9 @@ dlgKestrel::dlgKestrel(QWidget* parent)
       tree_(new CatalogueTreeModel(this)) {
     BuildControls();
     popupMenu = [](QMenu* menu, const QPoint& at) { return menu->exec(at); };
-    // Until the additional-data dialog exists, every dialog is cancelled.
-    runDialog = [](const QString&, const QString&) { return QStringLiteral("cancel"); };
+    runDialog = [this](const QString& query, const QString& start) {
+        return RunAdditionalDataDialog(query, start);
+    };
 
     TreeEditor::Hooks hooks;
     hooks.setLabels = [this](const QString& cmd, const QString& value) {
@@ -69,6 +75,27 @@ dlgKestrel::dlgKestrel(QWidget* parent)
     editor_ = std::make_unique<TreeEditor>(*tree_, *values_, hooks);
     reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
     reader_->RegisterSteps();
+    CopyWriter::Hooks copyHooks;
+    copyHooks.markWrittenValue = [this](const QString& cmd, const QString& value) {
+        editor_->MarkWrittenValue(cmd, value);
+    };
+    copyHooks.updateListupData = [this](const QString& cmd, const QString& value) {
+        reader_->UpdateListupData(cmd, value);
+    };
+    copier_ = std::make_unique<CopyWriter>(*this, *dispatcher_, *values_, copyHooks);
+    copier_->RegisterSteps();
+    sendCopyRequests = [this](const QStringList& trunks) { copier_->SendCopyRequests(trunks); };
+    StationCheck::Hooks stationHooks;
+    stationHooks.setDialogTag = [this](const QString& tag) {
+        if (openDialog_)
+            openDialog_->SetOwnTag(tag);
+    };
+    stationHooks.pressDialogOk = [this] {
+        if (openDialog_)
+            openDialog_->cmdButton_Click(0);
+    };
+    stationCheck_ = std::make_unique<StationCheck>(*dispatcher_, stationHooks);
+    stationCheck_->RegisterSteps();
     destinations_ = std::make_unique<DestinationChecker>(*this, *dispatcher_,
                                                          [this](const QStringList& trunks) {
                                                              if (sendCopyRequests)
@@ -294,6 +321,35 @@ int dlgKestrel::FrontPanel() const {
 
 void dlgKestrel::CollapseAll() {
     tvwTrkData_->collapseAll();
+}
+
+void dlgKestrel::SetListVisible(bool visible) {
+    grdTrkData_->setVisible(visible);
+}
+
+QPixmap dlgKestrel::BackgroundPicture() const {
+    return imgBack_->pixmap();
+}
+
+bool dlgKestrel::Check_STNData(const QString& cmd, const QString& fd) {
+    return stationCheck_->Check_STNData(cmd, fd);
+}
+
+QString dlgKestrel::RunAdditionalDataDialog(const QString& ruleQuery, const QString& startValue) {
+    frmCmd dialog(this);
+    if (!dialog.Load())
+        return tag_;
+    openDialog_ = &dialog;
+    try {
+        dialog.Register(this, workDb_.get(), ruleQuery, startValue, QString());
+    } catch (const RunError& e) {
+        openDialog_ = nullptr;
+        ShowNotice(e);
+        return QStringLiteral("cancel");
+    }
+    dialog.exec();
+    openDialog_ = nullptr;
+    return tag_;
 }
 
 bool dlgKestrel::IsEnabled() const {

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "copyengine/TrunkWindow.h"
+#include "dialogs/CmdDialogCaller.h"
+#include "dialogs/frmCmd.h"
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 
@@ -26,7 +28,9 @@ namespace kestrel {
 class CatalogueTreeModel;
 class DataGrid;
 class Database;
+class CopyWriter;
 class DestinationChecker;
+class StationCheck;
 class SourceTrunkReader;
 class TreeEditor;
 class ListBar;
@@ -37,7 +41,7 @@ class ValueListModel;
 // database, host objects, exchange name, request dispatch, value list and
 // catalogue tree), binds the views to the models and routes events to the
 // operations; the algorithms live in their own classes.
-class dlgKestrel : public QWidget, public WindowState, public TrunkWindow {
+class dlgKestrel : public QWidget, public WindowState, public TrunkWindow, public CmdDialogCaller {
     Q_OBJECT
 
 public:
@@ -67,20 +71,23 @@ public:
     void FrmPositionSave();
     void TurnFlow(bool value) { dispatcher_->TurnFlow(value); }
     // The additional-data dialog's answer: the selected value.
-    void SetSecondData(const QString& value);
+    void SetSecondData(const QString& value) override;
     // Puts a trunk number into the trunk box as if typed.
     void SetTrunkNumber(const QString& trunk);
     bool Search_CMD(const QString& cmd) const;
+    bool Check_STNData(const QString& cmd, const QString& fd) override;
+    QPixmap BackgroundPicture() const override;
     // The window's Tag: the additional-data dialog's outcome ("ok").
     const QString& Tag() const { return tag_; }
-    void SetTag(const QString& tag) { tag_ = tag; }
+    void SetTag(const QString& tag) override { tag_ = tag; }
 
     // Runs the command of a command-bar key.
     void RunCommand(const QString& key);
     // Brings panel 0 (tree) or 1 (list) to the front.
     void ShowPanel(int index);
     int FrontPanel() const;
-    void CollapseAll();
+    void CollapseAll() override;
+    void SetListVisible(bool visible) override;
 
     // WindowState
     bool IsEnabled() const override;
@@ -101,6 +108,9 @@ public:
     TreeEditor& Editor() { return *editor_; }
     SourceTrunkReader& Reader() { return *reader_; }
     DestinationChecker& Destinations() { return *destinations_; }
+    CopyWriter& Copier() { return *copier_; }
+    // The additional-data dialog while it is open.
+    frmCmd* OpenDialog() const { return openDialog_; }
     // Brings the list row's item into view in the tree.
     void ShowItemInTree(const QString& cmd, const QString& data);
     // The copy's entry point for the checked destination trunks.
@@ -141,6 +151,7 @@ private:
     void OnTreeButtonReleased(QMouseEvent* event);
     void OnGridRightButton(const QPoint& at);
     QStandardItem* SelectedNode() const;
+    QString RunAdditionalDataDialog(const QString& ruleQuery, const QString& startValue);
 
     // Controls, by their design names.
     ListBar* lsbMenu_ = nullptr;
@@ -166,6 +177,9 @@ private:
     std::unique_ptr<TreeEditor> editor_;
     std::unique_ptr<SourceTrunkReader> reader_;
     std::unique_ptr<DestinationChecker> destinations_;
+    std::unique_ptr<CopyWriter> copier_;
+    std::unique_ptr<StationCheck> stationCheck_;
+    QPointer<frmCmd> openDialog_;
     QString tag_;
 
     std::unique_ptr<Database> workDb_;

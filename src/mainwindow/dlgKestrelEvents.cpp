@@ -9,13 +9,13 @@
 #include <QTreeView>
 #include <QWhatsThis>
 
-#include "KeyFilterInstaller.h"
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
 #include "dlgKestrel.h"
 #include "platform/widgets/DataGrid.h"
+#include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"
 #include "tools/KeyFilters.h"
 

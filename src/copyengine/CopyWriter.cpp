@@ -1,0 +1,189 @@
+#include "CopyWriter.h"
+
+#include <QSet>
+
+#include "TrunkWindow.h"
+#include "catalogue/ValueListModel.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+#include "startup/Globals.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kListedFailures = 15;
+
+bool Refusal(int ed) {
+    return (ed >= 0 && ed <= 15) || (ed >= 101 && ed <= 106);
+}
+
+}  // namespace
+
+CopyWriter::CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
+                       Hooks hooks)
+    : window_(window), dispatcher_(dispatcher), values_(values), hooks_(std::move(hooks)) {}
+
+void CopyWriter::RegisterSteps() {
+    dispatcher_.RegisterStep(step::kCopyAnswered, [this] { OnCopyAnswered(); });
+}
+
+QString CopyWriter::RefusedLine(const QString& key) {
+    return QStringLiteral("\r\nCM") + key.left(2) + QStringLiteral(", YY=") + key.mid(2);
+}
+
+QString CopyWriter::FailedTrunksText(const QStringList& failed) {
+    QString text = Msg(7) + QStringLiteral("\r\n") + Msg(8) + QStringLiteral("\r\n");
+    const int shown = std::min<int>(static_cast<int>(failed.size()), kListedFailures);
+    for (int i = 0; i < shown; ++i) {
+        text += failed.at(i);
+        const int n = i + 1;
+        if (n == 5 || n == 10) {
+            text += QStringLiteral("\r\n");
+        } else if (n != kListedFailures) {
+            text += QStringLiteral("  ");
+        }
+    }
+    if (failed.size() > kListedFailures)
+        text += QStringLiteral("\r\n") + Msg(11);
+    return text;
+}
+
+void CopyWriter::SendCopyRequests(const QStringList& destinations) {
+    destTrunks_ = destinations;
+    const qint64 entries = static_cast<qint64>(values_.rowCount()) * destinations.size();
+    if (entries > cListRequest::kMaxCount) {
+        // One record cannot carry it: say so before anything is sent.
+        LangMsgBox(kOwnSource, kCopyTooLargeMessage,
+                   QStringLiteral("%1%%2%%3")
+                       .arg(values_.rowCount())
+                       .arg(destinations.size())
+                       .arg(cListRequest::kMaxCount),
+                   QStringLiteral("-1"));
+        return;
+    }
+    cListRequest request;
+    for (int r = 0; r < values_.rowCount(); ++r) {
+        values_.SetCurrentRow(r);
+        QString value = values_.Cell(r, ValueListModel::kData);
+        if (value == u"NONE")
+            value = QStringLiteral("CCC");
+        const QString key = values_.Cell(r, ValueListModel::kCmd);
+        for (const QString& trunk : destinations)
+            request.AddToList(key, trunk, value);
+    }
+    values_.SetCurrentRow(values_.rowCount() > 0 ? 0 : -1);
+    request.SetTag(QString::number(step::kCopyAnswered));
+    if (request.Count() == 0) {
+        if (services().messageBoxes)
+            services().messageBoxes->Beep();
+        LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+        return;
+    }
+    dispatcher_.SendToHost(request);
+}
+
+void CopyWriter::OnCopyAnswered() {
+    window_.SetListVisible(false);
+    const cListRequest& answer = dispatcher_.ResponseList();
+    failedTrunks_.clear();
+    QSet<QString> failedSeen;
+    QString refusedText;
+    QSet<QString> refusedKeys;
+    bool failure = false;
+    bool refusal = false;
+    bool cancelled = false;
+    RunError lastError(0, QString());
+    const int destCount = static_cast<int>(destTrunks_.size());
+    Database* db = window_.WorkDb();
+    try {
+        if (db)
+            db->BeginTrans();
+    } catch (const RunError& e) {
+        lastError = e;
+        db = nullptr;
+    }
+    for (int i = 0; i < answer.Count() && destCount > 0; ++i) {
+        // Entries come item-major: entry i belongs to row i / destinations
+        // and to the first destination when i is a multiple of it, whatever
+        // trunk numbers the list repeats.
+        const int row = i / destCount;
+        const bool firstDestination = i % destCount == 0;
+        if (firstDestination)
+            values_.SetCurrentRow(row < values_.rowCount() ? row : -1);
+        bool written = true;
+        const int sd = ClassifyAnswer(answer.SecondData(i));
+        const int ed = ClassifyAnswer(answer.ExtraData(i));
+        const QString trunk = answer.FirstData(i);
+        if (ed != code::kOk) {
+            if (Refusal(ed) || sd == code::kCodeNotUsed) {
+                refusal = true;
+                const QString key = answer.CMD(i);
+                if (!refusedKeys.contains(key)) {
+                    refusedText += RefusedLine(key);
+                    refusedKeys.insert(key);
+                }
+            } else {
+                failure = true;
+                written = false;
+                if (ed == code::kUserCancel) {
+                    cancelled = true;
+                    break;
+                }
+            }
+            if (!failedSeen.contains(trunk)) {
+                failedSeen.insert(trunk);
+                failedTrunks_.append(trunk);
+            }
+        }
+        if (firstDestination && written && row < values_.rowCount()) {
+            const QString key = values_.Cell(row, ValueListModel::kCmd);
+            const QString value = values_.Cell(row, ValueListModel::kData);
+            values_.SetCell(row, ValueListModel::kOriginal, value);
+            if (hooks_.markWrittenValue)
+                hooks_.markWrittenValue(key, value);
+            if (hooks_.updateListupData)
+                hooks_.updateListupData(key, value);
+        }
+    }
+    values_.SetCurrentRow(values_.rowCount() > 0 ? 0 : -1);
+    window_.SetListVisible(true);
+
+    if (failure) {
+        if (!(cancelled && failedTrunks_.isEmpty())) {
+            LangMsgBox(kOwnSource, 6, FailedTrunksText(failedTrunks_), QStringLiteral("-1"));
+        }
+    } else if (refusal) {
+        LangMsgBox(kOwnSource, 13, refusedText, QStringLiteral("-1"));
+    } else {
+        window_.CollapseAll();
+        LangMsgBox(kOwnSource, 7, QString(), QStringLiteral("-1"));
+    }
+
+    try {
+        if (db) {
+            db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
+            db->Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
+                        {window_.DestinationText()});
+            db->CommitTrans();
+        }
+    } catch (const RunError& e) {
+        lastError = e;
+        try {
+            db->Rollback();
+        } catch (const RunError&) {
+        }
+    }
+    window_.SetHourglass(false);
+    if (!g_Standalone) {
+        dispatcher_.ShowHostMessage(lastError.Description());
+        dispatcher_.ShowHostCode(lastError.Number());
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/StationCheck.h"
+#include "dialogs/frmCmd.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedExchange.h"
+#include "platform/FileOps.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+// The standalone window copying on the simulated exchange, the real
+// additional-data dialog answered as the engineer would.
+class CopyEndToEndTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadStandalone();
+        window_->resize(900, 620);
+        window_->show();
+    }
+    void TearDown() override {
+        g_StationCheckPending = false;
+        WindowFixture::TearDown();
+    }
+    void Get(const char* trunk) {
+        Box("txtTrunk")->setText(QString::fromLatin1(trunk));
+        RunAndWait(QStringLiteral("Get"));
+        tree_.boxes.Clear();
+    }
+    QString Value(const char* cmd) const {
+        for (int r = 0; r < window_->Values().rowCount(); ++r) {
+            if (window_->Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
+                return window_->Values().Cell(r, ValueListModel::kData);
+            }
+        }
+        return QStringLiteral("<none>");
+    }
+    // Selects the option and double-clicks it; a dialog it opens is given
+    // to answer (typed text, then OK) while it is shown.
+    void Choose(const char* cmd, int option, const QStringList& typed = {}) {
+        QStandardItem* title = nullptr;
+        for (int r = 0; r < window_->Tree().rowCount(); ++r) {
+            if (CatalogueTreeModel::Tag(window_->Tree().item(r)) == QString::fromLatin1(cmd)) {
+                title = window_->Tree().item(r);
+            }
+        }
+        ASSERT_NE(title, nullptr);
+        auto* tree = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
+        tree->expand(window_->Tree().indexFromItem(title));
+        const QModelIndex index = window_->Tree().indexFromItem(title->child(option));
+        tree->scrollTo(index);
+        const QPoint at = tree->visualRect(index).center();
+        if (!typed.isEmpty()) {
+            auto* poll = new QTimer(window_.get());
+            poll->setInterval(20);
+            QObject::connect(poll, &QTimer::timeout, [this, poll, typed] {
+                frmCmd* dialog = window_->OpenDialog();
+                if (!dialog || !dialog->isVisible())
+                    return;
+                poll->stop();
+                poll->deleteLater();
+                auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
+                box->clear();
+                QTest::keyClicks(box, typed.first());
+                dialog->cmdButton_Click(0);
+                // A station number waits for the exchange; then the answer
+                // for a refused number is to cancel.
+                if (dialog->IsLoaded()) {
+                    test::WaitFor([&] { return !g_StationCheckPending || !dialog->isVisible(); },
+                                  10000);
+                    if (dialog->isVisible())
+                        dialog->cmdButton_Click(1);
+                }
+            });
+            poll->start();
+        }
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        ASSERT_TRUE(test::WaitFor([&] { return window_->OpenDialog() == nullptr; }));
+    }
+    std::unique_ptr<SimulatedExchange> Exchange() {
+        return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
+                                       ExchangeSeedPath());
+    }
+};
+
+TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
+    Get("1");
+    Choose("3002", 3);                           // class of service: plain option 3
+    Choose("3001", 0, {QStringLiteral("9")});    // route typed: 09
+    Choose("3006", 0, {QStringLiteral("3c")});   // hex code typed: 3C
+    Choose("3008", 0, {QStringLiteral("7")});    // restriction class 7, table kept
+    Choose("3005", 0, {QStringLiteral("300")});  // night station checked: accepted
+    EXPECT_EQ(Value("3002"), QStringLiteral("3"));
+    EXPECT_EQ(Value("3001"), QStringLiteral("09"));
+    EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
+    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
+    const QString toll = Value("3008");
+    EXPECT_TRUE(toll.startsWith(QStringLiteral("07"))) << toll.toStdString();
+    Choose("3005", 0, {QStringLiteral("999")});  // not assigned: refused, cancelled
+    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
+    ASSERT_FALSE(tree_.boxes.shown.empty());
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("This station number")));
+
+    tree_.boxes.Clear();
+    Box("txtTrunkRange")->setText(QStringLiteral("5-7,9"));
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
+    EXPECT_FALSE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+
+    Get("6");
+    EXPECT_EQ(Value("3002"), QStringLiteral("3"));
+    EXPECT_EQ(Value("3001"), QStringLiteral("09"));
+    EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
+    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
+    EXPECT_EQ(Value("3008"), toll);
+}
+
+TEST_F(CopyEndToEndTest, RefusalsAndLinkFailuresAreReported) {
+    Get("1");
+    ExchangeFaults faults;
+    faults.refuseItems = {QStringLiteral("3014")};
+    Exchange()->SetFaults(faults);
+    Box("txtTrunkRange")->setText(QStringLiteral("5,6"));
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("CM30, YY=14")));
+
+    // Link failures on the entries of trunk 006 (every second entry).
+    faults = ExchangeFaults();
+    for (int i = 1; i < 28; i += 2)
+        faults.linkFailEntries.insert(i);
+    Exchange()->SetFaults(faults);
+    tree_.boxes.Clear();
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("006")));
+    EXPECT_FALSE(tree_.boxes.Last().prompt.contains(QStringLiteral("005")));
+}
+
+}  // namespace
+}  // namespace kestrel

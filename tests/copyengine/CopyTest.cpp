@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <QTreeView>
+
+#include "catalogue/ValueListModel.h"
+#include "copyengine/CopyWriter.h"
+#include "copyengine/StationCheck.h"
+#include "platform/Recordset.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+class CopyTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadHosted();
+        Box("txtTrunk")->setText(QStringLiteral("004"));
+        // Three items as a Get of trunk 004 leaves them.
+        Answer(QStringLiteral("11"),
+               {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
+        tree_.boxes.Clear();
+    }
+    void Copy(const QStringList& destinations, const QString& typed) {
+        Box("txtTrunkRange")->setText(typed);
+        window_->Copier().SendCopyRequests(destinations);
+    }
+    // The copy's answer: every entry as sent, with ED from the table.
+    void AnswerCopy(const std::function<QStringList(int, const QString&, const QString&)>& verdict,
+                    int errCode = 0) {
+        QList<QStringList> lines;
+        const cListRequest& sent = host_.sent;
+        for (int i = 0; i < sent.Count(); ++i) {
+            lines << verdict(i, sent.CMD(i), sent.FirstData(i));
+        }
+        Answer(QStringLiteral("10"), lines, errCode);
+    }
+    QString Original(int row) const {
+        return window_->Values().Cell(row, ValueListModel::kOriginal);
+    }
+    QStringList CopyTrunkRows() const {
+        auto set = window_->WorkDb()->OpenRecordset(QStringLiteral("SELECT Trunk FROM CopyTrunk"),
+                                                    RecordsetType::Snapshot);
+        QStringList rows;
+        while (!set->Eof()) {
+            rows << set->Fields(0).toString();
+            set->MoveNext();
+        }
+        return rows;
+    }
+    QString Stored(const char* cmd) const {
+        auto set = window_->WorkDb()->OpenRecordset(
+            QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"), RecordsetType::Snapshot,
+            0, {QString::fromLatin1(cmd)});
+        return set->Eof() ? QStringLiteral("<none>") : set->Fields(0).toString();
+    }
+};
+
+TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
+    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    Copy({QStringLiteral("001"), QStringLiteral("002")}, QStringLiteral("1-2"));
+    const cListRequest& sent = host_.sent;
+    EXPECT_EQ(sent.Tag(), QStringLiteral("10"));
+    EXPECT_EQ(sent.CMDList(), QStringList({"3001", "3001", "3005", "3005", "3014", "3014"}));
+    EXPECT_EQ(sent.FirstDataList(), QStringList({"001", "002", "001", "002", "001", "002"}));
+    EXPECT_EQ(sent.SecondDataList(), QStringList({"03", "03", "CCC", "CCC", "IC", "IC"}));
+}
+
+TEST_F(CopyTest, AllWrittenMarksOriginalsAndStoresTheTypedList) {
+    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    });
+    EXPECT_EQ(Original(0), QStringLiteral("03"));
+    EXPECT_FALSE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
+    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5-6")});
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
+    EXPECT_EQ(host_.messages.last(), QString());
+    EXPECT_EQ(host_.codes.last(), 0);
+}
+
+TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5,6"));
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        if (c == u"3014")
+            return QStringList{c, t, QString(), QStringLiteral("CODE NOT ALLOWED")};
+        if (c == u"3005")
+            return QStringList{c, t, QStringLiteral("CODE NOT USED"), QString()};
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    });
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(
+        tree_.boxes.Last().prompt.contains(QStringLiteral("\r\r\nCM30, YY=05\r\nCM30, YY=14\r")))
+        << tree_.boxes.Last().prompt.toStdString();
+    // A refusal still counts as written for the first destination.
+    EXPECT_EQ(Original(2), QStringLiteral("IC"));
+    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5,6")});
+}
+
+TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
+    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        if (t == u"006")
+            return QStringList{c, t, QStringLiteral("OPX_TIMEOUT"), QStringLiteral("OPX_TIMEOUT")};
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    });
+    EXPECT_EQ(Original(2), QStringLiteral("OG"));
+    EXPECT_EQ(window_->Copier().FailedTrunks(), QStringList{QStringLiteral("006")});
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(Msg(7) + QStringLiteral("\r\n") + Msg(8) +
+                                                     QStringLiteral("\r\n006")));
+}
+
+TEST_F(CopyTest, AFailedFirstWriteLeavesTheOriginal) {
+    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        return QStringList{c, t, QString(), c == u"3001" ? QString() : QStringLiteral("OK")};
+    });
+    EXPECT_EQ(Original(0), QStringLiteral("01"));
+    EXPECT_TRUE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_EQ(Stored("3001"), QStringLiteral("01"));
+}
+
+TEST_F(CopyTest, CancelStopsTheWalk) {
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+    // Cancelled from the fourth entry on, nothing failed before: no message.
+    AnswerCopy(
+        [](int i, const QString& c, const QString& t) {
+            return i < 3 ? QStringList{c, t, QString(), QStringLiteral("OK")}
+                         : QStringList{c, t, QStringLiteral("OPX_USERCANCEL"),
+                                       QStringLiteral("OPX_USERCANCEL")};
+        },
+        61);
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    EXPECT_EQ(Original(1), QStringLiteral("NONE"));
+    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5-6")});
+
+    // A failure before the cancel: message 6.
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+    AnswerCopy(
+        [](int i, const QString& c, const QString& t) {
+            if (i == 1)
+                return QStringList{c, t, QString(), QStringLiteral("OPX_TIMEOUT")};
+            return i < 3 ? QStringList{c, t, QString(), QStringLiteral("OK")}
+                         : QStringList{c, t, QString(), QStringLiteral("OPX_USERCANCEL")};
+        },
+        61);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("006")));
+}
+
+TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
+    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("BW"));
+    Copy({QStringLiteral("005"), QStringLiteral("003"), QStringLiteral("005")},
+         QStringLiteral("5,3,5"));
+    ASSERT_EQ(host_.sent.Count(), 9);
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    });
+    EXPECT_EQ(Original(2), QStringLiteral("BW"));
+    EXPECT_EQ(Original(0), QStringLiteral("01"));
+    EXPECT_EQ(Original(1), QStringLiteral("NONE"));
+}
+
+TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
+    host_.sends = 0;
+    window_->Values().Clear();
+    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    EXPECT_EQ(host_.sends, 0);
+    EXPECT_EQ(tree_.boxes.beeps, 1);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, Msg(15));
+
+    for (int i = 0; i < 64; ++i) {
+        window_->Values().AddItem(QStringLiteral("30%1").arg(i), QStringLiteral("1"), QString(),
+                                  QStringLiteral("1"));
+    }
+    QStringList all;
+    for (int t = 1; t <= 511; ++t)
+        all << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
+    Copy(all, QStringLiteral("1-511"));
+    EXPECT_EQ(host_.sends, 1);  // 64 x 511 = 32704 entries fit
+    EXPECT_EQ(host_.sent.Count(), 32704);
+    all << QStringLiteral("001");
+    tree_.boxes.Clear();
+    Copy(all, QStringLiteral("1-511,1"));
+    EXPECT_EQ(host_.sends, 1);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("A copy of 64 items to 512")));
+}
+
+TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
+    g_Messages = QStringList();
+    for (int i = 0; i < 16; ++i)
+        g_Messages << QStringLiteral("M%1").arg(i);
+    QStringList eighteen;
+    for (int t = 1; t <= 18; ++t)
+        eighteen << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
+    EXPECT_EQ(CopyWriter::FailedTrunksText(eighteen),
+              QStringLiteral("M7\r\nM8\r\n001  002  003  004  005\r\n006  007  008  009  010\r\n"
+                             "011  012  013  014  015\r\nM11"));
+    EXPECT_EQ(CopyWriter::FailedTrunksText({QStringLiteral("007")}),
+              QStringLiteral("M7\r\nM8\r\n007  "));
+    EXPECT_EQ(CopyWriter::RefusedLine(QStringLiteral("3014")), QStringLiteral("\r\nCM30, YY=14"));
+    g_Messages.clear();
+}
+
+class StationCheckTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadHosted();
+        g_StationCheckPending = false;
+    }
+    void TearDown() override {
+        g_StationCheckPending = false;
+        WindowFixture::TearDown();
+    }
+};
+
+TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
+    struct Verdict {
+        const char* answer;
+        bool accepted;
+        const char* promptStart;
+    };
+    const Verdict verdicts[] = {
+        {"OPX_STN_STATION", true, nullptr},
+        {"OPX_STN_PS", true, nullptr},
+        {"OPX_STN_MLTIP", true, nullptr},
+        {"OPX_STN_NOT ASSIGNED", false, "This station number is not assigned"},
+        {"101", false, "This station number is not assigned"},
+        {"OPX_STN_ISDN", false, "The number entered belongs"},
+        {"OPX_STN", false, "The number entered belongs"},
+        {"", false, "The number entered belongs"},
+        {"OPX_TIMEOUT", false, "The request could not be completed"},
+        {"OPX_PORT TROUBLES", false, "The request could not be completed"},
+    };
+    for (const Verdict& v : verdicts) {
+        g_StationCheckPending = false;
+        tree_.boxes.Clear();
+        EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
+        EXPECT_TRUE(g_StationCheckPending);
+        EXPECT_EQ(host_.sent.Tag(), QStringLiteral("14"));
+        EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("@LEN"));
+        EXPECT_FALSE(host_.sent.ShowBusy());
+        Answer(QStringLiteral("14"), {{"@LEN", "201", "", QString::fromLatin1(v.answer)}});
+        EXPECT_EQ(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")), v.accepted)
+            << v.answer;
+        if (v.promptStart) {
+            ASSERT_FALSE(tree_.boxes.shown.empty()) << v.answer;
+            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromLatin1(v.promptStart)))
+                << v.answer;
+        } else {
+            EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
+        }
+    }
+}
+
+TEST_F(StationCheckTest, EmptyNumberOrRefusedSendAsksNothing) {
+    host_.sends = 0;
+    EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QString()));
+    EXPECT_EQ(host_.sends, 0);
+    EXPECT_FALSE(g_StationCheckPending);
+    host_.sendReply = QStringLiteral("BUSY");
+    EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
+    EXPECT_FALSE(g_StationCheckPending);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "copyengine/StationCheck.h"
+#include "dialogs/CmdDialogCaller.h"
+#include "dialogs/frmCmd.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+class FakeCaller : public CmdDialogCaller {
+public:
+    void SetSecondData(const QString& v) override { secondData = v; }
+    void SetTag(const QString& t) override { tag = t; }
+    bool Check_STNData(const QString& cmd, const QString& fd) override {
+        asked << cmd + u'=' + fd;
+        if (!g_StationCheckPending) {
+            g_StationCheckPending = sendAccepted;
+            return false;
+        }
+        return false;
+    }
+    QPixmap BackgroundPicture() const override { return {}; }
+    QString secondData = QStringLiteral("untouched");
+    QString tag;
+    QStringList asked;
+    bool sendAccepted = true;
+};
+
+class frmCmdTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        db_ = Database::Open(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"), true);
+        g_StationCheckPending = false;
+    }
+    void TearDown() override {
+        dialog_.reset();
+        g_StationCheckPending = false;
+    }
+    void Open(int rule, const QString& start) {
+        dialog_ = std::make_unique<frmCmd>();
+        ASSERT_TRUE(dialog_->Load());
+        dialog_->Register(&caller_, db_.get(),
+                          QStringLiteral("SELECT * FROM DialogRules WHERE ID = %1").arg(rule),
+                          start);
+    }
+    QLineEdit* Box(const char* name) {
+        return dialog_->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+    QPushButton* Button(int index) {
+        for (QPushButton* b : dialog_->findChildren<QPushButton*>(QStringLiteral("cmdButton"))) {
+            if (b->property("index").toInt() == index)
+                return b;
+        }
+        return nullptr;
+    }
+
+    test::RuntimeTree tree_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<frmCmd> dialog_;
+    FakeCaller caller_;
+};
+
+TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
+    Open(1, QStringLiteral("07"));
+    EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Additional Data Needed"));
+    EXPECT_EQ(g_CmdDialogShown, QStringLiteral("True"));
+    EXPECT_EQ(dialog_->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(),
+              QStringLiteral("Enter the route number of the trunk."));
+    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("07"));
+    EXPECT_EQ(Box("txtData1")->maxLength(), 2);
+    EXPECT_TRUE(Box("txtData2")->isHidden());
+    dialog_.reset();
+    EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
+}
+
+TEST_F(frmCmdTest, DigitBoundsAndFormatOnOk) {
+    Open(1, QStringLiteral("NONE"));
+    EXPECT_EQ(Box("txtData1")->text(), QString());
+    QTest::keyClicks(Box("txtData1"), QStringLiteral("9x9"));
+    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("64"));  // 99 held at the maximum
+    Box("txtData1")->setText(QStringLiteral("0"));
+    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("1"));
+    Box("txtData1")->setText(QStringLiteral("7"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
+    EXPECT_EQ(caller_.secondData, QStringLiteral("07"));
+    EXPECT_FALSE(dialog_->IsLoaded());
+}
+
+TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
+    Open(5, QStringLiteral("0103"));
+    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("01"));
+    EXPECT_EQ(Box("txtData2")->text(), QStringLiteral("03"));
+    Box("txtData2")->setText(QStringLiteral("   "));
+    dialog_->cmdButton_Click(0);
+    EXPECT_TRUE(dialog_->IsLoaded());
+    EXPECT_TRUE(Button(0)->isEnabled());
+    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
+    Box("txtData2")->setText(QStringLiteral("x2"));  // pasted, not typed
+    dialog_->cmdButton_Click(0);
+    EXPECT_TRUE(dialog_->IsLoaded());
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("Type a number")));
+    Box("txtData2")->setText(QStringLiteral("12"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.secondData, QStringLiteral("0112"));
+}
+
+TEST_F(frmCmdTest, CancelLeavesTheValueAlone) {
+    Open(3, QStringLiteral("1F"));
+    QTest::keyClicks(Box("txtData1"), QStringLiteral("a"));
+    dialog_->cmdButton_Click(1);
+    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
+    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
+    EXPECT_FALSE(dialog_->IsLoaded());
+}
+
+TEST_F(frmCmdTest, PlusRuleRefusesAStartWithoutANumber) {
+    Open(4, QStringLiteral("T105"));
+    Box("txtData1")->setText(QStringLiteral("5"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_TRUE(dialog_->IsLoaded());
+    EXPECT_EQ(caller_.tag, QString());
+    Open(4, QStringLiteral("T0100"));
+    Box("txtData1")->setText(QStringLiteral("5"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.secondData, QStringLiteral("T105"));
+}
+
+TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {
+    Open(2, QStringLiteral("201"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.asked, QStringList{QStringLiteral("@LEN=201")});
+    EXPECT_TRUE(dialog_->IsLoaded());
+    EXPECT_FALSE(Button(0)->isEnabled());  // waiting
+    EXPECT_TRUE(Button(1)->isEnabled());
+    // A refusing verdict: the dialog stays, OK again, the next OK asks again.
+    dialog_->SetOwnTag(QString());
+    dialog_->cmdButton_Click(0);
+    EXPECT_TRUE(dialog_->IsLoaded());
+    EXPECT_TRUE(Button(0)->isEnabled());
+    EXPECT_FALSE(g_StationCheckPending);
+    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
+    // Ask again, this time accepted.
+    Box("txtData1")->setText(QStringLiteral("300"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.asked.last(), QStringLiteral("@LEN=300"));
+    dialog_->SetOwnTag(QStringLiteral("ok"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.secondData, QStringLiteral("300"));
+    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
+    EXPECT_FALSE(dialog_->IsLoaded());
+}
+
+TEST_F(frmCmdTest, ARefusedQuestionLeavesOkUsable) {
+    caller_.sendAccepted = false;
+    Open(6, QStringLiteral("EB2004"));
+    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("2004"));
+    dialog_->cmdButton_Click(0);
+    EXPECT_EQ(caller_.asked, QStringList{QStringLiteral("@LEN=EB2004")});
+    EXPECT_TRUE(Button(0)->isEnabled());
+    EXPECT_TRUE(dialog_->IsLoaded());
+}
+
+}  // namespace
+}  // namespace kestrel

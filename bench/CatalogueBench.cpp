@@ -7,6 +7,8 @@
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/ValueListModel.h"
+#include "catalogue/TreeEditor.h"
+#include "copyengine/CopyWriter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
@@ -111,6 +113,61 @@ void BM_StoreListup128(benchmark::State& state) {
     g_CommonDb.reset();
 }
 BENCHMARK(BM_StoreListup128)->Unit(benchmark::kMillisecond);
+
+// Step 10 on the largest answer: 64 items to 511 trunks, all written,
+// with the value list, tree and stored list-up following the first trunk.
+void BM_EvaluateLargestCopy(benchmark::State& state) {
+    QTemporaryDir dir;
+    auto db = WorkCopy(dir);
+    g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
+    g_LangDb = Database::Open(kStage + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng"), true);
+    SilentBoxes boxes;
+    services().messageBoxes = &boxes;
+    g_Standalone = true;
+    BenchWindow window(db.get());
+    RequestDispatcher dispatcher(window);
+    ValueListModel values;
+    CatalogueTreeModel tree;
+    TreeEditor::Hooks treeHooks;
+    TreeEditor editor(tree, values, treeHooks);
+    SourceTrunkReader reader(window, dispatcher, values);
+    for (int i = 0; i < 64; ++i) {
+        const QString key = QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0'));
+        values.AddItem(key, QStringLiteral("1"), QStringLiteral("Item"), QStringLiteral("0"));
+        db->Execute(QStringLiteral("INSERT INTO TrkDataListup VALUES ('001', ?, '0', 'Item')"),
+                    {key});
+        QStandardItem* title = tree.AddTitleNode(QStringLiteral("Title%1").arg(i), key);
+        CatalogueTreeModel::SetTag(title, key);
+        for (int o = 0; o < 4; ++o) {
+            QStandardItem* option =
+                tree.AddOptionNode(title, QStringLiteral("D%1:%2").arg(i * 4 + o).arg(o), key);
+            CatalogueTreeModel::SetImage(option, QStringLiteral("Blank"));
+        }
+    }
+    CopyWriter::Hooks hooks;
+    hooks.markWrittenValue = [&](const QString& c, const QString& v) { editor.MarkWrittenValue(c, v); };
+    hooks.updateListupData = [&](const QString& c, const QString& v) { reader.UpdateListupData(c, v); };
+    CopyWriter copier(window, dispatcher, values, hooks);
+    QStringList trunks;
+    for (int t = 1; t <= 511; ++t) trunks << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
+    copier.SendCopyRequests(trunks);  // no host: refused, but the destinations are kept
+    cListRequest answer;
+    for (int i = 0; i < 64; ++i) {
+        const QString key = QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0'));
+        for (const QString& t : trunks) {
+            answer.AddToList(key, t, QStringLiteral("1"), QStringLiteral("OK"));
+        }
+    }
+    dispatcher.CallBack(answer);
+    for (auto _ : state) {
+        copier.OnCopyAnswered();
+        benchmark::DoNotOptimize(values.rowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * answer.Count());
+    g_CommonDb.reset();
+    g_LangDb.reset();
+}
+BENCHMARK(BM_EvaluateLargestCopy)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel

@@ -72,6 +72,10 @@ protected:
                 auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
                 box->clear();
                 QTest::keyClicks(box, typed.first());
+                const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
+                if (!shots.isEmpty()) {
+                    dialog->grab().save(shots + QStringLiteral("/dialog-%1.png").arg(typed.first()));
+                }
                 dialog->cmdButton_Click(0);
                 // A station number waits for the exchange; then the answer
                 // for a refused number is to cancel.

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QPointer>
+#include <QTextStream>
 #include <QTimer>
 
+#include "automation/AutomationContract.h"
+#include "automation/AutomationServer.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
@@ -50,8 +53,16 @@ int main(int argc, char* argv[]) {
     kestrel::Main();
 
     if (!kestrel::g_Standalone) {
-        // Serving the host's automation calls comes with the automation layer.
-        return 0;
+        // -Embedding <address>: serve the host that started us; the last
+        // release of its objects (or its going away) ends the process.
+        QString address = services.commandLine.trimmed();
+        address = address.mid(kestrel::contract::kEmbedding.size()).trimmed();
+        kestrel::AutomationServer server;
+        if (address.isEmpty() || !server.Start(address)) {
+            QTextStream(stderr) << "kestrel: cannot reach the host at '" << address << "'\n";
+            return 1;
+        }
+        return QApplication::exec();
     }
     if (!window || !window->IsLoaded())
         return 0;

@@ -26,6 +26,7 @@
 #include "dialogs/frmCmd.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
+#include "localisation/BackgroundPictures.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
 #include "platform/FileOps.h"
@@ -321,6 +322,12 @@ int dlgKestrel::FrontPanel() const {
 
 void dlgKestrel::CollapseAll() {
     tvwTrkData_->collapseAll();
+}
+
+void dlgKestrel::BackGround(std::int16_t index) {
+    LoadBackgrounds(this, g_LangDb.get(), g_CommonDb.get(), index, g_BackgroundPath);
+    if (g_CmdDialogShown == u"True" && openDialog_)
+        openDialog_->SetBackground(BackgroundPicture());
 }
 
 void dlgKestrel::SetListVisible(bool visible) {

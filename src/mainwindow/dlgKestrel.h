@@ -70,6 +70,8 @@ public:
     void FrmMove(HostProgramme* host);
     void FrmPositionSave();
     void TurnFlow(bool value) { dispatcher_->TurnFlow(value); }
+    // Skins the window with background set `index` (and the open dialog).
+    void BackGround(std::int16_t index);
     // The additional-data dialog's answer: the selected value.
     void SetSecondData(const QString& value) override;
     // Puts a trunk number into the trunk box as if typed.

@@ -1,0 +1,181 @@
+#include "AddinLauncher.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include "HostObjects.h"
+#include "automation/AutomationContract.h"
+
+namespace kestrel {
+
+namespace {
+const QString kParentPath = QStringLiteral("/Parent");
+constexpr int kCreateAttempts = 200;  // 20 s for the add-in to come up
+}  // namespace
+
+AddinLauncher::AddinLauncher(HostModel& model, SimulatedLink& link, QString addinProgram,
+                             QObject* parent)
+    : QObject(parent), model_(model), link_(link), program_(std::move(addinProgram)) {
+    contract::RegisterTypes();
+    // Only the user can enter the socket's folder.
+    QFile::setPermissions(socketDir_.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
+    server_->setAnonymousAuthenticationAllowed(false);
+    connect(server_.get(), &QDBusServer::newConnection, this, &AddinLauncher::OnConnection);
+}
+
+AddinLauncher::~AddinLauncher() {
+    ReleaseAll();
+    for (auto& s : sessions_) {
+        if (s->process)
+            s->process->waitForFinished(1000);
+    }
+}
+
+QString AddinLauncher::Address() const {
+    return server_ ? server_->address() : QString();
+}
+
+QDBusConnection AddinLauncher::Connection(const Session& s) const {
+    return QDBusConnection(s.connectionName);
+}
+
+void AddinLauncher::Open(const QString& exchange) {
+    for (auto& s : sessions_) {
+        if (s->exchange == exchange && !s->layerPath.isEmpty()) {
+            QDBusMessage show = QDBusMessage::createMethodCall(
+                QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetVisible"));
+            show << true;
+            Connection(*s).asyncCall(show);
+            return;
+        }
+    }
+    auto session = std::make_unique<Session>();
+    session->exchange = exchange;
+    session->id = nextId_++;
+    session->process = std::make_unique<QProcess>();
+    session->process->setProcessChannelMode(QProcess::ForwardedChannels);
+    session->process->start(program_, {contract::kEmbedding, Address()});
+    if (!session->process->waitForStarted(5000)) {
+        emit status(QStringLiteral("Trunk Copy could not be started: %1")
+                        .arg(session->process->errorString()));
+        return;
+    }
+    emit status(QStringLiteral("Starting Trunk Copy for %1...").arg(exchange));
+    sessions_.push_back(std::move(session));
+}
+
+void AddinLauncher::OnConnection(const QDBusConnection& connection) {
+    // Connections arrive in start order; give this one to the first session
+    // still without one.
+    Session* session = nullptr;
+    for (auto& s : sessions_) {
+        if (s->connectionName.isEmpty()) {
+            session = s.get();
+            break;
+        }
+    }
+    if (!session)
+        return;
+    session->connectionName = connection.name();
+    QDBusConnection c(connection);
+    auto parent = std::make_unique<ParentAdaptor>(model_);
+    auto link = std::make_unique<LinkAdaptor>(link_);
+    auto processor = std::make_unique<ProcessorAdaptor>(link_);
+    c.registerObject(kParentPath, parent.get(), QDBusConnection::ExportAllSlots);
+    c.registerObject(kParentPath + contract::kLinkPathSuffix, link.get(),
+                     QDBusConnection::ExportAllSlots);
+    c.registerObject(kParentPath + contract::kProcessorPathSuffix, processor.get(),
+                     QDBusConnection::ExportAllSlots);
+    session->objects.push_back(std::move(parent));
+    session->objects.push_back(std::move(link));
+    session->objects.push_back(std::move(processor));
+    TryCreate(session, kCreateAttempts);
+}
+
+void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
+    QDBusMessage create = QDBusMessage::createMethodCall(
+        QString(), contract::kClassPath, contract::kClassInterface, QStringLiteral("CreateObject"));
+    create << contract::kClassName;
+    auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(create), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, session, attemptsLeft](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusMessage reply = w->reply();
+                if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
+                    if (attemptsLeft > 0) {
+                        QTimer::singleShot(100, this, [this, session, attemptsLeft] {
+                            TryCreate(session, attemptsLeft - 1);
+                        });
+                    } else {
+                        emit status(QStringLiteral("Trunk Copy did not answer."));
+                    }
+                    return;
+                }
+                session->layerPath = qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
+                QDBusConnection c = Connection(*session);
+                QDBusMessage reg = QDBusMessage::createMethodCall(QString(), session->layerPath,
+                                                                  contract::kLayerInterface,
+                                                                  QStringLiteral("RegisterPBX"));
+                reg << session->exchange << QVariant::fromValue(QDBusObjectPath(kParentPath))
+                    << QVariant::fromValue(static_cast<qint16>(session->id));
+                c.asyncCall(reg);
+                QDBusMessage show = QDBusMessage::createMethodCall(QString(), session->layerPath,
+                                                                   contract::kLayerInterface,
+                                                                   QStringLiteral("SetVisible"));
+                show << true;
+                c.asyncCall(show);
+                emit status(QStringLiteral("Trunk Copy open for %1").arg(session->exchange));
+                emit opened(session->exchange);
+            });
+}
+
+void AddinLauncher::SetBackGround(int set) {
+    for (auto& s : sessions_) {
+        if (s->layerPath.isEmpty())
+            continue;
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetBackGround"));
+        call << QVariant::fromValue(static_cast<qint16>(set));
+        Connection(*s).asyncCall(call);
+    }
+}
+
+void AddinLauncher::ReleaseAll() {
+    for (auto& s : sessions_) {
+        if (s->layerPath.isEmpty())
+            continue;
+        QDBusMessage release = QDBusMessage::createMethodCall(QString(), contract::kClassPath,
+                                                              contract::kClassInterface,
+                                                              QStringLiteral("ReleaseObject"));
+        release << QVariant::fromValue(QDBusObjectPath(s->layerPath));
+        Connection(*s).asyncCall(release);  // the add-in ends without answering
+        s->layerPath.clear();
+    }
+    // The add-ins store their window position through us on the way out:
+    // keep answering until they have ended.
+    QElapsedTimer waited;
+    waited.start();
+    auto running = [this] {
+        for (auto& s : sessions_) {
+            if (s->process && s->process->state() != QProcess::NotRunning)
+                return true;
+        }
+        return false;
+    };
+    while (running() && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    for (auto& s : sessions_) {
+        if (s->process && s->process->state() != QProcess::NotRunning)
+            s->process->kill();
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,109 @@
+#include "HostObjects.h"
+
+#include <QDBusPendingCall>
+#include <QSettings>
+
+#include "exchange/SimulatedLink.h"
+#include "platform/RunError.h"
+
+namespace kestrel {
+
+namespace {
+QString SettingsKey(const QString& addin, const QString& key) {
+    return QStringLiteral("AddinData/") + addin + u'/' + key;
+}
+}  // namespace
+
+void HostModel::SetComData(const QString& addin, const QString& key, const QString& value) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Helm32"));
+    settings.setValue(SettingsKey(addin, key), value);
+}
+
+std::optional<QString> HostModel::ComData(const QString& addin, const QString& key) const {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Helm32"));
+    const QVariant value = settings.value(SettingsKey(addin, key));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
+}
+
+void ParentAdaptor::ShowMessage(const QString& text) {
+    emit model_.message(text);
+}
+
+void ParentAdaptor::ShowCode(int code) {
+    emit model_.code(code);
+}
+
+void ParentAdaptor::DisplayHelp(const QString& file) {
+    emit model_.helpRequested(file);
+}
+
+void ParentAdaptor::UnloadChild(qint16 id) {
+    emit model_.childUnloaded(id);
+}
+
+void ParentAdaptor::TurnOnFlow() {
+    emit model_.flow(true);
+}
+
+void ParentAdaptor::TurnOffFlow() {
+    emit model_.flow(false);
+}
+
+void ParentAdaptor::REGComData(const QString& addin, const QString& key, const QString& value) {
+    model_.SetComData(addin, key, value);
+}
+
+QString ParentAdaptor::GetComData(const QString& addin, const QString& key) {
+    const std::optional<QString> value = model_.ComData(addin, key);
+    if (!value) {
+        sendErrorReply(contract::kFailedError, QStringLiteral("Nothing stored for %1").arg(key));
+        return {};
+    }
+    return *value;
+}
+
+QString ParentAdaptor::PrintReport(const QString&, const QString&, const QString&, const QString&,
+                                   int) {
+    return QStringLiteral("This maintenance programme has no report printer yet.");
+}
+
+void ParentAdaptor::AddItem(const QString& line) {
+    emit model_.itemAdded(line);
+}
+
+void DBusCallBack::CallBack(cListRequest& response) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
+                                                       QStringLiteral("CallBack"));
+    call << QVariant::fromValue(response);
+    connection_.asyncCall(call);  // the add-in returns at once; no reply is needed
+}
+
+QString LinkAdaptor::Login(const QString& pbx, const QDBusObjectPath& callback) {
+    auto target = std::make_shared<DBusCallBack>(connection(), callback.path());
+    const QString id = link_.Login(pbx, target.get());
+    if (id.startsWith(QStringLiteral("LOGIN")))
+        callbacks_.insert(id, target);
+    return id;
+}
+
+QString LinkAdaptor::SendRequest(const kestrel::cListRequest& request) {
+    cListRequest copy = request;
+    return link_.SendRequest(copy);
+}
+
+void LinkAdaptor::LogOut(const QString& pbx, const QString& loginId) {
+    link_.LogOut(pbx, loginId);
+    callbacks_.remove(loginId);
+}
+
+QString ProcessorAdaptor::GetMPVersion(const QString& pbx) {
+    try {
+        return link_.GetMPVersion(pbx);
+    } catch (const RunError&) {
+        return {};
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,109 @@
+#pragma once
+
+// The host's objects as the add-in sees them over D-Bus: Parent, its link
+// to the exchange (oPBX) and its processor information (oOPX). Adaptors
+// forward to the host model and the simulated link.
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "automation/AutomationContract.h"
+#include "hostlink/HostProgramme.h"
+
+namespace kestrel {
+
+class SimulatedLink;
+
+// What the host shows and keeps for its add-ins.
+class HostModel : public QObject {
+    Q_OBJECT
+
+public:
+    explicit HostModel(QObject* parent = nullptr) : QObject(parent) {}
+
+    void SetComData(const QString& addin, const QString& key, const QString& value);
+    std::optional<QString> ComData(const QString& addin, const QString& key) const;
+
+signals:
+    void message(const QString& text);
+    void code(int code);
+    void helpRequested(const QString& file);
+    void childUnloaded(int id);
+    void flow(bool on);
+    void itemAdded(const QString& line);
+};
+
+class ParentAdaptor : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+
+public:
+    explicit ParentAdaptor(HostModel& model) : model_(model) {}
+
+public slots:
+    void ShowMessage(const QString& text);
+    void ShowCode(int code);
+    void DisplayHelp(const QString& file);
+    void UnloadChild(qint16 id);
+    void TurnOnFlow();
+    void TurnOffFlow();
+    void REGComData(const QString& addin, const QString& key, const QString& value);
+    QString GetComData(const QString& addin, const QString& key);
+    QString PrintReport(const QString& databasePath, const QString& templatePath,
+                        const QString& selection, const QString& reserved, int options);
+    void AddItem(const QString& line);
+
+private:
+    HostModel& model_;
+};
+
+// The add-in's call-back object (its main window) on its connection.
+class DBusCallBack : public CallBackTarget {
+public:
+    DBusCallBack(QDBusConnection connection, QString path)
+        : connection_(std::move(connection)), path_(std::move(path)) {}
+    void CallBack(cListRequest& response) override;
+
+private:
+    QDBusConnection connection_;
+    QString path_;
+};
+
+class LinkAdaptor : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Link")
+
+public:
+    explicit LinkAdaptor(SimulatedLink& link) : link_(link) {}
+
+public slots:
+    QString Login(const QString& pbx, const QDBusObjectPath& callback);
+    QString SendRequest(const kestrel::cListRequest& request);
+    void LogOut(const QString& pbx, const QString& loginId);
+
+private:
+    SimulatedLink& link_;
+    QHash<QString, std::shared_ptr<DBusCallBack>> callbacks_;
+};
+
+class ProcessorAdaptor : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Processor")
+
+public:
+    explicit ProcessorAdaptor(SimulatedLink& link) : link_(link) {}
+
+public slots:
+    QString GetMPVersion(const QString& pbx);
+
+private:
+    SimulatedLink& link_;
+};
+
+}  // namespace kestrel

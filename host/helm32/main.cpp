@@ -1,0 +1,53 @@
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTimer>
+
+#include "AddinLauncher.h"
+
+#include "Helm32Window.h"
+#include "platform/ProcessControl.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "platform/widgets/QtMessageBoxes.h"
+
+// helm32 [exchange]: the reference host. With an exchange name it opens
+// Trunk Copy for it at once.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Helm32"));
+    kestrel::QtMessageBoxes boxes;
+    kestrel::QSettingsStore settings;
+    kestrel::ImmediateProcessControl process;
+    kestrel::Services& services = kestrel::services();
+    services.messageBoxes = &boxes;
+    services.settings = &settings;
+    services.process = &process;
+    services.programFolder = QCoreApplication::applicationDirPath();
+
+    const QString addin =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../ADDINS/kestrel"));
+    kestrel::Helm32Window window(QDir::cleanPath(addin));
+    window.show();
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1)
+        window.OpenTrunkCopy(args.at(1));
+    // HELM32_SCREENSHOT=<file>: once Trunk Copy is open, save the screen
+    // (the host with the add-in over it) and end.
+    const QString shot = qEnvironmentVariable("HELM32_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QObject::connect(&window.Launcher(), &kestrel::AddinLauncher::opened, &window, [&] {
+            QTimer::singleShot(1500, &window, [&] {
+                QScreen* screen = QGuiApplication::primaryScreen();
+                QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+                if (picture.isNull() || QGuiApplication::platformName() == u"offscreen") {
+                    picture = window.grab();
+                }
+                picture.save(shot);
+                window.close();
+                QApplication::quit();
+            });
+        });
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,56 @@
+#include "AutomationContract.h"
+
+#include <QDBusMetaType>
+
+namespace kestrel::contract {
+
+void RegisterTypes() {
+    static const bool registered = [] {
+        qDBusRegisterMetaType<kestrel::cListRequest>();
+        return true;
+    }();
+    (void)registered;
+}
+
+}  // namespace kestrel::contract
+
+QDBusArgument& operator<<(QDBusArgument& out, const kestrel::cListRequest& r) {
+    out.beginStructure();
+    out << r.ObjectID() << r.PBXName() << r.PBXNumber() << r.LoginID() << r.RequestID() << r.Tag()
+        << r.TimeTag() << r.Count() << r.CommandType() << r.ErrCode() << r.ShowBusy()
+        << r.CompIndication() << r.WaitFlag() << r.Mode() << r.Key();
+    out << r.CMDList() << r.FirstDataList() << r.SecondDataList() << r.ExtraDataList()
+        << r.DescriptionDataList() << r.CKList() << r.ERMFPList() << r.MSGFPList();
+    out.endStructure();
+    return out;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& in, kestrel::cListRequest& r) {
+    QString objectId, pbxName, pbxNumber, loginId, requestId, tag, timeTag, key;
+    qint16 count = 0, commandType = 0, mode = 0;
+    qint32 errCode = 0;
+    bool showBusy = true, compIndication = false, waitFlag = true;
+    QStringList cmd, fd, sd, ed, desc, ck, ermfp, msgfp;
+    in.beginStructure();
+    in >> objectId >> pbxName >> pbxNumber >> loginId >> requestId >> tag >> timeTag >> count >>
+        commandType >> errCode >> showBusy >> compIndication >> waitFlag >> mode >> key;
+    in >> cmd >> fd >> sd >> ed >> desc >> ck >> ermfp >> msgfp;
+    in.endStructure();
+    r = kestrel::cListRequest();
+    r.SetPBXName(pbxName);
+    r.SetPBXNumber(pbxNumber);
+    r.SetLoginID(loginId);
+    r.SetRequestID(requestId);
+    r.SetTag(tag);
+    r.SetTimeTag(timeTag);
+    r.SetCommandType(commandType);
+    r.SetErrCode(errCode);
+    r.SetShowBusy(showBusy);
+    r.SetCompIndication(compIndication);
+    r.SetWaitFlag(waitFlag);
+    r.SetMode(mode);
+    r.SetKey(key);
+    // Lists of unequal length are a malformed record: it arrives empty.
+    r.SetLists(cmd, fd, sd, ed, desc, ck, ermfp, msgfp);
+    return in;
+}

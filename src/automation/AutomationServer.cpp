@@ -1,0 +1,112 @@
+#include "AutomationServer.h"
+
+#include <QUuid>
+
+#include "Adaptors.h"
+#include "AutomationContract.h"
+#include "HostProxies.h"
+#include "mainwindow/dlgKestrel.h"
+
+namespace kestrel {
+
+AutomationServer::AutomationServer(QObject* parent)
+    : QObject(parent), connection_(QStringLiteral("kestrel-none")) {
+    contract::RegisterTypes();
+    watch_.setInterval(500);
+    connect(&watch_, &QTimer::timeout, this, &AutomationServer::CheckConnection);
+}
+
+AutomationServer::~AutomationServer() {
+    watch_.stop();
+    if (!connectionName_.isEmpty()) {
+        connection_.unregisterObject(contract::kClassPath);
+    }
+}
+
+bool AutomationServer::Start(const QString& address) {
+    connectionName_ = QStringLiteral("kestrel-host-") + QUuid::createUuid().toString();
+    const QDBusConnection connection = QDBusConnection::connectToPeer(address, connectionName_);
+    if (!connection.isConnected()) {
+        QDBusConnection::disconnectFromPeer(connectionName_);
+        return false;
+    }
+    return Serve(connection);
+}
+
+bool AutomationServer::Serve(const QDBusConnection& connection) {
+    connection_ = connection;
+    if (connectionName_.isEmpty())
+        connectionName_ = connection.name();
+    classObject_ = std::make_unique<ClassObjectAdaptor>(*this);
+    if (!connection_.registerObject(contract::kClassPath, classObject_.get(),
+                                    QDBusConnection::ExportAllSlots)) {
+        return false;
+    }
+    watch_.start();
+    return true;
+}
+
+void AutomationServer::ExportWindow() {
+    dlgKestrel* window = session_.Window();
+    if (windowExported_ || !window)
+        return;
+    windowAdaptor_ = std::make_unique<WindowAdaptor>(window);
+    connection_.registerObject(contract::kWindowPath, windowAdaptor_.get(),
+                               QDBusConnection::ExportAllSlots);
+    windowExported_ = true;
+}
+
+QDBusObjectPath AutomationServer::CreateObject(const QString& className) {
+    if (className != contract::kClassName)
+        return QDBusObjectPath(QStringLiteral("/"));
+    const QString path = contract::kLayerPathPrefix + QString::number(nextObject_++);
+    auto layer = std::make_unique<cOLELayer>(session_);
+    auto adaptor = std::make_unique<LayerAdaptor>(*this, *layer);
+    connection_.registerObject(path, adaptor.get(), QDBusConnection::ExportAllSlots);
+    layers_[path] = std::move(layer);
+    layerAdaptors_[path] = std::move(adaptor);
+    ExportWindow();
+    return QDBusObjectPath(path);
+}
+
+bool AutomationServer::ReleaseObject(const QDBusObjectPath& path) {
+    const auto found = layers_.find(path.path());
+    if (found == layers_.end())
+        return false;
+    connection_.unregisterObject(path.path());
+    layerAdaptors_.erase(path.path());
+    std::unique_ptr<cOLELayer> layer = std::move(found->second);
+    layers_.erase(found);
+    if (layers_.empty() && windowExported_) {
+        connection_.unregisterObject(contract::kWindowPath);
+        windowExported_ = false;
+    }
+    layer.reset();  // the last one ends the process
+    return true;
+}
+
+cOLELayer* AutomationServer::Layer(const QString& path) const {
+    const auto found = layers_.find(path);
+    return found == layers_.end() ? nullptr : found->second.get();
+}
+
+DBusHost* AutomationServer::Host(const QString& path) {
+    auto& host = hosts_[path];
+    if (!host)
+        host = std::make_unique<DBusHost>(connection_, path, contract::kWindowPath);
+    return host.get();
+}
+
+void AutomationServer::ReleaseAll() {
+    while (!layers_.empty())
+        ReleaseObject(QDBusObjectPath(layers_.begin()->first));
+}
+
+void AutomationServer::CheckConnection() {
+    if (!connection_.isConnected()) {
+        watch_.stop();
+        ReleaseAll();
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,102 @@
+#include "cOLELayer.h"
+
+#include "mainwindow/dlgKestrel.h"
+#include "platform/AppInfo.h"
+#include "platform/ProcessControl.h"
+#include "platform/Services.h"
+#include "startup/AddinRegistration.h"
+
+namespace kestrel {
+
+namespace {
+
+void EndProcess() {
+    if (ProcessControl* process = services().process)
+        process->EndProcess(0);
+}
+
+}  // namespace
+
+AddinSession::AddinSession() = default;
+AddinSession::~AddinSession() = default;
+
+QString AddinSession::VersionText() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(KESTREL_VERSION_MAJOR)
+        .arg(KESTREL_VERSION_MINOR)
+        .arg(KESTREL_VERSION_PATCH);
+}
+
+bool AddinSession::PrepareAutomationStart() {
+    if (!RegisterAddin(QStringLiteral("ADDINS"), QStringLiteral("kestrel.wrx"), VersionText())) {
+        return false;
+    }
+    App().OleServerBusyTimeout = 10000;
+    App().OleRequestPendingTimeout = 20000;
+    if (!window_) {
+        window_ = std::make_unique<dlgKestrel>();
+        window_->Load();
+    }
+    return true;
+}
+
+void AddinSession::CloseWindow() {
+    if (!window_)
+        return;
+    window_->Unload();
+    window_.reset();
+}
+
+cOLELayer::cOLELayer(AddinSession& session) : session_(session) {
+    if (!session_.PrepareAutomationStart()) {
+        EndProcess();
+        return;
+    }
+    if (dlgKestrel* window = session_.Window())
+        window->IncrementCount();
+}
+
+cOLELayer::~cOLELayer() {
+    dlgKestrel* window = session_.Window();
+    if (!window)
+        return;
+    if (window->DecrementCount() < 1) {
+        window->FrmPositionSave();
+        window->SetParent(nullptr);
+        session_.CloseWindow();
+        EndProcess();
+    }
+}
+
+bool cOLELayer::RegisterPBX(const QString& pbx, HostProgramme* parent, std::int16_t id) {
+    dlgKestrel* window = session_.Window();
+    if (!window)
+        return true;
+    const QString marked = QStringLiteral("(") + pbx + u')';
+    if (!pbx.isEmpty() && !App().Title.contains(marked))
+        App().Title += u' ' + marked;
+    window->SetID(id);
+    window->FrmMove(parent);
+    window->SetParent(parent);
+    window->SetPBXName(pbx);
+    return window->CheckDBLoadError();
+}
+
+void cOLELayer::SetVisible(bool visible) {
+    if (dlgKestrel* window = session_.Window()) {
+        window->setVisible(visible);
+        window->repaint();
+    }
+}
+
+bool cOLELayer::GetVisible() const {
+    dlgKestrel* window = session_.Window();
+    return window && window->isVisible();
+}
+
+void cOLELayer::SetBackGround(std::int16_t index) {
+    if (dlgKestrel* window = session_.Window())
+        window->BackGround(index);
+}
+
+}  // namespace kestrel

@@ -1,8 +1,9 @@
 #!/bin/bash
-# Installs what is missing, builds Kestrel and starts it standalone on the
-# simulated exchange (exchange name: the arguments, PBX1 by default). Where
-# no display exists the window is drawn off screen and saved as a picture,
-# whose path is printed.
+# Installs what is missing, builds Kestrel and starts the reference host
+# helm32 on the simulated exchanges, from which the engineer opens Trunk
+# Copy. Arguments: an exchange to open Trunk Copy for at once (PBX1 when no
+# display exists). Without a display the host and the add-in run under a
+# virtual X server and a picture of both is saved; its path is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,20 +13,21 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_BUILD_T
 cmake --build build -j2
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+host=build/OPSHELM32/30000/HELM32/helm32
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$host" "$@"
+fi
+
 if [ $# -eq 0 ]; then
     set -- PBX1
 fi
-program=build/OPSHELM32/30000/ADDINS/kestrel
-if [ -n "${DISPLAY:-}" ]; then
-    exec "$program" "$@"
-fi
-
 mkdir -p out
-shot="$PWD/out/kestrel-window.png"
+shot="$PWD/out/helm32-trunk-copy.png"
 rm -f "$shot"
-QT_QPA_PLATFORM=offscreen KESTREL_SCREENSHOT="$shot" "$program" "$@"
+HELM32_SCREENSHOT="$shot" timeout 120 \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$host" "$1"
 if [ ! -s "$shot" ]; then
-    echo "No window was shown for exchange '$*'." >&2
+    echo "Trunk Copy did not open for exchange '$1'." >&2
     exit 1
 fi
-echo "No display: the Kestrel window for exchange '$*' was drawn off screen into $shot"
+echo "No display: helm32 opened Trunk Copy for '$1' on a virtual screen; picture: $shot"

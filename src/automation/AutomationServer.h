@@ -50,9 +50,10 @@ private:
     QDBusConnection connection_;
     QString connectionName_;
     AddinSession session_;
+    // Host objects outlive the layers, whose release still talks to them.
+    std::map<QString, std::unique_ptr<DBusHost>> hosts_;
     std::map<QString, std::unique_ptr<cOLELayer>> layers_;
     std::map<QString, std::unique_ptr<QObject>> layerAdaptors_;
-    std::map<QString, std::unique_ptr<DBusHost>> hosts_;
     std::unique_ptr<QObject> classObject_;
     std::unique_ptr<WindowAdaptor> windowAdaptor_;
     QTimer watch_;

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusServer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "automation/AutomationContract.h"
+#include "automation/AutomationServer.h"
+#include "catalogue/ValueListModel.h"
+#include "exchange/SimulatedLink.h"
+#include "helm32/HostObjects.h"
+#include "localisation/Messages.h"
+#include "mainwindow/dlgKestrel.h"
+#include "platform/AppInfo.h"
+#include "platform/Database.h"
+#include "platform/FileOps.h"
+#include "platform/Recordset.h"
+#include "startup/AddinRegistration.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
+
+namespace kestrel {
+namespace {
+
+// The host's side and the add-in's server in one process, over a private
+// peer-to-peer connection.
+class AutomationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        contract::RegisterTypes();
+        ASSERT_TRUE(
+            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
+        ASSERT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        g_Standalone = false;
+        link_ = std::make_unique<SimulatedLink>(
+            tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
+            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
+        server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
+        QObject::connect(
+            server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
+                host_ = std::make_unique<QDBusConnection>(c);
+                parent_ = std::make_unique<ParentAdaptor>(model_);
+                linkAdaptor_ = std::make_unique<LinkAdaptor>(*link_);
+                processor_ = std::make_unique<ProcessorAdaptor>(*link_);
+                host_->registerObject(QStringLiteral("/Parent"), parent_.get(),
+                                      QDBusConnection::ExportAllSlots);
+                host_->registerObject(QStringLiteral("/Parent/oPBX"), linkAdaptor_.get(),
+                                      QDBusConnection::ExportAllSlots);
+                host_->registerObject(QStringLiteral("/Parent/oOPX"), processor_.get(),
+                                      QDBusConnection::ExportAllSlots);
+            });
+        QObject::connect(&model_, &HostModel::message,
+                         [this](const QString& m) { messages_ << m; });
+        QObject::connect(&model_, &HostModel::childUnloaded, [this](int id) { unloaded_ << id; });
+        addin_ = std::make_unique<AutomationServer>();
+        ASSERT_TRUE(addin_->Start(server_->address()));
+        ASSERT_TRUE(test::WaitFor([this] { return host_ != nullptr; }));
+    }
+    void TearDown() override {
+        addin_.reset();
+        if (host_)
+            QDBusConnection::disconnectFromPeer(host_->name());
+        host_.reset();
+    }
+
+    // A host call to the add-in, the event loop running meanwhile.
+    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
+                      const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
+        call.setArguments(args);
+        QDBusPendingCall pending = host_->asyncCall(call);
+        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
+        return pending.reply();
+    }
+    QString Create() {
+        const QDBusMessage reply = Call(contract::kClassPath, contract::kClassInterface,
+                                        QStringLiteral("CreateObject"), {contract::kClassName});
+        if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty())
+            return {};
+        return qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
+    }
+    bool Register(const QString& layer, const QString& pbx, qint16 id) {
+        const QDBusMessage reply =
+            Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
+                 {pbx, QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent"))),
+                  QVariant::fromValue(id)});
+        return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
+    }
+    void Release(const QString& layer) {
+        Call(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
+             {QVariant::fromValue(QDBusObjectPath(layer))});
+    }
+
+    test::RuntimeTree tree_;
+    QTemporaryDir socketDir_;
+    HostModel model_;
+    std::unique_ptr<SimulatedLink> link_;
+    std::unique_ptr<QDBusServer> server_;
+    std::unique_ptr<QDBusConnection> host_;
+    std::unique_ptr<ParentAdaptor> parent_;
+    std::unique_ptr<LinkAdaptor> linkAdaptor_;
+    std::unique_ptr<ProcessorAdaptor> processor_;
+    std::unique_ptr<AutomationServer> addin_;
+    QStringList messages_;
+    QList<int> unloaded_;
+};
+
+TEST_F(AutomationTest, CreateRegisterAndShow) {
+    const QString layer = Create();
+    ASSERT_TRUE(layer.startsWith(QStringLiteral("/cOLELayer/")));
+    dlgKestrel* window = addin_->Session().Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->isVisible());  // loaded, hidden until the host says
+    EXPECT_FALSE(Register(layer, QStringLiteral("PBX2"), 7));
+    EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
+    EXPECT_EQ(window->HighestTrunk(), 255);  // asked through oOPX
+    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));
+    Register(layer, QStringLiteral("PBX2"), 7);
+    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));  // once per name
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+    EXPECT_TRUE(window->isVisible());
+    const QDBusMessage visible =
+        Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible"));
+    EXPECT_TRUE(visible.arguments().value(0).toBool());
+    Register(layer, QString(), 7);
+    EXPECT_FALSE(window->MenuEnabled());
+    // The registry row carries the program's version.
+    auto db = Database::Open(tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb"), true);
+    auto row = db->OpenRecordset(
+        QStringLiteral("SELECT Version FROM Registry WHERE AppName = 'kestrel.wrx'"),
+        RecordsetType::Snapshot);
+    EXPECT_EQ(row->Fields(0).toString(), AddinSession::VersionText());
+}
+
+TEST_F(AutomationTest, TheLastReleaseSavesThePositionAndEnds) {
+    const QString first = Create();
+    const QString second = Create();
+    ASSERT_FALSE(second.isEmpty());
+    Register(first, QStringLiteral("PBX1"), 3);
+    const QString copy = tree_.DatabaseDir() + g_WorkDbName;
+    EXPECT_TRUE(QFile::exists(copy));
+    Release(second);
+    EXPECT_FALSE(tree_.process.Ended());
+    EXPECT_NE(addin_->Session().Window(), nullptr);
+    Release(first);
+    EXPECT_EQ(tree_.process.ends, std::vector<int>{0});
+    EXPECT_EQ(addin_->Session().Window(), nullptr);
+    EXPECT_TRUE(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")).has_value());
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST_F(AutomationTest, TheHostGoingAwayReleasesEverything) {
+    Register(Create(), QStringLiteral("PBX1"), 3);
+    Create();
+    QDBusConnection::disconnectFromPeer(host_->name());
+    host_.reset();
+    EXPECT_TRUE(test::WaitFor([&] { return tree_.process.Ended(); }));
+    EXPECT_EQ(addin_->LayerCount(), 0);
+}
+
+TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 3);
+    dlgKestrel* window = addin_->Session().Window();
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->NoSourceData(); }, 20000));
+    EXPECT_EQ(window->Values().rowCount(), 14);
+    EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
+    window->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
+}
+
+TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
+    test::RuntimeTree tree;
+    const QString registry = tree.SuiteDatabaseDir() + QStringLiteral("Register.mdb");
+    EXPECT_TRUE(RegisterAddin(QStringLiteral("ADDINS"), QStringLiteral("kestrel.wrx"),
+                              QStringLiteral("13.0.1")));
+    {
+        auto db = Database::Open(registry, true);
+        auto rows = db->OpenRecordset(QStringLiteral("SELECT AppName, Version FROM Registry "
+                                                     "ORDER BY AppName"),
+                                      RecordsetType::Snapshot);
+        QStringList versions;
+        while (!rows->Eof()) {
+            versions << rows->Fields(0).toString() + u'=' + rows->Fields(1).toString();
+            rows->MoveNext();
+        }
+        EXPECT_EQ(versions,
+                  QStringList({"alarmlog.wrx=4.0.3", "kestrel.wrx=13.0.1", "lineview.wrx=2.1.0"}));
+    }
+    EXPECT_TRUE(RegisterAddin(QStringLiteral("ADDINS"), QStringLiteral("other.wrx"),
+                              QStringLiteral("1.0.0")));
+    EXPECT_TRUE(tree.boxes.shown.empty());
+    QFile::remove(registry);
+    EXPECT_FALSE(RegisterAddin(QStringLiteral("ADDINS"), QStringLiteral("kestrel.wrx"),
+                               QStringLiteral("13.0.1")));
+    ASSERT_EQ(tree.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("System Fatal Notice"));
+    // A creation then ends the process.
+    AddinSession session;
+    cOLELayer layer(session);
+    EXPECT_TRUE(tree.process.Ended());
+}
+
+}  // namespace
+}  // namespace kestrel

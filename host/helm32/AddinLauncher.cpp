@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -22,20 +23,26 @@ AddinLauncher::AddinLauncher(HostModel& model, SimulatedLink& link, QString addi
                              QObject* parent)
     : QObject(parent), model_(model), link_(link), program_(std::move(addinProgram)) {
     contract::RegisterTypes();
-    // Only the user can enter the socket's folder.
-    QFile::setPermissions(socketDir_.path(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The folder is the user's alone (made 0700); it is removed by hand once
+    // the server is gone.
+    socketDir_.setAutoRemove(false);
     server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
     server_->setAnonymousAuthenticationAllowed(false);
     connect(server_.get(), &QDBusServer::newConnection, this, &AddinLauncher::OnConnection);
 }
 
 AddinLauncher::~AddinLauncher() {
+    Shutdown();
+}
+
+void AddinLauncher::Shutdown() {
     ReleaseAll();
-    for (auto& s : sessions_) {
-        if (s->process)
-            s->process->waitForFinished(1000);
-    }
+    sessions_.clear();
+    if (!server_)
+        return;
+    // The server's socket goes with the server; then its folder.
+    server_.reset();
+    QDir(socketDir_.path()).removeRecursively();
 }
 
 QString AddinLauncher::Address() const {

@@ -31,6 +31,8 @@ public:
     void SetBackGround(int set);
     // Releases every add-in object: the add-ins end.
     void ReleaseAll();
+    // Releases everything and closes the private socket.
+    void Shutdown();
     QString Address() const;
     int OpenCount() const { return static_cast<int>(sessions_.size()); }
 

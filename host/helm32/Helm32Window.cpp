@@ -158,7 +158,7 @@ void Helm32Window::OpenTrunkCopy(const QString& exchange) {
 }
 
 void Helm32Window::closeEvent(QCloseEvent* event) {
-    launcher_->ReleaseAll();
+    launcher_->Shutdown();
     QMainWindow::closeEvent(event);
 }
 

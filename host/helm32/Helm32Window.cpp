@@ -72,6 +72,9 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
     link_ = std::make_unique<SimulatedLink>(database + QStringLiteral("/EXCHANGE/"),
                                             database + QStringLiteral("/Exchange.seed"));
     launcher_ = std::make_unique<AddinLauncher>(*model_, *link_, std::move(addinProgram));
+    model_->SetReportsFolder(
+        ResolvePath(GetInstallPath(QStringLiteral("HELM32"), QStringLiteral("ME"))) +
+        QStringLiteral("REPORTS"));
 
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
@@ -135,6 +138,9 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
             1000);
     });
     connect(launcher_.get(), &AddinLauncher::status, message_, &QLabel::setText);
+    connect(model_.get(), &HostModel::reportWritten, this, [this](const QString& file) {
+        message_->setText(QStringLiteral("Report written: %1").arg(file));
+    });
     connect(link_.get(), &SimulatedLink::requestStarted, this, [this](const QString&, int total) {
         progress_->setRange(0, std::max(total, 1));
         progress_->setValue(0);

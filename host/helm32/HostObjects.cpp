@@ -3,6 +3,7 @@
 #include <QDBusPendingCall>
 #include <QSettings>
 
+#include "ReportWriter.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/RunError.h"
 

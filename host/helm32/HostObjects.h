@@ -28,6 +28,9 @@ public:
     explicit HostModel(QObject* parent = nullptr) : QObject(parent) {}
 
     void SetComData(const QString& addin, const QString& key, const QString& value);
+    // Where reports are written.
+    QString ReportsFolder() const { return reportsFolder_; }
+    void SetReportsFolder(const QString& folder) { reportsFolder_ = folder; }
     std::optional<QString> ComData(const QString& addin, const QString& key) const;
 
 signals:
@@ -37,6 +40,10 @@ signals:
     void childUnloaded(int id);
     void flow(bool on);
     void itemAdded(const QString& line);
+    void reportWritten(const QString& file);
+
+private:
+    QString reportsFolder_;
 };
 
 class ParentAdaptor : public QObject, protected QDBusContext {

@@ -21,6 +21,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/DestinationChecker.h"
+#include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/StationCheck.h"
 #include "dialogs/frmCmd.h"
@@ -422,8 +423,11 @@ void dlgKestrel::RunCommand(const QString& key) {
     } else if (key == u"View List") {
         CommandViewList();
     } else if (key == u"Print") {
-        if (noSourceData_)
+        if (noSourceData_) {
             ShowCommonNoData();
+        } else {
+            PrintTrunkReport(parent_, g_WorkDbName, txtTrunk_->text());
+        }
     } else if (key == u"Help") {
         if (!g_Standalone && parent_) {
             try {

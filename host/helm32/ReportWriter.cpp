@@ -1,0 +1,105 @@
+#include "ReportWriter.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTextDocument>
+
+#include "platform/Database.h"
+#include "platform/FileOps.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+
+namespace kestrel {
+
+namespace {
+
+QString Field(Database& db, const QString& sql, const QVariantList& params = {}) {
+    auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot, 0, params);
+    return rows->Eof() ? QString() : rows->Fields(0).toString();
+}
+
+}  // namespace
+
+QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
+                         const QString& selection, const QString& folder, QString* written) {
+    static const QRegularExpression formula(QStringLiteral("^\\{Trunk\\.Trunk\\}= '([^']*)'$"));
+    const auto match = formula.match(selection);
+    if (!match.hasMatch()) {
+        return QStringLiteral(
+                   "The report selection \"%1\" is not understood; it must read "
+                   "{Trunk.Trunk}= 'nnn'.")
+            .arg(selection);
+    }
+    const QString trunk = match.captured(1);
+    QFile templ(ResolvePath(templatePath));
+    if (!templ.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("The report template %1 cannot be read.").arg(templatePath);
+    }
+    QString html = QString::fromUtf8(templ.readAll());
+    const qsizetype rowStart = html.indexOf(QStringLiteral("<!--ROW-->"));
+    const qsizetype rowEnd = html.indexOf(QStringLiteral("<!--/ROW-->"));
+    if (rowStart < 0 || rowEnd < rowStart) {
+        return QStringLiteral("The report template %1 has no item row.").arg(templatePath);
+    }
+    try {
+        auto db = Database::Open(ResolvePath(databasePath), true);
+        if (Field(*db, QStringLiteral("SELECT Trunk FROM Trunk WHERE Trunk = ?"), {trunk}) !=
+            trunk) {
+            return QStringLiteral("The working database holds no data for trunk %1.").arg(trunk);
+        }
+        const QString rowTemplate = html.mid(rowStart + 10, rowEnd - rowStart - 10);
+        QString rows;
+        auto items = db->OpenRecordset(
+            QStringLiteral("SELECT CMD, Description, Data FROM TrkDataListup WHERE Trunk = ?"),
+            RecordsetType::Snapshot, 0, {trunk});
+        while (!items->Eof()) {
+            QString row = rowTemplate;
+            row.replace(QStringLiteral("{{CMD}}"), items->Fields(0).toString().toHtmlEscaped());
+            row.replace(QStringLiteral("{{DESCRIPTION}}"),
+                        items->Fields(1).toString().toHtmlEscaped());
+            row.replace(QStringLiteral("{{DATA}}"), items->Fields(2).toString().toHtmlEscaped());
+            rows += row;
+            items->MoveNext();
+        }
+        html = html.left(rowStart) + rows + html.mid(rowEnd + 11);
+        const QString exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
+        QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
+        if (destinations.isEmpty())
+            destinations = QStringLiteral("-");
+        html.replace(QStringLiteral("{{EXCHANGE}}"), exchange.toHtmlEscaped());
+        html.replace(QStringLiteral("{{TRUNK}}"), trunk.toHtmlEscaped());
+        html.replace(QStringLiteral("{{DESTINATIONS}}"), destinations.toHtmlEscaped());
+        const QDateTime now = QDateTime::currentDateTime();
+        html.replace(QStringLiteral("{{PRINTED}}"),
+                     now.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
+
+        QDir().mkpath(folder);
+        QString safeExchange = exchange;
+        safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")),
+                             QStringLiteral("_"));
+        const QString file = QDir(folder).filePath(
+            QStringLiteral("Trunk-%1-%2-%3.pdf")
+                .arg(safeExchange, trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+        QPdfWriter pdf(file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setTitle(QStringLiteral("Trunk %1 of %2").arg(trunk, exchange));
+        QTextDocument document;
+        document.setHtml(html);
+        document.print(&pdf);
+        if (!QFile::exists(file)) {
+            return QStringLiteral("The report could not be written to %1.").arg(file);
+        }
+        if (written)
+            *written = file;
+        return {};
+    } catch (const RunError& e) {
+        return QStringLiteral("The working database %1 cannot be read: %2 [%3]")
+            .arg(databasePath, e.Description())
+            .arg(e.Number());
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace kestrel {
+
+// The host's report printer: lays out a report template for the trunk the
+// selection formula names, from the work tables of an add-in's working
+// database (opened read-only), and writes it as a PDF into `folder`.
+// Returns the empty text on success (and the file in `written`), otherwise
+// a description of the failure.
+QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
+                         const QString& selection, const QString& folder, QString* written);
+
+}  // namespace kestrel

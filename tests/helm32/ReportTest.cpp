@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "copyengine/ReportPrinter.h"
+#include "helm32/ReportWriter.h"
+#include "platform/Database.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+#include "support/ScriptedHost.h"
+
+namespace kestrel {
+namespace {
+
+class ReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work_ = tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB");
+        template_ = tree_.AddinsDir() + QStringLiteral("/REPORT/kestrel.rpt");
+        auto db = Database::Open(work_, false);
+        db->Execute(QStringLiteral("INSERT INTO Trunk VALUES ('012')"));
+        db->Execute(QStringLiteral("INSERT INTO PBXName VALUES ('PBX <1>')"));
+        db->Execute(
+            QStringLiteral("INSERT INTO TrkDataListup VALUES ('012', '3001', '02', "
+                           "'Trunk route'), ('012', '3005', 'NONE', 'Night & day')"));
+        db->Execute(QStringLiteral("INSERT INTO CopyTrunk VALUES ('5-7,9')"));
+    }
+    QString Write(const QString& selection, const QString& db, const QString& templ) {
+        written_.clear();
+        return WriteTrunkReport(db, templ, selection, out_.path(), &written_);
+    }
+
+    test::RuntimeTree tree_;
+    QTemporaryDir out_;
+    QString work_;
+    QString template_;
+    QString written_;
+};
+
+TEST_F(ReportTest, WritesAPdfForTheSelectedTrunk) {
+    EXPECT_EQ(Write(QStringLiteral("{Trunk.Trunk}= '012'"), work_, template_), QString());
+    ASSERT_FALSE(written_.isEmpty());
+    QFile pdf(written_);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    EXPECT_TRUE(written_.contains(QStringLiteral("Trunk-PBX__1_-012-")));
+    const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
+    if (!shots.isEmpty())
+        QFile::copy(written_, shots + QStringLiteral("/report.pdf"));
+}
+
+TEST_F(ReportTest, FailuresAreDescribed) {
+    struct Case {
+        QString selection;
+        QString db;
+        QString templ;
+        const char* start;
+    };
+    const Case cases[] = {
+        {QStringLiteral("{Trunk.Trunk} = '012'"), work_, template_, "The report selection"},
+        {QStringLiteral("Trunk = 012"), work_, template_, "The report selection"},
+        {QStringLiteral("{Trunk.Trunk}= '013'"), work_, template_, "The working database holds no"},
+        {QStringLiteral("{Trunk.Trunk}= '012'"), work_, template_ + QStringLiteral(".x"),
+         "The report template"},
+        {QStringLiteral("{Trunk.Trunk}= '012'"), work_ + QStringLiteral(".x"), template_,
+         "The working database"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(Write(c.selection, c.db, c.templ).startsWith(QString::fromLatin1(c.start)))
+            << c.selection.toStdString();
+        EXPECT_TRUE(written_.isEmpty());
+    }
+    QFile junk(out_.filePath(QStringLiteral("junk.rpt")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("<html>no rows</html>");
+    junk.close();
+    EXPECT_TRUE(Write(QStringLiteral("{Trunk.Trunk}= '012'"), work_, junk.fileName())
+                    .contains(QStringLiteral("no item row")));
+}
+
+TEST_F(ReportTest, PrintAsksTheHostOnlyWhenHosted) {
+    EXPECT_EQ(BuildReportRequest(QStringLiteral("KESTREL4.MDB"), QStringLiteral("012")).selection,
+              QStringLiteral("{Trunk.Trunk}= '012'"));
+    EXPECT_TRUE(BuildReportRequest(QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"))
+                    .templatePath.endsWith(QStringLiteral("/ADDINS/REPORT/kestrel.rpt")));
+    struct Printing : test::ScriptedHost {
+        QString answer;
+        QStringList asked;
+        QString PrintReport(const QString& db, const QString& t, const QString& s, const QString&,
+                            std::int32_t) override {
+            asked << db << t << s;
+            return answer;
+        }
+    } printer;
+    g_Standalone = true;
+    PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
+    EXPECT_TRUE(printer.asked.isEmpty());
+    g_Standalone = false;
+    PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
+    ASSERT_EQ(printer.asked.size(), 3);
+    EXPECT_TRUE(printer.asked[0].endsWith(QStringLiteral("/ADDINS/DATABASE/KESTREL4.MDB")));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    printer.answer = QStringLiteral("Printer out of paper");
+    PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Printer out of paper"));
+    EXPECT_FALSE(tree_.boxes.Last().title.has_value());
+    EXPECT_EQ(tree_.boxes.Last().flags, 0);
+}
+
+}  // namespace
+}  // namespace kestrel

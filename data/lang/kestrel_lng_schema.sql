@@ -57,3 +57,17 @@ CREATE TABLE tSSListBar (
     ListItemIndex TEXT,
     Text          TEXT
 );
+
+-- Pictures of the window's controls, by the default set's names.
+CREATE TABLE tPicture (
+    FormName       TEXT,
+    ObjectName     TEXT,
+    "Index"        INTEGER,
+    FileName       TEXT,
+    BasePanel      TEXT,
+    BasePanelIndex INTEGER
+);
+INSERT INTO tPicture VALUES
+ ('dlgKestrel', 'imgMainBack', -1, 'window.png', 'me', -1),
+ ('dlgKestrel', 'imgBack', 0, 'window.png', 'me', -1),
+ ('dlgKestrel', 'lsbMenu', -1, 'menu.png', 'me', -1);

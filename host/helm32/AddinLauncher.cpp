@@ -138,12 +138,15 @@ void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
                                                                    QStringLiteral("SetVisible"));
                 show << true;
                 c.asyncCall(show);
+                if (backgroundSet_ != 0)
+                    SetBackGround(backgroundSet_);
                 emit status(QStringLiteral("Trunk Copy open for %1").arg(session->exchange));
                 emit opened(session->exchange);
             });
 }
 
 void AddinLauncher::SetBackGround(int set) {
+    backgroundSet_ = set;
     for (auto& s : sessions_) {
         if (s->layerPath.isEmpty())
             continue;

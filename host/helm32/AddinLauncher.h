@@ -57,6 +57,7 @@ private:
     SimulatedLink& link_;
     QString program_;
     QTemporaryDir socketDir_;
+    int backgroundSet_ = 0;
     std::unique_ptr<QDBusServer> server_;
     std::vector<std::unique_ptr<Session>> sessions_;
     int nextId_ = 1;

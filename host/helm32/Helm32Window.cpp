@@ -1,6 +1,7 @@
 #include "Helm32Window.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -88,6 +89,14 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
     auto* open = new QPushButton(QStringLiteral("Trunk Copy"), left);
     open->setObjectName(QStringLiteral("trunkCopy"));
     leftLayout->addWidget(open);
+    auto* backgrounds = new QComboBox(left);
+    backgrounds->setObjectName(QStringLiteral("backgroundSet"));
+    backgrounds->addItems({QStringLiteral("Background: Default"),
+                           QStringLiteral("Background: Slate"),
+                           QStringLiteral("Background: Sand")});
+    leftLayout->addWidget(backgrounds);
+    connect(backgrounds, &QComboBox::currentIndexChanged, this,
+            [this](int set) { launcher_->SetBackGround(set); });
     layout->addWidget(left, 1);
 
     auto* right = new QGroupBox(QStringLiteral("Lines sent by add-ins"), central);

@@ -73,12 +73,13 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                             throw RunError(
                                 438,
                                 QStringLiteral("Object doesn't support this property or method"));
-                        QPalette palette = widget->palette();
-                        const QBrush brush(LoadPicture(path));
-                        palette.setBrush(QPalette::Base, brush);
-                        palette.setBrush(QPalette::Window, brush);
-                        widget->setPalette(palette);
-                        widget->setAutoFillBackground(true);
+                        LoadPicture(path);  // a file that is no picture fails here
+                        // The picture stretches under the control's own look.
+                        widget->setAttribute(Qt::WA_StyledBackground);
+                        widget->setStyleSheet(
+                            QStringLiteral("#%1 { border-image: url(\"%2\") 0 0 0 0 stretch "
+                                           "stretch; }")
+                                .arg(widget->objectName(), path));
                         widget->setProperty("pictureBackground", path);
                     } else {
                         auto* image = qobject_cast<QLabel*>(control);
@@ -97,7 +98,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                                              "Object doesn't support this property or method"));
                             const QString baseType = base->property("typeName").toString();
                             if ((baseType == u"SSPanel" || baseType == u"PictureBox") &&
-                                base->isVisible()) {
+                                !base->isHidden()) {
                                 hiddenBase = base;
                                 base->hide();
                             }

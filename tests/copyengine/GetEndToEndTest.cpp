@@ -100,6 +100,9 @@ TEST_F(GetEndToEndTest, GetEditAndRestoreOnTheSimulatedExchange) {
     EXPECT_EQ(CatalogueTreeModel::ImageKey(title->child(3)), image::kEdit);
     EXPECT_EQ(Label("lblData"), QStringLiteral("3"));
     DoubleClickOption(QStringLiteral("3014"), QStringLiteral("OG"));
+    g_BackgroundPath = tree_.AddinsDir() + QStringLiteral("/../BACKGRND/");
+    window_->BackGround(2);
+    EXPECT_TRUE(tree_.boxes.shown.size() == 2u);  // no failure from the pictures
     Shot("tree-edited");
     window_->RunCommand(QStringLiteral("View List"));
     Shot("list-edited");

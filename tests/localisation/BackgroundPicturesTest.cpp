@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include "localisation/BackgroundPictures.h"
+#include "platform/Database.h"
+#include "platform/widgets/ListBar.h"
+#include "startup/DbAccess.h"
+#include "startup/Globals.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+class BackgroundPicturesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        ASSERT_TRUE(
+            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, false));
+        window_.setObjectName(QStringLiteral("frmPics"));
+        window_.resize(300, 200);
+        image_ = Make<QLabel>("imgBack", "Image");
+        image_->setProperty("index", 0);
+        panel_ = Make<QWidget>("picPanel", "SSPanel");
+        panel_->resize(120, 80);
+        panel_->show();
+        bar_ = Make<ListBar>("lsbMenu", "SSListBar");
+        bar_->move(5, 5);
+        Picture("back.png", 20, 10);
+        Picture("back3.png", 30, 10);
+        QFile junk(folder_.filePath(QStringLiteral("junk.png")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("not a picture");
+        g_CommonDb->Execute(
+            QStringLiteral("INSERT INTO PictureFileName VALUES (3, 'back.png', 'back3.png'), "
+                           "(3, 'back.png', 'ignored.png')"));
+    }
+    template <typename T>
+    T* Make(const char* name, const char* type) {
+        auto* c = new T(&window_);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setProperty("typeName", QString::fromLatin1(type));
+        return c;
+    }
+    void Picture(const char* name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        image.save(folder_.filePath(QString::fromLatin1(name)));
+    }
+    void Row(const char* object, int index, const char* file, const char* base, int baseIndex) {
+        g_LangDb->Execute(QStringLiteral("INSERT INTO tPicture VALUES ('frmPics', ?, ?, ?, ?, ?)"),
+                          {QString::fromLatin1(object), index, QString::fromLatin1(file),
+                           QString::fromLatin1(base), baseIndex});
+    }
+    bool Load(int set) {
+        return LoadBackgrounds(&window_, g_LangDb.get(), g_CommonDb.get(),
+                               static_cast<std::int16_t>(set), folder_.path() + u'/');
+    }
+
+    test::RuntimeTree tree_;
+    QTemporaryDir folder_;
+    QWidget window_;
+    QLabel* image_;
+    QWidget* panel_;
+    ListBar* bar_;
+};
+
+TEST_F(BackgroundPicturesTest, SetsMapNamesAndImagesTakeTheirBase) {
+    Row("imgBack", 0, "back.png", "me", -1);
+    ASSERT_TRUE(Load(0));
+    EXPECT_EQ(image_->pixmap().width(), 20);  // set 0: the name as stored
+    EXPECT_EQ(image_->size(), window_.size());
+    EXPECT_EQ(image_->pos(), QPoint(0, 0));
+    ASSERT_TRUE(Load(3));
+    EXPECT_EQ(image_->pixmap().width(), 30);  // the first mapping of the name wins
+}
+
+TEST_F(BackgroundPicturesTest, PanelBaseAndListBarPicture) {
+    Row("imgBack", 0, "back.png", "picPanel", -1);
+    Row("lsbMenu", -1, "back.png", "me", -1);
+    Row("imgBack", 0, "missing.png", "me", -1);  // skipped silently
+    Row("imgBack", 0, "-1", "me", -1);
+    ASSERT_TRUE(Load(0));
+    EXPECT_EQ(image_->size(), QSize(120, 80));
+    EXPECT_FALSE(panel_->isHidden());
+    EXPECT_TRUE(
+        bar_->property("pictureBackground").toString().endsWith(QStringLiteral("back.png")));
+    EXPECT_EQ(bar_->pos(), QPoint(5, 5));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+TEST_F(BackgroundPicturesTest, FailuresStopAndShowTheBaseAgain) {
+    struct Breakage {
+        const char* object;
+        const char* file;
+        const char* base;
+        const char* number;
+    };
+    const Breakage breakages[] = {
+        {"imgNone", "back.png", "me", "[730]"},
+        {"imgBack", "back.png", "picNone", "[730]"},
+        {"imgBack", "junk.png", "picPanel", "[481]"},
+        {"picPanel", "back.png", "me", "[438]"},
+    };
+    for (const Breakage& b : breakages) {
+        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture WHERE FormName = 'frmPics'"));
+        tree_.boxes.Clear();
+        Row(b.object, b.object == QStringLiteral("imgBack") ? 0 : -1, b.file, b.base, -1);
+        EXPECT_FALSE(Load(0)) << b.object << " " << b.file;
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QString::fromLatin1(b.number)))
+            << tree_.boxes.Last().prompt.toStdString();
+        EXPECT_FALSE(panel_->isHidden());
+    }
+}
+
+}  // namespace
+}  // namespace kestrel

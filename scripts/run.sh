@@ -1,9 +1,11 @@
 #!/bin/bash
 # Installs what is missing, builds Kestrel and starts the reference host
 # helm32 on the simulated exchanges, from which the engineer opens Trunk
-# Copy. Arguments: an exchange to open Trunk Copy for at once (PBX1 when no
-# display exists). Without a display the host and the add-in run under a
-# virtual X server and a picture of both is saved; its path is printed.
+# Copy. Argument: an exchange to open Trunk Copy for at once. Without a
+# display, a scripted session runs under a virtual X server instead: the
+# host opens Trunk Copy, reads trunk 004, edits a value, copies to 5-7,
+# reads 006 back and prints, printing each step; it ends with status 0 only
+# when every step did what it should.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,13 +23,13 @@ fi
 if [ $# -eq 0 ]; then
     set -- PBX1
 fi
-mkdir -p out
-shot="$PWD/out/helm32-trunk-copy.png"
-rm -f "$shot"
-HELM32_SCREENSHOT="$shot" timeout 120 \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$host" "$1"
-if [ ! -s "$shot" ]; then
-    echo "Trunk Copy did not open for exchange '$1'." >&2
-    exit 1
-fi
-echo "No display: helm32 opened Trunk Copy for '$1' on a virtual screen; picture: $shot"
+# No display: an unattended session through the real automation path on a
+# virtual screen; every step's outcome is printed, pictures and the report
+# land in out/session.
+folder="$PWD/out/session"
+rm -rf "$folder"
+status=0
+HELM32_SESSION="$folder" timeout 300 \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$host" "$1" || status=$?
+echo "Pictures of both windows and the report PDF: $folder"
+exit $status

@@ -49,6 +49,11 @@ QString AddinLauncher::Address() const {
     return server_ ? server_->address() : QString();
 }
 
+QDBusConnection AddinLauncher::Connection() const {
+    return sessions_.empty() ? QDBusConnection(QStringLiteral("none"))
+                             : Connection(*sessions_.front());
+}
+
 QDBusConnection AddinLauncher::Connection(const Session& s) const {
     return QDBusConnection(s.connectionName);
 }

@@ -35,6 +35,8 @@ public:
     void Shutdown();
     QString Address() const;
     int OpenCount() const { return static_cast<int>(sessions_.size()); }
+    // The connection of the first add-in (an unattended session drives it).
+    QDBusConnection Connection() const;
 
 signals:
     void status(const QString& text);

@@ -25,6 +25,7 @@ public:
     ~Helm32Window() override;
 
     AddinLauncher& Launcher() { return *launcher_; }
+    HostModel& Model() { return *model_; }
     void OpenTrunkCopy(const QString& exchange);
 
 protected:

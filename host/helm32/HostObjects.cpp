@@ -65,9 +65,14 @@ QString ParentAdaptor::GetComData(const QString& addin, const QString& key) {
     return *value;
 }
 
-QString ParentAdaptor::PrintReport(const QString&, const QString&, const QString&, const QString&,
-                                   int) {
-    return QStringLiteral("This maintenance programme has no report printer yet.");
+QString ParentAdaptor::PrintReport(const QString& databasePath, const QString& templatePath,
+                                   const QString& selection, const QString&, int) {
+    QString written;
+    const QString failure =
+        WriteTrunkReport(databasePath, templatePath, selection, model_.ReportsFolder(), &written);
+    if (failure.isEmpty())
+        emit model_.reportWritten(written);
+    return failure;
 }
 
 void ParentAdaptor::AddItem(const QString& line) {

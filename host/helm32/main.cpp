@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "AddinLauncher.h"
+#include "ScriptedSession.h"
 
 #include "Helm32Window.h"
 #include "platform/ProcessControl.h"
@@ -30,6 +31,17 @@ int main(int argc, char* argv[]) {
     kestrel::Helm32Window window(QDir::cleanPath(addin));
     window.show();
     const QStringList args = QCoreApplication::arguments();
+    // HELM32_SESSION=<folder>: an unattended session on the exchange given
+    // (PBX1 by default) through the real automation path.
+    const QString sessionFolder = qEnvironmentVariable("HELM32_SESSION");
+    if (!sessionFolder.isEmpty()) {
+        qputenv("KESTREL_SESSION", "1");
+        auto* session = new kestrel::ScriptedSession(
+            window.Launcher(), window.Model(), &window,
+            args.size() > 1 ? args.at(1) : QStringLiteral("PBX1"), sessionFolder, &window);
+        session->Start();
+        return QApplication::exec();
+    }
     if (args.size() > 1)
         window.OpenTrunkCopy(args.at(1));
     // HELM32_SCREENSHOT=<file>: once Trunk Copy is open, save the screen

@@ -6,6 +6,7 @@
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
 #include "mainwindow/dlgKestrel.h"
+#include "platform/PrintingMessageBoxes.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -20,10 +21,13 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);  // the window's unload ends the run
 
     kestrel::QtMessageBoxes messageBoxes;
+    kestrel::PrintingMessageBoxes printedBoxes;  // an unattended session's boxes
     kestrel::QSettingsStore settings;
     kestrel::ImmediateProcessControl process;
     kestrel::Services& services = kestrel::services();
-    services.messageBoxes = &messageBoxes;
+    services.messageBoxes = qEnvironmentVariableIsSet("KESTREL_SESSION")
+                                ? static_cast<kestrel::MessageBoxes*>(&printedBoxes)
+                                : &messageBoxes;
     services.settings = &settings;
     services.process = &process;
     services.programFolder = QCoreApplication::applicationDirPath();

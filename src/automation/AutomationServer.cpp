@@ -5,6 +5,7 @@
 #include "Adaptors.h"
 #include "AutomationContract.h"
 #include "HostProxies.h"
+#include "SessionAdaptor.h"
 #include "mainwindow/dlgKestrel.h"
 
 namespace kestrel {
@@ -53,6 +54,11 @@ void AutomationServer::ExportWindow() {
     windowAdaptor_ = std::make_unique<WindowAdaptor>(window);
     connection_.registerObject(contract::kWindowPath, windowAdaptor_.get(),
                                QDBusConnection::ExportAllSlots);
+    if (qEnvironmentVariableIsSet("KESTREL_SESSION")) {
+        sessionAdaptor_ = std::make_unique<SessionAdaptor>(window);
+        connection_.registerObject(QString::fromLatin1(kSessionPath), sessionAdaptor_.get(),
+                                   QDBusConnection::ExportAllSlots);
+    }
     windowExported_ = true;
 }
 

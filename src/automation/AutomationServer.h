@@ -56,6 +56,7 @@ private:
     std::map<QString, std::unique_ptr<QObject>> layerAdaptors_;
     std::unique_ptr<QObject> classObject_;
     std::unique_ptr<WindowAdaptor> windowAdaptor_;
+    std::unique_ptr<QObject> sessionAdaptor_;
     QTimer watch_;
     int nextObject_ = 1;
     bool windowExported_ = false;

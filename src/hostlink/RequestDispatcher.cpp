@@ -93,12 +93,19 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     }
     request.SetLoginID(currentLoginId_);
     request.SetPBXName(pbxName_);
+    // While the host call waits, the event loop runs: the answer itself may
+    // arrive before the reply to the send does.
+    sending_ = true;
+    answeredDuringSend_ = false;
     try {
         sendReply_ = link->SendRequest(request);
     } catch (...) {
         sendReply_.clear();
     }
+    sending_ = false;
     ShowHostMessage(Msg(1) + QStringLiteral(": ") + sendReply_);
+    if (answeredDuringSend_)
+        return true;  // already finished and dispatched
     if (!Refused(sendReply_)) {
         window_.SetEnabled(false);
         state_ = DispatchState::WaitingForAnswer;
@@ -121,6 +128,8 @@ void RequestDispatcher::FinishRequest(const QString& loginID) {
 }
 
 void RequestDispatcher::CallBack(cListRequest& response) {
+    if (sending_)
+        answeredDuringSend_ = true;
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {

@@ -93,6 +93,8 @@ private:
     std::int16_t pendingStep_ = 0;
     std::int16_t liveObjects_ = 0;
     DispatchState state_ = DispatchState::Idle;
+    bool sending_ = false;
+    bool answeredDuringSend_ = false;
     QTimer timer_;
     std::map<std::int16_t, std::function<void()>> steps_;
 };

@@ -111,6 +111,17 @@ TEST_F(RequestDispatcherTest, RefusedSendLogsOutAndFreesTheWindow) {
     EXPECT_EQ(dispatcher_.SendReply(), QString());
 }
 
+TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {
+    host_.answerDuringSend = true;
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_TRUE(dispatcher_.SendToHost(request));
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(window_.hourglass);
+    EXPECT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
+    ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+    EXPECT_EQ(ran_, QList<std::int16_t>{13});
+}
+
 TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
     host_.loginThrows = true;
     window_.enabled = false;

@@ -16,6 +16,7 @@ public:
     QString sendReply = QStringLiteral("REQ1");
     bool loginThrows = false;
     bool sendThrows = false;
+    bool answerDuringSend = false;
     int sends = 0;
     QStringList logouts;
     QStringList messages;
@@ -39,6 +40,11 @@ public:
         sent = request;
         if (sendThrows)
             throw RunError(440, QStringLiteral("Automation error"));
+        if (answerDuringSend && callback) {
+            // The answer overtakes the reply to the send.
+            cListRequest answer = request;
+            callback->CallBack(answer);
+        }
         return sendReply;
     }
     void LogOut(const QString&, const QString& id) override { logouts << id; }

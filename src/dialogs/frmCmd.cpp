@@ -13,6 +13,7 @@
 #include "copyengine/StationCheck.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
+#include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"
 #include "tools/KeyFilters.h"
@@ -20,15 +21,6 @@
 namespace kestrel {
 
 namespace {
-
-template <typename T>
-T* Named(T* control, const char* name, const char* typeName, int index = -1) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setProperty("typeName", QString::fromLatin1(typeName));
-    if (index >= 0)
-        control->setProperty("index", index);
-    return control;
-}
 
 QFrame* Line(QWidget* parent, const char* name) {
     auto* line = Named(new QFrame(parent), name, "Line");

@@ -16,22 +16,13 @@
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
 #include "dlgKestrel.h"
+#include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/ListBar.h"
 
 namespace kestrel {
 
 namespace {
-
-// Names the control and records its original type name and element number.
-template <typename T>
-T* Named(T* control, const char* name, const char* typeName, int index = -1) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setProperty("typeName", QString::fromLatin1(typeName));
-    if (index >= 0)
-        control->setProperty("index", index);
-    return control;
-}
 
 struct CommandItem {
     int group;

@@ -34,6 +34,22 @@ constexpr int kYes = 6;
 constexpr int kNo = 7;
 }  // namespace answer
 
+// The code of the first button of a flag sum's button set: what a box
+// answers when nobody is there to choose.
+inline int FirstButton(int flags) {
+    switch (flags & mb::kButtonMask) {
+        case mb::kAbortRetryIgnore:
+            return answer::kAbort;
+        case mb::kYesNoCancel:
+        case mb::kYesNo:
+            return answer::kYes;
+        case mb::kRetryCancel:
+            return answer::kRetry;
+        default:
+            return answer::kOk;
+    }
+}
+
 struct MessageBoxRequest {
     QString prompt;
     int flags = 0;

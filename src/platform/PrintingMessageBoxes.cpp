@@ -12,17 +12,7 @@ int PrintingMessageBoxes::Show(const MessageBoxRequest& request) {
     prompt.replace(u'\r', QStringLiteral(" / "));
     QTextStream out(stdout);
     out << "  [message] " << request.title.value_or(App().Title) << ": " << prompt << Qt::endl;
-    switch (request.flags & mb::kButtonMask) {
-        case mb::kAbortRetryIgnore:
-            return answer::kAbort;
-        case mb::kYesNoCancel:
-        case mb::kYesNo:
-            return answer::kYes;
-        case mb::kRetryCancel:
-            return answer::kRetry;
-        default:
-            return answer::kOk;
-    }
+    return FirstButton(request.flags);
 }
 
 }  // namespace kestrel

@@ -35,11 +35,7 @@ class AutomationTest : public ::testing::Test {
 protected:
     void SetUp() override {
         contract::RegisterTypes();
-        ASSERT_TRUE(
-            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
-        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-        ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
-        ASSERT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        ASSERT_TRUE(tree_.OpenStartupDatabases());
         g_Standalone = false;
         link_ = std::make_unique<SimulatedLink>(
             tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),

@@ -25,11 +25,7 @@ namespace {
 class dlgKestrelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(
-            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
-        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-        ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
-        ASSERT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        ASSERT_TRUE(tree_.OpenStartupDatabases());
         window_ = std::make_unique<dlgKestrel>();
         window_->popupMenu = [this](QMenu* menu, const QPoint&) {
             menusShown_ << menu->objectName();

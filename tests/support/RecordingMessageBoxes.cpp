@@ -9,17 +9,7 @@ int RecordingMessageBoxes::Show(const MessageBoxRequest& request) {
         answers.pop_front();
         return button;
     }
-    switch (request.flags & mb::kButtonMask) {
-        case mb::kAbortRetryIgnore:
-            return answer::kAbort;
-        case mb::kYesNoCancel:
-        case mb::kYesNo:
-            return answer::kYes;
-        case mb::kRetryCancel:
-            return answer::kRetry;
-        default:
-            return answer::kOk;
-    }
+    return FirstButton(request.flags);
 }
 
 }  // namespace kestrel::test

@@ -9,6 +9,7 @@
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
 #include "platform/Services.h"
+#include "startup/DbAccess.h"
 #include "startup/Globals.h"
 
 namespace kestrel::test {
@@ -73,6 +74,13 @@ QString RuntimeTree::DatabaseDir() const {
 
 QString RuntimeTree::SuiteDatabaseDir() const {
     return dir_.path() + QStringLiteral("/OPSHELM32/30000/HELM32/DATABASE/");
+}
+
+bool RuntimeTree::OpenStartupDatabases() const {
+    return OpenDB(SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true) &&
+           OpenDB(DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false) &&
+           LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()) &&
+           LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get());
 }
 
 void RuntimeTree::Sql(const QString& file, const QString& sql) const {

@@ -25,6 +25,10 @@ public:
     QString DatabaseDir() const;       // .../ADDINS/DATABASE/ (with separator)
     QString SuiteDatabaseDir() const;  // .../HELM32/DATABASE/ (with separator)
 
+    // Opens both language databases and loads the message table and the
+    // project record, as the start-up does; false when any of it failed.
+    bool OpenStartupDatabases() const;
+
     // Runs a statement on one of the tree's database files directly.
     void Sql(const QString& file, const QString& sql) const;
 

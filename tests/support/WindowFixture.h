@@ -21,13 +21,7 @@ namespace kestrel::test {
 // host, or standalone on the built-in simulated exchange.
 class WindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(
-            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
-        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-        ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
-        ASSERT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-    }
+    void SetUp() override { ASSERT_TRUE(tree_.OpenStartupDatabases()); }
     void TearDown() override { window_.reset(); }
 
     void LoadHosted() {

@@ -6,8 +6,8 @@
 
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
-#include "catalogue/ValueListModel.h"
 #include "catalogue/TreeEditor.h"
+#include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/TrunkWindow.h"
@@ -145,11 +145,16 @@ void BM_EvaluateLargestCopy(benchmark::State& state) {
         }
     }
     CopyWriter::Hooks hooks;
-    hooks.markWrittenValue = [&](const QString& c, const QString& v) { editor.MarkWrittenValue(c, v); };
-    hooks.updateListupData = [&](const QString& c, const QString& v) { reader.UpdateListupData(c, v); };
+    hooks.markWrittenValue = [&](const QString& c, const QString& v) {
+        editor.MarkWrittenValue(c, v);
+    };
+    hooks.updateListupData = [&](const QString& c, const QString& v) {
+        reader.UpdateListupData(c, v);
+    };
     CopyWriter copier(window, dispatcher, values, hooks);
     QStringList trunks;
-    for (int t = 1; t <= 511; ++t) trunks << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
+    for (int t = 1; t <= 511; ++t)
+        trunks << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
     copier.SendCopyRequests(trunks);  // no host: refused, but the destinations are kept
     cListRequest answer;
     for (int i = 0; i < 64; ++i) {

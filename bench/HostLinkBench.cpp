@@ -17,9 +17,12 @@ namespace {
 // and long texts.
 void BM_ClassifyAnswer(benchmark::State& state) {
     const QStringList texts = {
-        QStringLiteral("OK"),           QStringLiteral("0123"),
-        QStringLiteral("OPX_STN_MLTIP"), QStringLiteral("TRK NOT ASSIGNED"),
-        QStringLiteral("EB2004"),       QStringLiteral("a long answer text that ends DATA NOT SET"),
+        QStringLiteral("OK"),
+        QStringLiteral("0123"),
+        QStringLiteral("OPX_STN_MLTIP"),
+        QStringLiteral("TRK NOT ASSIGNED"),
+        QStringLiteral("EB2004"),
+        QStringLiteral("a long answer text that ends DATA NOT SET"),
     };
     qsizetype i = 0;
     for (auto _ : state) {

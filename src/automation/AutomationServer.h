@@ -36,6 +36,8 @@ public:
     cOLELayer* Layer(const QString& path) const;
     int LayerCount() const { return static_cast<int>(layers_.size()); }
     AddinSession& Session() { return session_; }
+    // The connection to the host.
+    const QDBusConnection& Connection() const { return connection_; }
 
     // The host object at a path of the connection (made once per path).
     DBusHost* Host(const QString& path);

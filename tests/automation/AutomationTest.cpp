@@ -11,6 +11,7 @@
 
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
+#include "automation/HostProxies.h"
 #include "catalogue/ValueListModel.h"
 #include "exchange/SimulatedLink.h"
 #include "helm32/HostObjects.h"
@@ -20,6 +21,7 @@
 #include "platform/Database.h"
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
+#include "platform/RunError.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
@@ -181,6 +183,50 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
               QStringLiteral("The trunk data has been copied to the destination trunks."));
 }
 
+// A host member that answers busy until told otherwise, and one that is slow.
+class MoodyHost : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+
+public:
+    int busyAnswers = 0;
+    int calls = 0;
+
+public slots:
+    QString GetComData(const QString&, const QString&) {
+        ++calls;
+        if (calls <= busyAnswers) {
+            sendErrorReply(contract::kBusyError, QStringLiteral("busy"));
+            return {};
+        }
+        return QStringLiteral("120,90");
+    }
+};
+
+TEST_F(AutomationTest, BusyHostsAreRetriedThenNoticed) {
+    MoodyHost moody;
+    host_->registerObject(QStringLiteral("/Moody"), &moody, QDBusConnection::ExportAllSlots);
+    App().OleServerBusyTimeout = 400;
+    // Retried until the host is free again: no notice.
+    moody.busyAnswers = 2;
+    const QDBusMessage reply =
+        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
+                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")});
+    EXPECT_EQ(reply.arguments().value(0).toString(), QStringLiteral("120,90"));
+    EXPECT_EQ(moody.calls, 3);
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    // Busy for longer than the time-out: the busy notice, then a failure.
+    moody.calls = 0;
+    moody.busyAnswers = 1000;
+    EXPECT_THROW(
+        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
+                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")}),
+        RunError);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, App().OleServerBusyMsgTitle);
+    EXPECT_EQ(tree_.boxes.Last().prompt, App().OleServerBusyMsgText);
+}
+
 TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
     test::RuntimeTree tree;
     const QString registry = tree.SuiteDatabaseDir() + QStringLiteral("Register.mdb");
@@ -215,3 +261,5 @@ TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "AutomationTest.moc"

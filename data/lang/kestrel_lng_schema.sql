@@ -9,7 +9,7 @@ CREATE TABLE tMsgBox (
 );
 
 -- Short texts, picked by position: the window caption, host message-line
--- texts, titles of common message boxes and parts of composed messages.
+-- texts, titles of common message boxes and pieces of composed messages.
 CREATE TABLE tMessages (
     ID      INTEGER PRIMARY KEY,
     Caption TEXT

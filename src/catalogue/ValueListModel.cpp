@@ -64,8 +64,8 @@ Qt::ItemFlags ValueListModel::flags(const QModelIndex& index) const {
 }
 
 void ValueListModel::AddRow(const QString& joined) {
-    const QStringList parts = joined.split(u';');
-    AddItem(parts.value(0), parts.value(1), parts.value(2), parts.value(3));
+    const QStringList fields = joined.split(u';');
+    AddItem(fields.value(0), fields.value(1), fields.value(2), fields.value(3));
 }
 
 void ValueListModel::AddItem(const QString& cmd, const QString& value, const QString& description,

@@ -60,15 +60,15 @@ QString ResolvePath(const QString& path) {
     const bool absolute = normal.startsWith(u'/');
     QString current = absolute ? QStringLiteral("/") : QDir::currentPath();
     bool searching = true;
-    const QStringList parts = normal.split(u'/', Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        if (part == u".")
+    const QStringList components = normal.split(u'/', Qt::SkipEmptyParts);
+    for (const QString& component : components) {
+        if (component == u".")
             continue;
-        if (part == u"..") {
+        if (component == u"..") {
             current = QFileInfo(current).path();
             continue;
         }
-        const QString exact = QDir(current).filePath(part);
+        const QString exact = QDir(current).filePath(component);
         if (!searching || QFileInfo::exists(exact)) {
             current = exact;
             continue;
@@ -77,7 +77,7 @@ QString ResolvePath(const QString& path) {
         const QStringList entries = QDir(current).entryList(
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& entry : entries) {
-            if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+            if (entry.compare(component, Qt::CaseInsensitive) == 0) {
                 found = entry;
                 break;
             }

@@ -14,12 +14,12 @@ namespace kestrel {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int code;
 };
 
-std::vector<ButtonSpec> ButtonsFor(int flags) {
+std::vector<ButtonChoice> ButtonsFor(int flags) {
     switch (flags & mb::kButtonMask) {
         case mb::kOkCancel:
             return {{QMessageBox::Ok, answer::kOk}, {QMessageBox::Cancel, answer::kCancel}};
@@ -66,10 +66,10 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     box.setText(text);
-    const std::vector<ButtonSpec> specs = ButtonsFor(request.flags);
+    const std::vector<ButtonChoice> choices = ButtonsFor(request.flags);
     std::vector<QAbstractButton*> buttons;
-    for (const ButtonSpec& spec : specs) {
-        buttons.push_back(box.addButton(spec.button));
+    for (const ButtonChoice& choice : choices) {
+        buttons.push_back(box.addButton(choice.button));
     }
     const auto defaultIndex = static_cast<size_t>((request.flags & mb::kDefaultMask) >> 8);
     if (defaultIndex < buttons.size()) {
@@ -95,7 +95,7 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
         }
         for (size_t i = 0; i < buttons.size(); ++i) {
             if (clicked == buttons[i])
-                return specs[i].code;
+                return choices[i].code;
         }
         // Closed by Escape or the window frame: the cancelling answer.
         const int buttonSet = request.flags & mb::kButtonMask;

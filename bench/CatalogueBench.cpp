@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "BenchSupport.h"
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
@@ -22,7 +23,7 @@
 namespace kestrel {
 namespace {
 
-const QString kStage = QStringLiteral(KESTREL_STAGE_ROOT);
+using bench::kStage;
 
 std::unique_ptr<Database> WorkCopy(QTemporaryDir& dir) {
     const QString path = dir.filePath(QStringLiteral("work.mdb"));
@@ -77,12 +78,6 @@ private:
     QString name_ = QStringLiteral("PBX1");
 };
 
-class SilentBoxes : public MessageBoxes {
-public:
-    int Show(const MessageBoxRequest&) override { return 1; }
-    void Beep() override {}
-};
-
 // Step 11 storing a list-up of 128 items: work tables and value list.
 void BM_StoreListup128(benchmark::State& state) {
     QTemporaryDir dir;
@@ -90,10 +85,7 @@ void BM_StoreListup128(benchmark::State& state) {
     db->Execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 227) "
         "INSERT INTO CMD30Titles SELECT i, '3' || i, 'Item ' || i, -1 FROM n"));
-    g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
-    SilentBoxes boxes;
-    services().messageBoxes = &boxes;
-    g_Standalone = true;
+    bench::LanguageDatabases languages;
     BenchWindow window(db.get());
     RequestDispatcher dispatcher(window);
     ValueListModel values;
@@ -119,11 +111,7 @@ BENCHMARK(BM_StoreListup128)->Unit(benchmark::kMillisecond);
 void BM_EvaluateLargestCopy(benchmark::State& state) {
     QTemporaryDir dir;
     auto db = WorkCopy(dir);
-    g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
-    g_LangDb = Database::Open(kStage + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng"), true);
-    SilentBoxes boxes;
-    services().messageBoxes = &boxes;
-    g_Standalone = true;
+    bench::LanguageDatabases languages;
     BenchWindow window(db.get());
     RequestDispatcher dispatcher(window);
     ValueListModel values;
@@ -169,19 +157,8 @@ void BM_EvaluateLargestCopy(benchmark::State& state) {
         benchmark::DoNotOptimize(values.rowCount());
     }
     state.SetItemsProcessed(state.iterations() * answer.Count());
-    g_CommonDb.reset();
-    g_LangDb.reset();
 }
 BENCHMARK(BM_EvaluateLargestCopy)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "BenchSupport.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "platform/Statement.h"
@@ -11,7 +12,7 @@
 namespace kestrel {
 namespace {
 
-const QString kDatabaseDir = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/DATABASE/");
+const QString kDatabaseDir = bench::kStage + QStringLiteral("/ADDINS/DATABASE/");
 
 // A list-up of 128 items stored the way Get stores it: the work table
 // emptied and refilled in one transaction through one prepared statement.
@@ -70,5 +71,3 @@ BENCHMARK(BM_MakeWorkingCopy)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel
-
-BENCHMARK_MAIN();

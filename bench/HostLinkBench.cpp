@@ -78,11 +78,3 @@ BENCHMARK(BM_CallBackLargestAnswer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);  // the dispatcher's timer needs one
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

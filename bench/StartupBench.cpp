@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include "BenchSupport.h"
 #include "localisation/Messages.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/MessageBoxes.h"
@@ -30,12 +31,6 @@ void BM_MinimalWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_MinimalWindow)->Unit(benchmark::kMillisecond);
 
-class SilentBoxes : public MessageBoxes {
-public:
-    int Show(const MessageBoxRequest&) override { return 1; }
-    void Beep() override {}
-};
-
 void CopyTree(const QString& from, const QString& to) {
     QDir().mkpath(to);
     for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
@@ -52,8 +47,8 @@ void CopyTree(const QString& from, const QString& to) {
 void BM_MainWindowLoaded(benchmark::State& state) {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/OPSHELM32/30000");
-    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), root);
-    SilentBoxes boxes;
+    CopyTree(bench::kStage, root);
+    bench::SilentBoxes boxes;
     services().messageBoxes = &boxes;
     services().programFolder = root + QStringLiteral("/ADDINS");
     g_Standalone = false;  // no built-in host: the window alone
@@ -74,12 +69,3 @@ BENCHMARK(BM_MainWindowLoaded)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

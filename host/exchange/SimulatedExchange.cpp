@@ -39,10 +39,6 @@ QString JoinIndices(const QSet<int>& indices) {
     return parts.join(u',');
 }
 
-QString TextOf(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 // Makes the exchange file from the seed under a private name and moves it
 // into place, so two processes making the same exchange never see half a
 // file.

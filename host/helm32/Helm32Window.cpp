@@ -141,10 +141,10 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
         lines_->addItem(QString(line).replace(u'\t', QStringLiteral("  |  ")));
     });
     connect(model_.get(), &HostModel::helpRequested, this, [](const QString& file) {
-        const QString help = GetInstallPath(QStringLiteral("ADDINS"), QStringLiteral("ME"));
-        HelpViewer::ShowTopic(
-            ResolvePath(help.left(help.size() - 1) + QStringLiteral("/../ADDINS/HELP/") + file),
-            1000);
+        // The add-ins' help lies beside this programme's folder.
+        HelpViewer::ShowTopic(GetInstallPath(QStringLiteral("HELM32"), QStringLiteral("ME")) +
+                                  QStringLiteral("../ADDINS/HELP/") + file,
+                              1000);
     });
     connect(launcher_.get(), &AddinLauncher::status, message_, &QLabel::setText);
     connect(model_.get(), &HostModel::reportWritten, this, [this](const QString& file) {

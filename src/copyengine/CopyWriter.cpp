@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kListedFailures = 15;
 
-bool Refusal(int ed) {
-    return (ed >= 0 && ed <= 15) || (ed >= 101 && ed <= 106);
-}
-
 }  // namespace
 
 CopyWriter::CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
@@ -121,7 +117,8 @@ void CopyWriter::OnCopyAnswered() {
         const int ed = ClassifyAnswer(answer.ExtraData(i));
         const QString trunk = answer.FirstData(i);
         if (ed != code::kOk) {
-            if (Refusal(ed) || sd == code::kCodeNotUsed) {
+            // "OK" (100) is out of the way, so any other exchange answer refuses.
+            if (IsExchangeAnswer(ed) || sd == code::kCodeNotUsed) {
                 refusal = true;
                 const QString key = answer.CMD(i);
                 if (!refusedKeys.contains(key)) {

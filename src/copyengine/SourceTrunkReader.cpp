@@ -18,10 +18,6 @@ namespace {
 // Own message listing answered items the catalogue has no row for.
 constexpr std::int16_t kUnknownItemsMessage = 14;
 
-bool IsExchangeAnswer(int c) {
-    return (c >= 0 && c <= 15) || (c >= 100 && c <= 106);
-}
-
 }  // namespace
 
 SourceTrunkReader::SourceTrunkReader(TrunkWindow& window, RequestDispatcher& dispatcher,

@@ -10,6 +10,24 @@ QString FormatTrunk(int number) {
     return QStringLiteral("%1").arg(number, 3, 10, QChar(u'0'));
 }
 
+QString NormaliseTrunkText(const QString& text) {
+    if (text.isEmpty())
+        return QStringLiteral("000");
+    bool ok = false;
+    const long long n = text.toLongLong(&ok);
+    return ok && n >= 0 ? QStringLiteral("%1").arg(n, 3, 10, QChar(u'0')) : text;
+}
+
+QString ClampTrunkText(const QString& text, int highestTrunk) {
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    if (ok && value < 0)
+        return QStringLiteral("0");
+    if (ok && value > highestTrunk)
+        return QString::number(highestTrunk);
+    return text;
+}
+
 namespace {
 
 void Piece(const QString& piece, int highest, TrunkRangeResult& result) {

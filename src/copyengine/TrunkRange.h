@@ -19,4 +19,12 @@ TrunkRangeResult ParseTrunkRange(const QString& text, int highestTrunk);
 // A trunk number as three digits at least ("5" gives "005").
 QString FormatTrunk(int number);
 
+// The trunk box's text as a number to read: empty becomes "000", a number
+// gets its three digits; anything else stays as typed.
+QString NormaliseTrunkText(const QString& text);
+
+// The trunk box's text while typing, held between 0 and the highest trunk
+// (as plain digits); texts that are no number stay as they are.
+QString ClampTrunkText(const QString& text, int highestTrunk);
+
 }  // namespace kestrel

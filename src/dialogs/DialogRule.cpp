@@ -12,10 +12,6 @@ namespace kestrel {
 
 namespace {
 
-QString Text(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 int Int16(const QVariant& v) {
     if (v.isNull())
         throw RunError(err::kInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
@@ -52,24 +48,24 @@ QString Part(const QString& text, int len) {
 
 DialogRule ReadDialogRule(Database* db, const QString& ruleQuery) {
     if (!db)
-        throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw ObjectNotSet();
     DialogRule rule;
     auto row = db->OpenRecordset(ruleQuery, RecordsetType::Snapshot);
     if (row->Eof())
         return rule;
     rule.found = true;
-    rule.description = Text(row->Fields(QStringLiteral("Description")));
-    rule.prefix = Text(row->Fields(QStringLiteral("Prefix")));
-    rule.filter = Text(row->Fields(QStringLiteral("Filter")));
-    rule.format = Text(row->Fields(QStringLiteral("Format")));
-    rule.prompt1 = Text(row->Fields(QStringLiteral("Prompt1")));
+    rule.description = TextOf(row->Fields(QStringLiteral("Description")));
+    rule.prefix = TextOf(row->Fields(QStringLiteral("Prefix")));
+    rule.filter = TextOf(row->Fields(QStringLiteral("Filter")));
+    rule.format = TextOf(row->Fields(QStringLiteral("Format")));
+    rule.prompt1 = TextOf(row->Fields(QStringLiteral("Prompt1")));
     rule.len1 = Int16(row->Fields(QStringLiteral("Len1")));
     rule.min1 = Int16(row->Fields(QStringLiteral("Min1")));
     rule.max1 = Int16(row->Fields(QStringLiteral("Max1")));
     const QVariant len2 = row->Fields(QStringLiteral("Len2"));
     rule.len2 = len2.isNull() ? 0 : Int16(len2);
     if (rule.len2 != 0) {
-        rule.prompt2 = Text(row->Fields(QStringLiteral("Prompt2")));
+        rule.prompt2 = TextOf(row->Fields(QStringLiteral("Prompt2")));
         rule.min2 = Int16(row->Fields(QStringLiteral("Min2")));
         rule.max2 = Int16(row->Fields(QStringLiteral("Max2")));
     }

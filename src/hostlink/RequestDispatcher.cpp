@@ -72,7 +72,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     ExchangeLink* link = LinkObject();
     try {
         if (!link) {
-            throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+            throw ObjectNotSet();
         }
         currentLoginId_ = link->Login(pbxName_, this);
     } catch (...) {
@@ -156,12 +156,10 @@ void RequestDispatcher::CallBack(cListRequest& response) {
 void RequestDispatcher::CopyAnswer(const cListRequest& response) {
     responseList_.Clear();
     lastAnswerIs61_ = false;
-    const QStringList empty = QStringList(response.CMDList().size(), QString());
-    QStringList firstData = response.FirstDataList();
-    QStringList secondData = response.SecondDataList();
-    QStringList extraData = response.ExtraDataList();
-    responseList_.SetLists(response.CMDList(), firstData, secondData, extraData, empty, empty,
-                           empty, empty);
+    // The four lists the continuations read; the others stay empty.
+    const QStringList empty(response.CMDList().size(), QString());
+    responseList_.SetLists(response.CMDList(), response.FirstDataList(), response.SecondDataList(),
+                           response.ExtraDataList(), empty, empty, empty, empty);
     const int last = response.Count() - 1;
     if (last >= 0) {
         lastAnswerIs61_ = ClassifyAnswer(response.SecondData(last)) == code::kUserCancel ||

@@ -17,10 +17,6 @@ namespace kestrel {
 
 namespace {
 
-QString Text(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 int Index(const QVariant& v) {
     return v.isNull() ? -1 : v.toInt();
 }
@@ -41,16 +37,16 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
     QPointer<QWidget> hiddenBase;
     try {
         if (!langDb || !commonDb) {
-            throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+            throw ObjectNotSet();
         }
         QHash<QString, QString> names;
         auto map =
             commonDb->OpenRecordset(QStringLiteral("Select * From PictureFileName Where  ID = ?"),
                                     RecordsetType::Snapshot, 0, {set});
         while (!map->Eof()) {
-            const QString key = Text(map->Fields(QStringLiteral("DefaultName")));
+            const QString key = TextOf(map->Fields(QStringLiteral("DefaultName")));
             if (!names.contains(key))
-                names.insert(key, Text(map->Fields(QStringLiteral("FileName"))));
+                names.insert(key, TextOf(map->Fields(QStringLiteral("FileName"))));
             map->MoveNext();
         }
         auto rows = langDb->OpenRecordset(
@@ -59,8 +55,8 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                 "where FormName = ?"),
             RecordsetType::ForwardOnly, rs::kReadOnly, {window->objectName()});
         while (!rows->Eof()) {
-            QObject* control = FindControl(window, Text(rows->Fields(0)), Index(rows->Fields(1)));
-            QString name = Text(rows->Fields(2));
+            QObject* control = FindControl(window, TextOf(rows->Fields(0)), Index(rows->Fields(1)));
+            QString name = TextOf(rows->Fields(2));
             if (name != u"-1") {
                 if (set != 0)
                     name = names.value(name, name);
@@ -87,7 +83,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                             throw RunError(
                                 438,
                                 QStringLiteral("Object doesn't support this property or method"));
-                        const QString baseName = Text(rows->Fields(3));
+                        const QString baseName = TextOf(rows->Fields(3));
                         QWidget* base = window;
                         if (baseName.compare(QStringLiteral("me"), Qt::CaseInsensitive) != 0) {
                             base = qobject_cast<QWidget*>(

@@ -21,21 +21,12 @@ const QString kMsgBoxQuery =
     QStringLiteral("select Prompt, Buttons, Title, HelpFile, Context from tMsgBox where MsgNo = ?");
 const QString kProjectQuery = QStringLiteral("select * from tProject where EXEName = ?");
 
-[[noreturn]] void ObjectNotSet() {
-    throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
-}
-
 // A text field that the message needs; Null cannot be used.
 QString RequiredText(const QVariant& value) {
     if (value.isNull()) {
         throw RunError(err::kInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
     }
     return value.toString();
-}
-
-// Concatenation treats a Null field as the empty text.
-QString TextOrEmpty(const QVariant& value) {
-    return value.isNull() ? QString() : value.toString();
 }
 
 }  // namespace
@@ -50,7 +41,7 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
     try {
         Database* db = source == kCommonSource ? g_CommonDb.get() : g_LangDb.get();
         if (!db)
-            ObjectNotSet();
+            throw ObjectNotSet();
         auto record =
             db->OpenRecordset(kMsgBoxQuery, RecordsetType::ForwardOnly, rs::kReadOnly, {msgNo});
         MessageBoxRequest request;
@@ -60,11 +51,10 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
             source == kCommonSource
                 ? ExpandTokens(title, w)
                 : ExpandTokens(RequiredText(record->Fields(QStringLiteral("Title"))), w);
-        const QString helpFile =
-            ExpandTokens(services().programFolder + u'/' +
-                             TextOrEmpty(record->Fields(QStringLiteral("HelpFile"))),
-                         w);
-        const QString context = TextOrEmpty(record->Fields(QStringLiteral("Context"))).trimmed();
+        const QString helpFile = ExpandTokens(
+            services().programFolder + u'/' + TextOf(record->Fields(QStringLiteral("HelpFile"))),
+            w);
+        const QString context = TextOf(record->Fields(QStringLiteral("Context"))).trimmed();
         record->Close();
 
         if (t != u"-1")
@@ -79,7 +69,7 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
         }
         MessageBoxes* boxes = services().messageBoxes;
         if (!boxes)
-            ObjectNotSet();
+            throw ObjectNotSet();
         return static_cast<std::int16_t>(boxes->Show(request));
     } catch (const RunError& e) {
         ShowErrorNoNotice(e);
@@ -90,7 +80,7 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
 bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
     try {
         if (!db)
-            ObjectNotSet();
+            throw ObjectNotSet();
         const QString name = QuoteName(table);
         auto set = db->OpenRecordset(QStringLiteral("SELECT * FROM %1 UNION SELECT -1, COUNT(*) "
                                                     "FROM %1 ORDER BY ID")
@@ -106,7 +96,7 @@ bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
         entries.reserve(n);
         for (qlonglong i = 0; i < n; ++i) {
             set->MoveNext();
-            entries.append(TextOrEmpty(set->Fields(1)));
+            entries.append(TextOf(set->Fields(1)));
         }
         target = entries;
         return true;
@@ -119,17 +109,16 @@ bool LoadCaptionTable(QStringList& target, const QString& table, Database* db) {
 bool LoadProjectInfo(const QString& programName, Database* db) {
     try {
         if (!db)
-            ObjectNotSet();
+            throw ObjectNotSet();
         auto set = db->OpenRecordset(kProjectQuery, RecordsetType::Snapshot, 0, {programName});
         AppInfo& app = App();
-        app.Title = TextOrEmpty(set->Fields(QStringLiteral("Title")));
-        app.OleServerBusyMsgTitle =
-            TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgTitle")));
-        app.OleServerBusyMsgText = TextOrEmpty(set->Fields(QStringLiteral("OleServerBusyMsgText")));
+        app.Title = TextOf(set->Fields(QStringLiteral("Title")));
+        app.OleServerBusyMsgTitle = TextOf(set->Fields(QStringLiteral("OleServerBusyMsgTitle")));
+        app.OleServerBusyMsgText = TextOf(set->Fields(QStringLiteral("OleServerBusyMsgText")));
         app.OleRequestPendingMsgTitle =
-            TextOrEmpty(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));
+            TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));
         app.OleRequestPendingMsgText =
-            TextOrEmpty(set->Fields(QStringLiteral("OleRequestPendingMsgText")));
+            TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgText")));
         return true;
     } catch (const RunError& e) {
         ShowSystemFatalNotice(e);

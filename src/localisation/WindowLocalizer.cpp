@@ -25,10 +25,6 @@ const QString kLeave = QStringLiteral("-1");
                             .arg(control->objectName(), QString::fromLatin1(what)));
 }
 
-QString Text(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 int IndexOf(const QVariant& v) {
     if (v.isNull())
         return -1;
@@ -176,7 +172,7 @@ bool ApplyRows(Database* db, const QString& sql, const QString& formName,
                const std::function<void(Recordset&)>& apply) {
     try {
         if (!db)
-            throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+            throw ObjectNotSet();
         auto rows = db->OpenRecordset(sql, RecordsetType::ForwardOnly, rs::kReadOnly, {formName});
         while (!rows->Eof()) {
             apply(*rows);
@@ -237,15 +233,15 @@ bool LocalizeControls(QWidget* window, Database* db) {
         QStringLiteral("select ObjectName,Index,Caption,FontName,FontSize,ToolTipText from "
                        "tControls where FormName = ?"),
         window->objectName(), [&](Recordset& row) {
-            QObject* control = FindControl(window, Text(row.Fields(0)), IndexOf(row.Fields(1)));
-            const QString caption = Text(row.Fields(2));
+            QObject* control = FindControl(window, TextOf(row.Fields(0)), IndexOf(row.Fields(1)));
+            const QString caption = TextOf(row.Fields(2));
             if (caption != kLeave)
                 SetCaption(control, caption);
-            const QString fontName = Text(row.Fields(3));
+            const QString fontName = TextOf(row.Fields(3));
             if (fontName != kLeave && !fontName.isEmpty()) {
                 ApplyFont(control, fontName, FontSize(row.Fields(4)));
             }
-            const QString tip = Text(row.Fields(5));
+            const QString tip = TextOf(row.Fields(5));
             if (tip != kLeave)
                 SetToolTip(control, tip);
         });
@@ -257,7 +253,7 @@ bool LocalizeGridHeads(QWidget* window, Database* db) {
         QStringLiteral(
             "select ObjectName,Index,ColIndex,Caption from tSSGridsHD where FormName = ?"),
         window->objectName(), [&](Recordset& row) {
-            QObject* control = FindControl(window, Text(row.Fields(0)), IndexOf(row.Fields(1)));
+            QObject* control = FindControl(window, TextOf(row.Fields(0)), IndexOf(row.Fields(1)));
             auto* grid = qobject_cast<QTableView*>(control);
             if (!grid || !grid->model())
                 NotSupported(control, "Columns");
@@ -265,7 +261,7 @@ bool LocalizeGridHeads(QWidget* window, Database* db) {
             if (column < 0 || column >= grid->model()->columnCount()) {
                 throw RunError(9, QStringLiteral("Subscript out of range (column %1)").arg(column));
             }
-            const QString caption = Text(row.Fields(3));
+            const QString caption = TextOf(row.Fields(3));
             if (caption != kLeave) {
                 grid->model()->setHeaderData(column, Qt::Horizontal, caption);
             }
@@ -278,7 +274,7 @@ bool LocalizeListBar(QWidget* window, Database* db) {
         QStringLiteral("select ObjectName,Index,GroupIndex,Caption,ListItemIndex,Text from "
                        "tSSListBar where FormName = ?"),
         window->objectName(), [&](Recordset& row) {
-            QObject* control = FindControl(window, Text(row.Fields(0)), IndexOf(row.Fields(1)));
+            QObject* control = FindControl(window, TextOf(row.Fields(0)), IndexOf(row.Fields(1)));
             auto* bar = qobject_cast<ListBar*>(control);
             if (!bar)
                 NotSupported(control, "Groups");
@@ -287,7 +283,7 @@ bool LocalizeListBar(QWidget* window, Database* db) {
             if (!bar->HasGroup(group)) {
                 throw RunError(35600, QStringLiteral("Index out of bounds (group %1)").arg(group));
             }
-            const QString caption = Text(row.Fields(3));
+            const QString caption = TextOf(row.Fields(3));
             if (caption != kLeave)
                 bar->SetGroupCaption(group, caption);
             const int item = IndexOf(row.Fields(4));
@@ -296,7 +292,7 @@ bool LocalizeListBar(QWidget* window, Database* db) {
                     throw RunError(35600,
                                    QStringLiteral("Index out of bounds (item %1)").arg(item));
                 }
-                const QString text = Text(row.Fields(5));
+                const QString text = TextOf(row.Fields(5));
                 if (text != kLeave)
                     bar->SetItemText(group, item, text);
             }

@@ -24,6 +24,7 @@
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/StationCheck.h"
+#include "copyengine/TrunkRange.h"
 #include "dialogs/frmCmd.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
@@ -377,13 +378,7 @@ void dlgKestrel::SetHourglass(bool busy) {
 }
 
 QString dlgKestrel::NormaliseTrunkBox() {
-    QString text = txtTrunk_->text();
-    if (text.isEmpty())
-        text = QStringLiteral("000");
-    bool ok = false;
-    const long long n = text.toLongLong(&ok);
-    if (ok && n >= 0)
-        text = QStringLiteral("%1").arg(n, 3, 10, QChar(u'0'));
+    const QString text = NormaliseTrunkText(txtTrunk_->text());
     txtTrunk_->setText(text);
     return text;
 }

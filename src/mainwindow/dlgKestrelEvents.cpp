@@ -13,6 +13,7 @@
 #include "catalogue/TreeEditor.h"
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
+#include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
@@ -89,13 +90,9 @@ void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
         SetMenuState(0, false);
         return;
     }
-    bool ok = false;
-    const long long value = text.toLongLong(&ok);
-    if (ok && value < 0) {
-        txtTrunk_->setText(QStringLiteral("0"));
-    } else if (ok && value > highestTrunk_) {
-        txtTrunk_->setText(QString::number(highestTrunk_));
-    }
+    const QString held = ClampTrunkText(text, highestTrunk_);
+    if (held != text)
+        txtTrunk_->setText(held);
     SetMenuState(0, true);
 }
 

@@ -14,10 +14,6 @@ namespace kestrel {
 
 namespace {
 
-// Normal statements wait a little for another instance's short writes; the
-// exclusive counter lock does not wait at all (see Recordset).
-constexpr int kBusyTimeoutMs = 2000;
-
 QString Captured(const QString& message, const QString& pattern) {
     const QRegularExpression re(pattern);
     const auto match = re.match(message);

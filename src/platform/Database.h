@@ -26,6 +26,9 @@ constexpr int kReadOnly = 4;
 // Result sets and statements borrow the connection: close them first.
 class Database {
 public:
+    // Normal statements wait this long for another instance's short writes.
+    static constexpr int kBusyTimeoutMs = 2000;
+
     // Opens an existing file; never creates one.
     static std::unique_ptr<Database> Open(const QString& path, bool readOnly);
     ~Database();

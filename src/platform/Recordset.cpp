@@ -46,7 +46,7 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
         // No waiting: an instance that finds the file held fails at once.
         sqlite3_busy_timeout(db.Handle(), 0);
         const int rc = sqlite3_exec(db.Handle(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(db.Handle(), 2000);
+        sqlite3_busy_timeout(db.Handle(), Database::kBusyTimeoutMs);
         if (rc != SQLITE_OK) {
             db.Fail(rc);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <exception>
 #include <string>
 
@@ -33,6 +34,7 @@ constexpr int kItemNotFound = 3265;
 constexpr int kFieldCannotBeNull = 3314;
 constexpr int kUnrecognizedFormat = 3343;
 constexpr int kOverflow = 6;
+constexpr int kObjectNotSet = 91;
 }  // namespace err
 
 // A trapped run-time error: a number and a description, as the routines of
@@ -53,5 +55,17 @@ private:
     QString description_;
     std::string what_;
 };
+
+// The error of a call on an object that is not there.
+inline RunError ObjectNotSet() {
+    return RunError(err::kObjectNotSet,
+                    QStringLiteral("Object variable or With block variable not set"));
+}
+
+// A field's value as text; Null reads as the empty text, as concatenation
+// treats it.
+inline QString TextOf(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
 
 }  // namespace kestrel

@@ -22,7 +22,7 @@ QVariant LookupField(Database* db, const QString& query, const QString& field,
                      const QVariantList& params) {
     try {
         if (!db) {
-            throw RunError(91, QStringLiteral("Object variable or With block variable not set"));
+            throw ObjectNotSet();
         }
         auto set = db->OpenRecordset(query, RecordsetType::Snapshot, 0, params);
         return set->Fields(field);

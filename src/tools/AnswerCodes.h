@@ -24,4 +24,10 @@ constexpr int kNone = 101;
 // for a plain data value.
 int ClassifyAnswer(const QString& answer);
 
+// The exchange's own answers (0 to 15, 100 to 106), as against the host
+// link's (60 to 94) and plain values (-1).
+inline bool IsExchangeAnswer(int answerCode) {
+    return (answerCode >= 0 && answerCode <= 15) || (answerCode >= 100 && answerCode <= 106);
+}
+
 }  // namespace kestrel

@@ -1,0 +1,36 @@
+#include "BenchSupport.h"
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+
+#include "platform/Database.h"
+#include "platform/Services.h"
+#include "startup/Globals.h"
+
+namespace kestrel::bench {
+
+LanguageDatabases::LanguageDatabases() {
+    g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
+    g_LangDb = Database::Open(kStage + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng"), true);
+    services().messageBoxes = &boxes_;
+    g_Standalone = true;
+}
+
+LanguageDatabases::~LanguageDatabases() {
+    services().messageBoxes = nullptr;
+    g_CommonDb.reset();
+    g_LangDb.reset();
+}
+
+}  // namespace kestrel::bench
+
+// Every benchmark program runs inside one offscreen QApplication: models,
+// timers and windows need one.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -138,15 +138,6 @@ TEST_F(CatalogueTest, ANullDialogNumberStopsTheBuildAndReports) {
     EXPECT_EQ(host_.messages, QStringList{QStringLiteral("Invalid use of Null")});
 }
 
-TEST_F(CatalogueTest, StandaloneFailuresShowNothing) {
-    g_Standalone = true;
-    Title(1, "3001", "Route", -1);
-    Option(1, QStringLiteral("01"), "Route 1", QVariant());
-    Build();
-    EXPECT_TRUE(host_.messages.isEmpty());
-    g_Standalone = false;
-}
-
 TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {
     tree_.AddTitleNode(QStringLiteral("Title1"), QStringLiteral("kept"));
     CatalogueContext c;
@@ -157,14 +148,6 @@ TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {
     EXPECT_EQ(host_.messages, QStringList{QStringLiteral("M10")});
     EXPECT_EQ(host_.codes, QList<std::int32_t>{3024});
     EXPECT_EQ(tree_.rowCount(), 1);
-}
-
-TEST_F(CatalogueTest, NoVisibleItemsGiveAnEmptyTreeSilently) {
-    Title(1, "3001", "Route", 0);
-    Build();
-    EXPECT_EQ(tree_.rowCount(), 0);
-    EXPECT_TRUE(host_.messages.isEmpty());
-    EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
 }
 
 TEST_F(CatalogueTest, TheRunningNumberStopsAt32767) {
@@ -218,23 +201,6 @@ TEST(ValueListModelTest, SearchTakesTheFirstMatchAndMarksTheRow) {
     EXPECT_EQ(values.rowCount(), 0);
     EXPECT_TRUE(values.GetItemValue(QStringLiteral("3001")).isNull());
     EXPECT_EQ(values.CurrentRow(), -1);
-}
-
-TEST(TreeImagesTest, SixDistinctKeyedImages) {
-    EXPECT_EQ(TreeImageKeys(), QStringList({"Num", "Edit", "Check", "Medit", "More", "Blank"}));
-    QList<qint64> seen;
-    for (const QString& key : TreeImageKeys()) {
-        const QImage image = TreeImage(key).pixmap(32, 32).toImage();
-        ASSERT_FALSE(image.isNull()) << key.toStdString();
-        qint64 sum = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                sum += image.pixel(x, y) % 9973;
-        }
-        EXPECT_FALSE(seen.contains(sum)) << key.toStdString();
-        seen << sum;
-    }
-    EXPECT_TRUE(TreeImage(QStringLiteral("Other")).isNull());
 }
 
 }  // namespace

@@ -149,16 +149,6 @@ TEST_F(TreeEditorTest, WithoutSourceDataOrOutsideItNothingChanges) {
     EXPECT_EQ(tree_.boxes.shown.size(), 3u);  // message 12 twice
 }
 
-TEST_F(TreeEditorTest, ClickShowsItemAndValue) {
-    editor_->NodeClick(title_);
-    EXPECT_EQ(labels_, QStringLiteral("3001=01"));
-    values_.SetItemValue(QStringLiteral("3001"), QStringLiteral("55"));
-    editor_->NodeClick(Option(3));  // needs data: shows the current value
-    EXPECT_EQ(labels_, QStringLiteral("3001=55"));
-    editor_->NodeClick(Option(2));
-    EXPECT_EQ(labels_, QStringLiteral("3001=03"));
-}
-
 TEST_F(TreeEditorTest, ExpandAfterAReReadClearsStaleChoices) {
     SetImages(QStringLiteral("Blank Edit Blank Medit More"));
     editor_->NodeClick(title_);  // selected value: the original 01

@@ -74,7 +74,8 @@ protected:
                 QTest::keyClicks(box, typed.first());
                 const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
                 if (!shots.isEmpty()) {
-                    dialog->grab().save(shots + QStringLiteral("/dialog-%1.png").arg(typed.first()));
+                    dialog->grab().save(shots +
+                                        QStringLiteral("/dialog-%1.png").arg(typed.first()));
                 }
                 dialog->cmdButton_Click(0);
                 // A station number waits for the exchange; then the answer
@@ -130,28 +131,6 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
     EXPECT_EQ(Value("3005"), QStringLiteral("300"));
     EXPECT_EQ(Value("3008"), toll);
-}
-
-TEST_F(CopyEndToEndTest, RefusalsAndLinkFailuresAreReported) {
-    Get("1");
-    ExchangeFaults faults;
-    faults.refuseItems = {QStringLiteral("3014")};
-    Exchange()->SetFaults(faults);
-    Box("txtTrunkRange")->setText(QStringLiteral("5,6"));
-    RunAndWait(QStringLiteral("Copy"));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("CM30, YY=14")));
-
-    // Link failures on the entries of trunk 006 (every second entry).
-    faults = ExchangeFaults();
-    for (int i = 1; i < 28; i += 2)
-        faults.linkFailEntries.insert(i);
-    Exchange()->SetFaults(faults);
-    tree_.boxes.Clear();
-    RunAndWait(QStringLiteral("Copy"));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("006")));
-    EXPECT_FALSE(tree_.boxes.Last().prompt.contains(QStringLiteral("005")));
 }
 
 }  // namespace

@@ -67,23 +67,6 @@ TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
     EXPECT_EQ(sent.SecondDataList(), QStringList({"03", "03", "CCC", "CCC", "IC", "IC"}));
 }
 
-TEST_F(CopyTest, AllWrittenMarksOriginalsAndStoresTheTypedList) {
-    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    });
-    EXPECT_EQ(Original(0), QStringLiteral("03"));
-    EXPECT_FALSE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
-    EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
-    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5-6")});
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The trunk data has been copied to the destination trunks."));
-    EXPECT_EQ(host_.messages.last(), QString());
-    EXPECT_EQ(host_.codes.last(), 0);
-}
-
 TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5,6"));
     AnswerCopy([](int, const QString& c, const QString& t) {
@@ -262,16 +245,6 @@ TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
             EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
         }
     }
-}
-
-TEST_F(StationCheckTest, EmptyNumberOrRefusedSendAsksNothing) {
-    host_.sends = 0;
-    EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QString()));
-    EXPECT_EQ(host_.sends, 0);
-    EXPECT_FALSE(g_StationCheckPending);
-    host_.sendReply = QStringLiteral("BUSY");
-    EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
-    EXPECT_FALSE(g_StationCheckPending);
 }
 
 }  // namespace

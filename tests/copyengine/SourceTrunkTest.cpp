@@ -78,12 +78,6 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     EXPECT_EQ(host_.messages.last(), QString());
 }
 
-TEST_F(SourceTrunkTest, ALinkFailureLastGivesTheFailureMessage) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}, {"3002", "005", "OPX_PORT TROUBLES"}});
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The request could not")));
-}
-
 TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeSilently) {
     Answer(QStringLiteral("11"),
            {{"3001", "005", "03"},
@@ -161,14 +155,6 @@ TEST_F(SourceTrunkTest, CopyChecksTheParsedDestinations) {
     Box("txtTrunkRange")->setText(QStringLiteral("1,,2"));
     window_->RunCommand(QStringLiteral("Copy"));
     EXPECT_EQ(host_.sends, 0);
-}
-
-TEST_F(SourceTrunkTest, WorkingDatabaseGoneAtStep11ChangesNothing) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    window_->Unload();
-    host_.messages.clear();
-    window_->Reader().StoreTrunkListup();
-    EXPECT_EQ(host_.messages, QStringList{Msg(10)});
 }
 
 }  // namespace

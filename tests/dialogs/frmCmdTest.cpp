@@ -84,20 +84,6 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
 }
 
-TEST_F(frmCmdTest, DigitBoundsAndFormatOnOk) {
-    Open(1, QStringLiteral("NONE"));
-    EXPECT_EQ(Box("txtData1")->text(), QString());
-    QTest::keyClicks(Box("txtData1"), QStringLiteral("9x9"));
-    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("64"));  // 99 held at the maximum
-    Box("txtData1")->setText(QStringLiteral("0"));
-    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("1"));
-    Box("txtData1")->setText(QStringLiteral("7"));
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("07"));
-    EXPECT_FALSE(dialog_->IsLoaded());
-}
-
 TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
     Open(5, QStringLiteral("0103"));
     EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("01"));
@@ -126,18 +112,6 @@ TEST_F(frmCmdTest, CancelLeavesTheValueAlone) {
     EXPECT_FALSE(dialog_->IsLoaded());
 }
 
-TEST_F(frmCmdTest, PlusRuleRefusesAStartWithoutANumber) {
-    Open(4, QStringLiteral("T105"));
-    Box("txtData1")->setText(QStringLiteral("5"));
-    dialog_->cmdButton_Click(0);
-    EXPECT_TRUE(dialog_->IsLoaded());
-    EXPECT_EQ(caller_.tag, QString());
-    Open(4, QStringLiteral("T0100"));
-    Box("txtData1")->setText(QStringLiteral("5"));
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.secondData, QStringLiteral("T105"));
-}
-
 TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {
     Open(2, QStringLiteral("201"));
     dialog_->cmdButton_Click(0);
@@ -161,16 +135,6 @@ TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {
     EXPECT_EQ(caller_.secondData, QStringLiteral("300"));
     EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
     EXPECT_FALSE(dialog_->IsLoaded());
-}
-
-TEST_F(frmCmdTest, ARefusedQuestionLeavesOkUsable) {
-    caller_.sendAccepted = false;
-    Open(6, QStringLiteral("EB2004"));
-    EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("2004"));
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.asked, QStringList{QStringLiteral("@LEN=EB2004")});
-    EXPECT_TRUE(Button(0)->isEnabled());
-    EXPECT_TRUE(dialog_->IsLoaded());
 }
 
 }  // namespace

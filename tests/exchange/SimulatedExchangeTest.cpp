@@ -63,21 +63,6 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
     EXPECT_EQ(Open(QStringLiteral("Any 'other' näme"))->MaxTrunk(), 511);
 }
 
-TEST_F(SimulatedExchangeTest, ListupGivesOneEntryPerItem) {
-    auto x = Open(QStringLiteral("PBX1"));
-    const auto out = Ask(*x, QStringLiteral("L30"), QStringLiteral("011"));
-    ASSERT_EQ(out.size(), 17u);  // 3001..3016 and the uncatalogued 3017
-    EXPECT_EQ(out.front().cmd, QStringLiteral("3001"));
-    EXPECT_EQ(out.back().cmd, QStringLiteral("3017"));
-    for (const AnswerEntry& e : out)
-        EXPECT_EQ(e.firstData, QStringLiteral("011"));
-    const auto notAssigned = Ask(*x, QStringLiteral("L30"), QStringLiteral("002"));
-    ASSERT_EQ(notAssigned.size(), 1u);
-    EXPECT_EQ(notAssigned[0].secondData, QStringLiteral("TRK NOT ASSIGNED"));
-    const auto values = Ask(*x, QStringLiteral("L30"), QStringLiteral("007"));
-    EXPECT_EQ(values[11].secondData, QStringLiteral("DATA NOT SET"));
-}
-
 TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
     auto x = Open(QStringLiteral("PBX1"));
     ExchangeFaults faults;
@@ -113,29 +98,6 @@ TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
     EXPECT_EQ(out[4].secondData, QStringLiteral("NONE"));
     EXPECT_EQ(out[5].secondData, QStringLiteral("1F"));
     EXPECT_EQ(again->Faults().refuseItems, QSet<QString>{QStringLiteral("3014")});
-}
-
-TEST_F(SimulatedExchangeTest, StationKinds) {
-    auto x = Open(QStringLiteral("PBX1"));
-    const std::pair<const char*, const char*> cases[] = {
-        {"201", "OPX_STN_STATION"},   {"300", "OPX_STN_MLT"},   {"400", "OPX_STN_PS"},
-        {"500", "OPX_STN_ISDN"},      {"600", "OPX_STN_MODEM"}, {"999", "OPX_STN_NOT ASSIGNED"},
-        {"", "OPX_STN_NOT ASSIGNED"},
-    };
-    for (const auto& [number, kind] : cases) {
-        const auto out = Ask(*x, QStringLiteral("@LEN"), QString::fromUtf8(number));
-        EXPECT_EQ(out[0].extraData, QString::fromUtf8(kind)) << number;
-    }
-}
-
-TEST_F(SimulatedExchangeTest, FileNamesKeepNamesApart) {
-    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("PBX1")), QStringLiteral("PBX1.pbx"));
-    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("a b")), QStringLiteral("a%20b.pbx"));
-    EXPECT_NE(SimulatedExchange::FileName(QStringLiteral("a b")),
-              SimulatedExchange::FileName(QStringLiteral("a_b")));
-    EXPECT_EQ(SimulatedExchange::FileName(QStringLiteral("../x")),
-              QStringLiteral("%2e%2e%2fx.pbx"));
-    EXPECT_THROW(Open(QStringLiteral("  ")), RunError);
 }
 
 // A call-back that records answers and whether one came during a send.
@@ -231,36 +193,6 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
     faults.errCode = 99;
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
     EXPECT_EQ(Send(link, writes).ErrCode(), 99);
-}
-
-TEST_F(SimulatedLinkTest, EngineersCancelAnswersTheRestAsCancelled) {
-    SimulatedLink link(dir_.path() + u'/', kSeed);
-    ExchangeFaults faults;
-    faults.entryDelayMs = 20;
-    Open(QStringLiteral("PBX1"))->SetFaults(faults);
-    cListRequest request;
-    for (int i = 0; i < 50; ++i)
-        request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
-    request.SetPBXName(QStringLiteral("PBX1"));
-    ASSERT_TRUE(link.SendRequest(request).startsWith(QStringLiteral("REQ")));
-    EXPECT_TRUE(link.RequestUnderWay());
-    link.Cancel();
-    ASSERT_TRUE(test::WaitFor([&] { return !recorder_.answers.empty(); }));
-    const cListRequest& answer = recorder_.answers.back();
-    EXPECT_EQ(answer.Count(), 50);
-    EXPECT_EQ(answer.SecondData(49), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(answer.ErrCode(), 61);
-    EXPECT_FALSE(link.RequestUnderWay());
-}
-
-TEST(BuiltInHostTest, KnownClassNamesOnly) {
-    test::RuntimeTree tree;
-    EXPECT_NE(CreateHostObject(QStringLiteral("PBXDeskProj.cPBXOLE")), nullptr);
-    EXPECT_NE(CreateHostObject(QStringLiteral("PBXDeskProj30000.cPBXOle")), nullptr);
-    EXPECT_THROW(CreateHostObject(QStringLiteral("Other.cPBXOle")), RunError);
-    EXPECT_TRUE(ExchangeFolder().endsWith(QStringLiteral("/HELM32/DATABASE/EXCHANGE/")));
-    EXPECT_TRUE(QFile::exists(ResolvePath(ExchangeSeedPath())));
 }
 
 }  // namespace

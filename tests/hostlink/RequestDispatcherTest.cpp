@@ -135,13 +135,6 @@ TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
     EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
 }
 
-TEST_F(RequestDispatcherTest, NoHostAtAllTakesTheErrorPath) {
-    dispatcher_.SetParent(nullptr);
-    cListRequest request = Request(QStringLiteral("13"));
-    EXPECT_FALSE(dispatcher_.SendToHost(request));
-    EXPECT_EQ(tree_.boxes.shown.size(), 1u);
-}
-
 TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(ran_, QList<std::int16_t>{13});
@@ -218,16 +211,6 @@ TEST_F(RequestDispatcherTest, StandaloneShowsNothingOnTheHostLine) {
     EXPECT_TRUE(host_.messages.isEmpty());
     EXPECT_TRUE(host_.codes.isEmpty());
     EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
-}
-
-TEST_F(RequestDispatcherTest, TurnFlowAndObjectCount) {
-    dispatcher_.TurnFlow(true);
-    dispatcher_.TurnFlow(false);
-    EXPECT_EQ(host_.flows, QStringList({"on", "off"}));
-    dispatcher_.IncrementCount();
-    dispatcher_.IncrementCount();
-    EXPECT_EQ(dispatcher_.DecrementCount(), 1);
-    EXPECT_EQ(dispatcher_.DecrementCount(), 0);
 }
 
 }  // namespace

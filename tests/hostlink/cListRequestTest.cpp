@@ -90,15 +90,5 @@ TEST(cListRequestTest, TheLineAfter32767OverflowsAndChangesNothing) {
     EXPECT_EQ(r.CMDList().size(), r.MSGFPList().size());
 }
 
-TEST(cListRequestTest, SetListsRefusesUnevenLists) {
-    cListRequest r;
-    const QStringList two{QStringLiteral("a"), QStringLiteral("b")};
-    const QStringList one{QStringLiteral("a")};
-    EXPECT_FALSE(r.SetLists(two, two, two, one, two, two, two, two));
-    EXPECT_EQ(r.Count(), 0);
-    EXPECT_TRUE(r.SetLists(two, two, two, two, two, two, two, two));
-    EXPECT_EQ(r.Count(), 2);
-}
-
 }  // namespace
 }  // namespace kestrel

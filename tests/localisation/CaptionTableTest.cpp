@@ -40,15 +40,6 @@ TEST_F(CaptionTableTest, AnEmptyOrMissingTableFails) {
     }
 }
 
-TEST_F(CaptionTableTest, ShippedMessageTableFillsEveryEntryUsed) {
-    ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
-    ASSERT_GE(g_Messages.size(), 16);
-    for (int i = 0; i <= 15; ++i) {
-        EXPECT_FALSE(Msg(i).isEmpty()) << i;
-    }
-    EXPECT_EQ(Msg(99), QString());
-}
-
 TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
     EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));

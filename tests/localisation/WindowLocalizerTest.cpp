@@ -87,13 +87,6 @@ TEST_F(WindowLocalizerTest, FormCaptionIsExpandedAndFontApplied) {
     EXPECT_EQ(window_.font().pointSizeF(), 13);
 }
 
-TEST_F(WindowLocalizerTest, EmptyFormCaptionFails) {
-    db_->Execute(QStringLiteral("INSERT INTO tForms VALUES ('frmTest', NULL, 'x', 9)"));
-    EXPECT_FALSE(LocalizeForm(&window_, db_));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
-}
-
 TEST_F(WindowLocalizerTest, MinusOneLeavesAndEmptyBlanks) {
     Control("lblOne", -1, QStringLiteral("-1"), QStringLiteral("-1"), QVariant(),
             QStringLiteral("-1"));
@@ -144,30 +137,6 @@ TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
     EXPECT_EQ(grid_->HeadFont().family(), QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(bar_->CaptionFont().pointSizeF(), 12);
     EXPECT_NE(panel_[0]->font().family(), QStringLiteral("DejaVu Sans Mono"));
-}
-
-TEST_F(WindowLocalizerTest, GridStyleSetsFollowTheBodyFont) {
-    grid_->AddStyleSet({QStringLiteral("head"), Qt::white, Qt::darkCyan, grid_->font()});
-    grid_->AddStyleSet({QStringLiteral("Edited"), Qt::black, Qt::cyan, grid_->font()});
-    Control("grdGrid", -1, QStringLiteral("-1"), QStringLiteral("DejaVu Serif"), 11,
-            QStringLiteral("-1"));
-    ASSERT_TRUE(LocalizeControls(&window_, db_));
-    EXPECT_EQ(grid_->property("fontsApplied").toStringList(),
-              QStringList({"HeadFont:204", "PageFooterFont:204", "PageHeaderFont:204", "Font:204",
-                           "StyleSets(0).Font:204", "StyleSets(1).Font:204"}));
-    EXPECT_EQ(grid_->Style(QStringLiteral("Edited"))->font.family(),
-              QStringLiteral("DejaVu Serif"));
-}
-
-TEST_F(WindowLocalizerTest, IndexedElementsAndMenuItems) {
-    Control("picPanel", 1, QStringLiteral("-1"), QStringLiteral("-1"), QVariant(),
-            QStringLiteral("second panel"));
-    Control("itmPop", -1, QStringLiteral("Restore"), QStringLiteral("-1"), QVariant(),
-            QStringLiteral("-1"));
-    ASSERT_TRUE(LocalizeControls(&window_, db_));
-    EXPECT_EQ(panel_[1]->toolTip(), QStringLiteral("second panel"));
-    EXPECT_EQ(panel_[0]->toolTip(), QString());
-    EXPECT_EQ(action_->text(), QStringLiteral("Restore"));
 }
 
 // The failing row stops the walk: earlier rows stay applied, later do not.

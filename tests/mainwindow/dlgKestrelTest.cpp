@@ -97,14 +97,6 @@ TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadErro
     EXPECT_EQ(tree_.boxes.shown.size(), 1u);
 }
 
-TEST_F(dlgKestrelTest, StandaloneLoadFailureUnloads) {
-    g_Standalone = true;
-    tree_.Sql(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"),
-              QStringLiteral("DELETE FROM SerialTable"));
-    EXPECT_FALSE(window_->Load());
-    EXPECT_FALSE(window_->IsLoaded());
-}
-
 TEST_F(dlgKestrelTest, LocalisationFailureUnloadsAndRemovesTheCopy) {
     g_LangDb->Execute(
         QStringLiteral("INSERT INTO tControls VALUES ('dlgKestrel', 'lblNone', -1, "
@@ -170,28 +162,6 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
     EXPECT_FALSE(window_->IsLoaded());
 }
 
-TEST_F(dlgKestrelTest, CommandBarAsDesigned) {
-    ListBar* bar = Child<ListBar>("lsbMenu");
-    ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->GroupCount(), 3);
-    const QStringList keys = {"View Tree", "View List", "Get", "Copy", "Print"};
-    const QStringList images = {"Tree", "grid", "get", "set", "print"};
-    ASSERT_EQ(bar->ItemCount(1), 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(bar->ItemKey(1, i + 1), keys.at(i));
-        EXPECT_EQ(bar->ItemImageName(1, i + 1), images.at(i));
-    }
-    EXPECT_EQ(bar->ItemKey(2, 1), QStringLiteral("Help"));
-    EXPECT_EQ(bar->ItemKey(3, 1), QStringLiteral("Hide Window"));
-    EXPECT_EQ(bar->ItemKey(3, 2), QStringLiteral("Exit"));
-    EXPECT_EQ(bar->ItemImageName(3, 2), QStringLiteral("exit"));
-    // Opening the first group brings the tree panel to the front.
-    window_->ShowPanel(1);
-    bar->SetGroup(2);
-    bar->SetGroup(1);
-    EXPECT_EQ(window_->FrontPanel(), 0);
-}
-
 TEST_F(dlgKestrelTest, PositionIsRestoredOnlyAtTheFirstRegistration) {
     host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("120,90"));
     window_->FrmMove(&host_);
@@ -205,17 +175,6 @@ TEST_F(dlgKestrelTest, PositionIsRestoredOnlyAtTheFirstRegistration) {
     EXPECT_EQ(host_.stored.value(QStringLiteral("Kestrel/MOVE")), QStringLiteral("200,150"));
 }
 
-TEST_F(dlgKestrelTest, NoOrBadStoredPositionCentres) {
-    for (const char* stored : {"", "12", "a,b", "1,2,3", ",5"}) {
-        auto window = std::make_unique<dlgKestrel>();
-        window->move(3, 4);
-        if (*stored)
-            host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QString::fromLatin1(stored));
-        window->FrmMove(&host_);
-        EXPECT_NE(window->pos(), QPoint(3, 4)) << stored;
-    }
-}
-
 TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
     EXPECT_EQ(ParsePosition(QStringLiteral("1200,900")), QPoint(1200, 900));
     EXPECT_EQ(ParsePosition(QStringLiteral(" 10.6 , -5 ")), QPoint(11, -5));
@@ -223,22 +182,6 @@ TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
         EXPECT_FALSE(ParsePosition(QString::fromLatin1(bad)).has_value()) << bad;
     }
     EXPECT_EQ(FormatPosition(QPoint(1200, 900)), QStringLiteral("1200,900"));
-}
-
-TEST_F(dlgKestrelTest, WhatsThisPopsUpForTheControl) {
-    QObject* label = Child<QObject>("lblCMD");
-    window_->ShowWhatsThis(label);
-    EXPECT_EQ(menusShown_, QStringList{QStringLiteral("mnuWhatsThis")});
-}
-
-TEST_F(dlgKestrelTest, F1AsksTheHostForHelpOnlyWhenHosted) {
-    window_->SetParent(&host_);
-    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QCoreApplication::sendEvent(window_.get(), &f1);
-    EXPECT_EQ(host_.help.size(), 1);
-    g_Standalone = true;
-    QCoreApplication::sendEvent(window_.get(), &f1);
-    EXPECT_EQ(host_.help.size(), 1);
 }
 
 }  // namespace

@@ -79,17 +79,6 @@ TEST_F(DatabaseTest, NullIsDistinctFromEmptyText) {
     EXPECT_EQ(ErrorOf([&] { set->MoveNext(); }), err::kNoCurrentRecord);
 }
 
-TEST_F(DatabaseTest, UnknownFieldAndEmptyResult) {
-    auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items WHERE CMD = ?"),
-                                  RecordsetType::Snapshot, 0, {QStringLiteral("9999")});
-    EXPECT_TRUE(set->Eof());
-    EXPECT_TRUE(set->Bof());
-    EXPECT_EQ(set->RecordCount(), 0);
-    EXPECT_EQ(ErrorOf([&] { set->Fields(QStringLiteral("Data")); }), err::kNoCurrentRecord);
-    auto all = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
-    EXPECT_EQ(ErrorOf([&] { all->Fields(QStringLiteral("Nope")); }), err::kItemNotFound);
-}
-
 TEST_F(DatabaseTest, ForwardOnlyCountsWhatItRead) {
     auto set = db_->OpenRecordset(QStringLiteral("SELECT CMD FROM Items ORDER BY CMD"),
                                   RecordsetType::ForwardOnly, rs::kReadOnly);
@@ -141,15 +130,6 @@ TEST_F(DatabaseTest, ChangesNeedAnUpdatableSetInEditMode) {
     EXPECT_FALSE(joined->Updatable());
 }
 
-TEST_F(DatabaseTest, DeleteRemovesTheCurrentRow) {
-    auto set = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items ORDER BY CMD"));
-    set->Delete();
-    EXPECT_EQ(set->Fields(QStringLiteral("CMD")).toString(), QStringLiteral("3002"));
-    auto count =
-        db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"), RecordsetType::Snapshot);
-    EXPECT_EQ(count->Fields(0).toInt(), 2);
-}
-
 TEST_F(DatabaseTest, JetFormsKeepTheirMeaning) {
     EXPECT_EQ(db_->Execute(QStringLiteral("DELETE * FROM Items WHERE CMD = \"3003\"")), 1);
     auto byIndex = db_->OpenRecordset(QStringLiteral("SELECT CMD FROM Items WHERE Index = 2"),
@@ -170,19 +150,6 @@ TEST_F(DatabaseTest, ExclusiveSetFailsAtOnceForASecondConnection) {
     first->Close();
     EXPECT_NO_THROW(other->OpenRecordset(QStringLiteral("SELECT * FROM Items"),
                                          RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
-}
-
-TEST_F(DatabaseTest, PreparedStatementRunsManyTimes) {
-    db_->BeginTrans();
-    Statement insert = db_->Prepare(QStringLiteral("INSERT INTO Items (CMD, Data) VALUES (?, ?)"));
-    for (int i = 0; i < 100; ++i) {
-        insert.BindAll({QStringLiteral("X%1").arg(i), i});
-        EXPECT_EQ(insert.Run(), 1);
-    }
-    db_->Rollback();
-    auto count =
-        db_->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Items"), RecordsetType::Snapshot);
-    EXPECT_EQ(count->Fields(0).toInt(), 3);
 }
 
 }  // namespace

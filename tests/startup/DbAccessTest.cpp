@@ -12,13 +12,6 @@ protected:
     test::RuntimeTree tree_;
 };
 
-TEST_F(DbAccessTest, OpenDbFindsFilesWhateverTheCaseOfThePath) {
-    std::unique_ptr<Database> db;
-    EXPECT_TRUE(OpenDB(tree_.DatabaseDir().toUpper() + QStringLiteral("KESTREL.LNG"), db, true));
-    EXPECT_NE(db, nullptr);
-    EXPECT_TRUE(tree_.boxes.shown.empty());
-}
-
 TEST_F(DbAccessTest, OpenDbFailureShowsTheFatalNoticeAndClearsTheHandle) {
     std::unique_ptr<Database> db =
         Database::Open(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), true);

@@ -76,13 +76,6 @@ TEST_F(StartupTest, StartModes) {
     }
 }
 
-TEST_F(StartupTest, AWindowThatCannotBeShownEndsTheProcess) {
-    services().commandLine = QStringLiteral("PBX1");
-    launcherResult_ = false;
-    Main();
-    EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
-}
-
 // Each broken database ends the process at once, with the message its
 // routine shows and without going on to the next step.
 struct Breakage {

@@ -110,13 +110,6 @@ TEST_F(WorkingCopyTest, ASecondInstanceFailsAtOnceAndTouchesNothing) {
     EXPECT_EQ(Counter(), 20);
 }
 
-TEST_F(WorkingCopyTest, MissingSerialDatabaseGivesAMessage) {
-    QFile::remove(Serial());
-    EXPECT_EQ(Make(), QString());
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("Serial.MDB")));
-}
-
 TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
     SetCounter(100);
     QFile::remove(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
@@ -128,17 +121,6 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
     auto next = Database::Open(Serial(), false);
     EXPECT_NO_THROW(next->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
                                         RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
-}
-
-TEST_F(WorkingCopyTest, RemovalDeletesTheFileAndFreesTheNumber) {
-    SetCounter(2);
-    const QString name = Make();
-    ASSERT_EQ(name, QStringLiteral("KESTREL3.MDB"));
-    EXPECT_FALSE(TryLockFile(Copy(3)).Held());
-    RemoveWorkingCopy(tree_.DatabaseDir(), name);
-    EXPECT_FALSE(QFile::exists(Copy(3)));
-    RemoveWorkingCopy(tree_.DatabaseDir(), name);  // a second removal is harmless
-    EXPECT_EQ(OpenWorkingDb(tree_.DatabaseDir(), name), nullptr);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ public:
     CallBackTarget* callback = nullptr;
     cListRequest sent;
     QString processor = QStringLiteral("SC-K R5.0");
+    bool processorThrows = false;
     QList<std::int32_t> unloaded;
     QHash<QString, QString> stored;
     QStringList help;
@@ -70,7 +71,11 @@ public:
     void AddItem(const QString&) override {}
     ExchangeLink* oPBX() override { return this; }
     ProcessorInfo* oOPX() override { return this; }
-    QString GetMPVersion(const QString&) override { return processor; }
+    QString GetMPVersion(const QString&) override {
+        if (processorThrows)
+            throw RunError(440, QStringLiteral("The host went away"));
+        return processor;
+    }
 };
 
 }  // namespace kestrel::test

@@ -3,6 +3,7 @@
 #include "hostlink/HostProgramme.h"
 #include "platform/RunError.h"
 #include "support/QtPrinters.h"
+#include "support/ScriptedHost.h"
 #include "tools/KeyFilters.h"
 #include "tools/StringTools.h"
 
@@ -108,33 +109,6 @@ TEST(KeyFilterTest, PassRaiseOrDrop) {
     EXPECT_EQ(FilterKeyByName(QStringLiteral("OTHER"), '?'), '?');
 }
 
-// A host whose processor answer is scripted.
-class ProcessorHost : public HostProgramme, public ProcessorInfo {
-public:
-    QString answer;
-    bool fail = false;
-    QString GetMPVersion(const QString&) override {
-        if (fail)
-            throw RunError(-2147417848, QStringLiteral("The host went away"));
-        return answer;
-    }
-    void ShowMessage(const QString&) override {}
-    void ShowCode(std::int32_t) override {}
-    void DisplayHelp(const QString&) override {}
-    void UnloadChild(std::int32_t) override {}
-    void TurnOnFlow() override {}
-    void TurnOffFlow() override {}
-    void REGComData(const QString&, const QString&, const QString&) override {}
-    QString GetComData(const QString&, const QString&) override { return {}; }
-    QString PrintReport(const QString&, const QString&, const QString&, const QString&,
-                        std::int32_t) override {
-        return {};
-    }
-    void AddItem(const QString&) override {}
-    ExchangeLink* oPBX() override { return nullptr; }
-    ProcessorInfo* oOPX() override { return this; }
-};
-
 TEST(MaxTrunkForVersionTest, ProcessorRevisionDecides) {
     struct Case {
         const char* answer;
@@ -144,12 +118,12 @@ TEST(MaxTrunkForVersionTest, ProcessorRevisionDecides) {
         {"SC-K 4.2", 255}, {"SC-K R5.0", 511}, {"SC-K M1", 255}, {"SC-K N1", 511},  {"XP 1.0", 511},
         {"SC-K", 511},     {"SC-K  4.2", 511}, {"", 511},        {"sc-k 4.2", 511}, {"SC-X A", 255},
     };
-    ProcessorHost host;
+    test::ScriptedHost host;
     for (const Case& c : cases) {
-        host.answer = QString::fromUtf8(c.answer);
+        host.processor = QString::fromUtf8(c.answer);
         EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), c.max) << c.answer;
     }
-    host.fail = true;
+    host.processorThrows = true;
     EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), 511);
     EXPECT_EQ(MaxTrunkForVersion(nullptr, QStringLiteral("PBX1")), 511);
 }

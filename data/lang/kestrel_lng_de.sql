@@ -39,7 +39,9 @@ INSERT INTO tMessages VALUES
  (12, 'Auftrag vom Techniker abgebrochen'),
  (13, 'Portstörung auf der Anlagenverbindung'),
  (14, 'Anlagenverbindung'),
- (15, 'Bündel kopieren');
+ (15, 'Bündel kopieren'),
+ (16, 'Abbrechen'),
+ (17, 'Anlagenauftrag: %1 von %2 Einträgen');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Bündelkopie',

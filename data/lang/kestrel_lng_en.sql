@@ -40,7 +40,9 @@ INSERT INTO tMessages VALUES
  (12, 'Request cancelled by the engineer'),
  (13, 'Port trouble on the exchange link'),
  (14, 'Exchange Link'),
- (15, 'Trunk Copy');
+ (15, 'Trunk Copy'),
+ (16, 'Cancel'),
+ (17, 'Exchange request: %1 of %2 entries');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

@@ -10,12 +10,13 @@
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/widgets/GuardedApplication.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    kestrel::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);  // the window's unload ends the run

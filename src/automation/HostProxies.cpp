@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <limits>
 
 #include "AutomationContract.h"
 #include "platform/AppInfo.h"
@@ -19,6 +20,12 @@ namespace {
 
 constexpr int kAutomationError = 440;
 constexpr int kRetryIntervalMs = 100;
+// A host call waits until the host answers or goes away: the host may be
+// asking the engineer something, and only the pending notice tells of it.
+constexpr int kNoReplyTimeout = std::numeric_limits<int>::max();
+// While a host call waits, the window takes no clicks or keys: they would
+// start a second request inside the first. They are handled after the call.
+constexpr auto kWaitFlags = QEventLoop::ExcludeUserInputEvents;
 
 void Notice(const QString& title, const QString& text) {
     if (MessageBoxes* boxes = services().messageBoxes) {
@@ -48,7 +55,7 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
         }
         QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, interface, member);
         call.setArguments(args);
-        QDBusPendingCall pending = connection.asyncCall(call, -1);
+        QDBusPendingCall pending = connection.asyncCall(call, kNoReplyTimeout);
         if (!pending.isFinished()) {
             QEventLoop loop;
             QDBusPendingCallWatcher watcher(pending);
@@ -71,7 +78,7 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
             });
             linkWatch.start(500);
             if (!pending.isFinished())
-                loop.exec();
+                loop.exec(kWaitFlags);
         }
         if (!pending.isFinished()) {
             throw RunError(kAutomationError, QStringLiteral("The host programme went away."));
@@ -83,7 +90,7 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
             if (busySince.elapsed() < App().OleServerBusyTimeout) {
                 QEventLoop wait;
                 QTimer::singleShot(kRetryIntervalMs, &wait, &QEventLoop::quit);
-                wait.exec();
+                wait.exec(kWaitFlags);
                 continue;
             }
             Notice(App().OleServerBusyMsgTitle, App().OleServerBusyMsgText);

@@ -50,17 +50,18 @@ QString CopyWriter::FailedTrunksText(const QStringList& failed) {
     return text;
 }
 
+void ShowCopyTooLarge(qint64 items, qint64 trunks) {
+    LangMsgBox(kOwnSource, kCopyTooLargeMessage,
+               QStringLiteral("%1%%2%%3").arg(items).arg(trunks).arg(cListRequest::kMaxCount),
+               QStringLiteral("-1"));
+}
+
 void CopyWriter::SendCopyRequests(const QStringList& destinations) {
     destTrunks_ = destinations;
     const qint64 entries = static_cast<qint64>(values_.rowCount()) * destinations.size();
     if (entries > cListRequest::kMaxCount) {
         // One record cannot carry it: say so before anything is sent.
-        LangMsgBox(kOwnSource, kCopyTooLargeMessage,
-                   QStringLiteral("%1%%2%%3")
-                       .arg(values_.rowCount())
-                       .arg(destinations.size())
-                       .arg(cListRequest::kMaxCount),
-                   QStringLiteral("-1"));
+        ShowCopyTooLarge(values_.rowCount(), destinations.size());
         return;
     }
     cListRequest request;

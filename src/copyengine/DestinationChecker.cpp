@@ -1,5 +1,6 @@
 #include "DestinationChecker.h"
 
+#include "CopyWriter.h"
 #include "TrunkRange.h"
 #include "TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
@@ -13,8 +14,11 @@ constexpr int kListedNotAssigned = 5;
 }
 
 DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
-                                       CopyStarter startCopy)
-    : window_(window), dispatcher_(dispatcher), startCopy_(std::move(startCopy)) {}
+                                       CopyStarter startCopy, ItemCounter itemCount)
+    : window_(window),
+      dispatcher_(dispatcher),
+      startCopy_(std::move(startCopy)),
+      itemCount_(std::move(itemCount)) {}
 
 void DestinationChecker::RegisterSteps() {
     dispatcher_.RegisterStep(step::kDestinationsChecked, [this] { OnDestinationsChecked(); });
@@ -24,6 +28,7 @@ void DestinationChecker::ParseTrunkRange() {
     const TrunkRangeResult parsed =
         kestrel::ParseTrunkRange(window_.DestinationText(), window_.HighestTrunk());
     destTrunks_ = parsed.trunks;
+    listedCount_ = parsed.count;
     for (int i = 0; i < parsed.numberErrors; ++i) {
         LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
     }
@@ -31,6 +36,14 @@ void DestinationChecker::ParseTrunkRange() {
 
 void DestinationChecker::CheckDestinationTrunks() {
     ParseTrunkRange();
+    // A copy one request cannot carry is refused before the exchange is
+    // asked anything: the same refusal the copy itself gives.
+    const qint64 items = itemCount_ ? qMax(itemCount_(), 1) : 1;
+    if (listedCount_ > cListRequest::kMaxCount || listedCount_ * items > cListRequest::kMaxCount) {
+        ShowCopyTooLarge(items, listedCount_);
+        destTrunks_.clear();
+        return;
+    }
     cListRequest request;
     for (const QString& trunk : destTrunks_)
         request.AddToList(QStringLiteral("3000"), trunk);

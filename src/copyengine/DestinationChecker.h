@@ -15,8 +15,11 @@ class TrunkWindow;
 class DestinationChecker {
 public:
     using CopyStarter = std::function<void(const QStringList& destinations)>;
+    using ItemCounter = std::function<int()>;
 
-    DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher, CopyStarter startCopy);
+    // `itemCount` tells how many items a copy would write to each trunk.
+    DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher, CopyStarter startCopy,
+                       ItemCounter itemCount = {});
     void RegisterSteps();
 
     void ParseTrunkRange();
@@ -30,7 +33,9 @@ private:
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;
     CopyStarter startCopy_;
+    ItemCounter itemCount_;
     QStringList destTrunks_;
+    qint64 listedCount_ = 0;
 };
 
 }  // namespace kestrel

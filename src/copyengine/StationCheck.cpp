@@ -56,6 +56,12 @@ bool StationCheck::Check_STNData(const QString& cmd, const QString& fd) {
 }
 
 void StationCheck::OnStationChecked() {
+    if (hooks_.dialogOpen && !hooks_.dialogOpen()) {
+        // The dialog was cancelled while the exchange was asked: nobody waits
+        // for the verdict any more.
+        g_StationCheckPending = false;
+        return;
+    }
     Check_STNData(QStringLiteral("@LEN"), dispatcher_.ResponseList().FirstData(0));
     if (hooks_.pressDialogOk)
         hooks_.pressDialogOk();

@@ -21,6 +21,9 @@ public:
         std::function<void(const QString&)> setDialogTag;
         // Presses the open dialog's OK button once more.
         std::function<void()> pressDialogOk;
+        // The dialog that asked is still open (the engineer may have
+        // cancelled it while the exchange was being asked).
+        std::function<bool()> dialogOpen;
     };
 
     StationCheck(RequestDispatcher& dispatcher, Hooks hooks);

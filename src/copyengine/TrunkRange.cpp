@@ -30,11 +30,17 @@ QString ClampTrunkText(const QString& text, int highestTrunk) {
 
 namespace {
 
+void Append(int number, TrunkRangeResult& result) {
+    if (result.trunks.size() < kMaxListedTrunks)
+        result.trunks.append(FormatTrunk(number));
+    ++result.count;
+}
+
 void Piece(const QString& piece, int highest, TrunkRangeResult& result) {
     if (!piece.contains(u'-')) {
         const int value = LeadingNumber(piece);
         if (value <= highest) {
-            result.trunks.append(FormatTrunk(value));
+            Append(value, result);
         } else {
             ++result.numberErrors;
         }
@@ -50,7 +56,7 @@ void Piece(const QString& piece, int highest, TrunkRangeResult& result) {
     }
     const int step = start < end ? 1 : -1;
     for (int n = start;; n += step) {
-        result.trunks.append(FormatTrunk(n));
+        Append(n, result);
         if (n == end)
             break;
     }

@@ -9,10 +9,15 @@ namespace kestrel {
 // them (three digits, duplicates kept) and how many times message 4 is due
 // (a malformed whole text counts once and yields no trunks; each number or
 // range above the highest trunk, and "0-0", counts once and is skipped).
+// A list naming more trunks than one request can carry keeps only the
+// first kMaxListedTrunks of them; `count` still tells how many it names.
 struct TrunkRangeResult {
     QStringList trunks;
+    qint64 count = 0;
     int numberErrors = 0;
 };
+
+constexpr int kMaxListedTrunks = 32768;
 
 TrunkRangeResult ParseTrunkRange(const QString& text, int highestTrunk);
 

@@ -42,6 +42,19 @@ RequestDispatcher::RequestDispatcher(WindowState& window, QObject* parent)
     RegisterStep(step::kFailedAnswer, [this] { ReportFailedAnswer(); });
 }
 
+// Counts a host call of the dispatcher while it waits: the event loop runs
+// meanwhile, and the continuation of an answer must not run inside it.
+class RequestDispatcher::HostCall {
+public:
+    explicit HostCall(int& calls) : calls_(calls) { ++calls_; }
+    ~HostCall() { --calls_; }
+    HostCall(const HostCall&) = delete;
+    HostCall& operator=(const HostCall&) = delete;
+
+private:
+    int& calls_;
+};
+
 ExchangeLink* RequestDispatcher::LinkObject() const {
     if (g_Standalone)
         return standaloneHost_;
@@ -51,36 +64,57 @@ ExchangeLink* RequestDispatcher::LinkObject() const {
 void RequestDispatcher::ShowHostMessage(const QString& text) {
     if (g_Standalone || !parent_)
         return;
+    const HostCall call(hostCalls_);
     try {
         parent_->ShowMessage(text);
-    } catch (...) {
+    } catch (const RunError&) {
+        // The message line is the host's; its failure changes nothing here.
     }
 }
 
 void RequestDispatcher::ShowHostCode(std::int32_t code) {
     if (g_Standalone || !parent_)
         return;
+    const HostCall call(hostCalls_);
     try {
         parent_->ShowCode(code);
-    } catch (...) {
+    } catch (const RunError&) {
     }
 }
 
+bool RequestDispatcher::RequestInFlight() const {
+    return state_ == DispatchState::LoggingIn || state_ == DispatchState::Sending ||
+           state_ == DispatchState::WaitingForAnswer;
+}
+
+bool RequestDispatcher::ScheduleStep(std::int16_t stepCode) {
+    if (state_ != DispatchState::Idle || timer_.isActive())
+        return false;
+    pendingStep_ = stepCode;
+    state_ = DispatchState::PendingDispatch;
+    timer_.start();
+    return true;
+}
+
 bool RequestDispatcher::SendToHost(cListRequest& request) {
+    if (RequestInFlight())
+        return false;  // started from inside a host call of the request under way
     state_ = DispatchState::LoggingIn;
+    answered_ = false;
     window_.SetHourglass(true);
     ExchangeLink* link = LinkObject();
     try {
         if (!link) {
             throw ObjectNotSet();
         }
+        const HostCall call(hostCalls_);
         currentLoginId_ = link->Login(pbxName_, this);
-    } catch (...) {
+    } catch (const RunError&) {
         window_.SetHourglass(false);
         if (!window_.IsEnabled())
             window_.SetEnabled(true);
-        ShowHostMessage(Msg(1) + u' ' + currentLoginId_);
         state_ = DispatchState::Idle;
+        ShowHostMessage(Msg(1) + u' ' + currentLoginId_);
         LangMsgBox(kCommonSource, 20, QString(), Msg(14));
         return false;
     }
@@ -93,33 +127,34 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     }
     request.SetLoginID(currentLoginId_);
     request.SetPBXName(pbxName_);
-    // While the host call waits, the event loop runs: the answer itself may
-    // arrive before the reply to the send does.
-    sending_ = true;
-    answeredDuringSend_ = false;
+    // From the send on, the answer may come at any moment, even while a later
+    // host call of this send waits: the window takes no input from here until
+    // the answer has been dealt with, and nothing after it disables it again.
+    state_ = DispatchState::Sending;
+    window_.SetEnabled(false);
     try {
+        const HostCall call(hostCalls_);
         sendReply_ = link->SendRequest(request);
-    } catch (...) {
+    } catch (const RunError&) {
         sendReply_.clear();
     }
-    sending_ = false;
-    ShowHostMessage(Msg(1) + QStringLiteral(": ") + sendReply_);
-    if (answeredDuringSend_)
-        return true;  // already finished and dispatched
-    if (!Refused(sendReply_)) {
-        window_.SetEnabled(false);
+    const bool accepted = answered_ || !Refused(sendReply_);
+    if (accepted && state_ == DispatchState::Sending)
         state_ = DispatchState::WaitingForAnswer;
+    ShowHostMessage(Msg(1) + QStringLiteral(": ") + sendReply_);
+    if (accepted)
         return true;
-    }
     FinishRequest(currentLoginId_);
     return false;
 }
 
 void RequestDispatcher::FinishRequest(const QString& loginID) {
     try {
-        if (ExchangeLink* link = LinkObject())
+        if (ExchangeLink* link = LinkObject()) {
+            const HostCall call(hostCalls_);
             link->LogOut(pbxName_, loginID);
-    } catch (...) {
+        }
+    } catch (const RunError&) {
         // The host's failure to end a login leaves nothing for us to undo.
     }
     window_.SetEnabled(true);
@@ -128,8 +163,11 @@ void RequestDispatcher::FinishRequest(const QString& loginID) {
 }
 
 void RequestDispatcher::CallBack(cListRequest& response) {
-    if (sending_)
-        answeredDuringSend_ = true;
+    if (state_ != DispatchState::Sending && state_ != DispatchState::WaitingForAnswer)
+        return;  // no request of ours is waiting for an answer
+    answered_ = true;
+    // Taken before the host calls below: their waits may deliver more calls.
+    state_ = DispatchState::PendingDispatch;
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {
@@ -173,13 +211,17 @@ void RequestDispatcher::RegisterStep(std::int16_t stepCode, std::function<void()
 }
 
 void RequestDispatcher::OnTimer() {
+    if (hostCalls_ > 0) {
+        timer_.start();  // the step runs once the host call has returned
+        return;
+    }
     timer_.stop();
     state_ = DispatchState::Continuing;
     const auto found = steps_.find(pendingStep_);
     if (found != steps_.end() && found->second) {
         try {
             found->second();
-        } catch (...) {
+        } catch (const RunError&) {
             // An error the step did not handle ends the tick silently.
         }
     }
@@ -207,13 +249,14 @@ void RequestDispatcher::ReportFailedAnswer() {
 void RequestDispatcher::TurnFlow(bool value) {
     if (!parent_)
         return;
+    const HostCall call(hostCalls_);
     try {
         if (value) {
             parent_->TurnOnFlow();
         } else {
             parent_->TurnOffFlow();
         }
-    } catch (...) {
+    } catch (const RunError&) {
     }
 }
 

@@ -25,7 +25,16 @@ constexpr std::int16_t kStationChecked = 14;
 constexpr std::int16_t kFailedAnswer = 15;
 }  // namespace step
 
-enum class DispatchState { Idle, LoggingIn, WaitingForAnswer, PendingDispatch, Continuing };
+// Sending: the request has gone to the host, whose reply is awaited; the
+// answer may already come meanwhile.
+enum class DispatchState {
+    Idle,
+    LoggingIn,
+    Sending,
+    WaitingForAnswer,
+    PendingDispatch,
+    Continuing
+};
 
 // Sends one request at a time through the host's link and runs the
 // continuation step the answer's Tag names, one timer tick after the host's
@@ -47,10 +56,21 @@ public:
     ExchangeLink* StandaloneHost() const { return standaloneHost_; }
 
     // Logs in, sends, and disables the window until the answer. False when
-    // the host refused (the window is usable again).
+    // the host refused (the window is usable again), and when another
+    // request is still under way: one request at a time per window.
     bool SendToHost(cListRequest& request);
     void FinishRequest(const QString& loginID);
+    // Takes the answer of the request under way; an answer that arrives
+    // while none is (a stray or repeated call-back) is dropped.
     void CallBack(cListRequest& response) override;
+    // A request has been started and its answer not yet taken.
+    bool RequestInFlight() const;
+    // A host call of this dispatcher is waiting for its reply.
+    bool InHostCall() const { return hostCalls_ > 0; }
+    // Runs `stepCode` on the next timer tick, as an answer would; refused
+    // (false) unless the dispatcher is idle, so that a pending answer's step
+    // is never replaced.
+    bool ScheduleStep(std::int16_t stepCode);
 
     // The routine a step runs; a step without one runs nothing.
     void RegisterStep(std::int16_t stepCode, std::function<void()> routine);
@@ -64,8 +84,6 @@ public:
 
     const cListRequest& ResponseList() const { return responseList_; }
     std::int16_t PendingStep() const { return pendingStep_; }
-    // Sets the step the next timer tick runs (the window's View List).
-    void SetPendingStep(std::int16_t stepCode) { pendingStep_ = stepCode; }
     bool LastAnswerIs61() const { return lastAnswerIs61_; }
     const QString& CurrentLoginID() const { return currentLoginId_; }
     const QString& SendReply() const { return sendReply_; }
@@ -78,6 +96,7 @@ public:
     void ShowHostCode(std::int32_t code);
 
 private:
+    class HostCall;
     void OnTimer();
     void CopyAnswer(const cListRequest& response);
     ExchangeLink* LinkObject() const;
@@ -93,8 +112,8 @@ private:
     std::int16_t pendingStep_ = 0;
     std::int16_t liveObjects_ = 0;
     DispatchState state_ = DispatchState::Idle;
-    bool sending_ = false;
-    bool answeredDuringSend_ = false;
+    bool answered_ = false;
+    int hostCalls_ = 0;
     QTimer timer_;
     std::map<std::int16_t, std::function<void()>> steps_;
 };

@@ -9,7 +9,9 @@ namespace kestrel {
 
 namespace {
 const QString kAddin = QStringLiteral("Kestrel");
-}
+constexpr int kGripWidth = 80;
+constexpr int kGripHeight = 10;
+}  // namespace
 
 QString ReadHostSetting(HostProgramme* host, const QString& key) {
     if (!host)
@@ -43,6 +45,18 @@ std::optional<QPoint> ParsePosition(const QString& stored) {
         return std::nullopt;
     }
     return QPoint(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)));
+}
+
+bool PlacementReachable(const QRect& window, const QList<QRect>& screens) {
+    // The strip just below the top edge, where a title bar can be grabbed.
+    const QRect top(window.left(), window.top(), window.width(), kGripHeight);
+    const int needed = qMin(kGripWidth, window.width());
+    for (const QRect& screen : screens) {
+        const QRect part = screen.intersected(top);
+        if (part.width() >= needed && part.height() >= kGripHeight)
+            return true;
+    }
+    return false;
 }
 
 QString FormatPosition(const QPoint& position) {

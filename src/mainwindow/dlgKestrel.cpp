@@ -11,9 +11,11 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QTreeView>
 #include <QWhatsThis>
 
+#include "RequestProgressStrip.h"
 #include "WindowPosition.h"
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
@@ -97,13 +99,16 @@ dlgKestrel::dlgKestrel(QWidget* parent)
         if (openDialog_)
             openDialog_->cmdButton_Click(0);
     };
+    stationHooks.dialogOpen = [this] { return !openDialog_.isNull(); };
     stationCheck_ = std::make_unique<StationCheck>(*dispatcher_, stationHooks);
     stationCheck_->RegisterSteps();
-    destinations_ = std::make_unique<DestinationChecker>(*this, *dispatcher_,
-                                                         [this](const QStringList& trunks) {
-                                                             if (sendCopyRequests)
-                                                                 sendCopyRequests(trunks);
-                                                         });
+    destinations_ = std::make_unique<DestinationChecker>(
+        *this, *dispatcher_,
+        [this](const QStringList& trunks) {
+            if (sendCopyRequests)
+                sendCopyRequests(trunks);
+        },
+        [this] { return values_->rowCount(); });
     destinations_->RegisterSteps();
     dispatcher_->RegisterStep(step::kReadSourceAgain, [this] {
         CollapseAll();
@@ -182,6 +187,7 @@ bool dlgKestrel::Load() {
         try {
             standaloneHost_ = CreateHostObject(className);
             dispatcher_->SetStandaloneHost(standaloneHost_.get());
+            ConnectStandaloneProgress();
         } catch (const RunError&) {
             // Without a host object every request takes the link's error path.
         }
@@ -253,20 +259,27 @@ void dlgKestrel::changeEvent(QEvent* event) {
 void dlgKestrel::FrmMove(HostProgramme* host) {
     if (parent_)
         return;  // only the first registration places the window
+    // The stored point is the client area's top-left, as FrmPositionSave
+    // writes it; restoring the frame's instead would move the window by its
+    // title bar at every session.
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens << s->availableGeometry();
     const std::optional<QPoint> stored =
         ParsePosition(ReadHostSetting(host, QStringLiteral("MOVE")));
-    if (stored) {
-        move(*stored);
+    if (stored && PlacementReachable(QRect(*stored, size()), screens)) {
+        setGeometry(QRect(*stored, size()));
         return;
     }
     const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    setGeometry(QRect(
+        QPoint(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2),
+        size()));
 }
 
 void dlgKestrel::FrmPositionSave() {
-    SaveHostSetting(parent_, QStringLiteral("MOVE"), FormatPosition(pos()));
+    SaveHostSetting(parent_, QStringLiteral("MOVE"), FormatPosition(geometry().topLeft()));
 }
 
 void dlgKestrel::ShowWhatsThis(QObject* who) {
@@ -295,6 +308,13 @@ void dlgKestrel::keyPressEvent(QKeyEvent* event) {
 }
 
 void dlgKestrel::closeEvent(QCloseEvent* event) {
+    if (dispatcher_->InHostCall()) {
+        // Unloading inside a host call would pull the window from under the
+        // request that waits; close once the call has returned.
+        event->ignore();
+        QTimer::singleShot(50, this, [this] { close(); });
+        return;
+    }
     // Closing the window frame is the Exit command.
     Unload();
     QWidget::closeEvent(event);
@@ -362,11 +382,20 @@ QString dlgKestrel::RunAdditionalDataDialog(const QString& ruleQuery, const QStr
 }
 
 bool dlgKestrel::IsEnabled() const {
-    return isEnabled();
+    return workArea_->isEnabled();
 }
 
 void dlgKestrel::SetEnabled(bool enabled) {
-    setEnabled(enabled);
+    workArea_->setEnabled(enabled);
+}
+
+void dlgKestrel::ConnectStandaloneProgress() {
+    SimulatedLink* link = standaloneHost_.get();
+    connect(link, &SimulatedLink::requestStarted, progress_,
+            [this](const QString&, int entries) { progress_->Start(entries); });
+    connect(link, &SimulatedLink::progress, progress_, &RequestProgressStrip::SetProgress);
+    connect(link, &SimulatedLink::requestFinished, progress_, &RequestProgressStrip::Finish);
+    connect(progress_, &RequestProgressStrip::cancelRequested, link, &SimulatedLink::Cancel);
 }
 
 void dlgKestrel::SetHourglass(bool busy) {
@@ -397,10 +426,9 @@ void dlgKestrel::CommandGet() {
 void dlgKestrel::CommandViewList() {
     ShowPanel(1);
     const QString text = NormaliseTrunkBox();
-    if (txtTrunk_->property("tag").toString() != text) {
+    if (txtTrunk_->property("tag").toString() != text &&
+        dispatcher_->ScheduleStep(step::kReadSourceAgain)) {
         txtTrunk_->setProperty("tag", text);
-        dispatcher_->SetPendingStep(step::kReadSourceAgain);
-        dispatcher_->tmrEvent().start();
     }
 }
 

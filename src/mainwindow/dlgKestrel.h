@@ -34,6 +34,7 @@ class StationCheck;
 class SourceTrunkReader;
 class TreeEditor;
 class ListBar;
+class RequestProgressStrip;
 class SimulatedLink;
 class ValueListModel;
 
@@ -91,7 +92,8 @@ public:
     void CollapseAll() override;
     void SetListVisible(bool visible) override;
 
-    // WindowState
+    // WindowState: a request takes input from the command bar and the panels;
+    // the progress strip and an open additional-data dialog stay usable.
     bool IsEnabled() const override;
     void SetEnabled(bool enabled) override;
     void SetHourglass(bool busy) override;
@@ -151,11 +153,15 @@ private:
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
     void OnTreeButtonReleased(QMouseEvent* event);
+    void SendShiftClickLine();
+    void ConnectStandaloneProgress();
     void OnGridRightButton(const QPoint& at);
     QStandardItem* SelectedNode() const;
     QString RunAdditionalDataDialog(const QString& ruleQuery, const QString& startValue);
 
     // Controls, by their design names.
+    QWidget* workArea_ = nullptr;
+    RequestProgressStrip* progress_ = nullptr;
     ListBar* lsbMenu_ = nullptr;
     QFrame* picPanel_[2] = {nullptr, nullptr};
     QStackedLayout* panels_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "RequestProgressStrip.h"
 #include "ValueListDelegate.h"
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeImages.h"
@@ -73,24 +74,33 @@ void dlgKestrel::BuildControls() {
         image->hide();
     }
 
-    auto* root = new QHBoxLayout(this);
+    auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    // The command bar and the panels: what a request in flight disables.
+    workArea_ = new QWidget(this);
+    workArea_->setObjectName(QStringLiteral("workArea"));
+    auto* work = new QHBoxLayout(workArea_);
+    work->setContentsMargins(0, 0, 0, 0);
+    work->setSpacing(0);
+    root->addWidget(workArea_, 1);
+    progress_ = new RequestProgressStrip(this);
+    root->addWidget(progress_);
 
-    lsbMenu_ = Named(new ListBar(this), "lsbMenu", "SSListBar");
+    lsbMenu_ = Named(new ListBar(workArea_), "lsbMenu", "SSListBar");
     lsbMenu_->setFixedWidth(160);
     lsbMenu_->setAttribute(Qt::WA_StyledBackground);
-    root->addWidget(lsbMenu_);
+    work->addWidget(lsbMenu_);
     BuildCommandBar();
 
-    auto* area = new QWidget(this);
+    auto* area = new QWidget(workArea_);
     area->setObjectName(QStringLiteral("panelArea"));
     auto* areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(10, 10, 10, 10);
     panels_ = new QStackedLayout();
     panels_->setStackingMode(QStackedLayout::StackAll);
     areaLayout->addLayout(panels_);
-    root->addWidget(area, 1);
+    work->addWidget(area, 1);
 
     // Panel 0: trunk boxes, catalogue tree, the selected item and value.
     picPanel_[0] = Named(new QFrame(area), "picPanel", "SSPanel", 0);
@@ -134,6 +144,9 @@ void dlgKestrel::BuildControls() {
     grdTrkData_->setModel(values_);
     grdTrkData_->setSelectionModel(values_->Selection());
     grdTrkData_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The list's selection only grows (look-ups and clicks add rows); the
+    // view itself must not replace it on a click.
+    grdTrkData_->setSelectionMode(QAbstractItemView::NoSelection);
     grdTrkData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdTrkData_->verticalHeader()->hide();
     grdTrkData_->horizontalHeader()->setStretchLastSection(true);

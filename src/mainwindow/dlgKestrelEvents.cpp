@@ -15,6 +15,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
+#include "platform/RunError.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"
@@ -100,16 +101,23 @@ void dlgKestrel::OnTrunkBoxLeft() {
     if (pbxName_.isEmpty())
         return;
     const QString text = NormaliseTrunkBox();
-    if (txtTrunk_->property("tag").toString() != text) {
+    if (txtTrunk_->property("tag").toString() != text &&
+        dispatcher_->ScheduleStep(step::kReadSourceAgain)) {
         txtTrunk_->setProperty("tag", text);
-        dispatcher_->SetPendingStep(step::kReadSourceAgain);
-        dispatcher_->tmrEvent().start();
     }
 }
 
 bool dlgKestrel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtTrunk_ && event->type() == QEvent::FocusOut) {
-        OnTrunkBoxLeft();
+        // Only focus moving on to another control of this window reads the
+        // trunk: not the window losing activation, a pop-up, hiding, or the
+        // box being disabled by a request (focus then goes nowhere).
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        QWidget* next = QApplication::focusWidget();
+        if (next && next != txtTrunk_ && next->window() == this && reason != Qt::PopupFocusReason &&
+            reason != Qt::ActiveWindowFocusReason) {
+            OnTrunkBoxLeft();
+        }
     } else if (watched == tvwTrkData_->viewport()) {
         if (event->type() == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
@@ -141,13 +149,22 @@ void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier &&
-        !g_Standalone && parent_ && selected) {
-        const QString line = editor_->CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
-                             editor_->SelectedValue() + QStringLiteral("\t\t") + selected->text();
-        try {
-            parent_->AddItem(line);
-        } catch (...) {
-        }
+        !g_Standalone && parent_) {
+        // The view selects the clicked node after this filter has seen the
+        // release: send the line once that click has been handled.
+        QMetaObject::invokeMethod(this, &dlgKestrel::SendShiftClickLine, Qt::QueuedConnection);
+    }
+}
+
+void dlgKestrel::SendShiftClickLine() {
+    QStandardItem* selected = SelectedNode();
+    if (!selected || !parent_)
+        return;
+    const QString line = editor_->CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
+                         editor_->SelectedValue() + QStringLiteral("\t\t") + selected->text();
+    try {
+        parent_->AddItem(line);
+    } catch (const RunError&) {
     }
 }
 
@@ -155,11 +172,12 @@ void dlgKestrel::OnGridRightButton(const QPoint& at) {
     const QModelIndex under = grdTrkData_->indexAt(at);
     if (under.isValid())
         values_->SetCurrentRow(under.row());
+    // An empty list has no current row: the tree still comes to the front
+    // with nothing selected, then the What's This menu.
     const int row = values_->CurrentRow();
-    if (row >= 0) {
-        ShowItemInTree(values_->Cell(row, ValueListModel::kCmd),
-                       values_->Cell(row, ValueListModel::kData));
-    }
+    const bool hasRow = row >= 0 && row < values_->rowCount();
+    ShowItemInTree(hasRow ? values_->Cell(row, ValueListModel::kCmd) : QString(),
+                   hasRow ? values_->Cell(row, ValueListModel::kData) : QString());
     ShowWhatsThis(grdTrkData_);
 }
 

@@ -235,6 +235,10 @@ TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
         EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("@LEN"));
         EXPECT_FALSE(host_.sent.ShowBusy());
         Answer(QStringLiteral("14"), {{"@LEN", "201", "", QString::fromLatin1(v.answer)}});
+        // No dialog is open to take the verdict, so the step dropped it.
+        EXPECT_FALSE(g_StationCheckPending);
+        EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
+        g_StationCheckPending = true;  // as an open dialog that asked holds it
         EXPECT_EQ(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")), v.accepted)
             << v.answer;
         if (v.promptStart) {

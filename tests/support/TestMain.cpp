@@ -5,12 +5,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/widgets/GuardedApplication.h"
+
 // Every test binary runs inside one QApplication on the offscreen platform,
 // with standard paths and settings redirected away from the user's own.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    kestrel::GuardedApplication app(argc, argv);
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());

@@ -48,8 +48,17 @@ protected:
         return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
     }
     // Delivers a scripted answer to the hosted window and waits for its step.
+    // Answers are taken only while a request is in flight: when the test has
+    // not sent one, a request of the answer's step is sent first.
     void Answer(const QString& tag, const QList<QStringList>& lines, int errCode = 0) {
+        if (!window_->Dispatcher().RequestInFlight()) {
+            cListRequest request;
+            request.AddToList(QStringLiteral("3000"), QStringLiteral("000"));
+            request.SetTag(tag);
+            ASSERT_TRUE(window_->Dispatcher().SendToHost(request));
+        }
         cListRequest answer;
+        answer.SetLoginID(window_->Dispatcher().CurrentLoginID());
         answer.SetTag(tag);
         answer.SetErrCode(errCode);
         for (const QStringList& l : lines) {

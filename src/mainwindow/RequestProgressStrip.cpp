@@ -1,0 +1,63 @@
+#include "RequestProgressStrip.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "localisation/Messages.h"
+
+namespace kestrel {
+
+namespace {
+constexpr int kCancelCaption = 16;
+constexpr int kEntriesDone = 17;
+}  // namespace
+
+RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("picProgress"));
+    setProperty("typeName", QStringLiteral("SSPanel"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 4, 10, 4);
+    text_ = new QLabel(this);
+    text_->setObjectName(QStringLiteral("lblProgress"));
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("barProgress"));
+    bar_->setTextVisible(false);
+    cancel_ = new QPushButton(this);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    layout->addWidget(text_);
+    layout->addWidget(bar_, 1);
+    layout->addWidget(cancel_);
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        cancelAsked_ = true;
+        cancel_->setEnabled(false);  // one cancel per request
+        emit cancelRequested();
+    });
+    hide();
+}
+
+void RequestProgressStrip::Start(int total) {
+    cancelAsked_ = false;
+    cancel_->setText(Msg(kCancelCaption));
+    cancel_->setEnabled(true);
+    bar_->setRange(0, qMax(total, 1));
+    SetProgress(0, total);
+    show();
+}
+
+void RequestProgressStrip::SetProgress(int done, int total) {
+    bar_->setRange(0, qMax(total, 1));
+    bar_->setValue(qBound(0, done, qMax(total, 1)));
+    ShowCount(done, total);
+}
+
+void RequestProgressStrip::Finish() {
+    hide();
+}
+
+void RequestProgressStrip::ShowCount(int done, int total) {
+    text_->setText(Msg(kEntriesDone).arg(done).arg(total));
+}
+
+}  // namespace kestrel

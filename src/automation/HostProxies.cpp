@@ -13,6 +13,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
+#include "platform/widgets/UserInputBlocker.h"
 
 namespace kestrel {
 
@@ -23,9 +24,6 @@ constexpr int kRetryIntervalMs = 100;
 // A host call waits until the host answers or goes away: the host may be
 // asking the engineer something, and only the pending notice tells of it.
 constexpr int kNoReplyTimeout = std::numeric_limits<int>::max();
-// While a host call waits, the window takes no clicks or keys: they would
-// start a second request inside the first. They are handled after the call.
-constexpr auto kWaitFlags = QEventLoop::ExcludeUserInputEvents;
 
 void Notice(const QString& title, const QString& text) {
     if (MessageBoxes* boxes = services().messageBoxes) {
@@ -45,6 +43,9 @@ QString Text(const QDBusMessage& reply) {
 
 QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
                       const QString& interface, const QString& member, const QVariantList& args) {
+    // The window takes no clicks or keys while the call waits: they would
+    // start a second request inside the first.
+    const UserInputBlocker noInput;
     QElapsedTimer busySince;
     busySince.start();
     bool pendingShown = false;
@@ -78,7 +79,7 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
             });
             linkWatch.start(500);
             if (!pending.isFinished())
-                loop.exec(kWaitFlags);
+                loop.exec();
         }
         if (!pending.isFinished()) {
             throw RunError(kAutomationError, QStringLiteral("The host programme went away."));
@@ -90,7 +91,7 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
             if (busySince.elapsed() < App().OleServerBusyTimeout) {
                 QEventLoop wait;
                 QTimer::singleShot(kRetryIntervalMs, &wait, &QEventLoop::quit);
-                wait.exec(kWaitFlags);
+                wait.exec();
                 continue;
             }
             Notice(App().OleServerBusyMsgTitle, App().OleServerBusyMsgText);

@@ -40,6 +40,7 @@
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
+#include "platform/widgets/UserInputBlocker.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
 #include "startup/WorkingCopy.h"
@@ -308,7 +309,7 @@ void dlgKestrel::keyPressEvent(QKeyEvent* event) {
 }
 
 void dlgKestrel::closeEvent(QCloseEvent* event) {
-    if (dispatcher_->InHostCall()) {
+    if (InHostCall()) {
         // Unloading inside a host call would pull the window from under the
         // request that waits; close once the call has returned.
         event->ignore();
@@ -432,7 +433,21 @@ void dlgKestrel::CommandViewList() {
     }
 }
 
+bool dlgKestrel::InHostCall() const {
+    return dispatcher_->InHostCall() || UserInputBlocker::Active();
+}
+
 void dlgKestrel::RunCommand(const QString& key) {
+    if (InHostCall()) {
+        // A command reaching us while a host call waits (from the session
+        // interface; clicks and keys are held off) runs once it has returned.
+        QTimer::singleShot(50, this, [this, key] { RunCommand(key); });
+        return;
+    }
+    const bool sends = key == u"Get" || key == u"Copy" || key == u"View List";
+    if (sends &&
+        (dispatcher_->State() != DispatchState::Idle || dispatcher_->tmrEvent().isActive()))
+        return;  // one request at a time: the one under way goes first
     if (key == u"Get") {
         CommandGet();
     } else if (key == u"Copy") {

@@ -86,6 +86,8 @@ public:
 
     // Runs the command of a command-bar key.
     void RunCommand(const QString& key);
+    // A call to the host is waiting for its reply.
+    bool InHostCall() const;
     // Brings panel 0 (tree) or 1 (list) to the front.
     void ShowPanel(int index);
     int FrontPanel() const;

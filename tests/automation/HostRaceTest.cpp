@@ -325,6 +325,27 @@ TEST_F(HostRaceTest, InputDuringAHostCallStartsNothing) {
     EXPECT_TRUE(window_->IsEnabled());
 }
 
+// The host may keep a call waiting longer than the bus's own reply time-out
+// (25 s) while it asks the engineer: the add-in shows the pending notice
+// once and goes on waiting for the answer.
+TEST_F(HostRaceTest, ASlowLoginShowsThePendingNoticeAndGoesOnWaiting) {
+    host_.race = Race::AfterSendReply;
+    host_.loginDelayMs = 26000;
+    App().OleRequestPendingTimeout = 300;
+    TrunkBox()->setText(QStringLiteral("004"));
+    const int answers = host_.answered;
+    window_->RunCommand(QStringLiteral("Get"));
+    host_.loginDelayMs = 0;  // only the first login is slow
+    ASSERT_TRUE(test::WaitFor([&] { return host_.answered >= answers + 2; }, 40000));
+    ASSERT_TRUE(GetFinished(answers));
+    EXPECT_EQ(window_->Values().rowCount(), 3);
+    int notices = 0;
+    for (const auto& box : tree_.boxes.shown)
+        notices += box.prompt == App().OleRequestPendingMsgText ? 1 : 0;
+    EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(window_->IsEnabled());
+}
+
 }  // namespace
 }  // namespace kestrel
 

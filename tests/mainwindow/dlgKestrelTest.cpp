@@ -18,6 +18,7 @@
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
+#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -132,7 +133,11 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
     EXPECT_EQ(window_->FrontPanel(), 1);
     EXPECT_EQ(Child<QLineEdit>("txtTrunk")->text(), QStringLiteral("000"));
     EXPECT_TRUE(window_->Dispatcher().tmrEvent().isActive());  // the trunk changed
-    window_->Dispatcher().tmrEvent().stop();
+    host_.loginReply = QStringLiteral("BUSY");                 // the read it starts is refused
+    ASSERT_TRUE(test::WaitFor([&] {
+        return window_->Dispatcher().State() == DispatchState::Idle &&
+               !window_->Dispatcher().tmrEvent().isActive();
+    }));
     window_->RunCommand(QStringLiteral("View List"));
     EXPECT_FALSE(window_->Dispatcher().tmrEvent().isActive());  // unchanged: no request
     window_->RunCommand(QStringLiteral("View Tree"));

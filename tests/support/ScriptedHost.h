@@ -29,6 +29,7 @@ public:
     QList<std::int32_t> unloaded;
     QHash<QString, QString> stored;
     QStringList help;
+    QStringList added;
 
     QString Login(const QString&, CallBackTarget* target) override {
         if (loginThrows)
@@ -68,7 +69,7 @@ public:
                         std::int32_t) override {
         return {};
     }
-    void AddItem(const QString&) override {}
+    void AddItem(const QString& line) override { added << line; }
     ExchangeLink* oPBX() override { return this; }
     ProcessorInfo* oOPX() override { return this; }
     QString GetMPVersion(const QString&) override {

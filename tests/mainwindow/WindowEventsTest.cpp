@@ -1,0 +1,259 @@
+// Faults that live in the main window's event handling, driven by real
+// clicks, keys and focus changes on a hosted window.
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardItem>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/StationCheck.h"
+#include "mainwindow/WindowPosition.h"
+#include "platform/RunError.h"
+#include "platform/widgets/GuardedApplication.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+class WindowEventsTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadHosted();
+    }
+    // A Get of trunk 005 answered with these items.
+    void ReadSource(const QList<QStringList>& items) {
+        Box("txtTrunk")->setText(QStringLiteral("005"));
+        Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
+        Answer(QStringLiteral("11"), items);
+        ASSERT_FALSE(window_->NoSourceData());
+    }
+    QStandardItem* Option(const QString& cmd, const QString& text) const {
+        CatalogueTreeModel& model = window_->Tree();
+        for (int t = 0; t < model.rowCount(); ++t) {
+            QStandardItem* title = model.item(t);
+            if (CatalogueTreeModel::Tag(title) != cmd)
+                continue;
+            for (int o = 0; o < title->rowCount(); ++o) {
+                if (title->child(o)->text() == text)
+                    return title->child(o);
+            }
+        }
+        return nullptr;
+    }
+    QTreeView* TreeView() const {
+        return window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
+    }
+    QTableView* Grid() const {
+        return window_->findChild<QTableView*>(QStringLiteral("grdTrkData"));
+    }
+    void ShowActive() {
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+};
+
+// While the exchange is asked about a station number, only the dialog's OK
+// waits: typing, Cancel and Escape keep working.
+TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
+    ReadSource({{"3005", "005", "201"}, {"3001", "005", "01"}});
+    QStandardItem* station = Option(QStringLiteral("3005"), QStringLiteral("Station number"));
+    ASSERT_NE(station, nullptr);
+    bool waiting = false;
+    bool dialogEnabled = false;
+    bool cancelEnabled = false;
+    bool okEnabled = true;
+    QString typed;
+    bool closedByEscape = false;
+    QTimer::singleShot(0, [&] {
+        frmCmd* dialog = window_->OpenDialog();
+        ASSERT_NE(dialog, nullptr);
+        auto* input = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
+        auto buttons = dialog->findChildren<QPushButton*>(QStringLiteral("cmdButton"));
+        ASSERT_EQ(buttons.size(), 2);
+        QPushButton* ok =
+            buttons.at(0)->property("index").toInt() == 0 ? buttons.at(0) : buttons.at(1);
+        QPushButton* cancel = ok == buttons.at(0) ? buttons.at(1) : buttons.at(0);
+        input->clear();
+        QTest::keyClicks(input, QStringLiteral("250"));
+        QTest::mouseClick(ok, Qt::LeftButton);  // asks the exchange
+        waiting = window_->Dispatcher().RequestInFlight() && g_StationCheckPending;
+        dialogEnabled = dialog->isEnabled() && input->isEnabled();
+        cancelEnabled = cancel->isEnabled();
+        okEnabled = ok->isEnabled();
+        QTest::keyClicks(input, QStringLiteral("1"));
+        typed = input->text();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        closedByEscape = !dialog->isVisible();
+        if (dialog->isVisible())
+            dialog->done(0);  // never leave the test hanging in the dialog
+    });
+    window_->Editor().NodeClick(station);
+    window_->Editor().DoubleClick(station);
+    EXPECT_TRUE(waiting);
+    EXPECT_TRUE(dialogEnabled);
+    EXPECT_TRUE(cancelEnabled);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ(typed, QStringLiteral("2501"));
+    EXPECT_TRUE(closedByEscape);
+    EXPECT_EQ(window_->Tag(), QStringLiteral("cancel"));
+    // The verdict that comes after the dialog has gone asks nothing more.
+    tree_.boxes.Clear();
+    Answer(QStringLiteral("14"), {{"@LEN", "250", "", "OPX_STN_NOT ASSIGNED"}});
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    EXPECT_FALSE(g_StationCheckPending);
+    EXPECT_TRUE(window_->IsEnabled());
+}
+
+// Shift and a click on a node sends that node's line to the host, not the
+// line of the node clicked before.
+TEST_F(WindowEventsTest, ShiftClickSendsTheNodeJustClicked) {
+    ReadSource({{"3001", "005", "01"}, {"3003", "005", "1"}});
+    ShowActive();
+    QTreeView* view = TreeView();
+    view->expandAll();
+    QStandardItem* first =
+        Option(QStringLiteral("3001"), QStringLiteral("Route 01: exchange lines"));
+    QStandardItem* second = Option(QStringLiteral("3003"), QStringLiteral("Tone dialling"));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    auto centre = [&](QStandardItem* node) {
+        const QModelIndex index = window_->Tree().indexFromItem(node);
+        view->scrollTo(index);
+        return view->visualRect(index).center();
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre(first));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(second));
+    ASSERT_TRUE(test::WaitFor([&] { return !host_.added.isEmpty(); }));
+    const QStringList fields = host_.added.last().split(u'\t');
+    ASSERT_EQ(fields.size(), 5);
+    EXPECT_EQ(fields.at(0), QStringLiteral("3003"));
+    EXPECT_EQ(fields.at(1), QStringLiteral("005"));
+    EXPECT_EQ(fields.at(4), QStringLiteral("Tone dialling"));
+}
+
+// A click on a row adds it to the rows the look-ups selected; a right-click
+// on an empty list still brings the tree forward and offers What's This.
+TEST_F(WindowEventsTest, ListClicksAddToTheSelectionAndEmptyListsAnswerRightClicks) {
+    Grid()->resize(500, 300);
+    window_->ShowPanel(1);
+    ShowActive();
+    QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, QPoint(20, 20),
+                              Grid()->viewport()->mapToGlobal(QPoint(20, 20)));
+    QCoreApplication::sendEvent(Grid()->viewport(), &onEmpty);
+    EXPECT_EQ(window_->FrontPanel(), 0);
+    EXPECT_EQ(menusShown_, QStringList{QStringLiteral("mnuWhatsThis")});
+
+    ReadSource({{"3001", "005", "01"}, {"3002", "005", "2"}, {"3003", "005", "1"}});
+    window_->ShowPanel(1);
+    window_->Values().GetItemValue(QStringLiteral("3001"));  // a look-up selects row 0
+    const QRect row2 = Grid()->visualRect(window_->Values().index(2, 1));
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, row2.center());
+    QItemSelectionModel* selection = window_->Values().Selection();
+    EXPECT_TRUE(selection->isRowSelected(0, {}));
+    EXPECT_TRUE(selection->isRowSelected(2, {}));
+    EXPECT_FALSE(selection->isRowSelected(1, {}));
+}
+
+// A destination list naming more trunks than one request can carry is
+// refused before anything is sent, instead of overflowing the record inside
+// the Copy command.
+TEST_F(WindowEventsTest, AnOversizedDestinationListIsRefusedBeforeSending) {
+    ReadSource({{"3001", "005", "01"}, {"3002", "005", "2"}});
+    const struct {
+        int ranges;
+        bool refused;
+    } cases[] = {{129, true}, {64, true}, {63, false}};  // 63 x 256 x 2 items fit
+    for (const auto& c : cases) {
+        QStringList pieces;
+        for (int i = 0; i < c.ranges; ++i)
+            pieces << QStringLiteral("0-255");
+        Box("txtTrunkRange")->setText(pieces.join(u','));
+        tree_.boxes.Clear();
+        const int sends = host_.sends;
+        window_->RunCommand(QStringLiteral("Copy"));
+        if (c.refused) {
+            EXPECT_EQ(host_.sends, sends) << c.ranges;
+            ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.ranges;
+            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+                QStringLiteral("A copy of 2 items to %1 trunks").arg(c.ranges * 256)));
+            EXPECT_TRUE(window_->IsEnabled());
+        } else {
+            EXPECT_EQ(host_.sends, sends + 1) << c.ranges;  // the destination check
+            EXPECT_EQ(host_.sent.Count(), c.ranges * 256);
+            EXPECT_TRUE(tree_.boxes.shown.empty());
+        }
+    }
+}
+
+// An error escaping a slot or event handler is caught at the last place,
+// logged and shown; the program goes on.
+TEST(GuardedApplicationTest, AnEscapedErrorIsShownNotFatal) {
+    test::RuntimeTree tree;
+    auto* app = qobject_cast<GuardedApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    const int before = app->CaughtErrors();
+    QTimer::singleShot(0, [] { throw RunError(err::kOverflow, QStringLiteral("Overflow")); });
+    QTimer::singleShot(0, [] { throw std::runtime_error("bad state"); });
+    ASSERT_TRUE(test::WaitFor([&] { return app->CaughtErrors() == before + 2; }));
+    ASSERT_TRUE(test::WaitFor([&] { return !tree.boxes.shown.empty(); }));
+    EXPECT_EQ(tree.boxes.Last().prompt, QStringLiteral("Overflow[6]"));
+    EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("Notice"));
+}
+
+TEST(WindowPlacementTest, AStoredPlaceOffEveryScreenIsRefused) {
+    const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    const struct {
+        QRect window;
+        bool reachable;
+    } cases[] = {
+        {QRect(100, 100, 800, 600), true},
+        {QRect(1500, 50, 800, 600), true},    // on the second screen
+        {QRect(100, -30, 800, 600), false},   // title bar above every screen
+        {QRect(100, 1020, 800, 600), false},  // only 4 pixels of it left
+        {QRect(-790, 100, 800, 600), false},  // 10 pixels of width on screen
+        {QRect(-700, 100, 800, 600), true},   // enough of it to take hold of
+        {QRect(5000, 100, 800, 600), false},
+        {QRect(3190, 100, 800, 600), false},  // right of the second screen
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlacementReachable(c.window, screens), c.reachable)
+            << c.window.x() << "," << c.window.y();
+}
+
+// The host keeps the client area's place: what is saved is what is
+// restored, so the window stays put session after session; a place off
+// every screen centres it.
+TEST_F(WindowEventsTest, ThePlaceSavedIsThePlaceRestored) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("120,90"));
+    for (int session = 0; session < 3; ++session) {
+        window_->hide();
+        window_->SetParent(nullptr);
+        window_->FrmMove(&host_);
+        window_->SetParent(&host_);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->FrmPositionSave();
+        EXPECT_EQ(host_.stored.value(QStringLiteral("Kestrel/MOVE")), QStringLiteral("120,90"));
+    }
+    window_->hide();
+    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("120,-5000"));
+    window_->SetParent(nullptr);
+    window_->FrmMove(&host_);
+    EXPECT_TRUE(screen.contains(window_->geometry().center()));
+}
+
+}  // namespace
+}  // namespace kestrel

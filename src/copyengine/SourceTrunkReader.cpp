@@ -158,16 +158,12 @@ void SourceTrunkReader::UpdateListupData(const QString& cmd, const QString& data
     Database* db = window_.WorkDb();
     if (!db)
         return;
-    try {
-        auto rows = db->OpenRecordset(QStringLiteral("SELECT * FROM TrkDataListup WHERE CMD = ?"),
-                                      RecordsetType::Dynaset, 0, {cmd});
-        if (rows->RecordCount() > 0) {
-            rows->Edit();
-            rows->SetField(QStringLiteral("Data"), data);
-            rows->Update();
-        }
-    } catch (const RunError& e) {
-        ShowNotice(e);
+    auto rows = db->OpenRecordset(QStringLiteral("SELECT * FROM TrkDataListup WHERE CMD = ?"),
+                                  RecordsetType::Dynaset, 0, {cmd});
+    if (rows->RecordCount() > 0) {
+        rows->Edit();
+        rows->SetField(QStringLiteral("Data"), data);
+        rows->Update();
     }
 }
 

@@ -14,8 +14,6 @@ INSERT INTO tMsgBox VALUES
      'vbOKOnly+vbExclamation', 'Teilnehmernummer', 'HELP/kestrel.hlp', '-1'),
  (12, 'Dieses Merkmal gehört nicht zu den Daten des Quellbündels; sein Wert kann nicht gewählt werden.',
       'vbOKOnly+vbInformation', 'Bündeldaten', 'HELP/kestrel.hlp', '-1'),
- (14, 'Die Anlage hat Merkmale gemeldet, die der Katalog nicht kennt; sie wurden ausgelassen:&%CR&%ST',
-      'vbOKOnly+vbInformation', 'Quellbündel holen', 'HELP/kestrel.hlp', '-1'),
  (13, 'Die Anlage hat diese Merkmale abgelehnt:&%CR&%ST&%CR&Die übrigen Merkmale wurden geschrieben.',
       'vbOKOnly+vbExclamation', 'Bündeldaten kopieren', 'HELP/kestrel.hlp', '-1'),
  (15, 'Eine Kopie von&%SP&%ST&%SP&Merkmalen zu&%SP&%ST&%SP&Bündeln braucht mehr Einträge, als ein Auftrag tragen kann (&%ST&).&%CR&Es wurde nichts gesendet. Kopieren Sie zu weniger Zielbündeln auf einmal.',
@@ -39,7 +37,8 @@ INSERT INTO tMessages VALUES
  (12, 'Auftrag vom Techniker abgebrochen'),
  (13, 'Portstörung auf der Anlagenverbindung'),
  (14, 'Anlagenverbindung'),
- (15, 'Bündel kopieren');
+ (15, 'Bündel kopieren'),
+ (16, 'Merkmale, die der Katalog nicht kennt, wurden ausgelassen:');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Bündelkopie',

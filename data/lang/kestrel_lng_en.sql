@@ -15,8 +15,6 @@ INSERT INTO tMsgBox VALUES
      'vbOKOnly+vbExclamation', 'Station Number', 'HELP/kestrel.hlp', '-1'),
  (12, 'This item is not among the data of the source trunk, so its value cannot be chosen.',
       'vbOKOnly+vbInformation', 'Trunk Data', 'HELP/kestrel.hlp', '-1'),
- (14, 'The exchange answered items that the catalogue does not know; they were left out:&%CR&%ST',
-      'vbOKOnly+vbInformation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
  (13, 'The exchange refused these items:&%CR&%ST&%CR&The other items were written.',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
  (15, 'A copy of&%SP&%ST&%SP&items to&%SP&%ST&%SP&trunks needs more entries than one request can carry (&%ST&).&%CR&Nothing was sent. Copy to fewer destination trunks at a time.',
@@ -40,7 +38,8 @@ INSERT INTO tMessages VALUES
  (12, 'Request cancelled by the engineer'),
  (13, 'Port trouble on the exchange link'),
  (14, 'Exchange Link'),
- (15, 'Trunk Copy');
+ (15, 'Trunk Copy'),
+ (16, 'Items the catalogue does not know were left out:');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

@@ -35,6 +35,32 @@ TEST_F(TrunkBoxTest, LeavingTheTrunkBoxReadsANewTrunkOnce) {
     EXPECT_FALSE(window_->Dispatcher().tmrEvent().isActive());
 }
 
+// Get with an empty box reads trunk 000, which the exchange does not hold:
+// the engineer is told so and there is nothing to copy.
+TEST_F(TrunkBoxTest, GetOfAnEmptyBoxFindsTrunk000NotAssigned) {
+    Box("txtTrunk")->clear();
+    RunAndWait(QStringLiteral("Get"));
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("000"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
+    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_EQ(window_->Values().rowCount(), 0);
+    tree_.boxes.Clear();
+    window_->RunCommand(QStringLiteral("Copy"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+
+    // Trunk 010 also carries an item the catalogue does not know: it is
+    // left out without a box of its own.
+    tree_.boxes.Clear();
+    Box("txtTrunk")->setText(QStringLiteral("10"));
+    RunAndWait(QStringLiteral("Get"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    EXPECT_FALSE(window_->NoSourceData());
+    EXPECT_EQ(window_->Values().rowCount(), 14);
+}
+
 // Text reaches the main window's boxes only through their filters: typed,
 // pasted by key (Ctrl+V as X11 delivers it, with its control character, or
 // as the test library does, with its letter), Shift+Insert or a drop.

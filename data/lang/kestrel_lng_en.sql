@@ -46,7 +46,8 @@ INSERT INTO tProject VALUES
   'Maintenance Programme Busy',
   'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
   'Request Pending',
-  'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.');
+  'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.',
+  'kestrel.hlp');
 
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES

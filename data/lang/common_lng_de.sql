@@ -6,7 +6,7 @@ INSERT INTO tMsgBox VALUES
  (7, 'Der Auftrag ist ausgeführt.', 'vbOKOnly+vbInformation', '-1', '', '-1'),
  (16, 'Die eingegebene Nummer gehört zu einem Anschluss anderer Art und kann hier nicht verwendet werden.',
       'vbOKOnly+vbExclamation', '-1', '', '-1'),
- (17, 'Es sind keine Bündeldaten vorhanden.&%CR&Lesen Sie zuerst ein Quellbündel mit Holen.',
+ (17, 'Es sind keine Leitungsdaten vorhanden.&%CR&Lesen Sie zuerst eine Quellleitung mit „Quellleitung holen“.',
       'vbOKOnly+vbExclamation', '-1', '', '-1'),
  (20, 'Die Verbindung zur Anlage ist belegt oder nicht verfügbar.&%CR&Warten Sie einen Moment und versuchen Sie es erneut.',
       'vbOKOnly+vbExclamation', '-1', '', '-1');

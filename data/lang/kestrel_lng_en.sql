@@ -15,8 +15,6 @@ INSERT INTO tMsgBox VALUES
      'vbOKOnly+vbExclamation', 'Station Number', 'HELP/kestrel.hlp', '-1'),
  (12, 'This item is not among the data of the source trunk, so its value cannot be chosen.',
       'vbOKOnly+vbInformation', 'Trunk Data', 'HELP/kestrel.hlp', '-1'),
- (14, 'The exchange answered items that the catalogue does not know; they were left out:&%CR&%ST',
-      'vbOKOnly+vbInformation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
  (13, 'The exchange refused these items:&%CR&%ST&%CR&The other items were written.',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
  (15, 'A copy of&%SP&%ST&%SP&items to&%SP&%ST&%SP&trunks needs more entries than one request can carry (&%ST&).&%CR&Nothing was sent. Copy to fewer destination trunks at a time.',
@@ -41,15 +39,17 @@ INSERT INTO tMessages VALUES
  (13, 'Port trouble on the exchange link'),
  (14, 'Exchange Link'),
  (15, 'Trunk Copy'),
- (16, 'Cancel'),
- (17, 'Exchange request: %1 of %2 entries');
+ (16, 'Items the catalogue does not know were left out:'),
+ (17, 'Cancel'),
+ (18, 'Exchange request: %1 of %2 entries');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
   'Maintenance Programme Busy',
   'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
   'Request Pending',
-  'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.');
+  'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.',
+  'kestrel.hlp');
 
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES

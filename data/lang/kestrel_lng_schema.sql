@@ -15,13 +15,16 @@ CREATE TABLE tMessages (
     Caption TEXT
 );
 
+-- HelpFile: the help file of this language, in the add-in's help folder;
+-- empty means kestrel.hlp.
 CREATE TABLE tProject (
     EXEName                   TEXT PRIMARY KEY,
     Title                     TEXT,
     OleServerBusyMsgTitle     TEXT,
     OleServerBusyMsgText      TEXT,
     OleRequestPendingMsgTitle TEXT,
-    OleRequestPendingMsgText  TEXT
+    OleRequestPendingMsgText  TEXT,
+    HelpFile                  TEXT
 );
 CREATE TABLE tForms (
     ObjectName TEXT PRIMARY KEY,

@@ -158,8 +158,9 @@ SimulatedExchange::TrunkCheck SimulatedExchange::CheckTrunk(const QString& text,
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
     if (!digits.match(text).hasMatch())
         return TrunkCheck::DigitError;
+    // 0 is a number like any other; the seed never assigns it.
     trunk = text.toInt();
-    if (trunk < 1 || trunk > maxTrunk_)
+    if (trunk > maxTrunk_)
         return TrunkCheck::DigitError;
     auto row = db_->OpenRecordset(QStringLiteral("SELECT Assigned FROM Trunks WHERE Trunk = ?"),
                                   RecordsetType::Snapshot, 0, {trunk});

@@ -19,6 +19,29 @@ namespace {
 
 constexpr int kListedFailures = 15;
 
+// Runs one piece of the copy's bookkeeping on its own: a failure undoes that
+// piece only and is kept for the step's closing status.
+void StoreOnItsOwn(Database* db, const std::function<void()>& work, RunError& lastError) {
+    try {
+        db->Execute(QStringLiteral("SAVEPOINT copy_piece"));
+    } catch (const RunError& e) {
+        lastError = e;
+        return;
+    }
+    try {
+        work();
+        db->Execute(QStringLiteral("RELEASE copy_piece"));
+    } catch (const RunError& e) {
+        lastError = e;
+        try {
+            db->Execute(QStringLiteral("ROLLBACK TO copy_piece"));
+            db->Execute(QStringLiteral("RELEASE copy_piece"));
+        } catch (const RunError&) {
+            // The engine may have ended the transaction itself.
+        }
+    }
+}
+
 }  // namespace
 
 CopyWriter::CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
@@ -97,13 +120,17 @@ void CopyWriter::OnCopyAnswered() {
     bool cancelled = false;
     RunError lastError(0, QString());
     const int destCount = static_cast<int>(destTrunks_.size());
+    // One transaction keeps the bookkeeping fast; every statement in it
+    // stands on its own, so a failing one leaves the others in place.
     Database* db = window_.WorkDb();
+    bool inTransaction = false;
     try {
-        if (db)
+        if (db) {
             db->BeginTrans();
+            inTransaction = true;
+        }
     } catch (const RunError& e) {
         lastError = e;
-        db = nullptr;
     }
     for (int i = 0; i < answer.Count() && destCount > 0; ++i) {
         // Entries come item-major: entry i belongs to row i / destinations
@@ -145,8 +172,14 @@ void CopyWriter::OnCopyAnswered() {
             values_.SetCell(row, ValueListModel::kOriginal, value);
             if (hooks_.markWrittenValue)
                 hooks_.markWrittenValue(key, value);
-            if (hooks_.updateListupData)
-                hooks_.updateListupData(key, value);
+            if (hooks_.updateListupData) {
+                // One statement: on failure it has changed nothing.
+                try {
+                    hooks_.updateListupData(key, value);
+                } catch (const RunError& e) {
+                    lastError = e;
+                }
+            }
         }
     }
     values_.SetCurrentRow(values_.rowCount() > 0 ? 0 : -1);
@@ -163,13 +196,20 @@ void CopyWriter::OnCopyAnswered() {
         LangMsgBox(kOwnSource, 7, QString(), QStringLiteral("-1"));
     }
 
+    if (db) {
+        // The row of the last copy is replaced whole or not at all.
+        StoreOnItsOwn(
+            db,
+            [&] {
+                db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
+                db->Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
+                            {window_.DestinationText()});
+            },
+            lastError);
+    }
     try {
-        if (db) {
-            db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
-            db->Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
-                        {window_.DestinationText()});
+        if (inTransaction && db->InTransaction())
             db->CommitTrans();
-        }
     } catch (const RunError& e) {
         lastError = e;
         try {

@@ -15,8 +15,13 @@ namespace kestrel {
 
 namespace {
 
-// Own message listing answered items the catalogue has no row for.
-constexpr std::int16_t kUnknownItemsMessage = 14;
+// The message-line text that names answered items the catalogue has no
+// row for.
+constexpr int kUnknownItemsText = 16;
+
+// The list-up request's own key: an answer carrying it is the exchange's
+// verdict on the trunk, not an item.
+const QString kListupKey = QStringLiteral("L30");
 
 }  // namespace
 
@@ -54,7 +59,7 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
 
 void SourceTrunkReader::RequestTrunkListup() {
     cListRequest request;
-    request.AddToList(QStringLiteral("L30"), window_.TrunkBoxText());
+    request.AddToList(kListupKey, window_.TrunkBoxText());
     request.SetTag(QString::number(step::kListupAnswered));
     dispatcher_.SendToHost(request);
 }
@@ -86,7 +91,8 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
                 cancelled = true;
                 break;
             }
-            if (c != code::kDataValue && c != code::kNone) {
+            const bool carriesValue = c == code::kDataValue || c == code::kNone;
+            if (!carriesValue) {
                 value.clear();
                 failure = !IsExchangeAnswer(c);
             }
@@ -96,8 +102,12 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
             const QString description = known ? title.Column(1).toString() : QString();
             title.Reset();
             if (!known) {
-                if (!unknownKeys_.contains(key))
+                // Only real items are named: not the list-up's echo, nor an
+                // entry that holds nothing but an answer code.
+                if (carriesValue && !key.isEmpty() && key != kListupKey &&
+                    !unknownKeys_.contains(key)) {
                     unknownKeys_.append(key);
+                }
                 continue;
             }
             if (visible.isNull() || visible.toLongLong() == 0)
@@ -137,20 +147,20 @@ void SourceTrunkReader::StoreTrunkListup() {
         window_.SetNoSourceData(true);
         LangMsgBox(kCommonSource, 1, QString(), Msg(15));
     } else {
-        if (!unknownKeys_.isEmpty()) {
-            LangMsgBox(kOwnSource, kUnknownItemsMessage, unknownKeys_.join(QStringLiteral(", ")),
-                       QStringLiteral("-1"));
-        }
         if (failure) {
             LangMsgBox(kCommonSource, 1, QString(), Msg(15));
         } else if (!cancelled) {
             LangMsgBox(kCommonSource, 7, QString(), Msg(15));
         }
-        window_.SetNoSourceData(false);
+        // A list-up that stored no item leaves nothing to copy or print.
+        window_.SetNoSourceData(values_.rowCount() == 0);
     }
     window_.ClearSelectionLabels();
     window_.SetHourglass(false);
-    HostMessage(QString());
+    // The closing status names what was left out, or clears the line.
+    HostMessage(unknownKeys_.isEmpty()
+                    ? QString()
+                    : Msg(kUnknownItemsText) + u' ' + unknownKeys_.join(QStringLiteral(", ")));
     window_.ProcessEvents();
 }
 
@@ -158,16 +168,12 @@ void SourceTrunkReader::UpdateListupData(const QString& cmd, const QString& data
     Database* db = window_.WorkDb();
     if (!db)
         return;
-    try {
-        auto rows = db->OpenRecordset(QStringLiteral("SELECT * FROM TrkDataListup WHERE CMD = ?"),
-                                      RecordsetType::Dynaset, 0, {cmd});
-        if (rows->RecordCount() > 0) {
-            rows->Edit();
-            rows->SetField(QStringLiteral("Data"), data);
-            rows->Update();
-        }
-    } catch (const RunError& e) {
-        ShowNotice(e);
+    auto rows = db->OpenRecordset(QStringLiteral("SELECT * FROM TrkDataListup WHERE CMD = ?"),
+                                  RecordsetType::Dynaset, 0, {cmd});
+    if (rows->RecordCount() > 0) {
+        rows->Edit();
+        rows->SetField(QStringLiteral("Data"), data);
+        rows->Update();
     }
 }
 

@@ -24,6 +24,8 @@ public:
     void RequestTrunkListup();
     void StoreTrunkListup();
     // Rewrites the stored value of one item (after a copy has written it).
+    // A failing statement raises RunError: the copy reports it once, on the
+    // host's status line, instead of a box per item.
     void UpdateListupData(const QString& cmd, const QString& data);
 
     // Keys of the last list-up that the catalogue does not know.

@@ -119,6 +119,12 @@ bool LoadProjectInfo(const QString& programName, Database* db) {
             TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));
         app.OleRequestPendingMsgText =
             TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgText")));
+        // Language databases made before the field existed name no help file.
+        app.HelpFile.clear();
+        for (int i = 0; i < set->FieldCount(); ++i) {
+            if (set->FieldName(i).compare(u"HelpFile", Qt::CaseInsensitive) == 0)
+                app.HelpFile = TextOf(set->Fields(i));
+        }
         return true;
     } catch (const RunError& e) {
         ShowSystemFatalNotice(e);

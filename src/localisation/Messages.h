@@ -32,8 +32,9 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
 // included.
 bool LoadCaptionTable(QStringList& target, const QString& table, Database* db);
 
-// Applies the "tProject" row of the program: application title and the
-// automation notices. False after a failure ("System Fatal Notice").
+// Applies the "tProject" row of the program: application title, the
+// automation notices and the language's help file. False after a failure
+// ("System Fatal Notice").
 bool LoadProjectInfo(const QString& programName, Database* db);
 
 }  // namespace kestrel

@@ -10,8 +10,8 @@
 namespace kestrel {
 
 namespace {
-constexpr int kCancelCaption = 16;
-constexpr int kEntriesDone = 17;
+constexpr int kCancelCaption = 17;
+constexpr int kEntriesDone = 18;
 }  // namespace
 
 RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {

@@ -33,6 +33,7 @@
 #include "localisation/BackgroundPictures.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
+#include "platform/AppInfo.h"
 #include "platform/FileOps.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"
@@ -151,8 +152,7 @@ bool dlgKestrel::Load() {
     }
     raise();
     loadError_ = false;
-    helpFile_ = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) +
-                QStringLiteral("kestrel.hlp");
+    helpFile_ = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) + HelpFileName();
     const QDir backgrounds(
         ResolvePath(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("BackGrnd"))));
     if (backgrounds.exists() && !backgrounds.entryList(QDir::Files).isEmpty()) {
@@ -299,7 +299,7 @@ void dlgKestrel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         if (!g_Standalone && parent_) {
             try {
-                parent_->DisplayHelp(QStringLiteral("kestrel.hlp"));
+                parent_->DisplayHelp(HelpFileName());
             } catch (...) {
             }
         }
@@ -469,7 +469,7 @@ void dlgKestrel::RunCommand(const QString& key) {
     } else if (key == u"Help") {
         if (!g_Standalone && parent_) {
             try {
-                parent_->DisplayHelp(QStringLiteral("kestrel.hlp"));
+                parent_->DisplayHelp(HelpFileName());
             } catch (...) {
             }
         }

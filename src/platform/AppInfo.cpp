@@ -7,4 +7,9 @@ AppInfo& App() {
     return instance;
 }
 
+QString HelpFileName() {
+    const QString name = App().HelpFile.trimmed();
+    return name.isEmpty() ? QStringLiteral("kestrel.hlp") : name;
+}
+
 }  // namespace kestrel

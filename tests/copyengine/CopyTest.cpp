@@ -111,6 +111,54 @@ TEST_F(CopyTest, AFailedFirstWriteLeavesTheOriginal) {
     EXPECT_EQ(Stored("3001"), QStringLiteral("01"));
 }
 
+// The copy's bookkeeping: a statement that fails changes nothing else, and
+// the failure reaches the host's status line only.
+TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
+    const auto allWritten = [](int, const QString& c, const QString& t) {
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    };
+    window_->WorkDb()->Execute(
+        QStringLiteral("CREATE TRIGGER keep_3005 BEFORE UPDATE ON TrkDataListup "
+                       "WHEN OLD.CMD = '3005' BEGIN SELECT RAISE(ABORT, 'item 3005 locked'); END"));
+    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    window_->Values().SetItemValue(QStringLiteral("3005"), QStringLiteral("201"));
+    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
+    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    AnswerCopy(allWritten);
+    EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
+    EXPECT_EQ(Stored("3005"), QStringLiteral("NONE"));
+    EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
+    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5")});
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);  // no box per item
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
+    EXPECT_TRUE(host_.messages.last().contains(QStringLiteral("item 3005 locked")))
+        << host_.messages.last().toStdString();
+    EXPECT_NE(host_.codes.last(), 0);
+
+    // The copy's own row cannot be written: the item values stay.
+    window_->WorkDb()->Execute(QStringLiteral("DROP TRIGGER keep_3005"));
+    window_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    tree_.boxes.Clear();
+    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
+    Copy({QStringLiteral("006")}, QStringLiteral("6"));
+    AnswerCopy(allWritten);
+    EXPECT_EQ(Stored("3001"), QStringLiteral("04"));
+    EXPECT_EQ(Stored("3005"), QStringLiteral("201"));
+    EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
+    EXPECT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(host_.messages.last().contains(QStringLiteral("CopyTrunk")));
+    EXPECT_EQ(host_.codes.last(), 3078);
+
+    // A clean copy clears the status line again.
+    window_->WorkDb()->Execute(QStringLiteral("CREATE TABLE CopyTrunk (Trunk TEXT)"));
+    Copy({QStringLiteral("007")}, QStringLiteral("7"));
+    AnswerCopy(allWritten);
+    EXPECT_EQ(host_.messages.last(), QString());
+    EXPECT_EQ(host_.codes.last(), 0);
+    EXPECT_FALSE(window_->WorkDb()->InTransaction());
+}
+
 TEST_F(CopyTest, CancelStopsTheWalk) {
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
     // Cancelled from the fourth entry on, nothing failed before: no message.

@@ -99,11 +99,36 @@ TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {
     EXPECT_EQ(window_->Values().rowCount(), 2);
 }
 
-TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamed) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}, {"3099", "005", "7"}});
+TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"},
+                                  {"3099", "005", "7"},
+                                  {"3098", "005", "DATA NOT SET"},
+                                  {"3097", "005", "NONE"},
+                                  {"3099", "005", "8"}});
     EXPECT_EQ(Listup(), QStringList{"3001=03"});
-    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
-    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\r3099")));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);  // no box of its own
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    EXPECT_EQ(host_.messages.last(), Msg(16) + QStringLiteral(" 3099, 3097"));
+    EXPECT_FALSE(Msg(16).isEmpty());
+
+    // The exchange's answer for a trunk it does not hold is no item: nothing
+    // is named and, with nothing stored, Copy and Print stay refused.
+    for (const char* verdict : {"TRK NOT ASSIGNED", "DIGIT ERROR"}) {
+        tree_.boxes.Clear();
+        window_->SetNoSourceData(false);
+        Answer(QStringLiteral("11"), {{"L30", "005", verdict}});
+        EXPECT_EQ(Rows("TrkDataListup"), 0);
+        EXPECT_EQ(host_.messages.last(), QString()) << verdict;
+        EXPECT_TRUE(window_->NoSourceData()) << verdict;
+    }
+    host_.sends = 0;
+    for (const char* command : {"Copy", "Print"}) {
+        tree_.boxes.Clear();
+        window_->RunCommand(QString::fromLatin1(command));
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << command;
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+    }
+    EXPECT_EQ(host_.sends, 0);
 }
 
 TEST_F(SourceTrunkTest, AFailedStoreWritesNothingAndKeepsCopyRefused) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTreeView>
 #include <functional>
@@ -103,6 +107,90 @@ TEST_F(TrunkBoxTest, OnlyFocusToAnotherControlReads) {
                        !window_->Dispatcher().tmrEvent().isActive();
             },
             20000));
+    }
+}
+
+// Get with an empty box reads trunk 000, which the exchange does not hold:
+// the engineer is told so and there is nothing to copy.
+TEST_F(TrunkBoxTest, GetOfAnEmptyBoxFindsTrunk000NotAssigned) {
+    Box("txtTrunk")->clear();
+    RunAndWait(QStringLiteral("Get"));
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("000"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
+    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_EQ(window_->Values().rowCount(), 0);
+    tree_.boxes.Clear();
+    window_->RunCommand(QStringLiteral("Copy"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+
+    // Trunk 010 also carries an item the catalogue does not know: it is
+    // left out without a box of its own.
+    tree_.boxes.Clear();
+    Box("txtTrunk")->setText(QStringLiteral("10"));
+    RunAndWait(QStringLiteral("Get"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    EXPECT_FALSE(window_->NoSourceData());
+    EXPECT_EQ(window_->Values().rowCount(), 14);
+}
+
+// Text reaches the main window's boxes only through their filters: typed,
+// pasted by key (Ctrl+V as X11 delivers it, with its control character, or
+// as the test library does, with its letter), Shift+Insert or a drop.
+TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
+    struct Case {
+        const char* box;
+        const char* before;
+        const char* clipboard;
+        const char* road;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"txtTrunk", "1", "abc", "typed abc", "1"},
+        {"txtTrunk", "", "", "typed a1b2", "12"},
+        {"txtTrunk", "1", "abc", "ctrl+v x11", "1"},
+        {"txtTrunk", "1", "23", "ctrl+v x11", "1"},  // 22 is no digit
+        {"txtTrunk", "1", "abc", "ctrl+v", "1"},
+        {"txtTrunk", "1", "abc", "shift+insert", "1"},
+        {"txtTrunk", "1", "2b", "shift+insert", "1"},  // refused whole
+        {"txtTrunk", "1", "23", "shift+insert", "123"},
+        {"txtTrunk", "1", "abc", "drop", "1"},
+        {"txtTrunk", "1", "45", "drop", "145"},
+        {"txtTrunkRange", "5", "x", "ctrl+v x11", "5"},
+        {"txtTrunkRange", "5", ";7", "shift+insert", "5"},
+        {"txtTrunkRange", "5", ",7-9", "shift+insert", "5,7-9"},
+        {"txtTrunkRange", "5", "6 7", "drop", "5"},
+        {"txtTrunkRange", "", "", "typed 1, 2-3", "1,2-3"},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* box = Box(c.box);
+        box->setText(QString::fromUtf8(c.before));
+        box->end(false);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+        const QString road = QString::fromUtf8(c.road);
+        if (road.startsWith(QStringLiteral("typed "))) {
+            QTest::keyClicks(box, road.mid(6));
+        } else if (road == u"ctrl+v x11") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier,
+                            QStringLiteral("\x16"));
+            QCoreApplication::sendEvent(box, &press);
+        } else if (road == u"ctrl+v") {
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        } else if (road == u"shift+insert") {
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (road == u"drop") {
+            QMimeData data;
+            data.setText(QString::fromUtf8(c.clipboard));
+            const QPoint at(box->width() - 1, box->height() / 2);
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &drop);
+        }
+        EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
+            << c.box << " " << c.road << " " << c.clipboard;
     }
 }
 

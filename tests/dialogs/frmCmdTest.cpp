@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -93,7 +97,7 @@ TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
     EXPECT_TRUE(dialog_->IsLoaded());
     EXPECT_TRUE(Button(0)->isEnabled());
     EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    Box("txtData2")->setText(QStringLiteral("x2"));  // pasted, not typed
+    Box("txtData2")->setText(QStringLiteral("x2"));  // set, not typed or pasted
     dialog_->cmdButton_Click(0);
     EXPECT_TRUE(dialog_->IsLoaded());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
@@ -101,6 +105,73 @@ TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
     Box("txtData2")->setText(QStringLiteral("12"));
     dialog_->cmdButton_Click(0);
     EXPECT_EQ(caller_.secondData, QStringLiteral("0112"));
+}
+
+// The dialog's boxes take text only through the rule's filter, by key or
+// by any paste; Return and Escape keep their meaning for the dialog.
+TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
+    struct Case {
+        int rule;  // 1 digits, 3 hexadecimal, 2 station
+        const char* clipboard;
+        const char* road;
+        const char* after;
+    };
+    const Case cases[] = {
+        {1, "", "typed x5", "5"},      {1, "ab", "ctrl+v x11", ""},   {1, "12", "ctrl+v x11", ""},
+        {1, "ab", "menu paste", ""},   {1, "12", "menu paste", "12"}, {1, "1a", "shift+insert", ""},
+        {3, "", "typed 1g f", "1F"},   {3, "ab", "menu paste", "AB"},  // raised as typed letters
+                                                                       // are
+        {3, "ag", "shift+insert", ""}, {3, "c", "control text", "C"}, {2, "", "typed 2ab9", "2AB9"},
+        {2, "2c", "menu paste", ""},
+    };
+    for (const Case& c : cases) {
+        Open(c.rule, QString());
+        QLineEdit* box = Box("txtData1");
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+        const QString road = QString::fromUtf8(c.road);
+        if (road.startsWith(QStringLiteral("typed "))) {
+            QTest::keyClicks(box, road.mid(6));
+        } else if (road == u"ctrl+v x11") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier,
+                            QStringLiteral("\x16"));
+            QCoreApplication::sendEvent(box, &press);
+        } else if (road == u"control text") {
+            // A control character the platform sends without a key.
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\x03"));
+            QCoreApplication::sendEvent(box, &press);
+            QTest::keyClicks(box, QString::fromUtf8(c.clipboard));
+        } else if (road == u"shift+insert") {
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (road == u"menu paste") {
+            std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+            QAction* paste = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (action->text().startsWith(QStringLiteral("&Paste")))
+                    paste = action;
+            }
+            ASSERT_NE(paste, nullptr);
+            paste->trigger();
+        }
+        EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
+            << c.rule << " " << c.road << " " << c.clipboard;
+    }
+}
+
+TEST_F(frmCmdTest, ReturnPressesOkAndEscapeCancels) {
+    Open(1, QStringLiteral("07"));
+    dialog_->show();
+    QTest::keyClick(Box("txtData1"), Qt::Key_Return);
+    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
+    EXPECT_EQ(caller_.secondData, QStringLiteral("07"));
+    EXPECT_FALSE(dialog_->IsLoaded());
+
+    caller_.secondData = QStringLiteral("untouched");
+    Open(1, QStringLiteral("07"));
+    dialog_->show();
+    QTest::keyClick(Box("txtData1"), Qt::Key_Escape);
+    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
+    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
+    EXPECT_FALSE(dialog_->IsLoaded());
 }
 
 TEST_F(frmCmdTest, CancelLeavesTheValueAlone) {

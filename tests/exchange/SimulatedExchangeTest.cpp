@@ -45,8 +45,12 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
         {pbx1.get(), "017", "TRK NOT ASSIGNED"},
         {pbx1.get(), "511", "04"},
         {pbx1.get(), "512", "DIGIT ERROR"},
-        {pbx1.get(), "000", "DIGIT ERROR"},
+        {pbx1.get(), "000", "TRK NOT ASSIGNED"},  // 0 is a number, never assigned
+        {pbx1.get(), "0", "TRK NOT ASSIGNED"},
+        {pbx1.get(), "999999", "DIGIT ERROR"},
+        {pbx1.get(), "1234567", "DIGIT ERROR"},
         {pbx1.get(), "1a", "DIGIT ERROR"},
+        {pbx1.get(), "-1", "DIGIT ERROR"},
         {pbx1.get(), "", "DIGIT ERROR"},
         {pbx2.get(), "254", "03"},
         {pbx2.get(), "256", "DIGIT ERROR"},
@@ -57,6 +61,15 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
         EXPECT_EQ(out[0].cmd, QStringLiteral("3000"));
         EXPECT_EQ(out[0].firstData, QString::fromUtf8(c.trunk));
         EXPECT_EQ(out[0].secondData, QString::fromUtf8(c.answer)) << c.trunk;
+    }
+    // A list-up of such a trunk is the one entry with its answer.
+    for (const char* trunk : {"000", "512"}) {
+        const auto out = Ask(*pbx1, QStringLiteral("L30"), QString::fromUtf8(trunk));
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].cmd, QStringLiteral("L30"));
+        EXPECT_EQ(out[0].secondData, QString::fromUtf8(trunk) == u"000"
+                                         ? QStringLiteral("TRK NOT ASSIGNED")
+                                         : QStringLiteral("DIGIT ERROR"));
     }
     EXPECT_EQ(pbx1->Processor(), QStringLiteral("SC-K R5.0"));
     EXPECT_EQ(pbx2->Processor(), QStringLiteral("SC-K 4.2"));
@@ -76,11 +89,17 @@ TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
         const char* ed;
     };
     const Case cases[] = {
-        {"3001", "005", "07", "07", "OK"},          {"3001", "005", "65", "65", "DATA ERROR"},
-        {"3005", "005", "CCC", "CCC", "OK"},        {"3006", "005", "1F", "1F", "OK"},
-        {"3006", "005", "1f", "1f", "DATA ERROR"},  {"3014", "005", "IC", "IC", "CODE NOT ALLOWED"},
-        {"3099", "005", "1", "CODE NOT USED", ""},  {"3001", "002", "01", "01", "TRK NOT ASSIGNED"},
-        {"3001", "600", "01", "01", "DIGIT ERROR"}, {"", "005", "01", "DATA ERROR", ""},
+        {"3001", "005", "07", "07", "OK"},
+        {"3001", "005", "65", "65", "DATA ERROR"},
+        {"3005", "005", "CCC", "CCC", "OK"},
+        {"3006", "005", "1F", "1F", "OK"},
+        {"3006", "005", "1f", "1f", "DATA ERROR"},
+        {"3014", "005", "IC", "IC", "CODE NOT ALLOWED"},
+        {"3099", "005", "1", "CODE NOT USED", ""},
+        {"3001", "002", "01", "01", "TRK NOT ASSIGNED"},
+        {"3001", "000", "01", "01", "TRK NOT ASSIGNED"},
+        {"3001", "600", "01", "01", "DIGIT ERROR"},
+        {"", "005", "01", "DATA ERROR", ""},
         {"3009", "005", "EB2001", "EB2001", "OK"},
     };
     for (const Case& c : cases) {

@@ -44,17 +44,36 @@ TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
     EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));
     EXPECT_FALSE(App().OleRequestPendingMsgTitle.isEmpty());
+    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));
 
     g_LangDb->Execute(QStringLiteral(
         "INSERT INTO tProject (EXEName, Title) VALUES ('It''s \"quoted\"', 'Other title')"));
     EXPECT_TRUE(LoadProjectInfo(QStringLiteral("It's \"quoted\""), g_LangDb.get()));
     EXPECT_EQ(App().Title, QStringLiteral("Other title"));
-    EXPECT_EQ(App().OleServerBusyMsgText, QString());  // empty fields give empty texts
+    EXPECT_EQ(App().OleServerBusyMsgText, QString());          // empty fields give empty texts
+    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));  // none named: the default
 
     EXPECT_FALSE(LoadProjectInfo(QStringLiteral("Nobody"), g_LangDb.get()));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral(" [3021]")));
     EXPECT_EQ(App().Title, QStringLiteral("Other title"));
+}
+
+// The project record names the language's help file; a record without one,
+// or a database made before the field existed, gives kestrel.hlp.
+TEST_F(CaptionTableTest, ProjectInfoNamesTheHelpFile) {
+    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = 'kestrel_xx.hlp'"));
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel_xx.hlp"));
+    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = NULL"));
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));
+    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = 'kestrel_xx.hlp'"));
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+    g_LangDb->Execute(QStringLiteral("ALTER TABLE tProject DROP COLUMN HelpFile"));
+    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
 }  // namespace

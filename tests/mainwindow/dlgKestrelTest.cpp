@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTreeView>
 
 #include "catalogue/CatalogueTreeModel.h"
@@ -13,6 +14,7 @@
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/Services.h"
+#include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
@@ -195,28 +197,66 @@ TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
 namespace kestrel {
 namespace {
 
-// Swapping the language database swaps the window's language.
-TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindow) {
+// Swapping the language databases swaps the window's language, its help
+// and the help of its message boxes.
+TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
     test::RuntimeTree tree;
-    const QString lng = tree.DatabaseDir() + QStringLiteral("Kestrel.lng");
-    ASSERT_TRUE(QFile::remove(lng));
-    ASSERT_TRUE(QFile::copy(tree.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"), lng));
-    QFile::setPermissions(lng, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(OpenDB(lng, g_LangDb, false));
-    ASSERT_TRUE(LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()));
+    const auto swap = [](const QString& folder, const QString& name) {
+        const QString file = folder + name;
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QFile::copy(folder + QStringLiteral("LANGUAGES/DE/") + name, file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    };
+    swap(tree.DatabaseDir(), QStringLiteral("Kestrel.lng"));
+    swap(tree.SuiteDatabaseDir(), QStringLiteral("Common.LNG"));
+    ASSERT_TRUE(tree.OpenStartupDatabases());
     test::ScriptedHost host;  // outlives the window, which tells it of the unload
     dlgKestrel window;
     window.SetParent(&host);
     ASSERT_TRUE(window.Load());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Bündel kopieren"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren"));
     EXPECT_EQ(window.Values().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Wert"));
     EXPECT_EQ(window.findChild<ListBar*>(QStringLiteral("lsbMenu"))->ItemText(1, 3),
-              QStringLiteral("Quellbündel holen"));
+              QStringLiteral("Quellleitung holen"));
     window.SetPBXName(QStringLiteral("PBX1"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Bündel kopieren (PBX1)"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren (PBX1)"));
+
+    // What's This, the Help command and F1 use the German help file.
+    EXPECT_TRUE(window.HelpFile().endsWith(QStringLiteral("/ADDINS/HELP/kestrel_de.hlp")));
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("txtTrunk"))
                     ->whatsThis()
-                    .contains(QStringLiteral("The trunk whose data is read")));
+                    .contains(QStringLiteral("Die Leitung, deren Daten gelesen werden")));
+    window.RunCommand(QStringLiteral("Help"));
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &f1);
+    EXPECT_EQ(host.help, QStringList({"kestrel_de.hlp", "kestrel_de.hlp"}));
+
+    // A message box's help is the German file, at its topic.
+    LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+    ASSERT_EQ(tree.boxes.shown.size(), 1u);
+    const MessageBoxRequest& box = tree.boxes.Last();
+    EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Die Zielliste")));
+    EXPECT_TRUE(box.helpFile.endsWith(QStringLiteral("/HELP/kestrel_de.hlp")));
+    ASSERT_TRUE(box.context.has_value());
+    EXPECT_TRUE(HelpViewer::TopicText(box.helpFile, *box.context)
+                    .contains(QStringLiteral("Fehler in der Zielliste")));
+}
+
+// The German help holds every topic of the English one.
+TEST(LanguageSwapTest, GermanHelpHasEveryTopic) {
+    const auto topics = [](const QString& file) {
+        QFile help(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/HELP/") + file);
+        EXPECT_TRUE(help.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QString text = QString::fromUtf8(help.readAll());
+        QStringList found;
+        static const QRegularExpression anchor(QStringLiteral("<a name=\"(\\d+)\">"));
+        for (auto it = anchor.globalMatch(text); it.hasNext();)
+            found << it.next().captured(1);
+        return found;
+    };
+    const QStringList english = topics(QStringLiteral("kestrel.hlp"));
+    EXPECT_GE(english.size(), 17);
+    EXPECT_EQ(topics(QStringLiteral("kestrel_de.hlp")), english);
 }
 
 }  // namespace

@@ -43,8 +43,9 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
         auto map =
             commonDb->OpenRecordset(QStringLiteral("Select * From PictureFileName Where  ID = ?"),
                                     RecordsetType::Snapshot, 0, {set});
+        // Picture names are keys: they match whatever their case.
         while (!map->Eof()) {
-            const QString key = TextOf(map->Fields(QStringLiteral("DefaultName")));
+            const QString key = TextOf(map->Fields(QStringLiteral("DefaultName"))).toCaseFolded();
             if (!names.contains(key))
                 names.insert(key, TextOf(map->Fields(QStringLiteral("FileName"))));
             map->MoveNext();
@@ -59,7 +60,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
             QString name = TextOf(rows->Fields(2));
             if (name != u"-1") {
                 if (set != 0)
-                    name = names.value(name, name);
+                    name = names.value(name.toCaseFolded(), name);
                 const QString path = ResolvePath(folder + name);
                 if (FileExists(path)) {
                     const QString type = control->property("typeName").toString();

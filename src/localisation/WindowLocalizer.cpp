@@ -188,8 +188,14 @@ bool ApplyRows(Database* db, const QString& sql, const QString& formName,
 }  // namespace
 
 QObject* FindControl(QWidget* window, const QString& name, int index) {
+    // Names match whatever their case, as control names always have; a
+    // control named in the exact case comes first.
     QList<QObject*> candidates = window->findChildren<QObject*>(name);
-    if (window->objectName() == name)
+    for (QObject* c : window->findChildren<QObject*>()) {
+        if (c->objectName() != name && c->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            candidates.append(c);
+    }
+    if (window->objectName().compare(name, Qt::CaseInsensitive) == 0)
         candidates.prepend(window);
     if (candidates.isEmpty()) {
         throw RunError(730, QStringLiteral("Control '%1' not found").arg(name));

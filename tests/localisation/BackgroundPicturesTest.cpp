@@ -93,6 +93,31 @@ TEST_F(BackgroundPicturesTest, PanelBaseAndListBarPicture) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
+// Rows find their window, controls and set names whatever the case.
+TEST_F(BackgroundPicturesTest, NamesMatchWhateverTheirCase) {
+    g_CommonDb->Execute(
+        QStringLiteral("INSERT INTO PictureFileName VALUES (4, 'BACK.PNG', 'back3.png')"));
+    struct Case {
+        const char* window;
+        const char* file;
+        int set;
+        int width;
+    };
+    const Case cases[] = {{"FRMPICS", "back.png", 0, 20},
+                          {"frmpics", "Back.png", 4, 30},
+                          {"FrmPics", "back.PNG", 3, 30}};
+    for (const Case& c : cases) {
+        image_->clear();
+        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture"));
+        g_LangDb->Execute(
+            QStringLiteral("INSERT INTO tPicture VALUES (?, 'IMGBACK', 0, ?, 'ME', -1)"),
+            {QString::fromLatin1(c.window), QString::fromLatin1(c.file)});
+        ASSERT_TRUE(Load(c.set)) << c.window;
+        EXPECT_EQ(image_->pixmap().width(), c.width) << c.window << " " << c.file;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 TEST_F(BackgroundPicturesTest, FailuresStopAndShowTheBaseAgain) {
     struct Breakage {
         const char* object;

@@ -172,6 +172,42 @@ TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
     }
 }
 
+// Rows find their window and control whatever the case of the names.
+TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
+    struct Case {
+        const char* window;
+        const char* control;
+    };
+    const Case cases[] = {{"FRMTEST", "lblOne"}, {"frmtest", "LBLONE"}, {"FrmTest", "lblone"}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString window = QString::fromLatin1(c.window);
+        const QString control = QString::fromLatin1(c.control);
+        const QString text = QStringLiteral("text %1").arg(++n);
+        db_->Execute(QStringLiteral("DELETE FROM tForms WHERE lower(ObjectName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tControls WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tSSGridsHD WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tSSListBar WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("INSERT INTO tForms VALUES (?, ?, '', NULL)"), {window, text});
+        db_->Execute(QStringLiteral("INSERT INTO tControls VALUES (?, ?, -1, ?, '-1', NULL, '-1')"),
+                     {window, control, text});
+        db_->Execute(QStringLiteral("INSERT INTO tSSGridsHD VALUES (?, 'GRDGRID', -1, 1, ?)"),
+                     {window, text});
+        db_->Execute(
+            QStringLiteral("INSERT INTO tSSListBar VALUES (?, 'LsbBar', -1, '1', ?, '-1', '-1')"),
+            {window, text});
+        ASSERT_TRUE(LocalizeForm(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeControls(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeGridHeads(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeListBar(&window_, db_)) << c.window;
+        EXPECT_EQ(window_.windowTitle(), text) << c.window;
+        EXPECT_EQ(label_->text(), text) << c.control;
+        EXPECT_EQ(model_.headerData(1, Qt::Horizontal).toString(), text) << c.window;
+        EXPECT_EQ(bar_->GroupCaption(1), text) << c.window;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 TEST_F(WindowLocalizerTest, GridHeadsAndListBar) {
     db_->Execute(
         QStringLiteral("INSERT INTO tSSGridsHD VALUES ('frmTest', 'grdGrid', -1, 1, "

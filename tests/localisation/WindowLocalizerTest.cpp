@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
+#include <functional>
 
 #include "catalogue/ValueListModel.h"
 #include "localisation/WindowLocalizer.h"
@@ -206,6 +209,54 @@ TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
         EXPECT_EQ(bar_->GroupCaption(1), text) << c.window;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// Every kind whose original control has a caption takes one; the kinds
+// without one refuse it with 438 and stop the walk.
+TEST_F(WindowLocalizerTest, CaptionsByKind) {
+    auto* frame = Add<QFrame>(&window_, "fraPanel", "SSPanel");
+    auto* command = Add<QPushButton>(&window_, "cmdGo", "SSCommand");
+    auto* image = Add<QLabel>(&window_, "imgPicture", "Image");
+    image->setText(QStringLiteral("design"));
+    struct Case {
+        const char* name;
+        bool takes;
+        std::function<QString()> shown;
+    };
+    const Case cases[] = {
+        {"fraPanel", true, [&] { return frame->property("caption").toString(); }},
+        {"grdGrid", true, [&] { return grid_->Caption(); }},
+        {"cmdGo", true, [&] { return command->text(); }},
+        {"chkOther", true, [&] { return check_->text(); }},
+        {"lblOne", true, [&] { return label_->text(); }},
+        {"frmTest", true, [&] { return window_.windowTitle(); }},
+        {"txtBox", false, [&] { return box_->text(); }},
+        {"tvwTree", false, [&] { return QString(); }},
+        {"lstItems", false, [&] { return QString(); }},
+        {"imgPicture", false, [&] { return image->text(); }},
+        {"lsbBar", false, [&] { return QString(); }},
+    };
+    for (const Case& c : cases) {
+        db_->Execute(QStringLiteral("DELETE FROM tControls WHERE FormName = 'frmTest'"));
+        tree_.boxes.Clear();
+        Control(c.name, -1, QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)),
+                QStringLiteral("-1"), QVariant(), QStringLiteral("-1"));
+        EXPECT_EQ(LocalizeControls(&window_, db_), c.takes) << c.name;
+        if (c.takes) {
+            EXPECT_EQ(c.shown(), QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)))
+                << c.name;
+            EXPECT_TRUE(tree_.boxes.shown.empty()) << c.name;
+        } else {
+            EXPECT_NE(c.shown(), QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)))
+                << c.name;
+            ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.name;
+            EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral("[438]"))) << c.name;
+        }
+    }
+    // The grid shows its caption in a bar above the heads, none when empty.
+    const int withCaption = grid_->horizontalHeader()->sizeHint().height();
+    grid_->SetCaption(QString());
+    EXPECT_LT(grid_->horizontalHeader()->sizeHint().height(), withCaption);
 }
 
 TEST_F(WindowLocalizerTest, GridHeadsAndListBar) {

@@ -94,8 +94,9 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                                     438, QStringLiteral(
                                              "Object doesn't support this property or method"));
                             const QString baseType = base->property("typeName").toString();
-                            if ((baseType == u"SSPanel" || baseType == u"PictureBox") &&
-                                !base->isHidden()) {
+                            // A panel is hidden while its picture changes and
+                            // shown afterwards, even one that was hidden before.
+                            if (baseType == u"SSPanel" || baseType == u"PictureBox") {
                                 hiddenBase = base;
                                 base->hide();
                             }
@@ -116,7 +117,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
         }
         return true;
     } catch (const RunError& e) {
-        if (hiddenBase)
+        if (hiddenBase && hiddenBase->isHidden())
             hiddenBase->show();
         ShowSystemFatalNotice(e);
         return false;

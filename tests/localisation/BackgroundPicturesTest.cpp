@@ -118,6 +118,24 @@ TEST_F(BackgroundPicturesTest, NamesMatchWhateverTheirCase) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
+// A panel base is shown after its picture changes, also one hidden before,
+// and also when the picture fails.
+TEST_F(BackgroundPicturesTest, APanelBaseHiddenBeforeIsShownAfterwards) {
+    struct Case {
+        const char* file;
+        bool result;
+    };
+    const Case cases[] = {{"back.png", true}, {"junk.png", false}};
+    for (const Case& c : cases) {
+        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture WHERE FormName = 'frmPics'"));
+        Row("imgBack", 0, c.file, "picPanel", -1);
+        panel_->hide();
+        EXPECT_EQ(Load(0), c.result) << c.file;
+        EXPECT_FALSE(panel_->isHidden()) << c.file;
+    }
+    EXPECT_EQ(image_->size(), QSize(120, 80));
+}
+
 TEST_F(BackgroundPicturesTest, FailuresStopAndShowTheBaseAgain) {
     struct Breakage {
         const char* object;

@@ -71,15 +71,17 @@ void BuildCatalogueTree(const CatalogueContext& c) {
                     c.workDb->OpenRecordset(kOptionsQuery, RecordsetType::Snapshot, 0, {titleId});
                 while (!options->Eof()) {
                     const QVariant data = options->Fields(QStringLiteral("Data"));
+                    const QString value = TrimmedText(data);
+                    QStandardItem* option = c.tree->AddOptionNode(
+                        title, QStringLiteral("D%1:%2").arg(running).arg(value),
+                        TrimmedText(options->Fields(QStringLiteral("Description"))));
+                    // The node is in the tree before its dialog number is
+                    // read: a Null number stops the build with the node kept.
                     const QVariant dialogId = options->Fields(QStringLiteral("DialogID"));
                     if (dialogId.isNull()) {
                         throw RunError(err::kInvalidUseOfNull,
                                        QStringLiteral("Invalid use of Null"));
                     }
-                    const QString value = TrimmedText(data);
-                    QStandardItem* option = c.tree->AddOptionNode(
-                        title, QStringLiteral("D%1:%2").arg(running).arg(value),
-                        TrimmedText(options->Fields(QStringLiteral("Description"))));
                     CatalogueTreeModel::SetTag(option, QString::number(dialogId.toLongLong()));
                     QString imageKey;
                     if (data.isNull()) {

@@ -86,10 +86,14 @@ void TreeEditor::DoubleClick(QStandardItem* node) {
         ItemNotInSource();
         return;
     }
-    selectedValue_ = Model::OptionData(Model::Key(node));
+    // The dialog number is a 16-bit number. One that cannot be read as such,
+    // or a negative one, names no dialog and no plain value: the choice is
+    // left as it was, whatever an earlier dialog left in the window's Tag.
     bool ok = false;
-    const int parsed = Model::Tag(node).toInt(&ok);
-    const int dialogId = ok && parsed >= -32768 && parsed <= 32767 ? parsed : 0;
+    const int dialogId = Model::Tag(node).toInt(&ok);
+    if (!ok || dialogId < 0 || dialogId > 32767)
+        return;
+    selectedValue_ = Model::OptionData(Model::Key(node));
     QString tag;
     if (dialogId > 0) {
         if (selectedValue_.isEmpty())

@@ -43,8 +43,9 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
         auto map =
             commonDb->OpenRecordset(QStringLiteral("Select * From PictureFileName Where  ID = ?"),
                                     RecordsetType::Snapshot, 0, {set});
+        // Picture names are keys: they match whatever their case.
         while (!map->Eof()) {
-            const QString key = TextOf(map->Fields(QStringLiteral("DefaultName")));
+            const QString key = TextOf(map->Fields(QStringLiteral("DefaultName"))).toCaseFolded();
             if (!names.contains(key))
                 names.insert(key, TextOf(map->Fields(QStringLiteral("FileName"))));
             map->MoveNext();
@@ -59,7 +60,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
             QString name = TextOf(rows->Fields(2));
             if (name != u"-1") {
                 if (set != 0)
-                    name = names.value(name, name);
+                    name = names.value(name.toCaseFolded(), name);
                 const QString path = ResolvePath(folder + name);
                 if (FileExists(path)) {
                     const QString type = control->property("typeName").toString();
@@ -93,8 +94,9 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
                                     438, QStringLiteral(
                                              "Object doesn't support this property or method"));
                             const QString baseType = base->property("typeName").toString();
-                            if ((baseType == u"SSPanel" || baseType == u"PictureBox") &&
-                                !base->isHidden()) {
+                            // A panel is hidden while its picture changes and
+                            // shown afterwards, even one that was hidden before.
+                            if (baseType == u"SSPanel" || baseType == u"PictureBox") {
                                 hiddenBase = base;
                                 base->hide();
                             }
@@ -115,7 +117,7 @@ bool LoadBackgrounds(QWidget* window, Database* langDb, Database* commonDb, std:
         }
         return true;
     } catch (const RunError& e) {
-        if (hiddenBase)
+        if (hiddenBase && hiddenBase->isHidden())
             hiddenBase->show();
         ShowSystemFatalNotice(e);
         return false;

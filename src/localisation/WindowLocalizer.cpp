@@ -35,7 +35,22 @@ int IndexOf(const QVariant& v) {
     return n;
 }
 
+// Kinds whose original control has a caption. The others (text boxes,
+// lists, trees, images, list bars, ...) have none.
+bool HasCaption(const QString& type) {
+    static const QSet<QString> kinds = {
+        QStringLiteral("Form"),         QStringLiteral("Label"),    QStringLiteral("CommandButton"),
+        QStringLiteral("OptionButton"), QStringLiteral("CheckBox"), QStringLiteral("Frame"),
+        QStringLiteral("SSCommand"),    QStringLiteral("SSCheck"),  QStringLiteral("SSOption"),
+        QStringLiteral("SSFrame"),      QStringLiteral("SSPanel"),  QStringLiteral("SSRibbon"),
+        QStringLiteral("SSDBGrid"),     QStringLiteral("Menu")};
+    return kinds.contains(type);
+}
+
 void SetCaption(QObject* c, const QString& text) {
+    const QString type = c->property("typeName").toString();
+    if (!type.isEmpty() && !HasCaption(type))
+        NotSupported(c, "Caption");
     if (auto* label = qobject_cast<QLabel*>(c)) {
         label->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
@@ -46,6 +61,15 @@ void SetCaption(QObject* c, const QString& text) {
         action->setText(text);
     } else if (auto* menu = qobject_cast<QMenu*>(c)) {
         menu->setTitle(text);
+    } else if (auto* grid = qobject_cast<DataGrid*>(c)) {
+        grid->SetCaption(text);
+    } else if (auto* widget = qobject_cast<QWidget*>(c); widget && widget->isWindow()) {
+        widget->setWindowTitle(text);
+    } else if (widget && !type.isEmpty()) {
+        // A panel or frame drawn as a plain frame: the caption is carried
+        // as its property and accessible name; its controls cover the rest.
+        widget->setProperty("caption", text);
+        widget->setAccessibleName(text);
     } else {
         NotSupported(c, "Caption");
     }
@@ -188,8 +212,14 @@ bool ApplyRows(Database* db, const QString& sql, const QString& formName,
 }  // namespace
 
 QObject* FindControl(QWidget* window, const QString& name, int index) {
+    // Names match whatever their case, as control names always have; a
+    // control named in the exact case comes first.
     QList<QObject*> candidates = window->findChildren<QObject*>(name);
-    if (window->objectName() == name)
+    for (QObject* c : window->findChildren<QObject*>()) {
+        if (c->objectName() != name && c->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            candidates.append(c);
+    }
+    if (window->objectName().compare(name, Qt::CaseInsensitive) == 0)
         candidates.prepend(window);
     if (candidates.isEmpty()) {
         throw RunError(730, QStringLiteral("Control '%1' not found").arg(name));

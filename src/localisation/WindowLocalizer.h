@@ -24,8 +24,8 @@ bool LocalizeListBar(QWidget* window, Database* db);
 constexpr int kCharsetShiftJis = 128;
 constexpr int kCharsetCyrillic = 204;
 
-// The control of a window by name and element number (-1: not one of a
-// set); raises RunError when there is none.
+// The control of a window by name (in any case) and element number (-1: not
+// one of a set); raises RunError when there is none.
 QObject* FindControl(QWidget* window, const QString& name, int index);
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "JetSql.h"
 #include "Recordset.h"
@@ -18,6 +19,32 @@ QString Captured(const QString& message, const QString& pattern) {
     const QRegularExpression re(pattern);
     const auto match = re.match(message);
     return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// Text compared without regard to case, as the desktop engine compares
+// keys. ASCII texts are compared here; anything else by Unicode case folding,
+// which orders ASCII the same way, so the order stays consistent.
+int CompareNoCase(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    const int common = std::min(lengthA, lengthB);
+    for (int i = 0; i < common; ++i) {
+        unsigned char cx = x[i];
+        unsigned char cy = y[i];
+        if ((cx | cy) & 0x80) {
+            return CompareTextNoCase(QString::fromUtf8(static_cast<const char*>(a), lengthA),
+                                     QString::fromUtf8(static_cast<const char*>(b), lengthB));
+        }
+        if (cx >= 'A' && cx <= 'Z')
+            cx = static_cast<unsigned char>(cx + ('a' - 'A'));
+        if (cy >= 'A' && cy <= 'Z')
+            cy = static_cast<unsigned char>(cy + ('a' - 'A'));
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    if (lengthA == lengthB)
+        return 0;
+    return lengthA < lengthB ? -1 : 1;
 }
 
 }  // namespace
@@ -46,6 +73,8 @@ std::unique_ptr<Database> Database::Open(const QString& path, bool readOnly) {
                            .arg(path));
     }
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    sqlite3_create_collation_v2(handle, kNoCaseCollation, SQLITE_UTF8, nullptr, CompareNoCase,
+                                nullptr);
     std::unique_ptr<Database> db(new Database(handle, path, readOnly));
     // SQLite opens lazily: read the schema now so a file that is not a
     // database fails here, where the caller expects open errors. A file held
@@ -123,7 +152,7 @@ void Database::Fail(int code, const QString& context) const {
 }
 
 int Database::Execute(const QString& sql, const QVariantList& params) {
-    Statement stmt(*this, TranslateJetSql(sql));
+    Statement stmt(*this, WithCaseInsensitiveText(TranslateJetSql(sql), &params));
     stmt.BindAll(params);
     return stmt.Run();
 }
@@ -134,7 +163,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sql, Recordset
 }
 
 Statement Database::Prepare(const QString& sql) {
-    return Statement(*this, TranslateJetSql(sql));
+    return Statement(*this, WithCaseInsensitiveText(TranslateJetSql(sql)));
 }
 
 void Database::BeginTrans() {

@@ -54,41 +54,82 @@ int ErrnoToNumber(int e) {
 
 }  // namespace
 
+namespace {
+
+// Names compare by their upper-case forms, so "WEISS", the upper case the
+// install-path rules make of "weiß", finds "weiß" on the disk.
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0 || a.toUpper() == b.toUpper();
+}
+
+struct Resolved {
+    QString path;
+    int found = 0;  // named components that exist on the disk
+};
+
+// Appends components as given, for the part of a path that does not exist.
+QString Keep(QString current, const QStringList& components, qsizetype from) {
+    for (qsizetype i = from; i < components.size(); ++i) {
+        const QString& component = components.at(i);
+        if (component == u".")
+            continue;
+        current =
+            component == u".." ? QFileInfo(current).path() : QDir(current).filePath(component);
+    }
+    return current;
+}
+
+qsizetype NamedCount(const QStringList& components, qsizetype from) {
+    qsizetype n = 0;
+    for (qsizetype i = from; i < components.size(); ++i) {
+        if (components.at(i) != u"." && components.at(i) != u"..")
+            ++n;
+    }
+    return n;
+}
+
+// Resolves components[from..] below `current` (an existing folder). Where
+// several entries match a component, the one under which most of the rest
+// exists wins; ties go to the exact name, then to directory order.
+Resolved ResolveBelow(const QString& current, const QStringList& components, qsizetype from) {
+    if (from >= components.size())
+        return {current, 0};
+    const QString& component = components.at(from);
+    if (component == u".")
+        return ResolveBelow(current, components, from + 1);
+    if (component == u"..")
+        return ResolveBelow(QFileInfo(current).path(), components, from + 1);
+
+    const int wanted = static_cast<int>(NamedCount(components, from));
+    Resolved best{Keep(current, components, from), 0};
+    auto consider = [&](const QString& entry) {
+        Resolved r = ResolveBelow(QDir(current).filePath(entry), components, from + 1);
+        r.found += 1;
+        if (r.found > best.found)
+            best = r;
+        return best.found == wanted;  // the whole path exists: look no further
+    };
+    const QString exact = QDir(current).filePath(component);
+    if (QFileInfo::exists(exact) && consider(component))
+        return best;
+    const QStringList entries = QDir(current).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& entry : entries) {
+        if (entry != component && SameName(entry, component) && consider(entry))
+            return best;
+    }
+    return best;
+}
+
+}  // namespace
+
 QString ResolvePath(const QString& path) {
     QString normal = path;
     normal.replace(u'\\', u'/');
     const bool absolute = normal.startsWith(u'/');
-    QString current = absolute ? QStringLiteral("/") : QDir::currentPath();
-    bool searching = true;
+    const QString root = absolute ? QStringLiteral("/") : QDir::currentPath();
     const QStringList components = normal.split(u'/', Qt::SkipEmptyParts);
-    for (const QString& component : components) {
-        if (component == u".")
-            continue;
-        if (component == u"..") {
-            current = QFileInfo(current).path();
-            continue;
-        }
-        const QString exact = QDir(current).filePath(component);
-        if (!searching || QFileInfo::exists(exact)) {
-            current = exact;
-            continue;
-        }
-        QString found;
-        const QStringList entries = QDir(current).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& entry : entries) {
-            if (entry.compare(component, Qt::CaseInsensitive) == 0) {
-                found = entry;
-                break;
-            }
-        }
-        if (found.isEmpty()) {
-            searching = false;  // nothing below a missing component exists
-            current = exact;
-        } else {
-            current = QDir(current).filePath(found);
-        }
-    }
+    QString current = ResolveBelow(root, components, 0).path;
     if (normal.endsWith(u'/') && !current.endsWith(u'/'))
         current += u'/';
     return current;

@@ -39,7 +39,7 @@ QString WithRowId(const QString& sql) {
 Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int options,
                      const QVariantList& params)
     : db_(&db), type_(type) {
-    const QString translated = TranslateJetSql(sql);
+    const QString translated = WithCaseInsensitiveText(TranslateJetSql(sql), &params);
     const bool exclusive =
         (options & (rs::kDenyRead | rs::kDenyWrite)) == (rs::kDenyRead | rs::kDenyWrite);
     if (exclusive) {

@@ -125,17 +125,34 @@ TEST_F(CatalogueTest, ImagesFollowTheValueList) {
     EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D2:03"))), image::kCheck);
 }
 
-TEST_F(CatalogueTest, ANullDialogNumberStopsTheBuildAndReports) {
+// The option with the Null number is added (key and text) before the number
+// is read; the build stops there, the nodes so far stay, the tree stays
+// disabled, and only an add-in with a host reports it.
+TEST_F(CatalogueTest, ANullDialogNumberStopsTheBuildAfterItsNode) {
     Title(1, "3001", "Route", -1);
     Title(2, "3002", "Class", -1);
     Option(1, QStringLiteral("01"), "Route 1", 0);
     Option(1, QStringLiteral("02"), "Route 2", QVariant());
+    Option(1, QStringLiteral("03"), "Route 3", 0);
     Option(2, QStringLiteral("0"), "Never", 0);
-    Build();
-    EXPECT_EQ(Nodes(), QStringList({"Title1|Route|3001|Num", "  D0:01|Route 1|0|Blank"}));
-    EXPECT_EQ(enabledLog_, QList<bool>{false});  // stays disabled
-    EXPECT_EQ(host_.codes, QList<std::int32_t>{94});
-    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("Invalid use of Null")});
+    for (const bool standalone : {false, true}) {
+        g_Standalone = standalone;
+        host_.messages.clear();
+        host_.codes.clear();
+        enabledLog_.clear();
+        Build();
+        EXPECT_EQ(Nodes(), QStringList({"Title1|Route|3001|Num", "  D0:01|Route 1|0|Blank",
+                                        "  D1:02|Route 2||"}))
+            << standalone;
+        EXPECT_EQ(enabledLog_, QList<bool>{false}) << standalone;  // stays disabled
+        if (standalone) {
+            EXPECT_TRUE(host_.codes.isEmpty());
+            EXPECT_TRUE(host_.messages.isEmpty());
+        } else {
+            EXPECT_EQ(host_.codes, QList<std::int32_t>{94});
+            EXPECT_EQ(host_.messages, QStringList{QStringLiteral("Invalid use of Null")});
+        }
+    }
 }
 
 TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {

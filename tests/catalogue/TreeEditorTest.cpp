@@ -149,6 +149,29 @@ TEST_F(TreeEditorTest, WithoutSourceDataOrOutsideItNothingChanges) {
     EXPECT_EQ(tree_.boxes.shown.size(), 3u);  // message 12 twice
 }
 
+// An option whose dialog number is negative (or cannot be a 16-bit number)
+// changes nothing on a double-click, even when a dialog would say "ok".
+TEST_F(TreeEditorTest, ANegativeDialogNumberChangesNothing) {
+    const char* tags[] = {"-1", "-32768", "-40000", "40000", "", "x"};
+    Choose(1);  // option 02 is the engineer's choice
+    for (const char* t : tags) {
+        CatalogueTreeModel::SetTag(Option(2), QString::fromLatin1(t));
+        CatalogueTreeModel::SetImage(Option(2), image::kMore);
+        dialogAnswer_ = QStringLiteral("77");
+        dialogQuery_.clear();
+        editor_->NodeClick(Option(2));
+        const QString labels = labels_;
+        const QString selected = editor_->SelectedValue();
+        editor_->DoubleClick(Option(2));
+        EXPECT_TRUE(dialogQuery_.isEmpty()) << t;
+        EXPECT_EQ(Images(), QStringLiteral("Check Edit More More More")) << t;
+        EXPECT_EQ(Current(), QStringLiteral("02")) << t;
+        EXPECT_EQ(labels_, labels) << t;
+        EXPECT_EQ(editor_->SelectedValue(), selected) << t;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 TEST_F(TreeEditorTest, ExpandAfterAReReadClearsStaleChoices) {
     SetImages(QStringLiteral("Blank Edit Blank Medit More"));
     editor_->NodeClick(title_);  // selected value: the original 01

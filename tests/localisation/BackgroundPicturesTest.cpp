@@ -93,6 +93,49 @@ TEST_F(BackgroundPicturesTest, PanelBaseAndListBarPicture) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
+// Rows find their window, controls and set names whatever the case.
+TEST_F(BackgroundPicturesTest, NamesMatchWhateverTheirCase) {
+    g_CommonDb->Execute(
+        QStringLiteral("INSERT INTO PictureFileName VALUES (4, 'BACK.PNG', 'back3.png')"));
+    struct Case {
+        const char* window;
+        const char* file;
+        int set;
+        int width;
+    };
+    const Case cases[] = {{"FRMPICS", "back.png", 0, 20},
+                          {"frmpics", "Back.png", 4, 30},
+                          {"FrmPics", "back.PNG", 3, 30}};
+    for (const Case& c : cases) {
+        image_->clear();
+        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture"));
+        g_LangDb->Execute(
+            QStringLiteral("INSERT INTO tPicture VALUES (?, 'IMGBACK', 0, ?, 'ME', -1)"),
+            {QString::fromLatin1(c.window), QString::fromLatin1(c.file)});
+        ASSERT_TRUE(Load(c.set)) << c.window;
+        EXPECT_EQ(image_->pixmap().width(), c.width) << c.window << " " << c.file;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// A panel base is shown after its picture changes, also one hidden before,
+// and also when the picture fails.
+TEST_F(BackgroundPicturesTest, APanelBaseHiddenBeforeIsShownAfterwards) {
+    struct Case {
+        const char* file;
+        bool result;
+    };
+    const Case cases[] = {{"back.png", true}, {"junk.png", false}};
+    for (const Case& c : cases) {
+        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture WHERE FormName = 'frmPics'"));
+        Row("imgBack", 0, c.file, "picPanel", -1);
+        panel_->hide();
+        EXPECT_EQ(Load(0), c.result) << c.file;
+        EXPECT_FALSE(panel_->isHidden()) << c.file;
+    }
+    EXPECT_EQ(image_->size(), QSize(120, 80));
+}
+
 TEST_F(BackgroundPicturesTest, FailuresStopAndShowTheBaseAgain) {
     struct Breakage {
         const char* object;

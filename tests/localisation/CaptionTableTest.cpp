@@ -76,5 +76,28 @@ TEST_F(CaptionTableTest, ProjectInfoNamesTheHelpFile) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
+// The project record is found whatever the case of its key.
+TEST_F(CaptionTableTest, ProjectRecordKeyIgnoresCase) {
+    g_LangDb->Execute(
+        QStringLiteral("UPDATE tProject SET EXEName = 'KESTREL' "
+                       "WHERE EXEName = 'Kestrel'"));
+    g_LangDb->Execute(
+        QStringLiteral("INSERT INTO tProject (EXEName, Title) VALUES ('Größe', 'Sized title')"));
+    struct Case {
+        const char* asked;
+        const char* title;
+    };
+    const Case cases[] = {{"Kestrel", "Kestrel Trunk Copy"},
+                          {"kestrel", "Kestrel Trunk Copy"},
+                          {"GRÖßE", "Sized title"},
+                          {"größe", "Sized title"}};
+    for (const Case& c : cases) {
+        App().Title.clear();
+        EXPECT_TRUE(LoadProjectInfo(QString::fromUtf8(c.asked), g_LangDb.get())) << c.asked;
+        EXPECT_EQ(App().Title, QString::fromUtf8(c.title)) << c.asked;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QtTest/qtestspontaneevent.h>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
 #include "localisation/Messages.h"
 #include "platform/Services.h"
+#include "platform/widgets/QtMessageBoxes.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
@@ -104,6 +114,128 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
         EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Error No: ") + f.number))
             << box.prompt.toStdString();
         EXPECT_TRUE(box.prompt.contains(QStringLiteral("\r    ")));
+    }
+}
+
+// The message box that runs modally now, or nullptr.
+QMessageBox* RunningBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    return box && box->isVisible() ? box : nullptr;
+}
+
+// Runs `act` on the real box once it is up (retried until it is).
+void WhenBoxIsUp(std::function<void(QMessageBox*)> act) {
+    QTimer::singleShot(0, [act] {
+        if (QMessageBox* box = RunningBox()) {
+            act(box);
+        } else {
+            WhenBoxIsUp(act);
+        }
+    });
+}
+
+void PressEscape(QMessageBox* box) {
+    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
+}
+
+// What the frame's close button sends: a close event from the window system.
+void CloseFromFrame(QMessageBox* box) {
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
+}
+
+// Escape and the frame's close button answer a box that has OK alone or a
+// Cancel button; Yes/No and Abort/Retry/Ignore boxes wait for a button.
+TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
+    struct Case {
+        int flags;
+        bool closedByEscape;
+        QMessageBox::StandardButton press;  // pressed when the box is still open
+        int answer;
+    };
+    const Case cases[] = {
+        {mb::kOkOnly, true, QMessageBox::Ok, answer::kOk},
+        {mb::kOkCancel, true, QMessageBox::Ok, answer::kCancel},
+        {mb::kYesNoCancel + mb::kQuestion, true, QMessageBox::Yes, answer::kCancel},
+        {mb::kRetryCancel, true, QMessageBox::Retry, answer::kCancel},
+        {mb::kYesNo + mb::kQuestion, false, QMessageBox::Yes, answer::kYes},
+        {mb::kYesNo + 256, false, QMessageBox::Yes, answer::kYes},  // default No
+        {mb::kAbortRetryIgnore, false, QMessageBox::Retry, answer::kRetry},
+    };
+    QtMessageBoxes boxes;
+    for (const Case& c : cases) {
+        bool openAfterEscape = false;
+        bool openAfterClose = false;
+        WhenBoxIsUp([&](QMessageBox* box) {
+            PressEscape(box);
+            openAfterEscape = box->isVisible();
+            if (openAfterEscape) {
+                CloseFromFrame(box);
+                openAfterClose = box->isVisible();
+            }
+            if (box->isVisible())
+                QTest::mouseClick(box->button(c.press), Qt::LeftButton);
+        });
+        MessageBoxRequest request;
+        request.prompt = QStringLiteral("Question");
+        request.flags = c.flags;
+        EXPECT_EQ(boxes.Show(request), c.answer) << c.flags;
+        EXPECT_EQ(openAfterEscape, !c.closedByEscape) << c.flags;
+        EXPECT_EQ(openAfterClose, !c.closedByEscape) << c.flags;
+    }
+}
+
+// The Help flag shows the Help button with or without a help reference;
+// pressing it leaves the question open and, with a reference, shows the
+// topic.
+TEST(QtMessageBoxesTest, TheHelpFlagShowsHelpWhichLeavesTheQuestionOpen) {
+    test::RuntimeTree tree;
+    const QString helpFile = tree.AddinsDir() + QStringLiteral("/HELP/kestrel.hlp");
+    struct Case {
+        std::optional<int> context;
+        bool viewer;
+    };
+    const Case cases[] = {{std::nullopt, false}, {1, true}};
+    QtMessageBoxes boxes;
+    for (const Case& c : cases) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"helpViewer")
+                w->close();
+        }
+        bool helpShown = false;
+        bool openAfterHelp = false;
+        WhenBoxIsUp([&](QMessageBox* box) {
+            QAbstractButton* help = box->button(QMessageBox::Help);
+            helpShown = help && help->isVisible();
+            if (!helpShown) {
+                QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+                return;
+            }
+            QTest::mouseClick(help, Qt::LeftButton);
+            WhenBoxIsUp([&](QMessageBox* again) {
+                openAfterHelp = true;
+                QTest::mouseClick(again->button(QMessageBox::Yes), Qt::LeftButton);
+            });
+        });
+        MessageBoxRequest request;
+        request.prompt = QStringLiteral("Question");
+        request.flags = mb::kYesNo + mb::kHelpButton;
+        request.context = c.context;
+        request.helpFile = c.context ? helpFile : QString();
+        EXPECT_EQ(boxes.Show(request), answer::kYes) << c.viewer;
+        EXPECT_TRUE(helpShown) << c.viewer;
+        EXPECT_TRUE(openAfterHelp) << c.viewer;
+        bool viewer = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"helpViewer" && w->isVisible())
+                viewer = true;
+        }
+        EXPECT_EQ(viewer, c.viewer);
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == u"helpViewer")
+            w->close();
     }
 }
 

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
+#include <functional>
 
 #include "catalogue/ValueListModel.h"
 #include "localisation/WindowLocalizer.h"
@@ -170,6 +173,90 @@ TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
         EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QString::fromLatin1(b.number)))
             << tree_.boxes.Last().prompt.toStdString();
     }
+}
+
+// Rows find their window and control whatever the case of the names.
+TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
+    struct Case {
+        const char* window;
+        const char* control;
+    };
+    const Case cases[] = {{"FRMTEST", "lblOne"}, {"frmtest", "LBLONE"}, {"FrmTest", "lblone"}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString window = QString::fromLatin1(c.window);
+        const QString control = QString::fromLatin1(c.control);
+        const QString text = QStringLiteral("text %1").arg(++n);
+        db_->Execute(QStringLiteral("DELETE FROM tForms WHERE lower(ObjectName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tControls WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tSSGridsHD WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("DELETE FROM tSSListBar WHERE lower(FormName) = 'frmtest'"));
+        db_->Execute(QStringLiteral("INSERT INTO tForms VALUES (?, ?, '', NULL)"), {window, text});
+        db_->Execute(QStringLiteral("INSERT INTO tControls VALUES (?, ?, -1, ?, '-1', NULL, '-1')"),
+                     {window, control, text});
+        db_->Execute(QStringLiteral("INSERT INTO tSSGridsHD VALUES (?, 'GRDGRID', -1, 1, ?)"),
+                     {window, text});
+        db_->Execute(
+            QStringLiteral("INSERT INTO tSSListBar VALUES (?, 'LsbBar', -1, '1', ?, '-1', '-1')"),
+            {window, text});
+        ASSERT_TRUE(LocalizeForm(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeControls(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeGridHeads(&window_, db_)) << c.window;
+        ASSERT_TRUE(LocalizeListBar(&window_, db_)) << c.window;
+        EXPECT_EQ(window_.windowTitle(), text) << c.window;
+        EXPECT_EQ(label_->text(), text) << c.control;
+        EXPECT_EQ(model_.headerData(1, Qt::Horizontal).toString(), text) << c.window;
+        EXPECT_EQ(bar_->GroupCaption(1), text) << c.window;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// Every kind whose original control has a caption takes one; the kinds
+// without one refuse it with 438 and stop the walk.
+TEST_F(WindowLocalizerTest, CaptionsByKind) {
+    auto* frame = Add<QFrame>(&window_, "fraPanel", "SSPanel");
+    auto* command = Add<QPushButton>(&window_, "cmdGo", "SSCommand");
+    auto* image = Add<QLabel>(&window_, "imgPicture", "Image");
+    image->setText(QStringLiteral("design"));
+    struct Case {
+        const char* name;
+        bool takes;
+        std::function<QString()> shown;
+    };
+    const Case cases[] = {
+        {"fraPanel", true, [&] { return frame->property("caption").toString(); }},
+        {"grdGrid", true, [&] { return grid_->Caption(); }},
+        {"cmdGo", true, [&] { return command->text(); }},
+        {"chkOther", true, [&] { return check_->text(); }},
+        {"lblOne", true, [&] { return label_->text(); }},
+        {"frmTest", true, [&] { return window_.windowTitle(); }},
+        {"txtBox", false, [&] { return box_->text(); }},
+        {"tvwTree", false, [&] { return QString(); }},
+        {"lstItems", false, [&] { return QString(); }},
+        {"imgPicture", false, [&] { return image->text(); }},
+        {"lsbBar", false, [&] { return QString(); }},
+    };
+    for (const Case& c : cases) {
+        db_->Execute(QStringLiteral("DELETE FROM tControls WHERE FormName = 'frmTest'"));
+        tree_.boxes.Clear();
+        Control(c.name, -1, QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)),
+                QStringLiteral("-1"), QVariant(), QStringLiteral("-1"));
+        EXPECT_EQ(LocalizeControls(&window_, db_), c.takes) << c.name;
+        if (c.takes) {
+            EXPECT_EQ(c.shown(), QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)))
+                << c.name;
+            EXPECT_TRUE(tree_.boxes.shown.empty()) << c.name;
+        } else {
+            EXPECT_NE(c.shown(), QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)))
+                << c.name;
+            ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.name;
+            EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral("[438]"))) << c.name;
+        }
+    }
+    // The grid shows its caption in a bar above the heads, none when empty.
+    const int withCaption = grid_->horizontalHeader()->sizeHint().height();
+    grid_->SetCaption(QString());
+    EXPECT_LT(grid_->horizontalHeader()->sizeHint().height(), withCaption);
 }
 
 TEST_F(WindowLocalizerTest, GridHeadsAndListBar) {

@@ -138,6 +138,77 @@ TEST_F(DatabaseTest, JetFormsKeepTheirMeaning) {
     EXPECT_EQ(db_->Execute(QStringLiteral("delete * from Items")), 2);
 }
 
+// Keys match whatever their case, as the desktop engine compares text: in
+// queries, result sets, statements and prepared statements, for literals,
+// bound values and columns; stored values keep their case.
+TEST_F(DatabaseTest, TextComparisonsIgnoreCase) {
+    db_->Execute(QStringLiteral("CREATE TABLE Keys (Name TEXT, Other TEXT, Number INTEGER)"));
+    db_->Execute(
+        QStringLiteral("INSERT INTO Keys VALUES ('Kestrel', 'KESTREL', 1), "
+                       "('kestrel.WRX', 'x', 2), ('Weiß', 'WEISS', 3), "
+                       "('Über', 'über', 4), ('0010', '10', 10)"));
+    struct Case {
+        const char* sql;
+        QVariantList params;
+        QStringList names;
+    };
+    const Case cases[] = {
+        {"SELECT Name FROM Keys WHERE Name = ?", {QStringLiteral("KESTREL")}, {"Kestrel"}},
+        {"SELECT Name FROM Keys WHERE Name = 'kestrel'", {}, {"Kestrel"}},
+        {"SELECT Name FROM Keys WHERE Name = \"KESTREL\"", {}, {"Kestrel"}},
+        {"SELECT Name FROM Keys WHERE Name = ?", {QStringLiteral("Kestrel.wrx")}, {"kestrel.WRX"}},
+        {"SELECT Name FROM Keys WHERE ? = Name", {QStringLiteral("kestrel")}, {"Kestrel"}},
+        {"SELECT Name FROM Keys WHERE Name = ?", {QStringLiteral("ÜBER")}, {"Über"}},
+        {"SELECT Name FROM Keys WHERE Name = ?", {QStringLiteral("weiß")}, {"Weiß"}},
+        // Case, not spelling: a sharp s is not "SS".
+        {"SELECT Name FROM Keys WHERE Name = ?", {QStringLiteral("WEISS")}, {}},
+        {"SELECT Name FROM Keys WHERE Name = Other ORDER BY Number", {}, {"Kestrel", "Über"}},
+        {"SELECT k.Name FROM Keys k JOIN Keys o ON o.Other = k.Name ORDER BY k.Number",
+         {},
+         {"Kestrel", "Über"}},
+        {"SELECT Name FROM Keys WHERE Name <> 'KESTREL' AND Number < 5 ORDER BY Number",
+         {},
+         {"kestrel.WRX", "Weiß", "Über"}},
+        {"SELECT Name FROM Keys WHERE Name = 'kestrel' COLLATE BINARY", {}, {}},
+        // Numbers still compare as numbers.
+        {"SELECT Name FROM Keys WHERE Number = ?", {10}, {"0010"}},
+        {"SELECT Name FROM Keys WHERE Number >= 4 ORDER BY Number", {}, {"Über", "0010"}},
+    };
+    for (const Case& c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        for (RecordsetType type : {RecordsetType::Dynaset, RecordsetType::ForwardOnly}) {
+            auto set = db_->OpenRecordset(sql, type, 0, c.params);
+            QStringList names;
+            while (!set->Eof()) {
+                names << set->Fields(0).toString();
+                set->MoveNext();
+            }
+            EXPECT_EQ(names, c.names) << c.sql;
+        }
+    }
+    Statement prepared = db_->Prepare(QStringLiteral("SELECT Number FROM Keys WHERE Name = ?"));
+    prepared.Bind(1, QStringLiteral("KESTREL.wrx"));
+    ASSERT_TRUE(prepared.Step());
+    EXPECT_EQ(prepared.Column(0).toInt(), 2);
+    prepared.Reset();
+
+    EXPECT_EQ(db_->Execute(QStringLiteral("UPDATE Keys SET Other = ? WHERE Name = ?"),
+                           {QStringLiteral("Mixed Case"), QStringLiteral("KESTREL")}),
+              1);
+    auto stored = db_->OpenRecordset(
+        QStringLiteral("SELECT Name, Other FROM Keys WHERE Number = 1"), RecordsetType::Snapshot);
+    EXPECT_EQ(stored->Fields(0).toString(), QStringLiteral("Kestrel"));
+    EXPECT_EQ(stored->Fields(1).toString(), QStringLiteral("Mixed Case"));
+    EXPECT_EQ(db_->Execute(QStringLiteral("DELETE * FROM Keys WHERE Name = 'ÜBER'")), 1);
+
+    // A second connection registers the same comparison.
+    auto other = Database::Open(path_, true);
+    auto found = other->OpenRecordset(QStringLiteral("SELECT Number FROM Keys WHERE Name = ?"),
+                                      RecordsetType::Snapshot, 0, {QStringLiteral("WEIß")});
+    ASSERT_FALSE(found->Eof());
+    EXPECT_EQ(found->Fields(0).toInt(), 3);
+}
+
 TEST_F(DatabaseTest, ExclusiveSetFailsAtOnceForASecondConnection) {
     auto first = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"), RecordsetType::Dynaset,
                                     rs::kDenyRead | rs::kDenyWrite);

@@ -50,6 +50,51 @@ TEST(ResolvePathTest, FindsComponentsWhateverTheirCase) {
               dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/NOPE/SUB/FILE")));
 }
 
+// Where several entries match a component whatever the case, the one that
+// leads furthest wins; ties go to the exact name, then to directory order.
+TEST(ResolvePathTest, TakesTheEntryThatLeadsFurthest) {
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    // An upper-case folder "weiß" becomes in the install-path rules.
+    root.mkpath(QStringLiteral("weiß/Data"));
+    Write(dir.filePath(QStringLiteral("weiß/Data/Kestrel.lng")), "x");
+    // An upper-case sibling without the file beside the folder that has it.
+    root.mkpath(QStringLiteral("ADDINS/DATABASE"));
+    root.mkpath(QStringLiteral("Addins/DataBase"));
+    Write(dir.filePath(QStringLiteral("Addins/DataBase/Serial.MDB")), "x");
+    // Siblings that differ only in case, each holding a different part.
+    root.mkpath(QStringLiteral("Pics/one/two"));
+    root.mkpath(QStringLiteral("pics/one"));
+    Write(dir.filePath(QStringLiteral("pics/one/back.png")), "x");
+    root.mkpath(QStringLiteral("Sets/a"));
+    root.mkpath(QStringLiteral("sets/b"));
+
+    struct Case {
+        const char* asked;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
+        {"WEISS/DATA/KESTREL7.MDB", "weiß/Data/KESTREL7.MDB"},
+        {"WEIß/data/", "weiß/Data/"},
+        {"ADDINS/DATABASE/SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
+        {"ADDINS/DATABASE/KESTREL3.MDB", "ADDINS/DATABASE/KESTREL3.MDB"},
+        {"PICS/ONE/BACK.PNG", "pics/one/back.png"},
+        {"PICS/ONE/TWO/NEW.PNG", "Pics/one/two/NEW.PNG"},
+        {"PICS/ONE/NEW.PNG", "Pics/one/NEW.PNG"},
+        {"pics/one/new.png", "pics/one/new.png"},
+        {"SETS/B/NEW", "sets/b/NEW"},
+        {"SETS/C/NEW", "Sets/C/NEW"},
+        {"sets/c/new", "sets/c/new"},
+        {"PICS/../WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ResolvePath(dir.path() + u'/' + QString::fromUtf8(c.asked)),
+                  dir.filePath(QString::fromUtf8(c.expected)))
+            << c.asked;
+    }
+}
+
 TEST(CopyFileLockedTest, CopiesAndHoldsTheDestination) {
     QTemporaryDir dir;
     const QString from = dir.filePath(QStringLiteral("T.MDB"));

@@ -4,7 +4,10 @@
 
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
 #include "platform/Services.h"
+#include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
 #include "support/RuntimeTree.h"
@@ -46,6 +49,42 @@ TEST_F(StartupTest, StandaloneStartLoadsEverythingAndShowsTheWindow) {
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));
     EXPECT_FALSE(App().OleServerBusyMsgText.isEmpty());
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// The add-in's row of the host's registry is found whatever the case of its
+// key, stored or asked; the key keeps its case and no other row changes.
+TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
+    const QString registry = tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb");
+    struct Case {
+        const char* stored;
+        const char* asked;
+        const char* version;
+    };
+    const Case cases[] = {{"Kestrel.WRX", "kestrel.wrx", "13.0.1"},
+                          {"kestrel.wrx", "KESTREL.WRX", "13.0.2"},
+                          {"KESTREL.wrx", "Kestrel.Wrx", "13.0.3"}};
+    for (const Case& c : cases) {
+        tree_.Sql(registry, QStringLiteral("UPDATE Registry SET AppName = '%1' WHERE "
+                                           "lower(AppName) = 'kestrel.wrx'")
+                                .arg(QString::fromLatin1(c.stored)));
+        EXPECT_TRUE(RegisterAddin(QStringLiteral("ADDINS"), QString::fromLatin1(c.asked),
+                                  QString::fromLatin1(c.version)));
+        auto db = Database::Open(registry, true);
+        auto rows = db->OpenRecordset(QStringLiteral("SELECT AppName, Version FROM Registry "
+                                                     "ORDER BY lower(AppName)"),
+                                      RecordsetType::Snapshot);
+        QStringList versions;
+        while (!rows->Eof()) {
+            versions << rows->Fields(0).toString() + u'=' + rows->Fields(1).toString();
+            rows->MoveNext();
+        }
+        EXPECT_EQ(versions, QStringList({"alarmlog.wrx=4.0.3",
+                                         QString::fromLatin1(c.stored) + u'=' +
+                                             QString::fromLatin1(c.version),
+                                         "lineview.wrx=2.1.0"}))
+            << c.asked;
+    }
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 

@@ -88,6 +88,35 @@ TEST_F(WorkingCopyTest, AReadOnlyCopyIsResetAndOverwritten) {
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL6.MDB")), nullptr);
 }
 
+// The counter row is found whatever the case of its key, stored or asked,
+// and keeps the key as stored.
+TEST_F(WorkingCopyTest, TheCounterRowIsFoundWhateverTheCaseOfItsKey) {
+    struct Case {
+        const char* stored;
+        const char* asked;
+    };
+    const Case cases[] = {{"Kestrel", "KESTREL"}, {"KESTREL", "kestrel"}, {"kEsTrEl", "Kestrel"}};
+    int counter = 300;
+    for (const Case& c : cases) {
+        tree_.Sql(Serial(),
+                  QStringLiteral("UPDATE SerialTable SET Addin = '%1', SerialCounter = %2")
+                      .arg(QString::fromLatin1(c.stored))
+                      .arg(counter));
+        EXPECT_EQ(MakeWorkingCopy(QString::fromLatin1(c.asked), tree_.DatabaseDir(),
+                                  QStringLiteral("KESTREL")),
+                  QStringLiteral("KESTREL%1.MDB").arg(counter + 1))
+            << c.stored << " asked as " << c.asked;
+        made_.push_back(counter + 1);
+        auto db = Database::Open(Serial(), true);
+        auto row = db->OpenRecordset(QStringLiteral("SELECT Addin, SerialCounter FROM SerialTable"),
+                                     RecordsetType::Snapshot);
+        EXPECT_EQ(row->Fields(0).toString(), QString::fromLatin1(c.stored));
+        EXPECT_EQ(row->Fields(1).toInt(), counter + 1);
+        counter += 10;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 TEST_F(WorkingCopyTest, NoCounterRowGivesAMessageAndNoCopy) {
     tree_.Sql(Serial(), QStringLiteral("DELETE FROM SerialTable"));
     EXPECT_EQ(Make(), QString());

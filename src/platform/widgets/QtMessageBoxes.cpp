@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -55,6 +56,33 @@ QMessageBox::Icon IconFor(int flags) {
     }
 }
 
+// Keeps a box open on Escape and on its frame's close button, for button
+// sets without a cancelling answer: such a box answers only by a button.
+class AnswerOnlyByButton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+            return true;
+        }
+        // The frame's close button; a button's own closing of the box is
+        // not spontaneous and passes.
+        if (event->type() == QEvent::Close && event->spontaneous()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool HasCancellingAnswer(int flags) {
+    const int buttonSet = flags & mb::kButtonMask;
+    return buttonSet != mb::kYesNo && buttonSet != mb::kAbortRetryIgnore;
+}
+
 }  // namespace
 
 int QtMessageBoxes::Show(const MessageBoxRequest& request) {
@@ -76,10 +104,15 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
         box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
     }
     const bool hasHelp = request.context.has_value();
+    // The flag shows the Help button; without a help reference it does
+    // nothing but leave the question open.
     QAbstractButton* help = nullptr;
-    if (hasHelp && (request.flags & mb::kHelpButton) != 0) {
+    if ((request.flags & mb::kHelpButton) != 0) {
         help = box.addButton(QMessageBox::Help);
     }
+    AnswerOnlyByButton holdOpen;
+    if (!HasCancellingAnswer(request.flags))
+        box.installEventFilter(&holdOpen);
     if (hasHelp) {
         auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &box);
         QObject::connect(f1, &QShortcut::activated, &box,
@@ -90,14 +123,18 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
         QAbstractButton* clicked = box.clickedButton();
         if (help && clicked == help) {
             // The Help button shows the topic; the question still stands.
-            HelpViewer::ShowTopic(request.helpFile, *request.context);
+            if (hasHelp)
+                HelpViewer::ShowTopic(request.helpFile, *request.context);
             continue;
         }
         for (size_t i = 0; i < buttons.size(); ++i) {
             if (clicked == buttons[i])
                 return choices[i].code;
         }
-        // Closed by Escape or the window frame: the cancelling answer.
+        // Closed by Escape or the window frame, which only a box with a
+        // cancelling answer allows: OK alone answers OK, the others Cancel.
+        // (A box ended from outside, the application quitting, answers its
+        // cancelling choice as well: No, or Abort.)
         const int buttonSet = request.flags & mb::kButtonMask;
         if (buttonSet == mb::kOkOnly)
             return answer::kOk;

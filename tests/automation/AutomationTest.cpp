@@ -2,12 +2,16 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <map>
 
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
@@ -181,6 +185,139 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
     ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
     EXPECT_EQ(tree_.boxes.Last().prompt,
               QStringLiteral("The trunk data has been copied to the destination trunks."));
+}
+
+TEST_F(AutomationTest, CreatingAnUnknownClassIsRefusedByName) {
+    for (const QString& name : {QStringLiteral("cPBXOle"), QString(), QStringLiteral("cOLELayer2"),
+                                QStringLiteral("/")}) {
+        const QDBusMessage reply = Call(contract::kClassPath, contract::kClassInterface,
+                                        QStringLiteral("CreateObject"), {name});
+        ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name.toStdString();
+        EXPECT_EQ(reply.errorName(), contract::kUnknownClassError);
+        EXPECT_TRUE(reply.errorMessage().contains(u'\'' + name + u'\''))
+            << reply.errorMessage().toStdString();
+    }
+    // Nothing was created or loaded on the way.
+    EXPECT_EQ(addin_->LayerCount(), 0);
+    EXPECT_EQ(addin_->Session().Window(), nullptr);
+    EXPECT_TRUE(Create().startsWith(contract::kLayerPathPrefix));
+}
+
+// The members of an interface at a path, with their in and out signatures.
+std::map<QString, std::pair<QString, QString>> Members(const QString& xml,
+                                                       const QString& interface) {
+    std::map<QString, std::pair<QString, QString>> members;
+    QXmlStreamReader reader(xml);
+    QString current;
+    QString method;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"interface")
+            current = reader.attributes().value(QStringLiteral("name")).toString();
+        if (current != interface || !reader.isStartElement())
+            continue;
+        if (reader.name() == u"method") {
+            method = reader.attributes().value(QStringLiteral("name")).toString();
+            members[method];
+        } else if (reader.name() == u"arg") {
+            auto& signature = members[method];
+            const QString type = reader.attributes().value(QStringLiteral("type")).toString();
+            (reader.attributes().value(QStringLiteral("direction")) == u"out" ? signature.second
+                                                                              : signature.first) +=
+                type;
+        }
+    }
+    return members;
+}
+
+TEST_F(AutomationTest, TheWindowsPublicMembersAreExportedUnderTheirOwnNames) {
+    Create();
+    const QDBusMessage reply =
+        Call(contract::kWindowPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+             QStringLiteral("Introspect"));
+    ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+    const auto members = Members(reply.arguments().value(0).toString(), contract::kWindowInterface);
+    const QString record =
+        QString::fromLatin1(QDBusMetaType::typeToSignature(QMetaType::fromType<cListRequest>()));
+    struct Member {
+        const char* name;
+        QString in;
+        QString out;
+    };
+    const Member expected[] = {
+        {"IncrementCount", "", ""},
+        {"DecrementCount", "", "n"},
+        {"PBXName", "s", ""},
+        {"Parent", "o", ""},
+        {"ID", "n", ""},
+        {"CheckDBLoadError", "", "b"},
+        {"CallBack", record, ""},
+        {"ShowWhatsThis", "s", ""},
+        {"SecondData", "s", ""},
+        {"TrunkNumber", "s", ""},
+        {"Check_STNData", "ss", "b"},
+        {"Search_CMD", "s", "b"},
+        {"FrmMove", "o", ""},
+        {"FrmPositionSave", "", ""},
+        {"BackGround", "n", ""},
+        {"TurnFlow", "b", ""},
+    };
+    for (const Member& m : expected) {
+        const auto found = members.find(QString::fromLatin1(m.name));
+        ASSERT_NE(found, members.end()) << m.name;
+        EXPECT_EQ(found->second.first, m.in) << m.name;
+        EXPECT_EQ(found->second.second, m.out) << m.name;
+    }
+    EXPECT_EQ(members.size(), std::size(expected));  // the old Set... names are gone
+}
+
+TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
+    const QString layer = Create();
+    dlgKestrel* window = addin_->Session().Window();
+    ASSERT_NE(window, nullptr);
+    auto member = [&](const char* name, const QVariantList& args = {}) {
+        return Call(contract::kWindowPath, contract::kWindowInterface, QString::fromLatin1(name),
+                    args);
+    };
+    const QVariant parent = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent")));
+    const QVariant none = QVariant::fromValue(QDBusObjectPath(contract::kNoObjectPath));
+    // FrmMove reads the stored position from the host object it is given.
+    model_.SetComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"), QStringLiteral("120,90"));
+    member("FrmMove", {parent});
+    EXPECT_EQ(window->pos(), QPoint(120, 90));
+    member("Parent", {parent});
+    EXPECT_EQ(window->Parent(), addin_->Host(QStringLiteral("/Parent")));
+    member("PBXName", {QStringLiteral("PBX2")});
+    EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
+    EXPECT_EQ(window->HighestTrunk(), 255);
+    member("ID", {QVariant::fromValue(qint16(12))});
+    EXPECT_EQ(window->ID(), 12);
+    EXPECT_FALSE(member("CheckDBLoadError").arguments().value(0).toBool());
+    member("TrunkNumber", {QStringLiteral("7")});
+    EXPECT_EQ(window->TrunkBoxText(), QStringLiteral("7"));
+    member("Parent", {none});
+    EXPECT_EQ(window->Parent(), nullptr);
+
+    // ShowWhatsThis names its control by design name; unknown names fail.
+    QList<QMenu*> popups;
+    window->popupMenu = [&](QMenu* menu, const QPoint&) -> QAction* {
+        popups << menu;
+        return nullptr;
+    };
+    for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
+        EXPECT_NE(member("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
+                  QDBusMessage::ErrorMessage)
+            << name;
+    }
+    EXPECT_EQ(popups.size(), 3);
+    for (const char* name : {"txtNothing", "lblTrunk", "lblTrunk(2)", "txtTrunk(0)", ""}) {
+        const QDBusMessage reply = member("ShowWhatsThis", {QString::fromLatin1(name)});
+        ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name;
+        EXPECT_EQ(reply.errorName(), contract::kInvalidArgumentError);
+        EXPECT_TRUE(reply.errorMessage().contains(QString::fromLatin1(name))) << name;
+    }
+    EXPECT_EQ(popups.size(), 3);
+    Release(layer);
 }
 
 // A host member that answers busy until told otherwise, and one that is slow.

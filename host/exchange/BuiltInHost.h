@@ -11,7 +11,9 @@ class SimulatedLink;
 // "PBXDeskProj.cPBXOLE" and "PBXDeskProj<version>.cPBXOle" (any case) give
 // a link on the simulated exchanges of the suite's database folder
 // (EXCHANGE/ beside Common.LNG, new exchanges made from Exchange.seed).
-// Any other name raises RunError 429.
+// Any other name raises RunError 429. The link reports the progress of
+// each request (requestProgress, requestEnded) and cancels one request
+// (CancelRequest) or a login's requests (CancelLogin); see SimulatedLink.
 std::unique_ptr<SimulatedLink> CreateHostObject(const QString& className);
 
 // Where the built-in host keeps its exchanges, and the seed of new ones.

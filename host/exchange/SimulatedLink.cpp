@@ -91,10 +91,7 @@ private:
 };
 
 SimulatedLink::SimulatedLink(QString folder, QString seedPath, QObject* parent)
-    : QObject(parent),
-      folder_(std::move(folder)),
-      seedPath_(std::move(seedPath)),
-      cancel_(std::make_shared<std::atomic<bool>>(false)) {
+    : QObject(parent), folder_(std::move(folder)), seedPath_(std::move(seedPath)) {
     worker_ = new ExchangeWorker(folder_, seedPath_);
     worker_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -103,7 +100,8 @@ SimulatedLink::SimulatedLink(QString folder, QString seedPath, QObject* parent)
 }
 
 SimulatedLink::~SimulatedLink() {
-    cancel_->store(true);
+    for (const Request& request : std::as_const(requests_))
+        request.cancel->store(true);
     thread_.quit();
     thread_.wait();
 }
@@ -138,38 +136,43 @@ QString SimulatedLink::SendRequest(cListRequest& request) {
     const QString requestId = QStringLiteral("REQ%1").arg(++nextRequest_);
     cListRequest copy = request;
     copy.SetRequestID(requestId);
-    cancel_->store(false);
-    ++underWay_;
+    // A fresh flag per request: nothing cancelled before reaches it.
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    const QString loginId = copy.LoginID();
+    requests_.insert(requestId, Request{loginId, cancel});
     emit requestStarted(copy.PBXName(), copy.Count());
-    auto cancel = cancel_;
+    emit requestProgress(requestId, loginId, 0, copy.Count());
     QPointer<SimulatedLink> self(this);
     ExchangeWorker* worker = worker_;
-    QMetaObject::invokeMethod(worker_, [worker, copy, cancel, self] {
-        auto report = [self](int done, int total) {
+    QMetaObject::invokeMethod(worker_, [worker, copy, cancel, self, requestId, loginId] {
+        auto report = [self, requestId, loginId](int done, int total) {
             QMetaObject::invokeMethod(
                 self,
-                [self, done, total] {
-                    if (self)
-                        emit self->progress(done, total);
+                [self, requestId, loginId, done, total] {
+                    if (!self)
+                        return;
+                    emit self->progress(done, total);
+                    emit self->requestProgress(requestId, loginId, done, total);
                 },
                 Qt::QueuedConnection);
         };
         cListRequest answer = worker->Execute(copy, *cancel, report);
         QMetaObject::invokeMethod(
             self,
-            [self, answer] {
+            [self, requestId, answer] {
                 if (self)
-                    self->Deliver(answer.LoginID(), answer);
+                    self->Deliver(requestId, answer);
             },
             Qt::QueuedConnection);
     });
     return requestId;
 }
 
-void SimulatedLink::Deliver(const QString& loginId, cListRequest answer) {
-    --underWay_;
+void SimulatedLink::Deliver(const QString& requestId, cListRequest answer) {
+    const Request request = requests_.take(requestId);
     emit requestFinished(answer.PBXName(), answer.ErrCode());
-    CallBackTarget* target = logins_.value(loginId, nullptr);
+    emit requestEnded(requestId, request.loginId, answer.ErrCode());
+    CallBackTarget* target = logins_.value(request.loginId, nullptr);
     if (target)
         target->CallBack(answer);
 }
@@ -183,7 +186,27 @@ QString SimulatedLink::GetMPVersion(const QString& pbxName) {
 }
 
 void SimulatedLink::Cancel() {
-    cancel_->store(true);
+    for (const Request& request : std::as_const(requests_))
+        request.cancel->store(true);
+}
+
+bool SimulatedLink::CancelRequest(const QString& requestId) {
+    const auto found = requests_.constFind(requestId);
+    if (found == requests_.constEnd())
+        return false;
+    found->cancel->store(true);
+    return true;
+}
+
+int SimulatedLink::CancelLogin(const QString& loginId) {
+    int cancelled = 0;
+    for (const Request& request : std::as_const(requests_)) {
+        if (request.loginId == loginId) {
+            request.cancel->store(true);
+            ++cancelled;
+        }
+    }
+    return cancelled;
 }
 
 }  // namespace kestrel

@@ -19,6 +19,21 @@ class ExchangeWorker;
 // executed entry by entry on a worker thread, and answers delivered later
 // through the login's call-back on this object's thread, never inside
 // SendRequest. Also answers processor versions.
+//
+// Every request carries its own cancel flag, so cancelling one request
+// (the engineer's cancel of one window) leaves the others on the link
+// untouched, and a new request never starts cancelled. A cancelled request
+// answers "OPX_USERCANCEL" in both answer texts for every entry not yet done
+// and ErrCode 61, as the exchange does when its user cancels.
+//
+// Progress of one request: requestProgress(requestId, loginId, done, total)
+// is emitted with done 0 when the request is accepted (inside SendRequest)
+// and then as entries complete; requestEnded(requestId, loginId, errCode)
+// follows once, right before the answer reaches the call-back. A standalone
+// window takes the request id from SendRequest's reply (or from the signal)
+// and cancels with CancelRequest, or cancels everything its login has under
+// way with CancelLogin. The older progress(done, total), requestStarted and
+// requestFinished signals still report every request of the link.
 class SimulatedLink : public QObject, public ExchangeLink, public ProcessorInfo {
     Q_OBJECT
 
@@ -33,9 +48,15 @@ public:
     void LogOut(const QString& pbxName, const QString& loginId) override;
     QString GetMPVersion(const QString& pbxName) override;
 
-    // The engineer's cancel: entries not yet done answer "OPX_USERCANCEL".
+    // The host's cancel button: every request under way is cancelled, each
+    // through its own flag; requests sent afterwards run normally.
     void Cancel();
-    bool RequestUnderWay() const { return underWay_ > 0; }
+    // Cancels one request under way by the id SendRequest answered; false
+    // when no such request is under way (unknown, or already answered).
+    bool CancelRequest(const QString& requestId);
+    // Cancels every request under way of one login; the number cancelled.
+    int CancelLogin(const QString& loginId);
+    bool RequestUnderWay() const { return !requests_.isEmpty(); }
     const QString& Folder() const { return folder_; }
     const QString& SeedPath() const { return seedPath_; }
 
@@ -43,19 +64,25 @@ signals:
     void requestStarted(const QString& pbxName, int entries);
     void progress(int done, int total);
     void requestFinished(const QString& pbxName, int errCode);
+    void requestProgress(const QString& requestId, const QString& loginId, int done, int total);
+    void requestEnded(const QString& requestId, const QString& loginId, int errCode);
 
 private:
-    void Deliver(const QString& loginId, cListRequest answer);
+    struct Request {
+        QString loginId;
+        std::shared_ptr<std::atomic<bool>> cancel;
+    };
+    void Deliver(const QString& requestId, cListRequest answer);
 
     QString folder_;
     QString seedPath_;
     QThread thread_;
     ExchangeWorker* worker_ = nullptr;
-    std::shared_ptr<std::atomic<bool>> cancel_;
     QHash<QString, CallBackTarget*> logins_;
+    // Requests accepted and not yet answered, by request id.
+    QHash<QString, Request> requests_;
     int nextLogin_ = 0;
     int nextRequest_ = 0;
-    int underWay_ = 0;
 };
 
 }  // namespace kestrel

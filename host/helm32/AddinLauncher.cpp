@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 
 #include "HostObjects.h"
 #include "automation/AutomationContract.h"
@@ -17,6 +18,8 @@ namespace kestrel {
 namespace {
 const QString kParentPath = QStringLiteral("/Parent");
 constexpr int kCreateAttempts = 200;  // 20 s for the add-in to come up
+// How long a released add-in may take to store its position and end.
+constexpr int kEndGraceMs = 5000;
 }  // namespace
 
 AddinLauncher::AddinLauncher(HostModel& model, SimulatedLink& link, QString addinProgram,
@@ -58,21 +61,43 @@ QDBusConnection AddinLauncher::Connection(const Session& s) const {
     return QDBusConnection(s.connectionName);
 }
 
+qint64 AddinLauncher::ProcessId(const QString& exchange) const {
+    for (const auto& s : sessions_) {
+        if (s->exchange == exchange && !s->ending && s->process)
+            return s->process->processId();
+    }
+    return 0;
+}
+
+bool AddinLauncher::Known(const Session* session) const {
+    return std::any_of(sessions_.begin(), sessions_.end(),
+                       [session](const auto& s) { return s.get() == session; });
+}
+
 void AddinLauncher::Open(const QString& exchange) {
     for (auto& s : sessions_) {
-        if (s->exchange == exchange && !s->layerPath.isEmpty()) {
-            QDBusMessage show = QDBusMessage::createMethodCall(
-                QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetVisible"));
-            show << true;
-            Connection(*s).asyncCall(show);
+        if (s->exchange != exchange || s->ending)
+            continue;
+        if (s->layerPath.isEmpty()) {
+            emit status(QStringLiteral("Trunk Copy for %1 is still starting...").arg(exchange));
             return;
         }
+        QDBusMessage show = QDBusMessage::createMethodCall(
+            QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetVisible"));
+        show << true;
+        Connection(*s).asyncCall(show);
+        return;
     }
     auto session = std::make_unique<Session>();
+    Session* raw = session.get();
     session->exchange = exchange;
     session->id = nextId_++;
     session->process = std::make_unique<QProcess>();
     session->process->setProcessChannelMode(QProcess::ForwardedChannels);
+    connect(session->process.get(), &QProcess::finished, this, [this, raw] {
+        // Not inside the process's own signal: forgetting deletes it.
+        QTimer::singleShot(0, this, [this, raw] { Forget(raw); });
+    });
     session->process->start(program_, {contract::kEmbedding, Address()});
     if (!session->process->waitForStarted(5000)) {
         emit status(QStringLiteral("Trunk Copy could not be started: %1")
@@ -88,7 +113,7 @@ void AddinLauncher::OnConnection(const QDBusConnection& connection) {
     // still without one.
     Session* session = nullptr;
     for (auto& s : sessions_) {
-        if (s->connectionName.isEmpty()) {
+        if (s->connectionName.isEmpty() && !s->ending) {
             session = s.get();
             break;
         }
@@ -98,6 +123,8 @@ void AddinLauncher::OnConnection(const QDBusConnection& connection) {
     session->connectionName = connection.name();
     QDBusConnection c(connection);
     auto parent = std::make_unique<ParentAdaptor>(model_);
+    connect(parent.get(), &ParentAdaptor::childUnloaded, this,
+            [this, session](int) { OnChildUnloaded(session); });
     auto link = std::make_unique<LinkAdaptor>(link_);
     auto processor = std::make_unique<ProcessorAdaptor>(link_);
     c.registerObject(kParentPath, parent.get(), QDBusConnection::ExportAllSlots);
@@ -119,41 +146,111 @@ void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, session, attemptsLeft](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
+                if (!Known(session) || session->ending)
+                    return;
                 const QDBusMessage reply = w->reply();
                 if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
                     if (attemptsLeft > 0) {
                         QTimer::singleShot(100, this, [this, session, attemptsLeft] {
-                            TryCreate(session, attemptsLeft - 1);
+                            if (Known(session))
+                                TryCreate(session, attemptsLeft - 1);
                         });
                     } else {
                         emit status(QStringLiteral("Trunk Copy did not answer."));
+                        // Stopped, so the next Open starts afresh.
+                        session->ending = true;
+                        session->process->kill();
                     }
                     return;
                 }
                 session->layerPath = qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
-                QDBusConnection c = Connection(*session);
-                QDBusMessage reg = QDBusMessage::createMethodCall(QString(), session->layerPath,
-                                                                  contract::kLayerInterface,
-                                                                  QStringLiteral("RegisterPBX"));
-                reg << session->exchange << QVariant::fromValue(QDBusObjectPath(kParentPath))
-                    << QVariant::fromValue(static_cast<qint16>(session->id));
-                c.asyncCall(reg);
-                QDBusMessage show = QDBusMessage::createMethodCall(QString(), session->layerPath,
-                                                                   contract::kLayerInterface,
-                                                                   QStringLiteral("SetVisible"));
-                show << true;
-                c.asyncCall(show);
-                if (backgroundSet_ != 0)
-                    SetBackGround(backgroundSet_);
-                emit status(QStringLiteral("Trunk Copy open for %1").arg(session->exchange));
-                emit opened(session->exchange);
+                Register(session);
             });
+}
+
+void AddinLauncher::Register(Session* session) {
+    QDBusMessage reg = QDBusMessage::createMethodCall(
+        QString(), session->layerPath, contract::kLayerInterface, QStringLiteral("RegisterPBX"));
+    reg << session->exchange << QVariant::fromValue(QDBusObjectPath(kParentPath))
+        << QVariant::fromValue(static_cast<qint16>(session->id));
+    auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(reg), this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, session](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (!Known(session) || session->ending)
+                return;
+            const QDBusMessage reply = w->reply();
+            // True: the add-in could not prepare its working database, or
+            // its window has already unloaded. Such a window is no use.
+            if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().value(0).toBool()) {
+                emit status(
+                    QStringLiteral("Trunk Copy for %1 could not be made ready and was closed.")
+                        .arg(session->exchange));
+                End(session);
+                return;
+            }
+            QDBusMessage show = QDBusMessage::createMethodCall(QString(), session->layerPath,
+                                                               contract::kLayerInterface,
+                                                               QStringLiteral("SetVisible"));
+            show << true;
+            Connection(*session).asyncCall(show);
+            if (backgroundSet_ != 0)
+                SetBackGround(backgroundSet_);
+            emit status(QStringLiteral("Trunk Copy open for %1").arg(session->exchange));
+            emit opened(session->exchange);
+        });
+}
+
+void AddinLauncher::OnChildUnloaded(Session* session) {
+    if (!Known(session) || session->ending)
+        return;
+    // Unloaded is final: from now on Open starts a fresh add-in. The release
+    // waits until the add-in has had the answer to its UnloadChild.
+    session->ending = true;
+    QTimer::singleShot(0, this, [this, session] {
+        if (Known(session))
+            End(session);
+    });
+}
+
+void AddinLauncher::End(Session* session) {
+    session->ending = true;
+    if (!session->layerPath.isEmpty()) {
+        QDBusMessage release = QDBusMessage::createMethodCall(QString(), contract::kClassPath,
+                                                              contract::kClassInterface,
+                                                              QStringLiteral("ReleaseObject"));
+        release << QVariant::fromValue(QDBusObjectPath(session->layerPath));
+        Connection(*session).asyncCall(release);  // the add-in ends without answering
+        session->layerPath.clear();
+    }
+    // It stores its window position through us on the way out; one that
+    // has not ended after the grace time is stopped.
+    QProcess* process = session->process.get();
+    QTimer::singleShot(kEndGraceMs, process, [process] {
+        if (process->state() != QProcess::NotRunning)
+            process->kill();
+    });
+}
+
+void AddinLauncher::Forget(Session* session) {
+    const auto found = std::find_if(sessions_.begin(), sessions_.end(),
+                                    [session](const auto& s) { return s.get() == session; });
+    if (found == sessions_.end())
+        return;
+    std::unique_ptr<Session> gone = std::move(*found);
+    sessions_.erase(found);
+    gone->objects.clear();
+    if (!gone->connectionName.isEmpty())
+        QDBusConnection::disconnectFromPeer(gone->connectionName);
+    emit status(QStringLiteral("Trunk Copy for %1 has ended.").arg(gone->exchange));
+    emit closed(gone->exchange);
 }
 
 void AddinLauncher::SetBackGround(int set) {
     backgroundSet_ = set;
     for (auto& s : sessions_) {
-        if (s->layerPath.isEmpty())
+        if (s->layerPath.isEmpty() || s->ending)
             continue;
         QDBusMessage call = QDBusMessage::createMethodCall(
             QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetBackGround"));
@@ -172,6 +269,7 @@ void AddinLauncher::ReleaseAll() {
         release << QVariant::fromValue(QDBusObjectPath(s->layerPath));
         Connection(*s).asyncCall(release);  // the add-in ends without answering
         s->layerPath.clear();
+        s->ending = true;
     }
     // The add-ins store their window position through us on the way out:
     // keep answering until they have ended.
@@ -184,7 +282,7 @@ void AddinLauncher::ReleaseAll() {
         }
         return false;
     };
-    while (running() && waited.elapsed() < 5000) {
+    while (running() && waited.elapsed() < kEndGraceMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     for (auto& s : sessions_) {

@@ -16,7 +16,9 @@ class SimulatedLink;
 
 // Starts the add-in as an automation server on a private socket, creates
 // its cOLELayer, registers the exchange and shows it. One add-in process
-// per exchange; closing the host releases them all.
+// per exchange; closing the host releases them all. An add-in whose window
+// unloads (UnloadChild) is released and forgotten once its process has
+// ended; the next Open of its exchange starts a fresh one.
 class AddinLauncher : public QObject {
     Q_OBJECT
 
@@ -25,7 +27,9 @@ public:
                   QObject* parent = nullptr);
     ~AddinLauncher() override;
 
-    // Opens Trunk Copy for an exchange (shows it again when it is open).
+    // Opens Trunk Copy for an exchange: shows it again when it is open,
+    // leaves it be while it is starting, and starts a new add-in when there
+    // is none or the one there is ending.
     void Open(const QString& exchange);
     // Applies a background set to every open add-in.
     void SetBackGround(int set);
@@ -34,13 +38,19 @@ public:
     // Releases everything and closes the private socket.
     void Shutdown();
     QString Address() const;
+    // Add-in processes the host still knows, ending ones included.
     int OpenCount() const { return static_cast<int>(sessions_.size()); }
+    // The process id of the exchange's add-in that is not ending; 0 when
+    // there is none.
+    qint64 ProcessId(const QString& exchange) const;
     // The connection of the first add-in (an unattended session drives it).
     QDBusConnection Connection() const;
 
 signals:
     void status(const QString& text);
     void opened(const QString& exchange);
+    // An add-in's process has ended and the host has forgotten it.
+    void closed(const QString& exchange);
 
 private:
     struct Session {
@@ -49,10 +59,22 @@ private:
         QString connectionName;
         QString layerPath;
         int id = 0;
+        // Its window unloaded or the host released it: never shown again.
+        bool ending = false;
         std::vector<std::unique_ptr<QObject>> objects;
     };
     void OnConnection(const QDBusConnection& connection);
     void TryCreate(Session* session, int attemptsLeft);
+    // Registers the exchange; shows the window once the add-in is ready,
+    // releases an add-in that reports its load error.
+    void Register(Session* session);
+    // The add-in's window has unloaded: release its object.
+    void OnChildUnloaded(Session* session);
+    // Releases the session's object; its process ends by itself or is
+    // stopped after a grace time.
+    void End(Session* session);
+    void Forget(Session* session);
+    bool Known(const Session* session) const;
     QDBusConnection Connection(const Session& s) const;
 
     HostModel& model_;

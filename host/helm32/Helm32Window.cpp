@@ -131,6 +131,7 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
     });
     connect(exchanges_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenTrunkCopy(item->text()); });
+    // Cancels every request under way, each through its own flag.
     connect(cancel_, &QPushButton::clicked, link_.get(), &SimulatedLink::Cancel);
     connect(model_.get(), &HostModel::message, message_, &QLabel::setText);
     connect(model_.get(), &HostModel::code, this,
@@ -161,6 +162,9 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
         progress_->setValue(done);
     });
     connect(link_.get(), &SimulatedLink::requestFinished, this, [this](const QString&, int) {
+        // Another add-in's request may still be under way.
+        if (link_->RequestUnderWay())
+            return;
         progress_->hide();
         cancel_->hide();
     });

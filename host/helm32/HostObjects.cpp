@@ -41,6 +41,9 @@ void ParentAdaptor::DisplayHelp(const QString& file) {
 }
 
 void ParentAdaptor::UnloadChild(qint16 id) {
+    // The launcher learns first, so whoever watches the model sees the
+    // add-in as ending already.
+    emit childUnloaded(id);
     emit model_.childUnloaded(id);
 }
 
@@ -84,6 +87,13 @@ void DBusCallBack::CallBack(cListRequest& response) {
                                                        QStringLiteral("CallBack"));
     call << QVariant::fromValue(response);
     connection_.asyncCall(call);  // the add-in returns at once; no reply is needed
+}
+
+LinkAdaptor::~LinkAdaptor() {
+    for (auto it = callbacks_.cbegin(); it != callbacks_.cend(); ++it) {
+        link_.CancelLogin(it.key());
+        link_.LogOut(QString(), it.key());
+    }
 }
 
 QString LinkAdaptor::Login(const QString& pbx, const QDBusObjectPath& callback) {

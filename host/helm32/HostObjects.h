@@ -53,6 +53,10 @@ class ParentAdaptor : public QObject, protected QDBusContext {
 public:
     explicit ParentAdaptor(HostModel& model) : model_(model) {}
 
+signals:
+    // The add-in on this connection reports its window unloaded.
+    void childUnloaded(int id);
+
 public slots:
     void ShowMessage(const QString& text);
     void ShowCode(int code);
@@ -88,6 +92,9 @@ class LinkAdaptor : public QObject, protected QDBusContext {
 
 public:
     explicit LinkAdaptor(SimulatedLink& link) : link_(link) {}
+    // An add-in that goes without logging out is logged out (its requests
+    // cancelled), so no answer is sent to a call-back that no longer exists.
+    ~LinkAdaptor() override;
 
 public slots:
     QString Login(const QString& pbx, const QDBusObjectPath& callback);

@@ -14,7 +14,7 @@ namespace kestrel {
 class AutomationServer;
 class cOLELayer;
 
-class ClassObjectAdaptor : public QObject {
+class ClassObjectAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013")
 
@@ -22,6 +22,7 @@ public:
     explicit ClassObjectAdaptor(AutomationServer& server) : server_(server) {}
 
 public slots:
+    // A class the add-in does not offer answers the unknown-class error.
     QDBusObjectPath CreateObject(const QString& className);
     void ReleaseObject(const QDBusObjectPath& path);
 
@@ -47,29 +48,41 @@ private:
     cOLELayer& layer_;
 };
 
-class WindowAdaptor : public QObject {
+// The main window's public members under their own names. Object arguments
+// travel as object paths of the host's connection ("/" is none); the
+// control of ShowWhatsThis travels as its design name, "name(index)" for an
+// element of an indexed set. A window that has unloaded is not acted on.
+class WindowAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013.dlgKestrel")
 
 public:
-    explicit WindowAdaptor(dlgKestrel* window) : window_(window) {}
+    WindowAdaptor(AutomationServer& server, dlgKestrel* window)
+        : server_(server), window_(window) {}
 
 public slots:
-    void CallBack(const kestrel::cListRequest& response);
-    void TurnFlow(bool value);
     void IncrementCount();
     qint16 DecrementCount();
-    void SetPBXName(const QString& name);
-    void SetID(qint16 id);
+    void PBXName(const QString& value);
+    void Parent(const QDBusObjectPath& value);
+    void ID(qint16 id);
     bool CheckDBLoadError();
+    void CallBack(const kestrel::cListRequest& response);
+    void ShowWhatsThis(const QString& who);
+    void SecondData(const QString& value);
+    void TrunkNumber(const QString& trunk);
+    bool Check_STNData(const QString& cmd, const QString& fd);
+    bool Search_CMD(const QString& cmd);
+    void FrmMove(const QDBusObjectPath& host);
     void FrmPositionSave();
     void BackGround(qint16 index);
-    void SetSecondData(const QString& value);
-    void SetTrunkNumber(const QString& trunk);
-    bool Search_CMD(const QString& cmd);
-    bool Check_STNData(const QString& cmd, const QString& fd);
+    void TurnFlow(bool value);
 
 private:
+    // The window while it is loaded; null once it has unloaded.
+    dlgKestrel* Live() const;
+
+    AutomationServer& server_;
     QPointer<dlgKestrel> window_;
 };
 

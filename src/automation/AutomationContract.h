@@ -25,6 +25,14 @@ inline const QString kProcessorPathSuffix = QStringLiteral("/oOPX");
 inline const QString kBusyError = QStringLiteral("opshelm.Error.Busy");
 // Any other failure of a host member.
 inline const QString kFailedError = QStringLiteral("opshelm.Error.Failed");
+// CreateObject of a class the add-in does not offer.
+inline const QString kUnknownClassError = QStringLiteral("opshelm.Error.UnknownClass");
+// A window member given an argument it cannot use (a control name that
+// names no control).
+inline const QString kInvalidArgumentError = QStringLiteral("opshelm.Error.InvalidArgument");
+// The object path that stands for no object (an object argument of
+// Nothing).
+inline const QString kNoObjectPath = QStringLiteral("/");
 // The class name the host creates.
 inline const QString kClassName = QStringLiteral("cOLELayer");
 // The command line switch of the automation start.

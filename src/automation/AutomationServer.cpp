@@ -51,7 +51,7 @@ void AutomationServer::ExportWindow() {
     dlgKestrel* window = session_.Window();
     if (windowExported_ || !window)
         return;
-    windowAdaptor_ = std::make_unique<WindowAdaptor>(window);
+    windowAdaptor_ = std::make_unique<WindowAdaptor>(*this, window);
     connection_.registerObject(contract::kWindowPath, windowAdaptor_.get(),
                                QDBusConnection::ExportAllSlots);
     if (qEnvironmentVariableIsSet("KESTREL_SESSION")) {
@@ -64,7 +64,7 @@ void AutomationServer::ExportWindow() {
 
 QDBusObjectPath AutomationServer::CreateObject(const QString& className) {
     if (className != contract::kClassName)
-        return QDBusObjectPath(QStringLiteral("/"));
+        return QDBusObjectPath();
     const QString path = contract::kLayerPathPrefix + QString::number(nextObject_++);
     auto layer = std::make_unique<cOLELayer>(session_);
     auto adaptor = std::make_unique<LayerAdaptor>(*this, *layer);
@@ -97,6 +97,8 @@ cOLELayer* AutomationServer::Layer(const QString& path) const {
 }
 
 DBusHost* AutomationServer::Host(const QString& path) {
+    if (path.isEmpty() || path == contract::kNoObjectPath)
+        return nullptr;
     auto& host = hosts_[path];
     if (!host)
         host = std::make_unique<DBusHost>(connection_, path, contract::kWindowPath);

@@ -31,6 +31,8 @@ public:
     // For tests: serve an existing connection.
     bool Serve(const QDBusConnection& connection);
 
+    // A new cOLELayer at its own path; an empty path for any class other
+    // than cOLELayer.
     QDBusObjectPath CreateObject(const QString& className);
     bool ReleaseObject(const QDBusObjectPath& path);
     cOLELayer* Layer(const QString& path) const;
@@ -39,7 +41,8 @@ public:
     // The connection to the host.
     const QDBusConnection& Connection() const { return connection_; }
 
-    // The host object at a path of the connection (made once per path).
+    // The host object at a path of the connection (made once per path);
+    // null for "/", which stands for no object.
     DBusHost* Host(const QString& path);
 
     // Releases every object (the host's connection is gone).

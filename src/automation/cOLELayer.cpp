@@ -44,7 +44,15 @@ void AddinSession::CloseWindow() {
     if (!window_)
         return;
     window_->Unload();
+    // Still loaded: the host released us while the window's own unload waits
+    // for the host's answer to UnloadChild further up this stack.
+    if (window_->IsLoaded())
+        retired_ = std::move(window_);
     window_.reset();
+}
+
+bool AddinSession::WindowLoaded() const {
+    return window_ && window_->IsLoaded();
 }
 
 cOLELayer::cOLELayer(AddinSession& session) : session_(session) {
@@ -70,19 +78,25 @@ cOLELayer::~cOLELayer() {
 
 bool cOLELayer::RegisterPBX(const QString& pbx, HostProgramme* parent, std::int16_t id) {
     dlgKestrel* window = session_.Window();
-    if (!window)
+    if (!window || !session_.WindowLoaded())
         return true;
     const QString marked = QStringLiteral("(") + pbx + u')';
     if (!pbx.isEmpty() && !App().Title.contains(marked))
         App().Title += u' ' + marked;
     window->SetID(id);
     window->FrmMove(parent);
+    // Waiting for the host lets other calls in: the engineer may have closed
+    // the window meanwhile, which the result then reports.
+    if (!session_.WindowLoaded())
+        return true;
     window->SetParent(parent);
     window->SetPBXName(pbx);
-    return window->CheckDBLoadError();
+    return !session_.WindowLoaded() || window->CheckDBLoadError();
 }
 
 void cOLELayer::SetVisible(bool visible) {
+    if (!session_.WindowLoaded())
+        return;
     if (dlgKestrel* window = session_.Window()) {
         window->setVisible(visible);
         window->repaint();
@@ -91,10 +105,12 @@ void cOLELayer::SetVisible(bool visible) {
 
 bool cOLELayer::GetVisible() const {
     dlgKestrel* window = session_.Window();
-    return window && window->isVisible();
+    return window && session_.WindowLoaded() && window->isVisible();
 }
 
 void cOLELayer::SetBackGround(std::int16_t index) {
+    if (!session_.WindowLoaded())
+        return;
     if (dlgKestrel* window = session_.Window())
         window->BackGround(index);
 }

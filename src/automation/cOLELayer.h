@@ -23,17 +23,25 @@ public:
     dlgKestrel* Window() const { return window_.get(); }
     // Unloads and releases the window (the last object went).
     void CloseWindow();
+    // True while the window is loaded; an unloaded window stays unloaded.
+    bool WindowLoaded() const;
 
     // The version text of the program, major.minor.revision.
     static QString VersionText();
 
 private:
     std::unique_ptr<dlgKestrel> window_;
+    // A window released while its own unload still waits for the host; it
+    // is kept until the session ends instead of being deleted under it.
+    std::unique_ptr<dlgKestrel> retired_;
 };
 
 // The public automation class: a thin layer over the main window.
 // Creating one runs the start preparation and counts it; destroying the
-// last saves the window position, unloads it and ends the process.
+// last saves the window position, unloads it and ends the process. Once the
+// window has unloaded (the engineer's Exit) the members no longer act on it:
+// it is not shown again, GetVisible answers false and RegisterPBX reports
+// the load error, until the host releases the objects.
 class cOLELayer {
 public:
     explicit cOLELayer(AddinSession& session);

@@ -2,20 +2,31 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QXmlStreamReader>
+#include <functional>
+#include <map>
+#include <optional>
 
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
 #include "automation/HostProxies.h"
+#include "automation/SessionAdaptor.h"
 #include "catalogue/ValueListModel.h"
 #include "exchange/SimulatedLink.h"
+#include "helm32/AddinLauncher.h"
 #include "helm32/HostObjects.h"
 #include "localisation/Messages.h"
+#include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
@@ -183,6 +194,200 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
               QStringLiteral("The trunk data has been copied to the destination trunks."));
 }
 
+TEST_F(AutomationTest, CreatingAnUnknownClassIsRefusedByName) {
+    for (const QString& name : {QStringLiteral("cPBXOle"), QString(), QStringLiteral("cOLELayer2"),
+                                QStringLiteral("/")}) {
+        const QDBusMessage reply = Call(contract::kClassPath, contract::kClassInterface,
+                                        QStringLiteral("CreateObject"), {name});
+        ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name.toStdString();
+        EXPECT_EQ(reply.errorName(), contract::kUnknownClassError);
+        EXPECT_TRUE(reply.errorMessage().contains(u'\'' + name + u'\''))
+            << reply.errorMessage().toStdString();
+    }
+    // Nothing was created or loaded on the way.
+    EXPECT_EQ(addin_->LayerCount(), 0);
+    EXPECT_EQ(addin_->Session().Window(), nullptr);
+    EXPECT_TRUE(Create().startsWith(contract::kLayerPathPrefix));
+}
+
+// The members of an interface at a path, with their in and out signatures.
+std::map<QString, std::pair<QString, QString>> Members(const QString& xml,
+                                                       const QString& interface) {
+    std::map<QString, std::pair<QString, QString>> members;
+    QXmlStreamReader reader(xml);
+    QString current;
+    QString method;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"interface")
+            current = reader.attributes().value(QStringLiteral("name")).toString();
+        if (current != interface || !reader.isStartElement())
+            continue;
+        if (reader.name() == u"method") {
+            method = reader.attributes().value(QStringLiteral("name")).toString();
+            members[method];
+        } else if (reader.name() == u"arg") {
+            auto& signature = members[method];
+            const QString type = reader.attributes().value(QStringLiteral("type")).toString();
+            (reader.attributes().value(QStringLiteral("direction")) == u"out" ? signature.second
+                                                                              : signature.first) +=
+                type;
+        }
+    }
+    return members;
+}
+
+TEST_F(AutomationTest, TheWindowsPublicMembersAreExportedUnderTheirOwnNames) {
+    Create();
+    const QDBusMessage reply =
+        Call(contract::kWindowPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+             QStringLiteral("Introspect"));
+    ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+    const auto members = Members(reply.arguments().value(0).toString(), contract::kWindowInterface);
+    const QString record =
+        QString::fromLatin1(QDBusMetaType::typeToSignature(QMetaType::fromType<cListRequest>()));
+    struct Member {
+        const char* name;
+        QString in;
+        QString out;
+    };
+    const Member expected[] = {
+        {"IncrementCount", "", ""},
+        {"DecrementCount", "", "n"},
+        {"PBXName", "s", ""},
+        {"Parent", "o", ""},
+        {"ID", "n", ""},
+        {"CheckDBLoadError", "", "b"},
+        {"CallBack", record, ""},
+        {"ShowWhatsThis", "s", ""},
+        {"SecondData", "s", ""},
+        {"TrunkNumber", "s", ""},
+        {"Check_STNData", "ss", "b"},
+        {"Search_CMD", "s", "b"},
+        {"FrmMove", "o", ""},
+        {"FrmPositionSave", "", ""},
+        {"BackGround", "n", ""},
+        {"TurnFlow", "b", ""},
+    };
+    for (const Member& m : expected) {
+        const auto found = members.find(QString::fromLatin1(m.name));
+        ASSERT_NE(found, members.end()) << m.name;
+        EXPECT_EQ(found->second.first, m.in) << m.name;
+        EXPECT_EQ(found->second.second, m.out) << m.name;
+    }
+    EXPECT_EQ(members.size(), std::size(expected));  // the old Set... names are gone
+}
+
+TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
+    const QString layer = Create();
+    dlgKestrel* window = addin_->Session().Window();
+    ASSERT_NE(window, nullptr);
+    auto member = [&](const char* name, const QVariantList& args = {}) {
+        return Call(contract::kWindowPath, contract::kWindowInterface, QString::fromLatin1(name),
+                    args);
+    };
+    const QVariant parent = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent")));
+    const QVariant none = QVariant::fromValue(QDBusObjectPath(contract::kNoObjectPath));
+    // FrmMove reads the stored position from the host object it is given.
+    model_.SetComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"), QStringLiteral("120,90"));
+    member("FrmMove", {parent});
+    EXPECT_EQ(window->pos(), QPoint(120, 90));
+    member("Parent", {parent});
+    EXPECT_EQ(window->Parent(), addin_->Host(QStringLiteral("/Parent")));
+    member("PBXName", {QStringLiteral("PBX2")});
+    EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
+    EXPECT_EQ(window->HighestTrunk(), 255);
+    member("ID", {QVariant::fromValue(qint16(12))});
+    EXPECT_EQ(window->ID(), 12);
+    EXPECT_FALSE(member("CheckDBLoadError").arguments().value(0).toBool());
+    member("TrunkNumber", {QStringLiteral("7")});
+    EXPECT_EQ(window->TrunkBoxText(), QStringLiteral("7"));
+    member("Parent", {none});
+    EXPECT_EQ(window->Parent(), nullptr);
+
+    // ShowWhatsThis names its control by design name; unknown names fail.
+    QList<QMenu*> popups;
+    window->popupMenu = [&](QMenu* menu, const QPoint&) -> QAction* {
+        popups << menu;
+        return nullptr;
+    };
+    for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
+        EXPECT_NE(member("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
+                  QDBusMessage::ErrorMessage)
+            << name;
+    }
+    EXPECT_EQ(popups.size(), 3);
+    for (const char* name : {"txtNothing", "lblTrunk", "lblTrunk(2)", "txtTrunk(0)", ""}) {
+        const QDBusMessage reply = member("ShowWhatsThis", {QString::fromLatin1(name)});
+        ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name;
+        EXPECT_EQ(reply.errorName(), contract::kInvalidArgumentError);
+        EXPECT_TRUE(reply.errorMessage().contains(QString::fromLatin1(name))) << name;
+    }
+    EXPECT_EQ(popups.size(), 3);
+    Release(layer);
+}
+
+TEST_F(AutomationTest, AnUnloadedWindowIsNeverBroughtBack) {
+    const QString layer = Create();
+    ASSERT_FALSE(Register(layer, QStringLiteral("PBX1"), 3));
+    dlgKestrel* window = addin_->Session().Window();
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+    ASSERT_TRUE(window->isVisible());
+    const QString title = window->windowTitle();
+    window->RunCommand(QStringLiteral("Exit"));
+    EXPECT_EQ(unloaded_, QList<int>{3});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(tree_.process.Ended());  // until the host releases it
+
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible"))
+                     .arguments()
+                     .value(0)
+                     .toBool());
+    EXPECT_TRUE(Register(layer, QStringLiteral("PBX2"), 4));  // the load error
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetBackGround"),
+         {QVariant::fromValue(qint16(1))});
+    Call(contract::kWindowPath, contract::kWindowInterface, QStringLiteral("PBXName"),
+         {QStringLiteral("PBX2")});
+    EXPECT_EQ(window->windowTitle(), title);
+    EXPECT_EQ(window->ID(), 3);
+    EXPECT_TRUE(
+        Call(contract::kWindowPath, contract::kWindowInterface, QStringLiteral("CheckDBLoadError"))
+            .arguments()
+            .value(0)
+            .toBool());
+    EXPECT_TRUE(tree_.boxes.shown.empty());  // no "System Fatal Notice"
+    EXPECT_FALSE(window->isVisible());
+
+    // The release still saves the position and ends.
+    const QString position = FormatPosition(window->pos());
+    Release(layer);
+    EXPECT_EQ(tree_.process.ends, std::vector<int>{0});
+    EXPECT_EQ(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")), position);
+}
+
+TEST_F(AutomationTest, AReleaseWhileTheWindowTellsTheHostItUnloaded) {
+    // The host releases the add-in as soon as it has answered UnloadChild,
+    // which may reach the add-in while its unload still waits for that answer.
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 5);
+    QObject::connect(&model_, &HostModel::childUnloaded, [&](int) {
+        QTimer::singleShot(0, [&] {
+            QDBusMessage release = QDBusMessage::createMethodCall(QString(), contract::kClassPath,
+                                                                  contract::kClassInterface,
+                                                                  QStringLiteral("ReleaseObject"));
+            release << QVariant::fromValue(QDBusObjectPath(layer));
+            host_->asyncCall(release);
+        });
+    });
+    addin_->Session().Window()->RunCommand(QStringLiteral("Exit"));
+    ASSERT_TRUE(test::WaitFor([&] { return tree_.process.Ended(); }));
+    EXPECT_EQ(addin_->LayerCount(), 0);
+    EXPECT_EQ(addin_->Session().Window(), nullptr);
+    EXPECT_TRUE(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")).has_value());
+}
+
 // A host member that answers busy until told otherwise, and one that is slow.
 class MoodyHost : public QObject, protected QDBusContext {
     Q_OBJECT
@@ -225,6 +430,168 @@ TEST_F(AutomationTest, BusyHostsAreRetriedThenNoticed) {
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().title, App().OleServerBusyMsgTitle);
     EXPECT_EQ(tree_.boxes.Last().prompt, App().OleServerBusyMsgText);
+}
+
+// helm32's launcher with the real add-in program of the staged tree: each
+// add-in is its own process on the launcher's private socket.
+class AddinLauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = tree_.AddinsDir() + QStringLiteral("/kestrel");
+        if (!QFile::exists(program_))
+            GTEST_SKIP() << "the add-in program is not staged";
+        QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The add-in reads its settings from a folder of its own and offers
+        // the session object through which the test presses Exit.
+        savedConfig_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", configDir_.path().toUtf8());
+        qputenv("KESTREL_SESSION", "1");
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Helm32"))
+            .remove(QStringLiteral("AddinData"));
+        link_ = std::make_unique<SimulatedLink>(
+            tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
+            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
+        launcher_ = std::make_unique<AddinLauncher>(model_, *link_, program_);
+        QObject::connect(launcher_.get(), &AddinLauncher::opened,
+                         [this](const QString& x) { opened_ << x; });
+        QObject::connect(launcher_.get(), &AddinLauncher::closed,
+                         [this](const QString& x) { closed_ << x; });
+    }
+    void TearDown() override {
+        if (launcher_)
+            launcher_->Shutdown();
+        launcher_.reset();
+        qunsetenv("KESTREL_SESSION");
+        if (savedConfig_.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", savedConfig_);
+    }
+    // A call to the first add-in the launcher knows.
+    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
+                      const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
+        call.setArguments(args);
+        QDBusPendingCall pending = launcher_->Connection().asyncCall(call);
+        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); }, 30000));
+        return pending.reply();
+    }
+    bool Shown() {
+        return Call(contract::kLayerPathPrefix + u'1', contract::kLayerInterface,
+                    QStringLiteral("GetVisible"))
+            .arguments()
+            .value(0)
+            .toBool();
+    }
+    // The engineer's Exit in the first add-in's window.
+    void PressExit() {
+        QDBusMessage exit = QDBusMessage::createMethodCall(
+            QString(), QString::fromLatin1(kSessionPath),
+            QStringLiteral("opshelm.Kestrel10013.Session"), QStringLiteral("RunCommand"));
+        exit << QStringLiteral("Exit");
+        launcher_->Connection().asyncCall(exit);  // it may end before answering
+    }
+    std::optional<QString> StoredPosition() const {
+        return model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"));
+    }
+
+    test::RuntimeTree tree_;
+    QTemporaryDir configDir_;
+    QByteArray savedConfig_;
+    QString program_;
+    HostModel model_;
+    std::unique_ptr<SimulatedLink> link_;
+    std::unique_ptr<AddinLauncher> launcher_;
+    QStringList opened_;
+    QStringList closed_;
+};
+
+TEST_F(AddinLauncherTest, ExitEndsTheAddinAndTheNextOpenStartsAFreshOne) {
+    launcher_->Open(QStringLiteral("PBX1"));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
+    const qint64 first = launcher_->ProcessId(QStringLiteral("PBX1"));
+    ASSERT_NE(first, 0);
+    ASSERT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+    // Asking again while it is open shows the same add-in.
+    launcher_->Open(QStringLiteral("PBX1"));
+    EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), first);
+    EXPECT_EQ(launcher_->OpenCount(), 1);
+
+    QList<int> unloaded;
+    QObject::connect(&model_, &HostModel::childUnloaded, [&](int id) { unloaded << id; });
+    PressExit();
+    // Released: it stores its position through the host and its process
+    // ends; the host forgets it.
+    ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 30000));
+    EXPECT_EQ(unloaded, QList<int>{1});
+    EXPECT_EQ(launcher_->OpenCount(), 0);
+    EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), 0);
+    EXPECT_TRUE(StoredPosition().has_value());
+
+    launcher_->Open(QStringLiteral("PBX1"));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 2; }, 60000));
+    const qint64 second = launcher_->ProcessId(QStringLiteral("PBX1"));
+    EXPECT_NE(second, 0);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+}
+
+TEST_F(AddinLauncherTest, AskingAgainWhileTheAddinEndsStartsAnother) {
+    launcher_->Open(QStringLiteral("PBX1"));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
+    const qint64 first = launcher_->ProcessId(QStringLiteral("PBX1"));
+    // The engineer asks for Trunk Copy the moment the window has unloaded,
+    // before the old add-in has ended.
+    qint64 asked = -1;
+    QObject::connect(&model_, &HostModel::childUnloaded, [&](int) {
+        EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), 0);  // ending, not shown
+        launcher_->Open(QStringLiteral("PBX1"));
+        asked = launcher_->ProcessId(QStringLiteral("PBX1"));
+    });
+    PressExit();
+    ASSERT_TRUE(test::WaitFor([&] { return asked != -1; }, 30000));
+    EXPECT_NE(asked, 0);
+    EXPECT_NE(asked, first);
+    ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1 && opened_.size() == 2; }, 60000));
+    EXPECT_EQ(launcher_->OpenCount(), 1);
+    EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), asked);
+    EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+}
+
+// A host whose stored-position question is answered only after the
+// engineer has pressed Exit in the add-in's window.
+class SlowHost : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+
+public:
+    std::function<void()> meanwhile;
+
+public slots:
+    QString GetComData(const QString&, const QString&) {
+        if (meanwhile)
+            meanwhile();
+        return QStringLiteral("120,90");
+    }
+};
+
+TEST_F(AutomationTest, ClosingTheWindowDuringRegistrationIsReported) {
+    SlowHost slow;
+    host_->registerObject(QStringLiteral("/Slow"), &slow, QDBusConnection::ExportAllSlots);
+    const QString layer = Create();
+    dlgKestrel* window = addin_->Session().Window();
+    slow.meanwhile = [&] { window->RunCommand(QStringLiteral("Exit")); };
+    const QDBusMessage reply =
+        Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
+             {QStringLiteral("PBX1"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Slow"))),
+              QVariant::fromValue(qint16(8))});
+    EXPECT_TRUE(reply.arguments().value(0).toBool());
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_EQ(window->Parent(), nullptr);
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    host_->unregisterObject(QStringLiteral("/Slow"));
 }
 
 TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <map>
+#include <tuple>
 
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
@@ -212,6 +214,162 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
     faults.errCode = 99;
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
     EXPECT_EQ(Send(link, writes).ErrCode(), 99);
+}
+
+// Requests of two logins on one link, slowed down so a cancel finds them
+// under way.
+class LinkCancelTest : public SimulatedLinkTest {
+protected:
+    void SetUp() override {
+        ExchangeFaults faults;
+        faults.entryDelayMs = 10;
+        Open(QStringLiteral("PBX1"))->SetFaults(faults);
+        first_ = link_.Login(QStringLiteral("PBX1"), &recorder_);
+        second_ = link_.Login(QStringLiteral("PBX1"), &other_);
+        QObject::connect(&link_, &SimulatedLink::requestProgress,
+                         [this](const QString& id, const QString& login, int done, int total) {
+                             progress_[id].push_back({login, done, total});
+                         });
+        QObject::connect(&link_, &SimulatedLink::requestEnded,
+                         [this](const QString& id, const QString& login, int errCode) {
+                             ended_.push_back({id, login, errCode});
+                         });
+    }
+    // Trunk checks of trunks 1 to `entries` on one login.
+    QString Send(const QString& login, int entries) {
+        cListRequest request;
+        for (int t = 1; t <= entries; ++t)
+            request.AddToList(QStringLiteral("3000"),
+                              QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
+        request.SetLoginID(login);
+        request.SetPBXName(QStringLiteral("PBX1"));
+        return link_.SendRequest(request);
+    }
+    bool WaitForAnswers(size_t first, size_t other) {
+        return test::WaitFor(
+            [&] { return recorder_.answers.size() >= first && other_.answers.size() >= other; },
+            30000);
+    }
+    static bool Cancelled(const cListRequest& answer) {
+        return answer.ErrCode() == 61 && answer.Count() > 0 &&
+               answer.SecondData(answer.Count() - 1) == u"OPX_USERCANCEL" &&
+               answer.ExtraData(answer.Count() - 1) == u"OPX_USERCANCEL";
+    }
+    static bool Untouched(const cListRequest& answer, int entries) {
+        if (answer.ErrCode() != 0 || answer.Count() != entries)
+            return false;
+        for (int i = 0; i < entries; ++i) {
+            if (answer.SecondData(i).startsWith(QStringLiteral("OPX_")))
+                return false;
+        }
+        return true;
+    }
+    struct Step {
+        QString login;
+        int done;
+        int total;
+    };
+    struct End {
+        QString id;
+        QString login;
+        int errCode;
+    };
+    SimulatedLink link_{dir_.path() + u'/', kSeed};
+    Recorder other_;
+    QString first_;
+    QString second_;
+    std::map<QString, std::vector<Step>> progress_;
+    std::vector<End> ended_;
+};
+
+TEST_F(LinkCancelTest, CancellingOneRequestLeavesTheOtherLoginsRequestAlone) {
+    const QString a = Send(first_, 40);
+    const QString b = Send(second_, 20);
+    ASSERT_NE(a, b);
+    EXPECT_TRUE(link_.CancelRequest(a));
+    ASSERT_TRUE(WaitForAnswers(1, 1));
+    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
+    EXPECT_EQ(recorder_.answers.back().RequestID(), a);
+    EXPECT_TRUE(Untouched(other_.answers.back(), 20));
+    // Answered requests can no longer be cancelled.
+    EXPECT_FALSE(link_.CancelRequest(a));
+    EXPECT_FALSE(link_.CancelRequest(QStringLiteral("REQ999")));
+    EXPECT_FALSE(link_.RequestUnderWay());
+
+    // By login: only that login's request goes.
+    Send(first_, 20);
+    Send(second_, 40);
+    EXPECT_EQ(link_.CancelLogin(second_), 1);
+    EXPECT_EQ(link_.CancelLogin(QStringLiteral("LOGIN99")), 0);
+    ASSERT_TRUE(WaitForAnswers(2, 2));
+    EXPECT_TRUE(Untouched(recorder_.answers.back(), 20));
+    EXPECT_TRUE(Cancelled(other_.answers.back()));
+}
+
+TEST_F(LinkCancelTest, ACancelNeverReachesALaterRequest) {
+    // The host's cancel with nothing under way cancels nothing to come.
+    link_.Cancel();
+    Send(first_, 5);
+    ASSERT_TRUE(WaitForAnswers(1, 0));
+    EXPECT_TRUE(Untouched(recorder_.answers.back(), 5));
+
+    // A request sent after the cancel neither undoes it nor inherits it.
+    Send(first_, 40);
+    link_.Cancel();
+    Send(second_, 5);
+    ASSERT_TRUE(WaitForAnswers(2, 1));
+    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
+    EXPECT_TRUE(Untouched(other_.answers.back(), 5));
+
+    // The same login asks again after its cancelled request.
+    const QString a = Send(first_, 40);
+    link_.CancelRequest(a);
+    Send(first_, 5);
+    ASSERT_TRUE(WaitForAnswers(4, 1));
+    EXPECT_TRUE(Cancelled(recorder_.answers[2]));
+    EXPECT_TRUE(Untouched(recorder_.answers[3], 5));
+
+    // The host's cancel takes every request under way, each by its flag.
+    Send(first_, 40);
+    Send(second_, 40);
+    link_.Cancel();
+    ASSERT_TRUE(WaitForAnswers(5, 2));
+    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
+    EXPECT_TRUE(Cancelled(other_.answers.back()));
+}
+
+TEST_F(LinkCancelTest, ProgressIsReportedPerRequest) {
+    const QString a = Send(first_, 70);
+    const QString b = Send(second_, 3);
+    ASSERT_TRUE(WaitForAnswers(1, 1));
+    for (const auto& [id, login, entries] :
+         {std::tuple{a, first_, 70}, std::tuple{b, second_, 3}}) {
+        const std::vector<Step>& steps = progress_[id];
+        ASSERT_GE(steps.size(), 2u) << id.toStdString();
+        EXPECT_EQ(steps.front().done, 0);  // announced as accepted
+        EXPECT_EQ(steps.back().done, entries);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            EXPECT_EQ(steps[i].login, login);
+            EXPECT_EQ(steps[i].total, entries);
+            if (i > 0) {
+                EXPECT_GT(steps[i].done, steps[i - 1].done);
+            }
+        }
+    }
+    ASSERT_EQ(ended_.size(), 2u);
+    EXPECT_EQ(ended_[0].id, a);
+    EXPECT_EQ(ended_[0].login, first_);
+    EXPECT_EQ(ended_[0].errCode, 0);
+    EXPECT_EQ(ended_[1].id, b);
+
+    // A cancelled request ends with the user's cancel code.
+    const QString c = Send(second_, 40);
+    link_.CancelRequest(c);
+    ASSERT_TRUE(WaitForAnswers(1, 2));
+    ASSERT_EQ(ended_.size(), 3u);
+    EXPECT_EQ(ended_[2].id, c);
+    EXPECT_EQ(ended_[2].errCode, 61);
+    EXPECT_LT(progress_[c].back().done, 40);
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/widgets/GuardedApplication.h"
 #include "platform/widgets/QtMessageBoxes.h"
 
 // helm32 [exchange]: the reference host. With an exchange name it opens
 // Trunk Copy for it at once.
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    kestrel::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Helm32"));
     kestrel::QtMessageBoxes boxes;
     kestrel::QSettingsStore settings;

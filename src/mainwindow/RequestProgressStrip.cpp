@@ -12,6 +12,7 @@ namespace kestrel {
 namespace {
 constexpr int kCancelCaption = 17;
 constexpr int kEntriesDone = 18;
+constexpr int kShowAfterMs = 300;
 }  // namespace
 
 RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
@@ -29,6 +30,9 @@ RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
     layout->addWidget(text_);
     layout->addWidget(bar_, 1);
     layout->addWidget(cancel_);
+    showLater_.setSingleShot(true);
+    showLater_.setInterval(kShowAfterMs);
+    connect(&showLater_, &QTimer::timeout, this, &QWidget::show);
     connect(cancel_, &QPushButton::clicked, this, [this] {
         cancelAsked_ = true;
         cancel_->setEnabled(false);  // one cancel per request
@@ -43,7 +47,7 @@ void RequestProgressStrip::Start(int total) {
     cancel_->setEnabled(true);
     bar_->setRange(0, qMax(total, 1));
     SetProgress(0, total);
-    show();
+    showLater_.start();
 }
 
 void RequestProgressStrip::SetProgress(int done, int total) {
@@ -53,6 +57,7 @@ void RequestProgressStrip::SetProgress(int done, int total) {
 }
 
 void RequestProgressStrip::Finish() {
+    showLater_.stop();
     hide();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QTimer>
 
 class QLabel;
 class QProgressBar;
@@ -18,7 +19,8 @@ class RequestProgressStrip : public QFrame {
 public:
     explicit RequestProgressStrip(QWidget* parent = nullptr);
 
-    // A request of `total` entries has started.
+    // A request of `total` entries has started; the strip shows once it has
+    // taken longer than a moment.
     void Start(int total);
     void SetProgress(int done, int total);
     // The request has ended (answered, refused or cancelled).
@@ -34,6 +36,7 @@ private:
     QLabel* text_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QTimer showLater_;  // a quick request never flashes the strip
     bool cancelAsked_ = false;
 };
 

@@ -391,12 +391,33 @@ void dlgKestrel::SetEnabled(bool enabled) {
 }
 
 void dlgKestrel::ConnectStandaloneProgress() {
+    // The built-in host reports every request of every login it serves:
+    // follow only this window's, and cancel only this window's.
     SimulatedLink* link = standaloneHost_.get();
-    connect(link, &SimulatedLink::requestStarted, progress_,
-            [this](const QString&, int entries) { progress_->Start(entries); });
-    connect(link, &SimulatedLink::progress, progress_, &RequestProgressStrip::SetProgress);
-    connect(link, &SimulatedLink::requestFinished, progress_, &RequestProgressStrip::Finish);
-    connect(progress_, &RequestProgressStrip::cancelRequested, link, &SimulatedLink::Cancel);
+    auto ours = [this](const QString& loginId) {
+        return dispatcher_->RequestInFlight() && loginId == dispatcher_->CurrentLoginID();
+    };
+    connect(link, &SimulatedLink::requestProgress, progress_,
+            [this, ours](const QString& requestId, const QString& loginId, int done, int total) {
+                if (!ours(loginId))
+                    return;
+                if (progressRequest_ != requestId) {
+                    progressRequest_ = requestId;
+                    progress_->Start(total);
+                }
+                progress_->SetProgress(done, total);
+            });
+    connect(link, &SimulatedLink::requestEnded, progress_,
+            [this](const QString& requestId, const QString&, int) {
+                if (requestId != progressRequest_)
+                    return;
+                progressRequest_.clear();
+                progress_->Finish();
+            });
+    connect(progress_, &RequestProgressStrip::cancelRequested, link, [this, link] {
+        if (!progressRequest_.isEmpty())
+            link->CancelRequest(progressRequest_);
+    });
 }
 
 void dlgKestrel::SetHourglass(bool busy) {

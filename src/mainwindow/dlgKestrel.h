@@ -164,6 +164,7 @@ private:
     // Controls, by their design names.
     QWidget* workArea_ = nullptr;
     RequestProgressStrip* progress_ = nullptr;
+    QString progressRequest_;  // the built-in host's request the strip follows
     ListBar* lsbMenu_ = nullptr;
     QFrame* picPanel_[2] = {nullptr, nullptr};
     QStackedLayout* panels_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -17,6 +18,9 @@
 #include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
 #include "copyengine/StationCheck.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/ExchangeFaults.h"
+#include "exchange/SimulatedExchange.h"
 #include "mainwindow/WindowPosition.h"
 #include "platform/RunError.h"
 #include "platform/widgets/GuardedApplication.h"
@@ -210,6 +214,53 @@ TEST(GuardedApplicationTest, AnEscapedErrorIsShownNotFatal) {
     ASSERT_TRUE(test::WaitFor([&] { return !tree.boxes.shown.empty(); }));
     EXPECT_EQ(tree.boxes.Last().prompt, QStringLiteral("Overflow[6]"));
     EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("Notice"));
+}
+
+// A long request of the standalone start shows its progress in the window,
+// and the strip's Cancel (usable while the rest of the window waits) gives
+// the exchange's user cancel for this request.
+TEST(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
+    test::RuntimeTree tree;
+    ASSERT_TRUE(tree.OpenStartupDatabases());
+    g_Standalone = true;
+    services().commandLine = QStringLiteral("PBX1");
+    auto window = std::make_unique<dlgKestrel>();
+    ASSERT_TRUE(window->Load());
+    window->show();
+    {
+        auto exchange =
+            SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath());
+        ExchangeFaults faults;
+        faults.entryDelayMs = 40;
+        exchange->SetFaults(faults);
+    }
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("004"));
+    window->RunCommand(QStringLiteral("Get"));  // the check: one entry
+    ASSERT_TRUE(test::WaitFor([&] { return !window->NoSourceData(); }, 20000));
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("5-8"));
+    window->RunCommand(QStringLiteral("Copy"));
+    auto* strip = window->findChild<QWidget*>(QStringLiteral("picProgress"));
+    ASSERT_NE(strip, nullptr);
+    // The copy itself (14 items to 4 trunks) takes long enough to show.
+    ASSERT_TRUE(test::WaitFor([&] { return strip->isVisible(); }, 10000));
+    auto* count = strip->findChild<QLabel*>(QStringLiteral("lblProgress"));
+    EXPECT_TRUE(count->text().startsWith(QStringLiteral("Exchange request: ")));
+    EXPECT_TRUE(count->text().endsWith(QStringLiteral(" of 56 entries")))
+        << count->text().toStdString();
+    auto* cancel = strip->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    EXPECT_FALSE(window->IsEnabled());
+    EXPECT_TRUE(cancel->isEnabled());
+    EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            return window->Dispatcher().State() == DispatchState::Idle &&
+                   !window->Dispatcher().tmrEvent().isActive();
+        },
+        20000));
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_TRUE(window->IsEnabled());
+    EXPECT_EQ(window->Dispatcher().ResponseList().ErrCode(), 61);
 }
 
 TEST(WindowPlacementTest, AStoredPlaceOffEveryScreenIsRefused) {

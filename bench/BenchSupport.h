@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "hostlink/HostProgramme.h"
+#include "hostlink/RequestDispatcher.h"
 #include "platform/MessageBoxes.h"
 
 // What the benchmarks share: silent message boxes and the staged databases
@@ -15,6 +17,26 @@ public:
     int Show(const MessageBoxRequest& request) override { return FirstButton(request.flags); }
     void Beep() override {}
 };
+
+// A link that accepts every login and request and never answers: the
+// benchmark delivers the answer itself.
+class AcceptingLink : public ExchangeLink {
+public:
+    QString Login(const QString&, CallBackTarget*) override { return QStringLiteral("LOGIN1"); }
+    QString SendRequest(cListRequest&) override { return QStringLiteral("REQ1"); }
+    void LogOut(const QString&, const QString&) override {}
+};
+
+// Puts a one-entry request of `tag` in flight on a standalone dispatcher, so
+// that the answer the benchmark delivers is taken.
+inline void PutInFlight(RequestDispatcher& dispatcher, AcceptingLink& link,
+                        const QString& tag = QStringLiteral("0")) {
+    dispatcher.SetStandaloneHost(&link);
+    cListRequest request;
+    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
+    request.SetTag(tag);
+    dispatcher.SendToHost(request);
+}
 
 // Opens both language databases of the staged tree (read-only), routes
 // message boxes to silence and marks the start standalone; undone when it

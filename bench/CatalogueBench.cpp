@@ -95,6 +95,8 @@ void BM_StoreListup128(benchmark::State& state) {
         answer.AddToList(QStringLiteral("3%1").arg(i), QStringLiteral("001"),
                          QStringLiteral("V%1").arg(i));
     }
+    bench::AcceptingLink link;
+    bench::PutInFlight(dispatcher, link);
     dispatcher.CallBack(answer);
     for (auto _ : state) {
         reader.StoreTrunkListup();
@@ -151,7 +153,11 @@ void BM_EvaluateLargestCopy(benchmark::State& state) {
             answer.AddToList(key, t, QStringLiteral("1"), QStringLiteral("OK"));
         }
     }
+    bench::AcceptingLink link;
+    bench::PutInFlight(dispatcher, link);
     dispatcher.CallBack(answer);
+    if (dispatcher.ResponseList().Count() != answer.Count())
+        state.SkipWithError("answer not taken");
     for (auto _ : state) {
         copier.OnCopyAnswered();
         benchmark::DoNotOptimize(values.rowCount());

@@ -79,16 +79,22 @@ void ShowCopyTooLarge(qint64 items, qint64 trunks) {
                QStringLiteral("-1"));
 }
 
-void CopyWriter::SendCopyRequests(const QStringList& destinations) {
+bool CopyWriter::SendCopyRequests(const QStringList& destinations,
+                                  const QSet<QString>* onlyItems) {
     destTrunks_ = destinations;
-    const qint64 entries = static_cast<qint64>(values_.rowCount()) * destinations.size();
+    sentRows_.clear();
+    for (int r = 0; r < values_.rowCount(); ++r) {
+        if (!onlyItems || onlyItems->contains(values_.Cell(r, ValueListModel::kCmd)))
+            sentRows_.append(r);
+    }
+    const qint64 entries = static_cast<qint64>(sentRows_.size()) * destinations.size();
     if (entries > cListRequest::kMaxCount) {
         // One record cannot carry it: say so before anything is sent.
-        ShowCopyTooLarge(values_.rowCount(), destinations.size());
-        return;
+        ShowCopyTooLarge(sentRows_.size(), destinations.size());
+        return false;
     }
     cListRequest request;
-    for (int r = 0; r < values_.rowCount(); ++r) {
+    for (const int r : sentRows_) {
         values_.SetCurrentRow(r);
         QString value = values_.Cell(r, ValueListModel::kData);
         if (value == u"NONE")
@@ -103,9 +109,9 @@ void CopyWriter::SendCopyRequests(const QStringList& destinations) {
         if (services().messageBoxes)
             services().messageBoxes->Beep();
         LangMsgBox(kCommonSource, 17, QString(), Msg(15));
-        return;
+        return false;
     }
-    dispatcher_.SendToHost(request);
+    return dispatcher_.SendToHost(request);
 }
 
 void CopyWriter::OnCopyAnswered() {
@@ -118,6 +124,7 @@ void CopyWriter::OnCopyAnswered() {
     bool failure = false;
     bool refusal = false;
     bool cancelled = false;
+    QList<EntryResult> results;
     RunError lastError(0, QString());
     const int destCount = static_cast<int>(destTrunks_.size());
     // One transaction keeps the bookkeeping fast; every statement in it
@@ -136,7 +143,8 @@ void CopyWriter::OnCopyAnswered() {
         // Entries come item-major: entry i belongs to row i / destinations
         // and to the first destination when i is a multiple of it, whatever
         // trunk numbers the list repeats.
-        const int row = i / destCount;
+        const int sent = i / destCount;
+        const int row = sent < sentRows_.size() ? sentRows_.at(sent) : values_.rowCount();
         const bool firstDestination = i % destCount == 0;
         if (firstDestination)
             values_.SetCurrentRow(row < values_.rowCount() ? row : -1);
@@ -144,10 +152,16 @@ void CopyWriter::OnCopyAnswered() {
         const int sd = ClassifyAnswer(answer.SecondData(i));
         const int ed = ClassifyAnswer(answer.ExtraData(i));
         const QString trunk = answer.FirstData(i);
+        EntryResult result;
+        result.trunk = trunk;
+        result.item = answer.CMD(i);
+        result.value = row < values_.rowCount() ? values_.Cell(row, ValueListModel::kData) : QString();
         if (ed != code::kOk) {
+            result.text = sd == code::kCodeNotUsed ? answer.SecondData(i) : answer.ExtraData(i);
             // "OK" (100) is out of the way, so any other exchange answer refuses.
             if (IsExchangeAnswer(ed) || sd == code::kCodeNotUsed) {
                 refusal = true;
+                result.kind = EntryResult::Refused;
                 const QString key = answer.CMD(i);
                 if (!refusedKeys.contains(key)) {
                     refusedText += RefusedLine(key);
@@ -156,8 +170,10 @@ void CopyWriter::OnCopyAnswered() {
             } else {
                 failure = true;
                 written = false;
+                result.kind = EntryResult::Failed;
                 if (ed == code::kUserCancel) {
                     cancelled = true;
+                    results.append(result);
                     break;
                 }
             }
@@ -166,6 +182,7 @@ void CopyWriter::OnCopyAnswered() {
                 failedTrunks_.append(trunk);
             }
         }
+        results.append(result);
         if (firstDestination && written && row < values_.rowCount()) {
             const QString key = values_.Cell(row, ValueListModel::kCmd);
             const QString value = values_.Cell(row, ValueListModel::kData);
@@ -185,7 +202,9 @@ void CopyWriter::OnCopyAnswered() {
     values_.SetCurrentRow(values_.rowCount() > 0 ? 0 : -1);
     window_.SetListVisible(true);
 
-    if (failure) {
+    if (taker_) {
+        // The safety net sums up once every request of the copy is done.
+    } else if (failure) {
         if (!(cancelled && failedTrunks_.isEmpty())) {
             LangMsgBox(kOwnSource, 6, FailedTrunksText(failedTrunks_), QStringLiteral("-1"));
         }
@@ -222,6 +241,8 @@ void CopyWriter::OnCopyAnswered() {
         dispatcher_.ShowHostMessage(lastError.Description());
         dispatcher_.ShowHostCode(lastError.Number());
     }
+    if (taker_)
+        taker_(results, cancelled);
 }
 
 }  // namespace kestrel

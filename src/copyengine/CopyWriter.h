@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -22,13 +24,30 @@ public:
         std::function<void(const QString& cmd, const QString& value)> updateListupData;
     };
 
+    // What one answer entry of a copy did to its destination.
+    struct EntryResult {
+        enum Kind { Written, Refused, Failed };
+        QString trunk;
+        QString item;
+        QString value;  // as the value list held it ("NONE", not "CCC")
+        Kind kind = Written;
+        QString text;  // the exchange's answer when it is not "OK"
+    };
+    // Takes the evaluation of an answer in place of the summary message (the
+    // safety net sums up several requests at once). `cancelled`: the walk
+    // stopped at the engineer's cancel; the entries after it are missing.
+    using EvaluationTaker = std::function<void(const QList<EntryResult>& results, bool cancelled)>;
+
     CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
                Hooks hooks);
     void RegisterSteps();
 
-    // Builds and sends the copy request for the checked destinations.
-    void SendCopyRequests(const QStringList& destinations);
+    // Builds and sends the copy request for the checked destinations: every
+    // item of the value list, or only those named in `onlyItems`.
+    // False when nothing was sent.
+    bool SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems = nullptr);
     void OnCopyAnswered();
+    void SetEvaluationTaker(EvaluationTaker taker) { taker_ = std::move(taker); }
 
     const QStringList& DestTrunks() const { return destTrunks_; }
     const QStringList& FailedTrunks() const { return failedTrunks_; }
@@ -44,7 +63,9 @@ private:
     ValueListModel& values_;
     Hooks hooks_;
     QStringList destTrunks_;
+    QList<int> sentRows_;  // value-list rows of the request, in its order
     QStringList failedTrunks_;
+    EvaluationTaker taker_;
 };
 
 // The own message telling the engineer a copy is too large for one request.

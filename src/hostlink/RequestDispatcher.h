@@ -23,6 +23,11 @@ constexpr std::int16_t kDestinationsChecked = 12;
 constexpr std::int16_t kSourceChecked = 13;
 constexpr std::int16_t kStationChecked = 14;
 constexpr std::int16_t kFailedAnswer = 15;
+// The safety net's own continuations.
+constexpr std::int16_t kSnapshotRead = 16;
+constexpr std::int16_t kVerifyRead = 17;
+constexpr std::int16_t kUndoRead = 18;
+constexpr std::int16_t kUndoWritten = 19;
 }  // namespace step
 
 // Sending: the request has gone to the host, whose reply is awaited; the

@@ -1,0 +1,601 @@
+#include "SafeCopy.h"
+
+#include <QDateTime>
+#include <QHash>
+
+#include "copyengine/TrunkWindow.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/Messages.h"
+#include "platform/RunError.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+
+namespace {
+
+// Own messages of the safety net.
+constexpr int kCopySummaryBox = 20;
+constexpr int kReadFailedBox = 21;
+constexpr int kNothingToUndoBox = 23;
+constexpr int kUndoQuestionBox = 24;
+constexpr int kUndoConflictBox = 25;
+constexpr int kUndoSummaryBox = 26;
+constexpr int kAllChangedBox = 27;
+constexpr int kJournalWriteBox = 28;
+// Lines of the summaries, from the message table.
+constexpr int kItemReached = 41;     // "%1: %2 of %3 trunks"
+constexpr int kItemsReached = 42;    // "%1 to %2: %3 of %4 trunks"
+constexpr int kNotVerified = 43;     // "Not verified (answered OK, value not there):"
+constexpr int kRefusedCells = 44;    // "Refused:"
+constexpr int kFailedCells = 45;     // "Failed or not sent:"
+constexpr int kRestored = 46;        // "Restored: %1 of %2 values on %3 trunks"
+constexpr int kChangedSince = 47;    // "%1 %2 holds %3 now (the copy wrote %4)"
+constexpr int kListedCells = 15;
+
+constexpr int kYes = 6;
+constexpr int kNo = 7;
+
+// The exchange writes "NONE" when told "CCC".
+bool SameValue(const QString& a, const QString& b) {
+    auto norm = [](const QString& v) { return v == u"CCC" ? QStringLiteral("NONE") : v; };
+    return norm(a) == norm(b);
+}
+
+QString CellName(const JournalCell& cell) {
+    return cell.trunk + u' ' + cell.item;
+}
+
+// Up to kListedCells "trunk item (detail)" lines, then "more...".
+QString CellLines(const QList<JournalCell>& cells, bool withDetail) {
+    QString text;
+    for (int i = 0; i < cells.size() && i < kListedCells; ++i) {
+        text += QStringLiteral("\r\n  ") + CellName(cells.at(i));
+        if (withDetail && !cells.at(i).detail.isEmpty())
+            text += QStringLiteral(" (") + cells.at(i).detail + u')';
+    }
+    if (cells.size() > kListedCells)
+        text += QStringLiteral("\r\n  ") + Msg(11);
+    return text;
+}
+
+}  // namespace
+
+SafeCopy::SafeCopy(TrunkWindow& window, RequestDispatcher& dispatcher, CopyWriter& writer,
+                   Hooks hooks)
+    : window_(window), dispatcher_(dispatcher), writer_(writer), hooks_(std::move(hooks)) {}
+
+void SafeCopy::RegisterSteps() {
+    dispatcher_.RegisterStep(step::kSnapshotRead, [this] { OnRead(); });
+    dispatcher_.RegisterStep(step::kVerifyRead, [this] { OnRead(); });
+    dispatcher_.RegisterStep(step::kUndoRead, [this] { OnRead(); });
+    dispatcher_.RegisterStep(step::kUndoWritten, [this] { OnUndoWritten(); });
+    // A failed answer ends its chain: the net must not wait for a step that
+    // will never run.
+    dispatcher_.RegisterStep(step::kFailedAnswer, [this] {
+        dispatcher_.ReportFailedAnswer();
+        if (Active())
+            OnFailedAnswer();
+    });
+}
+
+void SafeCopy::Reset() {
+    phase_ = Phase::Idle;
+    writer_.SetEvaluationTaker(nullptr);
+    reads_.clear();
+    batches_.clear();
+}
+
+QString SafeCopy::ReadKey() const {
+    QStringList parts{window_.PBXName(), destinationText_, sourceTrunk_};
+    for (const SourceItem& item : items_)
+        parts << item.key + u'=' + item.value;
+    return parts.join(QChar(0x1f));
+}
+
+JournalEntry SafeCopy::NewEntry(const QString& kind) const {
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.time = QDateTime::currentDateTime();
+    entry.exchange = window_.PBXName();
+    entry.sourceTrunk = sourceTrunk_;
+    entry.destinationList = destinationText_;
+    return entry;
+}
+
+void SafeCopy::Record(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    CopyJournal* journal = hooks_.journal ? hooks_.journal() : nullptr;
+    if (!journal)
+        return;
+    try {
+        journal->Record(entry, cells);
+    } catch (const RunError& e) {
+        LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
+    }
+}
+
+void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
+    if (Active())
+        return;
+    previewOnly_ = previewOnly;
+    destinations_ = destinations;
+    destinationText_ = window_.DestinationText();
+    sourceTrunk_ = window_.TrunkBoxText();
+    items_ = hooks_.sourceItems ? hooks_.sourceItems() : QList<SourceItem>();
+    // A copy is never made without its backup in the journal.
+    if (!previewOnly_ && !(hooks_.journal && hooks_.journal()))
+        return;
+    snapshot_ = TrunkSnapshot();
+    if (lastRead_ && lastRead_->key == ReadKey()) {
+        // The preview of this very list is still current: no second read.
+        snapshot_ = lastRead_->snapshot;
+        OnAllRead();
+        return;
+    }
+    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
+    reads_ = SnapshotRequests(destinations_, perTrunk, step::kSnapshotRead);
+    nextRead_ = 0;
+    phase_ = Phase::Reading;
+    SendNextRead();
+}
+
+void SafeCopy::SendNextRead() {
+    if (nextRead_ >= reads_.size()) {
+        switch (phase_) {
+        case Phase::Reading:
+            OnAllRead();
+            break;
+        case Phase::Verifying:
+            FinishCopy();
+            break;
+        case Phase::UndoReading:
+            SendUndo();
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    cListRequest request = reads_.at(nextRead_++);
+    if (!dispatcher_.SendToHost(request)) {
+        if (phase_ == Phase::Verifying) {
+            verifyComplete_ = false;
+            FinishCopy();
+        } else {
+            ReadFailed(QStringLiteral("BUSY / ERROR"));
+        }
+    }
+}
+
+void SafeCopy::OnRead() {
+    const cListRequest& answer = dispatcher_.ResponseList();
+    TrunkSnapshot& into = phase_ == Phase::Verifying ? verified_ : snapshot_;
+    if (!Active())
+        return;
+    TakeSnapshotAnswer(answer, into);
+    if (!into.complete) {
+        if (phase_ == Phase::Verifying) {
+            verifyComplete_ = false;
+            FinishCopy();
+        } else {
+            ReadFailed(into.failure);
+        }
+        return;
+    }
+    SendNextRead();
+}
+
+void SafeCopy::OnFailedAnswer() {
+    const QString reason = QStringLiteral("ErrCode %1").arg(dispatcher_.ResponseList().ErrCode());
+    switch (phase_) {
+    case Phase::Reading:
+    case Phase::UndoReading:
+        ReadFailed(reason);
+        break;
+    case Phase::Verifying:
+        verifyComplete_ = false;
+        FinishCopy();
+        break;
+    case Phase::Writing:
+        // The batch's answer never reached the evaluation: what it did is
+        // unknown: the read-back of its trunks will tell.
+        stopped_ = true;
+        stopReason_ = reason;
+        if (nextBatch_ > 0)
+            unknownTrunks_ += batches_.at(nextBatch_ - 1);
+        writer_.SetEvaluationTaker(nullptr);
+        BeginVerify();
+        break;
+    case Phase::UndoWriting:
+        OnUndoWritten();  // whatever entries the answer carries still count
+        break;
+    case Phase::Idle:
+        break;
+    }
+}
+
+void SafeCopy::ReadFailed(const QString& reason) {
+    const bool undo = phase_ == Phase::UndoReading;
+    Reset();
+    LangMsgBox(kOwnSource, kReadFailedBox, reason, QStringLiteral("-1"));
+    JournalEntry entry = NewEntry(undo ? QStringLiteral("Undo")
+                                       : (previewOnly_ ? QStringLiteral("Preview")
+                                                       : QStringLiteral("Copy")));
+    entry.summary = Msg(kFailedCells) + u' ' + reason;
+    if (undo)
+        entry.undoOf = undoOf_.id;
+    Record(entry, {});
+}
+
+void SafeCopy::OnAllRead() {
+    phase_ = Phase::Idle;
+    lastRead_ = std::make_unique<ReadCache>(ReadCache{ReadKey(), snapshot_});
+    plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot_, sourceTrunk_);
+    const bool copy = hooks_.showPreview && hooks_.showPreview(*plan_, previewOnly_);
+    if (!copy) {
+        if (previewOnly_) {
+            QList<JournalCell> cells;
+            for (const PlannedCell& c : plan_->Cells()) {
+                cells.append({c.trunk, c.item, c.oldValue, c.newValue,
+                              c.changed ? CellOutcome::Skipped : CellOutcome::Unchanged,
+                              QString()});
+            }
+            JournalEntry entry = NewEntry(QStringLiteral("Preview"));
+            entry.summary = QString::number(plan_->TotalChanges());
+            Record(entry, cells);
+        }
+        return;
+    }
+    if (!(hooks_.journal && hooks_.journal()))
+        return;  // no backup, no copy
+    included_.clear();
+    for (const SourceItem& item : plan_->IncludedItems())
+        included_.insert(item.key);
+    const QStringList targets = plan_->Destinations();
+    if (included_.isEmpty() || targets.isEmpty())
+        return;
+    // Batches of whole trunks, each small enough for one record.
+    const int perBatch = std::max(1, cListRequest::kMaxCount / static_cast<int>(included_.size()));
+    batches_.clear();
+    for (int i = 0; i < targets.size(); i += perBatch)
+        batches_.append(targets.mid(i, perBatch));
+    nextBatch_ = 0;
+    results_.clear();
+    unknownTrunks_.clear();
+    stopped_ = false;
+    stopReason_.clear();
+    lastRead_.reset();  // what was read is about to change
+    writer_.SetEvaluationTaker(
+        [this](const QList<CopyWriter::EntryResult>& results, bool cancelled) {
+            OnBatchEvaluated(results, cancelled);
+        });
+    phase_ = Phase::Writing;
+    SendNextBatch();
+}
+
+void SafeCopy::SendNextBatch() {
+    if (stopped_ || nextBatch_ >= batches_.size()) {
+        BeginVerify();
+        return;
+    }
+    const QStringList batch = batches_.at(nextBatch_++);
+    if (!writer_.SendCopyRequests(batch, &included_)) {
+        stopped_ = true;
+        stopReason_ = QStringLiteral("BUSY / ERROR");
+        BeginVerify();
+    }
+}
+
+void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled) {
+    results_ += results;
+    bool failed = cancelled;
+    for (const CopyWriter::EntryResult& r : results)
+        failed = failed || r.kind == CopyWriter::EntryResult::Failed;
+    if (failed) {
+        // A failure in one batch stops the rest.
+        stopped_ = true;
+        if (stopReason_.isEmpty())
+            stopReason_ = cancelled ? QStringLiteral("OPX_USERCANCEL") : QString();
+    }
+    SendNextBatch();
+}
+
+void SafeCopy::BeginVerify() {
+    writer_.SetEvaluationTaker(nullptr);
+    QStringList written;
+    QSet<QString> seen;
+    for (const CopyWriter::EntryResult& r : results_) {
+        if (r.kind == CopyWriter::EntryResult::Written && !seen.contains(r.trunk)) {
+            seen.insert(r.trunk);
+            written << r.trunk;
+        }
+    }
+    for (const QString& trunk : unknownTrunks_) {
+        if (!seen.contains(trunk)) {
+            seen.insert(trunk);
+            written << trunk;
+        }
+    }
+    verified_ = TrunkSnapshot();
+    verifyComplete_ = true;
+    if (written.isEmpty()) {
+        FinishCopy();
+        return;
+    }
+    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
+    reads_ = SnapshotRequests(written, perTrunk, step::kVerifyRead);
+    nextRead_ = 0;
+    phase_ = Phase::Verifying;
+    SendNextRead();
+}
+
+void SafeCopy::FinishCopy() {
+    Reset();
+    QHash<QString, const CopyWriter::EntryResult*> byCell;
+    for (const CopyWriter::EntryResult& r : results_)
+        byCell.insert(r.trunk + u'/' + r.item, &r);
+    QList<JournalCell> cells;
+    QSet<QString> trunksSeen;
+    int trunkCount = 0;
+    for (const QString& trunk : plan_->Destinations()) {
+        if (trunksSeen.contains(trunk))
+            continue;
+        trunksSeen.insert(trunk);
+        ++trunkCount;
+        for (const SourceItem& item : items_) {
+            if (!included_.contains(item.key))
+                continue;
+            const PlannedCell planned = plan_->Cell(trunk, item.key);
+            JournalCell cell{trunk, item.key, planned.oldValue, planned.newValue,
+                             CellOutcome::Skipped, QString()};
+            const auto found = byCell.constFind(trunk + u'/' + item.key);
+            if (found == byCell.constEnd()) {
+                // Not evaluated: the read-back, where there was one, tells
+                // whether the exchange wrote it all the same.
+                cell.detail = stopReason_;
+                if (unknownTrunks_.contains(trunk) && verifyComplete_ && verified_.Has(trunk) &&
+                    SameValue(verified_.Value(trunk, item.key), planned.newValue)) {
+                    cell.outcome = planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
+                }
+            } else if ((*found)->kind == CopyWriter::EntryResult::Refused) {
+                cell.outcome = CellOutcome::Refused;
+                cell.detail = (*found)->text;
+            } else if ((*found)->kind == CopyWriter::EntryResult::Failed) {
+                cell.outcome = CellOutcome::Failed;
+                cell.detail = (*found)->text;
+            } else if (!verifyComplete_ || !verified_.Has(trunk) ||
+                       !SameValue(verified_.Value(trunk, item.key), planned.newValue)) {
+                cell.outcome = CellOutcome::NotVerified;
+                cell.detail = verified_.Has(trunk) ? verified_.Value(trunk, item.key) : QString();
+            } else {
+                cell.outcome = planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
+            }
+            cells.append(cell);
+        }
+    }
+    const QString summary = Summary(items_, cells, trunkCount);
+    JournalEntry entry = NewEntry(QStringLiteral("Copy"));
+    entry.summary = summary;
+    Record(entry, cells);
+    LangMsgBox(kOwnSource, kCopySummaryBox, summary, QStringLiteral("-1"));
+}
+
+QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
+                          int trunkCount) {
+    QHash<QString, int> reached;
+    QSet<QString> present;
+    QList<JournalCell> notVerified;
+    QList<JournalCell> refused;
+    QList<JournalCell> failed;
+    for (const JournalCell& cell : cells) {
+        present.insert(cell.item);
+        switch (cell.outcome) {
+        case CellOutcome::Written:
+        case CellOutcome::Unchanged:
+            ++reached[cell.item];
+            break;
+        case CellOutcome::NotVerified:
+            notVerified << cell;
+            break;
+        case CellOutcome::Refused:
+            refused << cell;
+            break;
+        case CellOutcome::Failed:
+        case CellOutcome::Skipped:
+            failed << cell;
+            break;
+        case CellOutcome::Undone:
+            break;
+        }
+    }
+    // Items in order, runs of equal counts joined: "3002 to 3014: 0 of 259".
+    QStringList lines;
+    QList<SourceItem> shown;
+    for (const SourceItem& item : items) {
+        if (present.contains(item.key))
+            shown << item;
+    }
+    for (int i = 0; i < shown.size();) {
+        int j = i;
+        const int n = reached.value(shown.at(i).key);
+        while (j + 1 < shown.size() && reached.value(shown.at(j + 1).key) == n)
+            ++j;
+        if (i == j) {
+            lines << Msg(kItemReached).arg(shown.at(i).key).arg(n).arg(trunkCount);
+        } else {
+            lines << Msg(kItemsReached)
+                         .arg(shown.at(i).key, shown.at(j).key)
+                         .arg(n)
+                         .arg(trunkCount);
+        }
+        i = j + 1;
+    }
+    QString text = lines.join(QStringLiteral("\r\n"));
+    if (!notVerified.isEmpty())
+        text += QStringLiteral("\r\n") + Msg(kNotVerified) + CellLines(notVerified, false);
+    if (!refused.isEmpty())
+        text += QStringLiteral("\r\n") + Msg(kRefusedCells) + CellLines(refused, true);
+    if (!failed.isEmpty())
+        text += QStringLiteral("\r\n") + Msg(kFailedCells) + CellLines(failed, true);
+    return text;
+}
+
+void SafeCopy::StartUndo() {
+    if (Active())
+        return;
+    CopyJournal* journal = hooks_.journal ? hooks_.journal() : nullptr;
+    if (!journal)
+        return;
+    std::optional<JournalEntry> last;
+    try {
+        last = journal->LastCopy(window_.PBXName());
+    } catch (const RunError& e) {
+        LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
+        return;
+    }
+    QList<JournalCell> toRestore;
+    if (last) {
+        for (const JournalCell& cell : journal->Cells(last->id)) {
+            if (cell.outcome == CellOutcome::Written || cell.outcome == CellOutcome::NotVerified)
+                toRestore << cell;
+        }
+    }
+    if (!last || toRestore.isEmpty()) {
+        LangMsgBox(kOwnSource, kNothingToUndoBox, QString(), QStringLiteral("-1"));
+        return;
+    }
+    undoOf_ = *last;
+    const QString insert = last->sourceTrunk + u'%' + last->destinationList + u'%' +
+                           last->time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (LangMsgBox(kOwnSource, kUndoQuestionBox, insert, QStringLiteral("-1")) != kYes)
+        return;
+    undoCells_ = toRestore;
+    undoSkipped_.clear();
+    destinationText_ = last->destinationList;
+    sourceTrunk_ = last->sourceTrunk;
+    QStringList trunks;
+    QSet<QString> seen;
+    for (const JournalCell& cell : undoCells_) {
+        if (!seen.contains(cell.trunk)) {
+            seen.insert(cell.trunk);
+            trunks << cell.trunk;
+        }
+    }
+    snapshot_ = TrunkSnapshot();
+    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
+    reads_ = SnapshotRequests(trunks, perTrunk, step::kUndoRead);
+    nextRead_ = 0;
+    phase_ = Phase::UndoReading;
+    SendNextRead();
+}
+
+void SafeCopy::SendUndo() {
+    phase_ = Phase::Idle;
+    // Cells someone changed since the copy are not overwritten unasked.
+    QList<JournalCell> changed;
+    QString lines;
+    for (const JournalCell& cell : undoCells_) {
+        const QString now = snapshot_.Value(cell.trunk, cell.item);
+        if (!snapshot_.Has(cell.trunk) || !SameValue(now, cell.newValue)) {
+            changed << cell;
+            if (changed.size() <= kListedCells)
+                lines += QStringLiteral("\r\n  ") +
+                         Msg(kChangedSince).arg(cell.trunk, cell.item, now, cell.newValue);
+        }
+    }
+    if (!changed.isEmpty()) {
+        if (changed.size() > kListedCells)
+            lines += QStringLiteral("\r\n  ") + Msg(11);
+        const int answer = LangMsgBox(kOwnSource, kUndoConflictBox, lines, QStringLiteral("-1"));
+        if (answer != kYes && answer != kNo)
+            return;  // the engineer cancelled the undo
+        if (answer == kNo) {
+            QList<JournalCell> kept;
+            for (const JournalCell& cell : undoCells_) {
+                const QString now = snapshot_.Value(cell.trunk, cell.item);
+                if (snapshot_.Has(cell.trunk) && SameValue(now, cell.newValue)) {
+                    kept << cell;
+                } else {
+                    undoSkipped_ << cell;
+                }
+            }
+            undoCells_ = kept;
+        }
+    }
+    if (undoCells_.isEmpty()) {
+        LangMsgBox(kOwnSource, kAllChangedBox, QString(), QStringLiteral("-1"));
+        return;
+    }
+    cListRequest request;
+    for (const JournalCell& cell : undoCells_) {
+        const QString value = cell.oldValue == u"NONE" ? QStringLiteral("CCC") : cell.oldValue;
+        request.AddToList(cell.item, cell.trunk, value);
+    }
+    request.SetTag(QString::number(step::kUndoWritten));
+    phase_ = Phase::UndoWriting;
+    if (!dispatcher_.SendToHost(request)) {
+        phase_ = Phase::UndoReading;  // reported as an undo that could not start
+        ReadFailed(QStringLiteral("BUSY / ERROR"));
+    }
+}
+
+void SafeCopy::OnUndoWritten() {
+    const bool answered = phase_ == Phase::UndoWriting;
+    Reset();
+    const cListRequest& answer = dispatcher_.ResponseList();
+    QHash<QString, int> entryOf;
+    if (answered) {
+        for (int i = 0; i < answer.Count(); ++i)
+            entryOf.insert(answer.FirstData(i).right(3) + u'/' + answer.CMD(i), i);
+    }
+    QList<JournalCell> cells;
+    QSet<QString> restoredTrunks;
+    QSet<QString> allTrunks;
+    int restored = 0;
+    for (JournalCell cell : undoCells_) {
+        allTrunks.insert(cell.trunk);
+        // The undo writes the old value back: old and new trade places.
+        std::swap(cell.oldValue, cell.newValue);
+        const auto found = entryOf.constFind(cell.trunk + u'/' + cell.item);
+        if (found == entryOf.constEnd()) {
+            cell.outcome = CellOutcome::Failed;
+            cell.detail = QStringLiteral("ErrCode %1").arg(answer.ErrCode());
+        } else {
+            const int ed = ClassifyAnswer(answer.ExtraData(*found));
+            const int sd = ClassifyAnswer(answer.SecondData(*found));
+            if (ed == code::kOk) {
+                cell.outcome = CellOutcome::Undone;
+                ++restored;
+                restoredTrunks.insert(cell.trunk);
+            } else if (IsExchangeAnswer(ed) || sd == code::kCodeNotUsed) {
+                cell.outcome = CellOutcome::Refused;
+                cell.detail = answer.ExtraData(*found);
+            } else {
+                cell.outcome = CellOutcome::Failed;
+                cell.detail = answer.ExtraData(*found);
+            }
+        }
+        cells << cell;
+    }
+    for (JournalCell cell : undoSkipped_) {
+        allTrunks.insert(cell.trunk);
+        std::swap(cell.oldValue, cell.newValue);
+        cell.outcome = CellOutcome::Skipped;
+        cells << cell;
+    }
+    QString summary = Msg(kRestored).arg(restored).arg(cells.size()).arg(restoredTrunks.size());
+    QList<JournalCell> notRestored;
+    for (const JournalCell& cell : cells) {
+        if (cell.outcome != CellOutcome::Undone)
+            notRestored << cell;
+    }
+    if (!notRestored.isEmpty())
+        summary += QStringLiteral("\r\n") + Msg(kFailedCells) + CellLines(notRestored, true);
+    JournalEntry entry = NewEntry(QStringLiteral("Undo"));
+    entry.summary = summary;
+    entry.undoOf = undoOf_.id;
+    Record(entry, cells);
+    LangMsgBox(kOwnSource, kUndoSummaryBox, summary, QStringLiteral("-1"));
+    lastRead_.reset();
+}
+
+}  // namespace kestrel

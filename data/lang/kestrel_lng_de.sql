@@ -19,7 +19,25 @@ INSERT INTO tMsgBox VALUES
  (15, 'Eine Kopie von&%SP&%ST&%SP&Merkmalen zu&%SP&%ST&%SP&Leitungen braucht mehr Einträge, als ein Auftrag tragen kann (&%ST&).&%CR&Es wurde nichts gesendet. Kopieren Sie zu weniger Zielleitungen auf einmal.',
       'vbOKOnly+vbExclamation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
  (16, 'Geben Sie eine Zahl ein: dieser Wert nimmt nur Ziffern.',
-      'vbOKOnly+vbExclamation', 'Weitere Daten', 'HELP/kestrel_de.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Weitere Daten', 'HELP/kestrel_de.hlp', '-1'),
+ (20, 'Die Kopie ist beendet. Was die Zielleitungen erreicht hat, aus der Anlage zurückgelesen:&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (21, 'Die Zielleitungen konnten nicht gelesen werden (&%ST&), daher wurde nichts geschrieben.&%CR&Prüfen Sie die Verbindung zur Anlage und versuchen Sie es erneut.',
+      'vbOKOnly+vbExclamation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (22, 'Das Kopierprotokoll kann nicht benutzt werden:&%CR&%ST&%CR&Mit eingeschaltetem Sicherheitsnetz wird nichts ohne Sicherung kopiert. Reparieren oder entfernen Sie die Datei, oder schalten Sie das Sicherheitsnetz aus.',
+      'vbOKOnly+vbCritical', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1'),
+ (23, 'Für diese Anlage ist keine Kopie aufgezeichnet, die rückgängig gemacht werden könnte.',
+      'vbOKOnly+vbInformation', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
+ (24, 'Die Kopie von Leitung&%SP&%ST&%SP&nach&%SP&%ST&%SP&(&%ST&) rückgängig machen?&%CR&Die Werte, die die Zielleitungen vorher hatten, werden zurückgeschrieben.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
+ (25, 'Diese Werte wurden seit der Kopie geändert:&%ST&%CR&%CR&Ja: auch sie mit den alten Werten überschreiben. Nein: sie so lassen. Abbrechen: nichts rückgängig machen.',
+      'vbYesNoCancel+vbExclamation+vbDefaultButton2', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
+ (26, 'Das Rückgängigmachen ist beendet.&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
+ (27, 'Jeder von der Kopie geschriebene Wert wurde seither geändert, daher wurde nichts zurückgeschrieben.',
+      'vbOKOnly+vbInformation', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
+ (28, 'Das Kopierprotokoll konnte dies nicht aufzeichnen:&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Leitungen kopieren'),
@@ -40,7 +58,14 @@ INSERT INTO tMessages VALUES
  (15, 'Leitungen kopieren'),
  (16, 'Merkmale, die der Katalog nicht kennt, wurden ausgelassen:'),
  (17, 'Abbrechen'),
- (18, 'Anlagenauftrag: %1 von %2 Einträgen');
+ (18, 'Anlagenauftrag: %1 von %2 Einträgen'),
+ (41, '%1: %2 von %3 Leitungen'),
+ (42, '%1 bis %2: je %3 von %4 Leitungen'),
+ (43, 'Nicht bestätigt (mit OK beantwortet, aber der Wert ist nicht da):'),
+ (44, 'Von der Anlage abgelehnt:'),
+ (45, 'Fehlgeschlagen oder nicht gesendet:'),
+ (46, 'Wiederhergestellt: %1 von %2 Werten, auf %3 Leitungen'),
+ (47, '%1 %2 hat jetzt %3 (die Kopie schrieb %4)');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',
@@ -64,6 +89,7 @@ INSERT INTO tControls VALUES
  ('dlgKestrel', 'lblData', -1, '', 'DejaVu Sans', 10, 'Der Wert des gewählten Merkmals'),
  ('dlgKestrel', 'lblTrunk', 0, 'Quellleitung', 'DejaVu Sans', 10, '-1'),
  ('dlgKestrel', 'lblTrunk', 1, 'Zielleitungen', 'DejaVu Sans', 10, '-1'),
+ ('dlgKestrel', 'chkSafetyNet', -1, 'Sicherheitsnetz: jede Kopie vorab zeigen, zurücklesen und protokollieren', 'DejaVu Sans', 9, 'Mit dem Sicherheitsnetz wird jede Kopie vor dem Schreiben gezeigt, danach zurückgelesen und protokolliert, so dass sie rückgängig gemacht werden kann'),
  ('dlgKestrel', 'txtTrunk', -1, '-1', 'DejaVu Sans Mono', 11, 'Die Leitung, deren Daten gelesen werden (1 bis 3 Ziffern)'),
  ('dlgKestrel', 'txtTrunkRange', -1, '-1', 'DejaVu Sans Mono', 11, 'Zielleitungen: Nummern und Bereiche, zum Beispiel 5,8,10-20'),
  ('dlgKestrel', 'mnuWhatsThis', -1, '-1', '-1', NULL, '-1'),
@@ -93,6 +119,9 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '3', 'Quellleitung holen'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '4', 'Zu Leitungen kopieren'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '5', 'Bericht drucken'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '6', 'Kopie vorab ansehen'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '7', 'Letzte Kopie rückgängig'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '8', 'Kopierprotokoll'),
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Hilfe', '1', 'Hilfe'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Ende', '1', 'Fenster ausblenden'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Beenden');

@@ -20,7 +20,25 @@ INSERT INTO tMsgBox VALUES
  (15, 'A copy of&%SP&%ST&%SP&items to&%SP&%ST&%SP&trunks needs more entries than one request can carry (&%ST&).&%CR&Nothing was sent. Copy to fewer destination trunks at a time.',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
  (16, 'Type a number: this value takes digits only.',
-      'vbOKOnly+vbExclamation', 'Additional Data', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Additional Data', 'HELP/kestrel.hlp', '-1'),
+ (20, 'The copy has ended. What reached the destination trunks, read back from the exchange:&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (21, 'The destination trunks could not be read (&%ST&), so nothing was written.&%CR&Check the link to the exchange and try again.',
+      'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (22, 'The copy journal cannot be used:&%CR&%ST&%CR&With the safety net on, nothing is copied without its backup. Repair or remove the file, or switch the safety net off.',
+      'vbOKOnly+vbCritical', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
+ (23, 'No copy of this exchange is recorded that could be undone.',
+      'vbOKOnly+vbInformation', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
+ (24, 'Undo the copy of trunk&%SP&%ST&%SP&to&%SP&%ST&%SP&(&%ST&)?&%CR&The values the destination trunks held before it are written back.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
+ (25, 'These values were changed since the copy:&%ST&%CR&%CR&Yes: write the old values over them too. No: leave them as they are. Cancel: undo nothing.',
+      'vbYesNoCancel+vbExclamation+vbDefaultButton2', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
+ (26, 'The undo has ended.&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
+ (27, 'Every value the copy wrote has changed since, so nothing was written back.',
+      'vbOKOnly+vbInformation', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
+ (28, 'The copy journal could not record this:&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),
@@ -41,7 +59,14 @@ INSERT INTO tMessages VALUES
  (15, 'Trunk Copy'),
  (16, 'Items the catalogue does not know were left out:'),
  (17, 'Cancel'),
- (18, 'Exchange request: %1 of %2 entries');
+ (18, 'Exchange request: %1 of %2 entries'),
+ (41, '%1: %2 of %3 trunks'),
+ (42, '%1 to %2: %3 of %4 trunks each'),
+ (43, 'Not verified (answered OK, but the value is not there):'),
+ (44, 'Refused by the exchange:'),
+ (45, 'Failed or not sent:'),
+ (46, 'Restored: %1 of %2 values, on %3 trunks'),
+ (47, '%1 %2 holds %3 now (the copy wrote %4)');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
@@ -65,6 +90,7 @@ INSERT INTO tControls VALUES
  ('dlgKestrel', 'lblData', -1, '', 'DejaVu Sans', 10, 'The value of the selected item'),
  ('dlgKestrel', 'lblTrunk', 0, 'Source trunk', 'DejaVu Sans', 10, '-1'),
  ('dlgKestrel', 'lblTrunk', 1, 'Destination trunks', 'DejaVu Sans', 10, '-1'),
+ ('dlgKestrel', 'chkSafetyNet', -1, 'Safety net: preview, read back and journal every copy', 'DejaVu Sans', 9, 'With the safety net, every copy is shown before it is written, read back after it, and recorded so that it can be undone'),
  ('dlgKestrel', 'txtTrunk', -1, '-1', 'DejaVu Sans Mono', 11, 'The trunk whose data is read (1 to 3 digits)'),
  ('dlgKestrel', 'txtTrunkRange', -1, '-1', 'DejaVu Sans Mono', 11, 'Trunks to copy to: numbers and ranges, for example 5,8,10-20'),
  ('dlgKestrel', 'mnuWhatsThis', -1, '-1', '-1', NULL, '-1'),
@@ -92,6 +118,9 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '3', 'Get Source Trunk'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '4', 'Copy to Trunks'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '5', 'Print Report'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '6', 'Preview Copy'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '7', 'Undo Last Copy'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '8', 'Copy History'),
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Help', '1', 'Help'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Exit', '1', 'Hide Window'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Exit');

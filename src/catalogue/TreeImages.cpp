@@ -124,6 +124,23 @@ QPixmap DrawCommandImage(const QString& name) {
     } else if (n == u"hide") {
         p.drawRoundedRect(QRectF(4, 6, 24, 20), 2, 2);
         p.drawLine(QPointF(10, 20), QPointF(22, 20));
+    } else if (n == u"preview") {
+        // A sheet under a magnifying glass.
+        p.drawRect(QRectF(4, 4, 16, 20));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(13, 13, 11, 11));
+        p.drawLine(QPointF(22.5, 22.5), QPointF(28, 28));
+    } else if (n == u"undo") {
+        // A curved arrow back.
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(7, 8, 20, 18), 90 * 16, -200 * 16);
+        p.drawLine(QPointF(17, 8), QPointF(11, 4));
+        p.drawLine(QPointF(17, 8), QPointF(12, 13));
+    } else if (n == u"history") {
+        // A clock face.
+        p.drawEllipse(QRectF(4, 4, 24, 24));
+        p.drawLine(QPointF(16, 16), QPointF(16, 8));
+        p.drawLine(QPointF(16, 16), QPointF(22, 19));
     } else if (n == u"exit") {
         p.drawRoundedRect(QRectF(4, 5, 14, 22), 2, 2);
         p.setPen(QPen(QColor(0xc6, 0x28, 0x28), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -39,7 +39,9 @@ void DestinationChecker::CheckDestinationTrunks() {
     // A copy one request cannot carry is refused before the exchange is
     // asked anything: the same refusal the copy itself gives.
     const qint64 items = itemCount_ ? qMax(itemCount_(), 1) : 1;
-    if (listedCount_ > cListRequest::kMaxCount || listedCount_ * items > cListRequest::kMaxCount) {
+    const bool batched = batched_ && batched_();
+    if (listedCount_ > cListRequest::kMaxCount ||
+        (!batched && listedCount_ * items > cListRequest::kMaxCount)) {
         ShowCopyTooLarge(items, listedCount_);
         destTrunks_.clear();
         return;

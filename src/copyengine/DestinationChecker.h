@@ -22,6 +22,10 @@ public:
                        ItemCounter itemCount = {});
     void RegisterSteps();
 
+    // When it answers true, a copy goes out in several requests if it must,
+    // so only a list the check itself cannot carry is refused.
+    void SetCopiesBatched(std::function<bool()> batched) { batched_ = std::move(batched); }
+
     void ParseTrunkRange();
     void CheckDestinationTrunks();
     void OnDestinationsChecked();
@@ -34,6 +38,7 @@ private:
     RequestDispatcher& dispatcher_;
     CopyStarter startCopy_;
     ItemCounter itemCount_;
+    std::function<bool()> batched_;
     QStringList destTrunks_;
     qint64 listedCount_ = 0;
 };

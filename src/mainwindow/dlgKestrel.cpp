@@ -22,6 +22,11 @@
 #include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/SafeCopy.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "safetynet/widgets/frmHistory.h"
+#include "safetynet/widgets/frmPreview.h"
 #include "copyengine/DestinationChecker.h"
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
@@ -50,6 +55,11 @@
 namespace kestrel {
 
 namespace {
+
+// A list-up answers at most this many items of one trunk: the reads of the
+// safety net are batched by it.
+constexpr int kItemsPerListup = 64;
+constexpr int kJournalUnusableBox = 22;
 
 QString DatabaseFolder() {
     return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("DataBase"));
@@ -104,14 +114,39 @@ dlgKestrel::dlgKestrel(QWidget* parent)
     stationHooks.dialogOpen = [this] { return !openDialog_.isNull(); };
     stationCheck_ = std::make_unique<StationCheck>(*dispatcher_, stationHooks);
     stationCheck_->RegisterSteps();
+    SafeCopy::Hooks netHooks;
+    netHooks.sourceItems = [this] {
+        QList<SourceItem> items;
+        for (int r = 0; r < values_->rowCount(); ++r) {
+            items.append({values_->Cell(r, ValueListModel::kCmd),
+                          values_->Cell(r, ValueListModel::kDescription),
+                          values_->Cell(r, ValueListModel::kData)});
+        }
+        return items;
+    };
+    netHooks.showPreview = [this](CopyPlan& plan, bool) {
+        frmPreview preview(plan, this);
+        return preview.exec() == QDialog::Accepted;
+    };
+    netHooks.journal = [this] { return Journal(); };
+    netHooks.itemsPerTrunk = [] { return kItemsPerListup; };
+    safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, netHooks);
     destinations_ = std::make_unique<DestinationChecker>(
         *this, *dispatcher_,
         [this](const QStringList& trunks) {
-            if (sendCopyRequests)
+            const bool previewOnly = previewOnly_;
+            previewOnly_ = false;
+            if (SafetyNetOn()) {
+                safeCopy_->Start(trunks, previewOnly);
+            } else if (sendCopyRequests) {
                 sendCopyRequests(trunks);
+            }
         },
         [this] { return values_->rowCount(); });
+    // With the safety net a copy goes out in as many requests as it needs.
+    destinations_->SetCopiesBatched([this] { return SafetyNetOn(); });
     destinations_->RegisterSteps();
+    safeCopy_->RegisterSteps();
     dispatcher_->RegisterStep(step::kReadSourceAgain, [this] {
         CollapseAll();
         reader_->GetSourceTrunk();
@@ -458,6 +493,49 @@ bool dlgKestrel::InHostCall() const {
     return dispatcher_->InHostCall() || UserInputBlocker::Active();
 }
 
+void dlgKestrel::CommandCopy(bool previewOnly) {
+    if (noSourceData_) {
+        ShowCommonNoData();
+        return;
+    }
+    if (previewOnly && !SafetyNetOn()) {
+        // The preview belongs to the safety net; without it, it shows the
+        // same as with it but can only be closed.
+    }
+    previewOnly_ = previewOnly;
+    destinations_->CheckDestinationTrunks();
+    if (!dispatcher_->RequestInFlight())
+        previewOnly_ = false;  // nothing was sent: no answer will take it
+}
+
+void dlgKestrel::CommandHistory() {
+    if (CopyJournal* journal = Journal()) {
+        frmHistory history(*journal, pbxName_, this);
+        history.exec();
+    }
+}
+
+bool dlgKestrel::SafetyNetOn() const {
+    return SafetyNetSetting();
+}
+
+void dlgKestrel::SetSafetyNetOn(bool on) {
+    SetSafetyNetSetting(on);
+    chkSafetyNet_->setChecked(on);
+}
+
+CopyJournal* dlgKestrel::Journal() {
+    if (!journal_) {
+        QString error;
+        journal_ = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        if (!journal_) {
+            LangMsgBox(kOwnSource, kJournalUnusableBox, error, QStringLiteral("-1"));
+            return nullptr;
+        }
+    }
+    return journal_.get();
+}
+
 void dlgKestrel::RunCommand(const QString& key) {
     if (InHostCall()) {
         // A command reaching us while a host call waits (from the session
@@ -465,18 +543,19 @@ void dlgKestrel::RunCommand(const QString& key) {
         QTimer::singleShot(50, this, [this, key] { RunCommand(key); });
         return;
     }
-    const bool sends = key == u"Get" || key == u"Copy" || key == u"View List";
+    const bool sends = key == u"Get" || key == u"Copy" || key == u"View List" ||
+                       key == u"Preview" || key == u"Undo";
     if (sends &&
         (dispatcher_->State() != DispatchState::Idle || dispatcher_->tmrEvent().isActive()))
         return;  // one request at a time: the one under way goes first
     if (key == u"Get") {
         CommandGet();
-    } else if (key == u"Copy") {
-        if (noSourceData_) {
-            ShowCommonNoData();
-        } else {
-            destinations_->CheckDestinationTrunks();
-        }
+    } else if (key == u"Copy" || key == u"Preview") {
+        CommandCopy(key == u"Preview");
+    } else if (key == u"Undo") {
+        safeCopy_->StartUndo();
+    } else if (key == u"History") {
+        CommandHistory();
     } else if (key == u"View Tree") {
         ShowPanel(0);
     } else if (key == u"View List") {

@@ -13,6 +13,7 @@
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -28,7 +29,9 @@ namespace kestrel {
 class CatalogueTreeModel;
 class DataGrid;
 class Database;
+class CopyJournal;
 class CopyWriter;
+class SafeCopy;
 class DestinationChecker;
 class StationCheck;
 class SourceTrunkReader;
@@ -115,6 +118,14 @@ public:
     SourceTrunkReader& Reader() { return *reader_; }
     DestinationChecker& Destinations() { return *destinations_; }
     CopyWriter& Copier() { return *copier_; }
+    SafeCopy& SafetyNet() { return *safeCopy_; }
+    // Whether copies pass through preview, read-back and journal (the
+    // add-in's setting, shown by the window's check box).
+    bool SafetyNetOn() const;
+    void SetSafetyNetOn(bool on);
+    // The copy journal, opened on first use; nullptr (after telling the
+    // engineer why) when it cannot be used.
+    CopyJournal* Journal();
     // The additional-data dialog while it is open.
     frmCmd* OpenDialog() const { return openDialog_; }
     // Brings the list row's item into view in the tree.
@@ -149,6 +160,8 @@ private:
     void ApplyWhatsThis();
     void CommandGet();
     void CommandViewList();
+    void CommandCopy(bool previewOnly);
+    void CommandHistory();
     void ShowCommonNoData();
     QString NormaliseTrunkBox();
     void ConnectEvents();
@@ -172,6 +185,7 @@ private:
     DataGrid* grdTrkData_ = nullptr;
     QLabel* lblCMD_ = nullptr;
     QLabel* lblData_ = nullptr;
+    QCheckBox* chkSafetyNet_ = nullptr;
     QLineEdit* txtTrunk_ = nullptr;
     QLineEdit* txtTrunkRange_ = nullptr;
     QLabel* lblTrunk_[2] = {nullptr, nullptr};
@@ -190,6 +204,9 @@ private:
     std::unique_ptr<DestinationChecker> destinations_;
     std::unique_ptr<CopyWriter> copier_;
     std::unique_ptr<StationCheck> stationCheck_;
+    std::unique_ptr<SafeCopy> safeCopy_;
+    std::unique_ptr<CopyJournal> journal_;
+    bool previewOnly_ = false;
     QPointer<frmCmd> openDialog_;
     QString tag_;
 

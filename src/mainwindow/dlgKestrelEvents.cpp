@@ -1,5 +1,6 @@
 // Event routing of the main window: trunk boxes, tree, list, labels.
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
 #include "platform/RunError.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"
@@ -24,6 +26,8 @@
 namespace kestrel {
 
 void dlgKestrel::ConnectEvents() {
+    chkSafetyNet_->setChecked(SafetyNetSetting());
+    connect(chkSafetyNet_, &QCheckBox::toggled, this, [](bool on) { SetSafetyNetSetting(on); });
     new KeyFilterInstaller(txtTrunk_, FilterDigitKey);
     new KeyFilterInstaller(txtTrunkRange_, FilterRangeKey);
     connect(txtTrunk_, &QLineEdit::textChanged, this, &dlgKestrel::OnTrunkBoxChanged);

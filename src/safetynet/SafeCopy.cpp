@@ -103,11 +103,10 @@ JournalEntry SafeCopy::NewEntry(const QString& kind) const {
 }
 
 void SafeCopy::Record(const JournalEntry& entry, const QList<JournalCell>& cells) {
-    CopyJournal* journal = hooks_.journal ? hooks_.journal() : nullptr;
-    if (!journal)
+    if (!journal_)
         return;
     try {
-        journal->Record(entry, cells);
+        journal_->Record(entry, cells);
     } catch (const RunError& e) {
         LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
     }
@@ -122,7 +121,8 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     sourceTrunk_ = window_.TrunkBoxText();
     items_ = hooks_.sourceItems ? hooks_.sourceItems() : QList<SourceItem>();
     // A copy is never made without its backup in the journal.
-    if (!previewOnly_ && !(hooks_.journal && hooks_.journal()))
+    journal_ = hooks_.journal ? hooks_.journal() : nullptr;
+    if (!previewOnly_ && !journal_)
         return;
     snapshot_ = TrunkSnapshot();
     if (lastRead_ && lastRead_->key == ReadKey()) {
@@ -245,8 +245,8 @@ void SafeCopy::OnAllRead() {
         }
         return;
     }
-    if (!(hooks_.journal && hooks_.journal()))
-        return;  // no backup, no copy
+    if (!journal_)
+        return;  // no backup, no copy (the engineer has been told why)
     included_.clear();
     for (const SourceItem& item : plan_->IncludedItems())
         included_.insert(item.key);
@@ -442,19 +442,22 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
 void SafeCopy::StartUndo() {
     if (Active())
         return;
-    CopyJournal* journal = hooks_.journal ? hooks_.journal() : nullptr;
-    if (!journal)
+    journal_ = hooks_.journal ? hooks_.journal() : nullptr;
+    if (!journal_)
         return;
     std::optional<JournalEntry> last;
+    QList<JournalCell> recorded;
     try {
-        last = journal->LastCopy(window_.PBXName());
+        last = journal_->LastCopy(window_.PBXName());
+        if (last)
+            recorded = journal_->Cells(last->id);
     } catch (const RunError& e) {
         LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
         return;
     }
     QList<JournalCell> toRestore;
     if (last) {
-        for (const JournalCell& cell : journal->Cells(last->id)) {
+        for (const JournalCell& cell : recorded) {
             if (cell.outcome == CellOutcome::Written || cell.outcome == CellOutcome::NotVerified)
                 toRestore << cell;
         }

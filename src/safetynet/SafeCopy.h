@@ -87,6 +87,7 @@ private:
     Hooks hooks_;
 
     Phase phase_ = Phase::Idle;
+    CopyJournal* journal_ = nullptr;  // of the operation under way
     bool previewOnly_ = false;
     QStringList destinations_;
     QString destinationText_;

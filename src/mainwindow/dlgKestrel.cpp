@@ -129,7 +129,9 @@ dlgKestrel::dlgKestrel(QWidget* parent)
         return preview.exec() == QDialog::Accepted;
     };
     netHooks.journal = [this] { return Journal(); };
-    netHooks.itemsPerTrunk = [] { return kItemsPerListup; };
+    // A list-up of a destination answers every item it holds, the source's
+    // and more: room for the catalogue's items and then some.
+    netHooks.itemsPerTrunk = [this] { return std::max(kItemsPerListup, values_->rowCount() + 16); };
     safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, netHooks);
     destinations_ = std::make_unique<DestinationChecker>(
         *this, *dispatcher_,

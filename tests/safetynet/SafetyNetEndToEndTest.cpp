@@ -1,0 +1,277 @@
+// The safety net end to end on the built-in simulated exchange, judged by
+// what the exchange's own file holds.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "catalogue/ValueListModel.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedExchange.h"
+#include "platform/Recordset.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "safetynet/widgets/frmPreview.h"
+#include "support/WindowFixture.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kYes = 6;
+constexpr int kNo = 7;
+
+class SafetyNetEndToEndTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        SetSafetyNetSetting(true);
+        LoadStandalone();
+        window_->show();
+    }
+    std::unique_ptr<SimulatedExchange> Exchange() const {
+        return SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"),
+                                       ExchangeSeedPath());
+    }
+    // Every trunk-data row of the exchange, one text per row.
+    QStringList Dump() const {
+        QStringList rows;
+        auto exchange = Exchange();
+        auto rs = exchange->Db().OpenRecordset(
+            QStringLiteral("SELECT Trunk, CMD, Value FROM TrunkData ORDER BY Trunk, CMD"));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            rows << rs->Fields(QStringLiteral("Trunk")).toString() + u'/' +
+                        rs->Fields(QStringLiteral("CMD")).toString() + u'=' +
+                        rs->Fields(QStringLiteral("Value")).toString();
+        }
+        return rows;
+    }
+    QString ValueOf(int trunk, const QString& cmd) const {
+        auto exchange = Exchange();
+        auto rs = exchange->Db().OpenRecordset(
+            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
+            RecordsetType::Snapshot, 0, {trunk, cmd});
+        return rs->Eof() ? QString() : rs->Fields(QStringLiteral("Value")).toString();
+    }
+    void Get(const QString& trunk) {
+        Box("txtTrunk")->setText(trunk);
+        RunAndWait(QStringLiteral("Get"));
+        ASSERT_FALSE(window_->NoSourceData());
+    }
+    // Answers the next preview by a real click on Copy or Close, after
+    // letting the test look at it.
+    void AnswerPreview(bool copy, std::function<void(frmPreview*)> look = {}) {
+        auto* timer = new QTimer(window_.get());
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, copy, look] {
+            auto* preview = qobject_cast<frmPreview*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            if (look)
+                look(preview);
+            auto* button = preview->findChild<QPushButton*>(copy ? QStringLiteral("cmdCopy")
+                                                                 : QStringLiteral("cmdClose"));
+            ASSERT_NE(button, nullptr);
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        timer->start();
+    }
+    std::unique_ptr<CopyJournal> OpenJournal() const {
+        QString error;
+        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        EXPECT_NE(journal, nullptr) << error.toStdString();
+        return journal;
+    }
+    bool Shown(int msgNoPromptStart, const QString& start) const {
+        (void)msgNoPromptStart;
+        for (const auto& box : tree_.boxes.shown) {
+            if (box.prompt.startsWith(start))
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDiffer) {
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5-9"));
+    const QStringList before = Dump();
+    AnswerPreview(false);
+    RunAndWait(QStringLiteral("Preview"));
+    EXPECT_EQ(Dump(), before);
+    auto journal = OpenJournal();
+    ASSERT_NE(journal, nullptr);
+    const QList<JournalEntry> entries = journal->Entries(QStringLiteral("PBX1"));
+    ASSERT_FALSE(entries.isEmpty());
+    EXPECT_EQ(entries.first().kind, QStringLiteral("Preview"));
+    // The cells marked as changes are exactly those where the exchange holds
+    // something else than the source would write.
+    int checked = 0;
+    // Values the exchange reports as answer codes ("DATA NOT SET") read as
+    // empty, as a Get stores them.
+    auto asRead = [](const QString& v) {
+        const int c = ClassifyAnswer(v);
+        return c != -1 && c != code::kNone ? QString() : v;
+    };
+    for (const JournalCell& cell : journal->Cells(entries.first().id)) {
+        const QString now = asRead(ValueOf(cell.trunk.toInt(), cell.item));
+        const QString source = window_->Values().GetItemValue(cell.item);
+        EXPECT_EQ(cell.outcome == CellOutcome::Skipped, now != source)
+            << cell.trunk.toStdString() << " " << cell.item.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(SafetyNetEndToEndTest, CopyThenUndoLeavesEveryDestinationAsBefore) {
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    // Trunk 007 holds an item the exchange reports as not set, which no
+    // write can bring back; the others can be restored byte for byte.
+    Box("txtTrunkRange")->setText(QStringLiteral("5-6,8-9"));
+    const QStringList before = Dump();
+    bool sawSourceWarning = true;
+    AnswerPreview(true, [&](frmPreview* p) { sawSourceWarning = p->isVisible(); });
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_TRUE(sawSourceWarning);
+    EXPECT_NE(Dump(), before);
+    EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
+    ASSERT_TRUE(Shown(20, QStringLiteral("The copy has ended.")));
+    tree_.boxes.Clear();
+    tree_.boxes.Script({kYes});
+    RunAndWait(QStringLiteral("Undo"));
+    EXPECT_EQ(Dump(), before);
+    EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
+    // Nothing left to undo.
+    tree_.boxes.Clear();
+    RunAndWait(QStringLiteral("Undo"));
+    EXPECT_TRUE(Shown(23, QStringLiteral("No copy of this exchange is recorded")));
+}
+
+TEST_F(SafetyNetEndToEndTest, AValueChangedSinceTheCopyIsListedNotOverwritten) {
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    const QString old5 = ValueOf(5, QStringLiteral("3002"));
+    const QString old6 = ValueOf(6, QStringLiteral("3002"));
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("3"));
+    // Someone else changes 006 after the copy.
+    Exchange()->Db().Execute(
+        QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 6 AND CMD = '3002'"));
+    tree_.boxes.Clear();
+    tree_.boxes.Script({kYes, kNo});  // undo: yes; the changed value: leave it
+    RunAndWait(QStringLiteral("Undo"));
+    bool listed = false;
+    for (const auto& box : tree_.boxes.shown)
+        listed = listed || (box.prompt.startsWith(QStringLiteral("These values were changed")) &&
+                            box.prompt.contains(QStringLiteral("006 3002")));
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("1"));
+    EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), old5);
+    (void)old6;
+}
+
+TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
+    {
+        auto exchange = Exchange();
+        ExchangeFaults faults = exchange->Faults();
+        faults.silentItems = {QStringLiteral("3002")};
+        exchange->SetFaults(faults);
+    }
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    ASSERT_FALSE(tree_.boxes.shown.empty());
+    const QString summary = tree_.boxes.Last().prompt;
+    EXPECT_TRUE(summary.contains(QStringLiteral("Not verified"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("005 3002"))) << summary.toStdString();
+    auto journal = OpenJournal();
+    const QList<JournalEntry> entries = journal->Entries(QStringLiteral("PBX1"));
+    ASSERT_FALSE(entries.isEmpty());
+    int notVerified = 0;
+    for (const JournalCell& cell : journal->Cells(entries.first().id)) {
+        if (cell.outcome == CellOutcome::NotVerified) {
+            EXPECT_EQ(cell.item, QStringLiteral("3002"));
+            ++notVerified;
+        }
+    }
+    EXPECT_EQ(notVerified, 2);
+}
+
+// With the safety net off, the requests are exactly the ones without it:
+// the destination check, then the copy, and nothing read before or after.
+TEST_F(SafetyNetEndToEndTest, SwitchedOffTheCopyGoesStraightOut) {
+    window_.reset();
+    SetSafetyNetSetting(false);
+    LoadHosted();
+    Box("txtTrunk")->setText(QStringLiteral("005"));
+    Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
+    Answer(QStringLiteral("11"), {{"3001", "005", "01"}, {"3002", "005", "2"}});
+    Box("txtTrunkRange")->setText(QStringLiteral("7,8"));
+    window_->RunCommand(QStringLiteral("Copy"));
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
+    Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("10"));
+    ASSERT_EQ(host_.sent.Count(), 4);
+    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("3001"));
+    EXPECT_EQ(host_.sent.FirstData(1), QStringLiteral("008"));
+    // Switched on, the same copy reads the destinations first.
+    Answer(QStringLiteral("10"), {{"3001", "007", "", "OK"}, {"3001", "008", "", "OK"},
+                                  {"3002", "007", "", "OK"}, {"3002", "008", "", "OK"}});
+    window_->SetSafetyNetOn(true);
+    window_->RunCommand(QStringLiteral("Copy"));
+    Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
+    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
+    SetSafetyNetSetting(true);
+}
+
+// A copy with more entries than one record holds (70 items to 507 trunks)
+// lands in full, batch by batch.
+TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
+    {
+        auto exchange = Exchange();
+        Database& db = exchange->Db();
+        db.BeginTrans();
+        for (int i = 18; i < 72; ++i) {
+            const QString key = QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0'));
+            db.Execute(QStringLiteral("INSERT OR IGNORE INTO Items (CMD, Pattern) VALUES (?, ?)"),
+                       {key, QStringLiteral("^[0-9]$")});
+            db.Execute(QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (4, ?, '7')"),
+                       {key});
+            window_->WorkDb()->Execute(
+                QStringLiteral("INSERT INTO CMD30Titles (TitleID, CMD, Description, Visible) "
+                               "VALUES (?, ?, ?, -1)"),
+                {100 + i, key, QStringLiteral("Test item %1").arg(i)});
+        }
+        db.CommitTrans();
+    }
+    Get(QStringLiteral("004"));
+    ASSERT_GE(window_->Values().rowCount(), 64);
+    Box("txtTrunkRange")->setText(QStringLiteral("5-511"));
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    // Every assigned destination holds the source's value of every item.
+    auto exchange = Exchange();
+    auto rs = exchange->Db().OpenRecordset(
+        QStringLiteral("SELECT COUNT(*) AS n FROM TrunkData d JOIN Trunks t ON t.Trunk = d.Trunk "
+                       "WHERE t.Assigned <> 0 AND d.Trunk BETWEEN 5 AND 511 AND d.CMD = '3050' "
+                       "AND d.Value = '7'"));
+    auto assigned = exchange->Db().OpenRecordset(QStringLiteral(
+        "SELECT COUNT(*) AS n FROM Trunks WHERE Assigned <> 0 AND Trunk BETWEEN 5 AND 511"));
+    EXPECT_EQ(rs->Fields(QStringLiteral("n")).toInt(), assigned->Fields(QStringLiteral("n")).toInt());
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -40,6 +40,8 @@ CREATE TABLE Trunk (Trunk TEXT);
 CREATE TABLE PBXName (PBXName TEXT);
 CREATE TABLE TrkDataListup (Trunk TEXT, CMD TEXT, Data TEXT, Description TEXT);
 CREATE TABLE CopyTrunk (Trunk TEXT);
+-- What the last copy with the safety net did to each destination.
+CREATE TABLE CopyOutcome (Trunk TEXT, Outcome TEXT);
 
 INSERT INTO CMD30Titles VALUES
  (1,  '3001', 'Trunk route', -1),

@@ -65,7 +65,8 @@ INSERT INTO tMessages VALUES
  (44, 'Von der Anlage abgelehnt:'),
  (45, 'Fehlgeschlagen oder nicht gesendet:'),
  (46, 'Wiederhergestellt: %1 von %2 Werten, auf %3 Leitungen'),
- (47, '%1 %2 hat jetzt %3 (die Kopie schrieb %4)');
+ (47, '%1 %2 hat jetzt %3 (die Kopie schrieb %4)'),
+ (48, '%1 geschrieben, %2 unverändert, %3 abgelehnt, %4 fehlgeschlagen oder nicht gesendet, %5 nicht bestätigt');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',

@@ -66,7 +66,8 @@ INSERT INTO tMessages VALUES
  (44, 'Refused by the exchange:'),
  (45, 'Failed or not sent:'),
  (46, 'Restored: %1 of %2 values, on %3 trunks'),
- (47, '%1 %2 holds %3 now (the copy wrote %4)');
+ (47, '%1 %2 holds %3 now (the copy wrote %4)'),
+ (48, '%1 written, %2 unchanged, %3 refused, %4 failed or not sent, %5 not verified');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

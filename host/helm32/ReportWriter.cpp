@@ -21,6 +21,41 @@ QString Field(Database& db, const QString& sql, const QVariantList& params = {})
     return rows->Eof() ? QString() : rows->Fields(0).toString();
 }
 
+// The section of the last copy's outcome per destination; left out when
+// the working database records none (a copy without the safety net).
+QString FillOutcomes(Database& db, const QString& html) {
+    const QString open = QStringLiteral("<!--OUTCOMES-->");
+    const QString close = QStringLiteral("<!--/OUTCOMES-->");
+    const qsizetype start = html.indexOf(open);
+    const qsizetype end = html.indexOf(close);
+    if (start < 0 || end < start)
+        return html;
+    QString section = html.mid(start + open.size(), end - start - open.size());
+    const qsizetype rowStart = section.indexOf(QStringLiteral("<!--OROW-->"));
+    const qsizetype rowEnd = section.indexOf(QStringLiteral("<!--/OROW-->"));
+    QString rows;
+    if (rowStart >= 0 && rowEnd > rowStart) {
+        const QString rowTemplate = section.mid(rowStart + 11, rowEnd - rowStart - 11);
+        try {
+            auto outcomes = db.OpenRecordset(
+                QStringLiteral("SELECT Trunk, Outcome FROM CopyOutcome ORDER BY rowid"),
+                RecordsetType::Snapshot);
+            for (; !outcomes->Eof(); outcomes->MoveNext()) {
+                QString row = rowTemplate;
+                row.replace(QStringLiteral("{{DEST}}"),
+                            outcomes->Fields(0).toString().toHtmlEscaped());
+                row.replace(QStringLiteral("{{OUTCOME}}"),
+                            outcomes->Fields(1).toString().toHtmlEscaped());
+                rows += row;
+            }
+        } catch (const RunError&) {
+            rows.clear();  // a working copy without the table: no section
+        }
+        section = section.left(rowStart) + rows + section.mid(rowEnd + 12);
+    }
+    return html.left(start) + (rows.isEmpty() ? QString() : section) + html.mid(end + close.size());
+}
+
 }  // namespace
 
 QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
@@ -65,6 +100,7 @@ QString WriteTrunkReport(const QString& databasePath, const QString& templatePat
             items->MoveNext();
         }
         html = html.left(rowStart) + rows + html.mid(rowEnd + 11);
+        html = FillOutcomes(*db, html);
         const QString exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
         QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
         if (destinations.isEmpty())

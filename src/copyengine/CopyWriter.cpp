@@ -221,6 +221,7 @@ void CopyWriter::OnCopyAnswered() {
             db,
             [&] {
                 db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
+                db->Execute(QStringLiteral("DELETE * FROM CopyOutcome"));
                 db->Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
                             {window_.DestinationText()});
             },

@@ -6,7 +6,9 @@
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
+#include "platform/Database.h"
 #include "platform/RunError.h"
+#include "platform/Statement.h"
 #include "tools/AnswerCodes.h"
 
 namespace kestrel {
@@ -30,6 +32,7 @@ constexpr int kRefusedCells = 44;    // "Refused:"
 constexpr int kFailedCells = 45;     // "Failed or not sent:"
 constexpr int kRestored = 46;        // "Restored: %1 of %2 values on %3 trunks"
 constexpr int kChangedSince = 47;    // "%1 %2 holds %3 now (the copy wrote %4)"
+constexpr int kTrunkOutcome = 48;    // "%1 written, %2 unchanged, %3 refused, ..." 
 constexpr int kListedCells = 15;
 
 constexpr int kYes = 6;
@@ -372,11 +375,72 @@ void SafeCopy::FinishCopy() {
             cells.append(cell);
         }
     }
+    StoreOutcomes(cells);
     const QString summary = Summary(items_, cells, trunkCount);
     JournalEntry entry = NewEntry(QStringLiteral("Copy"));
     entry.summary = summary;
     Record(entry, cells);
     LangMsgBox(kOwnSource, kCopySummaryBox, summary, QStringLiteral("-1"));
+}
+
+void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
+    Database* db = window_.WorkDb();
+    if (!db)
+        return;
+    // Per destination, in order: how many of its cells ended which way.
+    QStringList order;
+    QHash<QString, QList<int>> counts;  // written, unchanged, refused, failed, not verified
+    for (const JournalCell& cell : cells) {
+        auto found = counts.find(cell.trunk);
+        if (found == counts.end()) {
+            order << cell.trunk;
+            found = counts.insert(cell.trunk, QList<int>(5, 0));
+        }
+        switch (cell.outcome) {
+        case CellOutcome::Written:
+            ++(*found)[0];
+            break;
+        case CellOutcome::Unchanged:
+            ++(*found)[1];
+            break;
+        case CellOutcome::Refused:
+            ++(*found)[2];
+            break;
+        case CellOutcome::Failed:
+        case CellOutcome::Skipped:
+            ++(*found)[3];
+            break;
+        case CellOutcome::NotVerified:
+            ++(*found)[4];
+            break;
+        case CellOutcome::Undone:
+            break;
+        }
+    }
+    try {
+        db->BeginTrans();
+        db->Execute(QStringLiteral("DELETE * FROM CopyOutcome"));
+        Statement insert = db->Prepare(QStringLiteral("INSERT INTO CopyOutcome VALUES (?, ?)"));
+        for (const QString& trunk : order) {
+            const QList<int>& n = counts.value(trunk);
+            insert.BindAll({trunk, Msg(kTrunkOutcome)
+                                       .arg(n[0])
+                                       .arg(n[1])
+                                       .arg(n[2])
+                                       .arg(n[3])
+                                       .arg(n[4])});
+            insert.Run();
+        }
+        db->CommitTrans();
+    } catch (const RunError& e) {
+        try {
+            if (db->InTransaction())
+                db->Rollback();
+        } catch (const RunError&) {
+        }
+        // The report then lacks the section; the host's line says why.
+        dispatcher_.ShowHostMessage(e.Description());
+    }
 }
 
 QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,

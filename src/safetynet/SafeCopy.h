@@ -73,6 +73,8 @@ private:
     void OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled);
     void BeginVerify();
     void FinishCopy();
+    // The report's section: each destination's outcome in the work table.
+    void StoreOutcomes(const QList<JournalCell>& cells);
     void OnUndoRead();
     void SendUndo();
     void OnUndoWritten();

@@ -40,7 +40,19 @@ INSERT INTO tMessages VALUES
  (15, 'Leitungen kopieren'),
  (16, 'Merkmale, die der Katalog nicht kennt, wurden ausgelassen:'),
  (17, 'Abbrechen'),
- (18, 'Anlagenauftrag: %1 von %2 Einträgen');
+ (18, 'Anlagenauftrag: %1 von %2 Einträgen'),
+ (19, 'Zu kopierende Merkmale:'),
+ (20, 'Nur geänderte Merkmale'),
+ (21, 'Zielleitungen:'),
+ (22, '… (%1 Leitungen)'),
+ (23, 'Die Quellleitung %1 ist unter den Zielleitungen: die Kopie würde sie überschreiben.'),
+ (24, 'Nicht eingerichtet oder abgelehnt, ausgelassen:'),
+ (25, 'Die Zielleitungen konnten nicht alle gelesen werden (%1). Aus dieser Vorschau kann nichts kopiert werden.'),
+ (26, 'Kopieren'),
+ (27, 'Schließen'),
+ (28, 'Leitung'),
+ (29, 'Änderungen'),
+ (30, 'Änderungen: %1 auf %2 von %3 Leitungen · gewählte Merkmale: %4 von %5');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',
@@ -52,7 +64,8 @@ INSERT INTO tProject VALUES
 
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Leitungen&%SP&kopieren', 'DejaVu Sans', 9),
- ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9);
+ ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9),
+ ('frmPreview', 'Vorschau&%SP&der&%SP&Kopie', 'DejaVu Sans', 9);
 
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Befehle'),

@@ -41,7 +41,19 @@ INSERT INTO tMessages VALUES
  (15, 'Trunk Copy'),
  (16, 'Items the catalogue does not know were left out:'),
  (17, 'Cancel'),
- (18, 'Exchange request: %1 of %2 entries');
+ (18, 'Exchange request: %1 of %2 entries'),
+ (19, 'Items to copy:'),
+ (20, 'Changed items only'),
+ (21, 'Destination trunks:'),
+ (22, '… (%1 trunks)'),
+ (23, 'The source trunk %1 is among the destinations: the copy would write over it.'),
+ (24, 'Not assigned or refused, left out:'),
+ (25, 'The destination trunks could not all be read (%1). Nothing can be copied from this preview.'),
+ (26, 'Copy'),
+ (27, 'Close'),
+ (28, 'Trunk'),
+ (29, 'Changes'),
+ (30, 'Changes: %1 on %2 of %3 trunks · items chosen: %4 of %5');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
@@ -54,7 +66,8 @@ INSERT INTO tProject VALUES
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
- ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9);
+ ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9),
+ ('frmPreview', 'Copy&%SP&Preview', 'DejaVu Sans', 9);
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
  ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),

@@ -53,9 +53,11 @@ CREATE TABLE Faults (
     CancelAfter     INTEGER,  -- the engineer cancels after this many entries
     ErrCode         INTEGER,  -- completion code of every answer
     RefuseItems     TEXT,     -- item keys (comma separated) whose writes are refused
-    RefuseText      TEXT      -- the refusal, e.g. CODE NOT ALLOWED
+    RefuseText      TEXT,     -- the refusal, e.g. CODE NOT ALLOWED
+    SilentItems     TEXT      -- item keys (comma separated) whose writes answer OK unstored
 );
-INSERT INTO Faults VALUES (NULL, NULL, 0, NULL, 'OPX_TIMEOUT', NULL, 0, NULL, 'CODE NOT ALLOWED');
+INSERT INTO Faults VALUES (NULL, NULL, 0, NULL, 'OPX_TIMEOUT', NULL, 0, NULL, 'CODE NOT ALLOWED',
+                           NULL);
 
 INSERT INTO Items VALUES
  ('3001', '^(0[1-9]|[1-5][0-9]|6[0-4])$'),

@@ -59,6 +59,18 @@ INSERT INTO tMessages VALUES
  (16, 'Merkmale, die der Katalog nicht kennt, wurden ausgelassen:'),
  (17, 'Abbrechen'),
  (18, 'Anlagenauftrag: %1 von %2 Einträgen'),
+ (19, 'Zu kopierende Merkmale:'),
+ (20, 'Nur geänderte Merkmale'),
+ (21, 'Zielleitungen:'),
+ (22, '… (%1 Leitungen)'),
+ (23, 'Die Quellleitung %1 ist unter den Zielleitungen: die Kopie würde sie überschreiben.'),
+ (24, 'Nicht eingerichtet oder abgelehnt, ausgelassen:'),
+ (25, 'Die Zielleitungen konnten nicht alle gelesen werden (%1). Aus dieser Vorschau kann nichts kopiert werden.'),
+ (26, 'Kopieren'),
+ (27, 'Schließen'),
+ (28, 'Leitung'),
+ (29, 'Änderungen'),
+ (30, 'Änderungen: %1 auf %2 von %3 Leitungen · gewählte Merkmale: %4 von %5'),
  (41, '%1: %2 von %3 Leitungen'),
  (42, '%1 bis %2: je %3 von %4 Leitungen'),
  (43, 'Nicht bestätigt (mit OK beantwortet, aber der Wert ist nicht da):'),
@@ -78,7 +90,8 @@ INSERT INTO tProject VALUES
 
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Leitungen&%SP&kopieren', 'DejaVu Sans', 9),
- ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9);
+ ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9),
+ ('frmPreview', 'Vorschau&%SP&der&%SP&Kopie', 'DejaVu Sans', 9);
 
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Befehle'),

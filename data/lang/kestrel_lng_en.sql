@@ -60,6 +60,18 @@ INSERT INTO tMessages VALUES
  (16, 'Items the catalogue does not know were left out:'),
  (17, 'Cancel'),
  (18, 'Exchange request: %1 of %2 entries'),
+ (19, 'Items to copy:'),
+ (20, 'Changed items only'),
+ (21, 'Destination trunks:'),
+ (22, '… (%1 trunks)'),
+ (23, 'The source trunk %1 is among the destinations: the copy would write over it.'),
+ (24, 'Not assigned or refused, left out:'),
+ (25, 'The destination trunks could not all be read (%1). Nothing can be copied from this preview.'),
+ (26, 'Copy'),
+ (27, 'Close'),
+ (28, 'Trunk'),
+ (29, 'Changes'),
+ (30, 'Changes: %1 on %2 of %3 trunks · items chosen: %4 of %5'),
  (41, '%1: %2 of %3 trunks'),
  (42, '%1 to %2: %3 of %4 trunks each'),
  (43, 'Not verified (answered OK, but the value is not there):'),
@@ -80,7 +92,8 @@ INSERT INTO tProject VALUES
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
- ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9);
+ ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9),
+ ('frmPreview', 'Copy&%SP&Preview', 'DejaVu Sans', 9);
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
  ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),

@@ -16,6 +16,7 @@ struct ExchangeFaults {
     int errCode = 0;            // completion code of every answer
     QSet<QString> refuseItems;  // item keys whose writes are refused
     QString refuseText = QStringLiteral("CODE NOT ALLOWED");
+    QSet<QString> silentItems;  // item keys whose writes answer OK but store nothing
 };
 
 }  // namespace kestrel

@@ -30,6 +30,31 @@ QSet<int> ParseIndices(const QString& text) {
     return result;
 }
 
+QSet<QString> ParseKeys(const QString& text) {
+    QSet<QString> result;
+    for (const QString& key : text.split(u',', Qt::SkipEmptyParts))
+        result.insert(key.trimmed());
+    return result;
+}
+
+QVariant JoinKeys(const QSet<QString>& keys) {
+    if (keys.isEmpty())
+        return QVariant();
+    QStringList sorted = keys.values();
+    sorted.sort();
+    return sorted.join(u',');
+}
+
+bool HasField(const Recordset& row, const QString& name) {
+    for (int i = 0; i < row.FieldCount(); ++i) {
+        if (row.FieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+const QString kSilentItems = QStringLiteral("SilentItems");
+
 QString JoinIndices(const QSet<int>& indices) {
     QList<int> sorted = indices.values();
     std::sort(sorted.begin(), sorted.end());
@@ -131,26 +156,33 @@ ExchangeFaults SimulatedExchange::Faults() const {
     const QVariant cancel = row->Fields(QStringLiteral("CancelAfter"));
     f.cancelAfter = cancel.isNull() ? -1 : cancel.toInt();
     f.errCode = row->Fields(QStringLiteral("ErrCode")).toInt();
-    for (const QString& item :
-         TextOf(row->Fields(QStringLiteral("RefuseItems"))).split(u',', Qt::SkipEmptyParts)) {
-        f.refuseItems.insert(item.trimmed());
-    }
+    f.refuseItems = ParseKeys(TextOf(row->Fields(QStringLiteral("RefuseItems"))));
     const QString refuseText = TextOf(row->Fields(QStringLiteral("RefuseText")));
     if (!refuseText.isEmpty())
         f.refuseText = refuseText;
+    // Exchange files made before this fault existed have no column for it.
+    if (HasField(*row, kSilentItems))
+        f.silentItems = ParseKeys(TextOf(row->Fields(kSilentItems)));
     return f;
 }
 
 void SimulatedExchange::SetFaults(const ExchangeFaults& f) {
     const QVariant none;
+    {
+        auto columns = db_->OpenRecordset(QStringLiteral("SELECT * FROM Faults WHERE 0"),
+                                          RecordsetType::Snapshot);
+        if (!HasField(*columns, kSilentItems))
+            db_->Execute(QStringLiteral("ALTER TABLE Faults ADD COLUMN SilentItems TEXT"));
+    }
     db_->Execute(QStringLiteral("DELETE * FROM Faults"));
     db_->Execute(
-        QStringLiteral("INSERT INTO Faults VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        QStringLiteral("INSERT INTO Faults (LoginReply, SendReply, EntryDelayMs, LinkFailEntries, "
+                       "LinkFailText, CancelAfter, ErrCode, RefuseItems, RefuseText, SilentItems) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {f.loginReply.isEmpty() ? none : f.loginReply, f.sendReply.isEmpty() ? none : f.sendReply,
          f.entryDelayMs, f.linkFailEntries.isEmpty() ? none : JoinIndices(f.linkFailEntries),
          f.linkFailText, f.cancelAfter < 0 ? none : QVariant(f.cancelAfter), f.errCode,
-         f.refuseItems.isEmpty() ? none : QStringList(f.refuseItems.values()).join(u','),
-         f.refuseText});
+         JoinKeys(f.refuseItems), f.refuseText, JoinKeys(f.silentItems)});
     faults_ = f;
 }
 
@@ -247,6 +279,9 @@ void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
         const QRegularExpression pattern(TextOf(item->Fields(0)));
         if (value != u"NONE" && !pattern.match(value).hasMatch()) {
             verdict = kDataError;
+        } else if (faults.silentItems.contains(cmd)) {
+            // Answers as a stored write would, and keeps the old value.
+            verdict = QStringLiteral("OK");
         } else {
             db_->Execute(QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (?, ?, ?)"),
                          {trunk, cmd, value});

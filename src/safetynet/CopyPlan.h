@@ -1,1 +1,92 @@
 #pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include "TrunkSnapshot.h"
+
+namespace kestrel {
+
+// One row of the value list, in its order: what the copy would write.
+struct SourceItem {
+    QString key;
+    QString description;
+    QString value;
+};
+
+// One destination trunk and item: its value now and the value the copy
+// would write.
+struct PlannedCell {
+    QString trunk;
+    QString item;
+    QString oldValue;
+    QString newValue;
+    bool changed = false;
+};
+
+// What a copy would change on which trunk, from the source items and the
+// destinations' current values, and the engineer's choice of items.
+class CopyPlan {
+public:
+    // destinations as checked: order kept; a trunk named twice is planned
+    // once, and only trunks the snapshot read are planned.
+    CopyPlan(QList<SourceItem> items, QStringList destinations, const TrunkSnapshot& current,
+             QString sourceTrunk);
+
+    const QList<SourceItem>& Items() const;
+    const QStringList& Destinations() const;  // trunks the copy would write (assigned ones)
+    QStringList NotAssigned() const;          // from the snapshot
+    QMap<QString, QString> Refused() const;   // from the snapshot
+    // Destinations the snapshot says nothing about (its read failed).
+    QStringList Unread() const;
+    bool IncludesSource() const;  // the source trunk is among the destinations
+    const QString& SourceTrunk() const { return sourceTrunk_; }
+    bool ReadComplete() const { return complete_; }
+    const QString& ReadFailure() const { return failure_; }
+
+    // Cells for every destination x item, destination-major; changed = old
+    // value != new value, where "NONE" and "CCC" count as the same value
+    // (CCC writes NONE).
+    QList<PlannedCell> Cells() const;
+    PlannedCell Cell(const QString& trunk, const QString& item) const;
+    // The same by position: row in Destinations(), column in Items().
+    const PlannedCell& CellAt(int row, int column) const;
+    int ChangesFor(const QString& trunk) const;  // counting included items only
+    int ChangesAt(int row) const;
+    int TotalChanges() const;
+    // Destinations with at least one change of an included item.
+    int ChangedTrunks() const;
+
+    // The engineer's choice of items: all included at first.
+    void SetIncluded(const QString& item, bool included);
+    bool Included(const QString& item) const;
+    bool IncludedAt(int column) const;
+    // Keeps only items that change somewhere: of the items included, those
+    // with a change on at least one destination.
+    void IncludeChangedOnly();
+    bool ChangesSomewhere(const QString& item) const;
+    QList<SourceItem> IncludedItems() const;
+
+private:
+    int ItemIndex(const QString& item) const;
+
+    QList<SourceItem> items_;
+    QStringList destinations_;
+    QStringList notAssigned_;
+    QMap<QString, QString> refused_;
+    QStringList unread_;
+    QString sourceTrunk_;
+    bool includesSource_ = false;
+    bool complete_ = true;
+    QString failure_;
+    QList<PlannedCell> cells_;  // destinations_.size() x items_.size()
+    QHash<QString, int> rowOf_;
+    QHash<QString, int> columnOf_;
+    QList<bool> included_;
+    QList<bool> changesSomewhere_;
+};
+
+}  // namespace kestrel

@@ -1,1 +1,137 @@
 #include "PreviewModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include "localisation/Messages.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kTrunkHead = 28;
+constexpr int kChangesHead = 29;
+
+const QColor kDimmed(0x8a, 0x8f, 0x96);
+const QColor kChangedBackground(0xff, 0xf1, 0xc9);
+
+// An empty value (an item not set) is shown as a dash, so "→ 1" never
+// looks like a cut text.
+QString Shown(const QString& value) {
+    return value.isEmpty() ? QStringLiteral("—") : value;
+}
+
+}  // namespace
+
+PreviewModel::PreviewModel(CopyPlan& plan, QObject* parent)
+    : QAbstractTableModel(parent), plan_(plan) {}
+
+int PreviewModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(plan_.Destinations().size());
+}
+
+int PreviewModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kFirstItem + static_cast<int>(plan_.Items().size());
+}
+
+QString PreviewModel::ChangeText(const QString& oldValue, const QString& newValue) {
+    return Shown(oldValue) + QStringLiteral(" → ") + Shown(newValue);
+}
+
+QVariant PreviewModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int row = index.row();
+    const int column = index.column();
+    if (column == kTrunk) {
+        if (role == Qt::DisplayRole)
+            return plan_.Destinations().at(row);
+        return {};
+    }
+    if (column == kChanges) {
+        const int changes = plan_.ChangesAt(row);
+        switch (role) {
+            case Qt::DisplayRole:
+                return changes;
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+            case Qt::ForegroundRole:
+                return changes == 0 ? QVariant(QBrush(kDimmed)) : QVariant();
+            default:
+                return {};
+        }
+    }
+    const int item = column - kFirstItem;
+    const PlannedCell& cell = plan_.CellAt(row, item);
+    const bool included = plan_.IncludedAt(item);
+    switch (role) {
+        case Qt::DisplayRole:
+            return cell.changed ? ChangeText(cell.oldValue, cell.newValue) : cell.oldValue;
+        case Qt::ToolTipRole:
+            return plan_.Items().at(item).description;
+        case Qt::ForegroundRole:
+            return !cell.changed || !included ? QVariant(QBrush(kDimmed)) : QVariant();
+        case Qt::BackgroundRole:
+            return cell.changed && included ? QVariant(QBrush(kChangedBackground)) : QVariant();
+        case ChangedRole:
+            return cell.changed;
+        case IncludedRole:
+            return included;
+        default:
+            return {};
+    }
+}
+
+QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical) {
+        // The trunk again, for views that keep it in sight while scrolling.
+        if (role == Qt::DisplayRole && section >= 0 && section < rowCount())
+            return plan_.Destinations().at(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == kTrunk || section == kChanges) {
+        if (role == Qt::DisplayRole)
+            return Msg(section == kTrunk ? kTrunkHead : kChangesHead);
+        return {};
+    }
+    const int item = section - kFirstItem;
+    switch (role) {
+        case Qt::DisplayRole:
+            return plan_.Items().at(item).key;
+        case Qt::ToolTipRole:
+            return plan_.Items().at(item).description;
+        case Qt::ForegroundRole:
+            return plan_.IncludedAt(item) ? QVariant() : QVariant(QBrush(kDimmed));
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void PreviewModel::SetIncluded(const QString& item, bool included) {
+    plan_.SetIncluded(item, included);
+    ChoiceChanged();
+}
+
+void PreviewModel::IncludeChangedOnly() {
+    plan_.IncludeChangedOnly();
+    ChoiceChanged();
+}
+
+void PreviewModel::ChoiceChanged() {
+    const int rows = rowCount();
+    const int columns = columnCount();
+    if (rows > 0 && columns > kChanges)
+        emit dataChanged(index(0, kChanges), index(rows - 1, columns - 1));
+    if (columns > kFirstItem)
+        emit headerDataChanged(Qt::Horizontal, kFirstItem, columns - 1);
+}
+
+}  // namespace kestrel

@@ -121,6 +121,79 @@ TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
     EXPECT_EQ(again->Faults().refuseItems, QSet<QString>{QStringLiteral("3014")});
 }
 
+TEST_F(SimulatedExchangeTest, SilentItemsAnswerOkAndStoreNothing) {
+    auto x = Open(QStringLiteral("PBX1"));
+    ExchangeFaults faults;
+    faults.silentItems = {QStringLiteral("3002"), QStringLiteral("3014")};
+    faults.refuseItems = {QStringLiteral("3014")};
+    x->SetFaults(faults);
+    const auto before = Ask(*x, QStringLiteral("L30"), QStringLiteral("005"));
+    ASSERT_GE(before.size(), 14u);
+    ASSERT_EQ(before[1].cmd, QStringLiteral("3002"));
+    ASSERT_NE(before[1].secondData, QStringLiteral("3"));
+    struct Case {
+        const char* cmd;
+        const char* trunk;
+        const char* value;
+        const char* ed;
+    };
+    const Case cases[] = {
+        {"3002", "005", "3", "OK"},                 // answered as stored, not stored
+        {"3002", "005", "CCC", "OK"},               // a clear is not stored either
+        {"3002", "005", "9", "DATA ERROR"},         // values are still checked
+        {"3002", "002", "3", "TRK NOT ASSIGNED"},   // and trunks
+        {"3014", "005", "IC", "CODE NOT ALLOWED"},  // a refusal is said, not hidden
+        {"3001", "005", "07", "OK"},                // other items are stored
+    };
+    for (const Case& c : cases) {
+        const auto out = Ask(*x, QString::fromUtf8(c.cmd), QString::fromUtf8(c.trunk),
+                             QString::fromUtf8(c.value));
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].extraData, QString::fromUtf8(c.ed)) << c.cmd << " " << c.value;
+    }
+    x.reset();
+    auto again = Open(QStringLiteral("PBX1"));
+    EXPECT_EQ(again->Faults().silentItems, faults.silentItems);
+    const auto after = Ask(*again, QStringLiteral("L30"), QStringLiteral("005"));
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[0].secondData, QStringLiteral("07"));
+    for (size_t i = 1; i < after.size(); ++i)
+        EXPECT_EQ(after[i].secondData, before[i].secondData) << after[i].cmd.toStdString();
+}
+
+TEST_F(SimulatedExchangeTest, ExchangeFilesWithoutTheSilentItemsColumnStillWork) {
+    {
+        // A file made before the column existed.
+        auto x = Open(QStringLiteral("PBX1"));
+        Database& db = x->Db();
+        db.Execute(QStringLiteral(
+            "CREATE TABLE OldFaults AS SELECT LoginReply, SendReply, EntryDelayMs, "
+            "LinkFailEntries, LinkFailText, CancelAfter, ErrCode, RefuseItems, RefuseText "
+            "FROM Faults"));
+        db.Execute(QStringLiteral("DROP TABLE Faults"));
+        db.Execute(QStringLiteral("ALTER TABLE OldFaults RENAME TO Faults"));
+    }
+    auto old = Open(QStringLiteral("PBX1"));
+    EXPECT_TRUE(old->Faults().silentItems.isEmpty());
+    EXPECT_EQ(
+        Ask(*old, QStringLiteral("3002"), QStringLiteral("005"), QStringLiteral("3"))[0].extraData,
+        QStringLiteral("OK"));
+    EXPECT_EQ(Ask(*old, QStringLiteral("L30"), QStringLiteral("005"))[1].secondData,
+              QStringLiteral("3"));
+    // Setting the fault gives the file its column.
+    ExchangeFaults faults;
+    faults.silentItems = {QStringLiteral("3002")};
+    old->SetFaults(faults);
+    old.reset();
+    auto again = Open(QStringLiteral("PBX1"));
+    EXPECT_EQ(again->Faults().silentItems, QSet<QString>{QStringLiteral("3002")});
+    EXPECT_EQ(Ask(*again, QStringLiteral("3002"), QStringLiteral("005"), QStringLiteral("0"))[0]
+                  .extraData,
+              QStringLiteral("OK"));
+    EXPECT_EQ(Ask(*again, QStringLiteral("L30"), QStringLiteral("005"))[1].secondData,
+              QStringLiteral("3"));
+}
+
 // A call-back that records answers and whether one came during a send.
 class Recorder : public CallBackTarget {
 public:

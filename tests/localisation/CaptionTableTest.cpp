@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
@@ -97,6 +101,42 @@ TEST_F(CaptionTableTest, ProjectRecordKeyIgnoresCase) {
         EXPECT_EQ(App().Title, QString::fromUtf8(c.title)) << c.asked;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// The message table is read by position, so a gap in its IDs (two blocks
+// of rows joined with one missing between them) would shift every later
+// text; and a translation must keep every placeholder its text has.
+TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
+    const auto rows = [](const QString& file) {
+        auto db = Database::Open(file, true);
+        auto row =
+            db->OpenRecordset(QStringLiteral("SELECT ID, Caption FROM tMessages ORDER BY ID"),
+                              RecordsetType::Snapshot);
+        QStringList captions;
+        for (; !row->Eof(); row->MoveNext()) {
+            EXPECT_EQ(row->Fields(0).toInt(), captions.size()) << file.toStdString();
+            captions.append(row->Fields(1).toString());
+        }
+        return captions;
+    };
+    const QStringList english = rows(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"));
+    const QStringList german =
+        rows(tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"));
+    ASSERT_GE(english.size(), 31);
+    ASSERT_EQ(german.size(), english.size());
+    static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+    const auto placeholders = [](const QString& text) {
+        QStringList found;
+        for (auto it = placeholder.globalMatch(text); it.hasNext();)
+            found.append(it.next().captured(0));
+        found.sort();
+        return found;
+    };
+    for (int i = 0; i < english.size(); ++i) {
+        EXPECT_FALSE(english.at(i).isEmpty()) << i;
+        EXPECT_FALSE(german.at(i).isEmpty()) << i;
+        EXPECT_EQ(placeholders(german.at(i)), placeholders(english.at(i))) << i;
+    }
 }
 
 }  // namespace

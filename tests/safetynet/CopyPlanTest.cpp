@@ -1,1 +1,168 @@
 #include <gtest/gtest.h>
+
+#include "safetynet/CopyPlan.h"
+#include "support/QtPrinters.h"
+
+namespace kestrel {
+namespace {
+
+// A snapshot of trunks 004 to 006 and 008 with items 3001 and 3002; 002
+// not assigned, 007 refused.
+TrunkSnapshot Current() {
+    TrunkSnapshot s;
+    const auto put = [&s](const QString& trunk, const QString& v1, const QString& v2) {
+        s.trunks.append(trunk);
+        s.values[trunk] = {{"3001", v1}, {"3002", v2}};
+    };
+    put("004", "01", "NONE");
+    put("005", "02", "NONE");
+    put("006", "01", "3");
+    put("008", "01", "");
+    s.notAssigned = {"002"};
+    s.refused = {{"007", "WAIT, BUSY NOW"}};
+    return s;
+}
+
+QList<SourceItem> Source() {
+    return {{"3001", "Trunk route", "01"}, {"3002", "Class of service", "CCC"}};
+}
+
+TEST(CopyPlanTest, ChangedMeansADifferentValueWithNoneAndCccAlike) {
+    struct Case {
+        const char* oldValue;
+        const char* newValue;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"1", "1", false},        {"1", "2", true},        {"NONE", "CCC", false},
+        {"CCC", "NONE", false},   {"NONE", "NONE", false}, {"CCC", "CCC", false},
+        {"", "NONE", true},       {"", "CCC", true},       {"", "", false},
+        {"NONE", "0", true},      {"none", "CCC", true},   {"1", "", true},
+        {"C0101", "c0101", true},
+    };
+    for (const Case& c : cases) {
+        TrunkSnapshot s;
+        s.trunks = {"010"};
+        s.values["010"]["3005"] = QString::fromUtf8(c.oldValue);
+        const CopyPlan plan({{"3005", "Night station", QString::fromUtf8(c.newValue)}}, {"010"}, s,
+                            "004");
+        const PlannedCell cell = plan.Cell("010", "3005");
+        EXPECT_EQ(cell.changed, c.changed) << c.oldValue << " -> " << c.newValue;
+        EXPECT_EQ(cell.oldValue, QString::fromUtf8(c.oldValue));
+        EXPECT_EQ(cell.newValue, QString::fromUtf8(c.newValue));
+        EXPECT_EQ(plan.TotalChanges(), c.changed ? 1 : 0);
+    }
+}
+
+TEST(CopyPlanTest, DestinationsAreTheReadTrunksOnceInTheOrderGiven) {
+    const CopyPlan plan(Source(), {"006", "002", "005", "006", "007", "009", "004", "005"},
+                        Current(), "004");
+    EXPECT_EQ(plan.Destinations(), QStringList({"006", "005", "004"}));
+    EXPECT_EQ(plan.NotAssigned(), QStringList({"002"}));
+    EXPECT_EQ(plan.Refused(), (QMap<QString, QString>{{"007", "WAIT, BUSY NOW"}}));
+    EXPECT_EQ(plan.Unread(), QStringList({"009"}));
+    EXPECT_TRUE(plan.IncludesSource());
+    EXPECT_TRUE(plan.ReadComplete());
+    // Cells run destination by destination, items in the value list's order;
+    // a trunk named twice is neither planned nor counted twice.
+    const QList<PlannedCell> cells = plan.Cells();
+    ASSERT_EQ(cells.size(), 6);
+    QStringList order;
+    for (const PlannedCell& cell : cells)
+        order.append(cell.trunk + u'/' + cell.item);
+    EXPECT_EQ(order, QStringList(
+                         {"006/3001", "006/3002", "005/3001", "005/3002", "004/3001", "004/3002"}));
+    EXPECT_EQ(plan.ChangesFor("006"), 1);  // 3002: 3 -> CCC
+    EXPECT_EQ(plan.ChangesFor("005"), 1);  // 3001: 02 -> 01
+    EXPECT_EQ(plan.ChangesFor("004"), 0);
+    EXPECT_EQ(plan.TotalChanges(), 2);
+    EXPECT_EQ(plan.ChangedTrunks(), 2);
+    // Trunks and items outside the plan have no change.
+    EXPECT_FALSE(plan.Cell("002", "3001").changed);
+    EXPECT_FALSE(plan.Cell("005", "3099").changed);
+    EXPECT_EQ(plan.ChangesFor("002"), 0);
+}
+
+TEST(CopyPlanTest, TheSourceTrunkIsFoundHoweverItIsWritten) {
+    struct Case {
+        QStringList destinations;
+        const char* source;
+        bool included;
+    };
+    const Case cases[] = {
+        {{"005", "004"}, "004", true},  {{"005", "004"}, "4", true},
+        {{"005", "006"}, "004", false}, {{"002", "005"}, "002", true},  // not assigned still named
+        {{"005"}, "", false},           {{"040"}, "004", false},
+    };
+    for (const Case& c : cases) {
+        const CopyPlan plan(Source(), c.destinations, Current(), QString::fromUtf8(c.source));
+        EXPECT_EQ(plan.IncludesSource(), c.included)
+            << c.destinations.join(',').toStdString() << " / " << c.source;
+    }
+}
+
+TEST(CopyPlanTest, TheChoiceOfItemsDecidesWhatCounts) {
+    CopyPlan plan(Source(), {"004", "005", "006", "008"}, Current(), "004");
+    EXPECT_EQ(plan.TotalChanges(), 3);  // 005/3001, 006/3002, 008/3002 ("" -> CCC)
+    EXPECT_TRUE(plan.Included("3001"));
+    EXPECT_TRUE(plan.Included("3002"));
+    EXPECT_FALSE(plan.Included("3099"));
+    plan.SetIncluded("3002", false);
+    EXPECT_FALSE(plan.Included("3002"));
+    EXPECT_EQ(plan.TotalChanges(), 1);
+    EXPECT_EQ(plan.ChangesFor("006"), 0);
+    EXPECT_EQ(plan.ChangesFor("005"), 1);
+    EXPECT_EQ(plan.ChangedTrunks(), 1);
+    ASSERT_EQ(plan.IncludedItems().size(), 1);
+    EXPECT_EQ(plan.IncludedItems().first().key, QStringLiteral("3001"));
+    // A cell stays changed while its item is left out: only the counts follow.
+    EXPECT_TRUE(plan.Cell("006", "3002").changed);
+    plan.SetIncluded("3099", false);  // an unknown item changes nothing
+    EXPECT_EQ(plan.IncludedItems().size(), 1);
+    plan.SetIncluded("3001", false);
+    EXPECT_TRUE(plan.IncludedItems().isEmpty());
+    EXPECT_EQ(plan.TotalChanges(), 0);
+}
+
+TEST(CopyPlanTest, ChangedOnlyKeepsTheItemsThatChangeSomewhere) {
+    QList<SourceItem> items = Source();
+    items.append({"3003", "Dial type", "2"});
+    items.append({"3004", "Answer supervision", "0"});
+    TrunkSnapshot current = Current();
+    for (const QString& trunk : current.trunks) {
+        current.values[trunk]["3003"] = "2";
+        current.values[trunk]["3004"] = "0";
+    }
+    current.values["008"]["3004"] = "1";
+    CopyPlan plan(items, {"004", "005", "006", "008"}, current, "004");
+    plan.SetIncluded("3001", false);
+    plan.IncludeChangedOnly();
+    QStringList kept;
+    for (const SourceItem& item : plan.IncludedItems())
+        kept.append(item.key);
+    // An item left out stays out, changed or not.
+    EXPECT_EQ(kept, QStringList({"3002", "3004"}));
+    EXPECT_TRUE(plan.ChangesSomewhere("3001"));
+    EXPECT_FALSE(plan.ChangesSomewhere("3003"));
+    EXPECT_TRUE(plan.ChangesSomewhere("3004"));
+    EXPECT_EQ(plan.TotalChanges(), 3);
+
+    // With nothing to change at all, nothing is left to send.
+    CopyPlan same({{"3003", "Dial type", "2"}}, {"004", "005"}, current, "009");
+    same.IncludeChangedOnly();
+    EXPECT_TRUE(same.IncludedItems().isEmpty());
+}
+
+TEST(CopyPlanTest, AnIncompleteReadIsCarriedIntoThePlan) {
+    TrunkSnapshot current = Current();
+    current.complete = false;
+    current.failure = "OPX_USERCANCEL";
+    const CopyPlan plan(Source(), {"004", "010"}, current, "001");
+    EXPECT_FALSE(plan.ReadComplete());
+    EXPECT_EQ(plan.ReadFailure(), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(plan.Destinations(), QStringList({"004"}));
+    EXPECT_EQ(plan.Unread(), QStringList({"010"}));
+}
+
+}  // namespace
+}  // namespace kestrel

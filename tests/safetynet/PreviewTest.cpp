@@ -1,1 +1,389 @@
 #include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionButton>
+#include <QStyleOptionViewItem>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ExchangeAnswers.h"
+#include "safetynet/PreviewModel.h"
+#include "safetynet/widgets/frmPreview.h"
+#include "support/QtPrinters.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+const QColor kDimmed(0x8a, 0x8f, 0x96);
+
+// Trunks 004 to 006 and 008 with three items; 002 not assigned, 007
+// refused. 3001 changes on 005, 3002 on 006 and 008, 3003 nowhere.
+TrunkSnapshot Current() {
+    TrunkSnapshot s;
+    const auto put = [&s](const QString& trunk, const QString& v1, const QString& v2) {
+        s.trunks.append(trunk);
+        s.values[trunk] = {{"3001", v1}, {"3002", v2}, {"3003", "2"}};
+    };
+    put("004", "01", "NONE");
+    put("005", "02", "NONE");
+    put("006", "01", "3");
+    put("008", "01", "");
+    s.notAssigned = {"002"};
+    s.refused = {{"007", "WAIT, BUSY NOW"}};
+    return s;
+}
+
+QList<SourceItem> Source() {
+    return {{"3001", "Trunk route", "01"},
+            {"3002", "Class of service", "CCC"},
+            {"3003", "Dial type", "2"}};
+}
+
+QColor Foreground(const QAbstractItemModel& model, int row, int column) {
+    return model.data(model.index(row, column), Qt::ForegroundRole).value<QBrush>().color();
+}
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tree_.OpenStartupDatabases()); }
+    test::RuntimeTree tree_;
+};
+
+TEST_F(PreviewTest, TheModelPassesTheModelTester) {
+    CopyPlan plan(Source(), {"004", "005", "006", "008"}, Current(), "004");
+    PreviewModel model(plan);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetIncluded("3002", false);
+    model.IncludeChangedOnly();
+    model.ChoiceChanged();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.columnCount(), 5);
+
+    CopyPlan empty({}, {}, TrunkSnapshot(), "004");
+    PreviewModel none(empty);
+    QAbstractItemModelTester emptyTester(&none,
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
+    none.ChoiceChanged();
+    EXPECT_EQ(none.rowCount(), 0);
+    EXPECT_EQ(none.columnCount(), 2);
+}
+
+TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
+    CopyPlan plan(Source(), {"004", "005", "006", "008"}, Current(), "004");
+    PreviewModel model(plan);
+    const auto text = [&model](int row, int column) {
+        return model.data(model.index(row, column)).toString();
+    };
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Trunk"));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Changes"));
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("3001"));
+    EXPECT_EQ(model.headerData(3, Qt::Horizontal, Qt::ToolTipRole).toString(),
+              QStringLiteral("Class of service"));
+    EXPECT_EQ(text(1, 0), QStringLiteral("005"));
+    EXPECT_EQ(text(1, 1), QStringLiteral("1"));
+    EXPECT_EQ(text(1, 2), QStringLiteral("02 → 01"));
+    EXPECT_EQ(text(1, 3), QStringLiteral("NONE"));  // NONE and CCC are one value
+    EXPECT_EQ(text(2, 3), QStringLiteral("3 → CCC"));
+    EXPECT_EQ(text(3, 3), QStringLiteral("— → CCC"));  // an unset value is a dash
+    EXPECT_EQ(text(0, 1), QStringLiteral("0"));
+    EXPECT_EQ(model.data(model.index(2, 3), Qt::ToolTipRole).toString(),
+              QStringLiteral("Class of service"));
+    EXPECT_TRUE(model.data(model.index(1, 2), PreviewModel::ChangedRole).toBool());
+    EXPECT_FALSE(model.data(model.index(1, 3), PreviewModel::ChangedRole).toBool());
+    // Unchanged cells are dimmed, changed ones are not.
+    EXPECT_EQ(Foreground(model, 1, 3), kDimmed);
+    EXPECT_NE(Foreground(model, 1, 2), kDimmed);
+
+    // Leaving an item out dims its whole column and takes it out of the counts.
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy heads(&model, &QAbstractItemModel::headerDataChanged);
+    model.SetIncluded("3001", false);
+    ASSERT_EQ(changed.size(), 1);
+    const QModelIndex from = changed.at(0).at(0).toModelIndex();
+    const QModelIndex to = changed.at(0).at(1).toModelIndex();
+    EXPECT_LE(from.column(), 1);
+    EXPECT_GE(to.column(), 2);
+    EXPECT_EQ(from.row(), 0);
+    EXPECT_EQ(to.row(), 3);
+    EXPECT_EQ(heads.size(), 1);
+    EXPECT_EQ(Foreground(model, 1, 2), kDimmed);
+    EXPECT_FALSE(model.data(model.index(1, 2), PreviewModel::IncludedRole).toBool());
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>().color(),
+              kDimmed);
+    EXPECT_EQ(text(1, 2), QStringLiteral("02 → 01"));  // still shown, just not sent
+    EXPECT_EQ(text(1, 1), QStringLiteral("0"));
+    EXPECT_EQ(text(2, 1), QStringLiteral("1"));
+}
+
+// Clicks the check box of a list's row where a user would.
+void ClickCheck(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.rect = list->visualItemRect(item);
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    const QRect check =
+        list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, check.center());
+}
+
+void ClickBox(QCheckBox* box) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
+}
+
+class PreviewDialogTest : public PreviewTest {
+protected:
+    void Open(const QStringList& destinations, const QString& source = "001") {
+        plan_ = std::make_unique<CopyPlan>(Source(), destinations, current_, source);
+        dialog_ = std::make_unique<frmPreview>(*plan_);
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+        items_ = dialog_->findChild<QListWidget*>("lstItems");
+        changedOnly_ = dialog_->findChild<QCheckBox*>("chkChangedOnly");
+        ASSERT_TRUE(items_ && changedOnly_);
+    }
+    QString Text(const char* label) const { return dialog_->findChild<QLabel*>(label)->text(); }
+    bool Shown(const char* name) const { return dialog_->findChild<QWidget*>(name)->isVisible(); }
+    QList<Qt::CheckState> Checks() const {
+        QList<Qt::CheckState> states;
+        for (int i = 0; i < items_->count(); ++i)
+            states.append(items_->item(i)->checkState());
+        return states;
+    }
+    TrunkSnapshot current_ = Current();
+    std::unique_ptr<CopyPlan> plan_;
+    std::unique_ptr<frmPreview> dialog_;
+    QListWidget* items_ = nullptr;
+    QCheckBox* changedOnly_ = nullptr;
+};
+
+TEST_F(PreviewDialogTest, UncheckingAnItemDimsItsColumnAndUpdatesTheCounts) {
+    Open({"004", "005", "006", "008"});
+    EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Copy Preview"));
+    EXPECT_EQ(items_->item(0)->text(), QStringLiteral("3001  Trunk route"));
+    EXPECT_EQ(Text("lblSummary"),
+              QStringLiteral("Changes: 3 on 3 of 4 trunks · items chosen: 3 of 3"));
+    PreviewModel& model = dialog_->Model();
+    ClickCheck(items_, 1);
+    EXPECT_EQ(items_->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(plan_->Included("3002"));
+    EXPECT_EQ(Foreground(model, 2, 3), kDimmed);  // 006: 3 -> CCC, left out
+    EXPECT_EQ(model.data(model.index(2, 1)).toInt(), 0);
+    EXPECT_EQ(Text("lblSummary"),
+              QStringLiteral("Changes: 1 on 1 of 4 trunks · items chosen: 2 of 3"));
+    ClickCheck(items_, 1);
+    EXPECT_TRUE(plan_->Included("3002"));
+    EXPECT_NE(Foreground(model, 2, 3), kDimmed);
+    EXPECT_EQ(Text("lblSummary"),
+              QStringLiteral("Changes: 3 on 3 of 4 trunks · items chosen: 3 of 3"));
+}
+
+TEST_F(PreviewDialogTest, ChangedItemsOnlyLeavesOutWhatChangesNowhereAndGivesItBack) {
+    Open({"004", "005", "006", "008"});
+    ClickCheck(items_, 0);  // the engineer's own choice first
+    EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
+    ClickBox(changedOnly_);
+    EXPECT_TRUE(changedOnly_->isChecked());
+    EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
+    EXPECT_FALSE(plan_->Included("3003"));
+    EXPECT_EQ(Text("lblSummary"),
+              QStringLiteral("Changes: 2 on 2 of 4 trunks · items chosen: 1 of 3"));
+    ClickBox(changedOnly_);
+    EXPECT_FALSE(changedOnly_->isChecked());
+    EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
+
+    // Choosing an unchanged item by hand ends "changed items only" and
+    // keeps that choice.
+    ClickBox(changedOnly_);
+    ClickCheck(items_, 2);
+    EXPECT_FALSE(changedOnly_->isChecked());
+    EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
+    EXPECT_TRUE(plan_->Included("3003"));
+    // Leaving out a changed item keeps it on.
+    ClickBox(changedOnly_);
+    ClickCheck(items_, 1);
+    EXPECT_TRUE(changedOnly_->isChecked());
+    EXPECT_TRUE(plan_->IncludedItems().isEmpty());
+    EXPECT_FALSE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
+}
+
+TEST_F(PreviewDialogTest, CopyAcceptsCloseAndEscapeReject) {
+    struct Case {
+        const char* action;
+        int result;
+    };
+    const Case cases[] = {{"cmdCopy", QDialog::Accepted},
+                          {"cmdClose", QDialog::Rejected},
+                          {"Escape", QDialog::Rejected},
+                          {"Return", -1}};
+    for (const Case& c : cases) {
+        Open({"004", "005"});
+        QSignalSpy finished(dialog_.get(), &QDialog::finished);
+        const std::string action = c.action;
+        if (action == "Escape" || action == "Return") {
+            dialog_->findChild<QTableView*>("tblPreview")->setFocus();
+            QTest::keyClick(dialog_.get(), action == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        } else {
+            auto* button = dialog_->findChild<QPushButton*>(c.action);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        if (c.result < 0) {
+            // Enter alone never copies.
+            EXPECT_TRUE(finished.isEmpty());
+            EXPECT_TRUE(dialog_->isVisible());
+        } else {
+            ASSERT_EQ(finished.size(), 1) << c.action;
+            EXPECT_EQ(dialog_->result(), c.result) << c.action;
+            EXPECT_FALSE(dialog_->isVisible());
+        }
+    }
+}
+
+TEST_F(PreviewDialogTest, TheSourceWarningAndTheTrunksLeftOutAreShown) {
+    Open({"002", "004", "005", "007", "009"}, "4");
+    EXPECT_TRUE(Shown("lblSourceWarning"));
+    EXPECT_EQ(Text("lblSourceWarning"),
+              QStringLiteral(
+                  "The source trunk 4 is among the destinations: the copy would write over it."));
+    EXPECT_EQ(Text("lblTrunks"), QStringLiteral("Destination trunks: 004, 005"));
+    EXPECT_TRUE(Shown("lstLeftOut"));
+    EXPECT_EQ(Text("lblLeftOut"), QStringLiteral("Not assigned or refused, left out:"));
+    auto* leftOut = dialog_->findChild<QListWidget*>("lstLeftOut");
+    QStringList rows;
+    for (int i = 0; i < leftOut->count(); ++i)
+        rows.append(leftOut->item(i)->text());
+    EXPECT_EQ(rows, QStringList({"002", "007  WAIT, BUSY NOW", "009"}));
+    EXPECT_TRUE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
+
+    current_.notAssigned.clear();
+    current_.refused.clear();
+    Open({"005", "006"}, "004");
+    EXPECT_FALSE(Shown("lblSourceWarning"));
+    EXPECT_FALSE(Shown("lstLeftOut"));
+    EXPECT_FALSE(Shown("lblLeftOut"));
+    EXPECT_FALSE(Shown("lblFailure"));
+}
+
+TEST_F(PreviewDialogTest, AnIncompleteReadOrNothingToWriteOffersNoCopy) {
+    current_.complete = false;
+    current_.failure = "OPX_TIMEOUT";
+    Open({"004", "010"});
+    EXPECT_TRUE(Shown("lblFailure"));
+    EXPECT_TRUE(Text("lblFailure").contains(QStringLiteral("(OPX_TIMEOUT)")));
+    EXPECT_FALSE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
+
+    current_ = Current();
+    Open({"002", "007"});  // no destination left to write
+    EXPECT_FALSE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
+    EXPECT_TRUE(dialog_->findChild<QPushButton*>("cmdClose")->isEnabled());
+}
+
+TEST_F(PreviewDialogTest, TheTrunkListShowsFortyTrunksThenHowMany) {
+    QStringList trunks;
+    for (int t = 1; t <= 41; ++t)
+        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks.mid(0, 40)), trunks.mid(0, 40).join(", "));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks),
+              trunks.mid(0, 40).join(", ") + QStringLiteral(" … (41 trunks)"));
+    EXPECT_EQ(frmPreview::TrunkListText({}), QString());
+}
+
+// Saves a picture of the dialog when KESTREL_PROBE_DIR names a folder.
+void Probe(QWidget& dialog, const QString& name) {
+    const QString folder = qEnvironmentVariable("KESTREL_PROBE_DIR");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    EXPECT_TRUE(dialog.grab().save(folder + u'/' + name));
+}
+
+// Every caption of the dialog fits its control.
+void ExpectNothingClipped(QWidget& dialog) {
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        if (!w->isVisible())
+            continue;
+        const auto* label = qobject_cast<QLabel*>(w);
+        if (qobject_cast<QAbstractButton*>(w) || (label && !label->wordWrap())) {
+            EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(PreviewTest, ACopyToFiveTo511OpensInBothLanguages) {
+    QTemporaryDir exchangeDir;
+    auto exchange = SimulatedExchange::Open(exchangeDir.path() + u'/', QStringLiteral("PBX1"),
+                                            test::kExchangeSeed);
+    const test::SeededCopy copy = test::SeededCopyOf(*exchange, "004", "5-511");
+    ASSERT_EQ(copy.destinations.size(), 507);
+    ASSERT_EQ(copy.items.size(), 16);
+    CopyPlan plan(copy.items, copy.destinations, copy.current, "004");
+    ASSERT_EQ(plan.Destinations().size(), 477);  // every 17th is not assigned
+    EXPECT_EQ(plan.NotAssigned().size(), 30);
+
+    struct Language {
+        const char* probe;
+        const char* title;
+        const char* copy;
+        const char* trunkHead;
+        const char* more;
+    };
+    const Language languages[] = {
+        {"preview-en.png", "Copy Preview", "Copy", "Trunk", "… (477 trunks)"},
+        {"preview-de.png", "Vorschau der Kopie", "Kopieren", "Leitung", "… (477 Leitungen)"},
+    };
+    for (const Language& l : languages) {
+        if (QString::fromUtf8(l.probe).endsWith(QStringLiteral("de.png"))) {
+            for (const auto& [folder, file] :
+                 {std::pair{tree_.DatabaseDir(), QStringLiteral("Kestrel.lng")},
+                  std::pair{tree_.SuiteDatabaseDir(), QStringLiteral("Common.LNG")}}) {
+                ASSERT_TRUE(QFile::remove(folder + file));
+                ASSERT_TRUE(
+                    QFile::copy(folder + QStringLiteral("LANGUAGES/DE/") + file, folder + file));
+                QFile::setPermissions(folder + file, QFile::ReadOwner | QFile::WriteOwner);
+            }
+            ASSERT_TRUE(tree_.OpenStartupDatabases());
+        }
+        frmPreview dialog(plan);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(l.title));
+        EXPECT_EQ(dialog.findChild<QPushButton*>("cmdCopy")->text(), QString::fromUtf8(l.copy));
+        auto* table = dialog.findChild<QTableView*>("tblPreview");
+        EXPECT_EQ(table->model()->rowCount(), 477);
+        EXPECT_EQ(table->model()->columnCount(), 18);
+        EXPECT_EQ(table->model()->headerData(0, Qt::Horizontal).toString(),
+                  QString::fromUtf8(l.trunkHead));
+        EXPECT_TRUE(
+            dialog.findChild<QLabel*>("lblTrunks")->text().endsWith(QString::fromUtf8(l.more)));
+        EXPECT_EQ(dialog.findChild<QListWidget*>("lstLeftOut")->count(), 30);
+        EXPECT_EQ(dialog.findChild<QListWidget*>("lstItems")->count(), 16);
+        // Columns are as wide as what they show.
+        EXPECT_TRUE(table->isColumnHidden(0));
+        EXPECT_EQ(dialog.findChild<QLabel*>("lblTrunkHead")->text(),
+                  QString::fromUtf8(l.trunkHead));
+        EXPECT_EQ(table->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("005"));
+        for (int c = 1; c < table->model()->columnCount(); ++c) {
+            EXPECT_GE(table->columnWidth(c), table->horizontalHeader()->sectionSizeHint(c)) << c;
+        }
+        ExpectNothingClipped(dialog);
+        Probe(dialog, QString::fromUtf8(l.probe));
+    }
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "copyengine/TrunkRange.h"
+#include "exchange/SimulatedExchange.h"
+#include "hostlink/cListRequest.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "safetynet/CopyPlan.h"
+#include "safetynet/TrunkSnapshot.h"
+
+namespace kestrel::test {
+
+inline const QString kExchangeSeed =
+    QStringLiteral(KESTREL_STAGE_ROOT "/HELM32/DATABASE/Exchange.seed");
+
+// The answer a simulated exchange gives a request, entry by entry in one
+// transaction, cut at a record's length as the simulated host cuts it.
+inline cListRequest AnswerOf(SimulatedExchange& exchange, const cListRequest& request) {
+    cListRequest answer = request;
+    answer.Clear();
+    std::vector<AnswerEntry> lines;
+    exchange.Begin();
+    for (int i = 0; i < request.Count(); ++i)
+        exchange.Answer(request.CMD(i), request.FirstData(i), request.SecondData(i), lines);
+    exchange.Commit();
+    QStringList cmd, fd, sd, ed;
+    for (size_t i = 0; i < lines.size() && i < size_t(cListRequest::kMaxCount); ++i) {
+        cmd.append(lines[i].cmd);
+        fd.append(lines[i].firstData);
+        sd.append(lines[i].secondData);
+        ed.append(lines[i].extraData);
+    }
+    const QStringList empty(cmd.size(), QString());
+    answer.SetLists(cmd, fd, sd, ed, empty, empty, empty, empty);
+    return answer;
+}
+
+// Reads `trunks` from the exchange through the snapshot requests.
+inline TrunkSnapshot ReadSnapshot(SimulatedExchange& exchange, const QStringList& trunks,
+                                  int itemsPerTrunk = 16) {
+    TrunkSnapshot snapshot;
+    for (const cListRequest& request : SnapshotRequests(trunks, itemsPerTrunk, 12))
+        TakeSnapshotAnswer(AnswerOf(exchange, request), snapshot);
+    return snapshot;
+}
+
+// The items 3001 to 3016 of a trunk as a Get would list them, with the
+// catalogue's descriptions.
+inline QList<SourceItem> SourceItemsOf(SimulatedExchange& exchange, const QString& trunk) {
+    auto titles =
+        Database::Open(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/DATABASE/KESTREL.MDB"), true);
+    const TrunkSnapshot source = ReadSnapshot(exchange, {trunk});
+    QList<SourceItem> items;
+    for (int n = 3001; n <= 3016; ++n) {
+        const QString key = QString::number(n);
+        auto row = titles->OpenRecordset(
+            QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = ?"),
+            RecordsetType::Snapshot, 0, {key});
+        items.append(
+            {key, row->Eof() ? QString() : row->Fields(0).toString(), source.Value(trunk, key)});
+    }
+    return items;
+}
+
+// The parts of a copy of trunk `source` to the trunks `destinationList`
+// names, on an exchange as it is now.
+struct SeededCopy {
+    QList<SourceItem> items;
+    QStringList destinations;
+    TrunkSnapshot current;
+};
+
+inline SeededCopy SeededCopyOf(SimulatedExchange& exchange, const QString& source,
+                               const QString& destinationList) {
+    SeededCopy copy;
+    copy.items = SourceItemsOf(exchange, source);
+    copy.destinations = ParseTrunkRange(destinationList, exchange.MaxTrunk()).trunks;
+    copy.current = ReadSnapshot(exchange, copy.destinations);
+    return copy;
+}
+
+}  // namespace kestrel::test

@@ -40,7 +40,29 @@ INSERT INTO tMessages VALUES
  (15, 'Leitungen kopieren'),
  (16, 'Merkmale, die der Katalog nicht kennt, wurden ausgelassen:'),
  (17, 'Abbrechen'),
- (18, 'Anlagenauftrag: %1 von %2 Einträgen');
+ (18, 'Anlagenauftrag: %1 von %2 Einträgen'),
+ (19, 'reserved'),
+ (20, 'reserved'),
+ (21, 'reserved'),
+ (22, 'reserved'),
+ (23, 'reserved'),
+ (24, 'reserved'),
+ (25, 'reserved'),
+ (26, 'reserved'),
+ (27, 'reserved'),
+ (28, 'reserved'),
+ (29, 'reserved'),
+ (30, 'reserved'),
+ (31, 'Zeit|Art|Anlage|Quellleitung|Zielleitungen|Zusammenfassung'),
+ (32, 'Leitung|Merkmal|Alter Wert|Neuer Wert|Ergebnis|Meldung'),
+ (33, '&Öffnen'),
+ (34, '&Exportieren...'),
+ (35, '&Schließen'),
+ (36, 'Vorschau|Kopie|Rückgängig'),
+ (37, 'geschrieben|unverändert|abgewiesen|fehlgeschlagen|nicht bestätigt|rückgängig gemacht|übersprungen'),
+ (38, 'Kopie als CSV exportieren'),
+ (39, 'CSV-Dateien (*.csv)'),
+ (40, 'Die Kopie konnte nicht nach %1 exportiert werden: %2');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',
@@ -52,7 +74,8 @@ INSERT INTO tProject VALUES
 
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Leitungen&%SP&kopieren', 'DejaVu Sans', 9),
- ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9);
+ ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9),
+ ('frmHistory', 'Kopierverlauf', 'DejaVu Sans', 9);
 
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Befehle'),

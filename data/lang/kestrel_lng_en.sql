@@ -41,7 +41,29 @@ INSERT INTO tMessages VALUES
  (15, 'Trunk Copy'),
  (16, 'Items the catalogue does not know were left out:'),
  (17, 'Cancel'),
- (18, 'Exchange request: %1 of %2 entries');
+ (18, 'Exchange request: %1 of %2 entries'),
+ (19, 'reserved'),
+ (20, 'reserved'),
+ (21, 'reserved'),
+ (22, 'reserved'),
+ (23, 'reserved'),
+ (24, 'reserved'),
+ (25, 'reserved'),
+ (26, 'reserved'),
+ (27, 'reserved'),
+ (28, 'reserved'),
+ (29, 'reserved'),
+ (30, 'reserved'),
+ (31, 'Time|Kind|Exchange|Source trunk|Destinations|Summary'),
+ (32, 'Trunk|Item|Old value|New value|Outcome|Detail'),
+ (33, '&Open'),
+ (34, '&Export...'),
+ (35, '&Close'),
+ (36, 'Preview|Copy|Undo'),
+ (37, 'written|unchanged|refused|failed|not verified|undone|skipped'),
+ (38, 'Export the copy as CSV'),
+ (39, 'CSV files (*.csv)'),
+ (40, 'The copy could not be exported to %1: %2');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
@@ -54,7 +76,8 @@ INSERT INTO tProject VALUES
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
- ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9);
+ ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9),
+ ('frmHistory', 'Copy&%SP&History', 'DejaVu Sans', 9);
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
  ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),

@@ -50,9 +50,17 @@ void SetUpTable(QTableView* table, const char* name) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setWordWrap(false);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
     table->verticalHeader()->setVisible(false);
     table->horizontalHeader()->setResizeContentsPrecision(50);
     table->horizontalHeader()->setStretchLastSection(true);
+}
+
+// Columns as wide as their first rows and heads, with some air.
+void FitColumns(QTableView* table) {
+    table->resizeColumnsToContents();
+    for (int c = 0; c + 1 < table->model()->columnCount(); ++c)
+        table->setColumnWidth(c, table->columnWidth(c) + 12);
 }
 
 QPushButton* Button(const char* name, const QString& text) {
@@ -134,7 +142,7 @@ void frmHistory::Reload() {
         entries_->SetEntries({});
         ShowErrorNoNotice(e);
     }
-    tblEntries_->resizeColumnsToContents();
+    FitColumns(tblEntries_);
     UpdateButtons();
 }
 
@@ -158,7 +166,7 @@ bool frmHistory::OpenEntry(int row) {
     }
     open_ = entry;
     tblEntries_->selectRow(row);
-    tblCells_->resizeColumnsToContents();
+    FitColumns(tblCells_);
     tblCells_->scrollToTop();
     UpdateButtons();
     return true;

@@ -71,6 +71,16 @@ INSERT INTO tMessages VALUES
  (28, 'Leitung'),
  (29, 'Änderungen'),
  (30, 'Änderungen: %1 auf %2 von %3 Leitungen · gewählte Merkmale: %4 von %5'),
+ (31, 'Zeit|Art|Anlage|Quellleitung|Zielleitungen|Zusammenfassung'),
+ (32, 'Leitung|Merkmal|Alter Wert|Neuer Wert|Ergebnis|Meldung'),
+ (33, '&Öffnen'),
+ (34, '&Exportieren...'),
+ (35, '&Schließen'),
+ (36, 'Vorschau|Kopie|Rückgängig'),
+ (37, 'geschrieben|unverändert|abgewiesen|fehlgeschlagen|nicht bestätigt|rückgängig gemacht|übersprungen'),
+ (38, 'Kopie als CSV exportieren'),
+ (39, 'CSV-Dateien (*.csv)'),
+ (40, 'Die Kopie konnte nicht nach %1 exportiert werden: %2'),
  (41, '%1: %2 von %3 Leitungen'),
  (42, '%1 bis %2: je %3 von %4 Leitungen'),
  (43, 'Nicht bestätigt (mit OK beantwortet, aber der Wert ist nicht da):'),
@@ -91,7 +101,8 @@ INSERT INTO tProject VALUES
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Leitungen&%SP&kopieren', 'DejaVu Sans', 9),
  ('frmCmd', 'Weitere&%SP&Daten&%SP&nötig', 'DejaVu Sans', 9),
- ('frmPreview', 'Vorschau&%SP&der&%SP&Kopie', 'DejaVu Sans', 9);
+ ('frmPreview', 'Vorschau&%SP&der&%SP&Kopie', 'DejaVu Sans', 9),
+ ('frmHistory', 'Kopierverlauf', 'DejaVu Sans', 9);
 
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Befehle'),

@@ -72,6 +72,16 @@ INSERT INTO tMessages VALUES
  (28, 'Trunk'),
  (29, 'Changes'),
  (30, 'Changes: %1 on %2 of %3 trunks · items chosen: %4 of %5'),
+ (31, 'Time|Kind|Exchange|Source trunk|Destinations|Summary'),
+ (32, 'Trunk|Item|Old value|New value|Outcome|Detail'),
+ (33, '&Open'),
+ (34, '&Export...'),
+ (35, '&Close'),
+ (36, 'Preview|Copy|Undo'),
+ (37, 'written|unchanged|refused|failed|not verified|undone|skipped'),
+ (38, 'Export the copy as CSV'),
+ (39, 'CSV files (*.csv)'),
+ (40, 'The copy could not be exported to %1: %2'),
  (41, '%1: %2 of %3 trunks'),
  (42, '%1 to %2: %3 of %4 trunks each'),
  (43, 'Not verified (answered OK, but the value is not there):'),
@@ -93,7 +103,8 @@ INSERT INTO tProject VALUES
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Trunk&%SP&Copy', 'DejaVu Sans', 9),
  ('frmCmd', 'Additional&%SP&Data&%SP&Needed', 'DejaVu Sans', 9),
- ('frmPreview', 'Copy&%SP&Preview', 'DejaVu Sans', 9);
+ ('frmPreview', 'Copy&%SP&Preview', 'DejaVu Sans', 9),
+ ('frmHistory', 'Copy&%SP&History', 'DejaVu Sans', 9);
 INSERT INTO tControls VALUES
  ('dlgKestrel', 'lsbMenu', -1, '-1', 'DejaVu Sans', 9, 'Commands'),
  ('dlgKestrel', 'picPanel', 0, '-1', '-1', NULL, '-1'),

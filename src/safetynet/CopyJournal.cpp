@@ -1,1 +1,340 @@
 #include "CopyJournal.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <array>
+
+#include "platform/Database.h"
+#include "platform/RunError.h"
+#include "platform/Statement.h"
+
+namespace kestrel {
+
+namespace {
+
+// The layout this build writes; a file stamped higher came from a newer build.
+constexpr int kFormat = 1;
+constexpr int kInvalidArgument = 5;
+
+constexpr std::array<CellOutcome, 7> kOutcomes = {
+    CellOutcome::Written,     CellOutcome::Unchanged, CellOutcome::Refused, CellOutcome::Failed,
+    CellOutcome::NotVerified, CellOutcome::Undone,    CellOutcome::Skipped};
+
+const QStringList kKinds = {QStringLiteral("Preview"), QStringLiteral("Copy"),
+                            QStringLiteral("Undo")};
+
+// Time is kept as UTC milliseconds, so entries sort the same whatever the zone.
+const QString kSchema[] = {
+    QStringLiteral("CREATE TABLE IF NOT EXISTS JournalEntries ("
+                   "ID INTEGER PRIMARY KEY, Kind TEXT NOT NULL, Time INTEGER NOT NULL, "
+                   "Exchange TEXT NOT NULL, SourceTrunk TEXT NOT NULL, "
+                   "DestinationList TEXT NOT NULL, Summary TEXT NOT NULL, "
+                   "UndoOf INTEGER NOT NULL DEFAULT 0)"),
+    // Cells keep the order recorded through their rowid.
+    QStringLiteral("CREATE TABLE IF NOT EXISTS JournalCells ("
+                   "Entry INTEGER NOT NULL, Trunk TEXT NOT NULL, Item TEXT NOT NULL, "
+                   "OldValue TEXT NOT NULL, NewValue TEXT NOT NULL, Outcome TEXT NOT NULL, "
+                   "Detail TEXT NOT NULL)"),
+    QStringLiteral("CREATE INDEX IF NOT EXISTS JournalCellsByEntry ON JournalCells (Entry)"),
+    QStringLiteral("PRAGMA user_version = %1").arg(kFormat),
+};
+
+const QString kEntryColumns = QStringLiteral(
+    "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf "
+    "FROM JournalEntries e");
+const QString kNewestFirst = QStringLiteral(" ORDER BY Time DESC, ID DESC");
+const QString kInsertEntry = QStringLiteral(
+    "INSERT INTO JournalEntries (Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, "
+    "UndoOf) VALUES (?, ?, ?, ?, ?, ?, ?)");
+const QString kInsertCell = QStringLiteral(
+    "INSERT INTO JournalCells (Entry, Trunk, Item, OldValue, NewValue, Outcome, Detail) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?)");
+const QString kSelectCells = QStringLiteral(
+    "SELECT Trunk, Item, OldValue, NewValue, Outcome, Detail FROM JournalCells "
+    "WHERE Entry = ? ORDER BY rowid");
+// Exchange names compare without regard to case, as every key of the tool does.
+const QString kOfExchange = QStringLiteral(" WHERE Exchange = ? COLLATE KESTREL_NOCASE");
+const QString kNotUndone = QStringLiteral(
+    " AND Kind = 'Copy' AND NOT EXISTS (SELECT 1 FROM JournalEntries u "
+    "WHERE u.Kind = 'Undo' AND u.UndoOf = e.ID)");
+
+void Run(Database& db, const QString& sql) {
+    Statement(db, sql).Run();
+}
+
+CellOutcome OutcomeFromName(const QString& name) {
+    for (CellOutcome outcome : kOutcomes) {
+        if (OutcomeName(outcome) == name)
+            return outcome;
+    }
+    throw RunError(
+        err::kTypeMismatch,
+        QStringLiteral("Type mismatch (cell outcome '%1' in the copy journal)").arg(name));
+}
+
+// Makes the tables of a new file; checks that an existing one is a journal this
+// build can read by preparing every statement it will run.
+void PrepareFile(Database& db) {
+    Statement version(db, QStringLiteral("PRAGMA user_version"));
+    version.Step();
+    const int format = version.Column(0).toInt();
+    version.Reset();
+    if (format > kFormat) {
+        throw RunError(err::kUnrecognizedFormat,
+                       QStringLiteral("The file was written by a newer version of Kestrel "
+                                      "(journal format %1, this version reads %2).")
+                           .arg(format)
+                           .arg(kFormat));
+    }
+    if (format < kFormat) {
+        Run(db, QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            for (const QString& sql : kSchema)
+                Run(db, sql);
+            Run(db, QStringLiteral("COMMIT"));
+        } catch (...) {
+            db.Rollback();
+            throw;
+        }
+    }
+    for (const QString& sql : {kEntryColumns, kInsertEntry, kInsertCell, kSelectCells})
+        Statement(db, sql);
+}
+
+QString Describe(const RunError& e) {
+    return QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number());
+}
+
+QString CsvField(const QString& text) {
+    static const QString kSpecial = QStringLiteral(",\"\r\n");
+    bool quote = false;
+    for (QChar c : text) {
+        if (kSpecial.contains(c)) {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote)
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+void AppendCsvLine(QString& out, const QStringList& fields) {
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        out += CsvField(fields.at(i));
+    }
+    out += QStringLiteral("\r\n");
+}
+
+}  // namespace
+
+QString OutcomeName(CellOutcome outcome) {
+    switch (outcome) {
+        case CellOutcome::Written:
+            return QStringLiteral("written");
+        case CellOutcome::Unchanged:
+            return QStringLiteral("unchanged");
+        case CellOutcome::Refused:
+            return QStringLiteral("refused");
+        case CellOutcome::Failed:
+            return QStringLiteral("failed");
+        case CellOutcome::NotVerified:
+            return QStringLiteral("not verified");
+        case CellOutcome::Undone:
+            return QStringLiteral("undone");
+        case CellOutcome::Skipped:
+            return QStringLiteral("skipped");
+    }
+    return QString();
+}
+
+CopyJournal::CopyJournal(std::unique_ptr<Database> db, QString path)
+    : db_(std::move(db)), path_(std::move(path)) {}
+
+CopyJournal::~CopyJournal() = default;
+
+QString CopyJournal::DefaultPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("journal.db"));
+}
+
+std::unique_ptr<CopyJournal> CopyJournal::Open(const QString& path, QString* error) {
+    auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        return nullptr;
+    };
+    if (path.isEmpty())
+        return fail(
+            QStringLiteral("The copy journal has no place: the user's data folder is "
+                           "not known."));
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fail(QStringLiteral("The copy journal '%1' is a folder, not a file.").arg(path));
+    if (!info.exists()) {
+        if (!QDir().mkpath(info.absolutePath())) {
+            return fail(QStringLiteral("The copy journal '%1' cannot be made: its folder '%2' "
+                                       "cannot be created.")
+                            .arg(path, info.absolutePath()));
+        }
+        // An empty file is an empty database. NewOnly leaves a file another
+        // instance has just made as it is.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !file.exists()) {
+            return fail(QStringLiteral("The copy journal '%1' cannot be made: %2")
+                            .arg(path, file.errorString()));
+        }
+    }
+    try {
+        std::unique_ptr<Database> db = Database::Open(path, false);
+        if (sqlite3_db_readonly(db->Handle(), "main") == 1) {
+            return fail(QStringLiteral("The copy journal '%1' is read-only; Kestrel needs to "
+                                       "write to it.")
+                            .arg(path));
+        }
+        PrepareFile(*db);
+        return std::unique_ptr<CopyJournal>(new CopyJournal(std::move(db), path));
+    } catch (const RunError& e) {
+        switch (e.Number()) {
+            case err::kCouldNotLockTable:
+                return fail(QStringLiteral("The copy journal '%1' is locked by another program. "
+                                           "Close it and try again. (%2)")
+                                .arg(path, Describe(e)));
+            case err::kUnrecognizedFormat:
+            case err::kTableNotFound:
+            case err::kTooFewParameters:
+                return fail(
+                    QStringLiteral("The copy journal '%1' is damaged or is not a copy journal. "
+                                   "(%2)")
+                        .arg(path, Describe(e)));
+            default:
+                return fail(QStringLiteral("The copy journal '%1' cannot be opened. (%2)")
+                                .arg(path, Describe(e)));
+        }
+    }
+}
+
+qint64 CopyJournal::Record(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    if (!kKinds.contains(entry.kind)) {
+        throw RunError(kInvalidArgument,
+                       QStringLiteral("Invalid procedure call or argument (journal entry kind "
+                                      "'%1'; expected Preview, Copy or Undo)")
+                           .arg(entry.kind));
+    }
+    // An entry without a time is stamped when it is recorded.
+    const QDateTime time = entry.time.isValid() ? entry.time : QDateTime::currentDateTime();
+    // Taking the write lock first: a second instance waits here, not halfway through.
+    Run(*db_, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        if (entry.undoOf != 0) {
+            Statement undone(*db_, QStringLiteral("SELECT 1 FROM JournalEntries "
+                                                  "WHERE ID = ? AND Kind = 'Copy'"));
+            undone.Bind(1, entry.undoOf);
+            if (!undone.Step()) {
+                throw RunError(err::kNoCurrentRecord,
+                               QStringLiteral("No current record (the journal holds no copy %1 "
+                                              "for this undo)")
+                                   .arg(entry.undoOf));
+            }
+        }
+        Statement insertEntry(*db_, kInsertEntry);
+        insertEntry.BindAll({entry.kind, time.toMSecsSinceEpoch(), entry.exchange,
+                             entry.sourceTrunk, entry.destinationList, entry.summary,
+                             entry.undoOf});
+        insertEntry.Run();
+        const qint64 id = sqlite3_last_insert_rowid(db_->Handle());
+
+        Statement insertCell(*db_, kInsertCell);
+        for (const JournalCell& cell : cells) {
+            insertCell.BindAll({id, cell.trunk, cell.item, cell.oldValue, cell.newValue,
+                                OutcomeName(cell.outcome), cell.detail});
+            insertCell.Run();
+        }
+        Run(*db_, QStringLiteral("COMMIT"));
+        return id;
+    } catch (...) {
+        db_->Rollback();
+        throw;
+    }
+}
+
+QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString& exchange) const {
+    Statement select(*db_, kEntryColumns + where + kNewestFirst);
+    if (!where.isEmpty())
+        select.Bind(1, exchange);
+    QList<JournalEntry> entries;
+    while (select.Step()) {
+        JournalEntry e;
+        e.id = select.Column(0).toLongLong();
+        e.kind = TextOf(select.Column(1));
+        e.time = QDateTime::fromMSecsSinceEpoch(select.Column(2).toLongLong());
+        e.exchange = TextOf(select.Column(3));
+        e.sourceTrunk = TextOf(select.Column(4));
+        e.destinationList = TextOf(select.Column(5));
+        e.summary = TextOf(select.Column(6));
+        e.undoOf = select.Column(7).toLongLong();
+        entries.append(e);
+    }
+    return entries;
+}
+
+QList<JournalEntry> CopyJournal::Entries(const QString& exchange) const {
+    return exchange.isEmpty() ? ReadEntries(QString(), QString())
+                              : ReadEntries(kOfExchange, exchange);
+}
+
+QList<JournalCell> CopyJournal::Cells(qint64 id) const {
+    Statement select(*db_, kSelectCells);
+    select.Bind(1, id);
+    QList<JournalCell> cells;
+    while (select.Step()) {
+        JournalCell c;
+        c.trunk = TextOf(select.Column(0));
+        c.item = TextOf(select.Column(1));
+        c.oldValue = TextOf(select.Column(2));
+        c.newValue = TextOf(select.Column(3));
+        c.outcome = OutcomeFromName(TextOf(select.Column(4)));
+        c.detail = TextOf(select.Column(5));
+        cells.append(c);
+    }
+    return cells;
+}
+
+std::optional<JournalEntry> CopyJournal::LastCopy(const QString& exchange) const {
+    const QList<JournalEntry> copies = ReadEntries(kOfExchange + kNotUndone, exchange);
+    if (copies.isEmpty())
+        return std::nullopt;
+    return copies.first();
+}
+
+QByteArray CopyJournal::ToCsv(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    // UTF-8 without a byte-order mark: RFC 4180 readers and spreadsheets told the
+    // encoding take it as it is, and the mark would otherwise stick to the first head.
+    QString out;
+    AppendCsvLine(
+        out, {QStringLiteral("Time"), QStringLiteral("Kind"), QStringLiteral("Exchange"),
+              QStringLiteral("Source trunk"), QStringLiteral("Destinations"),
+              QStringLiteral("Trunk"), QStringLiteral("Item"), QStringLiteral("Old value"),
+              QStringLiteral("New value"), QStringLiteral("Outcome"), QStringLiteral("Detail")});
+    // Local time with its offset from UTC, so the file says when it happened anywhere.
+    const QDateTime local = entry.time.toLocalTime();
+    const QString time = entry.time.isValid()
+                             ? local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate)
+                             : QString();
+    for (const JournalCell& cell : cells) {
+        AppendCsvLine(out, {time, entry.kind, entry.exchange, entry.sourceTrunk,
+                            entry.destinationList, cell.trunk, cell.item, cell.oldValue,
+                            cell.newValue, OutcomeName(cell.outcome), cell.detail});
+    }
+    return out.toUtf8();
+}
+
+}  // namespace kestrel

@@ -1,1 +1,466 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "platform/Database.h"
+#include "platform/RunError.h"
+#include "platform/Statement.h"
+#include "safetynet/CopyJournal.h"
+
+namespace kestrel {
+namespace {
+
+JournalEntry Entry(const QString& kind, const QString& exchange, qint64 secs, qint64 undoOf = 0) {
+    JournalEntry e;
+    e.kind = kind;
+    e.exchange = exchange;
+    e.time = QDateTime::fromSecsSinceEpoch(1'800'000'000 + secs);
+    e.sourceTrunk = QStringLiteral("004");
+    e.destinationList = QStringLiteral("5-7,9");
+    e.summary = kind + QStringLiteral(" at %1").arg(secs);
+    e.undoOf = undoOf;
+    return e;
+}
+
+JournalCell Cell(const QString& trunk, const QString& item, CellOutcome outcome) {
+    return {trunk,   item,     QStringLiteral("old ") + item, QStringLiteral("new ") + item,
+            outcome, QString()};
+}
+
+// A second connection to the file, as another program would hold it.
+class OtherConnection {
+public:
+    explicit OtherConnection(const QString& path) { sqlite3_open(path.toUtf8().constData(), &db_); }
+    ~OtherConnection() { sqlite3_close(db_); }
+    int Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// A small RFC 4180 reader: records of fields, quoted fields may hold commas,
+// doubled quotes and line breaks; records end with CRLF.
+QList<QStringList> ParseCsv(const QByteArray& bytes, bool* wellFormed) {
+    const QString text = QString::fromUtf8(bytes);
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    *wellFormed = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            if (!field.isEmpty())
+                *wellFormed = false;  // a quote inside an unquoted field
+            quoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            record << field;
+            field.clear();
+            records << record;
+            record.clear();
+            ++i;
+        } else if (c == u'\r' || c == u'\n') {
+            *wellFormed = false;  // a bare line break outside quotes
+            field += c;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted || !field.isEmpty() || !record.isEmpty())
+        *wellFormed = false;  // the last record must end with CRLF
+    return records;
+}
+
+class CopyJournalTest : public ::testing::Test {
+protected:
+    QString PathOf(const QString& name) const { return dir_.filePath(name); }
+    std::unique_ptr<CopyJournal> OpenOrFail(const QString& path) {
+        QString error;
+        auto journal = CopyJournal::Open(path, &error);
+        EXPECT_TRUE(journal) << error.toStdString();
+        return journal;
+    }
+    QStringList Summaries(const QList<JournalEntry>& entries) {
+        QStringList out;
+        for (const JournalEntry& e : entries)
+            out << e.summary;
+        return out;
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(CopyJournalTest, LivesInTheUsersDataFolder) {
+    const QString path = CopyJournal::DefaultPath();
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_EQ(path, QDir(folder).filePath(QStringLiteral("journal.db")));
+    EXPECT_FALSE(
+        QDir::cleanPath(path).startsWith(QDir::cleanPath(QStringLiteral(KESTREL_STAGE_ROOT))));
+}
+
+TEST_F(CopyJournalTest, MakesAMissingFileAndFolderAndKeepsWhatWasRecorded) {
+    const QString path = PathOf(QStringLiteral("new/deeper/journal.db"));
+    qint64 id = 0;
+    {
+        auto journal = OpenOrFail(path);
+        ASSERT_TRUE(journal);
+        EXPECT_TRUE(QFileInfo(path).isFile());
+        EXPECT_TRUE(journal->Entries().isEmpty());
+        id = journal->Record(
+            Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
+            {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+    }
+    auto again = OpenOrFail(path);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(again->Entries().size(), 1);
+    EXPECT_EQ(again->Entries().first().id, id);
+    EXPECT_EQ(again->Cells(id).size(), 1);
+}
+
+// Every file the journal cannot use is refused at Open with a text that names
+// the file and says why, never half opened.
+TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    // A real journal with enough cells to span many pages, cut to `size` bytes.
+    const auto truncated = [this](const QString& path, qint64 size) {
+        {
+            auto journal = OpenOrFail(path);
+            QList<JournalCell> cells;
+            for (int i = 0; i < 3000; ++i) {
+                cells << Cell(QStringLiteral("%1").arg(i % 512, 3, 10, QChar(u'0')),
+                              QStringLiteral("3001"), CellOutcome::Written);
+            }
+            journal->Record(Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1), cells);
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.resize(size < 0 ? f.size() / 2 : size));
+    };
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"garbage bytes",
+         [&](const QString& p) { write(p, QByteArray(4096, '\x5a') + "not a database"); },
+         "damaged or is not a copy journal"},
+        {"a text file", [&](const QString& p) { write(p, "Time,Kind\r\n"); },
+         "damaged or is not a copy journal"},
+        {"truncated to half", [&](const QString& p) { truncated(p, -1); },
+         "damaged or is not a copy journal"},
+        {"truncated inside the header", [&](const QString& p) { truncated(p, 50); },
+         "damaged or is not a copy journal"},
+        {"a folder", [](const QString& p) { ASSERT_TRUE(QDir().mkpath(p)); },
+         "is a folder, not a file"},
+        {"another program's database",
+         [](const QString& p) {
+             OtherConnection other(p);
+             ASSERT_EQ(other.Exec("CREATE TABLE JournalCells (Entry INTEGER, Name TEXT);"
+                                  "CREATE TABLE JournalEntries (ID INTEGER PRIMARY KEY);"),
+                       SQLITE_OK);
+         },
+         "damaged or is not a copy journal"},
+        {"a newer journal",
+         [](const QString& p) {
+             OtherConnection other(p);
+             ASSERT_EQ(other.Exec("PRAGMA user_version = 2"), SQLITE_OK);
+         },
+         "written by a newer version"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = PathOf(QString::fromLatin1(c.name).replace(u' ', u'_'));
+        c.make(path);
+        QString error;
+        EXPECT_FALSE(CopyJournal::Open(path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromLatin1(c.why))) << error.toStdString();
+    }
+}
+
+TEST_F(CopyJournalTest, ALockedFileIsRefusedAtOpenAndInRecord) {
+    const QString path = PathOf(QStringLiteral("journal.db"));
+    auto journal = OpenOrFail(path);
+    ASSERT_TRUE(journal);
+    {
+        OtherConnection other(path);
+        ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+        QString error;
+        EXPECT_FALSE(CopyJournal::Open(path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("locked"))) << error.toStdString();
+        try {
+            journal->Record(
+                Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
+                {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+            ADD_FAILURE() << "recorded into a locked journal";
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.Number(), err::kCouldNotLockTable);
+        }
+    }
+    // Released: usable again, and nothing of the refused record is there.
+    EXPECT_TRUE(journal->Entries().isEmpty());
+    EXPECT_TRUE(OpenOrFail(path));
+    journal->Record(Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 2), {});
+    EXPECT_EQ(journal->Entries().size(), 1);
+}
+
+TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
+    auto journal = OpenOrFail(PathOf(QStringLiteral("journal.db")));
+    ASSERT_TRUE(journal);
+    JournalEntry entry = Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 7);
+    entry.time = entry.time.addMSecs(123);
+    entry.destinationList = QStringLiteral("5-, 8,600");
+    entry.summary = QStringLiteral("3001 written to 2 trunks;\n3002 to none");
+    QList<JournalCell> cells;
+    const CellOutcome outcomes[] = {
+        CellOutcome::Written,     CellOutcome::Unchanged, CellOutcome::Refused, CellOutcome::Failed,
+        CellOutcome::NotVerified, CellOutcome::Undone,    CellOutcome::Skipped};
+    for (CellOutcome o : outcomes)
+        cells << Cell(QStringLiteral("%1").arg(cells.size() + 5, 3, 10, QChar(u'0')),
+                      QStringLiteral("3001"), o);
+    cells[2].detail = QStringLiteral("DATA NOT SET");
+    cells[3].oldValue = QString();
+    cells[4].newValue = QStringLiteral("Größe 中 'x'");
+    const qint64 id = journal->Record(entry, cells);
+    EXPECT_GT(id, 0);
+
+    const QList<JournalEntry> entries = journal->Entries();
+    ASSERT_EQ(entries.size(), 1);
+    const JournalEntry& back = entries.first();
+    EXPECT_EQ(back.id, id);
+    EXPECT_EQ(back.kind, entry.kind);
+    EXPECT_EQ(back.time, entry.time);
+    EXPECT_EQ(back.exchange, entry.exchange);
+    EXPECT_EQ(back.sourceTrunk, entry.sourceTrunk);
+    EXPECT_EQ(back.destinationList, entry.destinationList);
+    EXPECT_EQ(back.summary, entry.summary);
+    EXPECT_EQ(back.undoOf, 0);
+
+    const QList<JournalCell> read = journal->Cells(id);
+    ASSERT_EQ(read.size(), cells.size());
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(read[i].trunk, cells[i].trunk);
+        EXPECT_EQ(read[i].item, cells[i].item);
+        EXPECT_EQ(read[i].oldValue, cells[i].oldValue);
+        EXPECT_EQ(read[i].newValue, cells[i].newValue);
+        EXPECT_EQ(read[i].outcome, cells[i].outcome);
+        EXPECT_EQ(read[i].detail, cells[i].detail);
+    }
+    EXPECT_TRUE(journal->Cells(id + 1).isEmpty());
+}
+
+TEST_F(CopyJournalTest, EntriesComeNewestFirstAndByExchange) {
+    auto journal = OpenOrFail(PathOf(QStringLiteral("journal.db")));
+    ASSERT_TRUE(journal);
+    // Recorded out of time order; two at the same second.
+    for (const auto& [exchange, secs, summary] : {std::tuple{"PBX1", 20, "b"},
+                                                  {"PBX2", 30, "c"},
+                                                  {"pbx1", 10, "a"},
+                                                  {"PBX1", 20, "b2"},
+                                                  {"PBX1", 40, "d"}}) {
+        JournalEntry e = Entry(QStringLiteral("Preview"), QString::fromLatin1(exchange), secs);
+        e.summary = QString::fromLatin1(summary);
+        journal->Record(e, {});
+    }
+    EXPECT_EQ(Summaries(journal->Entries()), (QStringList{"d", "c", "b2", "b", "a"}));
+    EXPECT_EQ(Summaries(journal->Entries(QStringLiteral("PBX1"))),
+              (QStringList{"d", "b2", "b", "a"}));
+    EXPECT_EQ(Summaries(journal->Entries(QStringLiteral("PBX9"))), QStringList());
+}
+
+TEST_F(CopyJournalTest, LastCopyIsTheNewestCopyNotYetUndone) {
+    struct Step {
+        const char* kind;
+        const char* exchange;
+        int undoes;  // index of an earlier step, -1 none
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        int expected;  // index of the step LastCopy("PBX1") names, -1 none
+    };
+    const Case cases[] = {
+        {"empty journal", {}, -1},
+        {"previews are not copies", {{"Preview", "PBX1", -1}}, -1},
+        {"one copy", {{"Copy", "PBX1", -1}, {"Preview", "PBX1", -1}}, 0},
+        {"the newer of two", {{"Copy", "PBX1", -1}, {"Copy", "PBX1", -1}}, 1},
+        {"an undone copy gives way to the one before",
+         {{"Copy", "PBX1", -1}, {"Copy", "PBX1", -1}, {"Undo", "PBX1", 1}},
+         0},
+        {"all undone", {{"Copy", "PBX1", -1}, {"Undo", "PBX1", 0}}, -1},
+        {"another exchange's copy does not count", {{"Copy", "PBX1", -1}, {"Copy", "PBX2", -1}}, 0},
+        {"exchange named in another case", {{"Copy", "pbx1", -1}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        auto journal = OpenOrFail(dir.filePath(QStringLiteral("journal.db")));
+        ASSERT_TRUE(journal);
+        std::vector<qint64> ids;
+        for (const Step& s : c.steps) {
+            const qint64 undoOf = s.undoes < 0 ? 0 : ids.at(static_cast<size_t>(s.undoes));
+            ids.push_back(
+                journal->Record(Entry(QString::fromLatin1(s.kind), QString::fromLatin1(s.exchange),
+                                      static_cast<qint64>(ids.size()), undoOf),
+                                {}));
+        }
+        const std::optional<JournalEntry> last = journal->LastCopy(QStringLiteral("PBX1"));
+        if (c.expected < 0) {
+            EXPECT_FALSE(last.has_value());
+        } else {
+            ASSERT_TRUE(last.has_value());
+            EXPECT_EQ(last->id, ids.at(static_cast<size_t>(c.expected)));
+            EXPECT_EQ(last->kind, QStringLiteral("Copy"));
+        }
+    }
+}
+
+// A record that fails anywhere leaves nothing of itself behind, and the journal
+// takes the next one.
+TEST_F(CopyJournalTest, AFailedRecordLeavesNothing) {
+    const QString path = PathOf(QStringLiteral("journal.db"));
+    auto journal = OpenOrFail(path);
+    ASSERT_TRUE(journal);
+    {
+        // The disk refusing the 3rd cell, as a full disk would.
+        OtherConnection other(path);
+        ASSERT_EQ(other.Exec("CREATE TRIGGER refuse BEFORE INSERT ON JournalCells "
+                             "WHEN NEW.Trunk = '007' BEGIN SELECT RAISE(ABORT, 'no room'); END"),
+                  SQLITE_OK);
+    }
+    const qint64 copy = journal->Record(
+        Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
+        {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+    struct Case {
+        const char* name;
+        JournalEntry entry;
+        int number;
+    };
+    const Case cases[] = {
+        {"a cell the file refuses", Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 2), -1},
+        {"an unknown kind", Entry(QStringLiteral("Paste"), QStringLiteral("PBX1"), 2), 5},
+        {"an undo of no copy", Entry(QStringLiteral("Undo"), QStringLiteral("PBX1"), 2, 999),
+         err::kNoCurrentRecord},
+    };
+    QList<JournalCell> cells;
+    for (const char* trunk : {"005", "006", "007", "008"})
+        cells << Cell(QString::fromLatin1(trunk), QStringLiteral("3001"), CellOutcome::Written);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            journal->Record(c.entry, cells);
+            ADD_FAILURE() << "recorded";
+        } catch (const RunError& e) {
+            if (c.number >= 0) {
+                EXPECT_EQ(e.Number(), c.number);
+            }
+        }
+        ASSERT_EQ(journal->Entries().size(), 1);
+        EXPECT_EQ(journal->Entries().first().id, copy);
+    }
+    {
+        // No cell of a failed record was left under any entry.
+        auto db = Database::Open(path, true);
+        auto stmt = db->Prepare(QStringLiteral("SELECT count(*) FROM JournalCells"));
+        ASSERT_TRUE(stmt.Step());
+        EXPECT_EQ(stmt.Column(0).toInt(), 1);
+    }
+    const qint64 next = journal->Record(
+        Entry(QStringLiteral("Undo"), QStringLiteral("PBX1"), 3, copy), cells.mid(0, 2));
+    EXPECT_EQ(journal->Cells(next).size(), 2);
+    EXPECT_FALSE(journal->LastCopy(QStringLiteral("PBX1")).has_value());
+}
+
+TEST_F(CopyJournalTest, OutcomesHaveFixedNames) {
+    const std::pair<CellOutcome, const char*> names[] = {
+        {CellOutcome::Written, "written"},          {CellOutcome::Unchanged, "unchanged"},
+        {CellOutcome::Refused, "refused"},          {CellOutcome::Failed, "failed"},
+        {CellOutcome::NotVerified, "not verified"}, {CellOutcome::Undone, "undone"},
+        {CellOutcome::Skipped, "skipped"}};
+    for (const auto& [outcome, name] : names)
+        EXPECT_EQ(OutcomeName(outcome), QString::fromLatin1(name));
+}
+
+TEST_F(CopyJournalTest, CsvHasAHeaderAndOneCrlfLinePerCell) {
+    JournalEntry entry = Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 0);
+    entry.time = QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7), Qt::UTC);
+    entry.destinationList = QStringLiteral("5,8");
+    const QByteArray csv = CopyJournal::ToCsv(
+        entry, {{QStringLiteral("005"), QStringLiteral("3001"), QStringLiteral("NONE"),
+                 QStringLiteral("12"), CellOutcome::NotVerified, QString()}});
+    const QString time = entry.time.toLocalTime()
+                             .toOffsetFromUtc(entry.time.toLocalTime().offsetFromUtc())
+                             .toString(Qt::ISODate);
+    EXPECT_EQ(csv, QByteArray("Time,Kind,Exchange,Source trunk,Destinations,Trunk,Item,"
+                              "Old value,New value,Outcome,Detail\r\n") +
+                       time.toUtf8() +
+                       QByteArray(",Copy,PBX1,004,\"5,8\",005,3001,NONE,12,not verified,\r\n"));
+    EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate), entry.time);
+    // No cells: the header alone.
+    EXPECT_EQ(CopyJournal::ToCsv(entry, {}).count("\r\n"), 1);
+}
+
+TEST_F(CopyJournalTest, CsvRoundTripsAwkwardValues) {
+    JournalEntry entry = Entry(QStringLiteral("Undo"), QStringLiteral("Anlage \"Süd\", 2"), 5);
+    entry.destinationList = QStringLiteral("5-7,\n9");
+    const QStringList awkward = {QStringLiteral("a,b"),      QStringLiteral("say \"hi\""),
+                                 QStringLiteral("\""),       QStringLiteral("line\nbreak"),
+                                 QStringLiteral("cr\ronly"), QStringLiteral("crlf\r\nin"),
+                                 QStringLiteral("Straße"),   QStringLiteral("ÜBER"),
+                                 QStringLiteral("中继"),     QString(),
+                                 QStringLiteral(" padded "), QStringLiteral(",\",\r\n,")};
+    QList<JournalCell> cells;
+    for (qsizetype i = 0; i < awkward.size(); ++i) {
+        cells << JournalCell{QStringLiteral("%1").arg(i, 3, 10, QChar(u'0')),
+                             awkward[i],
+                             awkward[(i + 1) % awkward.size()],
+                             awkward[(i + 2) % awkward.size()],
+                             CellOutcome::Refused,
+                             awkward[(i + 3) % awkward.size()]};
+    }
+    const QByteArray csv = CopyJournal::ToCsv(entry, cells);
+    EXPECT_FALSE(csv.startsWith("\xEF\xBB\xBF"));
+    bool wellFormed = false;
+    const QList<QStringList> records = ParseCsv(csv, &wellFormed);
+    EXPECT_TRUE(wellFormed);
+    ASSERT_EQ(records.size(), cells.size() + 1);
+    EXPECT_EQ(records[0].size(), 11);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        SCOPED_TRACE(i);
+        const QStringList& r = records[i + 1];
+        ASSERT_EQ(r.size(), 11);
+        EXPECT_EQ(QDateTime::fromString(r[0], Qt::ISODate), entry.time);
+        EXPECT_EQ(r.mid(1, 4), (QStringList{entry.kind, entry.exchange, entry.sourceTrunk,
+                                            entry.destinationList}));
+        const JournalCell& c = cells[i];
+        EXPECT_EQ(r.mid(5), (QStringList{c.trunk, c.item, c.oldValue, c.newValue,
+                                         QStringLiteral("refused"), c.detail}));
+    }
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,1 +1,314 @@
 #include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSet>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "platform/MessageBoxes.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/JournalModels.h"
+#include "safetynet/widgets/frmHistory.h"
+#include "support/RuntimeTree.h"
+
+namespace kestrel {
+namespace {
+
+QStringList Column(const QAbstractItemModel* model, int column) {
+    QStringList out;
+    for (int row = 0; row < model->rowCount(); ++row)
+        out << model->index(row, column).data().toString();
+    return out;
+}
+
+QStringList Heads(const QAbstractItemModel* model) {
+    QStringList out;
+    for (int c = 0; c < model->columnCount(); ++c)
+        out << model->headerData(c, Qt::Horizontal).toString();
+    return out;
+}
+
+QList<JournalCell> ManyCells(int items, int trunks) {
+    QList<JournalCell> cells;
+    cells.reserve(items * trunks);
+    for (int t = 1; t <= trunks; ++t) {
+        for (int i = 0; i < items; ++i) {
+            cells << JournalCell{QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
+                                 QString::number(3001 + i),
+                                 QStringLiteral("NONE"),
+                                 QString::number(i),
+                                 CellOutcome::Written,
+                                 QString()};
+        }
+    }
+    return cells;
+}
+
+class HistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tree_.OpenStartupDatabases());
+        QString error;
+        journal_ = CopyJournal::Open(dir_.filePath(QStringLiteral("journal.db")), &error);
+        ASSERT_TRUE(journal_) << error.toStdString();
+    }
+    qint64 Add(const QString& kind, const QString& exchange, int minute,
+               const QList<JournalCell>& cells, qint64 undoOf = 0) {
+        JournalEntry e;
+        e.kind = kind;
+        e.exchange = exchange;
+        e.time = QDateTime(QDate(2026, 5, 4), QTime(10, minute));
+        e.sourceTrunk = QStringLiteral("004");
+        e.destinationList = QStringLiteral("5-6");
+        e.summary = QStringLiteral("%1 at %2").arg(kind).arg(minute);
+        e.undoOf = undoOf;
+        return journal_->Record(e, cells);
+    }
+    void Show(const QString& exchange) {
+        dialog_ = std::make_unique<frmHistory>(*journal_, exchange);
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    }
+    QTableView* Table(const char* name) const {
+        return dialog_->findChild<QTableView*>(QString::fromLatin1(name));
+    }
+    QPushButton* Button(const char* name) const {
+        return dialog_->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    // Clicks (or double-clicks) the middle of a row of the entry table.
+    void ClickEntry(int row, bool twice) {
+        QTableView* table = Table("tblEntries");
+        const QRect cell = table->visualRect(table->model()->index(row, 1));
+        ASSERT_TRUE(cell.isValid());
+        // A double click reaches a view as a click followed by the double-click event.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        if (twice)
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QList<JournalCell> TwoCells() const {
+        return {{QStringLiteral("005"), QStringLiteral("3001"), QStringLiteral("1"),
+                 QStringLiteral("2, \"two\""), CellOutcome::Written, QString()},
+                {QStringLiteral("006"), QStringLiteral("3001"), QStringLiteral("2"),
+                 QStringLiteral("2"), CellOutcome::Unchanged, QStringLiteral("Straße 中")}};
+    }
+
+    test::RuntimeTree tree_;
+    QTemporaryDir dir_;
+    std::unique_ptr<CopyJournal> journal_;
+    std::unique_ptr<frmHistory> dialog_;
+};
+
+// The window's texts come from the language database, whole, in both languages.
+TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
+    struct Case {
+        const char* language;
+        QString title;
+        QString trunkHead;
+        QString kindCopy;
+    };
+    const Case cases[] = {
+        {"en", QStringLiteral("Copy History"), QStringLiteral("Trunk"), QStringLiteral("Copy")},
+        {"de", QStringLiteral("Kopierverlauf"), QStringLiteral("Leitung"), QStringLiteral("Kopie")},
+    };
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        if (QString::fromLatin1(c.language) == u"de") {
+            dialog_.reset();
+            const QString lng = tree_.DatabaseDir() + QStringLiteral("Kestrel.lng");
+            ASSERT_TRUE(QFile::remove(lng));
+            ASSERT_TRUE(
+                QFile::copy(tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"), lng));
+            ASSERT_TRUE(tree_.OpenStartupDatabases());
+        }
+        Show(QStringLiteral("PBX1"));
+        EXPECT_EQ(dialog_->windowTitle(), c.title);
+        const QStringList entryHeads = Heads(Table("tblEntries")->model());
+        const QStringList cellHeads = Heads(Table("tblCells")->model());
+        ASSERT_EQ(entryHeads.size(), 6);
+        ASSERT_EQ(cellHeads.size(), 6);
+        EXPECT_EQ(cellHeads.first(), c.trunkHead);
+        for (const QString& head : entryHeads + cellHeads)
+            EXPECT_FALSE(head.isEmpty() || head.contains(u'|')) << head.toStdString();
+        EXPECT_EQ(Column(Table("tblEntries")->model(), JournalEntryModel::kKind),
+                  QStringList{c.kindCopy});
+        for (const char* name : {"cmdOpen", "cmdExport", "cmdClose"}) {
+            ASSERT_TRUE(Button(name)) << name;
+            EXPECT_FALSE(Button(name)->text().isEmpty()) << name;
+        }
+        // Every outcome has a shown name of its own.
+        const QStringList outcomes = Msg(37).split(u'|');
+        EXPECT_EQ(outcomes.size(), 7);
+        EXPECT_EQ(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 7);
+        EXPECT_TRUE(Msg(40).contains(QStringLiteral("%1")) &&
+                    Msg(40).contains(QStringLiteral("%2")));
+    }
+}
+
+TEST_F(HistoryTest, ListsTheExchangesEntriesNewestFirst) {
+    Add(QStringLiteral("Preview"), QStringLiteral("PBX1"), 1, {});
+    const qint64 copy = Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 3, TwoCells());
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX2"), 4, TwoCells());
+    Add(QStringLiteral("Undo"), QStringLiteral("PBX1"), 2, {}, copy);
+    Show(QStringLiteral("PBX1"));
+    const QAbstractItemModel* model = Table("tblEntries")->model();
+    EXPECT_EQ(Column(model, JournalEntryModel::kSummary),
+              (QStringList{"Copy at 3", "Undo at 2", "Preview at 1"}));
+    EXPECT_EQ(Column(model, JournalEntryModel::kTime).first(),
+              QStringLiteral("2026-05-04 10:03:00"));
+    EXPECT_EQ(Column(model, JournalEntryModel::kExchange), (QStringList{"PBX1", "PBX1", "PBX1"}));
+    EXPECT_EQ(Table("tblCells")->model()->rowCount(), 0);
+    EXPECT_FALSE(Button("cmdOpen")->isEnabled());
+    EXPECT_FALSE(Button("cmdExport")->isEnabled());
+}
+
+TEST_F(HistoryTest, OpensAnEntryByDoubleClickOrOpen) {
+    const qint64 copy = Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    const qint64 undo =
+        Add(QStringLiteral("Undo"), QStringLiteral("PBX1"), 2,
+            {{QStringLiteral("005"), QStringLiteral("3001"), QStringLiteral("2, \"two\""),
+              QStringLiteral("1"), CellOutcome::Undone, QString()}},
+            copy);
+    Show(QStringLiteral("PBX1"));
+    const QAbstractItemModel* cells = Table("tblCells")->model();
+
+    ClickEntry(1, true);  // the copy, below the newer undo
+    EXPECT_EQ(dialog_->OpenId(), copy);
+    ASSERT_EQ(cells->rowCount(), 2);
+    EXPECT_EQ(Column(cells, JournalCellModel::kTrunk), (QStringList{"005", "006"}));
+    EXPECT_EQ(Column(cells, JournalCellModel::kNew), (QStringList{"2, \"two\"", "2"}));
+    EXPECT_EQ(Column(cells, JournalCellModel::kOutcome),
+              (QStringList{Msg(37).split(u'|')[0], Msg(37).split(u'|')[1]}));
+    EXPECT_EQ(Column(cells, JournalCellModel::kDetail), (QStringList{"", "Straße 中"}));
+    EXPECT_TRUE(Button("cmdExport")->isEnabled());
+
+    ClickEntry(0, false);
+    EXPECT_EQ(dialog_->OpenId(), copy);  // selecting alone opens nothing
+    ASSERT_TRUE(Button("cmdOpen")->isEnabled());
+    QTest::mouseClick(Button("cmdOpen"), Qt::LeftButton);
+    EXPECT_EQ(dialog_->OpenId(), undo);
+    EXPECT_EQ(Column(cells, JournalCellModel::kOutcome), QStringList{Msg(37).split(u'|')[5]});
+}
+
+TEST_F(HistoryTest, ExportWritesTheOpenEntrysCsv) {
+    const qint64 copy = Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    Show(QStringLiteral("PBX1"));
+    const QString target = dir_.filePath(QStringLiteral("copy.csv"));
+    int asked = 0;
+    dialog_->chooseFile = [&] {
+        ++asked;
+        return target;
+    };
+    ClickEntry(0, true);
+    QTest::mouseClick(Button("cmdExport"), Qt::LeftButton);
+    EXPECT_EQ(asked, 1);
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              CopyJournal::ToCsv(journal_->Entries().first(), journal_->Cells(copy)));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+
+    // Cancelling the file choice writes nothing and says nothing.
+    file.close();
+    ASSERT_TRUE(QFile::remove(target));
+    dialog_->chooseFile = [] { return QString(); };
+    QTest::mouseClick(Button("cmdExport"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+TEST_F(HistoryTest, AFailedExportIsReported) {
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    Show(QStringLiteral("PBX1"));
+    ClickEntry(0, true);
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder")));
+    struct Case {
+        const char* name;
+        QString target;
+    };
+    const Case cases[] = {
+        {"a folder", dir_.filePath(QStringLiteral("folder"))},
+        {"a missing folder", dir_.filePath(QStringLiteral("missing/copy.csv"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree_.boxes.Clear();
+        dialog_->chooseFile = [&] { return c.target; };
+        QTest::mouseClick(Button("cmdExport"), Qt::LeftButton);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        const MessageBoxRequest& box = tree_.boxes.Last();
+        EXPECT_TRUE(box.prompt.contains(QDir::toNativeSeparators(c.target)))
+            << box.prompt.toStdString();
+        EXPECT_TRUE(box.prompt.startsWith(Msg(40).section(QStringLiteral("%1"), 0, 0)));
+        EXPECT_EQ(box.flags & mb::kIconMask, mb::kCritical);
+    }
+    EXPECT_TRUE(QFileInfo(dir_.filePath(QStringLiteral("folder"))).isDir());
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("missing"))));
+}
+
+TEST_F(HistoryTest, AJournalThatCannotBeReadIsSaidAndOpensNothing) {
+    const qint64 copy = Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    Show(QStringLiteral("PBX1"));
+    // Another program wrote an outcome this build does not know.
+    {
+        auto db = Database::Open(journal_->Path(), false);
+        db->Execute(QStringLiteral("UPDATE JournalCells SET Outcome = 'exploded' WHERE Entry = ?"),
+                    {copy});
+    }
+    ClickEntry(0, true);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("exploded")));
+    EXPECT_EQ(dialog_->OpenId(), 0);
+    EXPECT_EQ(Table("tblCells")->model()->rowCount(), 0);
+    EXPECT_FALSE(Button("cmdExport")->isEnabled());
+}
+
+TEST_F(HistoryTest, TheLargestCopyOpensWhole) {
+    const QList<JournalCell> cells = ManyCells(64, 511);
+    ASSERT_EQ(cells.size(), 32704);
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, cells);
+    Show(QStringLiteral("PBX1"));
+    ClickEntry(0, true);
+    QTableView* table = Table("tblCells");
+    ASSERT_EQ(table->model()->rowCount(), 32704);
+    table->scrollToBottom();
+    QTest::qWait(0);
+    const QModelIndex last = table->indexAt(QPoint(5, table->viewport()->height() - 5));
+    ASSERT_TRUE(last.isValid());
+    EXPECT_EQ(last.row(), 32703);
+    EXPECT_EQ(table->model()->index(32703, JournalCellModel::kTrunk).data().toString(),
+              QStringLiteral("511"));
+    EXPECT_EQ(table->model()->index(32703, JournalCellModel::kItem).data().toString(),
+              QStringLiteral("3064"));
+}
+
+TEST_F(HistoryTest, ModelsPassTheModelTester) {
+    JournalEntryModel entries;
+    QAbstractItemModelTester entryTester(&entries,
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
+    JournalCellModel cells;
+    QAbstractItemModelTester cellTester(&cells,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    entries.SetEntries(journal_->Entries());
+    cells.SetCells(ManyCells(3, 4));
+    cells.SetTexts({QStringLiteral("T")}, {});
+    // Texts missing from a short list: an empty head, the outcome's own name.
+    EXPECT_EQ(cells.headerData(0, Qt::Horizontal).toString(), QStringLiteral("T"));
+    EXPECT_EQ(cells.headerData(5, Qt::Horizontal).toString(), QString());
+    EXPECT_EQ(cells.index(0, JournalCellModel::kOutcome).data().toString(),
+              QStringLiteral("written"));
+    entries.SetEntries({});
+    cells.SetCells({});
+    EXPECT_EQ(cells.rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,1 +1,200 @@
 #include "frmHistory.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "localisation/Messages.h"
+#include "localisation/WindowLocalizer.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Notices.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+#include "safetynet/JournalModels.h"
+#include "startup/Globals.h"
+
+namespace kestrel {
+
+namespace {
+
+// Texts of the message table this window uses. A list row holds several short
+// texts separated by '|', in a fixed order.
+constexpr int kEntryHeads = 31;
+constexpr int kCellHeads = 32;
+constexpr int kOpenText = 33;
+constexpr int kExportText = 34;
+constexpr int kCloseText = 35;
+constexpr int kKindNames = 36;
+constexpr int kOutcomeNames = 37;
+constexpr int kExportTitle = 38;
+constexpr int kExportFilter = 39;
+constexpr int kExportFailed = 40;
+
+QStringList MsgList(int index) {
+    return Msg(index).split(u'|');
+}
+
+// Rows stay one line high and columns are measured on the first rows only, so
+// that tens of thousands of cells open at once.
+void SetUpTable(QTableView* table, const char* name) {
+    table->setObjectName(QString::fromLatin1(name));
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setResizeContentsPrecision(50);
+    table->horizontalHeader()->setStretchLastSection(true);
+}
+
+// Columns as wide as their first rows and heads, with some air.
+void FitColumns(QTableView* table) {
+    table->resizeColumnsToContents();
+    for (int c = 0; c + 1 < table->model()->columnCount(); ++c)
+        table->setColumnWidth(c, table->columnWidth(c) + 12);
+}
+
+QPushButton* Button(const char* name, const QString& text) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* parent)
+    : QDialog(parent),
+      journal_(journal),
+      exchange_(exchange),
+      entries_(new JournalEntryModel(this)),
+      cells_(new JournalCellModel(this)),
+      tblEntries_(new QTableView),
+      tblCells_(new QTableView) {
+    setObjectName(QStringLiteral("frmHistory"));
+    setProperty("typeName", QStringLiteral("Form"));
+    entries_->SetTexts(MsgList(kEntryHeads), MsgList(kKindNames));
+    cells_->SetTexts(MsgList(kCellHeads), MsgList(kOutcomeNames));
+
+    SetUpTable(tblEntries_, "tblEntries");
+    tblEntries_->setModel(entries_);
+    SetUpTable(tblCells_, "tblCells");
+    tblCells_->setModel(cells_);
+
+    cmdOpen_ = Button("cmdOpen", Msg(kOpenText));
+    cmdExport_ = Button("cmdExport", Msg(kExportText));
+    cmdClose_ = Button("cmdClose", Msg(kCloseText));
+
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(tblEntries_);
+    splitter->addWidget(tblCells_);
+    splitter->setStretchFactor(1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOpen_);
+    buttons->addWidget(cmdExport_);
+    buttons->addWidget(cmdClose_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+    layout->addLayout(buttons);
+    resize(900, 600);
+
+    chooseFile = [this] {
+        const QString suggested =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .filePath(
+                    QStringLiteral("kestrel-%1-%2.csv").arg(open_.kind.toLower()).arg(open_.id));
+        return QFileDialog::getSaveFileName(this, Msg(kExportTitle), suggested, Msg(kExportFilter));
+    };
+
+    connect(tblEntries_, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OpenEntry(index.row()); });
+    connect(tblEntries_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateButtons(); });
+    connect(cmdOpen_, &QPushButton::clicked, this, [this] {
+        const QModelIndexList rows = tblEntries_->selectionModel()->selectedRows();
+        if (!rows.isEmpty())
+            OpenEntry(rows.first().row());
+    });
+    connect(cmdExport_, &QPushButton::clicked, this, [this] { Export(); });
+    connect(cmdClose_, &QPushButton::clicked, this, &QDialog::reject);
+
+    if (g_LangDb)
+        LocalizeForm(this, g_LangDb.get());
+    Reload();
+}
+
+frmHistory::~frmHistory() = default;
+
+void frmHistory::Reload() {
+    try {
+        entries_->SetEntries(journal_.Entries(exchange_));
+    } catch (const RunError& e) {
+        entries_->SetEntries({});
+        ShowErrorNoNotice(e);
+    }
+    FitColumns(tblEntries_);
+    UpdateButtons();
+}
+
+void frmHistory::UpdateButtons() {
+    cmdOpen_->setEnabled(tblEntries_->selectionModel()->hasSelection());
+    cmdExport_->setEnabled(open_.id != 0);
+}
+
+bool frmHistory::OpenEntry(int row) {
+    if (row < 0 || row >= entries_->rowCount())
+        return false;
+    const JournalEntry entry = entries_->Entry(row);
+    try {
+        cells_->SetCells(journal_.Cells(entry.id));
+    } catch (const RunError& e) {
+        open_ = JournalEntry();
+        cells_->SetCells({});
+        UpdateButtons();
+        ShowErrorNoNotice(e);
+        return false;
+    }
+    open_ = entry;
+    tblEntries_->selectRow(row);
+    FitColumns(tblCells_);
+    tblCells_->scrollToTop();
+    UpdateButtons();
+    return true;
+}
+
+bool frmHistory::Export() {
+    if (open_.id == 0 || !chooseFile)
+        return false;
+    const QString path = chooseFile();
+    if (path.isEmpty())
+        return false;
+    // Written whole or not at all: a failure leaves any earlier file as it was.
+    QSaveFile file(path);
+    const QByteArray csv = CopyJournal::ToCsv(open_, cells_->Cells());
+    if (file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.commit())
+        return true;
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    if (MessageBoxes* boxes = services().messageBoxes) {
+        MessageBoxRequest request;
+        QString text = Msg(kExportFailed);
+        if (!text.contains(QStringLiteral("%1")))  // never a silent or empty box
+            text = QStringLiteral("The copy could not be exported to %1: %2");
+        request.prompt = text.arg(QDir::toNativeSeparators(path), reason);
+        request.flags = mb::kOkOnly | mb::kCritical;
+        boxes->Show(request);
+    }
+    return false;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,148 @@
+#include "JournalModels.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace kestrel {
+
+namespace {
+
+const QStringList kKindOrder = {QStringLiteral("Preview"), QStringLiteral("Copy"),
+                                QStringLiteral("Undo")};
+
+QVariant Head(const QStringList& heads, int section, Qt::Orientation orientation, int role) {
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return section < heads.size() ? heads.at(section) : QString();
+}
+
+}  // namespace
+
+JournalEntryModel::JournalEntryModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void JournalEntryModel::SetTexts(const QStringList& heads, const QStringList& kindNames) {
+    heads_ = heads;
+    kindNames_ = kindNames;
+    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+    if (!entries_.isEmpty())
+        emit dataChanged(index(0, kKind), index(rowCount() - 1, kKind));
+}
+
+void JournalEntryModel::SetEntries(QList<JournalEntry> entries) {
+    beginResetModel();
+    entries_ = std::move(entries);
+    endResetModel();
+}
+
+int JournalEntryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+int JournalEntryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QString JournalEntryModel::KindText(const QString& kind) const {
+    const qsizetype at = kKindOrder.indexOf(kind);
+    if (at >= 0 && at < kindNames_.size() && !kindNames_.at(at).isEmpty())
+        return kindNames_.at(at);
+    return kind;
+}
+
+QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const JournalEntry& e = entries_.at(index.row());
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case kTime:
+                return e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            case kKind:
+                return KindText(e.kind);
+            case kExchange:
+                return e.exchange;
+            case kSource:
+                return e.sourceTrunk;
+            case kDestinations:
+                return e.destinationList;
+            case kSummary:
+                // One line in the table; the whole text in the tooltip.
+                return e.summary.simplified();
+            default:
+                break;
+        }
+    } else if (role == Qt::ToolTipRole && index.column() == kSummary && !e.summary.isEmpty()) {
+        return e.summary;
+    }
+    return QVariant();
+}
+
+QVariant JournalEntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    return Head(heads_, section, orientation, role);
+}
+
+JournalCellModel::JournalCellModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void JournalCellModel::SetTexts(const QStringList& heads, const QStringList& outcomeNames) {
+    heads_ = heads;
+    outcomeNames_ = outcomeNames;
+    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+    if (!cells_.isEmpty())
+        emit dataChanged(index(0, kOutcome), index(rowCount() - 1, kOutcome));
+}
+
+void JournalCellModel::SetCells(QList<JournalCell> cells) {
+    beginResetModel();
+    cells_ = std::move(cells);
+    endResetModel();
+}
+
+int JournalCellModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(cells_.size());
+}
+
+int JournalCellModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant JournalCellModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const JournalCell& c = cells_.at(index.row());
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case kTrunk:
+                return c.trunk;
+            case kItem:
+                return c.item;
+            case kOld:
+                return c.oldValue;
+            case kNew:
+                return c.newValue;
+            case kOutcome: {
+                const auto at = static_cast<qsizetype>(c.outcome);
+                if (at < outcomeNames_.size() && !outcomeNames_.at(at).isEmpty())
+                    return outcomeNames_.at(at);
+                return OutcomeName(c.outcome);
+            }
+            case kDetail:
+                return c.detail;
+            default:
+                break;
+        }
+    } else if (role == Qt::ForegroundRole && c.outcome == CellOutcome::Unchanged) {
+        // Cells the copy did not have to touch step back, as in the preview.
+        return QBrush(QColor(Qt::gray));
+    } else if (role == Qt::ToolTipRole && index.column() == kDetail && !c.detail.isEmpty()) {
+        return c.detail;
+    }
+    return QVariant();
+}
+
+QVariant JournalCellModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    return Head(heads_, section, orientation, role);
+}
+
+}  // namespace kestrel

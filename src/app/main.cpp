@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
     services.process = &process;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
+    services.unattended = qEnvironmentVariableIsSet("KESTREL_SESSION");
 
     QPointer<kestrel::dlgKestrel> window;
     kestrel::SetMainWindowLauncher([&] {

@@ -1,5 +1,7 @@
 #include "SessionAdaptor.h"
 
+#include "safetynet/SafeCopy.h"
+
 #include <QLineEdit>
 
 #include "catalogue/TreeEditor.h"
@@ -41,8 +43,9 @@ int SessionAdaptor::ItemCount() {
 }
 
 bool SessionAdaptor::Busy() {
-    return window_ && (window_->Dispatcher().State() != DispatchState::Idle ||
-                       window_->Dispatcher().tmrEvent().isActive());
+    return window_ &&
+           (window_->Dispatcher().State() != DispatchState::Idle ||
+            window_->Dispatcher().tmrEvent().isActive() || window_->SafetyNet().Active());
 }
 
 bool SessionAdaptor::SaveScreenshot(const QString& path) {

@@ -79,8 +79,7 @@ void ShowCopyTooLarge(qint64 items, qint64 trunks) {
                QStringLiteral("-1"));
 }
 
-bool CopyWriter::SendCopyRequests(const QStringList& destinations,
-                                  const QSet<QString>* onlyItems) {
+bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems) {
     destTrunks_ = destinations;
     sentRows_.clear();
     for (int r = 0; r < values_.rowCount(); ++r) {
@@ -155,7 +154,8 @@ void CopyWriter::OnCopyAnswered() {
         EntryResult result;
         result.trunk = trunk;
         result.item = answer.CMD(i);
-        result.value = row < values_.rowCount() ? values_.Cell(row, ValueListModel::kData) : QString();
+        result.value =
+            row < values_.rowCount() ? values_.Cell(row, ValueListModel::kData) : QString();
         if (ed != code::kOk) {
             result.text = sd == code::kCodeNotUsed ? answer.SecondData(i) : answer.ExtraData(i);
             // "OK" (100) is out of the way, so any other exchange answer refuses.

@@ -45,7 +45,8 @@ public:
     // Builds and sends the copy request for the checked destinations: every
     // item of the value list, or only those named in `onlyItems`.
     // False when nothing was sent.
-    bool SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems = nullptr);
+    bool SendCopyRequests(const QStringList& destinations,
+                          const QSet<QString>* onlyItems = nullptr);
     void OnCopyAnswered();
     void SetEvaluationTaker(EvaluationTaker taker) { taker_ = std::move(taker); }
 

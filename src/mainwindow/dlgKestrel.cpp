@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStackedLayout>
+#include <QTextStream>
 #include <QTimer>
 #include <QTreeView>
 #include <QWhatsThis>
@@ -22,11 +24,6 @@
 #include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
-#include "safetynet/CopyJournal.h"
-#include "safetynet/SafeCopy.h"
-#include "safetynet/SafetyNetSetting.h"
-#include "safetynet/widgets/frmHistory.h"
-#include "safetynet/widgets/frmPreview.h"
 #include "copyengine/DestinationChecker.h"
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
@@ -47,6 +44,11 @@
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
 #include "platform/widgets/UserInputBlocker.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/SafeCopy.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "safetynet/widgets/frmHistory.h"
+#include "safetynet/widgets/frmPreview.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
 #include "startup/WorkingCopy.h"
@@ -124,7 +126,14 @@ dlgKestrel::dlgKestrel(QWidget* parent)
         }
         return items;
     };
-    netHooks.showPreview = [this](CopyPlan& plan, bool) {
+    netHooks.showPreview = [this](CopyPlan& plan, bool previewOnly) {
+        if (services().unattended) {
+            // Nobody to look: say what the preview holds and go on.
+            QTextStream(stdout) << "  [preview] " << plan.TotalChanges() << " changes on "
+                                << plan.ChangedTrunks() << " of " << plan.Destinations().size()
+                                << " trunks" << Qt::endl;
+            return !previewOnly;
+        }
         frmPreview preview(plan, this);
         return preview.exec() == QDialog::Accepted;
     };

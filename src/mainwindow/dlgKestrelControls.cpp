@@ -35,12 +35,17 @@ struct CommandItem {
 
 // The command bar as designed: groups, item captions, images and keys.
 const CommandItem kCommands[] = {
-    {1, "View Tree", "Tree", "View Tree"},      {1, "View List", "grid", "View List"},
-    {1, "Get Source Trunk Data", "get", "Get"}, {1, "Copy Trunks Now", "set", "Copy"},
-    {1, "Print Report", "print", "Print"},      {1, "Preview Copy", "preview", "Preview"},
-    {1, "Undo Last Copy", "undo", "Undo"},      {1, "Copy History", "history", "History"},
+    {1, "View Tree", "Tree", "View Tree"},
+    {1, "View List", "grid", "View List"},
+    {1, "Get Source Trunk Data", "get", "Get"},
+    {1, "Copy Trunks Now", "set", "Copy"},
+    {1, "Print Report", "print", "Print"},
+    {1, "Preview Copy", "preview", "Preview"},
+    {1, "Undo Last Copy", "undo", "Undo"},
+    {1, "Copy History", "history", "History"},
     {2, "Help", "help", "Help"},
-    {3, "Hide Window", "hide", "Hide Window"},  {3, "Exit", "exit", "Exit"},
+    {3, "Hide Window", "hide", "Hide Window"},
+    {3, "Exit", "exit", "Exit"},
 };
 
 const char* const kStyle = R"(
@@ -137,9 +142,9 @@ void dlgKestrel::BuildControls() {
     tree->addWidget(tvwTrkData_, 1, 0, 1, 4);
     tree->addWidget(lblCMD_, 2, 0, 1, 2);
     tree->addWidget(lblData_, 2, 2, 1, 2);
-    chkSafetyNet_ = Named(new QCheckBox(QStringLiteral("Safety net: preview, verify, journal"),
-                                        picPanel_[0]),
-                          "chkSafetyNet", "CheckBox");
+    chkSafetyNet_ =
+        Named(new QCheckBox(QStringLiteral("Safety net: preview, verify, journal"), picPanel_[0]),
+              "chkSafetyNet", "CheckBox");
     tree->addWidget(chkSafetyNet_, 3, 0, 1, 4);
     tree->setRowStretch(1, 1);
 

@@ -17,9 +17,9 @@
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
 #include "platform/RunError.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "startup/Globals.h"
 #include "tools/KeyFilters.h"
 

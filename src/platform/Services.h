@@ -19,6 +19,11 @@ struct Services {
     QString programFolder;
     // Everything after the program name, joined by blanks.
     QString commandLine;
+    // The user's data folder (the copy journal lives there); empty: the
+    // platform's own for this program.
+    QString dataFolder;
+    // No engineer watches: an unattended session answers dialogs itself.
+    bool unattended = false;
 };
 
 Services& services();

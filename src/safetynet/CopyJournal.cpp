@@ -1,5 +1,7 @@
 #include "CopyJournal.h"
 
+#include "platform/Services.h"
+
 #include <sqlite3.h>
 
 #include <QDir>
@@ -162,7 +164,9 @@ CopyJournal::CopyJournal(std::unique_ptr<Database> db, QString path)
 CopyJournal::~CopyJournal() = default;
 
 QString CopyJournal::DefaultPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString folder = services().dataFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                               : services().dataFolder;
     return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("journal.db"));
 }
 

@@ -25,14 +25,14 @@ constexpr int kUndoSummaryBox = 26;
 constexpr int kAllChangedBox = 27;
 constexpr int kJournalWriteBox = 28;
 // Lines of the summaries, from the message table.
-constexpr int kItemReached = 41;     // "%1: %2 of %3 trunks"
-constexpr int kItemsReached = 42;    // "%1 to %2: %3 of %4 trunks"
-constexpr int kNotVerified = 43;     // "Not verified (answered OK, value not there):"
-constexpr int kRefusedCells = 44;    // "Refused:"
-constexpr int kFailedCells = 45;     // "Failed or not sent:"
-constexpr int kRestored = 46;        // "Restored: %1 of %2 values on %3 trunks"
-constexpr int kChangedSince = 47;    // "%1 %2 holds %3 now (the copy wrote %4)"
-constexpr int kTrunkOutcome = 48;    // "%1 written, %2 unchanged, %3 refused, ..." 
+constexpr int kItemReached = 41;   // "%1: %2 of %3 trunks"
+constexpr int kItemsReached = 42;  // "%1 to %2: %3 of %4 trunks"
+constexpr int kNotVerified = 43;   // "Not verified (answered OK, value not there):"
+constexpr int kRefusedCells = 44;  // "Refused:"
+constexpr int kFailedCells = 45;   // "Failed or not sent:"
+constexpr int kRestored = 46;      // "Restored: %1 of %2 values on %3 trunks"
+constexpr int kChangedSince = 47;  // "%1 %2 holds %3 now (the copy wrote %4)"
+constexpr int kTrunkOutcome = 48;  // "%1 written, %2 unchanged, %3 refused, ..."
 constexpr int kListedCells = 15;
 
 constexpr int kYes = 6;
@@ -144,17 +144,17 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
 void SafeCopy::SendNextRead() {
     if (nextRead_ >= reads_.size()) {
         switch (phase_) {
-        case Phase::Reading:
-            OnAllRead();
-            break;
-        case Phase::Verifying:
-            FinishCopy();
-            break;
-        case Phase::UndoReading:
-            SendUndo();
-            break;
-        default:
-            break;
+            case Phase::Reading:
+                OnAllRead();
+                break;
+            case Phase::Verifying:
+                FinishCopy();
+                break;
+            case Phase::UndoReading:
+                SendUndo();
+                break;
+            default:
+                break;
         }
         return;
     }
@@ -190,29 +190,29 @@ void SafeCopy::OnRead() {
 void SafeCopy::OnFailedAnswer() {
     const QString reason = QStringLiteral("ErrCode %1").arg(dispatcher_.ResponseList().ErrCode());
     switch (phase_) {
-    case Phase::Reading:
-    case Phase::UndoReading:
-        ReadFailed(reason);
-        break;
-    case Phase::Verifying:
-        verifyComplete_ = false;
-        FinishCopy();
-        break;
-    case Phase::Writing:
-        // The batch's answer never reached the evaluation: what it did is
-        // unknown: the read-back of its trunks will tell.
-        stopped_ = true;
-        stopReason_ = reason;
-        if (nextBatch_ > 0)
-            unknownTrunks_ += batches_.at(nextBatch_ - 1);
-        writer_.SetEvaluationTaker(nullptr);
-        BeginVerify();
-        break;
-    case Phase::UndoWriting:
-        OnUndoWritten();  // whatever entries the answer carries still count
-        break;
-    case Phase::Idle:
-        break;
+        case Phase::Reading:
+        case Phase::UndoReading:
+            ReadFailed(reason);
+            break;
+        case Phase::Verifying:
+            verifyComplete_ = false;
+            FinishCopy();
+            break;
+        case Phase::Writing:
+            // The batch's answer never reached the evaluation: what it did is
+            // unknown: the read-back of its trunks will tell.
+            stopped_ = true;
+            stopReason_ = reason;
+            if (nextBatch_ > 0)
+                unknownTrunks_ += batches_.at(nextBatch_ - 1);
+            writer_.SetEvaluationTaker(nullptr);
+            BeginVerify();
+            break;
+        case Phase::UndoWriting:
+            OnUndoWritten();  // whatever entries the answer carries still count
+            break;
+        case Phase::Idle:
+            break;
     }
 }
 
@@ -220,9 +220,9 @@ void SafeCopy::ReadFailed(const QString& reason) {
     const bool undo = phase_ == Phase::UndoReading;
     Reset();
     LangMsgBox(kOwnSource, kReadFailedBox, reason, QStringLiteral("-1"));
-    JournalEntry entry = NewEntry(undo ? QStringLiteral("Undo")
-                                       : (previewOnly_ ? QStringLiteral("Preview")
-                                                       : QStringLiteral("Copy")));
+    JournalEntry entry =
+        NewEntry(undo ? QStringLiteral("Undo")
+                      : (previewOnly_ ? QStringLiteral("Preview") : QStringLiteral("Copy")));
     entry.summary = Msg(kFailedCells) + u' ' + reason;
     if (undo)
         entry.undoOf = undoOf_.id;
@@ -267,10 +267,8 @@ void SafeCopy::OnAllRead() {
     stopped_ = false;
     stopReason_.clear();
     lastRead_.reset();  // what was read is about to change
-    writer_.SetEvaluationTaker(
-        [this](const QList<CopyWriter::EntryResult>& results, bool cancelled) {
-            OnBatchEvaluated(results, cancelled);
-        });
+    writer_.SetEvaluationTaker([this](const QList<CopyWriter::EntryResult>& results,
+                                      bool cancelled) { OnBatchEvaluated(results, cancelled); });
     phase_ = Phase::Writing;
     SendNextBatch();
 }
@@ -348,8 +346,9 @@ void SafeCopy::FinishCopy() {
             if (!included_.contains(item.key))
                 continue;
             const PlannedCell planned = plan_->Cell(trunk, item.key);
-            JournalCell cell{trunk, item.key, planned.oldValue, planned.newValue,
-                             CellOutcome::Skipped, QString()};
+            JournalCell cell{
+                trunk,    item.key, planned.oldValue, planned.newValue, CellOutcome::Skipped,
+                QString()};
             const auto found = byCell.constFind(trunk + u'/' + item.key);
             if (found == byCell.constEnd()) {
                 // Not evaluated: the read-back, where there was one, tells
@@ -397,24 +396,24 @@ void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
             found = counts.insert(cell.trunk, QList<int>(5, 0));
         }
         switch (cell.outcome) {
-        case CellOutcome::Written:
-            ++(*found)[0];
-            break;
-        case CellOutcome::Unchanged:
-            ++(*found)[1];
-            break;
-        case CellOutcome::Refused:
-            ++(*found)[2];
-            break;
-        case CellOutcome::Failed:
-        case CellOutcome::Skipped:
-            ++(*found)[3];
-            break;
-        case CellOutcome::NotVerified:
-            ++(*found)[4];
-            break;
-        case CellOutcome::Undone:
-            break;
+            case CellOutcome::Written:
+                ++(*found)[0];
+                break;
+            case CellOutcome::Unchanged:
+                ++(*found)[1];
+                break;
+            case CellOutcome::Refused:
+                ++(*found)[2];
+                break;
+            case CellOutcome::Failed:
+            case CellOutcome::Skipped:
+                ++(*found)[3];
+                break;
+            case CellOutcome::NotVerified:
+                ++(*found)[4];
+                break;
+            case CellOutcome::Undone:
+                break;
         }
     }
     try {
@@ -423,12 +422,8 @@ void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
         Statement insert = db->Prepare(QStringLiteral("INSERT INTO CopyOutcome VALUES (?, ?)"));
         for (const QString& trunk : order) {
             const QList<int>& n = counts.value(trunk);
-            insert.BindAll({trunk, Msg(kTrunkOutcome)
-                                       .arg(n[0])
-                                       .arg(n[1])
-                                       .arg(n[2])
-                                       .arg(n[3])
-                                       .arg(n[4])});
+            insert.BindAll(
+                {trunk, Msg(kTrunkOutcome).arg(n[0]).arg(n[1]).arg(n[2]).arg(n[3]).arg(n[4])});
             insert.Run();
         }
         db->CommitTrans();
@@ -453,22 +448,22 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
     for (const JournalCell& cell : cells) {
         present.insert(cell.item);
         switch (cell.outcome) {
-        case CellOutcome::Written:
-        case CellOutcome::Unchanged:
-            ++reached[cell.item];
-            break;
-        case CellOutcome::NotVerified:
-            notVerified << cell;
-            break;
-        case CellOutcome::Refused:
-            refused << cell;
-            break;
-        case CellOutcome::Failed:
-        case CellOutcome::Skipped:
-            failed << cell;
-            break;
-        case CellOutcome::Undone:
-            break;
+            case CellOutcome::Written:
+            case CellOutcome::Unchanged:
+                ++reached[cell.item];
+                break;
+            case CellOutcome::NotVerified:
+                notVerified << cell;
+                break;
+            case CellOutcome::Refused:
+                refused << cell;
+                break;
+            case CellOutcome::Failed:
+            case CellOutcome::Skipped:
+                failed << cell;
+                break;
+            case CellOutcome::Undone:
+                break;
         }
     }
     // Items in order, runs of equal counts joined: "3002 to 3014: 0 of 259".
@@ -486,10 +481,8 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
         if (i == j) {
             lines << Msg(kItemReached).arg(shown.at(i).key).arg(n).arg(trunkCount);
         } else {
-            lines << Msg(kItemsReached)
-                         .arg(shown.at(i).key, shown.at(j).key)
-                         .arg(n)
-                         .arg(trunkCount);
+            lines
+                << Msg(kItemsReached).arg(shown.at(i).key, shown.at(j).key).arg(n).arg(trunkCount);
         }
         i = j + 1;
     }

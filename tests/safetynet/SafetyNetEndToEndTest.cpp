@@ -122,7 +122,7 @@ TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDif
     };
     for (const JournalCell& cell : journal->Cells(entries.first().id)) {
         const QString now = asRead(ValueOf(cell.trunk.toInt(), cell.item));
-        const QString source = window_->Values().GetItemValue(cell.item);
+        const QString source = window_->Values().GetItemValue(cell.item).toString();
         EXPECT_EQ(cell.outcome == CellOutcome::Skipped, now != source)
             << cell.trunk.toStdString() << " " << cell.item.toStdString();
         ++checked;
@@ -209,12 +209,22 @@ TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
     EXPECT_EQ(notVerified, 2);
 }
 
+class SafetyNetSwitchTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        SetSafetyNetSetting(false);
+        LoadHosted();
+    }
+    void TearDown() override {
+        WindowFixture::TearDown();
+        SetSafetyNetSetting(true);
+    }
+};
+
 // With the safety net off, the requests are exactly the ones without it:
 // the destination check, then the copy, and nothing read before or after.
-TEST_F(SafetyNetEndToEndTest, SwitchedOffTheCopyGoesStraightOut) {
-    window_.reset();
-    SetSafetyNetSetting(false);
-    LoadHosted();
+TEST_F(SafetyNetSwitchTest, SwitchedOffTheCopyGoesStraightOut) {
     Box("txtTrunk")->setText(QStringLiteral("005"));
     Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
     Answer(QStringLiteral("11"), {{"3001", "005", "01"}, {"3002", "005", "2"}});
@@ -227,14 +237,16 @@ TEST_F(SafetyNetEndToEndTest, SwitchedOffTheCopyGoesStraightOut) {
     EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("3001"));
     EXPECT_EQ(host_.sent.FirstData(1), QStringLiteral("008"));
     // Switched on, the same copy reads the destinations first.
-    Answer(QStringLiteral("10"), {{"3001", "007", "", "OK"}, {"3001", "008", "", "OK"},
-                                  {"3002", "007", "", "OK"}, {"3002", "008", "", "OK"}});
+    Answer(QStringLiteral("10"), {{"3001", "007", "", "OK"},
+                                  {"3001", "008", "", "OK"},
+                                  {"3002", "007", "", "OK"},
+                                  {"3002", "008", "", "OK"}});
     window_->SetSafetyNetOn(true);
     window_->RunCommand(QStringLiteral("Copy"));
     Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
     EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
-    SetSafetyNetSetting(true);
+    EXPECT_TRUE(SafetyNetSetting());  // the window's switch is the setting
 }
 
 // A copy with more entries than one record holds (70 items to 507 trunks)
@@ -270,7 +282,8 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
                        "AND d.Value = '7'"));
     auto assigned = exchange->Db().OpenRecordset(QStringLiteral(
         "SELECT COUNT(*) AS n FROM Trunks WHERE Assigned <> 0 AND Trunk BETWEEN 5 AND 511"));
-    EXPECT_EQ(rs->Fields(QStringLiteral("n")).toInt(), assigned->Fields(QStringLiteral("n")).toInt());
+    EXPECT_EQ(rs->Fields(QStringLiteral("n")).toInt(),
+              assigned->Fields(QStringLiteral("n")).toInt());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "RuntimeTree.h"
 
+#include "safetynet/SafetyNetSetting.h"
+
 #include <sqlite3.h>
 
 #include <QDir>
@@ -58,6 +60,10 @@ RuntimeTree::RuntimeTree() {
     s.process = &process;
     s.settings = &settings;
     s.programFolder = AddinsDir();
+    // Each test keeps its own journal; the copies it makes follow the plain
+    // road unless the test switches the safety net on.
+    s.dataFolder = dir_.path() + QStringLiteral("/userdata");
+    SetSafetyNetSetting(false);
 }
 
 RuntimeTree::~RuntimeTree() {

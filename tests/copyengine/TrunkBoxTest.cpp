@@ -11,6 +11,7 @@
 
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
+#include "support/InputRoads.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -168,27 +169,8 @@ TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
         QLineEdit* box = Box(c.box);
         box->setText(QString::fromUtf8(c.before));
         box->end(false);
-        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
-        const QString road = QString::fromUtf8(c.road);
-        if (road.startsWith(QStringLiteral("typed "))) {
-            QTest::keyClicks(box, road.mid(6));
-        } else if (road == u"ctrl+v x11") {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier,
-                            QStringLiteral("\x16"));
-            QCoreApplication::sendEvent(box, &press);
-        } else if (road == u"ctrl+v") {
-            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        } else if (road == u"shift+insert") {
-            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
-        } else if (road == u"drop") {
-            QMimeData data;
-            data.setText(QString::fromUtf8(c.clipboard));
-            const QPoint at(box->width() - 1, box->height() / 2);
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(box, &enter);
-            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(box, &drop);
-        }
+        ASSERT_TRUE(
+            test::EnterByRoad(box, QString::fromUtf8(c.road), QString::fromUtf8(c.clipboard)));
         EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
             << c.box << " " << c.road << " " << c.clipboard;
     }

@@ -16,6 +16,7 @@
 #include "platform/Database.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/InputRoads.h"
 #include "support/RuntimeTree.h"
 
 namespace kestrel {
@@ -117,41 +118,25 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
         const char* after;
     };
     const Case cases[] = {
-        {1, "", "typed x5", "5"},      {1, "ab", "ctrl+v x11", ""},   {1, "12", "ctrl+v x11", ""},
-        {1, "ab", "menu paste", ""},   {1, "12", "menu paste", "12"}, {1, "1a", "shift+insert", ""},
-        {3, "", "typed 1g f", "1F"},   {3, "ab", "menu paste", "AB"},  // raised as typed letters
-                                                                       // are
-        {3, "ag", "shift+insert", ""}, {3, "c", "control text", "C"}, {2, "", "typed 2ab9", "2AB9"},
+        {1, "", "typed x5", "5"},
+        {1, "ab", "ctrl+v x11", ""},
+        {1, "12", "ctrl+v x11", ""},
+        {1, "ab", "menu paste", ""},
+        {1, "12", "menu paste", "12"},
+        {1, "1a", "shift+insert", ""},
+        {3, "", "typed 1g f", "1F"},
+        {3, "ab", "menu paste", "AB"},  // raised as typed letters
+                                        // are
+        {3, "ag", "shift+insert", ""},
+        {3, "c", "control text", "C"},
+        {2, "", "typed 2ab9", "2AB9"},
         {2, "2c", "menu paste", ""},
     };
     for (const Case& c : cases) {
         Open(c.rule, QString());
         QLineEdit* box = Box("txtData1");
-        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
-        const QString road = QString::fromUtf8(c.road);
-        if (road.startsWith(QStringLiteral("typed "))) {
-            QTest::keyClicks(box, road.mid(6));
-        } else if (road == u"ctrl+v x11") {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier,
-                            QStringLiteral("\x16"));
-            QCoreApplication::sendEvent(box, &press);
-        } else if (road == u"control text") {
-            // A control character the platform sends without a key.
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\x03"));
-            QCoreApplication::sendEvent(box, &press);
-            QTest::keyClicks(box, QString::fromUtf8(c.clipboard));
-        } else if (road == u"shift+insert") {
-            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
-        } else if (road == u"menu paste") {
-            std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
-            QAction* paste = nullptr;
-            for (QAction* action : menu->actions()) {
-                if (action->text().startsWith(QStringLiteral("&Paste")))
-                    paste = action;
-            }
-            ASSERT_NE(paste, nullptr);
-            paste->trigger();
-        }
+        ASSERT_TRUE(
+            test::EnterByRoad(box, QString::fromUtf8(c.road), QString::fromUtf8(c.clipboard)));
         EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
             << c.rule << " " << c.road << " " << c.clipboard;
     }

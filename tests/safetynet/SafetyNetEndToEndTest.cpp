@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include "catalogue/ValueListModel.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
+#include "exchange/SimulatedLink.h"
 #include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -207,6 +210,53 @@ TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
         }
     }
     EXPECT_EQ(notVerified, 2);
+}
+
+// A preview of the list, then Copy of the same list: the values read for
+// the preview are the backup; the exchange is not asked twice.
+TEST_F(SafetyNetEndToEndTest, ACurrentPreviewIsNotReadAgain) {
+    auto* link = dynamic_cast<SimulatedLink*>(window_->StandaloneHost());
+    ASSERT_NE(link, nullptr);
+    QStringList requests;  // entries of each request, in order
+    QObject::connect(link, &SimulatedLink::requestStarted,
+                     [&](const QString&, int entries) { requests << QString::number(entries); });
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    requests.clear();
+    AnswerPreview(false);
+    RunAndWait(QStringLiteral("Preview"));
+    EXPECT_EQ(requests, QStringList({"2", "2"}));  // the check, the read
+    requests.clear();
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    // The check, the write (14 items to 2 trunks), the read-back: no read.
+    ASSERT_EQ(requests.size(), 3) << requests.join(u' ').toStdString();
+    EXPECT_EQ(requests.at(1), QString::number(window_->Values().rowCount() * 2));
+}
+
+// A journal that cannot be used refuses the copy with the safety net on (no
+// copy without its backup) and is not needed with it off.
+TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
+    QDir().mkpath(services().dataFolder);
+    QFile garbage(services().dataFolder + QStringLiteral("/journal.db"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    const QStringList before = Dump();
+    tree_.boxes.Clear();
+    RunAndWait(QStringLiteral("Copy"));
+    EXPECT_EQ(Dump(), before);
+    ASSERT_FALSE(tree_.boxes.shown.empty());
+    EXPECT_TRUE(
+        tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy journal cannot be used")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("journal.db")));
+    window_->SetSafetyNetOn(false);
+    RunAndWait(QStringLiteral("Copy"));
+    EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
 }
 
 class SafetyNetSwitchTest : public test::WindowFixture {

@@ -145,7 +145,7 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '4', 'Zu Leitungen kopieren'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '5', 'Bericht drucken'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '6', 'Kopie vorab ansehen'),
- ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '7', 'Letzte Kopie rückgängig'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '7', 'Kopie rückgängig'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '8', 'Kopierprotokoll'),
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Hilfe', '1', 'Hilfe'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Ende', '1', 'Fenster ausblenden'),

@@ -33,6 +33,7 @@ constexpr int kFailedCells = 45;   // "Failed or not sent:"
 constexpr int kRestored = 46;      // "Restored: %1 of %2 values on %3 trunks"
 constexpr int kChangedSince = 47;  // "%1 %2 holds %3 now (the copy wrote %4)"
 constexpr int kTrunkOutcome = 48;  // "%1 written, %2 unchanged, %3 refused, ..."
+constexpr int kPreviewCounts = 30;  // the preview's "Changes: ..." line
 constexpr int kListedCells = 15;
 
 constexpr int kYes = 6;
@@ -243,7 +244,13 @@ void SafeCopy::OnAllRead() {
                               QString()});
             }
             JournalEntry entry = NewEntry(QStringLiteral("Preview"));
-            entry.summary = QString::number(plan_->TotalChanges());
+            // The preview's own count line.
+            entry.summary = Msg(kPreviewCounts)
+                                .arg(plan_->TotalChanges())
+                                .arg(plan_->ChangedTrunks())
+                                .arg(plan_->Destinations().size())
+                                .arg(plan_->IncludedItems().size())
+                                .arg(plan_->Items().size());
             Record(entry, cells);
         }
         return;
@@ -643,13 +650,19 @@ void SafeCopy::OnUndoWritten() {
         cells << cell;
     }
     QString summary = Msg(kRestored).arg(restored).arg(cells.size()).arg(restoredTrunks.size());
-    QList<JournalCell> notRestored;
+    QList<JournalCell> refused;
+    QList<JournalCell> failed;
     for (const JournalCell& cell : cells) {
-        if (cell.outcome != CellOutcome::Undone)
-            notRestored << cell;
+        if (cell.outcome == CellOutcome::Refused) {
+            refused << cell;
+        } else if (cell.outcome != CellOutcome::Undone) {
+            failed << cell;
+        }
     }
-    if (!notRestored.isEmpty())
-        summary += QStringLiteral("\r\n") + Msg(kFailedCells) + CellLines(notRestored, true);
+    if (!refused.isEmpty())
+        summary += QStringLiteral("\r\n") + Msg(kRefusedCells) + CellLines(refused, true);
+    if (!failed.isEmpty())
+        summary += QStringLiteral("\r\n") + Msg(kFailedCells) + CellLines(failed, true);
     JournalEntry entry = NewEntry(QStringLiteral("Undo"));
     entry.summary = summary;
     entry.undoOf = undoOf_.id;

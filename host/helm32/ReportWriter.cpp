@@ -21,8 +21,8 @@ QString Field(Database& db, const QString& sql, const QVariantList& params = {})
     return rows->Eof() ? QString() : rows->Fields(0).toString();
 }
 
-// The section of the last copy's outcome per destination; left out when
-// the working database records none (a copy without the safety net).
+}  // namespace
+
 QString FillOutcomes(Database& db, const QString& html) {
     const QString open = QStringLiteral("<!--OUTCOMES-->");
     const QString close = QStringLiteral("<!--/OUTCOMES-->");
@@ -55,8 +55,6 @@ QString FillOutcomes(Database& db, const QString& html) {
     }
     return html.left(start) + (rows.isEmpty() ? QString() : section) + html.mid(end + close.size());
 }
-
-}  // namespace
 
 QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
                          const QString& selection, const QString& folder, QString* written) {

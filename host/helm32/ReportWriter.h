@@ -12,4 +12,10 @@ namespace kestrel {
 QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
                          const QString& selection, const QString& folder, QString* written);
 
+class Database;
+// Fills the template's section of the last copy's outcome per destination
+// (between OUTCOMES markers, one OROW row each) from the work table
+// `CopyOutcome`; leaves the section out when the table holds nothing.
+QString FillOutcomes(Database& db, const QString& html);
+
 }  // namespace kestrel

@@ -51,6 +51,34 @@ TEST_F(ReportTest, WritesAPdfForTheSelectedTrunk) {
         QFile::copy(written_, shots + QStringLiteral("/report.pdf"));
 }
 
+// The section of the last copy's outcome per destination: filled from the
+// work table in its order and escaped, left out when nothing is recorded.
+TEST_F(ReportTest, TheLastCopysOutcomeHasItsSection) {
+    QFile templ(template_);
+    ASSERT_TRUE(templ.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(templ.readAll());
+    auto db = Database::Open(work_, false);
+    // The template's body, past the comment that names the markers.
+    auto body = [](const QString& page) {
+        return page.mid(page.indexOf(QStringLiteral("<body>")));
+    };
+    QString filled = body(FillOutcomes(*db, html));
+    EXPECT_FALSE(filled.contains(QStringLiteral("Outcome of the last copy")));
+    EXPECT_FALSE(filled.contains(QStringLiteral("OROW")));
+    db->Execute(
+        QStringLiteral("INSERT INTO CopyOutcome VALUES ('009', '16 written'), "
+                       "('005', '1 refused <3002>')"));
+    filled = body(FillOutcomes(*db, html));
+    EXPECT_TRUE(filled.contains(QStringLiteral("Outcome of the last copy")));
+    const qsizetype first = filled.indexOf(QStringLiteral("009"));
+    const qsizetype second = filled.indexOf(QStringLiteral("1 refused &lt;3002&gt;"));
+    EXPECT_GT(first, 0);
+    EXPECT_GT(second, first);
+    EXPECT_FALSE(filled.contains(QStringLiteral("{{DEST}}")));
+    db->Execute(QStringLiteral("DROP TABLE CopyOutcome"));
+    EXPECT_FALSE(FillOutcomes(*db, html).contains(QStringLiteral("Outcome of the last copy")));
+}
+
 TEST_F(ReportTest, FailuresAreDescribed) {
     struct Case {
         QString selection;

@@ -259,6 +259,26 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
     EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
 }
 
+// When every value the copy wrote has been changed since, the undo says so
+// and writes nothing.
+TEST_F(SafetyNetEndToEndTest, AnUndoAfterEverythingChangedWritesNothing) {
+    Get(QStringLiteral("004"));
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    // Someone writes every item of 005 again, with other values.
+    Exchange()->Db().Execute(QStringLiteral("UPDATE TrunkData SET Value = 'NONE' WHERE Trunk = 5"));
+    const QStringList before = Dump();
+    tree_.boxes.Clear();
+    tree_.boxes.Script({kYes});
+    RunAndWait(QStringLiteral("Undo"));
+    EXPECT_EQ(Dump(), before);
+    ASSERT_FALSE(tree_.boxes.shown.empty());
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+        QStringLiteral("Every value the copy wrote has changed since")));
+}
+
 class SafetyNetSwitchTest : public test::WindowFixture {
 protected:
     void SetUp() override {

@@ -75,6 +75,8 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
         db->Execute(QStringLiteral("DELETE * FROM TrkDataListup"));
         db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
         db->Execute(QStringLiteral("delete * from PBXName"));
+        // The outcome of the last copy belongs with the trunk it copied.
+        db->Execute(QStringLiteral("DELETE * FROM CopyOutcome"));
         db->Execute(QStringLiteral("INSERT INTO PBXName (PBXName) VALUES (?)"),
                     {window_.PBXName()});
         db->Execute(QStringLiteral("INSERT INTO Trunk (Trunk) VALUES (?)"), {trunk});

@@ -91,10 +91,12 @@ TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeSilently) {
 
 TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {
     Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
+    window_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
     Box("txtTrunk")->setText(QStringLiteral("006"));
     Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
     EXPECT_EQ(Rows("Trunk"), 1);
     EXPECT_EQ(Rows("PBXName"), 1);
+    EXPECT_EQ(Rows("CopyOutcome"), 0);  // it belonged with the trunk before
     EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
     EXPECT_EQ(window_->Values().rowCount(), 2);
 }

@@ -131,11 +131,13 @@ QPixmap DrawCommandImage(const QString& name) {
         p.drawEllipse(QRectF(13, 13, 11, 11));
         p.drawLine(QPointF(22.5, 22.5), QPointF(28, 28));
     } else if (n == u"undo") {
-        // A curved arrow back.
+        // A curved arrow back, drawn broad so it shows on a dark bar too.
         p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(7, 8, 20, 18), 90 * 16, -200 * 16);
-        p.drawLine(QPointF(17, 8), QPointF(11, 4));
-        p.drawLine(QPointF(17, 8), QPointF(12, 13));
+        p.setPen(QPen(fill, 4.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawArc(QRectF(8, 9, 18, 17), 90 * 16, -220 * 16);
+        p.setPen(QPen(ink, 1.5));
+        p.setBrush(fill);
+        p.drawPolygon(QPolygonF({QPointF(9, 9), QPointF(18, 3), QPointF(18, 15)}));
     } else if (n == u"history") {
         // A clock face.
         p.drawEllipse(QRectF(4, 4, 24, 24));

@@ -165,7 +165,9 @@ TEST_F(HistoryTest, ListsTheExchangesEntriesNewestFirst) {
               QStringLiteral("2026-05-04 10:03:00"));
     EXPECT_EQ(Column(model, JournalEntryModel::kExchange), (QStringList{"PBX1", "PBX1", "PBX1"}));
     EXPECT_EQ(Table("tblCells")->model()->rowCount(), 0);
-    EXPECT_FALSE(Button("cmdOpen")->isEnabled());
+    // The newest is chosen, ready to open; nothing is open to export yet.
+    EXPECT_TRUE(Table("tblEntries")->selectionModel()->isRowSelected(0, {}));
+    EXPECT_TRUE(Button("cmdOpen")->isEnabled());
     EXPECT_FALSE(Button("cmdExport")->isEnabled());
 }
 

@@ -143,6 +143,9 @@ void frmHistory::Reload() {
         ShowErrorNoNotice(e);
     }
     FitColumns(tblEntries_);
+    // The newest entry is chosen, so Open works at once.
+    if (entries_->rowCount() > 0)
+        tblEntries_->selectRow(0);
     UpdateButtons();
 }
 

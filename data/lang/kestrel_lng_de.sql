@@ -37,7 +37,9 @@ INSERT INTO tMsgBox VALUES
  (27, 'Jeder von der Kopie geschriebene Wert wurde seither geändert, daher wurde nichts zurückgeschrieben.',
       'vbOKOnly+vbInformation', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1'),
  (28, 'Das Kopierprotokoll konnte dies nicht aufzeichnen:&%CR&%ST',
-      'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1'),
+ (29, 'Die Kopie wurde abgebrochen, während die Zielleitungen geprüft wurden.&%CR&Es wurde nichts geschrieben.',
+      'vbOKOnly+vbInformation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Leitungen kopieren'),

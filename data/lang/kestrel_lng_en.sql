@@ -38,7 +38,9 @@ INSERT INTO tMsgBox VALUES
  (27, 'Every value the copy wrote has changed since, so nothing was written back.',
       'vbOKOnly+vbInformation', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1'),
  (28, 'The copy journal could not record this:&%CR&%ST',
-      'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
+ (29, 'The copy was cancelled while the destination trunks were checked.&%CR&Nothing was written.',
+      'vbOKOnly+vbInformation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),

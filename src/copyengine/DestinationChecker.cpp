@@ -11,7 +11,8 @@ namespace kestrel {
 
 namespace {
 constexpr int kListedNotAssigned = 5;
-}
+constexpr int kCopyCancelledMessage = 29;
+}  // namespace
 
 DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
                                        CopyStarter startCopy, ItemCounter itemCount)
@@ -56,6 +57,12 @@ void DestinationChecker::CheckDestinationTrunks() {
 
 void DestinationChecker::OnDestinationsChecked() {
     destTrunks_.clear();
+    if (dispatcher_.LastAnswerIs61()) {
+        // The engineer cancelled while the exchange was asked: the copy ends
+        // here, with nothing written, and says so.
+        LangMsgBox(kOwnSource, kCopyCancelledMessage, QString(), QStringLiteral("-1"));
+        return;
+    }
     const cListRequest& answer = dispatcher_.ResponseList();
     QString notAssigned;
     int notAssignedCount = 0;

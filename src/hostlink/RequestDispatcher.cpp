@@ -127,6 +127,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     }
     request.SetLoginID(currentLoginId_);
     request.SetPBXName(pbxName_);
+    sentTag_ = request.Tag();
     // From the send on, the answer may come at any moment, even while a later
     // host call of this send waits: the window takes no input from here until
     // the answer has been dealt with, and nothing after it disables it again.
@@ -165,6 +166,10 @@ void RequestDispatcher::FinishRequest(const QString& loginID) {
 void RequestDispatcher::CallBack(cListRequest& response) {
     if (state_ != DispatchState::Sending && state_ != DispatchState::WaitingForAnswer)
         return;  // no request of ours is waiting for an answer
+    // The answer names its login and step; one for another login or another
+    // step is not the answer to our request.
+    if (response.LoginID() != currentLoginId_ || response.Tag() != sentTag_)
+        return;
     answered_ = true;
     // Taken before the host calls below: their waits may deliver more calls.
     state_ = DispatchState::PendingDispatch;

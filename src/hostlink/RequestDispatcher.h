@@ -66,7 +66,8 @@ public:
     bool SendToHost(cListRequest& request);
     void FinishRequest(const QString& loginID);
     // Takes the answer of the request under way; an answer that arrives
-    // while none is (a stray or repeated call-back) is dropped.
+    // while none is (a stray or repeated call-back), or that names another
+    // login or step, is dropped.
     void CallBack(cListRequest& response) override;
     // A request has been started and its answer not yet taken.
     bool RequestInFlight() const;
@@ -91,6 +92,8 @@ public:
     std::int16_t PendingStep() const { return pendingStep_; }
     bool LastAnswerIs61() const { return lastAnswerIs61_; }
     const QString& CurrentLoginID() const { return currentLoginId_; }
+    // The step of the request in flight (its Tag).
+    const QString& SentTag() const { return sentTag_; }
     const QString& SendReply() const { return sendReply_; }
     DispatchState State() const { return state_; }
     QTimer& tmrEvent() { return timer_; }
@@ -112,6 +115,7 @@ private:
     ExchangeLink* standaloneHost_ = nullptr;
     QString currentLoginId_;
     QString sendReply_;
+    QString sentTag_;  // the step of the request in flight
     cListRequest responseList_;
     bool lastAnswerIs61_ = false;
     std::int16_t pendingStep_ = 0;

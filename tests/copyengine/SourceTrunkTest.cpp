@@ -44,9 +44,8 @@ TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
 
     window_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
     window_->SetNoSourceData(false);
-    host_.sends = 0;
     Answer(QStringLiteral("13"), {{"3000", "005", "TRK NOT ASSIGNED"}});
-    EXPECT_EQ(host_.sends, 0);
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("13"));  // no list-up asked for
     EXPECT_EQ(window_->Values().rowCount(), 0);
     EXPECT_TRUE(window_->NoSourceData());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
@@ -168,6 +167,18 @@ TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
     Answer(QStringLiteral("12"), {{"3000", "002", "TRK NOT ASSIGNED"}});
     EXPECT_TRUE(copied.isEmpty());
     EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\rD002,")));
+}
+
+// The engineer's cancel during the destination check ends the copy there:
+// nothing is written, and the add-in says so.
+TEST_F(SourceTrunkTest, ACancelDuringTheDestinationCheckWritesNothing) {
+    QStringList copied;
+    window_->sendCopyRequests = [&](const QStringList& t) { copied = t; };
+    Answer(QStringLiteral("12"),
+           {{"3000", "005", "01"}, {"3000", "006", "OPX_USERCANCEL", "OPX_USERCANCEL"}}, 61);
+    EXPECT_TRUE(copied.isEmpty());
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy was cancelled")));
 }
 
 TEST_F(SourceTrunkTest, CopyChecksTheParsedDestinations) {

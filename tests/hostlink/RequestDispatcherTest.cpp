@@ -122,6 +122,41 @@ TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {
     EXPECT_EQ(ran_, QList<std::int16_t>{13});
 }
 
+// Only the answer to the request in flight is taken: none before a send,
+// none for another login or another step, none twice.
+TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
+    auto answer = [](const QString& login, const QString& tag) {
+        cListRequest a;
+        a.SetLoginID(login);
+        a.SetTag(tag);
+        a.AddToList(QStringLiteral("3000"), QStringLiteral("100"), QStringLiteral("01"));
+        return a;
+    };
+    cListRequest early = answer(QStringLiteral("LOGIN7"), QStringLiteral("12"));
+    dispatcher_.CallBack(early);  // nothing sent yet
+    EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+    cListRequest request = Request(QStringLiteral("13"));
+    ASSERT_TRUE(dispatcher_.SendToHost(request));
+    const struct {
+        const char* login;
+        const char* tag;
+    } strays[] = {{"LOGIN8", "13"}, {"LOGIN7", "12"}, {"LOGIN7", "10"}, {"", "13"}};
+    for (const auto& stray : strays) {
+        cListRequest a = answer(QString::fromLatin1(stray.login), QString::fromLatin1(stray.tag));
+        dispatcher_.CallBack(a);
+        EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer) << stray.login << stray.tag;
+    }
+    EXPECT_FALSE(window_.enabled);
+    cListRequest right = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
+    host_.callback->CallBack(right);
+    EXPECT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
+    cListRequest again = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
+    dispatcher_.CallBack(again);
+    ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+    EXPECT_EQ(ran_, QList<std::int16_t>{13});  // once, and no step 12 or 10
+    EXPECT_TRUE(window_.enabled);
+}
+
 TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
     host_.loginThrows = true;
     window_.enabled = false;

@@ -51,7 +51,13 @@ protected:
     // Answers are taken only while a request is in flight: when the test has
     // not sent one, a request of the answer's step is sent first.
     void Answer(const QString& tag, const QList<QStringList>& lines, int errCode = 0) {
-        if (!window_->Dispatcher().RequestInFlight()) {
+        RequestDispatcher& dispatcher = window_->Dispatcher();
+        if (dispatcher.RequestInFlight() && dispatcher.SentTag() != tag) {
+            // The request in flight asked for another step: the test moves
+            // on to a new request, as if that one had been abandoned.
+            dispatcher.FinishRequest(dispatcher.CurrentLoginID());
+        }
+        if (!dispatcher.RequestInFlight()) {
             cListRequest request;
             request.AddToList(QStringLiteral("3000"), QStringLiteral("000"));
             request.SetTag(tag);

@@ -69,7 +69,10 @@ QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
                 return e.destinationList;
             case kSummary:
                 // One line in the table; the whole text in the tooltip.
-                return e.summary.simplified();
+                // One line: the summary's own lines kept apart by a dot.
+                return QString(e.summary)
+                    .replace(QStringLiteral("\r\n"), QStringLiteral(" · "))
+                    .simplified();
             default:
                 break;
         }

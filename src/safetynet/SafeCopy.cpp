@@ -15,6 +15,12 @@ namespace kestrel {
 
 namespace {
 
+// What a destination should hold now if nobody touched it since the copy:
+// the value written, or for a write that did not verify, what was read back.
+QString ExpectedNow(const JournalCell& cell) {
+    return cell.outcome == CellOutcome::NotVerified ? cell.detail : cell.newValue;
+}
+
 // Own messages of the safety net.
 constexpr int kCopySummaryBox = 20;
 constexpr int kReadFailedBox = 21;
@@ -58,7 +64,7 @@ QString CellLines(const QList<JournalCell>& cells, bool withDetail) {
             text += QStringLiteral(" (") + cells.at(i).detail + u')';
     }
     if (cells.size() > kListedCells)
-        text += QStringLiteral("\r\n  ") + Msg(11);
+        text += QStringLiteral("\r\n  %1 (%2)").arg(Msg(11)).arg(cells.size() - kListedCells);
     return text;
 }
 
@@ -204,8 +210,6 @@ void SafeCopy::OnFailedAnswer() {
             // unknown: the read-back of its trunks will tell.
             stopped_ = true;
             stopReason_ = reason;
-            if (nextBatch_ > 0)
-                unknownTrunks_ += batches_.at(nextBatch_ - 1);
             writer_.SetEvaluationTaker(nullptr);
             BeginVerify();
             break;
@@ -236,7 +240,7 @@ void SafeCopy::OnAllRead() {
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot_, sourceTrunk_);
     const bool copy = hooks_.showPreview && hooks_.showPreview(*plan_, previewOnly_);
     if (!copy) {
-        if (previewOnly_) {
+        {  // a preview closed without a copy is recorded as what it showed
             QList<JournalCell> cells;
             for (const PlannedCell& c : plan_->Cells()) {
                 cells.append({c.trunk, c.item, c.oldValue, c.newValue,
@@ -270,7 +274,6 @@ void SafeCopy::OnAllRead() {
         batches_.append(targets.mid(i, perBatch));
     nextBatch_ = 0;
     results_.clear();
-    unknownTrunks_.clear();
     stopped_ = false;
     stopReason_.clear();
     lastRead_.reset();  // what was read is about to change
@@ -309,28 +312,27 @@ void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, b
 
 void SafeCopy::BeginVerify() {
     writer_.SetEvaluationTaker(nullptr);
-    QStringList written;
+    // Every trunk a batch was sent to is read back, whatever its answer said:
+    // a refused or unanswered write may find the value there all the same,
+    // and what reached the trunks is what they hold.
+    QStringList sent;
     QSet<QString> seen;
-    for (const CopyWriter::EntryResult& r : results_) {
-        if (r.kind == CopyWriter::EntryResult::Written && !seen.contains(r.trunk)) {
-            seen.insert(r.trunk);
-            written << r.trunk;
-        }
-    }
-    for (const QString& trunk : unknownTrunks_) {
-        if (!seen.contains(trunk)) {
-            seen.insert(trunk);
-            written << trunk;
+    for (int b = 0; b < nextBatch_ && b < batches_.size(); ++b) {
+        for (const QString& trunk : batches_.at(b)) {
+            if (!seen.contains(trunk)) {
+                seen.insert(trunk);
+                sent << trunk;
+            }
         }
     }
     verified_ = TrunkSnapshot();
     verifyComplete_ = true;
-    if (written.isEmpty()) {
+    if (sent.isEmpty()) {
         FinishCopy();
         return;
     }
     const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
-    reads_ = SnapshotRequests(written, perTrunk, step::kVerifyRead);
+    reads_ = SnapshotRequests(sent, perTrunk, step::kVerifyRead);
     nextRead_ = 0;
     phase_ = Phase::Verifying;
     SendNextRead();
@@ -342,6 +344,7 @@ void SafeCopy::FinishCopy() {
     for (const CopyWriter::EntryResult& r : results_)
         byCell.insert(r.trunk + u'/' + r.item, &r);
     QList<JournalCell> cells;
+    reached_.clear();
     QSet<QString> trunksSeen;
     int trunkCount = 0;
     for (const QString& trunk : plan_->Destinations()) {
@@ -357,32 +360,37 @@ void SafeCopy::FinishCopy() {
                 trunk,    item.key, planned.oldValue, planned.newValue, CellOutcome::Skipped,
                 QString()};
             const auto found = byCell.constFind(trunk + u'/' + item.key);
+            // What the read-back found decides what reached the trunk; the
+            // answer tells the rest.
+            const bool read = verifyComplete_ && verified_.Has(trunk);
+            const bool holds =
+                read && SameValue(verified_.Value(trunk, item.key), planned.newValue);
+            const CellOutcome reached =
+                planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
             if (found == byCell.constEnd()) {
-                // Not evaluated: the read-back, where there was one, tells
-                // whether the exchange wrote it all the same.
+                // Not evaluated (stopped, cancelled, a failed answer).
                 cell.detail = stopReason_;
-                if (unknownTrunks_.contains(trunk) && verifyComplete_ && verified_.Has(trunk) &&
-                    SameValue(verified_.Value(trunk, item.key), planned.newValue)) {
-                    cell.outcome = planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
-                }
+                if (holds)
+                    cell.outcome = reached;
             } else if ((*found)->kind == CopyWriter::EntryResult::Refused) {
                 cell.outcome = CellOutcome::Refused;
                 cell.detail = (*found)->text;
             } else if ((*found)->kind == CopyWriter::EntryResult::Failed) {
-                cell.outcome = CellOutcome::Failed;
+                cell.outcome = holds ? reached : CellOutcome::Failed;
                 cell.detail = (*found)->text;
-            } else if (!verifyComplete_ || !verified_.Has(trunk) ||
-                       !SameValue(verified_.Value(trunk, item.key), planned.newValue)) {
+            } else if (!holds) {
                 cell.outcome = CellOutcome::NotVerified;
-                cell.detail = verified_.Has(trunk) ? verified_.Value(trunk, item.key) : QString();
+                cell.detail = read ? verified_.Value(trunk, item.key) : QString();
             } else {
-                cell.outcome = planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
+                cell.outcome = reached;
             }
+            reached_.append(holds || (!read && (cell.outcome == CellOutcome::Written ||
+                                                cell.outcome == CellOutcome::Unchanged)));
             cells.append(cell);
         }
     }
     StoreOutcomes(cells);
-    const QString summary = Summary(items_, cells, trunkCount);
+    const QString summary = Summary(items_, cells, reached_, trunkCount);
     JournalEntry entry = NewEntry(QStringLiteral("Copy"));
     entry.summary = summary;
     Record(entry, cells);
@@ -446,19 +454,18 @@ void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
 }
 
 QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
-                          int trunkCount) {
-    QHash<QString, int> reached;
+                          const QList<bool>& reached, int trunkCount) {
+    QHash<QString, int> reachedBy;
     QSet<QString> present;
     QList<JournalCell> notVerified;
     QList<JournalCell> refused;
     QList<JournalCell> failed;
-    for (const JournalCell& cell : cells) {
+    for (int i = 0; i < cells.size(); ++i) {
+        const JournalCell& cell = cells.at(i);
         present.insert(cell.item);
+        if (reached.value(i))
+            ++reachedBy[cell.item];
         switch (cell.outcome) {
-            case CellOutcome::Written:
-            case CellOutcome::Unchanged:
-                ++reached[cell.item];
-                break;
             case CellOutcome::NotVerified:
                 notVerified << cell;
                 break;
@@ -469,27 +476,29 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
             case CellOutcome::Skipped:
                 failed << cell;
                 break;
-            case CellOutcome::Undone:
+            default:
                 break;
         }
     }
-    // Items in order, runs of equal counts joined: "3002 to 3014: 0 of 259".
+    // Items in their order, runs of neighbours with equal counts joined
+    // ("3002 to 3014: 0 of 259"); an item left out of the copy breaks a run.
     QStringList lines;
-    QList<SourceItem> shown;
-    for (const SourceItem& item : items) {
-        if (present.contains(item.key))
-            shown << item;
-    }
-    for (int i = 0; i < shown.size();) {
+    for (int i = 0; i < items.size();) {
+        if (!present.contains(items.at(i).key)) {
+            ++i;
+            continue;
+        }
+        const int n = reachedBy.value(items.at(i).key);
         int j = i;
-        const int n = reached.value(shown.at(i).key);
-        while (j + 1 < shown.size() && reached.value(shown.at(j + 1).key) == n)
+        while (j + 1 < items.size() && present.contains(items.at(j + 1).key) &&
+               reachedBy.value(items.at(j + 1).key) == n) {
             ++j;
+        }
         if (i == j) {
-            lines << Msg(kItemReached).arg(shown.at(i).key).arg(n).arg(trunkCount);
+            lines << Msg(kItemReached).arg(items.at(i).key).arg(n).arg(trunkCount);
         } else {
             lines
-                << Msg(kItemsReached).arg(shown.at(i).key, shown.at(j).key).arg(n).arg(trunkCount);
+                << Msg(kItemsReached).arg(items.at(i).key, items.at(j).key).arg(n).arg(trunkCount);
         }
         i = j + 1;
     }
@@ -522,7 +531,10 @@ void SafeCopy::StartUndo() {
     QList<JournalCell> toRestore;
     if (last) {
         for (const JournalCell& cell : recorded) {
-            if (cell.outcome == CellOutcome::Written || cell.outcome == CellOutcome::NotVerified)
+            // A write that did not verify and left the old value changed
+            // nothing: there is nothing of it to undo.
+            if (cell.outcome == CellOutcome::Written || (cell.outcome == CellOutcome::NotVerified &&
+                                                         !SameValue(cell.detail, cell.oldValue)))
                 toRestore << cell;
         }
     }
@@ -562,11 +574,11 @@ void SafeCopy::SendUndo() {
     QString lines;
     for (const JournalCell& cell : undoCells_) {
         const QString now = snapshot_.Value(cell.trunk, cell.item);
-        if (!snapshot_.Has(cell.trunk) || !SameValue(now, cell.newValue)) {
+        if (!snapshot_.Has(cell.trunk) || !SameValue(now, ExpectedNow(cell))) {
             changed << cell;
             if (changed.size() <= kListedCells)
                 lines += QStringLiteral("\r\n  ") +
-                         Msg(kChangedSince).arg(cell.trunk, cell.item, now, cell.newValue);
+                         Msg(kChangedSince).arg(cell.trunk, cell.item, now, ExpectedNow(cell));
         }
     }
     if (changed.size() == undoCells_.size()) {
@@ -585,7 +597,7 @@ void SafeCopy::SendUndo() {
             QList<JournalCell> kept;
             for (const JournalCell& cell : undoCells_) {
                 const QString now = snapshot_.Value(cell.trunk, cell.item);
-                if (snapshot_.Has(cell.trunk) && SameValue(now, cell.newValue)) {
+                if (snapshot_.Has(cell.trunk) && SameValue(now, ExpectedNow(cell))) {
                     kept << cell;
                 } else {
                     undoSkipped_ << cell;

@@ -54,8 +54,9 @@ public:
 
     // The summary of a finished copy: per item the trunks it reached, then
     // the cells that were not verified, refused or failed.
+    // `reached`, parallel to `cells`: the trunk holds the value written.
     static QString Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
-                           int trunkCount);
+                           const QList<bool>& reached, int trunkCount);
 
 private:
     enum class Phase { Idle, Reading, Writing, Verifying, UndoReading, UndoWriting };
@@ -104,7 +105,7 @@ private:
     QList<QStringList> batches_;
     int nextBatch_ = 0;
     QList<CopyWriter::EntryResult> results_;
-    QStringList unknownTrunks_;  // batches whose answer failed as a whole
+    QList<bool> reached_;  // per recorded cell: the read-back holds its value
     bool stopped_ = false;
     QString stopReason_;
     TrunkSnapshot verified_;

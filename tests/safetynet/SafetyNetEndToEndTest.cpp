@@ -17,6 +17,7 @@
 #include "exchange/SimulatedLink.h"
 #include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
+#include "safetynet/SafeCopy.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "safetynet/widgets/frmPreview.h"
 #include "support/WindowFixture.h"
@@ -277,6 +278,79 @@ TEST_F(SafetyNetEndToEndTest, AnUndoAfterEverythingChangedWritesNothing) {
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
         QStringLiteral("Every value the copy wrote has changed since")));
+}
+
+// What reached the trunks is what they hold: a refused write to a trunk that
+// already held the value still counts as reached, and a write that did not
+// verify and changed nothing leaves nothing to undo.
+TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
+    Get(QStringLiteral("004"));
+    const QString source3013 = window_->Values().GetItemValue(QStringLiteral("3013")).toString();
+    {
+        auto exchange = Exchange();
+        exchange->Db().Execute(
+            QStringLiteral("UPDATE TrunkData SET Value = ? WHERE Trunk = 5 AND CMD = '3013'"),
+            {source3013});
+        exchange->Db().Execute(
+            QStringLiteral("UPDATE TrunkData SET Value = 'NONE' WHERE Trunk = 6 AND CMD = '3013'"));
+        ExchangeFaults faults = exchange->Faults();
+        faults.refuseItems = {QStringLiteral("3013")};
+        faults.silentItems = {QStringLiteral("3002")};
+        exchange->SetFaults(faults);
+    }
+    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    AnswerPreview(true);
+    RunAndWait(QStringLiteral("Copy"));
+    const QString summary = tree_.boxes.Last().prompt;
+    EXPECT_TRUE(summary.contains(QStringLiteral("3013: 1 of 2 trunks"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("3002: 0 of 2 trunks"))) << summary.toStdString();
+    {
+        auto exchange = Exchange();
+        exchange->SetFaults(ExchangeFaults());
+    }
+    // The 3002 writes changed nothing: the undo finds nothing changed since.
+    tree_.boxes.Clear();
+    tree_.boxes.Script({kYes});
+    RunAndWait(QStringLiteral("Undo"));
+    for (const auto& box : tree_.boxes.shown)
+        EXPECT_FALSE(box.prompt.startsWith(QStringLiteral("These values were changed")));
+    EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
+}
+
+// A copy closed in its preview is recorded as the preview it was.
+TEST_F(SafetyNetEndToEndTest, ACopyClosedInItsPreviewIsRecordedAsAPreview) {
+    Get(QStringLiteral("004"));
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    AnswerPreview(false);
+    RunAndWait(QStringLiteral("Copy"));
+    auto journal = OpenJournal();
+    const QList<JournalEntry> entries = journal->Entries(QStringLiteral("PBX1"));
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.first().kind, QStringLiteral("Preview"));
+    EXPECT_TRUE(entries.first().summary.startsWith(QStringLiteral("Changes: ")));
+}
+
+TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
+    test::RuntimeTree tree;
+    ASSERT_TRUE(tree.OpenStartupDatabases());
+    QList<SourceItem> items;
+    for (int n = 3001; n <= 3006; ++n)
+        items.append({QString::number(n), QString(), QStringLiteral("1")});
+    QList<JournalCell> cells;
+    QList<bool> reached;
+    for (const char* item : {"3001", "3002", "3004", "3005", "3006"}) {
+        for (const char* trunk : {"005", "006"}) {
+            cells.append({QString::fromLatin1(trunk), QString::fromLatin1(item),
+                          QStringLiteral("0"), QStringLiteral("1"), CellOutcome::Written,
+                          QString()});
+            reached.append(QByteArray(item) != "3006" || QByteArray(trunk) == "005");
+        }
+    }
+    const QStringList lines =
+        SafeCopy::Summary(items, cells, reached, 2).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines, QStringList({"3001 to 3002: 2 of 2 trunks each",
+                                  "3004 to 3005: 2 of 2 trunks each", "3006: 1 of 2 trunks"}));
 }
 
 class SafetyNetSwitchTest : public test::WindowFixture {

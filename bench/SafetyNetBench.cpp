@@ -17,28 +17,6 @@
 namespace kestrel {
 namespace {
 
-// The answer the simulated exchange gives one request, as its host would
-// hand it back.
-cListRequest AnswerOf(SimulatedExchange& exchange, const cListRequest& request) {
-    cListRequest answer = request;
-    answer.Clear();
-    std::vector<AnswerEntry> lines;
-    exchange.Begin();
-    for (int i = 0; i < request.Count(); ++i)
-        exchange.Answer(request.CMD(i), request.FirstData(i), request.SecondData(i), lines);
-    exchange.Commit();
-    QStringList cmd, fd, sd, ed;
-    for (const AnswerEntry& line : lines) {
-        cmd << line.cmd;
-        fd << line.firstData;
-        sd << line.secondData;
-        ed << line.extraData;
-    }
-    const QStringList empty(cmd.size(), QString());
-    answer.SetLists(cmd, fd, sd, ed, empty, empty, empty, empty);
-    return answer;
-}
-
 // The preview of a copy of trunk 004 to 5-511 (507 destinations x 16
 // items) on the simulated exchange, end to end: the read requests and the
 // exchange answering them, the plan, the table model and the dialog drawn

@@ -1,5 +1,7 @@
 #include "SimulatedExchange.h"
 
+#include "hostlink/cListRequest.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -289,6 +291,26 @@ void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
         }
     }
     out.push_back({cmd, firstData, secondData, verdict});
+}
+
+cListRequest AnswerOf(SimulatedExchange& exchange, const cListRequest& request) {
+    cListRequest answer = request;
+    answer.Clear();
+    std::vector<AnswerEntry> lines;
+    exchange.Begin();
+    for (int i = 0; i < request.Count(); ++i)
+        exchange.Answer(request.CMD(i), request.FirstData(i), request.SecondData(i), lines);
+    exchange.Commit();
+    QStringList cmd, fd, sd, ed;
+    for (size_t i = 0; i < lines.size() && i < size_t(cListRequest::kMaxCount); ++i) {
+        cmd.append(lines[i].cmd);
+        fd.append(lines[i].firstData);
+        sd.append(lines[i].secondData);
+        ed.append(lines[i].extraData);
+    }
+    const QStringList empty(cmd.size(), QString());
+    answer.SetLists(cmd, fd, sd, ed, empty, empty, empty, empty);
+    return answer;
 }
 
 }  // namespace kestrel

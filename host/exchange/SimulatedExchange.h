@@ -64,4 +64,11 @@ private:
     ExchangeFaults faults_;
 };
 
+class cListRequest;
+
+// The answer an exchange gives a whole request, entry by entry in one
+// transaction, as its host hands it back (cut at a record's length). For
+// tools and tests that ask an exchange without a link.
+cListRequest AnswerOf(SimulatedExchange& exchange, const cListRequest& request);
+
 }  // namespace kestrel

@@ -16,28 +16,6 @@ namespace kestrel::test {
 inline const QString kExchangeSeed =
     QStringLiteral(KESTREL_STAGE_ROOT "/HELM32/DATABASE/Exchange.seed");
 
-// The answer a simulated exchange gives a request, entry by entry in one
-// transaction, cut at a record's length as the simulated host cuts it.
-inline cListRequest AnswerOf(SimulatedExchange& exchange, const cListRequest& request) {
-    cListRequest answer = request;
-    answer.Clear();
-    std::vector<AnswerEntry> lines;
-    exchange.Begin();
-    for (int i = 0; i < request.Count(); ++i)
-        exchange.Answer(request.CMD(i), request.FirstData(i), request.SecondData(i), lines);
-    exchange.Commit();
-    QStringList cmd, fd, sd, ed;
-    for (size_t i = 0; i < lines.size() && i < size_t(cListRequest::kMaxCount); ++i) {
-        cmd.append(lines[i].cmd);
-        fd.append(lines[i].firstData);
-        sd.append(lines[i].secondData);
-        ed.append(lines[i].extraData);
-    }
-    const QStringList empty(cmd.size(), QString());
-    answer.SetLists(cmd, fd, sd, ed, empty, empty, empty, empty);
-    return answer;
-}
-
 // Reads `trunks` from the exchange through the snapshot requests.
 inline TrunkSnapshot ReadSnapshot(SimulatedExchange& exchange, const QStringList& trunks,
                                   int itemsPerTrunk = 16) {

@@ -27,15 +27,16 @@ public:
     void LogOut(const QString&, const QString&) override {}
 };
 
-// Puts a one-entry request of `tag` in flight on a standalone dispatcher, so
-// that the answer the benchmark delivers is taken.
-inline void PutInFlight(RequestDispatcher& dispatcher, AcceptingLink& link,
-                        const QString& tag = QStringLiteral("0")) {
+// Puts a one-entry request in flight on a standalone dispatcher and marks
+// `answer` as its answer (the request's login and step), so that the
+// dispatcher takes it.
+inline void PutInFlight(RequestDispatcher& dispatcher, AcceptingLink& link, cListRequest& answer) {
     dispatcher.SetStandaloneHost(&link);
     cListRequest request;
     request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.SetTag(tag);
+    request.SetTag(answer.Tag());
     dispatcher.SendToHost(request);
+    answer.SetLoginID(request.LoginID());
 }
 
 // Opens both language databases of the staged tree (read-only), routes

@@ -96,7 +96,7 @@ void BM_StoreListup128(benchmark::State& state) {
                          QStringLiteral("V%1").arg(i));
     }
     bench::AcceptingLink link;
-    bench::PutInFlight(dispatcher, link);
+    bench::PutInFlight(dispatcher, link, answer);
     dispatcher.CallBack(answer);
     for (auto _ : state) {
         reader.StoreTrunkListup();
@@ -154,7 +154,7 @@ void BM_EvaluateLargestCopy(benchmark::State& state) {
         }
     }
     bench::AcceptingLink link;
-    bench::PutInFlight(dispatcher, link);
+    bench::PutInFlight(dispatcher, link, answer);
     dispatcher.CallBack(answer);
     if (dispatcher.ResponseList().Count() != answer.Count())
         state.SkipWithError("answer not taken");

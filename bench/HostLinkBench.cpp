@@ -73,8 +73,8 @@ void BM_CallBackLargestAnswer(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         dispatcher.tmrEvent().stop();
-        bench::PutInFlight(dispatcher, link);
         cListRequest copy = answer;
+        bench::PutInFlight(dispatcher, link, copy);
         state.ResumeTiming();
         dispatcher.CallBack(copy);
         benchmark::DoNotOptimize(dispatcher.ResponseList().Count());

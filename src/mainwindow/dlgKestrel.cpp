@@ -58,9 +58,6 @@ namespace kestrel {
 
 namespace {
 
-// A list-up answers at most this many items of one trunk: the reads of the
-// safety net are batched by it.
-constexpr int kItemsPerListup = 64;
 constexpr int kJournalUnusableBox = 22;
 
 QString DatabaseFolder() {
@@ -117,15 +114,6 @@ dlgKestrel::dlgKestrel(QWidget* parent)
     stationCheck_ = std::make_unique<StationCheck>(*dispatcher_, stationHooks);
     stationCheck_->RegisterSteps();
     SafeCopy::Hooks netHooks;
-    netHooks.sourceItems = [this] {
-        QList<SourceItem> items;
-        for (int r = 0; r < values_->rowCount(); ++r) {
-            items.append({values_->Cell(r, ValueListModel::kCmd),
-                          values_->Cell(r, ValueListModel::kDescription),
-                          values_->Cell(r, ValueListModel::kData)});
-        }
-        return items;
-    };
     netHooks.showPreview = [this](CopyPlan& plan, bool previewOnly) {
         if (services().unattended) {
             // Nobody to look: say what the preview holds and go on.
@@ -138,10 +126,7 @@ dlgKestrel::dlgKestrel(QWidget* parent)
         return preview.exec() == QDialog::Accepted;
     };
     netHooks.journal = [this] { return Journal(); };
-    // A list-up of a destination answers every item it holds, the source's
-    // and more: room for the catalogue's items and then some.
-    netHooks.itemsPerTrunk = [this] { return std::max(kItemsPerListup, values_->rowCount() + 16); };
-    safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, netHooks);
+    safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, *values_, netHooks);
     destinations_ = std::make_unique<DestinationChecker>(
         *this, *dispatcher_,
         [this](const QStringList& trunks) {
@@ -508,10 +493,6 @@ void dlgKestrel::CommandCopy(bool previewOnly) {
     if (noSourceData_) {
         ShowCommonNoData();
         return;
-    }
-    if (previewOnly && !SafetyNetOn()) {
-        // The preview belongs to the safety net; without it, it shows the
-        // same as with it but can only be closed.
     }
     previewOnly_ = previewOnly;
     destinations_->CheckDestinationTrunks();

@@ -1,5 +1,7 @@
 #include "JetSql.h"
 
+#include "Statement.h"
+
 #include <QRegularExpression>
 
 namespace kestrel {
@@ -117,24 +119,7 @@ bool IsTextValue(const QVariantList* params, int position) {
         return true;  // a prepared statement: its values come later
     if (position < 0 || position >= params->size())
         return true;
-    const QVariant& v = params->at(position);
-    if (v.isNull())
-        return false;
-    switch (v.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::Short:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::Long:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::QByteArray:
-            return false;
-        default:
-            return true;
-    }
+    return Statement::BindsAsText(params->at(position));
 }
 
 // Words that begin an expression rather than name a column.

@@ -31,10 +31,34 @@ void Statement::BindAll(const QVariantList& values) {
     }
 }
 
+bool Statement::BindsAsText(const QVariant& value) {
+    if (value.isNull())
+        return false;
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::Short:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::QByteArray:
+            return false;
+        default:
+            return true;
+    }
+}
+
 void Statement::Bind(int position, const QVariant& value) {
     int rc = SQLITE_OK;
     if (value.isNull()) {
         rc = sqlite3_bind_null(stmt_, position);
+    } else if (BindsAsText(value)) {
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text(stmt_, position, text.constData(), static_cast<int>(text.size()),
+                               SQLITE_TRANSIENT);
     } else {
         switch (value.typeId()) {
             case QMetaType::Bool:
@@ -53,16 +77,10 @@ void Statement::Bind(int position, const QVariant& value) {
             case QMetaType::Float:
                 rc = sqlite3_bind_double(stmt_, position, value.toDouble());
                 break;
-            case QMetaType::QByteArray: {
+            default: {
                 const QByteArray bytes = value.toByteArray();
                 rc = sqlite3_bind_blob(stmt_, position, bytes.constData(),
                                        static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                const QByteArray text = value.toString().toUtf8();
-                rc = sqlite3_bind_text(stmt_, position, text.constData(),
-                                       static_cast<int>(text.size()), SQLITE_TRANSIENT);
                 break;
             }
         }

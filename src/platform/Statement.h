@@ -20,6 +20,10 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
+    // Whether Bind gives this value to SQLite as text (not as a number, a
+    // blob or Null): text comparisons then apply to it.
+    static bool BindsAsText(const QVariant& value);
+
     // Binds values to the '?' places in order (1-based in SQLite terms).
     void BindAll(const QVariantList& values);
     void Bind(int position, const QVariant& value);

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 
+#include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
@@ -71,8 +72,26 @@ QString CellLines(const QList<JournalCell>& cells, bool withDetail) {
 }  // namespace
 
 SafeCopy::SafeCopy(TrunkWindow& window, RequestDispatcher& dispatcher, CopyWriter& writer,
-                   Hooks hooks)
-    : window_(window), dispatcher_(dispatcher), writer_(writer), hooks_(std::move(hooks)) {}
+                   ValueListModel& values, Hooks hooks)
+    : window_(window),
+      dispatcher_(dispatcher),
+      writer_(writer),
+      values_(values),
+      hooks_(std::move(hooks)) {}
+
+QList<SourceItem> SafeCopy::SourceItems() const {
+    QList<SourceItem> items;
+    for (int r = 0; r < values_.rowCount(); ++r) {
+        items.append({values_.Cell(r, ValueListModel::kCmd),
+                      values_.Cell(r, ValueListModel::kDescription),
+                      values_.Cell(r, ValueListModel::kData)});
+    }
+    return items;
+}
+
+int SafeCopy::ItemsPerTrunk() const {
+    return std::max(kUnknownItemsPerTrunk, values_.rowCount() + 16);
+}
 
 void SafeCopy::RegisterSteps() {
     dispatcher_.RegisterStep(step::kSnapshotRead, [this] { OnRead(); });
@@ -129,7 +148,7 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     destinations_ = destinations;
     destinationText_ = window_.DestinationText();
     sourceTrunk_ = window_.TrunkBoxText();
-    items_ = hooks_.sourceItems ? hooks_.sourceItems() : QList<SourceItem>();
+    items_ = SourceItems();
     // A copy is never made without its backup in the journal.
     journal_ = hooks_.journal ? hooks_.journal() : nullptr;
     if (!previewOnly_ && !journal_)
@@ -141,8 +160,7 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
         OnAllRead();
         return;
     }
-    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
-    reads_ = SnapshotRequests(destinations_, perTrunk, step::kSnapshotRead);
+    reads_ = SnapshotRequests(destinations_, ItemsPerTrunk(), step::kSnapshotRead);
     nextRead_ = 0;
     phase_ = Phase::Reading;
     SendNextRead();
@@ -171,7 +189,7 @@ void SafeCopy::SendNextRead() {
             verifyComplete_ = false;
             FinishCopy();
         } else {
-            ReadFailed(QStringLiteral("BUSY / ERROR"));
+            ReadFailed(QStringLiteral("BUSY / ERROR"), phase_ == Phase::UndoReading);
         }
     }
 }
@@ -187,7 +205,7 @@ void SafeCopy::OnRead() {
             verifyComplete_ = false;
             FinishCopy();
         } else {
-            ReadFailed(into.failure);
+            ReadFailed(into.failure, phase_ == Phase::UndoReading);
         }
         return;
     }
@@ -199,7 +217,7 @@ void SafeCopy::OnFailedAnswer() {
     switch (phase_) {
         case Phase::Reading:
         case Phase::UndoReading:
-            ReadFailed(reason);
+            ReadFailed(reason, phase_ == Phase::UndoReading);
             break;
         case Phase::Verifying:
             verifyComplete_ = false;
@@ -221,8 +239,7 @@ void SafeCopy::OnFailedAnswer() {
     }
 }
 
-void SafeCopy::ReadFailed(const QString& reason) {
-    const bool undo = phase_ == Phase::UndoReading;
+void SafeCopy::ReadFailed(const QString& reason, bool undo) {
     Reset();
     LangMsgBox(kOwnSource, kReadFailedBox, reason, QStringLiteral("-1"));
     JournalEntry entry =
@@ -331,8 +348,7 @@ void SafeCopy::BeginVerify() {
         FinishCopy();
         return;
     }
-    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
-    reads_ = SnapshotRequests(sent, perTrunk, step::kVerifyRead);
+    reads_ = SnapshotRequests(sent, ItemsPerTrunk(), step::kVerifyRead);
     nextRead_ = 0;
     phase_ = Phase::Verifying;
     SendNextRead();
@@ -560,8 +576,7 @@ void SafeCopy::StartUndo() {
         }
     }
     snapshot_ = TrunkSnapshot();
-    const int perTrunk = hooks_.itemsPerTrunk ? hooks_.itemsPerTrunk() : 64;
-    reads_ = SnapshotRequests(trunks, perTrunk, step::kUndoRead);
+    reads_ = SnapshotRequests(trunks, ItemsPerTrunk(), step::kUndoRead);
     nextRead_ = 0;
     phase_ = Phase::UndoReading;
     SendNextRead();
@@ -618,8 +633,7 @@ void SafeCopy::SendUndo() {
     request.SetTag(QString::number(step::kUndoWritten));
     phase_ = Phase::UndoWriting;
     if (!dispatcher_.SendToHost(request)) {
-        phase_ = Phase::UndoReading;  // reported as an undo that could not start
-        ReadFailed(QStringLiteral("BUSY / ERROR"));
+        ReadFailed(QStringLiteral("BUSY / ERROR"), true);
     }
 }
 

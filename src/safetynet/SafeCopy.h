@@ -18,6 +18,7 @@ namespace kestrel {
 
 class RequestDispatcher;
 class TrunkWindow;
+class ValueListModel;
 
 // The copy with its safety net, after the destination check: the
 // destinations' current values are read (the backup), the engineer sees
@@ -29,18 +30,16 @@ class TrunkWindow;
 class SafeCopy {
 public:
     struct Hooks {
-        // The value list's items, in order: what a copy writes.
-        std::function<QList<SourceItem>()> sourceItems;
         // Shows the preview modally; true when the engineer chose Copy.
         std::function<bool(CopyPlan& plan, bool previewOnly)> showPreview;
         // The journal, or nullptr when it cannot be used (the hook has told
         // the engineer why).
         std::function<CopyJournal*()> journal;
-        // How many items a list-up of one trunk answers at most.
-        std::function<int()> itemsPerTrunk;
     };
 
-    SafeCopy(TrunkWindow& window, RequestDispatcher& dispatcher, CopyWriter& writer, Hooks hooks);
+    // `values` is the value list: the items a copy writes, in order.
+    SafeCopy(TrunkWindow& window, RequestDispatcher& dispatcher, CopyWriter& writer,
+             ValueListModel& values, Hooks hooks);
     void RegisterSteps();
 
     // Reads the checked destinations, shows the preview and, unless the
@@ -68,7 +67,7 @@ private:
     void SendNextRead();
     void OnRead();
     void OnFailedAnswer();
-    void ReadFailed(const QString& reason);
+    void ReadFailed(const QString& reason, bool undo);
     void OnAllRead();
     void SendNextBatch();
     void OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled);
@@ -80,6 +79,10 @@ private:
     void SendUndo();
     void OnUndoWritten();
     void Record(const JournalEntry& entry, const QList<JournalCell>& cells);
+    QList<SourceItem> SourceItems() const;
+    // How many items a list-up of one destination may answer: the source's
+    // and more, so that batches of reads never outgrow a record.
+    int ItemsPerTrunk() const;
     JournalEntry NewEntry(const QString& kind) const;
     QString ReadKey() const;
     void Reset();
@@ -87,6 +90,7 @@ private:
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;
     CopyWriter& writer_;
+    ValueListModel& values_;
     Hooks hooks_;
 
     Phase phase_ = Phase::Idle;

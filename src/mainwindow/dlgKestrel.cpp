@@ -132,7 +132,8 @@ dlgKestrel::dlgKestrel(QWidget* parent)
         [this](const QStringList& trunks) {
             const bool previewOnly = previewOnly_;
             previewOnly_ = false;
-            if (SafetyNetOn()) {
+            // A preview is a preview with the net off too: it never writes.
+            if (previewOnly || SafetyNetOn()) {
                 safeCopy_->Start(trunks, previewOnly);
             } else if (sendCopyRequests) {
                 sendCopyRequests(trunks);

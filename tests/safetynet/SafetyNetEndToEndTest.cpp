@@ -430,5 +430,17 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
               assigned->Fields(QStringLiteral("n")).toInt());
 }
 
+// Preview with the net switched off still only reads: it never writes.
+TEST_F(SafetyNetSwitchTest, PreviewWithTheNetOffStillOnlyReads) {
+    Box("txtTrunk")->setText(QStringLiteral("005"));
+    Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
+    Answer(QStringLiteral("11"), {{"3001", "005", "01"}});
+    Box("txtTrunkRange")->setText(QStringLiteral("7"));
+    window_->RunCommand(QStringLiteral("Preview"));
+    Answer(QStringLiteral("12"), {{"3000", "007", "01"}});
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
+    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
+}
+
 }  // namespace
 }  // namespace kestrel

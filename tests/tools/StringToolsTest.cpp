@@ -3,6 +3,7 @@
 #include "hostlink/HostProgramme.h"
 #include "platform/RunError.h"
 #include "support/QtPrinters.h"
+#include "support/QtWarnings.h"
 #include "support/ScriptedHost.h"
 #include "tools/KeyFilters.h"
 #include "tools/StringTools.h"
@@ -123,8 +124,14 @@ TEST(MaxTrunkForVersionTest, ProcessorRevisionDecides) {
         host.processor = QString::fromUtf8(c.answer);
         EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), c.max) << c.answer;
     }
-    host.processorThrows = true;
-    EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), 511);
+    {
+        // The host's failure is logged, and the larger range kept.
+        const test::ExpectQtWarning logged(
+            QStringLiteral("^kestrel.hostlink: The host failed to tell the processor version"));
+        host.processorThrows = true;
+        EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), 511);
+        EXPECT_EQ(logged.Count(), 1);
+    }
     EXPECT_EQ(MaxTrunkForVersion(nullptr, QStringLiteral("PBX1")), 511);
 }
 

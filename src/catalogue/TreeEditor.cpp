@@ -5,6 +5,8 @@
 #include "CatalogueTreeModel.h"
 #include "TreeImages.h"
 #include "ValueListModel.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
@@ -49,7 +51,7 @@ void TreeEditor::ShowLabels(const QString& cmd, const QString& value) {
 
 void TreeEditor::ItemNotInSource() {
     ShowLabels(QString(), QString());
-    LangMsgBox(kOwnSource, 12, QString(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kItemNotInSource, QString(), kProductTitle);
 }
 
 void TreeEditor::NodeClick(QStandardItem* node) {
@@ -77,7 +79,7 @@ void TreeEditor::NodeClick(QStandardItem* node) {
 
 void TreeEditor::DoubleClick(QStandardItem* node) {
     if (hooks_.noSourceData && hooks_.noSourceData()) {
-        LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+        ShowNoTrunkData();
         return;
     }
     if (!node || Model::IsTitle(Model::Key(node)) || !node->parent())

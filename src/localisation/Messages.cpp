@@ -57,7 +57,7 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
         const QString context = TextOf(record->Fields(QStringLiteral("Context"))).trimmed();
         record->Close();
 
-        if (t != u"-1")
+        if (t != kProductTitle)
             request.title = t;
         if (!context.isEmpty() && context != u"-1") {
             bool ok = false;

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "localisation/MessageNumbers.h"
 #include "platform/Database.h"
 
 namespace kestrel {
@@ -23,7 +24,8 @@ constexpr std::int16_t kOwnSource = 2;
 // Shows message box msgNo of the common (source 10) or the tool's own
 // language database, tokens expanded with the insert text, and returns the
 // button code; 0 after any failure (shown as "System Fatal Notice").
-// title is used only for the common database ("-1": the application title).
+// title is used only for the common database (kProductTitle: the application
+// title).
 std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& insert,
                         const QString& title);
 

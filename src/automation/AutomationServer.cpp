@@ -56,7 +56,7 @@ void AutomationServer::ExportWindow() {
                                QDBusConnection::ExportAllSlots);
     if (qEnvironmentVariableIsSet("KESTREL_SESSION")) {
         sessionAdaptor_ = std::make_unique<SessionAdaptor>(window);
-        connection_.registerObject(QString::fromLatin1(kSessionPath), sessionAdaptor_.get(),
+        connection_.registerObject(contract::kSessionPath, sessionAdaptor_.get(),
                                    QDBusConnection::ExportAllSlots);
     }
     windowExported_ = true;

@@ -9,6 +9,7 @@
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 
@@ -39,7 +40,9 @@ bool TreeEditor::Search_CMD(const QString& cmd) const {
         auto rows = db->OpenRecordset(QStringLiteral("SELECT CMD FROM TrkDataListup WHERE CMD = ?"),
                                       RecordsetType::Snapshot, 0, {cmd});
         return rows->RecordCount() > 0;
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcDb, "The list-up cannot be searched for %s: %s [%d]", qUtf8Printable(cmd),
+                  qUtf8Printable(e.Description()), e.Number());
         return false;
     }
 }

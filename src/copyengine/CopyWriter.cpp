@@ -9,6 +9,7 @@
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -38,8 +39,9 @@ void StoreOnItsOwn(Database* db, const std::function<void()>& work, RunError& la
         try {
             db->Execute(QStringLiteral("ROLLBACK TO copy_piece"));
             db->Execute(QStringLiteral("RELEASE copy_piece"));
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
             // The engine may have ended the transaction itself.
+            qCDebug(lcDb, "No savepoint to roll back to: %s", qUtf8Printable(also.Description()));
         }
     }
 }
@@ -238,7 +240,9 @@ void CopyWriter::OnCopyAnswered() {
         lastError = e;
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed commit failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
     }
     window_.SetHourglass(false);

@@ -7,6 +7,7 @@
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -125,7 +126,9 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
     } catch (const RunError& e) {
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed list-up failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
         values_.Clear();
         ShowNotice(e);

@@ -9,6 +9,7 @@
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
 #include "tools/AnswerCodes.h"
@@ -465,7 +466,9 @@ void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
         try {
             if (db->InTransaction())
                 db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed outcome failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
         // The report then lacks the section; the host's line says why.
         dispatcher_.ShowHostMessage(e.Description());

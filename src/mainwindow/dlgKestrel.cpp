@@ -32,11 +32,15 @@
 #include "dialogs/frmCmd.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
+#include "hostlink/HostCalls.h"
 #include "localisation/BackgroundPictures.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
 #include "platform/AppInfo.h"
 #include "platform/FileOps.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -57,8 +61,6 @@
 namespace kestrel {
 
 namespace {
-
-constexpr int kJournalUnusableBox = 22;
 
 QString DatabaseFolder() {
     return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("DataBase"));
@@ -221,8 +223,10 @@ bool dlgKestrel::Load() {
             standaloneHost_ = CreateHostObject(className);
             dispatcher_->SetStandaloneHost(standaloneHost_.get());
             ConnectStandaloneProgress();
-        } catch (const RunError&) {
+        } catch (const RunError& e) {
             // Without a host object every request takes the link's error path.
+            qCWarning(lcHostlink, "No built-in host %s: %s [%d]", qUtf8Printable(className),
+                      qUtf8Printable(e.Description()), e.Number());
         }
         SetPBXName(services().commandLine);
     }
@@ -247,10 +251,7 @@ void dlgKestrel::Unload() {
     workDb_.reset();
     RemoveWorkingCopy(DatabaseFolder(), g_WorkDbName);
     if (parent_) {
-        try {
-            parent_->UnloadChild(id_);
-        } catch (...) {
-        }
+        TryHostCall("to take the window's unload", [&] { parent_->UnloadChild(id_); });
     }
     dispatcher_->SetStandaloneHost(nullptr);
     standaloneHost_.reset();
@@ -264,7 +265,7 @@ void dlgKestrel::SetPBXName(const QString& name) {
     pbxName_ = name;
     dispatcher_->SetPBXName(name);
     SetMenuState(0, !pbxName_.isEmpty());
-    setWindowTitle(Msg(0) + QStringLiteral(" (") + pbxName_ + u')');
+    setWindowTitle(Msg(text::kToolName) + QStringLiteral(" (") + pbxName_ + u')');
     highestTrunk_ = MaxTrunkForVersion(parent_, pbxName_);
 }
 
@@ -330,10 +331,7 @@ void dlgKestrel::ShowWhatsThis(QObject* who) {
 void dlgKestrel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         if (!g_Standalone && parent_) {
-            try {
-                parent_->DisplayHelp(HelpFileName());
-            } catch (...) {
-            }
+            TryHostCall("to show the help", [&] { parent_->DisplayHelp(HelpFileName()); });
         }
         return;
     }
@@ -467,12 +465,12 @@ QString dlgKestrel::NormaliseTrunkBox() {
 }
 
 void dlgKestrel::ShowCommonNoData() {
-    LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+    ShowNoTrunkData();
 }
 
 void dlgKestrel::CommandGet() {
     CollapseAll();
-    dispatcher_->ShowHostMessage(Msg(2));
+    dispatcher_->ShowHostMessage(Msg(text::kReadingSource));
     txtTrunk_->setProperty("tag", NormaliseTrunkBox());
     reader_->GetSourceTrunk();
 }
@@ -522,7 +520,7 @@ CopyJournal* dlgKestrel::Journal() {
         QString error;
         journal_ = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
         if (!journal_) {
-            LangMsgBox(kOwnSource, kJournalUnusableBox, error, QStringLiteral("-1"));
+            LangMsgBox(kOwnSource, msgbox::own::kJournalUnusable, error, kProductTitle);
             return nullptr;
         }
     }
@@ -561,10 +559,7 @@ void dlgKestrel::RunCommand(const QString& key) {
         }
     } else if (key == u"Help") {
         if (!g_Standalone && parent_) {
-            try {
-                parent_->DisplayHelp(HelpFileName());
-            } catch (...) {
-            }
+            TryHostCall("to show the help", [&] { parent_->DisplayHelp(HelpFileName()); });
         }
     } else if (key == u"Hide Window") {
         if (g_Standalone) {

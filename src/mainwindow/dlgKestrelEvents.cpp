@@ -16,7 +16,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
-#include "platform/RunError.h"
+#include "hostlink/HostCalls.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -166,10 +166,7 @@ void dlgKestrel::SendShiftClickLine() {
         return;
     const QString line = editor_->CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
                          editor_->SelectedValue() + QStringLiteral("\t\t") + selected->text();
-    try {
-        parent_->AddItem(line);
-    } catch (const RunError&) {
-    }
+    TryHostCall("to take the clicked line", [&] { parent_->AddItem(line); });
 }
 
 void dlgKestrel::OnGridRightButton(const QPoint& at) {

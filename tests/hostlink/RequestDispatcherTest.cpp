@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "hostlink/HostCalls.h"
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 #include "localisation/Messages.h"
@@ -255,6 +258,21 @@ TEST_F(RequestDispatcherTest, StandaloneShowsNothingOnTheHostLine) {
     EXPECT_TRUE(host_.messages.isEmpty());
     EXPECT_TRUE(host_.codes.isEmpty());
     EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+}
+
+// A host's failure is logged and swallowed; a fault of ours is not.
+TEST(TryHostCallTest, SwallowsOnlyTheHostsFailure) {
+    int calls = 0;
+    EXPECT_TRUE(TryHostCall("to count", [&] { ++calls; }));
+    EXPECT_EQ(calls, 1);
+    {
+        const test::ExpectQtWarning logged(
+            QStringLiteral("^kestrel.hostlink: The host failed to fail: gone \\[440\\]$"));
+        EXPECT_FALSE(TryHostCall("to fail", [] { throw RunError(440, QStringLiteral("gone")); }));
+        EXPECT_EQ(logged.Count(), 1);
+    }
+    EXPECT_THROW(TryHostCall("to misbehave", [] { throw std::logic_error("a bug"); }),
+                 std::logic_error);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "exchange/SimulatedLink.h"
 #include "helm32/AddinLauncher.h"
 #include "helm32/HostObjects.h"
+#include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
@@ -33,9 +34,11 @@
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
+#include "session/TrunkCopySession.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/PopupAnswers.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -131,7 +134,7 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
     EXPECT_FALSE(window->isVisible());  // loaded, hidden until the host says
     EXPECT_FALSE(Register(layer, QStringLiteral("PBX2"), 7));
     EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
-    EXPECT_EQ(window->HighestTrunk(), 255);  // asked through oOPX
+    EXPECT_EQ(window->Session().HighestTrunk(), 255);  // asked through oOPX
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));
     Register(layer, QStringLiteral("PBX2"), 7);
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));  // once per name
@@ -141,7 +144,7 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
         Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible"));
     EXPECT_TRUE(visible.arguments().value(0).toBool());
     Register(layer, QString(), 7);
-    EXPECT_FALSE(window->MenuEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("lsbMenu"))->isEnabled());
     // The registry row carries the program's version.
     auto db = Database::Open(tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb"), true);
     auto row = db->OpenRecordset(
@@ -182,10 +185,10 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
     dlgKestrel* window = addin_->Session().Window();
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
     window->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window->NoSourceData(); }, 20000));
-    EXPECT_EQ(window->Values().rowCount(), 14);
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    EXPECT_EQ(window->Session().Values().rowCount(), 14);
     EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
-    window->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
+    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
     tree_.boxes.Clear();
     window->RunCommand(QStringLiteral("Copy"));
@@ -296,34 +299,31 @@ TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
     EXPECT_EQ(window->Parent(), addin_->Host(QStringLiteral("/Parent")));
     member("PBXName", {QStringLiteral("PBX2")});
     EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
-    EXPECT_EQ(window->HighestTrunk(), 255);
+    EXPECT_EQ(window->Session().HighestTrunk(), 255);
     member("ID", {QVariant::fromValue(qint16(12))});
     EXPECT_EQ(window->ID(), 12);
     EXPECT_FALSE(member("CheckDBLoadError").arguments().value(0).toBool());
     member("TrunkNumber", {QStringLiteral("7")});
-    EXPECT_EQ(window->TrunkBoxText(), QStringLiteral("7"));
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->text(),
+              QStringLiteral("7"));
     member("Parent", {none});
     EXPECT_EQ(window->Parent(), nullptr);
 
     // ShowWhatsThis names its control by design name; unknown names fail.
-    QList<QMenu*> popups;
-    window->popupMenu = [&](QMenu* menu, const QPoint&) -> QAction* {
-        popups << menu;
-        return nullptr;
-    };
+    test::PopupAnswers popups;
     for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
         EXPECT_NE(member("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
                   QDBusMessage::ErrorMessage)
             << name;
     }
-    EXPECT_EQ(popups.size(), 3);
+    EXPECT_EQ(popups.shown.size(), 3);
     for (const char* name : {"txtNothing", "lblTrunk", "lblTrunk(2)", "txtTrunk(0)", ""}) {
         const QDBusMessage reply = member("ShowWhatsThis", {QString::fromLatin1(name)});
         ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name;
         EXPECT_EQ(reply.errorName(), contract::kInvalidArgumentError);
         EXPECT_TRUE(reply.errorMessage().contains(QString::fromLatin1(name))) << name;
     }
-    EXPECT_EQ(popups.size(), 3);
+    EXPECT_EQ(popups.shown.size(), 3);
     Release(layer);
 }
 

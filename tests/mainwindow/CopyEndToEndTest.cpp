@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -38,9 +39,9 @@ protected:
         tree_.boxes.Clear();
     }
     QString Value(const char* cmd) const {
-        for (int r = 0; r < window_->Values().rowCount(); ++r) {
-            if (window_->Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
-                return window_->Values().Cell(r, ValueListModel::kData);
+        for (int r = 0; r < Session().Values().rowCount(); ++r) {
+            if (Session().Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
+                return Session().Values().Cell(r, ValueListModel::kData);
             }
         }
         return QStringLiteral("<none>");
@@ -49,22 +50,22 @@ protected:
     // to answer (typed text, then OK) while it is shown.
     void Choose(const char* cmd, int option, const QStringList& typed = {}) {
         QStandardItem* title = nullptr;
-        for (int r = 0; r < window_->Tree().rowCount(); ++r) {
-            if (CatalogueTreeModel::Tag(window_->Tree().item(r)) == QString::fromLatin1(cmd)) {
-                title = window_->Tree().item(r);
+        for (int r = 0; r < Session().Tree().rowCount(); ++r) {
+            if (CatalogueTreeModel::Tag(Session().Tree().item(r)) == QString::fromLatin1(cmd)) {
+                title = Session().Tree().item(r);
             }
         }
         ASSERT_NE(title, nullptr);
         auto* tree = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
-        tree->expand(window_->Tree().indexFromItem(title));
-        const QModelIndex index = window_->Tree().indexFromItem(title->child(option));
+        tree->expand(Session().Tree().indexFromItem(title));
+        const QModelIndex index = Session().Tree().indexFromItem(title->child(option));
         tree->scrollTo(index);
         const QPoint at = tree->visualRect(index).center();
         if (!typed.isEmpty()) {
             auto* poll = new QTimer(window_.get());
             poll->setInterval(20);
             QObject::connect(poll, &QTimer::timeout, [this, poll, typed] {
-                frmCmd* dialog = window_->OpenDialog();
+                auto* dialog = qobject_cast<frmCmd*>(QApplication::activeModalWidget());
                 if (!dialog || !dialog->isVisible())
                     return;
                 poll->stop();
@@ -91,7 +92,7 @@ protected:
         }
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        ASSERT_TRUE(test::WaitFor([&] { return window_->OpenDialog() == nullptr; }));
+        ASSERT_TRUE(test::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     }
     std::unique_ptr<SimulatedExchange> Exchange() {
         return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
@@ -123,7 +124,7 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().prompt,
               QStringLiteral("The trunk data has been copied to the destination trunks."));
-    EXPECT_FALSE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_FALSE(Session().Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
 
     Get("6");
     EXPECT_EQ(Value("3002"), QStringLiteral("3"));

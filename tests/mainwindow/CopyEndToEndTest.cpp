@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <functional>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/ValueListModel.h"
@@ -14,6 +16,8 @@
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
 #include "platform/FileOps.h"
+#include "platform/Recordset.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -94,6 +98,30 @@ protected:
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_TRUE(test::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     }
+    // Clicks `button` of the next modal dialog once it is up, after handing
+    // the dialog to `look`.
+    void AnswerDialog(const char* button, std::function<void(QWidget*)> look = {}) {
+        auto* poll = new QTimer(window_.get());
+        poll->setInterval(20);
+        QObject::connect(poll, &QTimer::timeout, [poll, button, look] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (look)
+                look(dialog);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
+        });
+        poll->start();
+    }
+    QString ValueOf(int trunk, const char* cmd) {
+        auto rs = Exchange()->Db().OpenRecordset(
+            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
+            RecordsetType::Snapshot, 0, {trunk, QString::fromLatin1(cmd)});
+        return rs->Eof() ? QString() : rs->Fields(0).toString();
+    }
     std::unique_ptr<SimulatedExchange> Exchange() {
         return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
                                        ExchangeSeedPath());
@@ -132,6 +160,37 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
     EXPECT_EQ(Value("3005"), QStringLiteral("300"));
     EXPECT_EQ(Value("3008"), toll);
+}
+
+// The safety net's commands from the command bar: Preview and Copy show the
+// preview dialog, History the journal, Undo asks and writes the old value.
+TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
+    SetSafetyNetSetting(true);
+    Get("4");
+    Choose("3002", 3);
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    const QString before = ValueOf(5, "3002");
+    ASSERT_NE(before, QStringLiteral("3"));
+    QString shown;
+    AnswerDialog("cmdClose", [&](QWidget* d) { shown = d->objectName(); });
+    RunAndWait(QStringLiteral("Preview"));
+    EXPECT_EQ(shown, QStringLiteral("frmPreview"));
+    EXPECT_EQ(ValueOf(5, "3002"), before);
+    AnswerDialog("cmdCopy");
+    RunAndWait(QStringLiteral("Copy"));
+    EXPECT_EQ(ValueOf(5, "3002"), QStringLiteral("3"));
+    int entries = 0;
+    AnswerDialog("cmdClose", [&](QWidget* d) {
+        shown = d->objectName();
+        entries = d->findChild<QTableView*>(QStringLiteral("tblEntries"))->model()->rowCount();
+    });
+    window_->RunCommand(QStringLiteral("History"));
+    EXPECT_EQ(shown, QStringLiteral("frmHistory"));
+    EXPECT_EQ(entries, 2);    // the preview and the copy
+    tree_.boxes.Script({6});  // Yes, undo it
+    RunAndWait(QStringLiteral("Undo"));
+    EXPECT_EQ(ValueOf(5, "3002"), before);
+    SetSafetyNetSetting(false);
 }
 
 }  // namespace

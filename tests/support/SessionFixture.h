@@ -18,6 +18,32 @@
 
 namespace kestrel::test {
 
+// Delivers a scripted answer to a hosted dispatcher and waits for its step.
+// When no request of that step is in flight, one is sent first (one of
+// another step is taken as abandoned).
+inline void AnswerStep(RequestDispatcher& dispatcher, const QString& tag,
+                       const QList<QStringList>& lines, int errCode = 0) {
+    if (dispatcher.RequestInFlight() && dispatcher.SentTag() != tag)
+        dispatcher.FinishRequest(dispatcher.CurrentLoginID());
+    if (!dispatcher.RequestInFlight()) {
+        cListRequest request;
+        request.AddToList(QStringLiteral("3000"), QStringLiteral("000"));
+        request.SetTag(tag);
+        ASSERT_TRUE(dispatcher.SendToHost(request));
+    }
+    cListRequest answer;
+    answer.SetLoginID(dispatcher.CurrentLoginID());
+    answer.SetTag(tag);
+    answer.SetErrCode(errCode);
+    for (const QStringList& l : lines)
+        answer.AddToList(l.value(0), l.value(1), l.value(2), l.value(3));
+    dispatcher.CallBack(answer);
+    ASSERT_TRUE(WaitFor([&] {
+        const DispatchState state = dispatcher.State();
+        return state == DispatchState::Idle || state == DispatchState::WaitingForAnswer;
+    }));
+}
+
 // An opened trunk-copy session on a private runtime tree and a window
 // without widgets: hosted by a scripted host, or standalone on the built-in
 // simulated exchange.
@@ -44,32 +70,8 @@ protected:
         session_->SetPBXName(exchange);
         session_->ReadHighestTrunk();
     }
-    // Delivers a scripted answer to the hosted session and waits for its
-    // step. When no request of that step is in flight, one is sent first.
     void Answer(const QString& tag, const QList<QStringList>& lines, int errCode = 0) {
-        RequestDispatcher& dispatcher = session_->Dispatcher();
-        if (dispatcher.RequestInFlight() && dispatcher.SentTag() != tag) {
-            // The test moves on to a new request, as if that one had been
-            // abandoned.
-            dispatcher.FinishRequest(dispatcher.CurrentLoginID());
-        }
-        if (!dispatcher.RequestInFlight()) {
-            cListRequest request;
-            request.AddToList(QStringLiteral("3000"), QStringLiteral("000"));
-            request.SetTag(tag);
-            ASSERT_TRUE(dispatcher.SendToHost(request));
-        }
-        cListRequest answer;
-        answer.SetLoginID(dispatcher.CurrentLoginID());
-        answer.SetTag(tag);
-        answer.SetErrCode(errCode);
-        for (const QStringList& l : lines)
-            answer.AddToList(l.value(0), l.value(1), l.value(2), l.value(3));
-        dispatcher.CallBack(answer);
-        ASSERT_TRUE(WaitFor([&] {
-            const DispatchState state = dispatcher.State();
-            return state == DispatchState::Idle || state == DispatchState::WaitingForAnswer;
-        }));
+        AnswerStep(session_->Dispatcher(), tag, lines, errCode);
     }
     // Runs a command and waits until the chain of requests it starts has
     // finished.

@@ -17,6 +17,7 @@
 #include "support/PopupAnswers.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
+#include "support/SessionFixture.h"
 #include "support/WaitFor.h"
 
 namespace kestrel::test {
@@ -45,35 +46,8 @@ protected:
     QLineEdit* Box(const char* name) const {
         return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
     }
-    // Delivers a scripted answer to the hosted window and waits for its step.
-    // Answers are taken only while a request is in flight: when the test has
-    // not sent one, a request of the answer's step is sent first.
     void Answer(const QString& tag, const QList<QStringList>& lines, int errCode = 0) {
-        RequestDispatcher& dispatcher = Session().Dispatcher();
-        if (dispatcher.RequestInFlight() && dispatcher.SentTag() != tag) {
-            // The request in flight asked for another step: the test moves
-            // on to a new request, as if that one had been abandoned.
-            dispatcher.FinishRequest(dispatcher.CurrentLoginID());
-        }
-        if (!dispatcher.RequestInFlight()) {
-            cListRequest request;
-            request.AddToList(QStringLiteral("3000"), QStringLiteral("000"));
-            request.SetTag(tag);
-            ASSERT_TRUE(dispatcher.SendToHost(request));
-        }
-        cListRequest answer;
-        answer.SetLoginID(dispatcher.CurrentLoginID());
-        answer.SetTag(tag);
-        answer.SetErrCode(errCode);
-        for (const QStringList& l : lines) {
-            answer.AddToList(l.value(0), l.value(1), l.value(2), l.value(3));
-        }
-        window_->CallBack(answer);
-        // Until the step has run (it may have sent the next request).
-        ASSERT_TRUE(WaitFor([&] {
-            const DispatchState state = dispatcher.State();
-            return state == DispatchState::Idle || state == DispatchState::WaitingForAnswer;
-        }));
+        AnswerStep(Session().Dispatcher(), tag, lines, errCode);
     }
     // Runs a command on the standalone window and waits until the chain of
     // requests it starts has finished.

@@ -41,6 +41,8 @@ public:
     bool Value(QDBusArgument& out, int depth) {
         while (p_ != end_) {
             const char op = *p_++;
+            if (!Room(Cost(op)))
+                return false;
             switch (op) {
                 case 's':
                     out << Text();
@@ -99,6 +101,37 @@ public:
     }
 
 private:
+    // Signatures are 255 characters at most on the wire, and libdbus does
+    // not check it while building (it breaks on the result), so values stop
+    // where the next would not fit. The outermost structure is counted in.
+    static int Cost(char op) {
+        switch (op) {
+            case '(':
+                return 3;  // the parentheses and a field
+            case '[':
+            case '<':
+                return 2;
+            case '{':
+                return 5;
+            case 's':
+            case 'n':
+            case 'i':
+            case 'b':
+            case 'y':
+            case 'd':
+            case 'v':
+                return 1;
+            default:
+                return 0;
+        }
+    }
+    bool Room(int characters) {
+        if (signature_ + characters > 255)
+            return false;
+        signature_ += characters;
+        return true;
+    }
+
     QString Text() {
         QByteArray bytes;
         while (p_ != end_ && *p_ != ';') {
@@ -158,6 +191,7 @@ private:
 
     const char* p_;
     const char* end_;
+    int signature_ = 3;
 };
 
 class Receiver : public QDBusVirtualObject {

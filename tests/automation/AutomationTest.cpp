@@ -6,6 +6,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -625,6 +626,123 @@ TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
     AddinSession session;
     cOLELayer layer(session);
     EXPECT_TRUE(tree.process.Ended());
+}
+
+// Receives every call on one path and reads its one argument, a structure,
+// as a record followed by a text, the way a reader of a longer value would.
+class RecordReader : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        const QDBusArgument in = qvariant_cast<QDBusArgument>(message.arguments().value(0));
+        in.beginStructure();
+        in >> record >> after;
+        in.endStructure();
+        received = true;
+        return true;
+    }
+    cListRequest record;
+    QString after;
+    bool received = false;
+};
+
+TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
+    contract::RegisterTypes();
+    cListRequest whole;
+    whole.SetLoginID(QStringLiteral("LOGIN0"));
+    whole.AddToList(QStringLiteral("3000"), QStringLiteral("005"), QStringLiteral("01"));
+    whole.AddToList(QStringLiteral("3001"), QStringLiteral("005"), QStringLiteral("07"));
+    // The header fields in the record's order, the login among them.
+    auto header = [](QDBusArgument& out) {
+        out << QStringLiteral("1") << QStringLiteral("PBX1") << QStringLiteral("1")
+            << QStringLiteral("LOGIN0") << QStringLiteral("12") << QStringLiteral("12") << QString()
+            << qint16(1) << qint16(20) << qint32(0) << true << false << true << qint16(0)
+            << QString();
+    };
+    auto lists = [](QDBusArgument& out, qsizetype shortLength) {
+        out << QStringList{QStringLiteral("3000")};
+        out << QStringList(shortLength, QStringLiteral("005"));
+        for (int i = 0; i < 6; ++i)
+            out << QStringList{QString()};
+    };
+    struct Case {
+        const char* what;
+        std::function<void(QDBusArgument&)> build;
+        int count;
+        const char* login;
+    };
+    const Case cases[] = {
+        {"the whole record", [&](QDBusArgument& out) { out << whole; }, 2, "LOGIN0"},
+        {"lists of differing length",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 2);
+             out.endStructure();
+         },
+         0, "LOGIN0"},
+        {"the header alone",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             out.endStructure();
+         },
+         0, ""},
+        {"a number where a text belongs",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             out << qint32(1);
+             header(out);
+             lists(out, 1);
+             out.endStructure();
+         },
+         0, ""},
+        {"one field more",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 1);
+             out << QStringLiteral("extra");
+             out.endStructure();
+         },
+         0, ""},
+        {"no structure",
+         [](QDBusArgument& out) {
+             out << QList<qint32>{1, 2, 3};
+         },
+         0, ""},
+    };
+    QDBusServer server;
+    RecordReader reader;
+    std::optional<QDBusConnection> accepted;
+    QObject::connect(&server, &QDBusServer::newConnection, [&](const QDBusConnection& c) {
+        accepted = c;
+        accepted->registerVirtualObject(QStringLiteral("/record"), &reader);
+    });
+    const QString name = QStringLiteral("record-sender");
+    {
+        QDBusConnection sender = QDBusConnection::connectToPeer(server.address(), name);
+        ASSERT_TRUE(test::WaitFor([&] { return accepted.has_value(); }));
+        for (const Case& c : cases) {
+            QDBusArgument value;
+            value.beginStructure();
+            c.build(value);
+            value << QStringLiteral("after");
+            value.endStructure();
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QString(), QStringLiteral("/record"), QStringLiteral("opshelm.Test.Record"),
+                QStringLiteral("Take"));
+            call.setArguments({QVariant::fromValue(value)});
+            reader.received = false;
+            ASSERT_TRUE(sender.send(call)) << c.what;
+            ASSERT_TRUE(test::WaitFor([&] { return reader.received; })) << c.what;
+            EXPECT_EQ(reader.record.Count(), c.count) << c.what;
+            EXPECT_EQ(reader.record.LoginID(), QString::fromUtf8(c.login)) << c.what;
+            // The next field is read where it is, whatever the record's shape.
+            EXPECT_EQ(reader.after, QStringLiteral("after")) << c.what;
+        }
+    }
+    QDBusConnection::disconnectFromPeer(name);
 }
 
 }  // namespace

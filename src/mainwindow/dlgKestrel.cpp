@@ -32,6 +32,7 @@
 #include "dialogs/frmCmd.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
+#include "hostlink/TrunkLimit.h"
 #include "localisation/BackgroundPictures.h"
 #include "localisation/Messages.h"
 #include "localisation/WindowLocalizer.h"
@@ -52,7 +53,6 @@
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
 #include "startup/WorkingCopy.h"
-#include "tools/StringTools.h"
 
 namespace kestrel {
 

@@ -46,6 +46,9 @@ void ResetProcessState() {
     g_WorkDbName.clear();
     g_CmdDialogShown = QStringLiteral("False");
     g_Messages.clear();
+    // As the start-up hands them over, so message boxes by number find the
+    // databases a test opens.
+    SetLanguageDatabases(&g_CommonDb, &g_LangDb);
     App() = AppInfo();
     services() = Services();
 }

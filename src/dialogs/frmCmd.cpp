@@ -12,7 +12,7 @@
 #include "CmdDialogCaller.h"
 #include "copyengine/StationCheck.h"
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"

@@ -1,7 +1,5 @@
 #include "RuntimeTree.h"
 
-#include "safetynet/SafetyNetSetting.h"
-
 #include <sqlite3.h>
 
 #include <QDir>
@@ -63,10 +61,8 @@ RuntimeTree::RuntimeTree() {
     s.process = &process;
     s.settings = &settings;
     s.programFolder = AddinsDir();
-    // Each test keeps its own journal; the copies it makes follow the plain
-    // road unless the test switches the safety net on.
+    // Each test keeps its own journal.
     s.dataFolder = dir_.path() + QStringLiteral("/userdata");
-    SetSafetyNetSetting(false);
 }
 
 RuntimeTree::~RuntimeTree() {

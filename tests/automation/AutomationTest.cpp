@@ -33,7 +33,6 @@
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
@@ -50,7 +49,6 @@ protected:
     void SetUp() override {
         contract::RegisterTypes();
         ASSERT_TRUE(tree_.OpenStartupDatabases());
-        SetSafetyNetSetting(false);  // copies follow the plain road
         g_Standalone = false;
         link_ = std::make_unique<SimulatedLink>(
             tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),

@@ -24,7 +24,6 @@
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
 #include "platform/widgets/ListBar.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
@@ -187,7 +186,6 @@ protected:
     void SetUp() override {
         contract::RegisterTypes();
         ASSERT_TRUE(tree_.OpenStartupDatabases());
-        SetSafetyNetSetting(false);  // copies follow the plain road
         g_Standalone = false;
         server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
         QObject::connect(

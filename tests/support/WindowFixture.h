@@ -9,7 +9,6 @@
 #include "localisation/Messages.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/Services.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
@@ -22,9 +21,6 @@ namespace kestrel::test {
 // host, or standalone on the built-in simulated exchange.
 class WindowFixture : public ::testing::Test {
 protected:
-    // The copies a window test makes follow the plain road unless the test
-    // switches the safety net on.
-    WindowFixture() { SetSafetyNetSetting(false); }
     void SetUp() override { ASSERT_TRUE(tree_.OpenStartupDatabases()); }
     void TearDown() override { window_.reset(); }
 

@@ -11,14 +11,13 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/SourceTrunkReader.h"
-#include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
-#include "hostlink/WindowState.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "startup/Globals.h"
+#include "support/FakeTrunkWindow.h"
 
 namespace kestrel {
 namespace {
@@ -55,27 +54,11 @@ void BM_BuildTree32768(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildTree32768)->Unit(benchmark::kMillisecond);
 
-class BenchWindow : public WindowState, public TrunkWindow {
-public:
-    explicit BenchWindow(Database* db) : db_(db) {}
-    bool IsEnabled() const override { return true; }
-    void SetEnabled(bool) override {}
-    void SetHourglass(bool) override {}
-    QString TrunkBoxText() const override { return QStringLiteral("001"); }
-    QString DestinationText() const override { return {}; }
-    const QString& PBXName() const override { return name_; }
-    Database* WorkDb() const override { return db_; }
-    int HighestTrunk() const override { return 511; }
-    bool NoSourceData() const override { return false; }
-    void SetNoSourceData(bool) override {}
-    void ClearSelectionLabels() override {}
-    void ProcessEvents() override {}
-    void CollapseAll() override {}
-    void SetListVisible(bool) override {}
-
-private:
-    Database* db_;
-    QString name_ = QStringLiteral("PBX1");
+// The window the operations are driven on: trunk 001 of PBX1.
+struct BenchWindow : test::FakeTrunkWindow {
+    explicit BenchWindow(Database* workDb) : FakeTrunkWindow(workDb) {
+        trunkBox = QStringLiteral("001");
+    }
 };
 
 // Step 11 storing a list-up of 128 items: work tables and value list.

@@ -91,7 +91,7 @@ private:
 };
 
 SimulatedLink::SimulatedLink(QString folder, QString seedPath, QObject* parent)
-    : QObject(parent), folder_(std::move(folder)), seedPath_(std::move(seedPath)) {
+    : StandaloneLink(parent), folder_(std::move(folder)), seedPath_(std::move(seedPath)) {
     worker_ = new ExchangeWorker(folder_, seedPath_);
     worker_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "hostlink/HostProgramme.h"
+#include "hostlink/StandaloneLink.h"
 #include "hostlink/cListRequest.h"
 
 namespace kestrel {
@@ -34,7 +35,7 @@ class ExchangeWorker;
 // and cancels with CancelRequest, or cancels everything its login has under
 // way with CancelLogin. The older progress(done, total), requestStarted and
 // requestFinished signals still report every request of the link.
-class SimulatedLink : public QObject, public ExchangeLink, public ProcessorInfo {
+class SimulatedLink : public StandaloneLink, public ProcessorInfo {
     Q_OBJECT
 
 public:
@@ -53,7 +54,7 @@ public:
     void Cancel();
     // Cancels one request under way by the id SendRequest answered; false
     // when no such request is under way (unknown, or already answered).
-    bool CancelRequest(const QString& requestId);
+    bool CancelRequest(const QString& requestId) override;
     // Cancels every request under way of one login; the number cancelled.
     int CancelLogin(const QString& loginId);
     bool RequestUnderWay() const { return !requests_.isEmpty(); }
@@ -64,8 +65,6 @@ signals:
     void requestStarted(const QString& pbxName, int entries);
     void progress(int done, int total);
     void requestFinished(const QString& pbxName, int errCode);
-    void requestProgress(const QString& requestId, const QString& loginId, int done, int total);
-    void requestEnded(const QString& requestId, const QString& loginId, int errCode);
 
 private:
     struct Request {

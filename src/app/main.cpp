@@ -5,6 +5,8 @@
 
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedLink.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/PrintingMessageBoxes.h"
 #include "platform/ProcessControl.h"
@@ -37,7 +39,7 @@ int main(int argc, char* argv[]) {
 
     QPointer<kestrel::dlgKestrel> window;
     kestrel::SetMainWindowLauncher([&] {
-        window = new kestrel::dlgKestrel();
+        window = new kestrel::dlgKestrel(kestrel::CreateHostObject);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         QObject::connect(window, &kestrel::dlgKestrel::unloaded, &app, &QApplication::quit,
                          Qt::QueuedConnection);

@@ -1,11 +1,9 @@
 #include "SessionAdaptor.h"
 
-#include "safetynet/SafeCopy.h"
-
 #include <QLineEdit>
 
-#include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
+#include "session/TrunkCopySession.h"
 
 namespace kestrel {
 
@@ -30,22 +28,20 @@ void SessionAdaptor::SetDestinations(const QString& list) {
 bool SessionAdaptor::ChooseValue(const QString& cmd, const QString& value) {
     if (!window_ || !window_->Search_CMD(cmd))
         return false;
-    window_->Values().SetItemValue(cmd, value);
-    return window_->Values().GetItemValue(cmd).toString() == value;
+    window_->Session().Values().SetItemValue(cmd, value);
+    return window_->Session().Values().GetItemValue(cmd).toString() == value;
 }
 
 QString SessionAdaptor::ItemValue(const QString& cmd) {
-    return window_ ? window_->Values().GetItemValue(cmd).toString() : QString();
+    return window_ ? window_->Session().Values().GetItemValue(cmd).toString() : QString();
 }
 
 int SessionAdaptor::ItemCount() {
-    return window_ ? window_->Values().rowCount() : 0;
+    return window_ ? window_->Session().Values().rowCount() : 0;
 }
 
 bool SessionAdaptor::Busy() {
-    return window_ &&
-           (window_->Dispatcher().State() != DispatchState::Idle ||
-            window_->Dispatcher().tmrEvent().isActive() || window_->SafetyNet().Active());
+    return window_ && window_->Session().Busy();
 }
 
 bool SessionAdaptor::SaveScreenshot(const QString& path) {

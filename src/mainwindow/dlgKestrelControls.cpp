@@ -21,6 +21,7 @@
 #include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/ListBar.h"
+#include "session/TrunkCopySession.h"
 
 namespace kestrel {
 
@@ -129,7 +130,7 @@ void dlgKestrel::BuildControls() {
     tvwTrkData_->setIconSize(QSize(18, 18));
     tvwTrkData_->setUniformRowHeights(true);
     tvwTrkData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvwTrkData_->setModel(tree_);
+    tvwTrkData_->setModel(&session_->Tree());
     lblCMD_ = Named(new QLabel(picPanel_[0]), "lblCMD", "Label");
     lblData_ = Named(new QLabel(picPanel_[0]), "lblData", "Label");
     lblCMD_->setMinimumHeight(28);
@@ -153,8 +154,8 @@ void dlgKestrel::BuildControls() {
     auto* list = new QVBoxLayout(picPanel_[1]);
     list->setContentsMargins(10, 10, 10, 10);
     grdTrkData_ = Named(new DataGrid(picPanel_[1]), "grdTrkData", "SSDBGrid");
-    grdTrkData_->setModel(values_);
-    grdTrkData_->setSelectionModel(values_->Selection());
+    grdTrkData_->setModel(&session_->Values());
+    grdTrkData_->setSelectionModel(session_->Values().Selection());
     grdTrkData_->setSelectionBehavior(QAbstractItemView::SelectRows);
     // The list's selection only grows (look-ups and clicks add rows); the
     // view itself must not replace it on a click.

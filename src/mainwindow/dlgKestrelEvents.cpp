@@ -20,6 +20,7 @@
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "safetynet/SafetyNetSetting.h"
+#include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
 #include "tools/KeyFilters.h"
 
@@ -39,21 +40,23 @@ void dlgKestrel::ConnectEvents() {
         connect(w, &QWidget::customContextMenuRequested, this, [this, w] { ShowWhatsThis(w); });
     }
 
-    connect(tvwTrkData_, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { editor_->NodeClick(tree_->itemFromIndex(index)); });
+    connect(tvwTrkData_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        session_->Editor().NodeClick(session_->Tree().itemFromIndex(index));
+    });
     connect(tvwTrkData_, &QTreeView::doubleClicked, this,
-            [this](const QModelIndex&) { editor_->DoubleClick(SelectedNode()); });
-    connect(tvwTrkData_, &QTreeView::expanded, this,
-            [this](const QModelIndex& index) { editor_->Expand(tree_->itemFromIndex(index)); });
+            [this](const QModelIndex&) { session_->Editor().DoubleClick(SelectedNode()); });
+    connect(tvwTrkData_, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        session_->Editor().Expand(session_->Tree().itemFromIndex(index));
+    });
     tvwTrkData_->viewport()->installEventFilter(this);
 
     grdTrkData_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grdTrkData_, &QWidget::customContextMenuRequested, this,
             &dlgKestrel::OnGridRightButton);
     connect(grdTrkData_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        values_->SetCurrentRow(index.row());
-        values_->Selection()->select(index,
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        session_->Values().SetCurrentRow(index.row());
+        session_->Values().Selection()->select(
+            index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     });
 }
 
@@ -63,6 +66,15 @@ QString dlgKestrel::TrunkBoxText() const {
 
 QString dlgKestrel::DestinationText() const {
     return txtTrunkRange_->text();
+}
+
+void dlgKestrel::ShowSelection(const QString& cmd, const QString& value) {
+    lblCMD_->setText(cmd);
+    lblData_->setText(value);
+}
+
+void dlgKestrel::SetTreeEnabled(bool enabled) {
+    tvwTrkData_->setEnabled(enabled);
 }
 
 void dlgKestrel::ClearSelectionLabels() {
@@ -75,7 +87,7 @@ void dlgKestrel::ProcessEvents() {
 }
 
 void dlgKestrel::SetSecondData(const QString& value) {
-    editor_->SetSecondData(value);
+    session_->Editor().SetSecondData(value);
 }
 
 void dlgKestrel::SetTrunkNumber(const QString& trunk) {
@@ -83,11 +95,11 @@ void dlgKestrel::SetTrunkNumber(const QString& trunk) {
 }
 
 bool dlgKestrel::Search_CMD(const QString& cmd) const {
-    return editor_->Search_CMD(cmd);
+    return session_->Editor().Search_CMD(cmd);
 }
 
 QStandardItem* dlgKestrel::SelectedNode() const {
-    return tree_->itemFromIndex(tvwTrkData_->currentIndex());
+    return session_->Tree().itemFromIndex(tvwTrkData_->currentIndex());
 }
 
 void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
@@ -95,18 +107,17 @@ void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
         SetMenuState(0, false);
         return;
     }
-    const QString held = ClampTrunkText(text, highestTrunk_);
+    const QString held = ClampTrunkText(text, session_->HighestTrunk());
     if (held != text)
         txtTrunk_->setText(held);
     SetMenuState(0, true);
 }
 
 void dlgKestrel::OnTrunkBoxLeft() {
-    if (pbxName_.isEmpty())
+    if (PBXName().isEmpty())
         return;
     const QString text = NormaliseTrunkBox();
-    if (txtTrunk_->property("tag").toString() != text &&
-        dispatcher_->ScheduleStep(step::kReadSourceAgain)) {
+    if (txtTrunk_->property("tag").toString() != text && session_->ReadSourceAgain()) {
         txtTrunk_->setProperty("tag", text);
     }
 }
@@ -139,11 +150,11 @@ void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         const bool medit = selected && CatalogueTreeModel::ImageKey(selected) == image::kMedit;
         QMenu* menu = medit ? mnuReset_ : mnuExpand_;
-        QAction* chosen = popupMenu(menu, event->globalPosition().toPoint());
+        QAction* chosen = menu->exec(event->globalPosition().toPoint());
         if (!chosen)
             return;
         if (chosen->objectName() == u"itmRestore") {
-            editor_->Restore(selected);
+            session_->Editor().Restore(selected);
         } else if (chosen->objectName() == u"itmCollapse") {
             CollapseAll();
         } else if (chosen->objectName() == u"itmWhatsThis2") {
@@ -153,7 +164,7 @@ void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier &&
-        !g_Standalone && parent_) {
+        !g_Standalone && Parent()) {
         // The view selects the clicked node after this filter has seen the
         // release: send the line once that click has been handled.
         QMetaObject::invokeMethod(this, &dlgKestrel::SendShiftClickLine, Qt::QueuedConnection);
@@ -162,12 +173,13 @@ void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
 
 void dlgKestrel::SendShiftClickLine() {
     QStandardItem* selected = SelectedNode();
-    if (!selected || !parent_)
+    if (!selected || !Parent())
         return;
-    const QString line = editor_->CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
-                         editor_->SelectedValue() + QStringLiteral("\t\t") + selected->text();
+    const QString line = session_->Editor().CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
+                         session_->Editor().SelectedValue() + QStringLiteral("\t\t") +
+                         selected->text();
     try {
-        parent_->AddItem(line);
+        Parent()->AddItem(line);
     } catch (const RunError&) {
     }
 }
@@ -175,23 +187,23 @@ void dlgKestrel::SendShiftClickLine() {
 void dlgKestrel::OnGridRightButton(const QPoint& at) {
     const QModelIndex under = grdTrkData_->indexAt(at);
     if (under.isValid())
-        values_->SetCurrentRow(under.row());
+        session_->Values().SetCurrentRow(under.row());
     // An empty list has no current row: the tree still comes to the front
     // with nothing selected, then the What's This menu.
-    const int row = values_->CurrentRow();
-    const bool hasRow = row >= 0 && row < values_->rowCount();
-    ShowItemInTree(hasRow ? values_->Cell(row, ValueListModel::kCmd) : QString(),
-                   hasRow ? values_->Cell(row, ValueListModel::kData) : QString());
+    const int row = session_->Values().CurrentRow();
+    const bool hasRow = row >= 0 && row < session_->Values().rowCount();
+    ShowItemInTree(hasRow ? session_->Values().Cell(row, ValueListModel::kCmd) : QString(),
+                   hasRow ? session_->Values().Cell(row, ValueListModel::kData) : QString());
     ShowWhatsThis(grdTrkData_);
 }
 
 void dlgKestrel::ShowItemInTree(const QString& cmd, const QString& data) {
-    QStandardItem* title = editor_->ShowItemInTree(cmd, data);
+    QStandardItem* title = session_->Editor().ShowItemInTree(cmd, data);
     ShowPanel(0);
     repaint();
     if (!title)
         return;
-    const QModelIndex index = tree_->indexFromItem(title);
+    const QModelIndex index = session_->Tree().indexFromItem(title);
     tvwTrkData_->setCurrentIndex(index);
     if (!tvwTrkData_->isExpanded(index))
         tvwTrkData_->expand(index);

@@ -6,6 +6,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include "exchange/SimulatedLink.h"
 #include "helm32/AddinLauncher.h"
 #include "helm32/HostObjects.h"
+#include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
@@ -33,9 +35,11 @@
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
+#include "session/TrunkCopySession.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/PopupAnswers.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -131,7 +135,7 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
     EXPECT_FALSE(window->isVisible());  // loaded, hidden until the host says
     EXPECT_FALSE(Register(layer, QStringLiteral("PBX2"), 7));
     EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
-    EXPECT_EQ(window->HighestTrunk(), 255);  // asked through oOPX
+    EXPECT_EQ(window->Session().HighestTrunk(), 255);  // asked through oOPX
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));
     Register(layer, QStringLiteral("PBX2"), 7);
     EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));  // once per name
@@ -141,7 +145,7 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
         Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible"));
     EXPECT_TRUE(visible.arguments().value(0).toBool());
     Register(layer, QString(), 7);
-    EXPECT_FALSE(window->MenuEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("lsbMenu"))->isEnabled());
     // The registry row carries the program's version.
     auto db = Database::Open(tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb"), true);
     auto row = db->OpenRecordset(
@@ -182,10 +186,10 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
     dlgKestrel* window = addin_->Session().Window();
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
     window->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window->NoSourceData(); }, 20000));
-    EXPECT_EQ(window->Values().rowCount(), 14);
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    EXPECT_EQ(window->Session().Values().rowCount(), 14);
     EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
-    window->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
+    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
     tree_.boxes.Clear();
     window->RunCommand(QStringLiteral("Copy"));
@@ -296,34 +300,31 @@ TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
     EXPECT_EQ(window->Parent(), addin_->Host(QStringLiteral("/Parent")));
     member("PBXName", {QStringLiteral("PBX2")});
     EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
-    EXPECT_EQ(window->HighestTrunk(), 255);
+    EXPECT_EQ(window->Session().HighestTrunk(), 255);
     member("ID", {QVariant::fromValue(qint16(12))});
     EXPECT_EQ(window->ID(), 12);
     EXPECT_FALSE(member("CheckDBLoadError").arguments().value(0).toBool());
     member("TrunkNumber", {QStringLiteral("7")});
-    EXPECT_EQ(window->TrunkBoxText(), QStringLiteral("7"));
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->text(),
+              QStringLiteral("7"));
     member("Parent", {none});
     EXPECT_EQ(window->Parent(), nullptr);
 
     // ShowWhatsThis names its control by design name; unknown names fail.
-    QList<QMenu*> popups;
-    window->popupMenu = [&](QMenu* menu, const QPoint&) -> QAction* {
-        popups << menu;
-        return nullptr;
-    };
+    test::PopupAnswers popups;
     for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
         EXPECT_NE(member("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
                   QDBusMessage::ErrorMessage)
             << name;
     }
-    EXPECT_EQ(popups.size(), 3);
+    EXPECT_EQ(popups.shown.size(), 3);
     for (const char* name : {"txtNothing", "lblTrunk", "lblTrunk(2)", "txtTrunk(0)", ""}) {
         const QDBusMessage reply = member("ShowWhatsThis", {QString::fromLatin1(name)});
         ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage) << name;
         EXPECT_EQ(reply.errorName(), contract::kInvalidArgumentError);
         EXPECT_TRUE(reply.errorMessage().contains(QString::fromLatin1(name))) << name;
     }
-    EXPECT_EQ(popups.size(), 3);
+    EXPECT_EQ(popups.shown.size(), 3);
     Release(layer);
 }
 
@@ -625,6 +626,123 @@ TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
     AddinSession session;
     cOLELayer layer(session);
     EXPECT_TRUE(tree.process.Ended());
+}
+
+// Receives every call on one path and reads its one argument, a structure,
+// as a record followed by a text, the way a reader of a longer value would.
+class RecordReader : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        const QDBusArgument in = qvariant_cast<QDBusArgument>(message.arguments().value(0));
+        in.beginStructure();
+        in >> record >> after;
+        in.endStructure();
+        received = true;
+        return true;
+    }
+    cListRequest record;
+    QString after;
+    bool received = false;
+};
+
+TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
+    contract::RegisterTypes();
+    cListRequest whole;
+    whole.SetLoginID(QStringLiteral("LOGIN0"));
+    whole.AddToList(QStringLiteral("3000"), QStringLiteral("005"), QStringLiteral("01"));
+    whole.AddToList(QStringLiteral("3001"), QStringLiteral("005"), QStringLiteral("07"));
+    // The header fields in the record's order, the login among them.
+    auto header = [](QDBusArgument& out) {
+        out << QStringLiteral("1") << QStringLiteral("PBX1") << QStringLiteral("1")
+            << QStringLiteral("LOGIN0") << QStringLiteral("12") << QStringLiteral("12") << QString()
+            << qint16(1) << qint16(20) << qint32(0) << true << false << true << qint16(0)
+            << QString();
+    };
+    auto lists = [](QDBusArgument& out, qsizetype shortLength) {
+        out << QStringList{QStringLiteral("3000")};
+        out << QStringList(shortLength, QStringLiteral("005"));
+        for (int i = 0; i < 6; ++i)
+            out << QStringList{QString()};
+    };
+    struct Case {
+        const char* what;
+        std::function<void(QDBusArgument&)> build;
+        int count;
+        const char* login;
+    };
+    const Case cases[] = {
+        {"the whole record", [&](QDBusArgument& out) { out << whole; }, 2, "LOGIN0"},
+        {"lists of differing length",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 2);
+             out.endStructure();
+         },
+         0, "LOGIN0"},
+        {"the header alone",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             out.endStructure();
+         },
+         0, ""},
+        {"a number where a text belongs",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             out << qint32(1);
+             header(out);
+             lists(out, 1);
+             out.endStructure();
+         },
+         0, ""},
+        {"one field more",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 1);
+             out << QStringLiteral("extra");
+             out.endStructure();
+         },
+         0, ""},
+        {"no structure",
+         [](QDBusArgument& out) {
+             out << QList<qint32>{1, 2, 3};
+         },
+         0, ""},
+    };
+    QDBusServer server;
+    RecordReader reader;
+    std::optional<QDBusConnection> accepted;
+    QObject::connect(&server, &QDBusServer::newConnection, [&](const QDBusConnection& c) {
+        accepted = c;
+        accepted->registerVirtualObject(QStringLiteral("/record"), &reader);
+    });
+    const QString name = QStringLiteral("record-sender");
+    {
+        QDBusConnection sender = QDBusConnection::connectToPeer(server.address(), name);
+        ASSERT_TRUE(test::WaitFor([&] { return accepted.has_value(); }));
+        for (const Case& c : cases) {
+            QDBusArgument value;
+            value.beginStructure();
+            c.build(value);
+            value << QStringLiteral("after");
+            value.endStructure();
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QString(), QStringLiteral("/record"), QStringLiteral("opshelm.Test.Record"),
+                QStringLiteral("Take"));
+            call.setArguments({QVariant::fromValue(value)});
+            reader.received = false;
+            ASSERT_TRUE(sender.send(call)) << c.what;
+            ASSERT_TRUE(test::WaitFor([&] { return reader.received; })) << c.what;
+            EXPECT_EQ(reader.record.Count(), c.count) << c.what;
+            EXPECT_EQ(reader.record.LoginID(), QString::fromUtf8(c.login)) << c.what;
+            // The next field is read where it is, whatever the record's shape.
+            EXPECT_EQ(reader.after, QStringLiteral("after")) << c.what;
+        }
+    }
+    QDBusConnection::disconnectFromPeer(name);
 }
 
 }  // namespace

@@ -21,9 +21,11 @@
 #include "automation/AutomationServer.h"
 #include "catalogue/ValueListModel.h"
 #include "helm32/HostObjects.h"
+#include "hostlink/RequestDispatcher.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
 #include "platform/widgets/ListBar.h"
+#include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
@@ -239,8 +241,7 @@ protected:
         return test::WaitFor(
             [&] {
                 return host_.answered >= answersBefore + 2 &&
-                       window_->Dispatcher().State() == DispatchState::Idle &&
-                       !window_->Dispatcher().tmrEvent().isActive() && !window_->InHostCall();
+                       !window_->Session().RequestUnderWay() && !window_->InHostCall();
             },
             10000);
     }
@@ -277,14 +278,14 @@ TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
             host_.race = r.race;
             const int answers = host_.answered;
             const int sends = host_.sends;
-            window_->Values().Clear();
+            window_->Session().Values().Clear();
             TrunkBox()->setText(QString::number(4 + round));
             window_->RunCommand(QStringLiteral("Get"));
             ASSERT_TRUE(GetFinished(answers));
             EXPECT_TRUE(window_->IsEnabled());
-            EXPECT_EQ(window_->Dispatcher().State(), DispatchState::Idle);
+            EXPECT_EQ(window_->Session().Dispatcher().State(), DispatchState::Idle);
             EXPECT_EQ(host_.sends, sends + 2);  // the check and the list-up, nothing more
-            EXPECT_EQ(window_->Values().rowCount(), 3);
+            EXPECT_EQ(window_->Session().Values().rowCount(), 3);
             EXPECT_EQ(host_.logouts, host_.logins);
         }
     }
@@ -338,7 +339,7 @@ TEST_F(HostRaceTest, ASlowLoginShowsThePendingNoticeAndGoesOnWaiting) {
     host_.loginDelayMs = 0;  // only the first login is slow
     ASSERT_TRUE(test::WaitFor([&] { return host_.answered >= answers + 2; }, 40000));
     ASSERT_TRUE(GetFinished(answers));
-    EXPECT_EQ(window_->Values().rowCount(), 3);
+    EXPECT_EQ(window_->Session().Values().rowCount(), 3);
     int notices = 0;
     for (const auto& box : tree_.boxes.shown)
         notices += box.prompt == App().OleRequestPendingMsgText ? 1 : 0;

@@ -2,6 +2,7 @@
 // clicks, keys and focus changes on a hosted window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "exchange/BuiltInHost.h"
 #include "exchange/ExchangeFaults.h"
 #include "exchange/SimulatedExchange.h"
+#include "exchange/SimulatedLink.h"
 #include "mainwindow/WindowPosition.h"
 #include "platform/RunError.h"
 #include "platform/widgets/GuardedApplication.h"
@@ -40,10 +42,10 @@ protected:
         Box("txtTrunk")->setText(QStringLiteral("005"));
         Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
         Answer(QStringLiteral("11"), items);
-        ASSERT_FALSE(window_->NoSourceData());
+        ASSERT_FALSE(Session().NoSourceData());
     }
     QStandardItem* Option(const QString& cmd, const QString& text) const {
-        CatalogueTreeModel& model = window_->Tree();
+        CatalogueTreeModel& model = Session().Tree();
         for (int t = 0; t < model.rowCount(); ++t) {
             QStandardItem* title = model.item(t);
             if (CatalogueTreeModel::Tag(title) != cmd)
@@ -81,7 +83,7 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
     QString typed;
     bool closedByEscape = false;
     QTimer::singleShot(0, [&] {
-        frmCmd* dialog = window_->OpenDialog();
+        auto* dialog = qobject_cast<frmCmd*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         auto* input = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
         auto buttons = dialog->findChildren<QPushButton*>(QStringLiteral("cmdButton"));
@@ -92,7 +94,7 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
         input->clear();
         QTest::keyClicks(input, QStringLiteral("250"));
         QTest::mouseClick(ok, Qt::LeftButton);  // asks the exchange
-        waiting = window_->Dispatcher().RequestInFlight() && g_StationCheckPending;
+        waiting = Session().Dispatcher().RequestInFlight() && g_StationCheckPending;
         dialogEnabled = dialog->isEnabled() && input->isEnabled();
         cancelEnabled = cancel->isEnabled();
         okEnabled = ok->isEnabled();
@@ -103,8 +105,8 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
         if (dialog->isVisible())
             dialog->done(0);  // never leave the test hanging in the dialog
     });
-    window_->Editor().NodeClick(station);
-    window_->Editor().DoubleClick(station);
+    Session().Editor().NodeClick(station);
+    Session().Editor().DoubleClick(station);
     EXPECT_TRUE(waiting);
     EXPECT_TRUE(dialogEnabled);
     EXPECT_TRUE(cancelEnabled);
@@ -120,6 +122,18 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
     EXPECT_TRUE(window_->IsEnabled());
 }
 
+// Print hands the report of the trunk read to the host; an empty list is
+// refused.
+TEST_F(WindowEventsTest, PrintAsksTheHostForTheTrunksReport) {
+    window_->RunCommand(QStringLiteral("Print"));
+    EXPECT_TRUE(host_.printed.isEmpty());
+    ReadSource({{"3001", "005", "01"}});
+    tree_.boxes.Clear();
+    window_->RunCommand(QStringLiteral("Print"));
+    EXPECT_EQ(host_.printed, QStringList{QStringLiteral("{Trunk.Trunk}= '005'")});
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 // Shift and a click on a node sends that node's line to the host, not the
 // line of the node clicked before.
 TEST_F(WindowEventsTest, ShiftClickSendsTheNodeJustClicked) {
@@ -133,7 +147,7 @@ TEST_F(WindowEventsTest, ShiftClickSendsTheNodeJustClicked) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     auto centre = [&](QStandardItem* node) {
-        const QModelIndex index = window_->Tree().indexFromItem(node);
+        const QModelIndex index = Session().Tree().indexFromItem(node);
         view->scrollTo(index);
         return view->visualRect(index).center();
     };
@@ -157,14 +171,14 @@ TEST_F(WindowEventsTest, ListClicksAddToTheSelectionAndEmptyListsAnswerRightClic
                               Grid()->viewport()->mapToGlobal(QPoint(20, 20)));
     QCoreApplication::sendEvent(Grid()->viewport(), &onEmpty);
     EXPECT_EQ(window_->FrontPanel(), 0);
-    EXPECT_EQ(menusShown_, QStringList{QStringLiteral("mnuWhatsThis")});
+    EXPECT_EQ(popups_.shown, QStringList{QStringLiteral("mnuWhatsThis")});
 
     ReadSource({{"3001", "005", "01"}, {"3002", "005", "2"}, {"3003", "005", "1"}});
     window_->ShowPanel(1);
-    window_->Values().GetItemValue(QStringLiteral("3001"));  // a look-up selects row 0
-    const QRect row2 = Grid()->visualRect(window_->Values().index(2, 1));
+    Session().Values().GetItemValue(QStringLiteral("3001"));  // a look-up selects row 0
+    const QRect row2 = Grid()->visualRect(Session().Values().index(2, 1));
     QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, row2.center());
-    QItemSelectionModel* selection = window_->Values().Selection();
+    QItemSelectionModel* selection = Session().Values().Selection();
     EXPECT_TRUE(selection->isRowSelected(0, {}));
     EXPECT_TRUE(selection->isRowSelected(2, {}));
     EXPECT_FALSE(selection->isRowSelected(1, {}));
@@ -224,7 +238,8 @@ TEST(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
     ASSERT_TRUE(tree.OpenStartupDatabases());
     g_Standalone = true;
     services().commandLine = QStringLiteral("PBX1");
-    auto window = std::make_unique<dlgKestrel>();
+    auto window = std::make_unique<dlgKestrel>(
+        [](const QString& className) { return CreateHostObject(className); });
     ASSERT_TRUE(window->Load());
     window->show();
     {
@@ -236,7 +251,7 @@ TEST(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
     }
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("004"));
     window->RunCommand(QStringLiteral("Get"));  // the check: one entry
-    ASSERT_TRUE(test::WaitFor([&] { return !window->NoSourceData(); }, 20000));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("5-8"));
     window->RunCommand(QStringLiteral("Copy"));
     auto* strip = window->findChild<QWidget*>(QStringLiteral("picProgress"));
@@ -252,15 +267,10 @@ TEST(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
     EXPECT_TRUE(cancel->isEnabled());
     EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
     QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            return window->Dispatcher().State() == DispatchState::Idle &&
-                   !window->Dispatcher().tmrEvent().isActive();
-        },
-        20000));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().RequestUnderWay(); }, 20000));
     EXPECT_FALSE(strip->isVisible());
     EXPECT_TRUE(window->IsEnabled());
-    EXPECT_EQ(window->Dispatcher().ResponseList().ErrCode(), 61);
+    EXPECT_EQ(window->Session().Dispatcher().ResponseList().ErrCode(), 61);
 }
 
 TEST(WindowPlacementTest, AStoredPlaceOffEveryScreenIsRefused) {

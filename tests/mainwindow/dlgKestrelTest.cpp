@@ -4,18 +4,21 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRegularExpression>
 #include <QTreeView>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/ValueListModel.h"
+#include "exchange/BuiltInHost.h"
+#include "exchange/SimulatedLink.h"
+#include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/Services.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
+#include "session/TrunkCopySession.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
@@ -30,10 +33,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(tree_.OpenStartupDatabases());
         window_ = std::make_unique<dlgKestrel>();
-        window_->popupMenu = [this](QMenu* menu, const QPoint&) {
-            menusShown_ << menu->objectName();
-            return menuAnswer_.isEmpty() ? nullptr : menu->findChild<QAction*>(menuAnswer_);
-        };
     }
     void TearDown() override { window_.reset(); }
 
@@ -46,8 +45,6 @@ protected:
     test::RuntimeTree tree_;
     test::ScriptedHost host_;
     std::unique_ptr<dlgKestrel> window_;
-    QStringList menusShown_;
-    QString menuAnswer_;
 };
 
 TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
@@ -56,14 +53,14 @@ TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     ASSERT_TRUE(window_->Load());
     EXPECT_FALSE(window_->CheckDBLoadError());
     EXPECT_TRUE(QFile::exists(WorkCopy()));
-    EXPECT_NE(window_->WorkDb(), nullptr);
-    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_NE(window_->Session().WorkDb(), nullptr);
+    EXPECT_TRUE(window_->Session().NoSourceData());
     EXPECT_EQ(Child<QLineEdit>("txtTrunk")->property("tag").toString(), QStringLiteral("Init"));
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Trunk Copy"));  // localised
-    EXPECT_EQ(window_->Tree().rowCount(), 14);
+    EXPECT_EQ(window_->Session().Tree().rowCount(), 14);
     EXPECT_TRUE(Child<QTreeView>("tvwTrkData")->isEnabled());
-    EXPECT_TRUE(window_->HelpFile().endsWith(QStringLiteral("/ADDINS/HELP/kestrel.hlp")));
-    EXPECT_EQ(window_->StandaloneHost(), nullptr);
+    EXPECT_TRUE(Child<QLineEdit>("txtTrunk")->whatsThis().contains(QStringLiteral("trunk")));
+    EXPECT_EQ(window_->Session().StandaloneHost(), nullptr);
     EXPECT_TRUE(tree_.boxes.shown.empty());
 
     const QString copy = WorkCopy();
@@ -71,7 +68,7 @@ TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     EXPECT_FALSE(window_->IsLoaded());
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_EQ(g_LangDb, nullptr);
-    EXPECT_EQ(window_->WorkDb(), nullptr);
+    EXPECT_EQ(window_->Session().WorkDb(), nullptr);
     EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
 }
 
@@ -81,13 +78,13 @@ TEST_F(dlgKestrelTest, ExchangeNameSetsCaptionMenuAndHighestTrunk) {
     host_.processor = QStringLiteral("SC-K 4.2");
     window_->SetPBXName(QStringLiteral("PBX1"));
     EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" (PBX1)"));
-    EXPECT_TRUE(window_->MenuEnabled());
-    EXPECT_EQ(window_->HighestTrunk(), 255);
+    EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
+    EXPECT_EQ(window_->Session().HighestTrunk(), 255);
     host_.processor = QStringLiteral("XP 1.0");
     window_->SetPBXName(QString());
     EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" ()"));
-    EXPECT_FALSE(window_->MenuEnabled());
-    EXPECT_EQ(window_->HighestTrunk(), 511);
+    EXPECT_FALSE(Child<ListBar>("lsbMenu")->isEnabled());
+    EXPECT_EQ(window_->Session().HighestTrunk(), 511);
 }
 
 TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {
@@ -115,10 +112,16 @@ TEST_F(dlgKestrelTest, LocalisationFailureUnloadsAndRemovesTheCopy) {
 TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
     g_Standalone = true;
     services().commandLine = QStringLiteral("PBX2");
+    QStringList made;
+    window_ = std::make_unique<dlgKestrel>([&](const QString& className) {
+        made << className;
+        return CreateHostObject(className);
+    });
     ASSERT_TRUE(window_->Load());
-    EXPECT_NE(window_->StandaloneHost(), nullptr);
+    EXPECT_EQ(made, QStringList{QStringLiteral("PBXDeskProj.cPBXOLE")});
+    EXPECT_NE(window_->Session().StandaloneHost(), nullptr);
     EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
-    EXPECT_TRUE(window_->MenuEnabled());
+    EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
     // Hide Window unloads a standalone window and deletes its copy.
     const QString copy = WorkCopy();
     window_->RunCommand(QStringLiteral("Hide Window"));
@@ -134,14 +137,14 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
     window_->RunCommand(QStringLiteral("View List"));
     EXPECT_EQ(window_->FrontPanel(), 1);
     EXPECT_EQ(Child<QLineEdit>("txtTrunk")->text(), QStringLiteral("000"));
-    EXPECT_TRUE(window_->Dispatcher().tmrEvent().isActive());  // the trunk changed
-    host_.loginReply = QStringLiteral("BUSY");                 // the read it starts is refused
+    EXPECT_TRUE(window_->Session().Dispatcher().tmrEvent().isActive());  // the trunk changed
+    host_.loginReply = QStringLiteral("BUSY");  // the read it starts is refused
     ASSERT_TRUE(test::WaitFor([&] {
-        return window_->Dispatcher().State() == DispatchState::Idle &&
-               !window_->Dispatcher().tmrEvent().isActive();
+        return window_->Session().Dispatcher().State() == DispatchState::Idle &&
+               !window_->Session().Dispatcher().tmrEvent().isActive();
     }));
     window_->RunCommand(QStringLiteral("View List"));
-    EXPECT_FALSE(window_->Dispatcher().tmrEvent().isActive());  // unchanged: no request
+    EXPECT_FALSE(window_->Session().Dispatcher().tmrEvent().isActive());  // unchanged: no request
     window_->RunCommand(QStringLiteral("View Tree"));
     EXPECT_EQ(window_->FrontPanel(), 0);
 
@@ -215,14 +218,14 @@ TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
     window.SetParent(&host);
     ASSERT_TRUE(window.Load());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren"));
-    EXPECT_EQ(window.Values().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Wert"));
+    EXPECT_EQ(window.Session().Values().headerData(1, Qt::Horizontal).toString(),
+              QStringLiteral("Wert"));
     EXPECT_EQ(window.findChild<ListBar*>(QStringLiteral("lsbMenu"))->ItemText(1, 3),
               QStringLiteral("Quellleitung holen"));
     window.SetPBXName(QStringLiteral("PBX1"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren (PBX1)"));
 
     // What's This, the Help command and F1 use the German help file.
-    EXPECT_TRUE(window.HelpFile().endsWith(QStringLiteral("/ADDINS/HELP/kestrel_de.hlp")));
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("txtTrunk"))
                     ->whatsThis()
                     .contains(QStringLiteral("Die Leitung, deren Daten gelesen werden")));

@@ -30,6 +30,7 @@ public:
     QHash<QString, QString> stored;
     QStringList help;
     QStringList added;
+    QStringList printed;  // the selection of each report
 
     QString Login(const QString&, CallBackTarget* target) override {
         if (loginThrows)
@@ -65,8 +66,9 @@ public:
             throw RunError(5, QStringLiteral("No such data"));
         return stored.value(k);
     }
-    QString PrintReport(const QString&, const QString&, const QString&, const QString&,
+    QString PrintReport(const QString&, const QString&, const QString& selection, const QString&,
                         std::int32_t) override {
+        printed << selection;
         return {};
     }
     void AddItem(const QString& line) override { added << line; }

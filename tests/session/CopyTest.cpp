@@ -1,30 +1,28 @@
 #include <gtest/gtest.h>
 
-#include <QTreeView>
-
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
 #include "platform/Recordset.h"
-#include "support/WindowFixture.h"
+#include "support/SessionFixture.h"
 
 namespace kestrel {
 namespace {
 
-class CopyTest : public test::WindowFixture {
+class CopyTest : public test::SessionFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
-        LoadHosted();
-        Box("txtTrunk")->setText(QStringLiteral("004"));
+        SessionFixture::SetUp();
+        OpenHosted();
+        window_.trunkBox = QStringLiteral("004");
         // Three items as a Get of trunk 004 leaves them.
         Answer(QStringLiteral("11"),
                {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
         tree_.boxes.Clear();
     }
     void Copy(const QStringList& destinations, const QString& typed) {
-        Box("txtTrunkRange")->setText(typed);
-        window_->Copier().SendCopyRequests(destinations);
+        window_.destinations = typed;
+        session_->Copier().SendCopyRequests(destinations);
     }
     // The copy's answer: every entry as sent, with ED from the table.
     void AnswerCopy(const std::function<QStringList(int, const QString&, const QString&)>& verdict,
@@ -37,11 +35,11 @@ protected:
         Answer(QStringLiteral("10"), lines, errCode);
     }
     QString Original(int row) const {
-        return window_->Values().Cell(row, ValueListModel::kOriginal);
+        return session_->Values().Cell(row, ValueListModel::kOriginal);
     }
     QStringList CopyTrunkRows() const {
-        auto set = window_->WorkDb()->OpenRecordset(QStringLiteral("SELECT Trunk FROM CopyTrunk"),
-                                                    RecordsetType::Snapshot);
+        auto set = session_->WorkDb()->OpenRecordset(QStringLiteral("SELECT Trunk FROM CopyTrunk"),
+                                                     RecordsetType::Snapshot);
         QStringList rows;
         while (!set->Eof()) {
             rows << set->Fields(0).toString();
@@ -50,7 +48,7 @@ protected:
         return rows;
     }
     QString Stored(const char* cmd) const {
-        auto set = window_->WorkDb()->OpenRecordset(
+        auto set = session_->WorkDb()->OpenRecordset(
             QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"), RecordsetType::Snapshot,
             0, {QString::fromLatin1(cmd)});
         return set->Eof() ? QStringLiteral("<none>") : set->Fields(0).toString();
@@ -58,7 +56,7 @@ protected:
 };
 
 TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
-    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
     Copy({QStringLiteral("001"), QStringLiteral("002")}, QStringLiteral("1-2"));
     const cListRequest& sent = host_.sent;
     EXPECT_EQ(sent.Tag(), QStringLiteral("10"));
@@ -86,7 +84,7 @@ TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
 }
 
 TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
-    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
+    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
     AnswerCopy([](int, const QString& c, const QString& t) {
         if (t == u"006")
@@ -94,20 +92,20 @@ TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
         return QStringList{c, t, QString(), QStringLiteral("OK")};
     });
     EXPECT_EQ(Original(2), QStringLiteral("OG"));
-    EXPECT_EQ(window_->Copier().FailedTrunks(), QStringList{QStringLiteral("006")});
+    EXPECT_EQ(session_->Copier().FailedTrunks(), QStringList{QStringLiteral("006")});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(Msg(7) + QStringLiteral("\r\n") + Msg(8) +
                                                      QStringLiteral("\r\n006")));
 }
 
 TEST_F(CopyTest, AFailedFirstWriteLeavesTheOriginal) {
-    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
     Copy({QStringLiteral("005")}, QStringLiteral("5"));
     AnswerCopy([](int, const QString& c, const QString& t) {
         return QStringList{c, t, QString(), c == u"3001" ? QString() : QStringLiteral("OK")};
     });
     EXPECT_EQ(Original(0), QStringLiteral("01"));
-    EXPECT_TRUE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_TRUE(session_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
     EXPECT_EQ(Stored("3001"), QStringLiteral("01"));
 }
 
@@ -117,12 +115,12 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     const auto allWritten = [](int, const QString& c, const QString& t) {
         return QStringList{c, t, QString(), QStringLiteral("OK")};
     };
-    window_->WorkDb()->Execute(
+    session_->WorkDb()->Execute(
         QStringLiteral("CREATE TRIGGER keep_3005 BEFORE UPDATE ON TrkDataListup "
                        "WHEN OLD.CMD = '3005' BEGIN SELECT RAISE(ABORT, 'item 3005 locked'); END"));
-    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    window_->Values().SetItemValue(QStringLiteral("3005"), QStringLiteral("201"));
-    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
+    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
+    session_->Values().SetItemValue(QStringLiteral("3005"), QStringLiteral("201"));
+    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
     Copy({QStringLiteral("005")}, QStringLiteral("5"));
     AnswerCopy(allWritten);
     EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
@@ -137,10 +135,10 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     EXPECT_NE(host_.codes.last(), 0);
 
     // The copy's own row cannot be written: the item values stay.
-    window_->WorkDb()->Execute(QStringLiteral("DROP TRIGGER keep_3005"));
-    window_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    session_->WorkDb()->Execute(QStringLiteral("DROP TRIGGER keep_3005"));
+    session_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
     tree_.boxes.Clear();
-    window_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
+    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
     Copy({QStringLiteral("006")}, QStringLiteral("6"));
     AnswerCopy(allWritten);
     EXPECT_EQ(Stored("3001"), QStringLiteral("04"));
@@ -151,12 +149,12 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     EXPECT_EQ(host_.codes.last(), 3078);
 
     // A clean copy clears the status line again.
-    window_->WorkDb()->Execute(QStringLiteral("CREATE TABLE CopyTrunk (Trunk TEXT)"));
+    session_->WorkDb()->Execute(QStringLiteral("CREATE TABLE CopyTrunk (Trunk TEXT)"));
     Copy({QStringLiteral("007")}, QStringLiteral("7"));
     AnswerCopy(allWritten);
     EXPECT_EQ(host_.messages.last(), QString());
     EXPECT_EQ(host_.codes.last(), 0);
-    EXPECT_FALSE(window_->WorkDb()->InTransaction());
+    EXPECT_FALSE(session_->WorkDb()->InTransaction());
 }
 
 TEST_F(CopyTest, CancelStopsTheWalk) {
@@ -188,7 +186,7 @@ TEST_F(CopyTest, CancelStopsTheWalk) {
 }
 
 TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
-    window_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("BW"));
+    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("BW"));
     Copy({QStringLiteral("005"), QStringLiteral("003"), QStringLiteral("005")},
          QStringLiteral("5,3,5"));
     ASSERT_EQ(host_.sent.Count(), 9);
@@ -202,7 +200,7 @@ TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
 
 TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
     host_.sends = 0;
-    window_->Values().Clear();
+    session_->Values().Clear();
     Copy({QStringLiteral("005")}, QStringLiteral("5"));
     EXPECT_EQ(host_.sends, 0);
     EXPECT_EQ(tree_.boxes.beeps, 1);
@@ -210,8 +208,8 @@ TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
     EXPECT_EQ(tree_.boxes.Last().title, Msg(15));
 
     for (int i = 0; i < 64; ++i) {
-        window_->Values().AddItem(QStringLiteral("30%1").arg(i), QStringLiteral("1"), QString(),
-                                  QStringLiteral("1"));
+        session_->Values().AddItem(QStringLiteral("30%1").arg(i), QStringLiteral("1"), QString(),
+                                   QStringLiteral("1"));
     }
     QStringList all;
     for (int t = 1; t <= 511; ++t)
@@ -243,16 +241,16 @@ TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
     g_Messages.clear();
 }
 
-class StationCheckTest : public test::WindowFixture {
+class StationCheckTest : public test::SessionFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
-        LoadHosted();
+        SessionFixture::SetUp();
+        OpenHosted();
         g_StationCheckPending = false;
     }
     void TearDown() override {
         g_StationCheckPending = false;
-        WindowFixture::TearDown();
+        SessionFixture::TearDown();
     }
 };
 
@@ -277,7 +275,7 @@ TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
     for (const Verdict& v : verdicts) {
         g_StationCheckPending = false;
         tree_.boxes.Clear();
-        EXPECT_FALSE(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
+        EXPECT_FALSE(session_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
         EXPECT_TRUE(g_StationCheckPending);
         EXPECT_EQ(host_.sent.Tag(), QStringLiteral("14"));
         EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("@LEN"));
@@ -287,7 +285,8 @@ TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
         EXPECT_FALSE(g_StationCheckPending);
         EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
         g_StationCheckPending = true;  // as an open dialog that asked holds it
-        EXPECT_EQ(window_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")), v.accepted)
+        EXPECT_EQ(session_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")),
+                  v.accepted)
             << v.answer;
         if (v.promptStart) {
             ASSERT_FALSE(tree_.boxes.shown.empty()) << v.answer;

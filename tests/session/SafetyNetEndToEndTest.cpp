@@ -1,26 +1,18 @@
-// The safety net end to end on the built-in simulated exchange, judged by
-// what the exchange's own file holds.
+// The safety net end to end in a session on the built-in simulated
+// exchange, judged by what the exchange's own file holds.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <functional>
 
 #include "catalogue/ValueListModel.h"
-#include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafeCopy.h"
 #include "safetynet/SafetyNetSetting.h"
-#include "safetynet/widgets/frmPreview.h"
-#include "support/WindowFixture.h"
+#include "support/SessionFixture.h"
 #include "tools/AnswerCodes.h"
 
 namespace kestrel {
@@ -29,13 +21,12 @@ namespace {
 constexpr int kYes = 6;
 constexpr int kNo = 7;
 
-class SafetyNetEndToEndTest : public test::WindowFixture {
+class SafetyNetEndToEndTest : public test::SessionFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
+        SessionFixture::SetUp();
         SetSafetyNetSetting(true);
-        LoadStandalone();
-        window_->show();
+        OpenStandalone();
     }
     std::unique_ptr<SimulatedExchange> Exchange() const {
         return SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"),
@@ -62,29 +53,13 @@ protected:
         return rs->Eof() ? QString() : rs->Fields(QStringLiteral("Value")).toString();
     }
     void Get(const QString& trunk) {
-        Box("txtTrunk")->setText(trunk);
-        RunAndWait(QStringLiteral("Get"));
-        ASSERT_FALSE(window_->NoSourceData());
+        window_.trunkBox = trunk;
+        RunAndWait([&] { session_->GetSourceTrunk(); });
+        ASSERT_FALSE(session_->NoSourceData());
     }
-    // Answers the next preview by a real click on Copy or Close, after
-    // letting the test look at it.
-    void AnswerPreview(bool copy, std::function<void(frmPreview*)> look = {}) {
-        auto* timer = new QTimer(window_.get());
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, copy, look] {
-            auto* preview = qobject_cast<frmPreview*>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            if (look)
-                look(preview);
-            auto* button = preview->findChild<QPushButton*>(copy ? QStringLiteral("cmdCopy")
-                                                                 : QStringLiteral("cmdClose"));
-            ASSERT_NE(button, nullptr);
-            QTest::mouseClick(button, Qt::LeftButton);
-        });
-        timer->start();
+    // Answers the next preview with Copy or Close.
+    void AnswerPreview(bool copy) {
+        window_.preview = [copy](CopyPlan&, bool) { return copy; };
     }
     std::unique_ptr<CopyJournal> OpenJournal() const {
         QString error;
@@ -104,11 +79,11 @@ protected:
 
 TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDiffer) {
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-9"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5-9");
     const QStringList before = Dump();
     AnswerPreview(false);
-    RunAndWait(QStringLiteral("Preview"));
+    RunAndWait([&] { session_->Copy(true); });
     EXPECT_EQ(Dump(), before);
     auto journal = OpenJournal();
     ASSERT_NE(journal, nullptr);
@@ -126,7 +101,7 @@ TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDif
     };
     for (const JournalCell& cell : journal->Cells(entries.first().id)) {
         const QString now = asRead(ValueOf(cell.trunk.toInt(), cell.item));
-        const QString source = window_->Values().GetItemValue(cell.item).toString();
+        const QString source = session_->Values().GetItemValue(cell.item).toString();
         EXPECT_EQ(cell.outcome == CellOutcome::Skipped, now != source)
             << cell.trunk.toStdString() << " " << cell.item.toStdString();
         ++checked;
@@ -136,44 +111,43 @@ TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDif
 
 TEST_F(SafetyNetEndToEndTest, CopyThenUndoLeavesEveryDestinationAsBefore) {
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
     // Trunk 007 holds an item the exchange reports as not set, which no
     // write can bring back; the others can be restored byte for byte.
-    Box("txtTrunkRange")->setText(QStringLiteral("5-6,8-9"));
+    window_.destinations = QStringLiteral("5-6,8-9");
     const QStringList before = Dump();
-    bool sawSourceWarning = true;
-    AnswerPreview(true, [&](frmPreview* p) { sawSourceWarning = p->isVisible(); });
-    RunAndWait(QStringLiteral("Copy"));
-    ASSERT_TRUE(sawSourceWarning);
+    AnswerPreview(true);
+    RunAndWait([&] { session_->Copy(false); });
+    ASSERT_EQ(window_.previews, 1);
     EXPECT_NE(Dump(), before);
     EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
     ASSERT_TRUE(Shown(20, QStringLiteral("The copy has ended.")));
     tree_.boxes.Clear();
     tree_.boxes.Script({kYes});
-    RunAndWait(QStringLiteral("Undo"));
+    RunAndWait([&] { session_->Undo(); });
     EXPECT_EQ(Dump(), before);
     EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
     // Nothing left to undo.
     tree_.boxes.Clear();
-    RunAndWait(QStringLiteral("Undo"));
+    RunAndWait([&] { session_->Undo(); });
     EXPECT_TRUE(Shown(23, QStringLiteral("No copy of this exchange is recorded")));
 }
 
 TEST_F(SafetyNetEndToEndTest, AValueChangedSinceTheCopyIsListedNotOverwritten) {
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5-6");
     const QString old5 = ValueOf(5, QStringLiteral("3002"));
     const QString old6 = ValueOf(6, QStringLiteral("3002"));
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     ASSERT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("3"));
     // Someone else changes 006 after the copy.
     Exchange()->Db().Execute(
         QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 6 AND CMD = '3002'"));
     tree_.boxes.Clear();
     tree_.boxes.Script({kYes, kNo});  // undo: yes; the changed value: leave it
-    RunAndWait(QStringLiteral("Undo"));
+    RunAndWait([&] { session_->Undo(); });
     bool listed = false;
     for (const auto& box : tree_.boxes.shown)
         listed = listed || (box.prompt.startsWith(QStringLiteral("These values were changed")) &&
@@ -192,10 +166,10 @@ TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
         exchange->SetFaults(faults);
     }
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5-6");
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     ASSERT_FALSE(tree_.boxes.shown.empty());
     const QString summary = tree_.boxes.Last().prompt;
     EXPECT_TRUE(summary.contains(QStringLiteral("Not verified"))) << summary.toStdString();
@@ -216,24 +190,24 @@ TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
 // A preview of the list, then Copy of the same list: the values read for
 // the preview are the backup; the exchange is not asked twice.
 TEST_F(SafetyNetEndToEndTest, ACurrentPreviewIsNotReadAgain) {
-    auto* link = dynamic_cast<SimulatedLink*>(window_->StandaloneHost());
+    SimulatedLink* link = link_;
     ASSERT_NE(link, nullptr);
     QStringList requests;  // entries of each request, in order
     QObject::connect(link, &SimulatedLink::requestStarted,
                      [&](const QString&, int entries) { requests << QString::number(entries); });
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5-6");
     requests.clear();
     AnswerPreview(false);
-    RunAndWait(QStringLiteral("Preview"));
+    RunAndWait([&] { session_->Copy(true); });
     EXPECT_EQ(requests, QStringList({"2", "2"}));  // the check, the read
     requests.clear();
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     // The check, the write (14 items to 2 trunks), the read-back: no read.
     ASSERT_EQ(requests.size(), 3) << requests.join(u' ').toStdString();
-    EXPECT_EQ(requests.at(1), QString::number(window_->Values().rowCount() * 2));
+    EXPECT_EQ(requests.at(1), QString::number(session_->Values().rowCount() * 2));
 }
 
 // A journal that cannot be used refuses the copy with the safety net on (no
@@ -245,18 +219,18 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
     garbage.write(QByteArray(4096, 'x'));
     garbage.close();
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5");
     const QStringList before = Dump();
     tree_.boxes.Clear();
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     EXPECT_EQ(Dump(), before);
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_TRUE(
         tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy journal cannot be used")));
     EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("journal.db")));
-    window_->SetSafetyNetOn(false);
-    RunAndWait(QStringLiteral("Copy"));
+    session_->SetSafetyNetOn(false);
+    RunAndWait([&] { session_->Copy(false); });
     EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
 }
 
@@ -264,16 +238,16 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
 // and writes nothing.
 TEST_F(SafetyNetEndToEndTest, AnUndoAfterEverythingChangedWritesNothing) {
     Get(QStringLiteral("004"));
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5");
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     // Someone writes every item of 005 again, with other values.
     Exchange()->Db().Execute(QStringLiteral("UPDATE TrunkData SET Value = 'NONE' WHERE Trunk = 5"));
     const QStringList before = Dump();
     tree_.boxes.Clear();
     tree_.boxes.Script({kYes});
-    RunAndWait(QStringLiteral("Undo"));
+    RunAndWait([&] { session_->Undo(); });
     EXPECT_EQ(Dump(), before);
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
@@ -285,7 +259,7 @@ TEST_F(SafetyNetEndToEndTest, AnUndoAfterEverythingChangedWritesNothing) {
 // verify and changed nothing leaves nothing to undo.
 TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     Get(QStringLiteral("004"));
-    const QString source3013 = window_->Values().GetItemValue(QStringLiteral("3013")).toString();
+    const QString source3013 = session_->Values().GetItemValue(QStringLiteral("3013")).toString();
     {
         auto exchange = Exchange();
         exchange->Db().Execute(
@@ -298,10 +272,10 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
         faults.silentItems = {QStringLiteral("3002")};
         exchange->SetFaults(faults);
     }
-    window_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-6"));
+    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+    window_.destinations = QStringLiteral("5-6");
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     const QString summary = tree_.boxes.Last().prompt;
     EXPECT_TRUE(summary.contains(QStringLiteral("3013: 1 of 2 trunks"))) << summary.toStdString();
     EXPECT_TRUE(summary.contains(QStringLiteral("3002: 0 of 2 trunks"))) << summary.toStdString();
@@ -312,7 +286,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     // The 3002 writes changed nothing: the undo finds nothing changed since.
     tree_.boxes.Clear();
     tree_.boxes.Script({kYes});
-    RunAndWait(QStringLiteral("Undo"));
+    RunAndWait([&] { session_->Undo(); });
     for (const auto& box : tree_.boxes.shown)
         EXPECT_FALSE(box.prompt.startsWith(QStringLiteral("These values were changed")));
     EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
@@ -321,9 +295,9 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
 // A copy closed in its preview is recorded as the preview it was.
 TEST_F(SafetyNetEndToEndTest, ACopyClosedInItsPreviewIsRecordedAsAPreview) {
     Get(QStringLiteral("004"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    window_.destinations = QStringLiteral("5");
     AnswerPreview(false);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     auto journal = OpenJournal();
     const QList<JournalEntry> entries = journal->Entries(QStringLiteral("PBX1"));
     ASSERT_EQ(entries.size(), 1);
@@ -353,15 +327,15 @@ TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
                                   "3004 to 3005: 2 of 2 trunks each", "3006: 1 of 2 trunks"}));
 }
 
-class SafetyNetSwitchTest : public test::WindowFixture {
+class SafetyNetSwitchTest : public test::SessionFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
+        SessionFixture::SetUp();
         SetSafetyNetSetting(false);
-        LoadHosted();
+        OpenHosted();
     }
     void TearDown() override {
-        WindowFixture::TearDown();
+        SessionFixture::TearDown();
         SetSafetyNetSetting(true);
     }
 };
@@ -369,11 +343,11 @@ protected:
 // With the safety net off, the requests are exactly the ones without it:
 // the destination check, then the copy, and nothing read before or after.
 TEST_F(SafetyNetSwitchTest, SwitchedOffTheCopyGoesStraightOut) {
-    Box("txtTrunk")->setText(QStringLiteral("005"));
+    window_.trunkBox = QStringLiteral("005");
     Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
     Answer(QStringLiteral("11"), {{"3001", "005", "01"}, {"3002", "005", "2"}});
-    Box("txtTrunkRange")->setText(QStringLiteral("7,8"));
-    window_->RunCommand(QStringLiteral("Copy"));
+    window_.destinations = QStringLiteral("7,8");
+    session_->Copy(false);
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
     Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("10"));
@@ -385,8 +359,8 @@ TEST_F(SafetyNetSwitchTest, SwitchedOffTheCopyGoesStraightOut) {
                                   {"3001", "008", "", "OK"},
                                   {"3002", "007", "", "OK"},
                                   {"3002", "008", "", "OK"}});
-    window_->SetSafetyNetOn(true);
-    window_->RunCommand(QStringLiteral("Copy"));
+    session_->SetSafetyNetOn(true);
+    session_->Copy(false);
     Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
     EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
@@ -406,7 +380,7 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
                        {key, QStringLiteral("^[0-9]$")});
             db.Execute(QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (4, ?, '7')"),
                        {key});
-            window_->WorkDb()->Execute(
+            session_->WorkDb()->Execute(
                 QStringLiteral("INSERT INTO CMD30Titles (TitleID, CMD, Description, Visible) "
                                "VALUES (?, ?, ?, -1)"),
                 {100 + i, key, QStringLiteral("Test item %1").arg(i)});
@@ -414,10 +388,10 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
         db.CommitTrans();
     }
     Get(QStringLiteral("004"));
-    ASSERT_GE(window_->Values().rowCount(), 64);
-    Box("txtTrunkRange")->setText(QStringLiteral("5-511"));
+    ASSERT_GE(session_->Values().rowCount(), 64);
+    window_.destinations = QStringLiteral("5-511");
     AnswerPreview(true);
-    RunAndWait(QStringLiteral("Copy"));
+    RunAndWait([&] { session_->Copy(false); });
     // Every assigned destination holds the source's value of every item.
     auto exchange = Exchange();
     auto rs = exchange->Db().OpenRecordset(
@@ -432,11 +406,11 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
 
 // Preview with the net switched off still only reads: it never writes.
 TEST_F(SafetyNetSwitchTest, PreviewWithTheNetOffStillOnlyReads) {
-    Box("txtTrunk")->setText(QStringLiteral("005"));
+    window_.trunkBox = QStringLiteral("005");
     Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
     Answer(QStringLiteral("11"), {{"3001", "005", "01"}});
-    Box("txtTrunkRange")->setText(QStringLiteral("7"));
-    window_->RunCommand(QStringLiteral("Preview"));
+    window_.destinations = QStringLiteral("7");
+    session_->Copy(true);
     Answer(QStringLiteral("12"), {{"3000", "007", "01"}});
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
     EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));

@@ -1,31 +1,38 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
-
 #include "catalogue/ValueListModel.h"
 #include "copyengine/DestinationChecker.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "platform/Recordset.h"
-#include "support/WindowFixture.h"
+#include "support/SessionFixture.h"
 
 namespace kestrel {
 namespace {
 
-class SourceTrunkTest : public test::WindowFixture {
+class SourceTrunkTest : public test::SessionFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
-        LoadHosted();
-        Box("txtTrunk")->setText(QStringLiteral("005"));
+        SessionFixture::SetUp();
+        OpenHosted();
+        window_.trunkBox = QStringLiteral("005");
     }
     int Rows(const char* table) const {
-        auto set = window_->WorkDb()->OpenRecordset(
+        auto set = session_->WorkDb()->OpenRecordset(
             QStringLiteral("SELECT COUNT(*) FROM %1").arg(QString::fromLatin1(table)),
             RecordsetType::Snapshot);
         return set->Fields(0).toInt();
     }
+    // The destinations of the copy sent after the check (none: not sent).
+    QStringList Copied() const {
+        QStringList trunks;
+        for (const QString& t : host_.sent.FirstDataList()) {
+            if (host_.sent.Tag() == u"10" && !trunks.contains(t))
+                trunks << t;
+        }
+        return trunks;
+    }
     QStringList Listup() const {
-        auto set = window_->WorkDb()->OpenRecordset(
+        auto set = session_->WorkDb()->OpenRecordset(
             QStringLiteral("SELECT CMD, Data FROM TrkDataListup"), RecordsetType::Snapshot);
         QStringList out;
         while (!set->Eof()) {
@@ -42,12 +49,12 @@ TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
     EXPECT_EQ(host_.sent.FirstData(0), QStringLiteral("005"));
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("11"));
 
-    window_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
-    window_->SetNoSourceData(false);
+    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
+    session_->SetNoSourceData(false);
     Answer(QStringLiteral("13"), {{"3000", "005", "TRK NOT ASSIGNED"}});
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("13"));  // no list-up asked for
-    EXPECT_EQ(window_->Values().rowCount(), 0);
-    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_EQ(session_->Values().rowCount(), 0);
+    EXPECT_TRUE(session_->NoSourceData());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
 }
@@ -63,11 +70,11 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
                                   {"3006", "005", "O'Ü \"1\""}});
     EXPECT_EQ(Listup(),
               QStringList({"3001=03", "3005=NONE", "3012=", "3002=", "3003=", "3006=O'Ü \"1\""}));
-    EXPECT_EQ(window_->Values().rowCount(), 6);
-    EXPECT_EQ(window_->Values().Cell(1, ValueListModel::kOriginal), QStringLiteral("NONE"));
-    EXPECT_EQ(window_->Values().Cell(0, ValueListModel::kDescription),
+    EXPECT_EQ(session_->Values().rowCount(), 6);
+    EXPECT_EQ(session_->Values().Cell(1, ValueListModel::kOriginal), QStringLiteral("NONE"));
+    EXPECT_EQ(session_->Values().Cell(0, ValueListModel::kDescription),
               QStringLiteral("Trunk route"));
-    EXPECT_FALSE(window_->NoSourceData());
+    EXPECT_FALSE(session_->NoSourceData());
     // The timeout was followed by an exchange answer: done, not failed.
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
@@ -85,19 +92,19 @@ TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeSilently) {
            61);
     EXPECT_EQ(Listup(), QStringList{"3001=03"});
     EXPECT_TRUE(tree_.boxes.shown.empty());
-    EXPECT_FALSE(window_->NoSourceData());
+    EXPECT_FALSE(session_->NoSourceData());
 }
 
 TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {
     Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    window_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
-    Box("txtTrunk")->setText(QStringLiteral("006"));
+    session_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
+    window_.trunkBox = QStringLiteral("006");
     Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
     EXPECT_EQ(Rows("Trunk"), 1);
     EXPECT_EQ(Rows("PBXName"), 1);
     EXPECT_EQ(Rows("CopyOutcome"), 0);  // it belonged with the trunk before
     EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
-    EXPECT_EQ(window_->Values().rowCount(), 2);
+    EXPECT_EQ(session_->Values().rowCount(), 2);
 }
 
 TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
@@ -116,17 +123,17 @@ TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
     // is named and, with nothing stored, Copy and Print stay refused.
     for (const char* verdict : {"TRK NOT ASSIGNED", "DIGIT ERROR"}) {
         tree_.boxes.Clear();
-        window_->SetNoSourceData(false);
+        session_->SetNoSourceData(false);
         Answer(QStringLiteral("11"), {{"L30", "005", verdict}});
         EXPECT_EQ(Rows("TrkDataListup"), 0);
         EXPECT_EQ(host_.messages.last(), QString()) << verdict;
-        EXPECT_TRUE(window_->NoSourceData()) << verdict;
+        EXPECT_TRUE(session_->NoSourceData()) << verdict;
     }
     host_.sends = 0;
-    for (const char* command : {"Copy", "Print"}) {
+    for (const bool print : {false, true}) {
         tree_.boxes.Clear();
-        window_->RunCommand(QString::fromLatin1(command));
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << command;
+        print ? session_->Print() : session_->Copy(false);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << print;
         EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
     }
     EXPECT_EQ(host_.sends, 0);
@@ -134,19 +141,18 @@ TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
 
 TEST_F(SourceTrunkTest, AFailedStoreWritesNothingAndKeepsCopyRefused) {
     Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    window_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    session_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
     tree_.boxes.Clear();
     Answer(QStringLiteral("11"), {{"3001", "005", "04"}});
     EXPECT_EQ(Listup(), QStringList{"3001=03"});  // rolled back
-    EXPECT_EQ(window_->Values().rowCount(), 0);
-    EXPECT_TRUE(window_->NoSourceData());
+    EXPECT_EQ(session_->Values().rowCount(), 0);
+    EXPECT_TRUE(session_->NoSourceData());
     ASSERT_EQ(tree_.boxes.shown.size(), 2u);
     EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("[3078]")));
 }
 
 TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
-    QStringList copied;
-    window_->sendCopyRequests = [&](const QStringList& t) { copied = t; };
+    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
     QList<QStringList> lines;
     for (int t = 1; t <= 7; ++t) {
         lines.append({QStringLiteral("3000"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
@@ -156,42 +162,40 @@ TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
     lines.append({QStringLiteral("3000"), QStringLiteral("600"), QStringLiteral("DIGIT ERROR")});
     lines.append({QStringLiteral("3000"), QStringLiteral("1011"), QStringLiteral("01")});
     Answer(QStringLiteral("12"), lines);
-    EXPECT_EQ(copied, QStringList({"009", "011"}));
+    EXPECT_EQ(Copied(), QStringList({"009", "011"}));
     ASSERT_EQ(tree_.boxes.shown.size(), 2u);
     EXPECT_TRUE(
         tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("D001,D002,D003,D004,D005,more...")));
     EXPECT_TRUE(tree_.boxes.shown[1].prompt.startsWith(QStringLiteral("The destination list")));
 
-    copied.clear();
     tree_.boxes.Clear();
     Answer(QStringLiteral("12"), {{"3000", "002", "TRK NOT ASSIGNED"}});
-    EXPECT_TRUE(copied.isEmpty());
+    EXPECT_TRUE(Copied().isEmpty());
     EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\rD002,")));
 }
 
 // The engineer's cancel during the destination check ends the copy there:
 // nothing is written, and the add-in says so.
 TEST_F(SourceTrunkTest, ACancelDuringTheDestinationCheckWritesNothing) {
-    QStringList copied;
-    window_->sendCopyRequests = [&](const QStringList& t) { copied = t; };
+    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
     Answer(QStringLiteral("12"),
            {{"3000", "005", "01"}, {"3000", "006", "OPX_USERCANCEL", "OPX_USERCANCEL"}}, 61);
-    EXPECT_TRUE(copied.isEmpty());
+    EXPECT_TRUE(Copied().isEmpty());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy was cancelled")));
 }
 
 TEST_F(SourceTrunkTest, CopyChecksTheParsedDestinations) {
-    window_->SetNoSourceData(false);
-    Box("txtTrunkRange")->setText(QStringLiteral("3,1-2,600"));
-    window_->RunCommand(QStringLiteral("Copy"));
+    session_->SetNoSourceData(false);
+    window_.destinations = QStringLiteral("3,1-2,600");
+    session_->Copy(false);
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
     EXPECT_EQ(host_.sent.FirstDataList(), QStringList({"003", "001", "002"}));
     EXPECT_EQ(tree_.boxes.shown.size(), 1u);  // 600 is above 511
 
     host_.sends = 0;
-    Box("txtTrunkRange")->setText(QStringLiteral("1,,2"));
-    window_->RunCommand(QStringLiteral("Copy"));
+    window_.destinations = QStringLiteral("1,,2");
+    session_->Copy(false);
     EXPECT_EQ(host_.sends, 0);
 }
 

@@ -39,14 +39,14 @@ TEST_F(TrunkBoxTest, LeavingTheTrunkBoxReadsANewTrunkOnce) {
     Box("txtTrunk")->setText(QStringLiteral("4"));
     QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab);
     EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("004"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window_->NoSourceData(); }, 20000));
-    EXPECT_EQ(window_->Values().rowCount(), 14);
+    ASSERT_TRUE(test::WaitFor([&] { return !Session().NoSourceData(); }, 20000));
+    EXPECT_EQ(Session().Values().rowCount(), 14);
     // Leaving it again with the same number reads nothing.
     ASSERT_TRUE(
-        test::WaitFor([&] { return window_->Dispatcher().State() == DispatchState::Idle; }));
+        test::WaitFor([&] { return Session().Dispatcher().State() == DispatchState::Idle; }));
     Box("txtTrunk")->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab);
-    EXPECT_FALSE(window_->Dispatcher().tmrEvent().isActive());
+    EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
 }
 
 // Only focus moving on to another control of the window reads the number
@@ -97,17 +97,12 @@ TEST_F(TrunkBoxTest, OnlyFocusToAnotherControlReads) {
         Box("txtTrunk")->setText(typed);
         const QString tagBefore = Box("txtTrunk")->property("tag").toString();
         c.leave();
-        const bool scheduled = window_->Dispatcher().tmrEvent().isActive();
+        const bool scheduled = Session().Dispatcher().tmrEvent().isActive();
         EXPECT_EQ(scheduled, c.reads);
         EXPECT_EQ(Box("txtTrunk")->property("tag").toString(),
                   c.reads ? FormatTrunk(number) : tagBefore);
         // Let a read finish before the next case.
-        ASSERT_TRUE(test::WaitFor(
-            [&] {
-                return window_->Dispatcher().State() == DispatchState::Idle &&
-                       !window_->Dispatcher().tmrEvent().isActive();
-            },
-            20000));
+        ASSERT_TRUE(test::WaitFor([&] { return !Session().RequestUnderWay(); }, 20000));
     }
 }
 
@@ -119,8 +114,8 @@ TEST_F(TrunkBoxTest, GetOfAnEmptyBoxFindsTrunk000NotAssigned) {
     EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("000"));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
-    EXPECT_TRUE(window_->NoSourceData());
-    EXPECT_EQ(window_->Values().rowCount(), 0);
+    EXPECT_TRUE(Session().NoSourceData());
+    EXPECT_EQ(Session().Values().rowCount(), 0);
     tree_.boxes.Clear();
     window_->RunCommand(QStringLiteral("Copy"));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
@@ -133,8 +128,8 @@ TEST_F(TrunkBoxTest, GetOfAnEmptyBoxFindsTrunk000NotAssigned) {
     RunAndWait(QStringLiteral("Get"));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
-    EXPECT_FALSE(window_->NoSourceData());
-    EXPECT_EQ(window_->Values().rowCount(), 14);
+    EXPECT_FALSE(Session().NoSourceData());
+    EXPECT_EQ(Session().Values().rowCount(), 14);
 }
 
 // Text reaches the main window's boxes only through their filters: typed,

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <functional>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/ValueListModel.h"
@@ -13,6 +16,8 @@
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
 #include "platform/FileOps.h"
+#include "platform/Recordset.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -38,9 +43,9 @@ protected:
         tree_.boxes.Clear();
     }
     QString Value(const char* cmd) const {
-        for (int r = 0; r < window_->Values().rowCount(); ++r) {
-            if (window_->Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
-                return window_->Values().Cell(r, ValueListModel::kData);
+        for (int r = 0; r < Session().Values().rowCount(); ++r) {
+            if (Session().Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
+                return Session().Values().Cell(r, ValueListModel::kData);
             }
         }
         return QStringLiteral("<none>");
@@ -49,22 +54,22 @@ protected:
     // to answer (typed text, then OK) while it is shown.
     void Choose(const char* cmd, int option, const QStringList& typed = {}) {
         QStandardItem* title = nullptr;
-        for (int r = 0; r < window_->Tree().rowCount(); ++r) {
-            if (CatalogueTreeModel::Tag(window_->Tree().item(r)) == QString::fromLatin1(cmd)) {
-                title = window_->Tree().item(r);
+        for (int r = 0; r < Session().Tree().rowCount(); ++r) {
+            if (CatalogueTreeModel::Tag(Session().Tree().item(r)) == QString::fromLatin1(cmd)) {
+                title = Session().Tree().item(r);
             }
         }
         ASSERT_NE(title, nullptr);
         auto* tree = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
-        tree->expand(window_->Tree().indexFromItem(title));
-        const QModelIndex index = window_->Tree().indexFromItem(title->child(option));
+        tree->expand(Session().Tree().indexFromItem(title));
+        const QModelIndex index = Session().Tree().indexFromItem(title->child(option));
         tree->scrollTo(index);
         const QPoint at = tree->visualRect(index).center();
         if (!typed.isEmpty()) {
             auto* poll = new QTimer(window_.get());
             poll->setInterval(20);
             QObject::connect(poll, &QTimer::timeout, [this, poll, typed] {
-                frmCmd* dialog = window_->OpenDialog();
+                auto* dialog = qobject_cast<frmCmd*>(QApplication::activeModalWidget());
                 if (!dialog || !dialog->isVisible())
                     return;
                 poll->stop();
@@ -91,7 +96,31 @@ protected:
         }
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        ASSERT_TRUE(test::WaitFor([&] { return window_->OpenDialog() == nullptr; }));
+        ASSERT_TRUE(test::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
+    }
+    // Clicks `button` of the next modal dialog once it is up, after handing
+    // the dialog to `look`.
+    void AnswerDialog(const char* button, std::function<void(QWidget*)> look = {}) {
+        auto* poll = new QTimer(window_.get());
+        poll->setInterval(20);
+        QObject::connect(poll, &QTimer::timeout, [poll, button, look] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (look)
+                look(dialog);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
+        });
+        poll->start();
+    }
+    QString ValueOf(int trunk, const char* cmd) {
+        auto rs = Exchange()->Db().OpenRecordset(
+            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
+            RecordsetType::Snapshot, 0, {trunk, QString::fromLatin1(cmd)});
+        return rs->Eof() ? QString() : rs->Fields(0).toString();
     }
     std::unique_ptr<SimulatedExchange> Exchange() {
         return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
@@ -123,7 +152,7 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().prompt,
               QStringLiteral("The trunk data has been copied to the destination trunks."));
-    EXPECT_FALSE(window_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
+    EXPECT_FALSE(Session().Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
 
     Get("6");
     EXPECT_EQ(Value("3002"), QStringLiteral("3"));
@@ -131,6 +160,37 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
     EXPECT_EQ(Value("3005"), QStringLiteral("300"));
     EXPECT_EQ(Value("3008"), toll);
+}
+
+// The safety net's commands from the command bar: Preview and Copy show the
+// preview dialog, History the journal, Undo asks and writes the old value.
+TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
+    SetSafetyNetSetting(true);
+    Get("4");
+    Choose("3002", 3);
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    const QString before = ValueOf(5, "3002");
+    ASSERT_NE(before, QStringLiteral("3"));
+    QString shown;
+    AnswerDialog("cmdClose", [&](QWidget* d) { shown = d->objectName(); });
+    RunAndWait(QStringLiteral("Preview"));
+    EXPECT_EQ(shown, QStringLiteral("frmPreview"));
+    EXPECT_EQ(ValueOf(5, "3002"), before);
+    AnswerDialog("cmdCopy");
+    RunAndWait(QStringLiteral("Copy"));
+    EXPECT_EQ(ValueOf(5, "3002"), QStringLiteral("3"));
+    int entries = 0;
+    AnswerDialog("cmdClose", [&](QWidget* d) {
+        shown = d->objectName();
+        entries = d->findChild<QTableView*>(QStringLiteral("tblEntries"))->model()->rowCount();
+    });
+    window_->RunCommand(QStringLiteral("History"));
+    EXPECT_EQ(shown, QStringLiteral("frmHistory"));
+    EXPECT_EQ(entries, 2);    // the preview and the copy
+    tree_.boxes.Script({6});  // Yes, undo it
+    RunAndWait(QStringLiteral("Undo"));
+    EXPECT_EQ(ValueOf(5, "3002"), before);
+    SetSafetyNetSetting(false);
 }
 
 }  // namespace

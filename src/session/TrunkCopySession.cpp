@@ -1,0 +1,292 @@
+#include "TrunkCopySession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include "SessionWindow.h"
+#include "catalogue/CatalogueBuilder.h"
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/CopyWriter.h"
+#include "copyengine/DestinationChecker.h"
+#include "copyengine/ReportPrinter.h"
+#include "copyengine/SourceTrunkReader.h"
+#include "copyengine/StationCheck.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/Messages.h"
+#include "platform/Database.h"
+#include "platform/FileOps.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/SafeCopy.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "startup/Globals.h"
+#include "startup/InstallPaths.h"
+#include "startup/WorkingCopy.h"
+#include "tools/StringTools.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kJournalUnusableBox = 22;
+
+QString DatabaseFolder() {
+    return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("DataBase"));
+}
+
+}  // namespace
+
+TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialogs,
+                                   StandaloneLinkFactory standaloneLinks, QObject* parent)
+    : QObject(parent),
+      window_(window),
+      dialogs_(dialogs),
+      standaloneLinks_(std::move(standaloneLinks)),
+      dispatcher_(new RequestDispatcher(window, this)),
+      values_(new ValueListModel(this)),
+      tree_(new CatalogueTreeModel(this)) {
+    setObjectName(QStringLiteral("session"));
+    TreeEditor::Hooks hooks;
+    hooks.setLabels = [this](const QString& cmd, const QString& value) {
+        window_.ShowSelection(cmd, value);
+    };
+    hooks.runDialog = [this](const QString& query, const QString& start) {
+        return dialogs_.RunAdditionalDataDialog(query, start);
+    };
+    hooks.noSourceData = [this] { return noSourceData_; };
+    hooks.workDb = [this] { return workDb_.get(); };
+    editor_ = std::make_unique<TreeEditor>(*tree_, *values_, hooks);
+    reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
+    reader_->RegisterSteps();
+    CopyWriter::Hooks copyHooks;
+    copyHooks.markWrittenValue = [this](const QString& cmd, const QString& value) {
+        editor_->MarkWrittenValue(cmd, value);
+    };
+    copyHooks.updateListupData = [this](const QString& cmd, const QString& value) {
+        reader_->UpdateListupData(cmd, value);
+    };
+    copier_ = std::make_unique<CopyWriter>(*this, *dispatcher_, *values_, copyHooks);
+    copier_->RegisterSteps();
+    StationCheck::Hooks stationHooks;
+    stationHooks.setDialogTag = [this](const QString& tag) {
+        if (dialogs_.DialogOpen())
+            dialogs_.SetDialogTag(tag);
+    };
+    stationHooks.pressDialogOk = [this] {
+        if (dialogs_.DialogOpen())
+            dialogs_.PressDialogOk();
+    };
+    stationHooks.dialogOpen = [this] { return dialogs_.DialogOpen(); };
+    stationCheck_ = std::make_unique<StationCheck>(*dispatcher_, stationHooks);
+    stationCheck_->RegisterSteps();
+    SafeCopy::Hooks netHooks;
+    netHooks.showPreview = [this](CopyPlan& plan, bool previewOnly) {
+        return ShowPreview(plan, previewOnly);
+    };
+    netHooks.journal = [this] { return Journal(); };
+    safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, *values_, netHooks);
+    destinations_ = std::make_unique<DestinationChecker>(
+        *this, *dispatcher_,
+        [this](const QStringList& trunks) {
+            const bool previewOnly = previewOnly_;
+            previewOnly_ = false;
+            // A preview is a preview with the net off too: it never writes.
+            if (previewOnly || SafetyNetOn()) {
+                safeCopy_->Start(trunks, previewOnly);
+            } else {
+                copier_->SendCopyRequests(trunks);
+            }
+        },
+        [this] { return values_->rowCount(); });
+    // With the safety net a copy goes out in as many requests as it needs.
+    destinations_->SetCopiesBatched([this] { return SafetyNetOn(); });
+    destinations_->RegisterSteps();
+    safeCopy_->RegisterSteps();
+    dispatcher_->RegisterStep(step::kReadSourceAgain, [this] {
+        CollapseAll();
+        reader_->GetSourceTrunk();
+    });
+}
+
+TrunkCopySession::~TrunkCopySession() = default;
+
+bool TrunkCopySession::OpenWorkingCopy() {
+    loadError_ = false;
+    const QString folder = DatabaseFolder();
+    g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
+    if (!g_WorkDbName.isEmpty())
+        workDb_ = OpenWorkingDb(folder, g_WorkDbName);
+    loadError_ = !workDb_;
+    if (!loadError_)
+        noSourceData_ = true;
+    return !loadError_;
+}
+
+void TrunkCopySession::BuildTree() {
+    CatalogueContext catalogue;
+    catalogue.workDb = workDb_.get();
+    catalogue.tree = tree_;
+    catalogue.values = values_;
+    catalogue.setTreeEnabled = [this](bool enabled) { window_.SetTreeEnabled(enabled); };
+    catalogue.parent = parent_;
+    BuildCatalogueTree(catalogue);
+}
+
+void TrunkCopySession::ReadHighestTrunk() {
+    highestTrunk_ = MaxTrunkForVersion(parent_, pbxName_);
+}
+
+StandaloneLink* TrunkCopySession::StartStandaloneHost() {
+    const bool deskFound =
+        QFile::exists(ResolvePath(QDir::currentPath() + QStringLiteral("/Pbxdesk.exe")));
+    const QString className =
+        deskFound ? QStringLiteral("PBXDeskProj") + g_AddinVersion + QStringLiteral(".cPBXOle")
+                  : QStringLiteral("PBXDeskProj.cPBXOLE");
+    try {
+        if (standaloneLinks_)
+            standaloneHost_ = standaloneLinks_(className);
+        dispatcher_->SetStandaloneHost(standaloneHost_.get());
+    } catch (const RunError&) {
+        // Without a host object every request takes the link's error path.
+    }
+    return standaloneHost_.get();
+}
+
+void TrunkCopySession::Close() {
+    g_LangDb.reset();
+    workDb_.reset();
+    RemoveWorkingCopy(DatabaseFolder(), g_WorkDbName);
+    if (parent_) {
+        try {
+            parent_->UnloadChild(id_);
+        } catch (...) {
+        }
+    }
+    dispatcher_->SetStandaloneHost(nullptr);
+    standaloneHost_.reset();
+}
+
+void TrunkCopySession::SetPBXName(const QString& name) {
+    pbxName_ = name;
+    dispatcher_->SetPBXName(name);
+}
+
+void TrunkCopySession::SetParent(HostProgramme* host) {
+    parent_ = host;
+    dispatcher_->SetParent(host);
+}
+
+void TrunkCopySession::ShowCommonNoData() {
+    LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+}
+
+void TrunkCopySession::GetSourceTrunk() {
+    CollapseAll();
+    dispatcher_->ShowHostMessage(Msg(2));
+    reader_->GetSourceTrunk();
+}
+
+bool TrunkCopySession::ReadSourceAgain() {
+    return dispatcher_->ScheduleStep(step::kReadSourceAgain);
+}
+
+void TrunkCopySession::Copy(bool previewOnly) {
+    if (noSourceData_) {
+        ShowCommonNoData();
+        return;
+    }
+    previewOnly_ = previewOnly;
+    destinations_->CheckDestinationTrunks();
+    if (!dispatcher_->RequestInFlight())
+        previewOnly_ = false;  // nothing was sent: no answer will take it
+}
+
+void TrunkCopySession::Undo() {
+    safeCopy_->StartUndo();
+}
+
+void TrunkCopySession::Print() {
+    if (noSourceData_) {
+        ShowCommonNoData();
+    } else {
+        PrintTrunkReport(parent_, g_WorkDbName, TrunkBoxText());
+    }
+}
+
+bool TrunkCopySession::RequestUnderWay() const {
+    return dispatcher_->State() != DispatchState::Idle || dispatcher_->tmrEvent().isActive();
+}
+
+bool TrunkCopySession::Busy() const {
+    return RequestUnderWay() || safeCopy_->Active();
+}
+
+bool TrunkCopySession::Check_STNData(const QString& cmd, const QString& fd) {
+    return stationCheck_->Check_STNData(cmd, fd);
+}
+
+bool TrunkCopySession::ShowPreview(CopyPlan& plan, bool previewOnly) {
+    if (services().unattended) {
+        // Nobody to look: say what the preview holds and go on.
+        QTextStream(stdout) << "  [preview] " << plan.TotalChanges() << " changes on "
+                            << plan.ChangedTrunks() << " of " << plan.Destinations().size()
+                            << " trunks" << Qt::endl;
+        return !previewOnly;
+    }
+    return dialogs_.ShowPreview(plan, previewOnly);
+}
+
+bool TrunkCopySession::SafetyNetOn() const {
+    return SafetyNetSetting();
+}
+
+void TrunkCopySession::SetSafetyNetOn(bool on) {
+    SetSafetyNetSetting(on);
+}
+
+CopyJournal* TrunkCopySession::Journal() {
+    if (!journal_) {
+        QString error;
+        journal_ = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        if (!journal_) {
+            LangMsgBox(kOwnSource, kJournalUnusableBox, error, QStringLiteral("-1"));
+            return nullptr;
+        }
+    }
+    return journal_.get();
+}
+
+QString TrunkCopySession::TrunkBoxText() const {
+    return window_.TrunkBoxText();
+}
+
+QString TrunkCopySession::DestinationText() const {
+    return window_.DestinationText();
+}
+
+void TrunkCopySession::ClearSelectionLabels() {
+    window_.ClearSelectionLabels();
+}
+
+void TrunkCopySession::SetHourglass(bool busy) {
+    window_.SetHourglass(busy);
+}
+
+void TrunkCopySession::ProcessEvents() {
+    window_.ProcessEvents();
+}
+
+void TrunkCopySession::CollapseAll() {
+    window_.CollapseAll();
+}
+
+void TrunkCopySession::SetListVisible(bool visible) {
+    window_.SetListVisible(visible);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+#include "copyengine/TrunkWindow.h"
+#include "hostlink/StandaloneLink.h"
+
+namespace kestrel {
+
+class CatalogueTreeModel;
+class CopyPlan;
+class CopyJournal;
+class CopyWriter;
+class Database;
+class DestinationChecker;
+class HostProgramme;
+class RequestDispatcher;
+class SafeCopy;
+class SessionDialogs;
+class SessionWindow;
+class SourceTrunkReader;
+class StationCheck;
+class TreeEditor;
+class ValueListModel;
+
+// One window's trunk-copy session, without a widget: the working copy and
+// host, the request dispatch, the value list and catalogue tree, and the
+// Get, destination check, copy (with its safety net), station check and
+// report operations wired to the dispatcher's steps. The window it is shown
+// in supplies its boxes, views and dialogs through narrow interfaces; to
+// the operations the session itself is the trunk window.
+class TrunkCopySession : public QObject, public TrunkWindow {
+    Q_OBJECT
+
+public:
+    // `standaloneLinks` makes the host object of a standalone start; without
+    // it a standalone session has no host and every request is refused.
+    TrunkCopySession(SessionWindow& window, SessionDialogs& dialogs,
+                     StandaloneLinkFactory standaloneLinks = {}, QObject* parent = nullptr);
+    ~TrunkCopySession() override;
+
+    // Makes and opens the working copy of the add-in database; false (and
+    // LoadError) when it could not be made or opened.
+    bool OpenWorkingCopy();
+    bool LoadError() const { return loadError_; }
+    // Builds the catalogue tree from the working copy.
+    void BuildTree();
+    // Asks the host for the exchange's processor: the highest trunk number.
+    void ReadHighestTrunk();
+    // A standalone start's host object, made by the factory; nullptr when
+    // there is none (every request then takes the link's error path).
+    StandaloneLink* StartStandaloneHost();
+    StandaloneLink* StandaloneHost() const { return standaloneHost_.get(); }
+    // Closes the databases, deletes the working copy, tells the host and
+    // lets the standalone host go.
+    void Close();
+
+    void SetPBXName(const QString& name);
+    const QString& PBXName() const override { return pbxName_; }
+    void SetParent(HostProgramme* host);
+    HostProgramme* Parent() const { return parent_; }
+    void SetID(std::int16_t id) { id_ = id; }
+    std::int16_t ID() const { return id_; }
+
+    // The commands. Get reads the trunk box's trunk; ReadSourceAgain does
+    // so on the next timer tick (false when a request is under way).
+    void GetSourceTrunk();
+    bool ReadSourceAgain();
+    void Copy(bool previewOnly);
+    void Undo();
+    void Print();
+    // A request is under way or its answer's step has still to run.
+    bool RequestUnderWay() const;
+    // That, or the safety net in the middle of a copy or an undo.
+    bool Busy() const;
+    bool Check_STNData(const QString& cmd, const QString& fd);
+
+    // Whether copies pass through preview, read-back and journal (the
+    // add-in's setting).
+    bool SafetyNetOn() const;
+    void SetSafetyNetOn(bool on);
+    // The copy journal, opened on first use; nullptr (after telling the
+    // engineer why) when it cannot be used.
+    CopyJournal* Journal();
+
+    RequestDispatcher& Dispatcher() { return *dispatcher_; }
+    ValueListModel& Values() { return *values_; }
+    CatalogueTreeModel& Tree() { return *tree_; }
+    TreeEditor& Editor() { return *editor_; }
+    CopyWriter& Copier() { return *copier_; }
+
+    // TrunkWindow: the session's own state, and the window's boxes and views.
+    Database* WorkDb() const override { return workDb_.get(); }
+    int HighestTrunk() const override { return highestTrunk_; }
+    bool NoSourceData() const override { return noSourceData_; }
+    void SetNoSourceData(bool none) override { noSourceData_ = none; }
+    QString TrunkBoxText() const override;
+    QString DestinationText() const override;
+    void ClearSelectionLabels() override;
+    void SetHourglass(bool busy) override;
+    void ProcessEvents() override;
+    void CollapseAll() override;
+    void SetListVisible(bool visible) override;
+
+private:
+    void ShowCommonNoData();
+    bool ShowPreview(CopyPlan& plan, bool previewOnly);
+
+    SessionWindow& window_;
+    SessionDialogs& dialogs_;
+    StandaloneLinkFactory standaloneLinks_;
+
+    RequestDispatcher* dispatcher_ = nullptr;
+    ValueListModel* values_ = nullptr;
+    CatalogueTreeModel* tree_ = nullptr;
+    std::unique_ptr<TreeEditor> editor_;
+    std::unique_ptr<SourceTrunkReader> reader_;
+    std::unique_ptr<DestinationChecker> destinations_;
+    std::unique_ptr<CopyWriter> copier_;
+    std::unique_ptr<StationCheck> stationCheck_;
+    std::unique_ptr<SafeCopy> safeCopy_;
+    std::unique_ptr<CopyJournal> journal_;
+    bool previewOnly_ = false;
+
+    std::unique_ptr<Database> workDb_;
+    std::unique_ptr<StandaloneLink> standaloneHost_;
+    HostProgramme* parent_ = nullptr;
+    QString pbxName_;
+    std::int16_t id_ = 0;
+    int highestTrunk_ = 511;
+    bool loadError_ = false;
+    bool noSourceData_ = true;
+};
+
+}  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "RecordLimits.h"
 #include "WindowState.h"
 #include "localisation/Messages.h"
 #include "platform/RunError.h"
@@ -14,6 +15,9 @@ namespace kestrel {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
+constexpr int kRequestRefusedBox = 30;
+constexpr int kNoReplyText = 49;
+constexpr int kAnswerRefusedText = 54;
 
 bool Refused(const QString& reply) {
     return reply.isEmpty() || reply == u"BUSY" || reply == u"ERROR";
@@ -39,7 +43,7 @@ RequestDispatcher::RequestDispatcher(WindowState& window, QObject* parent)
     timer_.setInterval(kTimerIntervalMs);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RequestDispatcher::OnTimer);
-    RegisterStep(step::kFailedAnswer, [this] { ReportFailedAnswer(); });
+    RegisterStep(step::kFailedAnswer, [this] { OnFailedAnswer(); });
 }
 
 // Counts a host call of the dispatcher while it waits: the event loop runs
@@ -97,6 +101,7 @@ bool RequestDispatcher::ScheduleStep(std::int16_t stepCode) {
 }
 
 bool RequestDispatcher::SendToHost(cListRequest& request) {
+    refusal_ = Refusal::None;
     if (RequestInFlight())
         return false;  // started from inside a host call of the request under way
     state_ = DispatchState::LoggingIn;
@@ -116,6 +121,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
         state_ = DispatchState::Idle;
         ShowHostMessage(Msg(1) + u' ' + currentLoginId_);
         LangMsgBox(kCommonSource, 20, QString(), Msg(14));
+        refusal_ = Refusal::Told;
         return false;
     }
 
@@ -123,6 +129,8 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     if (Refused(currentLoginId_)) {
         window_.SetHourglass(false);
         state_ = DispatchState::Idle;
+        refusal_ = Refusal::Reply;
+        refusedReply_ = currentLoginId_;
         return false;
     }
     request.SetLoginID(currentLoginId_);
@@ -146,7 +154,23 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     if (accepted)
         return true;
     FinishRequest(currentLoginId_);
+    refusal_ = Refusal::Reply;
+    refusedReply_ = sendReply_;
     return false;
+}
+
+void RequestDispatcher::ReportRefused() {
+    if (refusal_ != Refusal::Reply)
+        return;
+    refusal_ = Refusal::Told;
+    LangMsgBox(kOwnSource, kRequestRefusedBox,
+               refusedReply_.isEmpty() ? Msg(kNoReplyText) : refusedReply_, QStringLiteral("-1"));
+}
+
+QString RequestDispatcher::FailureReason() const {
+    if (!refusedAnswer_.isEmpty())
+        return refusedAnswer_;
+    return QStringLiteral("ErrCode %1").arg(responseList_.ErrCode());
 }
 
 void RequestDispatcher::FinishRequest(const QString& loginID) {
@@ -173,6 +197,20 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     answered_ = true;
     // Taken before the host calls below: their waits may deliver more calls.
     state_ = DispatchState::PendingDispatch;
+    refusedAnswer_ = RecordFault(response);
+    if (!refusedAnswer_.isEmpty()) {
+        // Nothing of it is kept or shown: the request ends as a failed
+        // answer, and its operation says what may have become of it.
+        responseList_.Clear();
+        responseList_.SetErrCode(response.ErrCode());
+        lastAnswerIs61_ = false;
+        ShowHostMessage(Msg(kAnswerRefusedText) + u' ' + refusedAnswer_);
+        pendingStep_ = step::kFailedAnswer;
+        FinishRequest(response.LoginID());
+        state_ = DispatchState::PendingDispatch;
+        timer_.start();
+        return;
+    }
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {
@@ -213,6 +251,20 @@ void RequestDispatcher::CopyAnswer(const cListRequest& response) {
 
 void RequestDispatcher::RegisterStep(std::int16_t stepCode, std::function<void()> routine) {
     steps_[stepCode] = std::move(routine);
+}
+
+void RequestDispatcher::RegisterFailure(std::int16_t stepCode, std::function<void()> routine) {
+    failures_[stepCode] = std::move(routine);
+}
+
+void RequestDispatcher::OnFailedAnswer() {
+    ReportFailedAnswer();
+    const auto stepCode = StepFromTag(sentTag_);
+    if (!stepCode)
+        return;
+    const auto found = failures_.find(*stepCode);
+    if (found != failures_.end() && found->second)
+        found->second();
 }
 
 void RequestDispatcher::OnTimer() {

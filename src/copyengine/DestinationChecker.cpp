@@ -12,6 +12,8 @@ namespace kestrel {
 namespace {
 constexpr int kListedNotAssigned = 5;
 constexpr int kCopyCancelledMessage = 29;
+// "The destination trunks could not be read (...), so nothing was written."
+constexpr int kDestinationsNotReadBox = 21;
 }  // namespace
 
 DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
@@ -23,6 +25,12 @@ DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& d
 
 void DestinationChecker::RegisterSteps() {
     dispatcher_.RegisterStep(step::kDestinationsChecked, [this] { OnDestinationsChecked(); });
+    // A check that failed ends the copy before anything was written.
+    dispatcher_.RegisterFailure(step::kDestinationsChecked, [this] {
+        destTrunks_.clear();
+        LangMsgBox(kOwnSource, kDestinationsNotReadBox, dispatcher_.FailureReason(),
+                   QStringLiteral("-1"));
+    });
 }
 
 void DestinationChecker::ParseTrunkRange() {
@@ -51,8 +59,8 @@ void DestinationChecker::CheckDestinationTrunks() {
     for (const QString& trunk : destTrunks_)
         request.AddToList(QStringLiteral("3000"), trunk);
     request.SetTag(QString::number(step::kDestinationsChecked));
-    if (request.Count() > 0)
-        dispatcher_.SendToHost(request);
+    if (request.Count() > 0 && !dispatcher_.SendToHost(request))
+        dispatcher_.ReportRefused();
 }
 
 void DestinationChecker::OnDestinationsChecked() {

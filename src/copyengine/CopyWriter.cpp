@@ -6,8 +6,11 @@
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -21,12 +24,6 @@ namespace {
 constexpr int kListedFailures = 15;
 constexpr int kListedLines = 15;
 constexpr int kListedTrunksPerLine = 15;
-// What a copy that did not end normally wrote.
-constexpr int kCopyCancelledBox = 33;
-constexpr int kCopyFailedAnswerBox = 34;
-constexpr int kWrittenText = 50;         // "Written, as the exchange answered:"
-constexpr int kNothingWrittenText = 51;  // "Nothing was written, as far as ..."
-constexpr int kMaybeWrittenText = 52;    // "May have been written (...):"
 
 // Runs one piece of the copy's bookkeeping on its own: a failure undoes that
 // piece only and is kept for the step's closing status.
@@ -45,8 +42,9 @@ void StoreOnItsOwn(Database* db, const std::function<void()>& work, RunError& la
         try {
             db->Execute(QStringLiteral("ROLLBACK TO copy_piece"));
             db->Execute(QStringLiteral("RELEASE copy_piece"));
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
             // The engine may have ended the transaction itself.
+            qCDebug(lcDb, "No savepoint to roll back to: %s", qUtf8Printable(also.Description()));
         }
     }
 }
@@ -91,11 +89,11 @@ QString CopyWriter::CellLines(const QList<Cell>& cells) {
         text += QStringLiteral("\r\n  ") +
                 trunks.mid(0, kListedTrunksPerLine).join(QStringLiteral(", "));
         if (trunks.size() > kListedTrunksPerLine)
-            text += u' ' + Msg(11);
+            text += u' ' + Msg(text::kMore);
         text += QStringLiteral(": ") + lineOrder.at(i);
     }
     if (lineOrder.size() > kListedLines)
-        text += QStringLiteral("\r\n  ") + Msg(11);
+        text += QStringLiteral("\r\n  ") + Msg(text::kMore);
     return text;
 }
 
@@ -104,7 +102,8 @@ QString CopyWriter::RefusedLine(const QString& key) {
 }
 
 QString CopyWriter::FailedTrunksText(const QStringList& failed) {
-    QString text = Msg(7) + QStringLiteral("\r\n") + Msg(8) + QStringLiteral("\r\n");
+    QString text = Msg(text::kCopyIncomplete) + QStringLiteral("\r\n") +
+                   Msg(text::kFailedTrunksHead) + QStringLiteral("\r\n");
     const int shown = std::min<int>(static_cast<int>(failed.size()), kListedFailures);
     for (int i = 0; i < shown; ++i) {
         text += failed.at(i);
@@ -116,14 +115,14 @@ QString CopyWriter::FailedTrunksText(const QStringList& failed) {
         }
     }
     if (failed.size() > kListedFailures)
-        text += QStringLiteral("\r\n") + Msg(11);
+        text += QStringLiteral("\r\n") + Msg(text::kMore);
     return text;
 }
 
 void ShowCopyTooLarge(qint64 items, qint64 trunks) {
-    LangMsgBox(kOwnSource, kCopyTooLargeMessage,
+    LangMsgBox(kOwnSource, msgbox::own::kCopyTooLarge,
                QStringLiteral("%1%%2%%3").arg(items).arg(trunks).arg(cListRequest::kMaxCount),
-               QStringLiteral("-1"));
+               kProductTitle);
 }
 
 bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems) {
@@ -154,7 +153,7 @@ bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QS
     if (request.Count() == 0) {
         if (services().messageBoxes)
             services().messageBoxes->Beep();
-        LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+        ShowNoTrunkData();
         return false;
     }
     if (dispatcher_.SendToHost(request))
@@ -175,19 +174,20 @@ void CopyWriter::OnCopyFailed() {
 void CopyWriter::TellWritten(bool cancelled, const QString& failure) {
     QString lines;
     if (answerRefused_) {
-        lines = Msg(kMaybeWrittenText) + CellLines(written_);
+        lines = Msg(text::kMaybeWrittenHead) + CellLines(written_);
     } else if (written_.isEmpty()) {
-        lines = Msg(kNothingWrittenText);
+        lines = Msg(text::kNothingWritten);
     } else {
-        lines = Msg(kWrittenText) + CellLines(written_);
+        lines = Msg(text::kWrittenHead) + CellLines(written_);
     }
     if (!failure.isEmpty()) {
-        LangMsgBox(kOwnSource, kCopyFailedAnswerBox, failure + u'%' + lines, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyEndedAbnormally, failure + u'%' + lines,
+                   kProductTitle);
     } else if (cancelled && failedTrunks_.isEmpty()) {
-        LangMsgBox(kOwnSource, kCopyCancelledBox, lines, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyCancelledWhileWriting, lines, kProductTitle);
     } else {
-        LangMsgBox(kOwnSource, 6, FailedTrunksText(failedTrunks_) + QStringLiteral("\r\n") + lines,
-                   QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyFailedTrunks,
+                   FailedTrunksText(failedTrunks_) + QStringLiteral("\r\n") + lines, kProductTitle);
     }
 }
 
@@ -298,10 +298,10 @@ void CopyWriter::Evaluate(const QString& failure) {
         // Whatever stopped the copy, the engineer learns what it wrote.
         TellWritten(cancelled, failure);
     } else if (refusal) {
-        LangMsgBox(kOwnSource, 13, refusedText, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kItemsRefused, refusedText, kProductTitle);
     } else {
         window_.CollapseAll();
-        LangMsgBox(kOwnSource, 7, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyDone, QString(), kProductTitle);
     }
 
     if (db) {
@@ -323,7 +323,9 @@ void CopyWriter::Evaluate(const QString& failure) {
         lastError = e;
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed commit failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
     }
     window_.SetHourglass(false);

@@ -4,6 +4,7 @@
 #include "TrunkRange.h"
 #include "TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "tools/AnswerCodes.h"
 
@@ -11,9 +12,12 @@ namespace kestrel {
 
 namespace {
 constexpr int kListedNotAssigned = 5;
-constexpr int kCopyCancelledMessage = 29;
-// "The destination trunks could not be read (...), so nothing was written."
-constexpr int kDestinationsNotReadBox = 21;
+
+// The destination list holds a malformed number or one above the highest
+// trunk: said once per such number.
+void ShowBadDestinationList() {
+    LangMsgBox(kOwnSource, msgbox::own::kBadDestinationList, QString(), kProductTitle);
+}
 }  // namespace
 
 DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
@@ -28,8 +32,8 @@ void DestinationChecker::RegisterSteps() {
     // A check that failed ends the copy before anything was written.
     dispatcher_.RegisterFailure(step::kDestinationsChecked, [this] {
         destTrunks_.clear();
-        LangMsgBox(kOwnSource, kDestinationsNotReadBox, dispatcher_.FailureReason(),
-                   QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kDestinationReadFailed, dispatcher_.FailureReason(),
+                   kProductTitle);
     });
 }
 
@@ -39,7 +43,7 @@ void DestinationChecker::ParseTrunkRange() {
     destTrunks_ = parsed.trunks;
     listedCount_ = parsed.count;
     for (int i = 0; i < parsed.numberErrors; ++i) {
-        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+        ShowBadDestinationList();
     }
 }
 
@@ -68,7 +72,7 @@ void DestinationChecker::OnDestinationsChecked() {
     if (dispatcher_.LastAnswerIs61()) {
         // The engineer cancelled while the exchange was asked: the copy ends
         // here, with nothing written, and says so.
-        LangMsgBox(kOwnSource, kCopyCancelledMessage, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyCancelled, QString(), kProductTitle);
         return;
     }
     const cListRequest& answer = dispatcher_.ResponseList();
@@ -91,9 +95,9 @@ void DestinationChecker::OnDestinationsChecked() {
         }
     }
     if (notAssignedCount > 0)
-        LangMsgBox(kOwnSource, 5, notAssigned, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kDestinationsLeftOut, notAssigned, kProductTitle);
     if (numberError)
-        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+        ShowBadDestinationList();
     if (!destTrunks_.isEmpty() && startCopy_)
         startCopy_(destTrunks_);
 }

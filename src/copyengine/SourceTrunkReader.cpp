@@ -5,8 +5,11 @@
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -21,11 +24,6 @@ namespace {
 // row for.
 constexpr int kUnknownItemsText = 16;
 constexpr int kListedUnknownKeys = 16;
-// A Get that failed, and one the engineer cancelled.
-constexpr int kSourceNotReadBox = 31;
-constexpr int kGetCancelledBox = 32;
-constexpr int kNothingReadText = 55;
-constexpr int kReadBeforeCancelText = 56;
 
 // The list-up request's own key: an answer carrying it is the exchange's
 // verdict on the trunk, not an item.
@@ -45,7 +43,8 @@ void SourceTrunkReader::RegisterSteps() {
 }
 
 void SourceTrunkReader::OnReadFailed() {
-    LangMsgBox(kOwnSource, kSourceNotReadBox, dispatcher_.FailureReason(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kSourceNotRead, dispatcher_.FailureReason(),
+               kProductTitle);
 }
 
 void SourceTrunkReader::HostMessage(const QString& text) {
@@ -65,14 +64,14 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
     const int answer = ClassifyAnswer(dispatcher_.ResponseList().SecondData(0));
     if (answer == code::kUserCancel) {
         // The engineer cancelled: no list-up he did not want, nothing changed.
-        LangMsgBox(kOwnSource, kGetCancelledBox, Msg(kNothingReadText), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kGetCancelled, Msg(text::kNothingRead), kProductTitle);
         return;
     }
     if (answer != code::kTrunkNotAssigned) {
         RequestTrunkListup();
         return;
     }
-    LangMsgBox(kOwnSource, 3, QString(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kSourceNotAssigned, QString(), kProductTitle);
     values_.Clear();
     window_.SetNoSourceData(true);
 }
@@ -149,7 +148,9 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
     } catch (const RunError& e) {
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed list-up failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
         values_.Clear();
         ShowNotice(e);
@@ -159,11 +160,11 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
 
 void SourceTrunkReader::StoreTrunkListup() {
     if (!window_.WorkDb()) {
-        HostMessage(Msg(10));
+        HostMessage(Msg(text::kWorkDbNotOpen));
         return;
     }
     window_.SetHourglass(true);
-    HostMessage(Msg(9));
+    HostMessage(Msg(text::kStoringTrunkData));
     values_.Clear();
     unknownKeys_.clear();
     bool failure = false;
@@ -173,16 +174,17 @@ void SourceTrunkReader::StoreTrunkListup() {
         // Nothing half-written: the tables keep the previous trunk, the list
         // is empty and Copy and Print stay refused.
         window_.SetNoSourceData(true);
-        LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+        ShowLinkFailed();
     } else {
         if (failure) {
-            LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+            ShowLinkFailed();
         } else if (!cancelled) {
-            LangMsgBox(kCommonSource, 7, QString(), Msg(15));
+            LangMsgBox(kCommonSource, msgbox::common::kRequestCompleted, QString(),
+                       Msg(text::kBoxTitle));
         } else {
             // A cancel is told too: the list holds only what came before it.
-            LangMsgBox(kOwnSource, kGetCancelledBox,
-                       Msg(kReadBeforeCancelText).arg(values_.rowCount()), QStringLiteral("-1"));
+            LangMsgBox(kOwnSource, msgbox::own::kGetCancelled,
+                       Msg(text::kReadBeforeCancel).arg(values_.rowCount()), kProductTitle);
         }
         // A list-up that stored no item leaves nothing to copy or print.
         window_.SetNoSourceData(values_.rowCount() == 0);
@@ -195,7 +197,7 @@ void SourceTrunkReader::StoreTrunkListup() {
         unknown = Msg(kUnknownItemsText) + u' ' +
                   unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
         if (unknownKeys_.size() > kListedUnknownKeys)
-            unknown += u' ' + Msg(11);
+            unknown += u' ' + Msg(text::kMore);
     }
     HostMessage(unknown);
     window_.ProcessEvents();

@@ -3,9 +3,12 @@
 #include <cmath>
 #include <optional>
 
+#include "HostCalls.h"
 #include "RecordLimits.h"
 #include "WindowState.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 #include "startup/Globals.h"
 #include "tools/AnswerCodes.h"
@@ -15,9 +18,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
-constexpr int kRequestRefusedBox = 30;
-constexpr int kNoReplyText = 49;
-constexpr int kAnswerRefusedText = 54;
 
 bool Refused(const QString& reply) {
     return reply.isEmpty() || reply == u"BUSY" || reply == u"ERROR";
@@ -69,21 +69,15 @@ void RequestDispatcher::ShowHostMessage(const QString& text) {
     if (g_Standalone || !parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
-        parent_->ShowMessage(text);
-    } catch (const RunError&) {
-        // The message line is the host's; its failure changes nothing here.
-    }
+    // The message line is the host's; its failure changes nothing here.
+    TryHostCall("to show a message", [&] { parent_->ShowMessage(text); });
 }
 
 void RequestDispatcher::ShowHostCode(std::int32_t code) {
     if (g_Standalone || !parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
-        parent_->ShowCode(code);
-    } catch (const RunError&) {
-    }
+    TryHostCall("to show the completion code", [&] { parent_->ShowCode(code); });
 }
 
 bool RequestDispatcher::RequestInFlight() const {
@@ -119,13 +113,13 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
         if (!window_.IsEnabled())
             window_.SetEnabled(true);
         state_ = DispatchState::Idle;
-        ShowHostMessage(Msg(1) + u' ' + currentLoginId_);
-        LangMsgBox(kCommonSource, 20, QString(), Msg(14));
+        ShowHostMessage(Msg(text::kExchangeLink) + u' ' + currentLoginId_);
+        LangMsgBox(kCommonSource, msgbox::common::kLinkBusy, QString(), Msg(text::kLinkBoxTitle));
         refusal_ = Refusal::Told;
         return false;
     }
 
-    ShowHostMessage(Msg(1) + QStringLiteral(": ") + currentLoginId_);
+    ShowHostMessage(Msg(text::kExchangeLink) + QStringLiteral(": ") + currentLoginId_);
     if (Refused(currentLoginId_)) {
         window_.SetHourglass(false);
         state_ = DispatchState::Idle;
@@ -141,16 +135,16 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     // the answer has been dealt with, and nothing after it disables it again.
     state_ = DispatchState::Sending;
     window_.SetEnabled(false);
-    try {
-        const HostCall call(hostCalls_);
-        sendReply_ = link->SendRequest(request);
-    } catch (const RunError&) {
+    // A request the host could not take counts as refused.
+    if (!TryHostCall("to take the request", [&] {
+            const HostCall call(hostCalls_);
+            sendReply_ = link->SendRequest(request);
+        }))
         sendReply_.clear();
-    }
     const bool accepted = answered_ || !Refused(sendReply_);
     if (accepted && state_ == DispatchState::Sending)
         state_ = DispatchState::WaitingForAnswer;
-    ShowHostMessage(Msg(1) + QStringLiteral(": ") + sendReply_);
+    ShowHostMessage(Msg(text::kExchangeLink) + QStringLiteral(": ") + sendReply_);
     if (accepted)
         return true;
     FinishRequest(currentLoginId_);
@@ -163,8 +157,8 @@ void RequestDispatcher::ReportRefused() {
     if (refusal_ != Refusal::Reply)
         return;
     refusal_ = Refusal::Told;
-    LangMsgBox(kOwnSource, kRequestRefusedBox,
-               refusedReply_.isEmpty() ? Msg(kNoReplyText) : refusedReply_, QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kRequestRefused,
+               refusedReply_.isEmpty() ? Msg(text::kNoReply) : refusedReply_, kProductTitle);
 }
 
 QString RequestDispatcher::FailureReason() const {
@@ -174,13 +168,10 @@ QString RequestDispatcher::FailureReason() const {
 }
 
 void RequestDispatcher::FinishRequest(const QString& loginID) {
-    try {
-        if (ExchangeLink* link = LinkObject()) {
-            const HostCall call(hostCalls_);
-            link->LogOut(pbxName_, loginID);
-        }
-    } catch (const RunError&) {
-        // The host's failure to end a login leaves nothing for us to undo.
+    // The host's failure to end a login leaves nothing for us to undo.
+    if (ExchangeLink* link = LinkObject()) {
+        const HostCall call(hostCalls_);
+        TryHostCall("to end the login", [&] { link->LogOut(pbxName_, loginID); });
     }
     window_.SetEnabled(true);
     window_.SetHourglass(false);
@@ -204,7 +195,7 @@ void RequestDispatcher::CallBack(cListRequest& response) {
         responseList_.Clear();
         responseList_.SetErrCode(response.ErrCode());
         lastAnswerIs61_ = false;
-        ShowHostMessage(Msg(kAnswerRefusedText) + u' ' + refusedAnswer_);
+        ShowHostMessage(Msg(text::kAnswerRefused) + u' ' + refusedAnswer_);
         pendingStep_ = step::kFailedAnswer;
         FinishRequest(response.LoginID());
         state_ = DispatchState::PendingDispatch;
@@ -214,13 +205,13 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {
-        ShowHostMessage(Msg(3));
+        ShowHostMessage(Msg(text::kRequestCompleted));
     } else if (errCode == 99) {
-        ShowHostMessage(Msg(4));
+        ShowHostMessage(Msg(text::kRequestFailed));
     } else if (errCode == code::kUserCancel) {
-        ShowHostMessage(Msg(12));
+        ShowHostMessage(Msg(text::kRequestCancelled));
     } else {
-        ShowHostMessage(Msg(5));
+        ShowHostMessage(Msg(text::kRequestEndedWithError));
     }
     CopyAnswer(response);
     if (errCode == 0 || lastAnswerIs61_) {
@@ -274,12 +265,16 @@ void RequestDispatcher::OnTimer() {
     }
     timer_.stop();
     state_ = DispatchState::Continuing;
-    const auto found = steps_.find(pendingStep_);
+    const std::int16_t stepCode = pendingStep_;
+    const auto found = steps_.find(stepCode);
     if (found != steps_.end() && found->second) {
         try {
             found->second();
-        } catch (const RunError&) {
-            // An error the step did not handle ends the tick silently.
+        } catch (const RunError& e) {
+            // An error the step did not handle ends the tick; the engineer has
+            // seen no message, so it is logged.
+            qCWarning(lcHostlink, "Step %d ended with an error it did not handle: %s [%d]",
+                      int(stepCode), qUtf8Printable(e.Description()), e.Number());
         }
     }
     if (state_ == DispatchState::Continuing)
@@ -293,11 +288,13 @@ void RequestDispatcher::ReportFailedAnswer() {
         const int sd = ClassifyAnswer(responseList_.SecondData(i));
         const int ed = ClassifyAnswer(responseList_.ExtraData(i));
         if (sd == code::kSysError || ed == code::kSysError) {
-            ShowHostMessage(Msg(5) + u' ' + QString::number(responseList_.ErrCode()));
+            ShowHostMessage(Msg(text::kRequestEndedWithError) + u' ' +
+                            QString::number(responseList_.ErrCode()));
             return;
         }
         if (sd == code::kPortTroubles || ed == code::kPortTroubles) {
-            ShowHostMessage(Msg(13) + u' ' + QString::number(responseList_.ErrCode()));
+            ShowHostMessage(Msg(text::kPortTrouble) + u' ' +
+                            QString::number(responseList_.ErrCode()));
             return;
         }
     }
@@ -307,14 +304,13 @@ void RequestDispatcher::TurnFlow(bool value) {
     if (!parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
+    TryHostCall("to turn the flow display", [&] {
         if (value) {
             parent_->TurnOnFlow();
         } else {
             parent_->TurnOffFlow();
         }
-    } catch (const RunError&) {
-    }
+    });
 }
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include "Globals.h"
 #include "InstallPaths.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/ProcessControl.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -35,6 +36,8 @@ bool IsAutomationStart(const QString& commandLine) {
 
 void Main() {
     try {
+        // Message boxes by number read the language databases opened below.
+        SetLanguageDatabases(&g_CommonDb, &g_LangDb);
         g_CmdDialogShown = QStringLiteral("False");
         g_Standalone = false;
         g_AddinVersion = GetVersionFolder(QStringLiteral("Addins"));
@@ -69,7 +72,9 @@ void Main() {
         } else {
             g_Standalone = false;
         }
-    } catch (...) {
+    } catch (const RunError& e) {
+        // Nothing has been shown yet that could tell the engineer.
+        qCCritical(lcUi, "The start failed: %s [%d]", qUtf8Printable(e.Description()), e.Number());
         EndProcess();
     }
 }
@@ -81,7 +86,9 @@ bool StartStandalone() {
                 return false;
         }
         return true;
-    } catch (...) {
+    } catch (const RunError& e) {
+        qCCritical(lcUi, "The window could not be started: %s [%d]",
+                   qUtf8Printable(e.Description()), e.Number());
         return false;
     }
 }

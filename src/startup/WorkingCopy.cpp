@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/FileOps.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -117,7 +118,9 @@ std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& na
         return nullptr;
     try {
         return Database::Open(ResolvePath(folder + name), false);
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcDb, "The working copy %s cannot be opened: %s [%d]",
+                  qUtf8Printable(folder + name), qUtf8Printable(e.Description()), e.Number());
         return nullptr;
     }
 }

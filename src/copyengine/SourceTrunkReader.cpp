@@ -43,8 +43,7 @@ void SourceTrunkReader::RegisterSteps() {
 }
 
 void SourceTrunkReader::OnReadFailed() {
-    LangMsgBox(kOwnSource, msgbox::own::kSourceNotRead, dispatcher_.FailureReason(),
-               kProductTitle);
+    LangMsgBox(kOwnSource, msgbox::own::kSourceNotRead, dispatcher_.FailureReason(), kProductTitle);
 }
 
 void SourceTrunkReader::HostMessage(const QString& text) {

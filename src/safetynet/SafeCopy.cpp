@@ -35,15 +35,15 @@ void ShowAllChangedSince() {
 }
 
 // Lines of the summaries, from the message table.
-constexpr int kItemReached = 41;     // "%1: %2 of %3 trunks"
-constexpr int kItemsReached = 42;    // "%1 to %2: %3 of %4 trunks"
-constexpr int kNotVerified = 43;     // "Not verified (answered OK, value not there):"
-constexpr int kRefusedCells = 44;    // "Refused:"
-constexpr int kFailedCells = 45;     // "Failed or not sent:"
-constexpr int kRestored = 46;        // "Restored: %1 of %2 values on %3 trunks"
-constexpr int kChangedSince = 47;    // "%1 %2 holds %3 now (the copy wrote %4)"
-constexpr int kTrunkOutcome = 48;    // "%1 written, %2 unchanged, %3 refused, ..."
-constexpr int kPreviewCounts = 30;   // the preview's "Changes: ..." line
+constexpr int kItemReached = 41;    // "%1: %2 of %3 trunks"
+constexpr int kItemsReached = 42;   // "%1 to %2: %3 of %4 trunks"
+constexpr int kNotVerified = 43;    // "Not verified (answered OK, value not there):"
+constexpr int kRefusedCells = 44;   // "Refused:"
+constexpr int kFailedCells = 45;    // "Failed or not sent:"
+constexpr int kRestored = 46;       // "Restored: %1 of %2 values on %3 trunks"
+constexpr int kChangedSince = 47;   // "%1 %2 holds %3 now (the copy wrote %4)"
+constexpr int kTrunkOutcome = 48;   // "%1 written, %2 unchanged, %3 refused, ..."
+constexpr int kPreviewCounts = 30;  // the preview's "Changes: ..." line
 constexpr int kListedCells = 15;
 
 constexpr int kYes = 6;

@@ -1,5 +1,7 @@
 #include "Notices.h"
 
+#include <cstdio>
+
 #include "MessageBoxes.h"
 #include "RunError.h"
 #include "Services.h"
@@ -11,6 +13,11 @@ const char* const kSystemFatalNotice = "System Fatal Notice";
 namespace {
 
 void Show(const QString& prompt, int flags, std::optional<QString> title) {
+    if (services().starting) {
+        // Before the box: one that nobody answers must not hide the reason.
+        std::fprintf(stderr, "kestrel: %s\n", qUtf8Printable(prompt.simplified()));
+        std::fflush(stderr);
+    }
     MessageBoxes* boxes = services().messageBoxes;
     if (!boxes)
         return;

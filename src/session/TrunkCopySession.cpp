@@ -19,6 +19,7 @@
 #include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/FileOps.h"
+#include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
 #include "safetynet/CopyJournal.h"
@@ -119,8 +120,20 @@ bool TrunkCopySession::OpenWorkingCopy() {
     loadError_ = false;
     const QString folder = DatabaseFolder();
     g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
-    if (!g_WorkDbName.isEmpty())
-        workDb_ = OpenWorkingDb(folder, g_WorkDbName);
+    if (!g_WorkDbName.isEmpty()) {
+        QString failure;
+        workDb_ = OpenWorkingDb(folder, g_WorkDbName, &failure);
+        if (!workDb_) {
+            // A copy that cannot be used is no use to anyone either: say why
+            // (nobody could tell otherwise) and delete it at once.
+            ShowPlainError(RunError(err::kUnrecognizedFormat,
+                                    QStringLiteral("The working copy %1 of KESTREL.MDB cannot be "
+                                                   "used: %2")
+                                        .arg(g_WorkDbName, failure)));
+            RemoveWorkingCopy(folder, g_WorkDbName);
+            g_WorkDbName.clear();
+        }
+    }
     loadError_ = !workDb_;
     if (!loadError_)
         noSourceData_ = true;

@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include <cstdio>
+
 #include "DbAccess.h"
 #include "Globals.h"
 #include "InstallPaths.h"
@@ -17,7 +19,11 @@ std::function<bool()>& Launcher() {
     return launcher;
 }
 
-void EndProcess() {
+// Ends a failed start with status 1 and one line on the standard error
+// naming the step; the routine that failed has shown its message already.
+void EndProcess(const char* step) {
+    std::fprintf(stderr, "kestrel: the start failed: %s\n", step);
+    std::fflush(stderr);
     if (ProcessControl* process = services().process) {
         process->EndProcess(kStartupFailureExit);
     }
@@ -43,34 +49,34 @@ void Main() {
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("REGDBOFHELM32")) +
                         QStringLiteral("Common.LNG"),
                     g_CommonDb, true)) {
-            EndProcess();
+            EndProcess("Common.LNG could not be opened");
             return;
         }
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
                         QStringLiteral("Kestrel.lng"),
                     g_LangDb, false)) {
-            EndProcess();
+            EndProcess("Kestrel.lng could not be opened");
             return;
         }
         if (!LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get())) {
-            EndProcess();
+            EndProcess("the message table of Kestrel.lng could not be loaded");
             return;
         }
         if (!LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get())) {
-            EndProcess();
+            EndProcess("the project record of Kestrel.lng could not be loaded");
             return;
         }
         if (!IsAutomationStart(services().commandLine)) {
             g_Standalone = true;
             if (!StartStandalone()) {
-                EndProcess();
+                EndProcess("the window could not be loaded");
                 return;
             }
         } else {
             g_Standalone = false;
         }
     } catch (...) {
-        EndProcess();
+        EndProcess("an unexpected error");
     }
 }
 

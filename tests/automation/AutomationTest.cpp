@@ -6,9 +6,11 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -456,6 +458,8 @@ protected:
                          [this](const QString& x) { opened_ << x; });
         QObject::connect(launcher_.get(), &AddinLauncher::closed,
                          [this](const QString& x) { closed_ << x; });
+        QObject::connect(launcher_.get(), &AddinLauncher::status,
+                         [this](const QString& text) { statuses_ << text; });
     }
     void TearDown() override {
         if (launcher_)
@@ -494,6 +498,14 @@ protected:
     std::optional<QString> StoredPosition() const {
         return model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"));
     }
+    // The add-ins' numbered working copies in the tree's database folder.
+    QStringList WorkingCopies() const {
+        QStringList copies = QDir(tree_.DatabaseDir())
+                                 .entryList({QStringLiteral("KESTREL*.MDB*")},
+                                            QDir::AllEntries | QDir::NoDotAndDotDot);
+        copies.removeAll(QStringLiteral("KESTREL.MDB"));
+        return copies;
+    }
 
     test::RuntimeTree tree_;
     QTemporaryDir configDir_;
@@ -504,6 +516,7 @@ protected:
     std::unique_ptr<AddinLauncher> launcher_;
     QStringList opened_;
     QStringList closed_;
+    QStringList statuses_;
 };
 
 TEST_F(AddinLauncherTest, ExitEndsTheAddinAndTheNextOpenStartsAFreshOne) {
@@ -556,6 +569,55 @@ TEST_F(AddinLauncherTest, AskingAgainWhileTheAddinEndsStartsAnother) {
     EXPECT_EQ(launcher_->OpenCount(), 1);
     EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), asked);
     EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+}
+
+// Eight add-ins asked for at once under one host each get a working copy of
+// their own, and leave none once they have ended.
+TEST_F(AddinLauncherTest, EightAddinsAtOnceGetACopyEachAndLeaveNone) {
+    for (int i = 1; i <= 8; ++i)
+        launcher_->Open(QStringLiteral("PBX%1").arg(i));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() + closed_.size() >= 8; }, 240000));
+    EXPECT_EQ(opened_.size(), 8) << statuses_.join(u'\n').toStdString();
+    EXPECT_EQ(closed_, QStringList());
+    EXPECT_EQ(WorkingCopies().size(), 8) << WorkingCopies().join(u' ').toStdString();
+    QSet<qint64> processes;
+    for (int i = 1; i <= 8; ++i)
+        processes.insert(launcher_->ProcessId(QStringLiteral("PBX%1").arg(i)));
+    processes.remove(0);
+    EXPECT_EQ(processes.size(), 8);
+
+    launcher_->ReleaseAll();
+    ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 8; }, 60000));
+    EXPECT_EQ(WorkingCopies(), QStringList());
+}
+
+// An add-in that reports it could not prepare its working database is
+// never shown: the host releases it and says so on its message line, and
+// the add-in leaves no copy behind.
+TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {{"empty", QByteArray()}, {"garbage", QByteArray(4096, '\x5a')}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        opened_.clear();
+        closed_.clear();
+        statuses_.clear();
+        QFile templateFile(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
+        ASSERT_TRUE(templateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        templateFile.write(c.content);
+        templateFile.close();
+
+        launcher_->Open(QStringLiteral("PBX1"));
+        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 60000));
+        EXPECT_EQ(opened_, QStringList());
+        ASSERT_FALSE(statuses_.isEmpty());
+        EXPECT_TRUE(
+            statuses_.last().contains(QStringLiteral("could not prepare its working database")))
+            << statuses_.join(u'\n').toStdString();
+        EXPECT_EQ(WorkingCopies(), QStringList());
+    }
 }
 
 // A host whose stored-position question is answered only after the

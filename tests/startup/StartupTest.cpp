@@ -9,6 +9,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
@@ -215,6 +216,18 @@ protected:
         return left;
     }
 
+    // The counter as stored for good; -1 while an instance holds it.
+    qlonglong StoredCounter() const {
+        try {
+            auto db = Database::Open(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"), true);
+            auto row = db->OpenRecordset(QStringLiteral("SELECT SerialCounter FROM SerialTable"),
+                                         RecordsetType::Snapshot);
+            return row->Fields(0).toLongLong();
+        } catch (const RunError&) {
+            return -1;
+        }
+    }
+
     test::RuntimeTree tree_;
     QString program_;
 };
@@ -378,7 +391,15 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     QProcess killed;
     killed.setProcessEnvironment(tree_.AddinEnvironment());
     killed.start(program_, {QStringLiteral("PBX1")});
-    ASSERT_TRUE(test::WaitFor([&] { return CopiesLeft().size() == 1; }, 60000));
+    // Killed once its copy is made and its number stored for good (killed
+    // before, its number would simply be handed out again).
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            const QStringList copies = CopiesLeft();
+            return copies.size() == 1 &&
+                   copies.first() == QStringLiteral("KESTREL%1.MDB").arg(StoredCounter());
+        },
+        60000));
     const QString leftover = CopiesLeft().first();
     killed.kill();
     ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));

@@ -16,7 +16,6 @@
 namespace kestrel {
 
 namespace {
-const QString kParentPath = QStringLiteral("/Parent");
 constexpr int kCreateAttempts = 200;  // 20 s for the add-in to come up
 // How long a released add-in may take to store its position and end.
 constexpr int kEndGraceMs = 5000;
@@ -134,10 +133,10 @@ void AddinLauncher::OnConnection(const QDBusConnection& connection) {
             [this, session](int) { OnChildUnloaded(session); });
     auto link = std::make_unique<LinkAdaptor>(link_);
     auto processor = std::make_unique<ProcessorAdaptor>(link_);
-    c.registerObject(kParentPath, parent.get(), QDBusConnection::ExportAllSlots);
-    c.registerObject(kParentPath + contract::kLinkPathSuffix, link.get(),
+    c.registerObject(contract::kHostParentPath, parent.get(), QDBusConnection::ExportAllSlots);
+    c.registerObject(contract::kHostParentPath + contract::kLinkPathSuffix, link.get(),
                      QDBusConnection::ExportAllSlots);
-    c.registerObject(kParentPath + contract::kProcessorPathSuffix, processor.get(),
+    c.registerObject(contract::kHostParentPath + contract::kProcessorPathSuffix, processor.get(),
                      QDBusConnection::ExportAllSlots);
     session->objects.push_back(std::move(parent));
     session->objects.push_back(std::move(link));
@@ -198,7 +197,7 @@ void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
 void AddinLauncher::Register(Session* session) {
     QDBusMessage reg = QDBusMessage::createMethodCall(
         QString(), session->layerPath, contract::kLayerInterface, QStringLiteral("RegisterPBX"));
-    reg << session->exchange << QVariant::fromValue(QDBusObjectPath(kParentPath))
+    reg << session->exchange << QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath))
         << QVariant::fromValue(static_cast<qint16>(session->id));
     auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(reg), this);
     connect(

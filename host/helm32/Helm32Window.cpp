@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "AddinLauncher.h"
+#include "Helm32Log.h"
 #include "HostObjects.h"
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedLink.h"
@@ -43,7 +44,9 @@ QStringList SeededExchanges() {
             names << rows->Fields(0).toString();
             rows->MoveNext();
         }
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcHelm32, "The exchanges could not be listed, PBX1 offered: %s [%d]",
+                  qUtf8Printable(e.Description()), e.Number());
         names << QStringLiteral("PBX1");
     }
     return names;

@@ -3,6 +3,7 @@
 #include <QDBusPendingCall>
 #include <QSettings>
 
+#include "Helm32Log.h"
 #include "ReportWriter.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/RunError.h"
@@ -117,7 +118,10 @@ void LinkAdaptor::LogOut(const QString& pbx, const QString& loginId) {
 QString ProcessorAdaptor::GetMPVersion(const QString& pbx) {
     try {
         return link_.GetMPVersion(pbx);
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        // No version: the add-in keeps the larger trunk range.
+        qCWarning(lcHelm32, "No processor version for %s: %s [%d]", qUtf8Printable(pbx),
+                  qUtf8Printable(e.Description()), e.Number());
         return {};
     }
 }

@@ -48,7 +48,7 @@ private:
 
 class ParentAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
 
 public:
     explicit ParentAdaptor(HostModel& model) : model_(model) {}
@@ -88,7 +88,7 @@ private:
 
 class LinkAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Link")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_LINK_INTERFACE)
 
 public:
     explicit LinkAdaptor(SimulatedLink& link) : link_(link) {}
@@ -108,7 +108,7 @@ private:
 
 class ProcessorAdaptor : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Processor")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PROCESSOR_INTERFACE)
 
 public:
     explicit ProcessorAdaptor(SimulatedLink& link) : link_(link) {}

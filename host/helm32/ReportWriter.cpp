@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
+#include "Helm32Log.h"
 #include "platform/Database.h"
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
@@ -48,8 +49,11 @@ QString FillOutcomes(Database& db, const QString& html) {
                             outcomes->Fields(1).toString().toHtmlEscaped());
                 rows += row;
             }
-        } catch (const RunError&) {
-            rows.clear();  // a working copy without the table: no section
+        } catch (const RunError& e) {
+            // A working copy without the table: no section.
+            qCDebug(lcHelm32, "The report has no copy outcome: %s [%d]",
+                    qUtf8Printable(e.Description()), e.Number());
+            rows.clear();
         }
         section = section.left(rowStart) + rows + section.mid(rowEnd + 12);
     }

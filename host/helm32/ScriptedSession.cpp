@@ -15,6 +15,7 @@
 
 #include "AddinLauncher.h"
 #include "HostObjects.h"
+#include "automation/AutomationContract.h"
 
 namespace kestrel {
 
@@ -73,9 +74,8 @@ bool ScriptedSession::Step(const QString& name, bool ok, const QString& detail) 
 }
 
 QVariant ScriptedSession::Call(const QString& member, const QVariantList& args) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QString(), QStringLiteral("/Session"),
-                                       QStringLiteral("opshelm.Kestrel10013.Session"), member);
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
+                                                       contract::kSessionInterface, member);
     call.setArguments(args);
     QDBusPendingCall pending = launcher_.Connection().asyncCall(call);
     QElapsedTimer waited;

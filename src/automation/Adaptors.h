@@ -16,7 +16,7 @@ class cOLELayer;
 
 class ClassObjectAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_CLASS_INTERFACE)
 
 public:
     explicit ClassObjectAdaptor(AutomationServer& server) : server_(server) {}
@@ -32,7 +32,7 @@ private:
 
 class LayerAdaptor : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013.cOLELayer")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_LAYER_INTERFACE)
 
 public:
     LayerAdaptor(AutomationServer& server, cOLELayer& layer) : server_(server), layer_(layer) {}
@@ -54,7 +54,7 @@ private:
 // element of an indexed set. A window that has unloaded is not acted on.
 class WindowAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013.dlgKestrel")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_WINDOW_INTERFACE)
 
 public:
     WindowAdaptor(AutomationServer& server, dlgKestrel* window)

@@ -14,6 +14,21 @@ void RegisterTypes() {
 
 }  // namespace kestrel::contract
 
+namespace {
+
+// The record's signature, taken from its own marshalling so that the
+// reading side cannot drift from the writing side.
+const QString& RecordSignature() {
+    static const QString signature = [] {
+        QDBusArgument probe;
+        probe << kestrel::cListRequest();
+        return probe.currentSignature();
+    }();
+    return signature;
+}
+
+}  // namespace
+
 QDBusArgument& operator<<(QDBusArgument& out, const kestrel::cListRequest& r) {
     out.beginStructure();
     out << r.ObjectID() << r.PBXName() << r.PBXNumber() << r.LoginID() << r.RequestID() << r.Tag()
@@ -26,6 +41,15 @@ QDBusArgument& operator<<(QDBusArgument& out, const kestrel::cListRequest& r) {
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& in, kestrel::cListRequest& r) {
+    // A value of any other shape is a malformed record: read field by field
+    // it would run off its end and stop the process, so it is passed over
+    // whole and arrives empty.
+    if (in.currentSignature() != RecordSignature()) {
+        if (in.currentType() != QDBusArgument::UnknownType)
+            in.asVariant();
+        r = kestrel::cListRequest();
+        return in;
+    }
     QString objectId, pbxName, pbxNumber, loginId, requestId, tag, timeTag, key;
     qint16 count = 0, commandType = 0, mode = 0;
     qint32 errCode = 0;

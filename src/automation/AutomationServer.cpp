@@ -7,8 +7,22 @@
 #include "HostProxies.h"
 #include "SessionAdaptor.h"
 #include "mainwindow/dlgKestrel.h"
+#include "platform/Logging.h"
 
 namespace kestrel {
+
+namespace {
+
+// Exports an adaptor; a path already taken or a lost connection is logged,
+// since the host then finds no object there.
+bool Export(QDBusConnection& connection, const QString& path, QObject* adaptor) {
+    if (connection.registerObject(path, adaptor, QDBusConnection::ExportAllSlots))
+        return true;
+    qCWarning(lcAutomation, "No object could be exported at %s", qUtf8Printable(path));
+    return false;
+}
+
+}  // namespace
 
 AutomationServer::AutomationServer(QObject* parent)
     : QObject(parent), connection_(QStringLiteral("kestrel-none")) {
@@ -39,10 +53,8 @@ bool AutomationServer::Serve(const QDBusConnection& connection) {
     if (connectionName_.isEmpty())
         connectionName_ = connection.name();
     classObject_ = std::make_unique<ClassObjectAdaptor>(*this);
-    if (!connection_.registerObject(contract::kClassPath, classObject_.get(),
-                                    QDBusConnection::ExportAllSlots)) {
+    if (!Export(connection_, contract::kClassPath, classObject_.get()))
         return false;
-    }
     watch_.start();
     return true;
 }
@@ -52,12 +64,10 @@ void AutomationServer::ExportWindow() {
     if (windowExported_ || !window)
         return;
     windowAdaptor_ = std::make_unique<WindowAdaptor>(*this, window);
-    connection_.registerObject(contract::kWindowPath, windowAdaptor_.get(),
-                               QDBusConnection::ExportAllSlots);
+    Export(connection_, contract::kWindowPath, windowAdaptor_.get());
     if (qEnvironmentVariableIsSet("KESTREL_SESSION")) {
         sessionAdaptor_ = std::make_unique<SessionAdaptor>(window);
-        connection_.registerObject(QString::fromLatin1(kSessionPath), sessionAdaptor_.get(),
-                                   QDBusConnection::ExportAllSlots);
+        Export(connection_, contract::kSessionPath, sessionAdaptor_.get());
     }
     windowExported_ = true;
 }
@@ -68,7 +78,7 @@ QDBusObjectPath AutomationServer::CreateObject(const QString& className) {
     const QString path = contract::kLayerPathPrefix + QString::number(nextObject_++);
     auto layer = std::make_unique<cOLELayer>(session_);
     auto adaptor = std::make_unique<LayerAdaptor>(*this, *layer);
-    connection_.registerObject(path, adaptor.get(), QDBusConnection::ExportAllSlots);
+    Export(connection_, path, adaptor.get());
     layers_[path] = std::move(layer);
     layerAdaptors_[path] = std::move(adaptor);
     ExportWindow();

@@ -10,6 +10,7 @@
 
 #include "AutomationContract.h"
 #include "platform/AppInfo.h"
+#include "platform/Logging.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -87,6 +88,9 @@ QDBusMessage CallHost(const QDBusConnection& connection, const QString& path,
         const QDBusMessage reply = pending.reply();
         if (reply.type() != QDBusMessage::ErrorMessage)
             return reply;
+        qCDebug(lcAutomation, "%s.%s at %s answered %s: %s", qUtf8Printable(interface),
+                qUtf8Printable(member), qUtf8Printable(path), qUtf8Printable(reply.errorName()),
+                qUtf8Printable(reply.errorMessage()));
         if (reply.errorName() == contract::kBusyError) {
             if (busySince.elapsed() < App().OleServerBusyTimeout) {
                 QEventLoop wait;

@@ -3,16 +3,17 @@
 #include <QObject>
 #include <QPointer>
 
+#include "AutomationContract.h"
 #include "mainwindow/dlgKestrel.h"
 
 namespace kestrel {
 
 // Lets an unattended session (the host's scripted demonstration) work the
 // window as an engineer would: commands, boxes and values. Exported at
-// /Session only when KESTREL_SESSION is set.
+// contract::kSessionPath only when KESTREL_SESSION is set.
 class SessionAdaptor : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Kestrel10013.Session")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_SESSION_INTERFACE)
 
 public:
     explicit SessionAdaptor(dlgKestrel* window) : window_(window) {}
@@ -30,7 +31,5 @@ public slots:
 private:
     QPointer<dlgKestrel> window_;
 };
-
-inline const char* const kSessionPath = "/Session";
 
 }  // namespace kestrel

@@ -1,9 +1,8 @@
 #include "cOLELayer.h"
 
-#include <cstdio>
-
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
+#include "platform/Logging.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
@@ -60,7 +59,7 @@ bool AddinSession::WindowLoaded() const {
 
 cOLELayer::cOLELayer(AddinSession& session) : session_(session) {
     if (!session_.PrepareAutomationStart()) {
-        std::fputs("kestrel: the start failed: Register.mdb could not be updated\n", stderr);
+        qCCritical(lcUi, "The start failed: Register.mdb could not be updated");
         EndProcess(kStartupFailureExit);
         return;
     }

@@ -3,7 +3,9 @@
 #include "CatalogueTreeModel.h"
 #include "TreeImages.h"
 #include "ValueListModel.h"
+#include "hostlink/HostCalls.h"
 #include "hostlink/HostProgramme.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -20,11 +22,10 @@ const QString kOptionsQuery =
 void Report(HostProgramme* parent, const QString& message, int code) {
     if (g_Standalone || !parent)
         return;
-    try {
+    TryHostCall("to show the tree build's failure", [&] {
         parent->ShowMessage(message);
         parent->ShowCode(code);
-    } catch (...) {
-    }
+    });
 }
 
 bool IsTrue(const QVariant& v) {
@@ -45,7 +46,7 @@ QString TrimmedText(const QVariant& v) {
 
 void BuildCatalogueTree(const CatalogueContext& c) {
     if (!c.workDb) {
-        Report(c.parent, Msg(10), err::kCouldNotFindFile);
+        Report(c.parent, Msg(text::kWorkDbNotOpen), err::kCouldNotFindFile);
         return;
     }
     if (c.setTreeEnabled)

@@ -5,8 +5,11 @@
 #include "CatalogueTreeModel.h"
 #include "TreeImages.h"
 #include "ValueListModel.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 
@@ -37,7 +40,9 @@ bool TreeEditor::Search_CMD(const QString& cmd) const {
         auto rows = db->OpenRecordset(QStringLiteral("SELECT CMD FROM TrkDataListup WHERE CMD = ?"),
                                       RecordsetType::Snapshot, 0, {cmd});
         return rows->RecordCount() > 0;
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcDb, "The list-up cannot be searched for %s: %s [%d]", qUtf8Printable(cmd),
+                  qUtf8Printable(e.Description()), e.Number());
         return false;
     }
 }
@@ -49,7 +54,7 @@ void TreeEditor::ShowLabels(const QString& cmd, const QString& value) {
 
 void TreeEditor::ItemNotInSource() {
     ShowLabels(QString(), QString());
-    LangMsgBox(kOwnSource, 12, QString(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kItemNotInSource, QString(), kProductTitle);
 }
 
 void TreeEditor::NodeClick(QStandardItem* node) {
@@ -77,7 +82,7 @@ void TreeEditor::NodeClick(QStandardItem* node) {
 
 void TreeEditor::DoubleClick(QStandardItem* node) {
     if (hooks_.noSourceData && hooks_.noSourceData()) {
-        LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+        ShowNoTrunkData();
         return;
     }
     if (!node || Model::IsTitle(Model::Key(node)) || !node->parent())

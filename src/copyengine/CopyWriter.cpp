@@ -5,8 +5,11 @@
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -36,8 +39,9 @@ void StoreOnItsOwn(Database* db, const std::function<void()>& work, RunError& la
         try {
             db->Execute(QStringLiteral("ROLLBACK TO copy_piece"));
             db->Execute(QStringLiteral("RELEASE copy_piece"));
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
             // The engine may have ended the transaction itself.
+            qCDebug(lcDb, "No savepoint to roll back to: %s", qUtf8Printable(also.Description()));
         }
     }
 }
@@ -57,7 +61,8 @@ QString CopyWriter::RefusedLine(const QString& key) {
 }
 
 QString CopyWriter::FailedTrunksText(const QStringList& failed) {
-    QString text = Msg(7) + QStringLiteral("\r\n") + Msg(8) + QStringLiteral("\r\n");
+    QString text = Msg(text::kCopyIncomplete) + QStringLiteral("\r\n") +
+                   Msg(text::kFailedTrunksHead) + QStringLiteral("\r\n");
     const int shown = std::min<int>(static_cast<int>(failed.size()), kListedFailures);
     for (int i = 0; i < shown; ++i) {
         text += failed.at(i);
@@ -69,14 +74,14 @@ QString CopyWriter::FailedTrunksText(const QStringList& failed) {
         }
     }
     if (failed.size() > kListedFailures)
-        text += QStringLiteral("\r\n") + Msg(11);
+        text += QStringLiteral("\r\n") + Msg(text::kMore);
     return text;
 }
 
 void ShowCopyTooLarge(qint64 items, qint64 trunks) {
-    LangMsgBox(kOwnSource, kCopyTooLargeMessage,
+    LangMsgBox(kOwnSource, msgbox::own::kCopyTooLarge,
                QStringLiteral("%1%%2%%3").arg(items).arg(trunks).arg(cListRequest::kMaxCount),
-               QStringLiteral("-1"));
+               kProductTitle);
 }
 
 bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems) {
@@ -107,7 +112,7 @@ bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QS
     if (request.Count() == 0) {
         if (services().messageBoxes)
             services().messageBoxes->Beep();
-        LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+        ShowNoTrunkData();
         return false;
     }
     return dispatcher_.SendToHost(request);
@@ -206,13 +211,14 @@ void CopyWriter::OnCopyAnswered() {
         // The safety net sums up once every request of the copy is done.
     } else if (failure) {
         if (!(cancelled && failedTrunks_.isEmpty())) {
-            LangMsgBox(kOwnSource, 6, FailedTrunksText(failedTrunks_), QStringLiteral("-1"));
+            LangMsgBox(kOwnSource, msgbox::own::kCopyFailedTrunks, FailedTrunksText(failedTrunks_),
+                       kProductTitle);
         }
     } else if (refusal) {
-        LangMsgBox(kOwnSource, 13, refusedText, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kItemsRefused, refusedText, kProductTitle);
     } else {
         window_.CollapseAll();
-        LangMsgBox(kOwnSource, 7, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyDone, QString(), kProductTitle);
     }
 
     if (db) {
@@ -234,7 +240,9 @@ void CopyWriter::OnCopyAnswered() {
         lastError = e;
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed commit failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
     }
     window_.SetHourglass(false);

@@ -69,9 +69,6 @@ private:
     EvaluationTaker taker_;
 };
 
-// The own message telling the engineer a copy is too large for one request.
-constexpr int kCopyTooLargeMessage = 15;
-
 // Tells the engineer that a copy of `items` items to `trunks` trunks needs
 // more entries than one request can carry, and that nothing was sent.
 void ShowCopyTooLarge(qint64 items, qint64 trunks);

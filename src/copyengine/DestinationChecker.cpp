@@ -4,6 +4,7 @@
 #include "TrunkRange.h"
 #include "TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "tools/AnswerCodes.h"
 
@@ -11,7 +12,12 @@ namespace kestrel {
 
 namespace {
 constexpr int kListedNotAssigned = 5;
-constexpr int kCopyCancelledMessage = 29;
+
+// The destination list holds a malformed number or one above the highest
+// trunk: said once per such number.
+void ShowBadDestinationList() {
+    LangMsgBox(kOwnSource, msgbox::own::kBadDestinationList, QString(), kProductTitle);
+}
 }  // namespace
 
 DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& dispatcher,
@@ -31,7 +37,7 @@ void DestinationChecker::ParseTrunkRange() {
     destTrunks_ = parsed.trunks;
     listedCount_ = parsed.count;
     for (int i = 0; i < parsed.numberErrors; ++i) {
-        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+        ShowBadDestinationList();
     }
 }
 
@@ -60,7 +66,7 @@ void DestinationChecker::OnDestinationsChecked() {
     if (dispatcher_.LastAnswerIs61()) {
         // The engineer cancelled while the exchange was asked: the copy ends
         // here, with nothing written, and says so.
-        LangMsgBox(kOwnSource, kCopyCancelledMessage, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kCopyCancelled, QString(), kProductTitle);
         return;
     }
     const cListRequest& answer = dispatcher_.ResponseList();
@@ -83,9 +89,9 @@ void DestinationChecker::OnDestinationsChecked() {
         }
     }
     if (notAssignedCount > 0)
-        LangMsgBox(kOwnSource, 5, notAssigned, QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kDestinationsLeftOut, notAssigned, kProductTitle);
     if (numberError)
-        LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
+        ShowBadDestinationList();
     if (!destTrunks_.isEmpty() && startCopy_)
         startCopy_(destTrunks_);
 }

@@ -3,8 +3,11 @@
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -52,7 +55,7 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
         RequestTrunkListup();
         return;
     }
-    LangMsgBox(kOwnSource, 3, QString(), QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kSourceNotAssigned, QString(), kProductTitle);
     values_.Clear();
     window_.SetNoSourceData(true);
 }
@@ -123,7 +126,9 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
     } catch (const RunError& e) {
         try {
             db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed list-up failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
         values_.Clear();
         ShowNotice(e);
@@ -133,11 +138,11 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
 
 void SourceTrunkReader::StoreTrunkListup() {
     if (!window_.WorkDb()) {
-        HostMessage(Msg(10));
+        HostMessage(Msg(text::kWorkDbNotOpen));
         return;
     }
     window_.SetHourglass(true);
-    HostMessage(Msg(9));
+    HostMessage(Msg(text::kStoringTrunkData));
     values_.Clear();
     unknownKeys_.clear();
     bool failure = false;
@@ -147,12 +152,13 @@ void SourceTrunkReader::StoreTrunkListup() {
         // Nothing half-written: the tables keep the previous trunk, the list
         // is empty and Copy and Print stay refused.
         window_.SetNoSourceData(true);
-        LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+        ShowLinkFailed();
     } else {
         if (failure) {
-            LangMsgBox(kCommonSource, 1, QString(), Msg(15));
+            ShowLinkFailed();
         } else if (!cancelled) {
-            LangMsgBox(kCommonSource, 7, QString(), Msg(15));
+            LangMsgBox(kCommonSource, msgbox::common::kRequestCompleted, QString(),
+                       Msg(text::kBoxTitle));
         }
         // A list-up that stored no item leaves nothing to copy or print.
         window_.SetNoSourceData(values_.rowCount() == 0);

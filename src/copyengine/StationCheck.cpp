@@ -3,6 +3,8 @@
 #include <QSet>
 
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "tools/AnswerCodes.h"
 
@@ -42,7 +44,7 @@ bool StationCheck::Check_STNData(const QString& cmd, const QString& fd) {
         QStringLiteral("OPX_STN_PS")};
     const QString s = dispatcher_.ResponseList().ExtraData(0);
     if (s == u"OPX_STN_NOT ASSIGNED" || s == u"101") {
-        LangMsgBox(kOwnSource, 8, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kStationNotAssigned, QString(), kProductTitle);
         return false;
     }
     if (accepted.contains(s)) {
@@ -51,7 +53,11 @@ bool StationCheck::Check_STNData(const QString& cmd, const QString& fd) {
     }
     const int c = ClassifyAnswer(s);
     const bool linkFailure = c >= code::kTimeout && c <= code::kCmdReadError;
-    LangMsgBox(kCommonSource, linkFailure ? 1 : 16, QString(), Msg(15));
+    if (linkFailure) {
+        ShowLinkFailed();
+    } else {
+        LangMsgBox(kCommonSource, msgbox::common::kOtherLineKind, QString(), Msg(text::kBoxTitle));
+    }
     return false;
 }
 

@@ -50,7 +50,8 @@ void Piece(const QString& piece, int highest, TrunkRangeResult& result) {
     int end = LeadingNumber(piece.mid(piece.lastIndexOf(u'-') + 1));
     if (CountChar(piece, QStringLiteral("-")) == 1 || piece.endsWith(u'-'))
         end = RangeEnd(piece);
-    if (start > highest || end > highest || (start == 0 && end == 0)) {
+    // A signed number after a doubled dash ("1--2-") names no trunk either.
+    if (start < 0 || end < 0 || start > highest || end > highest || (start == 0 && end == 0)) {
         ++result.numberErrors;
         return;
     }

@@ -11,8 +11,9 @@
 
 #include "CmdDialogCaller.h"
 #include "copyengine/StationCheck.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"
@@ -172,7 +173,7 @@ bool frmCmd::RefuseEmptyOrText(QLineEdit* box) {
         return true;
     }
     if (NotADigitValue(rule_.filter, box->text())) {
-        LangMsgBox(kOwnSource, kNotANumberMessage, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kNotANumber, QString(), kProductTitle);
         cmdButton_[0]->setEnabled(true);
         box->setFocus();
         return true;

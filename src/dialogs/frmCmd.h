@@ -70,8 +70,4 @@ private:
     bool loaded_ = false;
 };
 
-// The own message shown when a number box holds something other than a
-// number.
-constexpr std::int16_t kNotANumberMessage = 16;
-
 }  // namespace kestrel

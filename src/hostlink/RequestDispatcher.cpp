@@ -3,8 +3,11 @@
 #include <cmath>
 #include <optional>
 
+#include "HostCalls.h"
 #include "WindowState.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 #include "startup/Globals.h"
 #include "tools/AnswerCodes.h"
@@ -65,21 +68,15 @@ void RequestDispatcher::ShowHostMessage(const QString& text) {
     if (g_Standalone || !parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
-        parent_->ShowMessage(text);
-    } catch (const RunError&) {
-        // The message line is the host's; its failure changes nothing here.
-    }
+    // The message line is the host's; its failure changes nothing here.
+    TryHostCall("to show a message", [&] { parent_->ShowMessage(text); });
 }
 
 void RequestDispatcher::ShowHostCode(std::int32_t code) {
     if (g_Standalone || !parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
-        parent_->ShowCode(code);
-    } catch (const RunError&) {
-    }
+    TryHostCall("to show the completion code", [&] { parent_->ShowCode(code); });
 }
 
 bool RequestDispatcher::RequestInFlight() const {
@@ -114,12 +111,12 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
         if (!window_.IsEnabled())
             window_.SetEnabled(true);
         state_ = DispatchState::Idle;
-        ShowHostMessage(Msg(1) + u' ' + currentLoginId_);
-        LangMsgBox(kCommonSource, 20, QString(), Msg(14));
+        ShowHostMessage(Msg(text::kExchangeLink) + u' ' + currentLoginId_);
+        LangMsgBox(kCommonSource, msgbox::common::kLinkBusy, QString(), Msg(text::kLinkBoxTitle));
         return false;
     }
 
-    ShowHostMessage(Msg(1) + QStringLiteral(": ") + currentLoginId_);
+    ShowHostMessage(Msg(text::kExchangeLink) + QStringLiteral(": ") + currentLoginId_);
     if (Refused(currentLoginId_)) {
         window_.SetHourglass(false);
         state_ = DispatchState::Idle;
@@ -133,16 +130,16 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     // the answer has been dealt with, and nothing after it disables it again.
     state_ = DispatchState::Sending;
     window_.SetEnabled(false);
-    try {
-        const HostCall call(hostCalls_);
-        sendReply_ = link->SendRequest(request);
-    } catch (const RunError&) {
+    // A request the host could not take counts as refused.
+    if (!TryHostCall("to take the request", [&] {
+            const HostCall call(hostCalls_);
+            sendReply_ = link->SendRequest(request);
+        }))
         sendReply_.clear();
-    }
     const bool accepted = answered_ || !Refused(sendReply_);
     if (accepted && state_ == DispatchState::Sending)
         state_ = DispatchState::WaitingForAnswer;
-    ShowHostMessage(Msg(1) + QStringLiteral(": ") + sendReply_);
+    ShowHostMessage(Msg(text::kExchangeLink) + QStringLiteral(": ") + sendReply_);
     if (accepted)
         return true;
     FinishRequest(currentLoginId_);
@@ -150,13 +147,10 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
 }
 
 void RequestDispatcher::FinishRequest(const QString& loginID) {
-    try {
-        if (ExchangeLink* link = LinkObject()) {
-            const HostCall call(hostCalls_);
-            link->LogOut(pbxName_, loginID);
-        }
-    } catch (const RunError&) {
-        // The host's failure to end a login leaves nothing for us to undo.
+    // The host's failure to end a login leaves nothing for us to undo.
+    if (ExchangeLink* link = LinkObject()) {
+        const HostCall call(hostCalls_);
+        TryHostCall("to end the login", [&] { link->LogOut(pbxName_, loginID); });
     }
     window_.SetEnabled(true);
     window_.SetHourglass(false);
@@ -176,13 +170,13 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {
-        ShowHostMessage(Msg(3));
+        ShowHostMessage(Msg(text::kRequestCompleted));
     } else if (errCode == 99) {
-        ShowHostMessage(Msg(4));
+        ShowHostMessage(Msg(text::kRequestFailed));
     } else if (errCode == code::kUserCancel) {
-        ShowHostMessage(Msg(12));
+        ShowHostMessage(Msg(text::kRequestCancelled));
     } else {
-        ShowHostMessage(Msg(5));
+        ShowHostMessage(Msg(text::kRequestEndedWithError));
     }
     CopyAnswer(response);
     if (errCode == 0 || lastAnswerIs61_) {
@@ -222,12 +216,16 @@ void RequestDispatcher::OnTimer() {
     }
     timer_.stop();
     state_ = DispatchState::Continuing;
-    const auto found = steps_.find(pendingStep_);
+    const std::int16_t stepCode = pendingStep_;
+    const auto found = steps_.find(stepCode);
     if (found != steps_.end() && found->second) {
         try {
             found->second();
-        } catch (const RunError&) {
-            // An error the step did not handle ends the tick silently.
+        } catch (const RunError& e) {
+            // An error the step did not handle ends the tick; the engineer has
+            // seen no message, so it is logged.
+            qCWarning(lcHostlink, "Step %d ended with an error it did not handle: %s [%d]",
+                      int(stepCode), qUtf8Printable(e.Description()), e.Number());
         }
     }
     if (state_ == DispatchState::Continuing)
@@ -241,11 +239,13 @@ void RequestDispatcher::ReportFailedAnswer() {
         const int sd = ClassifyAnswer(responseList_.SecondData(i));
         const int ed = ClassifyAnswer(responseList_.ExtraData(i));
         if (sd == code::kSysError || ed == code::kSysError) {
-            ShowHostMessage(Msg(5) + u' ' + QString::number(responseList_.ErrCode()));
+            ShowHostMessage(Msg(text::kRequestEndedWithError) + u' ' +
+                            QString::number(responseList_.ErrCode()));
             return;
         }
         if (sd == code::kPortTroubles || ed == code::kPortTroubles) {
-            ShowHostMessage(Msg(13) + u' ' + QString::number(responseList_.ErrCode()));
+            ShowHostMessage(Msg(text::kPortTrouble) + u' ' +
+                            QString::number(responseList_.ErrCode()));
             return;
         }
     }
@@ -255,14 +255,13 @@ void RequestDispatcher::TurnFlow(bool value) {
     if (!parent_)
         return;
     const HostCall call(hostCalls_);
-    try {
+    TryHostCall("to turn the flow display", [&] {
         if (value) {
             parent_->TurnOnFlow();
         } else {
             parent_->TurnOffFlow();
         }
-    } catch (const RunError&) {
-    }
+    });
 }
 
 }  // namespace kestrel

@@ -3,7 +3,10 @@
 #include <QStringList>
 #include <cmath>
 
+#include "hostlink/HostCalls.h"
 #include "hostlink/HostProgramme.h"
+#include "platform/Logging.h"
+#include "platform/RunError.h"
 
 namespace kestrel {
 
@@ -18,18 +21,18 @@ QString ReadHostSetting(HostProgramme* host, const QString& key) {
         return {};
     try {
         return host->GetComData(kAddin, key);
-    } catch (...) {
-        return {};  // an error means nothing stored
+    } catch (const RunError& e) {
+        // The host answers an error when nothing is stored: not a failure.
+        qCDebug(lcHostlink, "Nothing stored for %s: %s [%d]", qUtf8Printable(key),
+                qUtf8Printable(e.Description()), e.Number());
+        return {};
     }
 }
 
 void SaveHostSetting(HostProgramme* host, const QString& key, const QString& value) {
     if (!host)
         return;
-    try {
-        host->REGComData(kAddin, key, value);
-    } catch (...) {
-    }
+    TryHostCall("to store a setting", [&] { host->REGComData(kAddin, key, value); });
 }
 
 std::optional<QPoint> ParsePosition(const QString& stored) {

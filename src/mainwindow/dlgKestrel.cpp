@@ -21,10 +21,12 @@
 #include "catalogue/TreeEditor.h"
 #include "copyengine/TrunkRange.h"
 #include "dialogs/frmCmd.h"
+#include "hostlink/HostCalls.h"
 #include "hostlink/RequestDispatcher.h"
-#include "localisation/BackgroundPictures.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/BackgroundPictures.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/AppInfo.h"
 #include "platform/FileOps.h"
 #include "platform/Notices.h"
@@ -127,7 +129,7 @@ std::int16_t dlgKestrel::DecrementCount() {
 void dlgKestrel::SetPBXName(const QString& name) {
     session_->SetPBXName(name);
     SetMenuState(0, !name.isEmpty());
-    setWindowTitle(Msg(0) + QStringLiteral(" (") + name + u')');
+    setWindowTitle(Msg(text::kToolName) + QStringLiteral(" (") + name + u')');
     session_->ReadHighestTrunk();
 }
 
@@ -216,10 +218,7 @@ void dlgKestrel::ShowWhatsThis(QObject* who) {
 void dlgKestrel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         if (!g_Standalone && Parent()) {
-            try {
-                Parent()->DisplayHelp(HelpFileName());
-            } catch (...) {
-            }
+            TryHostCall("to show the help", [&] { Parent()->DisplayHelp(HelpFileName()); });
         }
         return;
     }
@@ -419,10 +418,7 @@ void dlgKestrel::RunCommand(const QString& key) {
         session_->Print();
     } else if (key == u"Help") {
         if (!g_Standalone && Parent()) {
-            try {
-                Parent()->DisplayHelp(HelpFileName());
-            } catch (...) {
-            }
+            TryHostCall("to show the help", [&] { Parent()->DisplayHelp(HelpFileName()); });
         }
     } else if (key == u"Hide Window") {
         if (g_Standalone) {

@@ -16,7 +16,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
-#include "platform/RunError.h"
+#include "hostlink/HostCalls.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -178,10 +178,7 @@ void dlgKestrel::SendShiftClickLine() {
     const QString line = session_->Editor().CurrentCMD() + u'\t' + txtTrunk_->text() + u'\t' +
                          session_->Editor().SelectedValue() + QStringLiteral("\t\t") +
                          selected->text();
-    try {
-        Parent()->AddItem(line);
-    } catch (const RunError&) {
-    }
+    TryHostCall("to take the clicked line", [&] { Parent()->AddItem(line); });
 }
 
 void dlgKestrel::OnGridRightButton(const QPoint& at) {

@@ -1,7 +1,6 @@
 #include "Notices.h"
 
-#include <cstdio>
-
+#include "Logging.h"
 #include "MessageBoxes.h"
 #include "RunError.h"
 #include "Services.h"
@@ -15,8 +14,7 @@ namespace {
 void Show(const QString& prompt, int flags, std::optional<QString> title) {
     if (services().starting) {
         // Before the box: one that nobody answers must not hide the reason.
-        std::fprintf(stderr, "kestrel: %s\n", qUtf8Printable(prompt.simplified()));
-        std::fflush(stderr);
+        qCCritical(lcUi, "%s", qUtf8Printable(prompt.simplified()));
     }
     MessageBoxes* boxes = services().messageBoxes;
     if (!boxes)

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "JetSql.h"
+#include "Logging.h"
 #include "RunError.h"
 #include "Statement.h"
 
@@ -63,8 +64,9 @@ Recordset::Recordset(Database& db, const QString& sql, RecordsetType type, int o
                 try {
                     stmt = std::make_unique<Statement>(db, rowIdSql);
                     withRowId = true;
-                } catch (const RunError&) {
+                } catch (const RunError& e) {
                     stmt.reset();  // joins and compound queries stay read-only
+                    qCDebug(lcDb, "Read-only recordset: %s", qUtf8Printable(e.Description()));
                 }
             }
         }

@@ -6,8 +6,10 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
 #include "tools/AnswerCodes.h"
@@ -22,15 +24,16 @@ QString ExpectedNow(const JournalCell& cell) {
     return cell.outcome == CellOutcome::NotVerified ? cell.detail : cell.newValue;
 }
 
-// Own messages of the safety net.
-constexpr int kCopySummaryBox = 20;
-constexpr int kReadFailedBox = 21;
-constexpr int kNothingToUndoBox = 23;
-constexpr int kUndoQuestionBox = 24;
-constexpr int kUndoConflictBox = 25;
-constexpr int kUndoSummaryBox = 26;
-constexpr int kAllChangedBox = 27;
-constexpr int kJournalWriteBox = 28;
+// The journal could not record a copy or an undo; the reason follows.
+void ShowJournalWriteFailed(const QString& reason) {
+    LangMsgBox(kOwnSource, msgbox::own::kJournalWriteFailed, reason, kProductTitle);
+}
+
+// Every value the copy wrote has changed since: the undo writes nothing.
+void ShowAllChangedSince() {
+    LangMsgBox(kOwnSource, msgbox::own::kAllChangedSince, QString(), kProductTitle);
+}
+
 // Lines of the summaries, from the message table.
 constexpr int kItemReached = 41;    // "%1: %2 of %3 trunks"
 constexpr int kItemsReached = 42;   // "%1 to %2: %3 of %4 trunks"
@@ -65,7 +68,8 @@ QString CellLines(const QList<JournalCell>& cells, bool withDetail) {
             text += QStringLiteral(" (") + cells.at(i).detail + u')';
     }
     if (cells.size() > kListedCells)
-        text += QStringLiteral("\r\n  %1 (%2)").arg(Msg(11)).arg(cells.size() - kListedCells);
+        text +=
+            QStringLiteral("\r\n  %1 (%2)").arg(Msg(text::kMore)).arg(cells.size() - kListedCells);
     return text;
 }
 
@@ -137,7 +141,7 @@ void SafeCopy::Record(const JournalEntry& entry, const QList<JournalCell>& cells
     try {
         journal_->Record(entry, cells);
     } catch (const RunError& e) {
-        LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
+        ShowJournalWriteFailed(e.Description());
     }
 }
 
@@ -241,7 +245,7 @@ void SafeCopy::OnFailedAnswer() {
 
 void SafeCopy::ReadFailed(const QString& reason, bool undo) {
     Reset();
-    LangMsgBox(kOwnSource, kReadFailedBox, reason, QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kDestinationReadFailed, reason, kProductTitle);
     JournalEntry entry =
         NewEntry(undo ? QStringLiteral("Undo")
                       : (previewOnly_ ? QStringLiteral("Preview") : QStringLiteral("Copy")));
@@ -410,7 +414,7 @@ void SafeCopy::FinishCopy() {
     JournalEntry entry = NewEntry(QStringLiteral("Copy"));
     entry.summary = summary;
     Record(entry, cells);
-    LangMsgBox(kOwnSource, kCopySummaryBox, summary, QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kCopySummary, summary, kProductTitle);
 }
 
 void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
@@ -462,7 +466,9 @@ void SafeCopy::StoreOutcomes(const QList<JournalCell>& cells) {
         try {
             if (db->InTransaction())
                 db->Rollback();
-        } catch (const RunError&) {
+        } catch (const RunError& also) {
+            qCWarning(lcDb, "The rollback after the failed outcome failed too: %s [%d]",
+                      qUtf8Printable(also.Description()), also.Number());
         }
         // The report then lacks the section; the host's line says why.
         dispatcher_.ShowHostMessage(e.Description());
@@ -541,7 +547,7 @@ void SafeCopy::StartUndo() {
         if (last)
             recorded = journal_->Cells(last->id);
     } catch (const RunError& e) {
-        LangMsgBox(kOwnSource, kJournalWriteBox, e.Description(), QStringLiteral("-1"));
+        ShowJournalWriteFailed(e.Description());
         return;
     }
     QList<JournalCell> toRestore;
@@ -555,13 +561,13 @@ void SafeCopy::StartUndo() {
         }
     }
     if (!last || toRestore.isEmpty()) {
-        LangMsgBox(kOwnSource, kNothingToUndoBox, QString(), QStringLiteral("-1"));
+        LangMsgBox(kOwnSource, msgbox::own::kNothingToUndo, QString(), kProductTitle);
         return;
     }
     undoOf_ = *last;
     const QString insert = last->sourceTrunk + u'%' + last->destinationList + u'%' +
                            last->time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    if (LangMsgBox(kOwnSource, kUndoQuestionBox, insert, QStringLiteral("-1")) != kYes)
+    if (LangMsgBox(kOwnSource, msgbox::own::kUndoQuestion, insert, kProductTitle) != kYes)
         return;
     undoCells_ = toRestore;
     undoSkipped_.clear();
@@ -599,13 +605,13 @@ void SafeCopy::SendUndo() {
     if (changed.size() == undoCells_.size()) {
         // Everything the copy wrote has been changed since: nothing of it is
         // left to undo, and nothing is overwritten.
-        LangMsgBox(kOwnSource, kAllChangedBox, QString(), QStringLiteral("-1"));
+        ShowAllChangedSince();
         return;
     }
     if (!changed.isEmpty()) {
         if (changed.size() > kListedCells)
-            lines += QStringLiteral("\r\n  ") + Msg(11);
-        const int answer = LangMsgBox(kOwnSource, kUndoConflictBox, lines, QStringLiteral("-1"));
+            lines += QStringLiteral("\r\n  ") + Msg(text::kMore);
+        const int answer = LangMsgBox(kOwnSource, msgbox::own::kUndoConflict, lines, kProductTitle);
         if (answer != kYes && answer != kNo)
             return;  // the engineer cancelled the undo
         if (answer == kNo) {
@@ -622,7 +628,7 @@ void SafeCopy::SendUndo() {
         }
     }
     if (undoCells_.isEmpty()) {
-        LangMsgBox(kOwnSource, kAllChangedBox, QString(), QStringLiteral("-1"));
+        ShowAllChangedSince();
         return;
     }
     cListRequest request;
@@ -699,7 +705,7 @@ void SafeCopy::OnUndoWritten() {
     entry.summary = summary;
     entry.undoOf = undoOf_.id;
     Record(entry, cells);
-    LangMsgBox(kOwnSource, kUndoSummaryBox, summary, QStringLiteral("-1"));
+    LangMsgBox(kOwnSource, msgbox::own::kUndoSummary, summary, kProductTitle);
     lastRead_.reset();
 }
 

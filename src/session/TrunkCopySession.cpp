@@ -15,10 +15,15 @@
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/StationCheck.h"
+#include "hostlink/HostCalls.h"
 #include "hostlink/RequestDispatcher.h"
+#include "hostlink/TrunkLimit.h"
+#include "localisation/CommonBoxes.h"
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/FileOps.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -33,8 +38,6 @@
 namespace kestrel {
 
 namespace {
-
-constexpr int kJournalUnusableBox = 22;
 
 QString DatabaseFolder() {
     return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("DataBase"));
@@ -164,8 +167,10 @@ StandaloneLink* TrunkCopySession::StartStandaloneHost() {
         if (standaloneLinks_)
             standaloneHost_ = standaloneLinks_(className);
         dispatcher_->SetStandaloneHost(standaloneHost_.get());
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
         // Without a host object every request takes the link's error path.
+        qCWarning(lcHostlink, "No built-in host %s: %s [%d]", qUtf8Printable(className),
+                  qUtf8Printable(e.Description()), e.Number());
     }
     return standaloneHost_.get();
 }
@@ -175,10 +180,7 @@ void TrunkCopySession::Close() {
     workDb_.reset();
     RemoveWorkingCopy(DatabaseFolder(), g_WorkDbName);
     if (parent_) {
-        try {
-            parent_->UnloadChild(id_);
-        } catch (...) {
-        }
+        TryHostCall("to take the window's unload", [&] { parent_->UnloadChild(id_); });
     }
     dispatcher_->SetStandaloneHost(nullptr);
     standaloneHost_.reset();
@@ -195,12 +197,12 @@ void TrunkCopySession::SetParent(HostProgramme* host) {
 }
 
 void TrunkCopySession::ShowCommonNoData() {
-    LangMsgBox(kCommonSource, 17, QString(), Msg(15));
+    ShowNoTrunkData();
 }
 
 void TrunkCopySession::GetSourceTrunk() {
     CollapseAll();
-    dispatcher_->ShowHostMessage(Msg(2));
+    dispatcher_->ShowHostMessage(Msg(text::kReadingSource));
     reader_->GetSourceTrunk();
 }
 
@@ -267,7 +269,7 @@ CopyJournal* TrunkCopySession::Journal() {
         QString error;
         journal_ = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
         if (!journal_) {
-            LangMsgBox(kOwnSource, kJournalUnusableBox, error, QStringLiteral("-1"));
+            LangMsgBox(kOwnSource, msgbox::own::kJournalUnusable, error, kProductTitle);
             return nullptr;
         }
     }

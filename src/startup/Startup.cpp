@@ -1,11 +1,10 @@
 #include "Startup.h"
 
-#include <cstdio>
-
 #include "DbAccess.h"
 #include "Globals.h"
 #include "InstallPaths.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/ProcessControl.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -21,9 +20,8 @@ std::function<bool()>& Launcher() {
 
 // Ends a failed start with status 1 and one line on the standard error
 // naming the step; the routine that failed has shown its message already.
-void EndProcess(const char* step) {
-    std::fprintf(stderr, "kestrel: the start failed: %s\n", step);
-    std::fflush(stderr);
+void EndProcess(const QString& step) {
+    qCCritical(lcUi, "The start failed: %s", qUtf8Printable(step));
     if (ProcessControl* process = services().process) {
         process->EndProcess(kStartupFailureExit);
     }
@@ -41,6 +39,8 @@ bool IsAutomationStart(const QString& commandLine) {
 
 void Main() {
     try {
+        // Message boxes by number read the language databases opened below.
+        SetLanguageDatabases(&g_CommonDb, &g_LangDb);
         g_CmdDialogShown = QStringLiteral("False");
         g_Standalone = false;
         g_AddinVersion = GetVersionFolder(QStringLiteral("Addins"));
@@ -49,34 +49,35 @@ void Main() {
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("REGDBOFHELM32")) +
                         QStringLiteral("Common.LNG"),
                     g_CommonDb, true)) {
-            EndProcess("Common.LNG could not be opened");
+            EndProcess(QStringLiteral("Common.LNG could not be opened"));
             return;
         }
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
                         QStringLiteral("Kestrel.lng"),
                     g_LangDb, false)) {
-            EndProcess("Kestrel.lng could not be opened");
+            EndProcess(QStringLiteral("Kestrel.lng could not be opened"));
             return;
         }
         if (!LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get())) {
-            EndProcess("the message table of Kestrel.lng could not be loaded");
+            EndProcess(QStringLiteral("the message table of Kestrel.lng could not be loaded"));
             return;
         }
         if (!LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get())) {
-            EndProcess("the project record of Kestrel.lng could not be loaded");
+            EndProcess(QStringLiteral("the project record of Kestrel.lng could not be loaded"));
             return;
         }
         if (!IsAutomationStart(services().commandLine)) {
             g_Standalone = true;
             if (!StartStandalone()) {
-                EndProcess("the window could not be loaded");
+                EndProcess(QStringLiteral("the window could not be loaded"));
                 return;
             }
         } else {
             g_Standalone = false;
         }
-    } catch (...) {
-        EndProcess("an unexpected error");
+    } catch (const RunError& e) {
+        // Nothing has been shown yet that could tell the engineer.
+        EndProcess(QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number()));
     }
 }
 
@@ -87,7 +88,9 @@ bool StartStandalone() {
                 return false;
         }
         return true;
-    } catch (...) {
+    } catch (const RunError& e) {
+        qCCritical(lcUi, "The window could not be started: %s [%d]",
+                   qUtf8Printable(e.Description()), e.Number());
         return false;
     }
 }

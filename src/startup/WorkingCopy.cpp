@@ -7,6 +7,7 @@
 
 #include "platform/FileOps.h"
 #include "platform/JetSql.h"
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
@@ -185,6 +186,8 @@ std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& na
         }
         return db;
     } catch (const RunError& e) {
+        qCWarning(lcDb, "The working copy %s cannot be opened: %s [%d]",
+                  qUtf8Printable(folder + name), qUtf8Printable(e.Description()), e.Number());
         if (failure)
             *failure = QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number());
         return nullptr;

@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include "hostlink/HostProgramme.h"
-
 namespace kestrel {
 
 int SplitList(const QString& text, QStringList& pieces, const QString& sep) {
@@ -65,25 +63,6 @@ int RangeEnd(const QVariant& range) {
     const QString text = range.toString();
     const qsizetype dash = text.indexOf(u'-');
     return dash < 0 ? 0 : LeadingNumber(text.mid(dash + 1));
-}
-
-int MaxTrunkForVersion(HostProgramme* host, const QString& exchangeName) {
-    int result = 511;
-    try {
-        if (!host || !host->oOPX())
-            return result;
-        const QStringList words = host->oOPX()->GetMPVersion(exchangeName).split(u' ');
-        if (words.size() < 2)
-            return result;
-        const QString& first = words.at(0);
-        const QString& second = words.at(1);
-        if (first.left(3) == u"SC-" && !second.isEmpty() && second.at(0).unicode() <= u'M') {
-            result = 255;
-        }
-    } catch (...) {
-        // The host could not tell: keep the larger range.
-    }
-    return result;
 }
 
 QString ApplyDataFormat(const QVariant& value, const QString& format) {

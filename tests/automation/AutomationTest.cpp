@@ -6,6 +6,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusServer>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -15,9 +16,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
@@ -40,7 +43,9 @@
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "startup/Startup.h"
 #include "support/PopupAnswers.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -65,12 +70,12 @@ protected:
                 parent_ = std::make_unique<ParentAdaptor>(model_);
                 linkAdaptor_ = std::make_unique<LinkAdaptor>(*link_);
                 processor_ = std::make_unique<ProcessorAdaptor>(*link_);
-                host_->registerObject(QStringLiteral("/Parent"), parent_.get(),
+                host_->registerObject(contract::kHostParentPath, parent_.get(),
                                       QDBusConnection::ExportAllSlots);
-                host_->registerObject(QStringLiteral("/Parent/oPBX"), linkAdaptor_.get(),
-                                      QDBusConnection::ExportAllSlots);
-                host_->registerObject(QStringLiteral("/Parent/oOPX"), processor_.get(),
-                                      QDBusConnection::ExportAllSlots);
+                host_->registerObject(contract::kHostParentPath + contract::kLinkPathSuffix,
+                                      linkAdaptor_.get(), QDBusConnection::ExportAllSlots);
+                host_->registerObject(contract::kHostParentPath + contract::kProcessorPathSuffix,
+                                      processor_.get(), QDBusConnection::ExportAllSlots);
             });
         QObject::connect(&model_, &HostModel::message,
                          [this](const QString& m) { messages_ << m; });
@@ -105,7 +110,7 @@ protected:
     bool Register(const QString& layer, const QString& pbx, qint16 id) {
         const QDBusMessage reply =
             Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
-                 {pbx, QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent"))),
+                 {pbx, QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
                   QVariant::fromValue(id)});
         return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
     }
@@ -130,7 +135,7 @@ protected:
 
 TEST_F(AutomationTest, CreateRegisterAndShow) {
     const QString layer = Create();
-    ASSERT_TRUE(layer.startsWith(QStringLiteral("/cOLELayer/")));
+    ASSERT_TRUE(layer.startsWith(contract::kLayerPathPrefix));
     dlgKestrel* window = addin_->Session().Window();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(window->isVisible());  // loaded, hidden until the host says
@@ -145,7 +150,11 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
     const QDBusMessage visible =
         Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible"));
     EXPECT_TRUE(visible.arguments().value(0).toBool());
-    Register(layer, QString(), 7);
+    {
+        // The host has no processor version for no exchange, and logs it.
+        const test::ExpectQtWarning logged(QStringLiteral("^helm32: No processor version for : "));
+        Register(layer, QString(), 7);
+    }
     EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("lsbMenu"))->isEnabled());
     // The registry row carries the program's version.
     auto db = Database::Open(tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb"), true);
@@ -172,9 +181,30 @@ TEST_F(AutomationTest, TheLastReleaseSavesThePositionAndEnds) {
     EXPECT_FALSE(QFile::exists(copy));
 }
 
+// A window whose working copy could not be used reports its load error,
+// keeps no copy, and its release ends the process as a failed start.
+TEST_F(AutomationTest, ALoadErrorIsReportedAndEndsAsAFailedStart) {
+    QFile templateFile(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
+    ASSERT_TRUE(templateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    templateFile.close();
+    const test::ExpectQtWarning logged(QStringLiteral("^kestrel.db: The working copy "));
+    const QString layer = Create();
+    ASSERT_FALSE(layer.isEmpty());
+    EXPECT_TRUE(Register(layer, QStringLiteral("PBX1"), 3));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("'CMD30Titles'")))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_EQ(g_WorkDbName, QString());
+    Release(layer);
+    EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
+}
+
 TEST_F(AutomationTest, TheHostGoingAwayReleasesEverything) {
     Register(Create(), QStringLiteral("PBX1"), 3);
     Create();
+    // What the unload still tells the host fails, and is logged.
+    const test::ExpectQtWarning logged(QStringLiteral(
+        "^kestrel.hostlink: The host failed .*: The host programme is not connected"));
     QDBusConnection::disconnectFromPeer(host_->name());
     host_.reset();
     EXPECT_TRUE(test::WaitFor([&] { return tree_.process.Ended(); }));
@@ -283,6 +313,140 @@ TEST_F(AutomationTest, TheWindowsPublicMembersAreExportedUnderTheirOwnNames) {
     EXPECT_EQ(members.size(), std::size(expected));  // the old Set... names are gone
 }
 
+// One line per element of the named interface in an introspection text,
+// its attributes sorted, indented by depth: what an exported member's change
+// changes, and nothing of the text's layout.
+QStringList InterfaceLines(const QString& xml, const QString& interface) {
+    QStringList lines;
+    QXmlStreamReader reader(xml);
+    int depth = -1;  // inside the interface from 0 on
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            if (depth < 0) {
+                if (reader.name() == u"interface" &&
+                    reader.attributes().value(QStringLiteral("name")) == interface)
+                    depth = 0;
+                continue;
+            }
+            ++depth;
+            QStringList attributes;
+            for (const QXmlStreamAttribute& a : reader.attributes())
+                attributes << a.name().toString() + QStringLiteral("=\"") + a.value().toString() +
+                                  u'"';
+            attributes.sort();
+            lines << QString(2 * (depth - 1), u' ') + reader.name().toString() + u' ' +
+                         attributes.join(u' ');
+        } else if (reader.isEndElement() && depth >= 0) {
+            --depth;
+        }
+    }
+    if (reader.hasError())
+        lines << QStringLiteral("(unreadable: ") + reader.errorString() + u')';
+    return lines;
+}
+
+// The lines of want and got as a diff: "-" only in want, "+" only in got.
+QString LineDiff(const QStringList& want, const QStringList& got) {
+    const qsizetype n = want.size();
+    const qsizetype m = got.size();
+    std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        for (qsizetype j = m - 1; j >= 0; --j) {
+            common[i][j] = want[i] == got[j] ? common[i + 1][j + 1] + 1
+                                             : std::max(common[i + 1][j], common[i][j + 1]);
+        }
+    }
+    QString diff;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && want[i] == got[j]) {
+            diff += QStringLiteral("  ") + want[i++] + u'\n';
+            ++j;
+        } else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j])) {
+            diff += QStringLiteral("+ ") + got[j++] + u'\n';
+        } else {
+            diff += QStringLiteral("- ") + want[i++] + u'\n';
+        }
+    }
+    return diff;
+}
+
+// The interface element of an introspection text, as it is committed.
+QString InterfaceElement(const QString& xml, const QString& interface) {
+    const qsizetype start = xml.indexOf(QStringLiteral("<interface name=\"") + interface + u'"');
+    const qsizetype end = xml.indexOf(QStringLiteral("</interface>"), start);
+    if (start < 0 || end < 0)
+        return {};
+    return QStringLiteral(
+               "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object "
+               "Introspection 1.0//EN\"\n"
+               "\"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n"
+               "<node>\n  ") +
+           xml.mid(start, end - start) + QStringLiteral("</interface>\n</node>\n");
+}
+
+// Every interface either program exports is committed as introspection XML
+// in src/automation/dbus/; a member changed without its description fails
+// here with the difference, and the object's own description is written
+// beside the test binary to take over.
+TEST_F(AutomationTest, ExportedInterfacesMatchTheirCommittedDescriptions) {
+    qputenv("KESTREL_SESSION", "1");  // the session object is exported too
+    const QString layer = Create();
+    qunsetenv("KESTREL_SESSION");
+    ASSERT_FALSE(layer.isEmpty());
+    struct Exported {
+        const QDBusConnection* from;  // the side that calls the object
+        QString path;
+        QString interface;
+    };
+    const QDBusConnection& addin = addin_->Connection();
+    const Exported exported[] = {
+        {host_.get(), contract::kClassPath, contract::kClassInterface},
+        {host_.get(), layer, contract::kLayerInterface},
+        {host_.get(), contract::kWindowPath, contract::kWindowInterface},
+        {host_.get(), contract::kSessionPath, contract::kSessionInterface},
+        {&addin, contract::kHostParentPath, contract::kParentInterface},
+        {&addin, contract::kHostParentPath + contract::kLinkPathSuffix, contract::kLinkInterface},
+        {&addin, contract::kHostParentPath + contract::kProcessorPathSuffix,
+         contract::kProcessorInterface},
+    };
+    for (const Exported& e : exported) {
+        SCOPED_TRACE(e.interface.toStdString());
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString(), e.path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+            QStringLiteral("Introspect"));
+        QDBusPendingCall pending = e.from->asyncCall(call);
+        ASSERT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
+        const QDBusMessage reply = pending.reply();
+        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+        const QString live = reply.arguments().value(0).toString();
+        const QStringList got = InterfaceLines(live, e.interface);
+        ASSERT_FALSE(got.isEmpty()) << "not exported at " << e.path.toStdString();
+
+        QFile committed(QStringLiteral(KESTREL_DBUS_XML_DIR "/") + e.interface +
+                        QStringLiteral(".xml"));
+        const bool opened = committed.open(QIODevice::ReadOnly);
+        const QStringList want =
+            opened ? InterfaceLines(QString::fromUtf8(committed.readAll()), e.interface)
+                   : QStringList();
+        if (want == got)
+            continue;
+        const QString actualDir =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/dbus-actual");
+        QDir().mkpath(actualDir);
+        QFile actual(actualDir + u'/' + e.interface + QStringLiteral(".xml"));
+        if (actual.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            actual.write(InterfaceElement(live, e.interface).toUtf8());
+        ADD_FAILURE() << "The exported interface differs from "
+                      << committed.fileName().toStdString() << (opened ? "" : " (missing)")
+                      << "; the object's own description is in " << actual.fileName().toStdString()
+                      << "\n- committed, + exported:\n"
+                      << LineDiff(want, got).toStdString();
+    }
+}
+
 TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
     const QString layer = Create();
     dlgKestrel* window = addin_->Session().Window();
@@ -291,14 +455,14 @@ TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
         return Call(contract::kWindowPath, contract::kWindowInterface, QString::fromLatin1(name),
                     args);
     };
-    const QVariant parent = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent")));
+    const QVariant parent = QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath));
     const QVariant none = QVariant::fromValue(QDBusObjectPath(contract::kNoObjectPath));
     // FrmMove reads the stored position from the host object it is given.
     model_.SetComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"), QStringLiteral("120,90"));
     member("FrmMove", {parent});
     EXPECT_EQ(window->pos(), QPoint(120, 90));
     member("Parent", {parent});
-    EXPECT_EQ(window->Parent(), addin_->Host(QStringLiteral("/Parent")));
+    EXPECT_EQ(window->Parent(), addin_->Host(contract::kHostParentPath));
     member("PBXName", {QStringLiteral("PBX2")});
     EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
     EXPECT_EQ(window->Session().HighestTrunk(), 255);
@@ -393,7 +557,7 @@ TEST_F(AutomationTest, AReleaseWhileTheWindowTellsTheHostItUnloaded) {
 // A host member that answers busy until told otherwise, and one that is slow.
 class MoodyHost : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
 
 public:
     int busyAnswers = 0;
@@ -489,9 +653,9 @@ protected:
     }
     // The engineer's Exit in the first add-in's window.
     void PressExit() {
-        QDBusMessage exit = QDBusMessage::createMethodCall(
-            QString(), QString::fromLatin1(kSessionPath),
-            QStringLiteral("opshelm.Kestrel10013.Session"), QStringLiteral("RunCommand"));
+        QDBusMessage exit = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
+                                                           contract::kSessionInterface,
+                                                           QStringLiteral("RunCommand"));
         exit << QStringLiteral("Exit");
         launcher_->Connection().asyncCall(exit);  // it may end before answering
     }
@@ -624,7 +788,7 @@ TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
 // engineer has pressed Exit in the add-in's window.
 class SlowHost : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
 
 public:
     std::function<void()> meanwhile;
@@ -642,6 +806,11 @@ public slots:
 TEST_F(AutomationTest, ExitDuringRegistrationWaitsForTheHostCall) {
     SlowHost slow;
     host_->registerObject(QStringLiteral("/Slow"), &slow, QDBusConnection::ExportAllSlots);
+    // The slow host has no other member and no link objects: the add-in's
+    // calls of them (the processor version, the unload, the position) fail,
+    // and are logged.
+    const test::ExpectQtWarning logged(
+        QStringLiteral("^kestrel.hostlink: The host failed .*(No such|at) object path '/Slow"));
     const QString layer = Create();
     dlgKestrel* window = addin_->Session().Window();
     slow.meanwhile = [&] { window->RunCommand(QStringLiteral("Exit")); };
@@ -655,6 +824,7 @@ TEST_F(AutomationTest, ExitDuringRegistrationWaitsForTheHostCall) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(tree_.boxes.shown.empty());
     host_->unregisterObject(QStringLiteral("/Slow"));
+    addin_.reset();  // its release still stores the position at /Slow, in vain
 }
 
 TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
@@ -683,10 +853,129 @@ TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
                                QStringLiteral("13.0.1")));
     ASSERT_EQ(tree.boxes.shown.size(), 1u);
     EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("System Fatal Notice"));
-    // A creation then ends the process.
+    // A creation then ends the process as a failed start.
+    const test::ExpectQtWarning logged(
+        QStringLiteral("^kestrel.ui: The start failed: Register.mdb could not be updated$"));
     AddinSession session;
     cOLELayer layer(session);
-    EXPECT_TRUE(tree.process.Ended());
+    EXPECT_EQ(tree.process.ends, std::vector<int>{kStartupFailureExit});
+}
+
+// Receives every call on one path and reads its one argument, a structure,
+// as a record followed by a text, the way a reader of a longer value would.
+class RecordReader : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        const QDBusArgument in = qvariant_cast<QDBusArgument>(message.arguments().value(0));
+        in.beginStructure();
+        in >> record >> after;
+        in.endStructure();
+        received = true;
+        return true;
+    }
+    cListRequest record;
+    QString after;
+    bool received = false;
+};
+
+TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
+    contract::RegisterTypes();
+    cListRequest whole;
+    whole.SetLoginID(QStringLiteral("LOGIN0"));
+    whole.AddToList(QStringLiteral("3000"), QStringLiteral("005"), QStringLiteral("01"));
+    whole.AddToList(QStringLiteral("3001"), QStringLiteral("005"), QStringLiteral("07"));
+    // The header fields in the record's order, the login among them.
+    auto header = [](QDBusArgument& out) {
+        out << QStringLiteral("1") << QStringLiteral("PBX1") << QStringLiteral("1")
+            << QStringLiteral("LOGIN0") << QStringLiteral("12") << QStringLiteral("12") << QString()
+            << qint16(1) << qint16(20) << qint32(0) << true << false << true << qint16(0)
+            << QString();
+    };
+    auto lists = [](QDBusArgument& out, qsizetype shortLength) {
+        out << QStringList{QStringLiteral("3000")};
+        out << QStringList(shortLength, QStringLiteral("005"));
+        for (int i = 0; i < 6; ++i)
+            out << QStringList{QString()};
+    };
+    struct Case {
+        const char* what;
+        std::function<void(QDBusArgument&)> build;
+        int count;
+        const char* login;
+    };
+    const Case cases[] = {
+        {"the whole record", [&](QDBusArgument& out) { out << whole; }, 2, "LOGIN0"},
+        {"lists of differing length",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 2);
+             out.endStructure();
+         },
+         0, "LOGIN0"},
+        {"the header alone",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             out.endStructure();
+         },
+         0, ""},
+        {"a number where a text belongs",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             out << qint32(1);
+             header(out);
+             lists(out, 1);
+             out.endStructure();
+         },
+         0, ""},
+        {"one field more",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out);
+             lists(out, 1);
+             out << QStringLiteral("extra");
+             out.endStructure();
+         },
+         0, ""},
+        {"no structure",
+         [](QDBusArgument& out) {
+             out << QList<qint32>{1, 2, 3};
+         },
+         0, ""},
+    };
+    QDBusServer server;
+    RecordReader reader;
+    std::optional<QDBusConnection> accepted;
+    QObject::connect(&server, &QDBusServer::newConnection, [&](const QDBusConnection& c) {
+        accepted = c;
+        accepted->registerVirtualObject(QStringLiteral("/record"), &reader);
+    });
+    const QString name = QStringLiteral("record-sender");
+    {
+        QDBusConnection sender = QDBusConnection::connectToPeer(server.address(), name);
+        ASSERT_TRUE(test::WaitFor([&] { return accepted.has_value(); }));
+        for (const Case& c : cases) {
+            QDBusArgument value;
+            value.beginStructure();
+            c.build(value);
+            value << QStringLiteral("after");
+            value.endStructure();
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QString(), QStringLiteral("/record"), QStringLiteral("opshelm.Test.Record"),
+                QStringLiteral("Take"));
+            call.setArguments({QVariant::fromValue(value)});
+            reader.received = false;
+            ASSERT_TRUE(sender.send(call)) << c.what;
+            ASSERT_TRUE(test::WaitFor([&] { return reader.received; })) << c.what;
+            EXPECT_EQ(reader.record.Count(), c.count) << c.what;
+            EXPECT_EQ(reader.record.LoginID(), QString::fromUtf8(c.login)) << c.what;
+            // The next field is read where it is, whatever the record's shape.
+            EXPECT_EQ(reader.after, QStringLiteral("after")) << c.what;
+        }
+    }
+    QDBusConnection::disconnectFromPeer(name);
 }
 
 }  // namespace

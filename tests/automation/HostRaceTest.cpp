@@ -85,7 +85,7 @@ struct RacingHost {
 
 class RacingParent : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Parent")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
 
 public:
     explicit RacingParent(RacingHost& host) : host_(host) {}
@@ -123,7 +123,7 @@ private:
 
 class RacingLink : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Link")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_LINK_INTERFACE)
 
 public:
     explicit RacingLink(RacingHost& host) : host_(host) {}
@@ -177,7 +177,7 @@ private:
 
 class RacingProcessor : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "opshelm.Helm32.Processor")
+    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PROCESSOR_INTERFACE)
 
 public slots:
     QString GetMPVersion(const QString&) { return QStringLiteral("SC-K R5.0"); }
@@ -190,17 +190,19 @@ protected:
         ASSERT_TRUE(tree_.OpenStartupDatabases());
         g_Standalone = false;
         server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
-        QObject::connect(
-            server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
-                host_.connection = c;
-                connected_ = true;
-                host_.connection.registerObject(QStringLiteral("/Parent"), &parent_,
-                                                QDBusConnection::ExportAllSlots);
-                host_.connection.registerObject(QStringLiteral("/Parent/oPBX"), &link_,
-                                                QDBusConnection::ExportAllSlots);
-                host_.connection.registerObject(QStringLiteral("/Parent/oOPX"), &processor_,
-                                                QDBusConnection::ExportAllSlots);
-            });
+        QObject::connect(server_.get(), &QDBusServer::newConnection,
+                         [this](const QDBusConnection& c) {
+                             host_.connection = c;
+                             connected_ = true;
+                             host_.connection.registerObject(contract::kHostParentPath, &parent_,
+                                                             QDBusConnection::ExportAllSlots);
+                             host_.connection.registerObject(
+                                 contract::kHostParentPath + contract::kLinkPathSuffix, &link_,
+                                 QDBusConnection::ExportAllSlots);
+                             host_.connection.registerObject(
+                                 contract::kHostParentPath + contract::kProcessorPathSuffix,
+                                 &processor_, QDBusConnection::ExportAllSlots);
+                         });
         addin_ = std::make_unique<AutomationServer>();
         ASSERT_TRUE(addin_->Start(server_->address()));
         ASSERT_TRUE(test::WaitFor([this] { return connected_; }));
@@ -229,7 +231,7 @@ protected:
         const QString layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
         Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
              {QStringLiteral("PBX1"),
-              QVariant::fromValue(QDBusObjectPath(QStringLiteral("/Parent"))),
+              QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
               QVariant::fromValue(qint16(3))});
         return true;
     }

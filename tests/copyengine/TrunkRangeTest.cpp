@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"1-5-9", 511, "001 002 003 004 005 006 007 008 009", 0},
         RangeCase{"1-5-", 511, "001 002 003 004 005", 0}, RangeCase{"250-260", 255, "", 1},
         RangeCase{"0-1", 511, "000 001", 0},
+        // An end read with its sign after a doubled dash is no trunk.
+        RangeCase{"1--2-", 511, "", 1}, RangeCase{"5,9- -3-,6", 511, "005 006", 1},
         // Duplicates stay, pieces in order, a bad piece skipped alone.
         RangeCase{"5,3-6", 511, "005 003 004 005 006", 0},
         RangeCase{"1,600,2-3,0-0,4", 511, "001 002 003 004", 2},

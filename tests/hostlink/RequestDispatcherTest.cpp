@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "hostlink/HostCalls.h"
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 #include "localisation/Messages.h"
 #include "platform/RunError.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
 #include "support/WaitFor.h"
@@ -104,11 +108,15 @@ TEST_F(RequestDispatcherTest, RefusedSendLogsOutAndFreesTheWindow) {
         EXPECT_TRUE(window_.enabled);
         EXPECT_FALSE(window_.hourglass);
     }
+    // A send the host fails counts as refused; the failure is logged.
+    const test::ExpectQtWarning logged(
+        QStringLiteral("^kestrel.hostlink: The host failed to take the request"));
     host_.sendThrows = true;
     host_.sendReply = QStringLiteral("REQ1");
     cListRequest request = Request(QStringLiteral("13"));
     EXPECT_FALSE(dispatcher_.SendToHost(request));
     EXPECT_EQ(dispatcher_.SendReply(), QString());
+    EXPECT_EQ(logged.Count(), 1);
 }
 
 TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {
@@ -214,10 +222,14 @@ TEST_F(RequestDispatcherTest, TagsWithoutARoutineOrNumber) {
     EXPECT_EQ(dispatcher_.PendingStep(), 12);
 }
 
+// The engineer is shown nothing; the log names the step and the error.
 TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
+    const test::ExpectQtWarning logged(QStringLiteral(
+        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
     dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+    EXPECT_EQ(logged.Count(), 1);
 }
 
 TEST_F(RequestDispatcherTest, ReportFailedAnswerNamesTheFirstPortOrSystemFault) {
@@ -246,6 +258,21 @@ TEST_F(RequestDispatcherTest, StandaloneShowsNothingOnTheHostLine) {
     EXPECT_TRUE(host_.messages.isEmpty());
     EXPECT_TRUE(host_.codes.isEmpty());
     EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+}
+
+// A host's failure is logged and swallowed; a fault of ours is not.
+TEST(TryHostCallTest, SwallowsOnlyTheHostsFailure) {
+    int calls = 0;
+    EXPECT_TRUE(TryHostCall("to count", [&] { ++calls; }));
+    EXPECT_EQ(calls, 1);
+    {
+        const test::ExpectQtWarning logged(
+            QStringLiteral("^kestrel.hostlink: The host failed to fail: gone \\[440\\]$"));
+        EXPECT_FALSE(TryHostCall("to fail", [] { throw RunError(440, QStringLiteral("gone")); }));
+        EXPECT_EQ(logged.Count(), 1);
+    }
+    EXPECT_THROW(TryHostCall("to misbehave", [] { throw std::logic_error("a bug"); }),
+                 std::logic_error);
 }
 
 }  // namespace

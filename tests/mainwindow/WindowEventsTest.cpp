@@ -26,6 +26,7 @@
 #include "mainwindow/WindowPosition.h"
 #include "platform/RunError.h"
 #include "platform/widgets/GuardedApplication.h"
+#include "support/QtWarnings.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -222,12 +223,16 @@ TEST(GuardedApplicationTest, AnEscapedErrorIsShownNotFatal) {
     auto* app = qobject_cast<GuardedApplication*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     const int before = app->CaughtErrors();
+    // Each escaped error is logged as critical, with its number.
+    const test::ExpectQtWarning logged(
+        QStringLiteral("^kestrel.ui: Error (6|0) escaped an event handler: (Overflow|bad state)$"));
     QTimer::singleShot(0, [] { throw RunError(err::kOverflow, QStringLiteral("Overflow")); });
     QTimer::singleShot(0, [] { throw std::runtime_error("bad state"); });
     ASSERT_TRUE(test::WaitFor([&] { return app->CaughtErrors() == before + 2; }));
     ASSERT_TRUE(test::WaitFor([&] { return !tree.boxes.shown.empty(); }));
     EXPECT_EQ(tree.boxes.Last().prompt, QStringLiteral("Overflow[6]"));
     EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("Notice"));
+    EXPECT_EQ(logged.Count(), 2);
 }
 
 // A long request of the standalone start shows its progress in the window,

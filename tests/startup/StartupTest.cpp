@@ -14,6 +14,7 @@
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -55,6 +56,19 @@ TEST_F(StartupTest, StandaloneStartLoadsEverythingAndShowsTheWindow) {
     EXPECT_FALSE(App().OleServerBusyMsgText.isEmpty());
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
     EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// The start-up hands the language databases it opens to the message boxes
+// by number.
+TEST_F(StartupTest, MessageBoxesByNumberReadTheDatabasesTheStartOpens) {
+    SetLanguageDatabases(nullptr, nullptr);
+    services().commandLine = QStringLiteral("PBX1");
+    Main();
+    ASSERT_FALSE(tree_.process.Ended());
+    tree_.boxes.Script({answer::kOk});
+    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("T")), 1);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_NE(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
 }
 
 // The add-in's row of the host's registry is found whatever the case of its
@@ -138,6 +152,7 @@ class StartupFailureTest : public StartupTest, public ::testing::WithParamInterf
 TEST_P(StartupFailureTest, EndsTheProcess) {
     GetParam().breakIt(*this, tree_);
     services().commandLine = QStringLiteral("PBX1");
+    const test::ExpectQtWarning logged(QStringLiteral("^kestrel.ui: The start failed: "));
     Main();
     EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
     EXPECT_EQ(windowsShown_, 0);
@@ -253,7 +268,7 @@ TEST_P(StandaloneStartFailureTest, SaysWhyAndEndsWithStatusOne) {
     const Ended ended = Run(tree_.AddinEnvironment());
     EXPECT_EQ(ended.how, QProcess::NormalExit);
     EXPECT_EQ(ended.status, 1);
-    EXPECT_TRUE(ended.err.contains(QStringLiteral("kestrel: the start failed: ")))
+    EXPECT_TRUE(ended.err.contains(QStringLiteral("kestrel.ui: The start failed: ")))
         << ended.err.toStdString();
     EXPECT_TRUE(ended.err.contains(QString::fromUtf8(GetParam().reason)))
         << ended.err.toStdString();

@@ -10,6 +10,7 @@
 #include "platform/Recordset.h"
 #include "startup/WorkingCopy.h"
 #include "support/FileLimits.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 
 namespace kestrel {
@@ -278,6 +279,8 @@ TEST_F(WorkingCopyTest, OnlyAWorkingDatabaseOpens) {
     };
     for (const auto& c : cases) {
         Put(QString::fromLatin1(c.name), c.content);
+        const test::ExpectQtWarning logged(QStringLiteral("^kestrel.db: The working copy .*") +
+                                           QString::fromLatin1(c.name));
         QString failure;
         EXPECT_EQ(OpenWorkingDb(tree_.DatabaseDir(), QString::fromLatin1(c.name), &failure),
                   nullptr)

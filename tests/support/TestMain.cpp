@@ -6,9 +6,11 @@
 #include <QTemporaryDir>
 
 #include "platform/widgets/GuardedApplication.h"
+#include "support/QtWarnings.h"
 
 // Every test binary runs inside one QApplication on the offscreen platform,
-// with standard paths and settings redirected away from the user's own.
+// with standard paths and settings redirected away from the user's own. A
+// Qt warning that no test declared fails the test that caused it.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
@@ -17,5 +19,8 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    kestrel::test::FailTestsOnQtWarnings();
+    const int status = RUN_ALL_TESTS();
+    qInstallMessageHandler(nullptr);  // what the ending application says is no test's
+    return status;
 }

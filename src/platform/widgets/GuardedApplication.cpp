@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"
 
@@ -18,6 +19,8 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         Report(0, QString::fromLocal8Bit(e.what()));
     } catch (...) {
+        // The last guard of the event loop: whatever escaped, the engineer is
+        // told and the window lives on.
         Report(0, QStringLiteral("Unknown error"));
     }
     return false;
@@ -25,8 +28,7 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
 
 void GuardedApplication::Report(int number, const QString& description) {
     ++caught_;
-    qCritical("kestrel: error %d escaped an event handler: %s", number,
-              qUtf8Printable(description));
+    qCCritical(lcUi, "Error %d escaped an event handler: %s", number, qUtf8Printable(description));
     // Shown after the event, never inside it; errors that follow before the
     // engineer has seen the first are only logged.
     if (noticeQueued_)

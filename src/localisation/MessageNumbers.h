@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The numbers under which the language databases hold the tool's texts,
+// named for what each says. The rows themselves live in data/lang/.
+namespace kestrel {
+
+// The title argument of LangMsgBox that stands for the product title: the
+// box then carries the application's own title.
+inline const QString kProductTitle = QStringLiteral("-1");
+
+// Message boxes of the suite's common language database (kCommonSource).
+namespace msgbox::common {
+// The link to the exchange failed; some data may not have been read or written.
+constexpr std::int16_t kLinkFailed = 1;
+constexpr std::int16_t kRequestCompleted = 7;
+// The station number belongs to a line of another kind.
+constexpr std::int16_t kOtherLineKind = 16;
+// There is no trunk data yet: read a source trunk with Get first.
+constexpr std::int16_t kNoTrunkData = 17;
+// The exchange link is busy or not available.
+constexpr std::int16_t kLinkBusy = 20;
+}  // namespace msgbox::common
+
+// Message boxes of the tool's own language database (kOwnSource).
+namespace msgbox::own {
+constexpr std::int16_t kSourceNotAssigned = 3;
+// The destination list is malformed or names a trunk above the highest.
+constexpr std::int16_t kBadDestinationList = 4;
+// These destination trunks are not assigned and were left out: %ST.
+constexpr std::int16_t kDestinationsLeftOut = 5;
+// The copy failed on these trunks: %ST.
+constexpr std::int16_t kCopyFailedTrunks = 6;
+constexpr std::int16_t kCopyDone = 7;
+constexpr std::int16_t kStationNotAssigned = 8;
+// The item is not among the source trunk's data.
+constexpr std::int16_t kItemNotInSource = 12;
+// The exchange refused these items: %ST.
+constexpr std::int16_t kItemsRefused = 13;
+// The copy needs more entries than one request carries.
+constexpr std::int16_t kCopyTooLarge = 15;
+// This value takes digits only.
+constexpr std::int16_t kNotANumber = 16;
+// What reached the destination trunks, read back: %ST.
+constexpr std::int16_t kCopySummary = 20;
+// The destination trunks could not be read (%ST); nothing was written.
+constexpr std::int16_t kDestinationReadFailed = 21;
+constexpr std::int16_t kJournalUnusable = 22;
+constexpr std::int16_t kNothingToUndo = 23;
+// Undo the copy of trunk %ST to %ST (%ST)? Yes / No.
+constexpr std::int16_t kUndoQuestion = 24;
+// These values changed since the copy: Yes / No / Cancel.
+constexpr std::int16_t kUndoConflict = 25;
+constexpr std::int16_t kUndoSummary = 26;
+// Every value the copy wrote has changed since: nothing written back.
+constexpr std::int16_t kAllChangedSince = 27;
+// The copy journal could not record this: %ST.
+constexpr std::int16_t kJournalWriteFailed = 28;
+// The copy was cancelled during the destination check; nothing written.
+constexpr std::int16_t kCopyCancelled = 29;
+}  // namespace msgbox::own
+
+// Short texts of the tool's own "tMessages" table, read with Msg().
+namespace text {
+// The tool's name, the window title before the exchange's.
+constexpr int kToolName = 0;
+// "Exchange link": the host message line's prefix for link replies.
+constexpr int kExchangeLink = 1;
+constexpr int kReadingSource = 2;
+constexpr int kRequestCompleted = 3;
+constexpr int kRequestFailed = 4;
+constexpr int kRequestEndedWithError = 5;
+constexpr int kCopyIncomplete = 7;
+constexpr int kFailedTrunksHead = 8;
+constexpr int kStoringTrunkData = 9;
+constexpr int kWorkDbNotOpen = 10;
+// "more...": a list cut short.
+constexpr int kMore = 11;
+constexpr int kRequestCancelled = 12;
+constexpr int kPortTrouble = 13;
+// Title of the link-busy box.
+constexpr int kLinkBoxTitle = 14;
+// Title of the other common boxes the tool shows.
+constexpr int kBoxTitle = 15;
+}  // namespace text
+
+}  // namespace kestrel

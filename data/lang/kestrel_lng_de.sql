@@ -39,7 +39,17 @@ INSERT INTO tMsgBox VALUES
  (28, 'Das Kopierprotokoll konnte dies nicht aufzeichnen:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1'),
  (29, 'Die Kopie wurde abgebrochen, während die Zielleitungen geprüft wurden.&%CR&Es wurde nichts geschrieben.',
-      'vbOKOnly+vbInformation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1');
+      'vbOKOnly+vbInformation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (30, 'Die Anlagenverbindung hat den Auftrag abgelehnt (&%ST&), daher wurde nichts gesendet.&%CR&Warten Sie einen Moment und versuchen Sie es erneut.',
+      'vbOKOnly+vbExclamation', 'Anlagenverbindung', 'HELP/kestrel_de.hlp', '-1'),
+ (31, 'Die Quellleitung konnte nicht gelesen werden (&%ST&).&%CR&Die Liste und die gespeicherten Leitungsdaten sind unverändert.',
+      'vbOKOnly+vbExclamation', 'Quellleitung holen', 'HELP/kestrel_de.hlp', '-1'),
+ (32, 'Das Lesen der Quellleitung wurde abgebrochen.&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Quellleitung holen', 'HELP/kestrel_de.hlp', '-1'),
+ (33, 'Die Kopie wurde abgebrochen.&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (34, 'Die Kopie wurde nicht regulär beendet (&%ST&).&%CR&%ST',
+      'vbOKOnly+vbCritical', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Leitungen kopieren'),
@@ -90,7 +100,15 @@ INSERT INTO tMessages VALUES
  (45, 'Fehlgeschlagen oder nicht gesendet:'),
  (46, 'Wiederhergestellt: %1 von %2 Werten, auf %3 Leitungen'),
  (47, '%1 %2 hat jetzt %3 (die Kopie schrieb %4)'),
- (48, '%1 geschrieben, %2 unverändert, %3 abgelehnt, %4 fehlgeschlagen oder nicht gesendet, %5 nicht bestätigt');
+ (48, '%1 geschrieben, %2 unverändert, %3 abgelehnt, %4 fehlgeschlagen oder nicht gesendet, %5 nicht bestätigt'),
+ (49, 'keine Antwort'),
+ (50, 'Geschrieben, laut Antwort der Anlage:'),
+ (51, 'Laut Antwort wurde nichts geschrieben.'),
+ (52, 'Möglicherweise geschrieben (die Antwort war nicht verwertbar):'),
+ (53, 'Das Zurücklesen ist fehlgeschlagen (%1): als geschrieben zählt, was die Anlage geantwortet hat.'),
+ (54, 'Die Antwort wurde abgelehnt:'),
+ (55, 'Es wurde nichts gelesen; die Liste ist unverändert.'),
+ (56, 'Vor dem Abbruch gelesene Merkmale: %1. Die Liste zeigt nur diese.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',

@@ -40,7 +40,17 @@ INSERT INTO tMsgBox VALUES
  (28, 'The copy journal could not record this:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
  (29, 'The copy was cancelled while the destination trunks were checked.&%CR&Nothing was written.',
-      'vbOKOnly+vbInformation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbInformation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (30, 'The exchange link refused the request (&%ST&), so nothing was sent.&%CR&Wait a moment, then try again.',
+      'vbOKOnly+vbExclamation', 'Exchange Link', 'HELP/kestrel.hlp', '-1'),
+ (31, 'The source trunk could not be read (&%ST&).&%CR&The list and the stored trunk data are as they were.',
+      'vbOKOnly+vbExclamation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
+ (32, 'The Get was cancelled.&%CR&%ST',
+      'vbOKOnly+vbInformation', 'Get Source Trunk', 'HELP/kestrel.hlp', '-1'),
+ (33, 'The copy was cancelled.&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (34, 'The copy did not end normally (&%ST&).&%CR&%ST',
+      'vbOKOnly+vbCritical', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),
@@ -91,7 +101,15 @@ INSERT INTO tMessages VALUES
  (45, 'Failed or not sent:'),
  (46, 'Restored: %1 of %2 values, on %3 trunks'),
  (47, '%1 %2 holds %3 now (the copy wrote %4)'),
- (48, '%1 written, %2 unchanged, %3 refused, %4 failed or not sent, %5 not verified');
+ (48, '%1 written, %2 unchanged, %3 refused, %4 failed or not sent, %5 not verified'),
+ (49, 'no reply'),
+ (50, 'Written, as the exchange answered:'),
+ (51, 'Nothing was written, as far as the answer tells.'),
+ (52, 'May have been written (the answer could not be used):'),
+ (53, 'The read-back failed (%1): what is counted as written is what the exchange answered.'),
+ (54, 'The answer was refused:'),
+ (55, 'Nothing was read; the list is as it was.'),
+ (56, 'Items read before the cancel: %1. The list shows only those.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

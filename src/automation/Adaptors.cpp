@@ -6,6 +6,7 @@
 #include "AutomationServer.h"
 #include "HostProxies.h"
 #include "cOLELayer.h"
+#include "hostlink/RecordLimits.h"
 #include "mainwindow/dlgKestrel.h"
 
 namespace kestrel {
@@ -99,6 +100,11 @@ bool WindowAdaptor::CheckDBLoadError() {
 }
 
 void WindowAdaptor::CallBack(const kestrel::cListRequest& response) {
+    // A record with a text longer than an exchange answers is refused to the
+    // host; the window still takes it, to end its request as failed.
+    const QString fault = RecordFault(response);
+    if (!fault.isEmpty())
+        sendErrorReply(contract::kInvalidArgumentError, fault);
     cListRequest copy = response;
     if (dlgKestrel* window = Live())
         window->CallBack(copy);

@@ -1,5 +1,6 @@
 #include "CopyWriter.h"
 
+#include <QHash>
 #include <QSet>
 
 #include "TrunkWindow.h"
@@ -21,6 +22,8 @@ namespace kestrel {
 namespace {
 
 constexpr int kListedFailures = 15;
+constexpr int kListedLines = 15;
+constexpr int kListedTrunksPerLine = 15;
 
 // Runs one piece of the copy's bookkeeping on its own: a failure undoes that
 // piece only and is kept for the step's closing status.
@@ -54,6 +57,44 @@ CopyWriter::CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, Value
 
 void CopyWriter::RegisterSteps() {
     dispatcher_.RegisterStep(step::kCopyAnswered, [this] { OnCopyAnswered(); });
+    dispatcher_.RegisterFailure(step::kCopyAnswered, [this] { OnCopyFailed(); });
+}
+
+QString CopyWriter::CellLines(const QList<Cell>& cells) {
+    // Items per trunk in the order met, then trunks that took the same items.
+    QStringList trunkOrder;
+    QHash<QString, QStringList> itemsOf;
+    for (const Cell& cell : cells) {
+        auto found = itemsOf.find(cell.first);
+        if (found == itemsOf.end()) {
+            trunkOrder << cell.first;
+            found = itemsOf.insert(cell.first, {});
+        }
+        found->append(cell.second);
+    }
+    QStringList lineOrder;
+    QHash<QString, QStringList> trunksOf;
+    for (const QString& trunk : trunkOrder) {
+        const QString items = itemsOf.value(trunk).join(QStringLiteral(", "));
+        auto found = trunksOf.find(items);
+        if (found == trunksOf.end()) {
+            lineOrder << items;
+            found = trunksOf.insert(items, {});
+        }
+        found->append(trunk);
+    }
+    QString text;
+    for (int i = 0; i < lineOrder.size() && i < kListedLines; ++i) {
+        const QStringList& trunks = trunksOf[lineOrder.at(i)];
+        text += QStringLiteral("\r\n  ") +
+                trunks.mid(0, kListedTrunksPerLine).join(QStringLiteral(", "));
+        if (trunks.size() > kListedTrunksPerLine)
+            text += u' ' + Msg(text::kMore);
+        text += QStringLiteral(": ") + lineOrder.at(i);
+    }
+    if (lineOrder.size() > kListedLines)
+        text += QStringLiteral("\r\n  ") + Msg(text::kMore);
+    return text;
 }
 
 QString CopyWriter::RefusedLine(const QString& key) {
@@ -115,17 +156,59 @@ bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QS
         ShowNoTrunkData();
         return false;
     }
-    return dispatcher_.SendToHost(request);
+    if (dispatcher_.SendToHost(request))
+        return true;
+    if (!taker_)
+        dispatcher_.ReportRefused();  // the safety net sums up a refused batch itself
+    return false;
 }
 
 void CopyWriter::OnCopyAnswered() {
+    Evaluate(QString());
+}
+
+void CopyWriter::OnCopyFailed() {
+    Evaluate(dispatcher_.FailureReason());
+}
+
+void CopyWriter::TellWritten(bool cancelled, const QString& failure) {
+    QString lines;
+    if (answerRefused_) {
+        lines = Msg(text::kMaybeWrittenHead) + CellLines(written_);
+    } else if (written_.isEmpty()) {
+        lines = Msg(text::kNothingWritten);
+    } else {
+        lines = Msg(text::kWrittenHead) + CellLines(written_);
+    }
+    if (!failure.isEmpty()) {
+        LangMsgBox(kOwnSource, msgbox::own::kCopyEndedAbnormally, failure + u'%' + lines,
+                   kProductTitle);
+    } else if (cancelled && failedTrunks_.isEmpty()) {
+        LangMsgBox(kOwnSource, msgbox::own::kCopyCancelledWhileWriting, lines, kProductTitle);
+    } else {
+        LangMsgBox(kOwnSource, msgbox::own::kCopyFailedTrunks,
+                   FailedTrunksText(failedTrunks_) + QStringLiteral("\r\n") + lines, kProductTitle);
+    }
+}
+
+void CopyWriter::Evaluate(const QString& failure) {
     window_.SetListVisible(false);
     const cListRequest& answer = dispatcher_.ResponseList();
     failedTrunks_.clear();
+    written_.clear();
+    // An answer that could not be used tells nothing: any cell of the
+    // request may have been written.
+    answerRefused_ = !dispatcher_.RefusedAnswer().isEmpty();
+    if (answerRefused_) {
+        for (const int r : sentRows_) {
+            for (const QString& trunk : destTrunks_)
+                written_.append({trunk, values_.Cell(r, ValueListModel::kCmd)});
+        }
+    }
     QSet<QString> failedSeen;
     QString refusedText;
     QSet<QString> refusedKeys;
-    bool failure = false;
+    bool failed = false;
     bool refusal = false;
     bool cancelled = false;
     QList<EntryResult> results;
@@ -173,7 +256,7 @@ void CopyWriter::OnCopyAnswered() {
                     refusedKeys.insert(key);
                 }
             } else {
-                failure = true;
+                failed = true;
                 written = false;
                 result.kind = EntryResult::Failed;
                 if (ed == code::kUserCancel) {
@@ -188,6 +271,8 @@ void CopyWriter::OnCopyAnswered() {
             }
         }
         results.append(result);
+        if (result.kind == EntryResult::Written)
+            written_.append({trunk, result.item});
         if (firstDestination && written && row < values_.rowCount()) {
             const QString key = values_.Cell(row, ValueListModel::kCmd);
             const QString value = values_.Cell(row, ValueListModel::kData);
@@ -209,11 +294,9 @@ void CopyWriter::OnCopyAnswered() {
 
     if (taker_) {
         // The safety net sums up once every request of the copy is done.
-    } else if (failure) {
-        if (!(cancelled && failedTrunks_.isEmpty())) {
-            LangMsgBox(kOwnSource, msgbox::own::kCopyFailedTrunks, FailedTrunksText(failedTrunks_),
-                       kProductTitle);
-        }
+    } else if (failed || !failure.isEmpty()) {
+        // Whatever stopped the copy, the engineer learns what it wrote.
+        TellWritten(cancelled, failure);
     } else if (refusal) {
         LangMsgBox(kOwnSource, msgbox::own::kItemsRefused, refusedText, kProductTitle);
     } else {
@@ -251,7 +334,7 @@ void CopyWriter::OnCopyAnswered() {
         dispatcher_.ShowHostCode(lastError.Number());
     }
     if (taker_)
-        taker_(results, cancelled);
+        taker_(results, cancelled, failure);
 }
 
 }  // namespace kestrel

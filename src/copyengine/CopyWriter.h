@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -36,7 +37,12 @@ public:
     // Takes the evaluation of an answer in place of the summary message (the
     // safety net sums up several requests at once). `cancelled`: the walk
     // stopped at the engineer's cancel; the entries after it are missing.
-    using EvaluationTaker = std::function<void(const QList<EntryResult>& results, bool cancelled)>;
+    // `failure`: why the answer as a whole failed (an error code, a refused
+    // answer), empty when it did not; its entries still tell what they can.
+    using EvaluationTaker = std::function<void(const QList<EntryResult>& results, bool cancelled,
+                                               const QString& failure)>;
+    // One destination cell: trunk and item key.
+    using Cell = QPair<QString, QString>;
 
     CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
                Hooks hooks);
@@ -48,17 +54,32 @@ public:
     bool SendCopyRequests(const QStringList& destinations,
                           const QSet<QString>* onlyItems = nullptr);
     void OnCopyAnswered();
+    // Step 15 of a copy: the answer failed as a whole, yet its entries still
+    // tell what was written, and the engineer is told that.
+    void OnCopyFailed();
     void SetEvaluationTaker(EvaluationTaker taker) { taker_ = std::move(taker); }
 
     const QStringList& DestTrunks() const { return destTrunks_; }
     const QStringList& FailedTrunks() const { return failedTrunks_; }
+    // The cells the last evaluated answer reported written ("OK"), in its
+    // order; after a refused answer, every cell of the request (any may
+    // have been written).
+    const QList<Cell>& Written() const { return written_; }
 
     // The insert text of own message 6 for a list of failed trunks.
     static QString FailedTrunksText(const QStringList& failed);
     // One refused item's line: "\r\n" "CM" + key[0..1] + ", YY=" + the rest.
     static QString RefusedLine(const QString& key);
+    // The lines naming written cells: one per set of trunks that took the
+    // same items ("  005, 006: 3001, 3002"), at most 15, then "more...".
+    static QString CellLines(const QList<Cell>& cells);
 
 private:
+    void Evaluate(const QString& failure);
+    // Own message 6, 33 or 34 with what was written: after a failure, a
+    // cancel or a failed answer.
+    void TellWritten(bool cancelled, const QString& failure);
+
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;
     ValueListModel& values_;
@@ -66,6 +87,8 @@ private:
     QStringList destTrunks_;
     QList<int> sentRows_;  // value-list rows of the request, in its order
     QStringList failedTrunks_;
+    QList<Cell> written_;
+    bool answerRefused_ = false;
     EvaluationTaker taker_;
 };
 

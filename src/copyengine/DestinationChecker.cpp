@@ -29,6 +29,12 @@ DestinationChecker::DestinationChecker(TrunkWindow& window, RequestDispatcher& d
 
 void DestinationChecker::RegisterSteps() {
     dispatcher_.RegisterStep(step::kDestinationsChecked, [this] { OnDestinationsChecked(); });
+    // A check that failed ends the copy before anything was written.
+    dispatcher_.RegisterFailure(step::kDestinationsChecked, [this] {
+        destTrunks_.clear();
+        LangMsgBox(kOwnSource, msgbox::own::kDestinationReadFailed, dispatcher_.FailureReason(),
+                   kProductTitle);
+    });
 }
 
 void DestinationChecker::ParseTrunkRange() {
@@ -57,8 +63,8 @@ void DestinationChecker::CheckDestinationTrunks() {
     for (const QString& trunk : destTrunks_)
         request.AddToList(QStringLiteral("3000"), trunk);
     request.SetTag(QString::number(step::kDestinationsChecked));
-    if (request.Count() > 0)
-        dispatcher_.SendToHost(request);
+    if (request.Count() > 0 && !dispatcher_.SendToHost(request))
+        dispatcher_.ReportRefused();
 }
 
 void DestinationChecker::OnDestinationsChecked() {

@@ -1,5 +1,7 @@
 #include "SourceTrunkReader.h"
 
+#include <QSet>
+
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
@@ -21,6 +23,7 @@ namespace {
 // The message-line text that names answered items the catalogue has no
 // row for.
 constexpr int kUnknownItemsText = 16;
+constexpr int kListedUnknownKeys = 16;
 
 // The list-up request's own key: an answer carrying it is the exchange's
 // verdict on the trunk, not an item.
@@ -35,6 +38,12 @@ SourceTrunkReader::SourceTrunkReader(TrunkWindow& window, RequestDispatcher& dis
 void SourceTrunkReader::RegisterSteps() {
     dispatcher_.RegisterStep(step::kSourceChecked, [this] { OnSourceTrunkChecked(); });
     dispatcher_.RegisterStep(step::kListupAnswered, [this] { StoreTrunkListup(); });
+    dispatcher_.RegisterFailure(step::kSourceChecked, [this] { OnReadFailed(); });
+    dispatcher_.RegisterFailure(step::kListupAnswered, [this] { OnReadFailed(); });
+}
+
+void SourceTrunkReader::OnReadFailed() {
+    LangMsgBox(kOwnSource, msgbox::own::kSourceNotRead, dispatcher_.FailureReason(), kProductTitle);
 }
 
 void SourceTrunkReader::HostMessage(const QString& text) {
@@ -46,11 +55,17 @@ void SourceTrunkReader::GetSourceTrunk() {
     request.AddToList(QStringLiteral("3000"), window_.TrunkBoxText());
     request.SetTag(QString::number(step::kSourceChecked));
     request.SetShowBusy(false);
-    dispatcher_.SendToHost(request);  // a refused request is dropped
+    if (!dispatcher_.SendToHost(request))
+        dispatcher_.ReportRefused();  // the request is dropped
 }
 
 void SourceTrunkReader::OnSourceTrunkChecked() {
     const int answer = ClassifyAnswer(dispatcher_.ResponseList().SecondData(0));
+    if (answer == code::kUserCancel) {
+        // The engineer cancelled: no list-up he did not want, nothing changed.
+        LangMsgBox(kOwnSource, msgbox::own::kGetCancelled, Msg(text::kNothingRead), kProductTitle);
+        return;
+    }
     if (answer != code::kTrunkNotAssigned) {
         RequestTrunkListup();
         return;
@@ -64,7 +79,8 @@ void SourceTrunkReader::RequestTrunkListup() {
     cListRequest request;
     request.AddToList(kListupKey, window_.TrunkBoxText());
     request.SetTag(QString::number(step::kListupAnswered));
-    dispatcher_.SendToHost(request);
+    if (!dispatcher_.SendToHost(request))
+        dispatcher_.ReportRefused();
 }
 
 // Writes the work tables and fills the value list in one transaction;
@@ -88,6 +104,9 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
         Statement insert = db->Prepare(QStringLiteral(
             "INSERT INTO TrkDataListup (Trunk, CMD, Data, Description) VALUES (?, ?, ?, ?)"));
         const cListRequest& answer = dispatcher_.ResponseList();
+        // Each key once, the first answer of it: the list never outgrows the
+        // catalogue, whatever the answer repeats.
+        QSet<QString> seen;
         for (int i = 0; i < answer.Count(); ++i) {
             const QString key = answer.CMD(i);
             QString value = answer.SecondData(i);
@@ -101,6 +120,9 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
                 value.clear();
                 failure = !IsExchangeAnswer(c);
             }
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
             title.Bind(1, key);
             const bool known = title.Step();
             const QVariant visible = known ? title.Column(0) : QVariant();
@@ -109,8 +131,7 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
             if (!known) {
                 // Only real items are named: not the list-up's echo, nor an
                 // entry that holds nothing but an answer code.
-                if (carriesValue && !key.isEmpty() && key != kListupKey &&
-                    !unknownKeys_.contains(key)) {
+                if (carriesValue && !key.isEmpty() && key != kListupKey) {
                     unknownKeys_.append(key);
                 }
                 continue;
@@ -159,6 +180,10 @@ void SourceTrunkReader::StoreTrunkListup() {
         } else if (!cancelled) {
             LangMsgBox(kCommonSource, msgbox::common::kRequestCompleted, QString(),
                        Msg(text::kBoxTitle));
+        } else {
+            // A cancel is told too: the list holds only what came before it.
+            LangMsgBox(kOwnSource, msgbox::own::kGetCancelled,
+                       Msg(text::kReadBeforeCancel).arg(values_.rowCount()), kProductTitle);
         }
         // A list-up that stored no item leaves nothing to copy or print.
         window_.SetNoSourceData(values_.rowCount() == 0);
@@ -166,9 +191,14 @@ void SourceTrunkReader::StoreTrunkListup() {
     window_.ClearSelectionLabels();
     window_.SetHourglass(false);
     // The closing status names what was left out, or clears the line.
-    HostMessage(unknownKeys_.isEmpty()
-                    ? QString()
-                    : Msg(kUnknownItemsText) + u' ' + unknownKeys_.join(QStringLiteral(", ")));
+    QString unknown;
+    if (!unknownKeys_.isEmpty()) {
+        unknown = Msg(kUnknownItemsText) + u' ' +
+                  unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
+        if (unknownKeys_.size() > kListedUnknownKeys)
+            unknown += u' ' + Msg(text::kMore);
+    }
+    HostMessage(unknown);
     window_.ProcessEvents();
 }
 

@@ -16,13 +16,17 @@ class SourceTrunkReader {
 public:
     SourceTrunkReader(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values);
 
-    // Registers steps 13 and 11 with the dispatcher.
+    // Registers steps 13 and 11 with the dispatcher, and what a failed
+    // answer of either tells the engineer.
     void RegisterSteps();
 
     void GetSourceTrunk();
     void OnSourceTrunkChecked();
     void RequestTrunkListup();
     void StoreTrunkListup();
+    // A failed or refused answer of the check or the list-up: nothing has
+    // been changed, and a box says so.
+    void OnReadFailed();
     // Rewrites the stored value of one item (after a copy has written it).
     // A failing statement raises RunError: the copy reports it once, on the
     // host's status line, instead of a box per item.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "HostCalls.h"
+#include "RecordLimits.h"
 #include "WindowState.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
@@ -42,7 +43,7 @@ RequestDispatcher::RequestDispatcher(WindowState& window, QObject* parent)
     timer_.setInterval(kTimerIntervalMs);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RequestDispatcher::OnTimer);
-    RegisterStep(step::kFailedAnswer, [this] { ReportFailedAnswer(); });
+    RegisterStep(step::kFailedAnswer, [this] { OnFailedAnswer(); });
 }
 
 // Counts a host call of the dispatcher while it waits: the event loop runs
@@ -94,6 +95,7 @@ bool RequestDispatcher::ScheduleStep(std::int16_t stepCode) {
 }
 
 bool RequestDispatcher::SendToHost(cListRequest& request) {
+    refusal_ = Refusal::None;
     if (RequestInFlight())
         return false;  // started from inside a host call of the request under way
     state_ = DispatchState::LoggingIn;
@@ -113,6 +115,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
         state_ = DispatchState::Idle;
         ShowHostMessage(Msg(text::kExchangeLink) + u' ' + currentLoginId_);
         LangMsgBox(kCommonSource, msgbox::common::kLinkBusy, QString(), Msg(text::kLinkBoxTitle));
+        refusal_ = Refusal::Told;
         return false;
     }
 
@@ -120,6 +123,8 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     if (Refused(currentLoginId_)) {
         window_.SetHourglass(false);
         state_ = DispatchState::Idle;
+        refusal_ = Refusal::Reply;
+        refusedReply_ = currentLoginId_;
         return false;
     }
     request.SetLoginID(currentLoginId_);
@@ -143,7 +148,23 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     if (accepted)
         return true;
     FinishRequest(currentLoginId_);
+    refusal_ = Refusal::Reply;
+    refusedReply_ = sendReply_;
     return false;
+}
+
+void RequestDispatcher::ReportRefused() {
+    if (refusal_ != Refusal::Reply)
+        return;
+    refusal_ = Refusal::Told;
+    LangMsgBox(kOwnSource, msgbox::own::kRequestRefused,
+               refusedReply_.isEmpty() ? Msg(text::kNoReply) : refusedReply_, kProductTitle);
+}
+
+QString RequestDispatcher::FailureReason() const {
+    if (!refusedAnswer_.isEmpty())
+        return refusedAnswer_;
+    return QStringLiteral("ErrCode %1").arg(responseList_.ErrCode());
 }
 
 void RequestDispatcher::FinishRequest(const QString& loginID) {
@@ -167,6 +188,20 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     answered_ = true;
     // Taken before the host calls below: their waits may deliver more calls.
     state_ = DispatchState::PendingDispatch;
+    refusedAnswer_ = RecordFault(response);
+    if (!refusedAnswer_.isEmpty()) {
+        // Nothing of it is kept or shown: the request ends as a failed
+        // answer, and its operation says what may have become of it.
+        responseList_.Clear();
+        responseList_.SetErrCode(response.ErrCode());
+        lastAnswerIs61_ = false;
+        ShowHostMessage(Msg(text::kAnswerRefused) + u' ' + refusedAnswer_);
+        pendingStep_ = step::kFailedAnswer;
+        FinishRequest(response.LoginID());
+        state_ = DispatchState::PendingDispatch;
+        timer_.start();
+        return;
+    }
     const std::int32_t errCode = response.ErrCode();
     ShowHostCode(errCode);
     if (errCode == 0) {
@@ -207,6 +242,20 @@ void RequestDispatcher::CopyAnswer(const cListRequest& response) {
 
 void RequestDispatcher::RegisterStep(std::int16_t stepCode, std::function<void()> routine) {
     steps_[stepCode] = std::move(routine);
+}
+
+void RequestDispatcher::RegisterFailure(std::int16_t stepCode, std::function<void()> routine) {
+    failures_[stepCode] = std::move(routine);
+}
+
+void RequestDispatcher::OnFailedAnswer() {
+    ReportFailedAnswer();
+    const auto stepCode = StepFromTag(sentTag_);
+    if (!stepCode)
+        return;
+    const auto found = failures_.find(*stepCode);
+    if (found != failures_.end() && found->second)
+        found->second();
 }
 
 void RequestDispatcher::OnTimer() {

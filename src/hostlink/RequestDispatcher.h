@@ -64,11 +64,22 @@ public:
     // the host refused (the window is usable again), and when another
     // request is still under way: one request at a time per window.
     bool SendToHost(cListRequest& request);
+    // After a send that returned false: tells the engineer that the host
+    // refused it (own message 30 with the reply), unless the refusal has
+    // already been told or the send was only held back behind another
+    // request. Once per refusal.
+    void ReportRefused();
     void FinishRequest(const QString& loginID);
     // Takes the answer of the request under way; an answer that arrives
     // while none is (a stray or repeated call-back), or that names another
-    // login or step, is dropped.
+    // login or step, is dropped. An answer with a text longer than a record
+    // holds is refused: it ends its request as a failed answer (step 15)
+    // with nothing of it kept.
     void CallBack(cListRequest& response) override;
+    // The text that refused the last answer taken; empty when it was used.
+    const QString& RefusedAnswer() const { return refusedAnswer_; }
+    // Why the last answer failed: the refusal, or "ErrCode n".
+    QString FailureReason() const;
     // A request has been started and its answer not yet taken.
     bool RequestInFlight() const;
     // A host call of this dispatcher is waiting for its reply.
@@ -80,6 +91,12 @@ public:
 
     // The routine a step runs; a step without one runs nothing.
     void RegisterStep(std::int16_t stepCode, std::function<void()> routine);
+    // The routine step 15 runs, after the host's message line, when the
+    // failed answer was that of a request of `stepCode`: its operation
+    // tells the engineer what became of it.
+    void RegisterFailure(std::int16_t stepCode, std::function<void()> routine);
+    // Step 15: the host's message line, then the failed request's routine.
+    void OnFailedAnswer();
     // Step 15: tells the host's message line about port and system faults.
     void ReportFailedAnswer();
 
@@ -122,9 +139,14 @@ private:
     std::int16_t liveObjects_ = 0;
     DispatchState state_ = DispatchState::Idle;
     bool answered_ = false;
+    // How the last send that returned false ended.
+    enum class Refusal { None, Told, Reply } refusal_ = Refusal::None;
+    QString refusedReply_;
+    QString refusedAnswer_;
     int hostCalls_ = 0;
     QTimer timer_;
     std::map<std::int16_t, std::function<void()>> steps_;
+    std::map<std::int16_t, std::function<void()>> failures_;
 };
 
 }  // namespace kestrel

@@ -60,6 +60,16 @@ constexpr std::int16_t kAllChangedSince = 27;
 constexpr std::int16_t kJournalWriteFailed = 28;
 // The copy was cancelled during the destination check; nothing written.
 constexpr std::int16_t kCopyCancelled = 29;
+// The exchange link refused the request (%ST); nothing was sent.
+constexpr std::int16_t kRequestRefused = 30;
+// The source trunk could not be read (%ST); nothing changed.
+constexpr std::int16_t kSourceNotRead = 31;
+// The Get was cancelled: %ST.
+constexpr std::int16_t kGetCancelled = 32;
+// The copy was cancelled: what was written, %ST.
+constexpr std::int16_t kCopyCancelledWhileWriting = 33;
+// The copy did not end normally (%ST): what was written, %ST.
+constexpr std::int16_t kCopyEndedAbnormally = 34;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -84,6 +94,19 @@ constexpr int kPortTrouble = 13;
 constexpr int kLinkBoxTitle = 14;
 // Title of the other common boxes the tool shows.
 constexpr int kBoxTitle = 15;
+// The reply of a refusal that was empty.
+constexpr int kNoReply = 49;
+// Heads of the cells a copy wrote, or may have written.
+constexpr int kWrittenHead = 50;
+constexpr int kNothingWritten = 51;
+constexpr int kMaybeWrittenHead = 52;
+// "The read-back failed (%1): ..." under a copy's summary.
+constexpr int kReadBackFailed = 53;
+// The host's message line before the reason an answer was refused.
+constexpr int kAnswerRefused = 54;
+// What a cancelled Get read: nothing, or "%1" items.
+constexpr int kNothingRead = 55;
+constexpr int kReadBeforeCancel = 56;
 }  // namespace text
 
 }  // namespace kestrel

@@ -145,7 +145,7 @@ private:
     void ConnectStandaloneProgress(StandaloneLink* link);
     void OnGridRightButton(const QPoint& at);
     // Brings the list row's item into view in the tree.
-    void ShowItemInTree(const QString& cmd, const QString& data);
+    void ShowItemInTree(const QString& cmd, const QString& value);
     QStandardItem* SelectedNode() const;
 
     TrunkCopySession* session_ = nullptr;

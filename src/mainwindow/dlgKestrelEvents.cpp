@@ -194,8 +194,8 @@ void dlgKestrel::OnGridRightButton(const QPoint& at) {
     ShowWhatsThis(grdTrkData_);
 }
 
-void dlgKestrel::ShowItemInTree(const QString& cmd, const QString& data) {
-    QStandardItem* title = session_->Editor().ShowItemInTree(cmd, data);
+void dlgKestrel::ShowItemInTree(const QString& cmd, const QString& value) {
+    QStandardItem* title = session_->Editor().ShowItemInTree(cmd, value);
     ShowPanel(0);
     repaint();
     if (!title)

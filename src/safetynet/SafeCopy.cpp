@@ -103,12 +103,15 @@ void SafeCopy::RegisterSteps() {
     dispatcher_.RegisterStep(step::kUndoRead, [this] { OnRead(); });
     dispatcher_.RegisterStep(step::kUndoWritten, [this] { OnUndoWritten(); });
     // A failed answer ends its chain: the net must not wait for a step that
-    // will never run.
-    dispatcher_.RegisterStep(step::kFailedAnswer, [this] {
-        dispatcher_.ReportFailedAnswer();
-        if (Active())
-            OnFailedAnswer();
-    });
+    // will never run. (A failed batch of the copy comes through the writer's
+    // evaluation, which still reads its entries.)
+    for (const std::int16_t s :
+         {step::kSnapshotRead, step::kVerifyRead, step::kUndoRead, step::kUndoWritten}) {
+        dispatcher_.RegisterFailure(s, [this] {
+            if (Active())
+                OnFailedAnswer();
+        });
+    }
 }
 
 void SafeCopy::Reset() {
@@ -190,8 +193,7 @@ void SafeCopy::SendNextRead() {
     cListRequest request = reads_.at(nextRead_++);
     if (!dispatcher_.SendToHost(request)) {
         if (phase_ == Phase::Verifying) {
-            verifyComplete_ = false;
-            FinishCopy();
+            VerifyFailed(QStringLiteral("BUSY / ERROR"));
         } else {
             ReadFailed(QStringLiteral("BUSY / ERROR"), phase_ == Phase::UndoReading);
         }
@@ -206,8 +208,7 @@ void SafeCopy::OnRead() {
     TakeSnapshotAnswer(answer, into);
     if (!into.complete) {
         if (phase_ == Phase::Verifying) {
-            verifyComplete_ = false;
-            FinishCopy();
+            VerifyFailed(into.failure);
         } else {
             ReadFailed(into.failure, phase_ == Phase::UndoReading);
         }
@@ -217,24 +218,17 @@ void SafeCopy::OnRead() {
 }
 
 void SafeCopy::OnFailedAnswer() {
-    const QString reason = QStringLiteral("ErrCode %1").arg(dispatcher_.ResponseList().ErrCode());
+    const QString reason = dispatcher_.FailureReason();
     switch (phase_) {
         case Phase::Reading:
         case Phase::UndoReading:
             ReadFailed(reason, phase_ == Phase::UndoReading);
             break;
         case Phase::Verifying:
-            verifyComplete_ = false;
-            FinishCopy();
+            VerifyFailed(reason);
             break;
         case Phase::Writing:
-            // The batch's answer never reached the evaluation: what it did is
-            // unknown: the read-back of its trunks will tell.
-            stopped_ = true;
-            stopReason_ = reason;
-            writer_.SetEvaluationTaker(nullptr);
-            BeginVerify();
-            break;
+            break;  // the writer's evaluation takes a failed batch
         case Phase::UndoWriting:
             OnUndoWritten();  // whatever entries the answer carries still count
             break;
@@ -298,8 +292,9 @@ void SafeCopy::OnAllRead() {
     stopped_ = false;
     stopReason_.clear();
     lastRead_.reset();  // what was read is about to change
-    writer_.SetEvaluationTaker([this](const QList<CopyWriter::EntryResult>& results,
-                                      bool cancelled) { OnBatchEvaluated(results, cancelled); });
+    writer_.SetEvaluationTaker(
+        [this](const QList<CopyWriter::EntryResult>& results, bool cancelled,
+               const QString& failure) { OnBatchEvaluated(results, cancelled, failure); });
     phase_ = Phase::Writing;
     SendNextBatch();
 }
@@ -317,8 +312,21 @@ void SafeCopy::SendNextBatch() {
     }
 }
 
-void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled) {
+void SafeCopy::VerifyFailed(const QString& reason) {
+    verifyComplete_ = false;
+    verifyFailure_ = reason;
+    FinishCopy();
+}
+
+void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled,
+                                const QString& failure) {
     results_ += results;
+    if (!failure.isEmpty()) {
+        // The batch's answer failed as a whole: its entries tell what they
+        // can, the read-back of its trunks the rest; no batch follows.
+        stopped_ = true;
+        stopReason_ = failure;
+    }
     bool failed = cancelled;
     for (const CopyWriter::EntryResult& r : results)
         failed = failed || r.kind == CopyWriter::EntryResult::Failed;
@@ -348,6 +356,7 @@ void SafeCopy::BeginVerify() {
     }
     verified_ = TrunkSnapshot();
     verifyComplete_ = true;
+    verifyFailure_.clear();
     if (sent.isEmpty()) {
         FinishCopy();
         return;
@@ -398,9 +407,12 @@ void SafeCopy::FinishCopy() {
             } else if ((*found)->kind == CopyWriter::EntryResult::Failed) {
                 cell.outcome = holds ? reached : CellOutcome::Failed;
                 cell.detail = (*found)->text;
+            } else if (!read) {
+                // Nothing read back: the answer's OK is all there is to go by.
+                cell.outcome = reached;
             } else if (!holds) {
                 cell.outcome = CellOutcome::NotVerified;
-                cell.detail = read ? verified_.Value(trunk, item.key) : QString();
+                cell.detail = verified_.Value(trunk, item.key);
             } else {
                 cell.outcome = reached;
             }
@@ -410,7 +422,9 @@ void SafeCopy::FinishCopy() {
         }
     }
     StoreOutcomes(cells);
-    const QString summary = Summary(items_, cells, reached_, trunkCount);
+    QString summary = Summary(items_, cells, reached_, trunkCount);
+    if (!verifyComplete_)
+        summary += QStringLiteral("\r\n") + Msg(text::kReadBackFailed).arg(verifyFailure_);
     JournalEntry entry = NewEntry(QStringLiteral("Copy"));
     entry.summary = summary;
     Record(entry, cells);
@@ -663,7 +677,7 @@ void SafeCopy::OnUndoWritten() {
         const auto found = entryOf.constFind(cell.trunk + u'/' + cell.item);
         if (found == entryOf.constEnd()) {
             cell.outcome = CellOutcome::Failed;
-            cell.detail = QStringLiteral("ErrCode %1").arg(answer.ErrCode());
+            cell.detail = dispatcher_.FailureReason();
         } else {
             const int ed = ClassifyAnswer(answer.ExtraData(*found));
             const int sd = ClassifyAnswer(answer.SecondData(*found));

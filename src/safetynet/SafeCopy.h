@@ -70,8 +70,11 @@ private:
     void ReadFailed(const QString& reason, bool undo);
     void OnAllRead();
     void SendNextBatch();
-    void OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled);
+    void OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled,
+                          const QString& failure);
     void BeginVerify();
+    // The read-back could not be made: the copy ends on what was answered.
+    void VerifyFailed(const QString& reason);
     void FinishCopy();
     // The report's section: each destination's outcome in the work table.
     void StoreOutcomes(const QList<JournalCell>& cells);
@@ -114,6 +117,7 @@ private:
     QString stopReason_;
     TrunkSnapshot verified_;
     bool verifyComplete_ = true;
+    QString verifyFailure_;
     // Undo
     JournalEntry undoOf_;
     QList<JournalCell> undoCells_;

@@ -27,6 +27,7 @@
 #include "automation/HostProxies.h"
 #include "automation/SessionAdaptor.h"
 #include "catalogue/ValueListModel.h"
+#include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
 #include "helm32/AddinLauncher.h"
 #include "helm32/HostObjects.h"
@@ -227,6 +228,50 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
     ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
     EXPECT_EQ(tree_.boxes.Last().prompt,
               QStringLiteral("The trunk data has been copied to the destination trunks."));
+}
+
+// A record with a text longer than a record holds is refused to the host
+// with an error naming it; the window ends its request, says so, and the
+// next Get works.
+TEST_F(AutomationTest, OversizedValuesAreRefusedAtTheRecord) {
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 3);
+    dlgKestrel* window = addin_->Session().Window();
+    cListRequest record;
+    record.AddToList(QStringLiteral("3001"), QStringLiteral("004"), QString(256, u'7'));
+    const QDBusMessage reply = Call(contract::kWindowPath, contract::kWindowInterface,
+                                    QStringLiteral("CallBack"), {QVariant::fromValue(record)});
+    ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(reply.errorName(), contract::kInvalidArgumentError);
+    EXPECT_TRUE(reply.errorMessage().startsWith(QStringLiteral("SecondData(0) holds 256")))
+        << reply.errorMessage().toStdString();
+
+    // Values of a megabyte on the exchange reach the add-in in the list-up.
+    const QString folder = tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/");
+    const QString seed = tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed");
+    SimulatedExchange::Open(folder, QStringLiteral("PBX1"), seed)
+        ->Db()
+        .Execute(QStringLiteral("UPDATE TrunkData SET Value = ? WHERE Trunk = 4 AND CMD > '3001'"),
+                 {QString(1 << 20, u'7')});
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !tree_.boxes.shown.empty() && !window->Session().Busy(); }, 20000));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+        QStringLiteral("The source trunk could not be read (SecondData(1) holds 1048576")))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_EQ(window->Session().Values().rowCount(), 0);
+    EXPECT_TRUE(window->Session().NoSourceData());
+
+    SimulatedExchange::Open(folder, QStringLiteral("PBX1"), seed)
+        ->Db()
+        .Execute(QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 4"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    EXPECT_EQ(window->Session().Values().rowCount(), 14);
+    Release(layer);
 }
 
 TEST_F(AutomationTest, CreatingAnUnknownClassIsRefusedByName) {

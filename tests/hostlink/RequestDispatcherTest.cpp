@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "hostlink/HostCalls.h"
+#include "hostlink/RecordLimits.h"
 #include "hostlink/RequestDispatcher.h"
 #include "hostlink/WindowState.h"
 #include "localisation/Messages.h"
@@ -117,6 +118,75 @@ TEST_F(RequestDispatcherTest, RefusedSendLogsOutAndFreesTheWindow) {
     EXPECT_FALSE(dispatcher_.SendToHost(request));
     EXPECT_EQ(dispatcher_.SendReply(), QString());
     EXPECT_EQ(logged.Count(), 1);
+}
+
+// A refusal is told when the operation asks, once, with the host's reply;
+// one the error path has already shown is not told again.
+TEST_F(RequestDispatcherTest, ARefusalIsToldOnceWithTheHostsReply) {
+    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+    host_.loginReply = QStringLiteral("BUSY");
+    cListRequest request = Request(QStringLiteral("13"));
+    ASSERT_FALSE(dispatcher_.SendToHost(request));
+    dispatcher_.ReportRefused();
+    dispatcher_.ReportRefused();
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+        QStringLiteral("The exchange link refused the request (BUSY)")))
+        << tree_.boxes.Last().prompt.toStdString();
+
+    host_.loginReply = QStringLiteral("LOGIN7");
+    host_.sendReply = QStringLiteral("ERROR");
+    ASSERT_FALSE(dispatcher_.SendToHost(request));
+    dispatcher_.ReportRefused();
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("(ERROR)")));
+
+    host_.loginThrows = true;  // the error path shows common message 20 itself
+    ASSERT_FALSE(dispatcher_.SendToHost(request));
+    dispatcher_.ReportRefused();
+    EXPECT_EQ(tree_.boxes.shown.size(), 3u);
+
+    host_.loginThrows = false;
+    host_.sendReply = QStringLiteral("REQ1");
+    ASSERT_TRUE(dispatcher_.SendToHost(request));
+    dispatcher_.ReportRefused();  // nothing was refused
+    EXPECT_EQ(tree_.boxes.shown.size(), 3u);
+}
+
+// An answer holding a text longer than a record's is refused: nothing of it
+// is kept, and its request ends as a failed answer whose routine runs.
+TEST_F(RequestDispatcherTest, AnAnswerWithAnOversizedTextEndsItsRequestAsFailed) {
+    QList<std::int16_t> failed;
+    dispatcher_.RegisterFailure(11, [&] { failed << 11; });
+    for (const int length : {255, 256, 1 << 20}) {
+        ran_.clear();
+        failed.clear();
+        cListRequest request = Request(QStringLiteral("11"));
+        ASSERT_TRUE(dispatcher_.SendToHost(request));
+        cListRequest answer = request;
+        answer.Clear();
+        answer.AddToList(QStringLiteral("3001"), QStringLiteral("001"), QStringLiteral("01"));
+        answer.AddToList(QStringLiteral("3002"), QStringLiteral("001"), QString(length, u'x'));
+        host_.callback->CallBack(answer);
+        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        EXPECT_TRUE(window_.enabled) << length;
+        EXPECT_EQ(host_.logouts.size(), 1);
+        host_.logouts.clear();
+        if (length <= kMaxRecordText) {
+            EXPECT_EQ(ran_, QList<std::int16_t>{11});
+            EXPECT_TRUE(failed.isEmpty());
+            EXPECT_EQ(dispatcher_.ResponseList().Count(), 2);
+            EXPECT_TRUE(dispatcher_.RefusedAnswer().isEmpty());
+        } else {
+            EXPECT_TRUE(ran_.isEmpty()) << length;
+            EXPECT_EQ(failed, QList<std::int16_t>{11}) << length;
+            EXPECT_EQ(dispatcher_.ResponseList().Count(), 0);
+            EXPECT_TRUE(dispatcher_.RefusedAnswer().startsWith(
+                QStringLiteral("SecondData(1) holds %1 characters").arg(length)))
+                << dispatcher_.RefusedAnswer().toStdString();
+            EXPECT_EQ(dispatcher_.FailureReason(), dispatcher_.RefusedAnswer());
+        }
+    }
 }
 
 TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {

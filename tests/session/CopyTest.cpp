@@ -157,9 +157,10 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     EXPECT_FALSE(session_->WorkDb()->InTransaction());
 }
 
-TEST_F(CopyTest, CancelStopsTheWalk) {
+TEST_F(CopyTest, CancelStopsTheWalkAndSaysWhatWasWritten) {
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    // Cancelled from the fourth entry on, nothing failed before: no message.
+    // Cancelled from the fourth entry on, nothing failed before: the box
+    // names the three cells written before the cancel, per trunk.
     AnswerCopy(
         [](int i, const QString& c, const QString& t) {
             return i < 3 ? QStringList{c, t, QString(), QStringLiteral("OK")}
@@ -167,9 +168,28 @@ TEST_F(CopyTest, CancelStopsTheWalk) {
                                        QStringLiteral("OPX_USERCANCEL")};
         },
         61);
-    EXPECT_TRUE(tree_.boxes.shown.empty());
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The copy was cancelled.\rWritten, as the exchange answered:"
+                             "\r\n  005: 3001, 3005\r\n  006: 3001"));
+    EXPECT_EQ(session_->Copier().Written().size(), 3);
     EXPECT_EQ(Original(1), QStringLiteral("NONE"));
     EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5-6")});
+
+    // Cancelled at once: it says nothing was written.
+    tree_.boxes.Clear();
+    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    AnswerCopy(
+        [](int, const QString& c, const QString& t) {
+            return QStringList{c, t, QStringLiteral("OPX_USERCANCEL"),
+                               QStringLiteral("OPX_USERCANCEL")};
+        },
+        61);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The copy was cancelled.\rNothing was written, as far as the "
+                             "answer tells."));
+    tree_.boxes.Clear();
 
     // A failure before the cancel: message 6.
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
@@ -183,6 +203,48 @@ TEST_F(CopyTest, CancelStopsTheWalk) {
         61);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("006")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(
+        QStringLiteral("Written, as the exchange answered:\r\n  005: 3001, 3005\r")))
+        << tree_.boxes.Last().prompt.toStdString();
+}
+
+// An answer that failed as a whole (an error code, the last entry no
+// cancel) still tells per entry what was written, and the box says so.
+TEST_F(CopyTest, AFailedAnswerStillSaysWhatItsEntriesWrote) {
+    for (const int errCode : {99, 61, 5}) {
+        tree_.boxes.Clear();
+        Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+        AnswerCopy(
+            [](int i, const QString& c, const QString& t) {
+                return QStringList{c, t, QString(),
+                                   i == 4 ? QStringLiteral("OPX_SYSERROR") : QStringLiteral("OK")};
+            },
+            errCode);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << errCode;
+        EXPECT_EQ(tree_.boxes.Last().prompt,
+                  QStringLiteral("The copy did not end normally (ErrCode %1).\r"
+                                 "Written, as the exchange answered:"
+                                 "\r\n  005: 3001, 3005\r\n  006: 3001, 3005, 3014")
+                      .arg(errCode));
+        EXPECT_EQ(session_->Copier().Written().size(), 5);
+    }
+}
+
+// An answer that cannot be used tells nothing: every cell of the request
+// may have been written, and the box names them all.
+TEST_F(CopyTest, ARefusedAnswerNamesEveryCellItMayHaveWritten) {
+    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
+    AnswerCopy([](int i, const QString& c, const QString& t) {
+        return QStringList{c, t, i == 2 ? QString(300, u'x') : QString(), QStringLiteral("OK")};
+    });
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The copy did not end normally (SecondData(2) holds 300 "
+                             "characters; a record's texts hold at most 255).\r"
+                             "May have been written (the answer could not be used):"
+                             "\r\n  005, 006: 3001, 3005, 3014"));
+    EXPECT_EQ(session_->Copier().Written().size(), 6);
+    EXPECT_EQ(Original(0), QStringLiteral("01"));  // nothing taken from it
 }
 
 TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {

@@ -84,15 +84,88 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     EXPECT_EQ(host_.messages.last(), QString());
 }
 
-TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeSilently) {
+TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
     Answer(QStringLiteral("11"),
            {{"3001", "005", "03"},
             {"3002", "005", "OPX_USERCANCEL"},
             {"3003", "005", "OPX_USERCANCEL"}},
            61);
     EXPECT_EQ(Listup(), QStringList{"3001=03"});
-    EXPECT_TRUE(tree_.boxes.shown.empty());
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The Get was cancelled.\rItems read before the cancel: 1. The list "
+                             "shows only those."));
     EXPECT_FALSE(session_->NoSourceData());
+}
+
+// Every way a Get can fail ends in a box, and nothing read is changed.
+TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
+    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
+    tree_.boxes.Clear();
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+        const char* start;
+    };
+    const Case cases[] = {
+        {"login refused",
+         [&] {
+             host_.loginReply = QStringLiteral("BUSY");
+             session_->GetSourceTrunk();
+             host_.loginReply = QStringLiteral("LOGIN7");
+         },
+         "The exchange link refused the request (BUSY)"},
+        {"send refused",
+         [&] {
+             host_.sendReply = QString();
+             session_->GetSourceTrunk();
+             host_.sendReply = QStringLiteral("REQ1");
+         },
+         "The exchange link refused the request (no reply)"},
+        {"check failed",
+         [&] {
+             Answer(QStringLiteral("13"), {{"3000", "005", "01"}}, 99);
+         },
+         "The source trunk could not be read (ErrCode 99)"},
+        {"list-up failed",
+         [&] {
+             Answer(QStringLiteral("11"), {{"3001", "005", "04"}}, 5);
+         },
+         "The source trunk could not be read (ErrCode 5)"},
+        {"check cancelled",
+         [&] {
+             Answer(QStringLiteral("13"), {{"3000", "005", "OPX_USERCANCEL"}}, 61);
+         },
+         "The Get was cancelled.\rNothing was read"},
+    };
+    for (const Case& c : cases) {
+        tree_.boxes.Clear();
+        c.run();
+        ASSERT_TRUE(test::WaitFor([&] { return !session_->RequestUnderWay(); })) << c.name;
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.name;
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromUtf8(c.start)))
+            << c.name << ": " << tree_.boxes.Last().prompt.toStdString();
+        EXPECT_EQ(Listup(), QStringList{"3001=03"}) << c.name;
+        EXPECT_EQ(session_->Values().rowCount(), 1) << c.name;
+        EXPECT_TRUE(window_.enabled) << c.name;
+    }
+    // The cancelled check asked for no list-up.
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("13"));
+}
+
+// A list-up that repeats an item or names thousands the catalogue does not
+// know stores each item once and names a few of the unknown ones.
+TEST_F(SourceTrunkTest, ARepeatingListupStaysTheCataloguesSize) {
+    QList<QStringList> lines;
+    for (int i = 0; i < 20000; ++i) {
+        lines << QStringList{i % 2 ? QStringLiteral("3001") : QStringLiteral("9%1").arg(i),
+                             QStringLiteral("005"), QStringLiteral("0%1").arg(i % 4 + 1)};
+    }
+    Answer(QStringLiteral("11"), lines);
+    EXPECT_EQ(Listup(), QStringList{"3001=02"});
+    EXPECT_EQ(session_->Values().rowCount(), 1);
+    EXPECT_EQ(host_.messages.last().count(u','), 15) << host_.messages.last().toStdString();
+    EXPECT_TRUE(host_.messages.last().endsWith(Msg(11)));
 }
 
 TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {

@@ -1,0 +1,251 @@
+// Every fault the simulated exchange can inject, on every request of a Get,
+// of a copy, on the copy request only and on the destination check only,
+// with and without the safety net: afterwards the session is idle and
+// usable, the engineer was told in a box, the exchange holds exactly what
+// the add-in said it wrote, and the next Get works.
+#include <gtest/gtest.h>
+
+#include <QHash>
+#include <QSet>
+#include <functional>
+
+#include "catalogue/ValueListModel.h"
+#include "copyengine/CopyWriter.h"
+#include "exchange/SimulatedExchange.h"
+#include "platform/Recordset.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "support/SessionFixture.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+namespace {
+
+struct FaultKind {
+    const char* name;
+    std::function<void(ExchangeFaults&)> set;
+    // Writes answered OK that store nothing: only a read-back can tell.
+    bool answersLie = false;
+};
+
+const FaultKind kFaults[] = {
+    {"LoginBusy", [](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); }},
+    {"SendError", [](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); }},
+    {"SlowEntries", [](ExchangeFaults& f) { f.entryDelayMs = 2; }},
+    {"LinkTimeout",
+     [](ExchangeFaults& f) {
+         f.linkFailEntries = {0, 5};
+     }},
+    {"PortTrouble",
+     [](ExchangeFaults& f) {
+         f.linkFailEntries = {1};
+         f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
+     }},
+    {"CancelAtOnce", [](ExchangeFaults& f) { f.cancelAfter = 0; }},
+    {"CancelAfter10", [](ExchangeFaults& f) { f.cancelAfter = 10; }},
+    {"ErrCode99", [](ExchangeFaults& f) { f.errCode = 99; }},
+    {"ErrCode61", [](ExchangeFaults& f) { f.errCode = 61; }},
+    {"RefusedItems",
+     [](ExchangeFaults& f) {
+         f.refuseItems = {QStringLiteral("3002"), QStringLiteral("3014")};
+     }},
+    {"SilentWrites", [](ExchangeFaults& f) { f.silentItems = {QStringLiteral("3002")}; }, true},
+};
+
+// Where the faults apply: every request of a Get or of a copy, or only the
+// copy's write request, or only its destination check.
+enum class Scope { Get, Copy, CopyRequestOnly, CheckOnly };
+enum class Road { Plain, SafetyNet };
+
+struct MatrixCase {
+    int fault;
+    Scope scope;
+    Road road;
+};
+
+std::vector<MatrixCase> AllCases() {
+    std::vector<MatrixCase> cases;
+    for (int f = 0; f < static_cast<int>(std::size(kFaults)); ++f) {
+        cases.push_back({f, Scope::Get, Road::Plain});
+        for (const Scope scope : {Scope::Copy, Scope::CopyRequestOnly, Scope::CheckOnly}) {
+            for (const Road road : {Road::Plain, Road::SafetyNet})
+                cases.push_back({f, scope, road});
+        }
+    }
+    return cases;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
+    static const char* const scopes[] = {"Get", "Copy", "CopyRequestOnly", "CheckOnly"};
+    std::string name = kFaults[info.param.fault].name;
+    name += '_';
+    name += scopes[static_cast<int>(info.param.scope)];
+    if (info.param.scope != Scope::Get)
+        name += info.param.road == Road::Plain ? "_Plain" : "_SafetyNet";
+    return name;
+}
+
+// A value as a Get stores it: answer codes ("DATA NOT SET") read as empty.
+QString AsRead(const QString& value) {
+    const int c = ClassifyAnswer(value);
+    return c != code::kDataValue && c != code::kNone ? QString() : value;
+}
+
+class FaultMatrixTest : public test::SessionFixture,
+                        public ::testing::WithParamInterface<MatrixCase> {
+protected:
+    void SetUp() override {
+        SessionFixture::SetUp();
+        SetSafetyNetSetting(GetParam().road == Road::SafetyNet);
+        OpenStandalone();
+        ASSERT_NE(link_, nullptr);
+    }
+    void TearDown() override {
+        SessionFixture::TearDown();
+        SetSafetyNetSetting(true);
+    }
+
+    void SetFaults(bool on) {
+        ExchangeFaults faults;
+        if (on)
+            kFaults[GetParam().fault].set(faults);
+        SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath())
+            ->SetFaults(faults);
+    }
+    // Every trunk-data value of the exchange by "trunk/item".
+    QHash<QString, QString> Dump() const {
+        QHash<QString, QString> values;
+        auto exchange =
+            SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath());
+        auto rs =
+            exchange->Db().OpenRecordset(QStringLiteral("SELECT Trunk, CMD, Value FROM "
+                                                        "TrunkData"));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            values.insert(QStringLiteral("%1/%2")
+                              .arg(rs->Fields(0).toInt(), 3, 10, QChar(u'0'))
+                              .arg(rs->Fields(1).toString()),
+                          rs->Fields(2).toString());
+        }
+        return values;
+    }
+    void Get() {
+        window_.trunkBox = QStringLiteral("004");
+        RunAndWait([&] { session_->GetSourceTrunk(); });
+    }
+    // The faults on the request that follows one with the tag `after`, off
+    // again once a request with the tag `until` has been answered.
+    void ArmBetween(const QString& after, const QString& until) {
+        QObject::connect(link_, &SimulatedLink::requestEnded, session_.get(), [=, this] {
+            const QString tag = session_->Dispatcher().SentTag();
+            if (tag == after)
+                SetFaults(true);
+            if (tag == until)
+                SetFaults(false);
+        });
+    }
+};
+
+TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
+    const MatrixCase c = GetParam();
+    const bool net = c.road == Road::SafetyNet;
+    if (c.scope != Scope::Get) {
+        Get();
+        ASSERT_EQ(session_->Values().rowCount(), 14);
+    }
+    const QHash<QString, QString> before = Dump();
+    tree_.boxes.Clear();
+    switch (c.scope) {
+        case Scope::Get:
+        case Scope::Copy:
+            SetFaults(true);
+            break;
+        case Scope::CheckOnly:
+            SetFaults(true);
+            ArmBetween(QString(), QStringLiteral("12"));
+            break;
+        case Scope::CopyRequestOnly:
+            // The write follows the check, or with the net the destinations' read.
+            ArmBetween(net ? QStringLiteral("16") : QStringLiteral("12"), QStringLiteral("10"));
+            break;
+    }
+    if (c.scope == Scope::Get) {
+        Get();
+    } else {
+        window_.destinations = QStringLiteral("5-6,8");
+        RunAndWait([&] { session_->Copy(false); });
+    }
+    ASSERT_TRUE(test::WaitFor([&] { return !session_->Busy(); }, 20000));
+    SetFaults(false);
+
+    // Usable and told.
+    EXPECT_FALSE(session_->Busy());
+    EXPECT_TRUE(window_.enabled);
+    ASSERT_FALSE(tree_.boxes.shown.empty()) << "no box";
+
+    // What the add-in said it wrote: the answer's entries on the plain road,
+    // the journal's written cells with the net.
+    const QHash<QString, QString> after = Dump();
+    QSet<QString> said;
+    QHash<QString, QString> newValue;
+    if (c.scope != Scope::Get && !net) {
+        for (const CopyWriter::Cell& cell : session_->Copier().Written())
+            said.insert(cell.first + u'/' + cell.second);
+        for (int r = 0; r < session_->Values().rowCount(); ++r) {
+            for (const char* trunk : {"005", "006", "008"}) {
+                newValue.insert(QString::fromLatin1(trunk) + u'/' +
+                                    session_->Values().Cell(r, ValueListModel::kCmd),
+                                session_->Values().Cell(r, ValueListModel::kData));
+            }
+        }
+        const QString prompt = tree_.boxes.Last().prompt;
+        if (!said.isEmpty() && !prompt.startsWith(QStringLiteral("The trunk data has been")) &&
+            !prompt.startsWith(QStringLiteral("The exchange refused these items"))) {
+            EXPECT_TRUE(prompt.contains(CopyWriter::CellLines(session_->Copier().Written())))
+                << prompt.toStdString();
+        }
+    } else if (net) {
+        QString error;
+        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        ASSERT_NE(journal, nullptr) << error.toStdString();
+        const QList<JournalEntry> entries = journal->Entries(QStringLiteral("PBX1"));
+        if (!entries.isEmpty()) {
+            EXPECT_EQ(entries.first().kind, QStringLiteral("Copy"));
+            for (const JournalCell& cell : journal->Cells(entries.first().id)) {
+                const QString key = cell.trunk + u'/' + cell.item;
+                const QString now = AsRead(after.value(key));
+                if (cell.outcome == CellOutcome::Written) {
+                    said.insert(key);
+                    newValue.insert(key, cell.newValue);
+                } else if (cell.outcome != CellOutcome::Unchanged) {
+                    // Not written: the destination holds what it held.
+                    EXPECT_EQ(now, cell.oldValue) << key.toStdString();
+                }
+            }
+        }
+    }
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (it.value() != before.value(it.key())) {
+            EXPECT_TRUE(said.contains(it.key()))
+                << it.key().toStdString() << " changed but was not said to be written";
+        }
+    }
+    if (!(kFaults[c.fault].answersLie && !net)) {
+        for (const QString& key : said) {
+            EXPECT_EQ(AsRead(after.value(key)), newValue.value(key))
+                << key.toStdString() << " said to be written but does not hold the value";
+        }
+    }
+
+    // The next Get works.
+    tree_.boxes.Clear();
+    Get();
+    EXPECT_EQ(session_->Values().rowCount(), 14);
+    ASSERT_FALSE(tree_.boxes.shown.empty());
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    EXPECT_FALSE(session_->Busy());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFault, FaultMatrixTest, ::testing::ValuesIn(AllCases()), CaseName);
+
+}  // namespace
+}  // namespace kestrel

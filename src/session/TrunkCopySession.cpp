@@ -127,14 +127,16 @@ bool TrunkCopySession::OpenWorkingCopy() {
         QString failure;
         workDb_ = OpenWorkingDb(folder, g_WorkDbName, &failure);
         if (!workDb_) {
-            // A copy that cannot be used is no use to anyone either: say why
-            // (nobody could tell otherwise) and delete it at once.
+            // A copy that cannot be used is no use to anyone either: delete
+            // it at once (before a box that may wait long), then say why, as
+            // nobody could tell otherwise.
+            const QString unusable = g_WorkDbName;
+            RemoveWorkingCopy(folder, unusable);
+            g_WorkDbName.clear();
             ShowPlainError(RunError(err::kUnrecognizedFormat,
                                     QStringLiteral("The working copy %1 of KESTREL.MDB cannot be "
                                                    "used: %2")
-                                        .arg(g_WorkDbName, failure)));
-            RemoveWorkingCopy(folder, g_WorkDbName);
-            g_WorkDbName.clear();
+                                        .arg(unusable, failure)));
         }
     }
     loadError_ = !workDb_;

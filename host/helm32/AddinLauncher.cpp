@@ -19,6 +19,13 @@ namespace {
 constexpr int kCreateAttempts = 200;  // 20 s for the add-in to come up
 // How long a released add-in may take to store its position and end.
 constexpr int kEndGraceMs = 5000;
+
+QString NotReadyText(const QString& exchange) {
+    return QStringLiteral(
+               "Trunk Copy for %1 could not prepare its working database and was "
+               "closed; its message says why.")
+        .arg(exchange);
+}
 }  // namespace
 
 AddinLauncher::AddinLauncher(HostModel& model, SimulatedLink& link, QString addinProgram,
@@ -134,17 +141,37 @@ void AddinLauncher::OnConnection(const QDBusConnection& connection) {
     session->objects.push_back(std::move(parent));
     session->objects.push_back(std::move(link));
     session->objects.push_back(std::move(processor));
-    TryCreate(session, kCreateAttempts);
+    QueueCreate(session, kCreateAttempts);
+}
+
+void AddinLauncher::QueueCreate(Session* session, int attemptsLeft) {
+    createQueue_.emplace_back(session, attemptsLeft);
+    CreateNext();
+}
+
+void AddinLauncher::CreateNext() {
+    while (!creating_ && !createQueue_.empty()) {
+        const auto [session, attemptsLeft] = createQueue_.front();
+        createQueue_.pop_front();
+        if (Known(session) && !session->ending)
+            TryCreate(session, attemptsLeft);
+    }
 }
 
 void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
     QDBusMessage create = QDBusMessage::createMethodCall(
         QString(), contract::kClassPath, contract::kClassInterface, QStringLiteral("CreateObject"));
     create << contract::kClassName;
+    creating_ = session;
     auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(create), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, session, attemptsLeft](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
+                if (creating_ == session) {
+                    // The next add-in's creation waits only for this answer.
+                    creating_ = nullptr;
+                    QTimer::singleShot(0, this, &AddinLauncher::CreateNext);
+                }
                 if (!Known(session) || session->ending)
                     return;
                 const QDBusMessage reply = w->reply();
@@ -152,7 +179,7 @@ void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
                     if (attemptsLeft > 0) {
                         QTimer::singleShot(100, this, [this, session, attemptsLeft] {
                             if (Known(session))
-                                TryCreate(session, attemptsLeft - 1);
+                                QueueCreate(session, attemptsLeft - 1);
                         });
                     } else {
                         emit status(QStringLiteral("Trunk Copy did not answer."));
@@ -183,12 +210,12 @@ void AddinLauncher::Register(Session* session) {
             // True: the add-in could not prepare its working database, or
             // its window has already unloaded. Such a window is no use.
             if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().value(0).toBool()) {
-                emit status(
-                    QStringLiteral("Trunk Copy for %1 could not be made ready and was closed.")
-                        .arg(session->exchange));
+                session->loadFailed = true;
+                emit status(NotReadyText(session->exchange));
                 End(session);
                 return;
             }
+            session->shown = true;
             QDBusMessage show = QDBusMessage::createMethodCall(QString(), session->layerPath,
                                                                contract::kLayerInterface,
                                                                QStringLiteral("SetVisible"));
@@ -239,10 +266,26 @@ void AddinLauncher::Forget(Session* session) {
         return;
     std::unique_ptr<Session> gone = std::move(*found);
     sessions_.erase(found);
+    std::erase_if(createQueue_, [&gone](const auto& queued) { return queued.first == gone.get(); });
+    if (creating_ == gone.get()) {
+        creating_ = nullptr;
+        QTimer::singleShot(0, this, &AddinLauncher::CreateNext);
+    }
     gone->objects.clear();
     if (!gone->connectionName.isEmpty())
         QDBusConnection::disconnectFromPeer(gone->connectionName);
-    emit status(QStringLiteral("Trunk Copy for %1 has ended.").arg(gone->exchange));
+    // Why an add-in that was never shown went stays on the message line.
+    const int exitCode = gone->process ? gone->process->exitCode() : 0;
+    if (gone->loadFailed) {
+        emit status(NotReadyText(gone->exchange));
+    } else if (!gone->shown && exitCode != 0) {
+        emit status(QStringLiteral("Trunk Copy for %1 could not start (exit status %2); its "
+                                   "message says why.")
+                        .arg(gone->exchange)
+                        .arg(exitCode));
+    } else {
+        emit status(QStringLiteral("Trunk Copy for %1 has ended.").arg(gone->exchange));
+    }
     emit closed(gone->exchange);
 }
 

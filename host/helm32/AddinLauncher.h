@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <deque>
 #include <map>
 #include <memory>
 
@@ -61,9 +62,17 @@ private:
         int id = 0;
         // Its window unloaded or the host released it: never shown again.
         bool ending = false;
+        // It reported that it could not prepare its working database.
+        bool loadFailed = false;
+        bool shown = false;
         std::vector<std::unique_ptr<QObject>> objects;
     };
     void OnConnection(const QDBusConnection& connection);
+    // Creations go one at a time: each loads an add-in's window, which takes
+    // the working-copy counter that a second add-in loading in the same
+    // moment would find held.
+    void QueueCreate(Session* session, int attemptsLeft);
+    void CreateNext();
     void TryCreate(Session* session, int attemptsLeft);
     // Registers the exchange; shows the window once the add-in is ready,
     // releases an add-in that reports its load error.
@@ -84,6 +93,8 @@ private:
     int backgroundSet_ = 0;
     std::unique_ptr<QDBusServer> server_;
     std::vector<std::unique_ptr<Session>> sessions_;
+    std::deque<std::pair<Session*, int>> createQueue_;
+    Session* creating_ = nullptr;  // whose creation is under way
     int nextId_ = 1;
 };
 

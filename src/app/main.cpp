@@ -36,6 +36,7 @@ int main(int argc, char* argv[]) {
     services.programFolder = QCoreApplication::applicationDirPath();
     services.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
     services.unattended = qEnvironmentVariableIsSet("KESTREL_SESSION");
+    services.starting = true;  // the window's load ends it
 
     QPointer<kestrel::dlgKestrel> window;
     kestrel::SetMainWindowLauncher([&] {
@@ -44,7 +45,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(window, &kestrel::dlgKestrel::unloaded, &app, &QApplication::quit,
                          Qt::QueuedConnection);
         if (!window->Load())
-            return true;  // it unloaded itself with its message
+            return false;  // it unloaded itself with its message: a failed start
         window->show();
         // KESTREL_SCREENSHOT=<file> saves a picture of the window once it
         // has settled and ends the run: the run command's proof without a

@@ -2,17 +2,19 @@
 
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
+#include "platform/Logging.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
+#include "startup/Startup.h"
 
 namespace kestrel {
 
 namespace {
 
-void EndProcess() {
+void EndProcess(int exitCode) {
     if (ProcessControl* process = services().process)
-        process->EndProcess(0);
+        process->EndProcess(exitCode);
 }
 
 }  // namespace
@@ -57,7 +59,8 @@ bool AddinSession::WindowLoaded() const {
 
 cOLELayer::cOLELayer(AddinSession& session) : session_(session) {
     if (!session_.PrepareAutomationStart()) {
-        EndProcess();
+        qCCritical(lcUi, "The start failed: Register.mdb could not be updated");
+        EndProcess(kStartupFailureExit);
         return;
     }
     if (dlgKestrel* window = session_.Window())
@@ -69,10 +72,12 @@ cOLELayer::~cOLELayer() {
     if (!window)
         return;
     if (window->DecrementCount() < 1) {
+        // A window that never had its working database was a failed start.
+        const int exitCode = window->CheckDBLoadError() ? kStartupFailureExit : 0;
         window->FrmPositionSave();
         window->SetParent(nullptr);
         session_.CloseWindow();
-        EndProcess();
+        EndProcess(exitCode);
     }
 }
 

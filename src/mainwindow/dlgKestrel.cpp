@@ -93,6 +93,7 @@ bool dlgKestrel::Load() {
             ConnectStandaloneProgress(link);
         SetPBXName(services().commandLine);
     }
+    services().starting = false;
     return true;
 }
 

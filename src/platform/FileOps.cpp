@@ -46,9 +46,34 @@ int ErrnoToNumber(int e) {
             return err::kPathNotFound;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:  // past the file-size limit: as full as a disk can be for us
             return err::kDiskFull;
         default:
             return err::kPathFileAccess;
+    }
+}
+
+void CopyContents(int in, int out, const QString& from, const QString& to) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            FileError(err::kPathFileAccess, from);
+        }
+        if (got == 0)
+            return;
+        ssize_t done = 0;
+        while (done < got) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                FileError(ErrnoToNumber(errno), to);
+            }
+            done += put;
+        }
     }
 }
 
@@ -174,6 +199,12 @@ FileLock CopyFileLocked(const QString& from, const QString& to) {
     if (in < 0)
         FileError(err::kFileNotFound, from);
     FileLock inGuard(in);  // closes the source on every path
+    struct stat source {};
+    if (::fstat(in, &source) != 0 || !S_ISREG(source.st_mode)) {
+        // A folder opens like a file but copies nothing: refuse it before a
+        // destination is made.
+        FileError(err::kPathFileAccess, from);
+    }
 
     struct stat st {};
     if (::stat(dst.constData(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) {
@@ -188,28 +219,15 @@ FileLock CopyFileLocked(const QString& from, const QString& to) {
         lock = FileLock();
         FileError(err::kPermissionDenied, to);
     }
-    if (::ftruncate(out, 0) != 0)
-        FileError(ErrnoToNumber(errno), to);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            FileError(err::kPathFileAccess, from);
-        }
-        if (got == 0)
-            break;
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                FileError(ErrnoToNumber(errno), to);
-            }
-            done += put;
-        }
+    // From here the destination is ours: a copy that fails half-way is
+    // deleted, so no broken file is left for anyone.
+    try {
+        if (::ftruncate(out, 0) != 0)
+            FileError(ErrnoToNumber(errno), to);
+        CopyContents(in, out, from, to);
+    } catch (const RunError&) {
+        ::unlink(dst.constData());
+        throw;
     }
     return lock;
 }

@@ -30,9 +30,10 @@ private:
 };
 
 // Copies a file over another and keeps the destination locked. Raises
-// RunError 53 when the source is missing, 75 when the destination is
-// read-only or not accessible, 70 when another holder has it locked (in
-// use), 61 when the disk is full, 76 when its folder is missing.
+// RunError 53 when the source is missing, 75 when the source is not a file
+// or the destination is read-only or not accessible, 70 when another holder
+// has it locked (in use), 61 when the disk is full, 76 when its folder is
+// missing. A copy that fails once it holds the destination deletes it.
 FileLock CopyFileLocked(const QString& from, const QString& to);
 
 // Tries to take the lock of an existing file without changing it.

@@ -1,5 +1,6 @@
 #include "Notices.h"
 
+#include "Logging.h"
 #include "MessageBoxes.h"
 #include "RunError.h"
 #include "Services.h"
@@ -11,6 +12,10 @@ const char* const kSystemFatalNotice = "System Fatal Notice";
 namespace {
 
 void Show(const QString& prompt, int flags, std::optional<QString> title) {
+    if (services().starting) {
+        // Before the box: one that nobody answers must not hide the reason.
+        qCCritical(lcUi, "%s", qUtf8Printable(prompt.simplified()));
+    }
     MessageBoxes* boxes = services().messageBoxes;
     if (!boxes)
         return;

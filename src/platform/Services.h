@@ -24,6 +24,10 @@ struct Services {
     QString dataFolder;
     // No engineer watches: an unattended session answers dialogs itself.
     bool unattended = false;
+    // The program's start is under way (until its window has loaded): every
+    // trapped error is also written to the standard error, so a start that
+    // fails says why also where nobody sees its message box.
+    bool starting = false;
 };
 
 Services& services();

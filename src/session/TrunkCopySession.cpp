@@ -24,6 +24,7 @@
 #include "platform/Database.h"
 #include "platform/FileOps.h"
 #include "platform/Logging.h"
+#include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
 #include "safetynet/CopyJournal.h"
@@ -122,8 +123,22 @@ bool TrunkCopySession::OpenWorkingCopy() {
     loadError_ = false;
     const QString folder = DatabaseFolder();
     g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
-    if (!g_WorkDbName.isEmpty())
-        workDb_ = OpenWorkingDb(folder, g_WorkDbName);
+    if (!g_WorkDbName.isEmpty()) {
+        QString failure;
+        workDb_ = OpenWorkingDb(folder, g_WorkDbName, &failure);
+        if (!workDb_) {
+            // A copy that cannot be used is no use to anyone either: delete
+            // it at once (before a box that may wait long), then say why, as
+            // nobody could tell otherwise.
+            const QString unusable = g_WorkDbName;
+            RemoveWorkingCopy(folder, unusable);
+            g_WorkDbName.clear();
+            ShowPlainError(RunError(err::kUnrecognizedFormat,
+                                    QStringLiteral("The working copy %1 of KESTREL.MDB cannot be "
+                                                   "used: %2")
+                                        .arg(unusable, failure)));
+        }
+    }
     loadError_ = !workDb_;
     if (!loadError_)
         noSourceData_ = true;

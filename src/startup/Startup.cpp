@@ -18,7 +18,10 @@ std::function<bool()>& Launcher() {
     return launcher;
 }
 
-void EndProcess() {
+// Ends a failed start with status 1 and one line on the standard error
+// naming the step; the routine that failed has shown its message already.
+void EndProcess(const QString& step) {
+    qCCritical(lcUi, "The start failed: %s", qUtf8Printable(step));
     if (ProcessControl* process = services().process) {
         process->EndProcess(kStartupFailureExit);
     }
@@ -46,27 +49,27 @@ void Main() {
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("REGDBOFHELM32")) +
                         QStringLiteral("Common.LNG"),
                     g_CommonDb, true)) {
-            EndProcess();
+            EndProcess(QStringLiteral("Common.LNG could not be opened"));
             return;
         }
         if (!OpenDB(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
                         QStringLiteral("Kestrel.lng"),
                     g_LangDb, false)) {
-            EndProcess();
+            EndProcess(QStringLiteral("Kestrel.lng could not be opened"));
             return;
         }
         if (!LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get())) {
-            EndProcess();
+            EndProcess(QStringLiteral("the message table of Kestrel.lng could not be loaded"));
             return;
         }
         if (!LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get())) {
-            EndProcess();
+            EndProcess(QStringLiteral("the project record of Kestrel.lng could not be loaded"));
             return;
         }
         if (!IsAutomationStart(services().commandLine)) {
             g_Standalone = true;
             if (!StartStandalone()) {
-                EndProcess();
+                EndProcess(QStringLiteral("the window could not be loaded"));
                 return;
             }
         } else {
@@ -74,8 +77,7 @@ void Main() {
         }
     } catch (const RunError& e) {
         // Nothing has been shown yet that could tell the engineer.
-        qCCritical(lcUi, "The start failed: %s [%d]", qUtf8Printable(e.Description()), e.Number());
-        EndProcess();
+        EndProcess(QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number()));
     }
 }
 

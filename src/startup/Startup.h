@@ -18,7 +18,8 @@ bool StartStandalone();
 bool IsAutomationStart(const QString& commandLine);
 
 // Who shows the main window for a standalone start; set by the program.
-// Returns false when the window could not be shown.
+// Returns false when the window could not be shown (its load failed), which
+// ends the process as a failed start.
 void SetMainWindowLauncher(std::function<bool()> launcher);
 
 // The exit code of a process that Main ends on a failure.

@@ -1,8 +1,12 @@
 #include "WorkingCopy.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <map>
+#include <vector>
 
 #include "platform/FileOps.h"
+#include "platform/JetSql.h"
 #include "platform/Logging.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
@@ -45,6 +49,59 @@ void StoreCounter(Recordset& counter, long n) {
     counter.Update();
 }
 
+// Removes the copies that no running instance holds: an instance ended by a
+// signal leaves its copy behind, and the kernel has dropped its lock. Their
+// journals go with them, so a later copy of the same number never rolls one
+// back into itself. Runs while the counter is held: no instance makes a copy
+// meanwhile. What cannot be removed is left for the next start.
+void RemoveUnheldCopies(const QString& folder, const QString& baseName) {
+    const QString resolved = ResolvePath(folder);
+    const QDir dir(resolved);
+    const QRegularExpression copyName(
+        QStringLiteral("^%1(0|[1-9][0-9]{0,3})\\.MDB(-journal|-wal|-shm)?$")
+            .arg(QRegularExpression::escape(baseName)),
+        QRegularExpression::CaseInsensitiveOption);
+    struct Entry {
+        QString name;
+        bool journal;  // its copy decides
+    };
+    std::map<int, std::vector<Entry>> byNumber;
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = copyName.match(entry);
+        if (match.hasMatch())
+            byNumber[match.captured(1).toInt()].push_back({entry, !match.captured(2).isEmpty()});
+    }
+    for (const auto& [number, entries] : byNumber) {
+        std::vector<FileLock> holds;
+        bool held = false;
+        for (const Entry& entry : entries) {
+            if (entry.journal)
+                continue;
+            const QString path = ResolvePath(resolved + entry.name);
+            // Our own copies are never opened here: closing a second handle
+            // would drop the database engine's locks on them.
+            if (HeldCopies().count(path) != 0) {
+                held = true;
+                break;
+            }
+            FileLock hold = TryLockFile(path);
+            if (!hold.Held()) {
+                held = true;
+                break;
+            }
+            holds.push_back(std::move(hold));
+        }
+        if (held)
+            continue;
+        // Deleted while locked, so no other instance takes them half-way.
+        for (const Entry& entry : entries)
+            RemoveFile(dir.filePath(entry.name));
+    }
+}
+
+const char* const kWorkingTables[] = {"CMD30Titles", "CMD30Codes", "DialogRules",   "Trunk",
+                                      "PBXName",     "CopyTrunk",  "TrkDataListup", "CopyOutcome"};
+
 }  // namespace
 
 QString MakeWorkingCopy(const QString& addin, const QString& folder, const QString& baseName) {
@@ -73,6 +130,7 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
         return {};
     }
 
+    RemoveUnheldCopies(folder, baseName);
     const QString templatePath = ResolvePath(folder + baseName + QStringLiteral(".MDB"));
     int numbersTried = 1;
     bool attributesReset = false;
@@ -113,14 +171,25 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
     }
 }
 
-std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& name) {
+std::unique_ptr<Database> OpenWorkingDb(const QString& folder, const QString& name,
+                                        QString* failure) {
     if (name.isEmpty())
         return nullptr;
     try {
-        return Database::Open(ResolvePath(folder + name), false);
+        auto db = Database::Open(ResolvePath(folder + name), false);
+        // A database without the catalogue and work tables opens all the same
+        // but could never show or keep a trunk's data.
+        for (const char* table : kWorkingTables) {
+            db->OpenRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0")
+                                  .arg(QuoteName(QString::fromLatin1(table))),
+                              RecordsetType::Snapshot);
+        }
+        return db;
     } catch (const RunError& e) {
         qCWarning(lcDb, "The working copy %s cannot be opened: %s [%d]",
                   qUtf8Printable(folder + name), qUtf8Printable(e.Description()), e.Number());
+        if (failure)
+            *failure = QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number());
         return nullptr;
     }
 }
@@ -129,8 +198,9 @@ void RemoveWorkingCopy(const QString& folder, const QString& name) {
     if (name.isEmpty())
         return;
     const QString target = ResolvePath(folder + name);
-    HeldCopies().erase(target);
+    // Deleted before the lock goes, so no other instance takes it meanwhile.
     RemoveFile(target);
+    HeldCopies().erase(target);
 }
 
 }  // namespace kestrel

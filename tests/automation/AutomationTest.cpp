@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -43,6 +44,7 @@
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "startup/Startup.h"
 #include "support/PopupAnswers.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -178,6 +180,24 @@ TEST_F(AutomationTest, TheLastReleaseSavesThePositionAndEnds) {
     EXPECT_EQ(addin_->Session().Window(), nullptr);
     EXPECT_TRUE(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")).has_value());
     EXPECT_FALSE(QFile::exists(copy));
+}
+
+// A window whose working copy could not be used reports its load error,
+// keeps no copy, and its release ends the process as a failed start.
+TEST_F(AutomationTest, ALoadErrorIsReportedAndEndsAsAFailedStart) {
+    QFile templateFile(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
+    ASSERT_TRUE(templateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    templateFile.close();
+    const test::ExpectQtWarning logged(QStringLiteral("^kestrel.db: The working copy "));
+    const QString layer = Create();
+    ASSERT_FALSE(layer.isEmpty());
+    EXPECT_TRUE(Register(layer, QStringLiteral("PBX1"), 3));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("'CMD30Titles'")))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_EQ(g_WorkDbName, QString());
+    Release(layer);
+    EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
 }
 
 TEST_F(AutomationTest, TheHostGoingAwayReleasesEverything) {
@@ -647,6 +667,8 @@ protected:
                          [this](const QString& x) { opened_ << x; });
         QObject::connect(launcher_.get(), &AddinLauncher::closed,
                          [this](const QString& x) { closed_ << x; });
+        QObject::connect(launcher_.get(), &AddinLauncher::status,
+                         [this](const QString& text) { statuses_ << text; });
     }
     void TearDown() override {
         if (launcher_)
@@ -685,6 +707,14 @@ protected:
     std::optional<QString> StoredPosition() const {
         return model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"));
     }
+    // The add-ins' numbered working copies in the tree's database folder.
+    QStringList WorkingCopies() const {
+        QStringList copies = QDir(tree_.DatabaseDir())
+                                 .entryList({QStringLiteral("KESTREL*.MDB*")},
+                                            QDir::AllEntries | QDir::NoDotAndDotDot);
+        copies.removeAll(QStringLiteral("KESTREL.MDB"));
+        return copies;
+    }
 
     test::RuntimeTree tree_;
     QTemporaryDir configDir_;
@@ -695,6 +725,7 @@ protected:
     std::unique_ptr<AddinLauncher> launcher_;
     QStringList opened_;
     QStringList closed_;
+    QStringList statuses_;
 };
 
 TEST_F(AddinLauncherTest, ExitEndsTheAddinAndTheNextOpenStartsAFreshOne) {
@@ -747,6 +778,55 @@ TEST_F(AddinLauncherTest, AskingAgainWhileTheAddinEndsStartsAnother) {
     EXPECT_EQ(launcher_->OpenCount(), 1);
     EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), asked);
     EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+}
+
+// Eight add-ins asked for at once under one host each get a working copy of
+// their own, and leave none once they have ended.
+TEST_F(AddinLauncherTest, EightAddinsAtOnceGetACopyEachAndLeaveNone) {
+    for (int i = 1; i <= 8; ++i)
+        launcher_->Open(QStringLiteral("PBX%1").arg(i));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() + closed_.size() >= 8; }, 240000));
+    EXPECT_EQ(opened_.size(), 8) << statuses_.join(u'\n').toStdString();
+    EXPECT_EQ(closed_, QStringList());
+    EXPECT_EQ(WorkingCopies().size(), 8) << WorkingCopies().join(u' ').toStdString();
+    QSet<qint64> processes;
+    for (int i = 1; i <= 8; ++i)
+        processes.insert(launcher_->ProcessId(QStringLiteral("PBX%1").arg(i)));
+    processes.remove(0);
+    EXPECT_EQ(processes.size(), 8);
+
+    launcher_->ReleaseAll();
+    ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 8; }, 60000));
+    EXPECT_EQ(WorkingCopies(), QStringList());
+}
+
+// An add-in that reports it could not prepare its working database is
+// never shown: the host releases it and says so on its message line, and
+// the add-in leaves no copy behind.
+TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {{"empty", QByteArray()}, {"garbage", QByteArray(4096, '\x5a')}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        opened_.clear();
+        closed_.clear();
+        statuses_.clear();
+        QFile templateFile(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
+        ASSERT_TRUE(templateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        templateFile.write(c.content);
+        templateFile.close();
+
+        launcher_->Open(QStringLiteral("PBX1"));
+        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 60000));
+        EXPECT_EQ(opened_, QStringList());
+        ASSERT_FALSE(statuses_.isEmpty());
+        EXPECT_TRUE(
+            statuses_.last().contains(QStringLiteral("could not prepare its working database")))
+            << statuses_.join(u'\n').toStdString();
+        EXPECT_EQ(WorkingCopies(), QStringList());
+    }
 }
 
 // A host whose stored-position question is answered only after the
@@ -818,10 +898,12 @@ TEST(AddinRegistrationTest, RowVersionMissingRowAndMissingFile) {
                                QStringLiteral("13.0.1")));
     ASSERT_EQ(tree.boxes.shown.size(), 1u);
     EXPECT_EQ(tree.boxes.Last().title, QStringLiteral("System Fatal Notice"));
-    // A creation then ends the process.
+    // A creation then ends the process as a failed start.
+    const test::ExpectQtWarning logged(
+        QStringLiteral("^kestrel.ui: The start failed: Register.mdb could not be updated$"));
     AddinSession session;
     cOLELayer layer(session);
-    EXPECT_TRUE(tree.process.Ended());
+    EXPECT_EQ(tree.process.ends, std::vector<int>{kStartupFailureExit});
 }
 
 // Receives every call on one path and reads its one argument, a structure,

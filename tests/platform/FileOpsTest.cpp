@@ -8,6 +8,7 @@
 
 #include "platform/FileOps.h"
 #include "platform/RunError.h"
+#include "support/FileLimits.h"
 
 namespace kestrel {
 namespace {
@@ -127,6 +128,39 @@ TEST(CopyFileLockedTest, FailuresCarryTheirNumbers) {
     ClearAttributes(readOnly);
     EXPECT_EQ(CopyError(from, readOnly), 0);
     EXPECT_EQ(Read(readOnly), QByteArray("template"));
+}
+
+// A copy that fails once it has made or taken its destination deletes it,
+// so failed attempts leave nothing behind; one that fails before leaves a
+// file that is not its own alone.
+TEST(CopyFileLockedTest, AFailedCopyLeavesNoDestination) {
+    QTemporaryDir dir;
+    const QString from = dir.filePath(QStringLiteral("T.MDB"));
+    const QString to = dir.filePath(QStringLiteral("T1.MDB"));
+    Write(from, QByteArray(256 * 1024, 'x'));
+    {
+        test::FileSizeLimit fullDisk(64 * 1024);
+        EXPECT_EQ(CopyError(from, to), err::kDiskFull);
+    }
+    EXPECT_FALSE(QFile::exists(to));
+
+    Write(to, "left by an instance that was killed");
+    {
+        test::FileSizeLimit fullDisk(64 * 1024);
+        EXPECT_EQ(CopyError(from, to), err::kDiskFull);
+    }
+    EXPECT_FALSE(QFile::exists(to));
+
+    const QString folder = dir.filePath(QStringLiteral("F.MDB"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_EQ(CopyError(folder, to), err::kPathFileAccess);
+    EXPECT_FALSE(QFile::exists(to));
+
+    Write(to, "in use");
+    FileLock holder = TryLockFile(to);
+    ASSERT_TRUE(holder.Held());
+    EXPECT_EQ(CopyError(from, to), err::kPermissionDenied);
+    EXPECT_EQ(Read(to), QByteArray("in use"));
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <memory>
 
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -146,6 +152,7 @@ class StartupFailureTest : public StartupTest, public ::testing::WithParamInterf
 TEST_P(StartupFailureTest, EndsTheProcess) {
     GetParam().breakIt(*this, tree_);
     services().commandLine = QStringLiteral("PBX1");
+    const test::ExpectQtWarning logged(QStringLiteral("^kestrel.ui: The start failed: "));
     Main();
     EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
     EXPECT_EQ(windowsShown_, 0);
@@ -191,6 +198,247 @@ INSTANTIATE_TEST_SUITE_P(
                                },
                                "[3021]", true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The real program started standalone in a copy of the staged tree.
+class StandaloneProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = tree_.AddinProgram();
+        if (program_.isEmpty())
+            GTEST_SKIP() << "the add-in program is not staged";
+    }
+    struct Ended {
+        QProcess::ExitStatus how = QProcess::CrashExit;
+        int status = -1;
+        QString out;
+        QString err;
+    };
+    Ended Run(const QProcessEnvironment& env) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program_, {QStringLiteral("PBX1")});
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitStatus(), process.exitCode(),
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    // The numbered working copies (and journals) in the database folder.
+    QStringList CopiesLeft() const {
+        QStringList left = QDir(tree_.DatabaseDir())
+                               .entryList({QStringLiteral("KESTREL*.MDB*")},
+                                          QDir::AllEntries | QDir::NoDotAndDotDot);
+        left.removeAll(QStringLiteral("KESTREL.MDB"));
+        return left;
+    }
+
+    // The counter as stored for good; -1 while an instance holds it.
+    qlonglong StoredCounter() const {
+        try {
+            auto db = Database::Open(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"), true);
+            auto row = db->OpenRecordset(QStringLiteral("SELECT SerialCounter FROM SerialTable"),
+                                         RecordsetType::Snapshot);
+            return row->Fields(0).toLongLong();
+        } catch (const RunError&) {
+            return -1;
+        }
+    }
+
+    test::RuntimeTree tree_;
+    QString program_;
+};
+
+// Each broken condition of the start ends it with status 1, its message
+// box, a line on the standard error saying why, and no working copy left.
+struct BrokenStart {
+    const char* name;
+    // Breaks the tree; what it returns is kept until the program has ended.
+    std::function<std::shared_ptr<void>(test::RuntimeTree&)> breakIt;
+    const char* reason;
+};
+
+void PrintTo(const BrokenStart& b, std::ostream* os) {
+    *os << b.name;
+}
+
+class StandaloneStartFailureTest : public StandaloneProgramTest,
+                                   public ::testing::WithParamInterface<BrokenStart> {};
+
+TEST_P(StandaloneStartFailureTest, SaysWhyAndEndsWithStatusOne) {
+    const std::shared_ptr<void> kept = GetParam().breakIt(tree_);
+    const Ended ended = Run(tree_.AddinEnvironment());
+    EXPECT_EQ(ended.how, QProcess::NormalExit);
+    EXPECT_EQ(ended.status, 1);
+    EXPECT_TRUE(ended.err.contains(QStringLiteral("kestrel.ui: The start failed: ")))
+        << ended.err.toStdString();
+    EXPECT_TRUE(ended.err.contains(QString::fromUtf8(GetParam().reason)))
+        << ended.err.toStdString();
+    EXPECT_TRUE(ended.out.contains(QStringLiteral("[message]"))) << ended.out.toStdString();
+    EXPECT_EQ(CopiesLeft(), QStringList());
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Template(const test::RuntimeTree& t) {
+    return t.DatabaseDir() + QStringLiteral("KESTREL.MDB");
+}
+
+QString LangDb(const test::RuntimeTree& t) {
+    return t.DatabaseDir() + QStringLiteral("Kestrel.lng");
+}
+
+// The counter row held the way a second instance starting in the same
+// instant finds it.
+struct HeldCounter {
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Recordset> set;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Broken, StandaloneStartFailureTest,
+    ::testing::Values(BrokenStart{"MissingTemplate",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(Template(t));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "64 numbers"},
+                      BrokenStart{"GarbageTemplate",
+                                  [](test::RuntimeTree& t) {
+                                      WriteFile(Template(t), QByteArray(3000, '\x5a'));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "of KESTREL.MDB cannot be used"},
+                      BrokenStart{"TruncatedTemplate",
+                                  [](test::RuntimeTree& t) {
+                                      const QByteArray whole = ReadFile(Template(t));
+                                      WriteFile(Template(t), whole.left(whole.size() / 3));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "of KESTREL.MDB cannot be used"},
+                      BrokenStart{"EmptyTemplate",
+                                  [](test::RuntimeTree& t) {
+                                      WriteFile(Template(t), QByteArray());
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "'CMD30Titles'"},
+                      BrokenStart{"FolderInPlaceOfTheTemplate",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(Template(t));
+                                      QDir().mkdir(Template(t));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "64 numbers"},
+                      BrokenStart{"MissingCounterDatabase",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(t.DatabaseDir() + QStringLiteral("Serial.MDB"));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "Serial.MDB"},
+                      BrokenStart{"NoCounterRow",
+                                  [](test::RuntimeTree& t) {
+                                      t.Sql(t.DatabaseDir() + QStringLiteral("Serial.MDB"),
+                                            QStringLiteral("DELETE FROM SerialTable"));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "No current record"},
+                      BrokenStart{"CounterHeldByAnInstanceStartingAtTheSameTime",
+                                  [](test::RuntimeTree& t) {
+                                      auto held = std::make_shared<HeldCounter>();
+                                      held->db = Database::Open(
+                                          t.DatabaseDir() + QStringLiteral("Serial.MDB"), false);
+                                      held->set = held->db->OpenRecordset(
+                                          QStringLiteral("SELECT * FROM SerialTable"),
+                                          RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
+                                      return std::shared_ptr<void>(held);
+                                  },
+                                  "Couldn't lock"},
+                      BrokenStart{"MissingLanguageDatabase",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(LangDb(t));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "Kestrel.lng could not be opened"},
+                      BrokenStart{"GarbageLanguageDatabase",
+                                  [](test::RuntimeTree& t) {
+                                      WriteFile(LangDb(t), QByteArray(2048, '\x7f'));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "Kestrel.lng could not be opened"},
+                      BrokenStart{"FolderInPlaceOfTheLanguageDatabase",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(LangDb(t));
+                                      QDir().mkdir(LangDb(t));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "Kestrel.lng could not be opened"},
+                      BrokenStart{"NoMessageTable",
+                                  [](test::RuntimeTree& t) {
+                                      t.Sql(LangDb(t), QStringLiteral("DROP TABLE tMessages"));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "'tMessages'"},
+                      BrokenStart{"NoFormsTable",
+                                  [](test::RuntimeTree& t) {
+                                      t.Sql(LangDb(t), QStringLiteral("DROP TABLE tForms"));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "'tForms'"},
+                      BrokenStart{"MissingCommonLanguageDatabase",
+                                  [](test::RuntimeTree& t) {
+                                      QFile::remove(t.SuiteDatabaseDir() +
+                                                    QStringLiteral("Common.LNG"));
+                                      return std::shared_ptr<void>();
+                                  },
+                                  "Common.LNG could not be opened"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An instance killed by SIGKILL leaves its working copy behind; the next
+// start removes it, and its own copy goes when it ends.
+TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
+    QProcess killed;
+    killed.setProcessEnvironment(tree_.AddinEnvironment());
+    killed.start(program_, {QStringLiteral("PBX1")});
+    // Killed once its copy is made and its number stored for good (killed
+    // before, its number would simply be handed out again).
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            const QStringList copies = CopiesLeft();
+            return copies.size() == 1 &&
+                   copies.first() == QStringLiteral("KESTREL%1.MDB").arg(StoredCounter());
+        },
+        60000));
+    const QString leftover = CopiesLeft().first();
+    killed.kill();
+    ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));
+    ASSERT_EQ(CopiesLeft(), QStringList{leftover});
+
+    QProcessEnvironment env = tree_.AddinEnvironment();
+    // It ends by itself once its window is up.
+    env.insert(QStringLiteral("KESTREL_SCREENSHOT"), tree_.Root() + QStringLiteral("/shot.png"));
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.start(program_, {QStringLiteral("PBX1")});
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            const QStringList copies = CopiesLeft();
+            return next.state() == QProcess::NotRunning ||
+                   (copies.size() == 1 && copies.first() != leftover);
+        },
+        60000));
+    EXPECT_FALSE(CopiesLeft().contains(leftover));
+    ASSERT_TRUE(test::WaitFor([&] { return next.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(next.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    EXPECT_EQ(CopiesLeft(), QStringList());
+}
 
 }  // namespace
 }  // namespace kestrel

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <memory>
 
 #include "platform/Database.h"
 #include "platform/FileOps.h"
 #include "platform/Recordset.h"
 #include "startup/WorkingCopy.h"
+#include "support/FileLimits.h"
+#include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 
 namespace kestrel {
@@ -33,6 +38,17 @@ protected:
     QString Make() {
         return MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(),
                                QStringLiteral("KESTREL"));
+    }
+    // The numbered copies and their journals in the folder, sorted.
+    QStringList CopiesLeft() const {
+        return QDir(tree_.DatabaseDir())
+            .entryList({QStringLiteral("KESTREL?*.MDB*")}, QDir::AllEntries | QDir::NoDotAndDotDot,
+                       QDir::Name | QDir::IgnoreCase);
+    }
+    void Put(const QString& name, const QByteArray& content = "left behind") {
+        QFile file(tree_.DatabaseDir() + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
     }
     void TearDown() override {
         for (int n : made_)
@@ -150,6 +166,132 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
     auto next = Database::Open(Serial(), false);
     EXPECT_NO_THROW(next->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
                                         RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
+}
+
+// A start removes the copies (and their journals) that no running instance
+// holds: those of instances killed by a signal. A copy another instance
+// holds stays, in this process or another; so do files that are not
+// copies of ours.
+TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
+    SetCounter(100);
+    Put(QStringLiteral("KESTREL3.MDB"));
+    Put(QStringLiteral("KESTREL3.MDB-journal"));
+    Put(QStringLiteral("kestrel4.mdb"));
+    Put(QStringLiteral("KESTREL9.MDB-journal"));
+    Put(QStringLiteral("KESTREL9999.MDB"));
+    Put(QStringLiteral("KESTREL5.MDB"));
+    Put(QStringLiteral("KESTREL6.MDB"));
+    Put(QStringLiteral("KESTREL6.MDB-journal"));
+    const QStringList notOurs = {QStringLiteral("KESTREL07.MDB"),
+                                 QStringLiteral("KESTREL12345.MDB"), QStringLiteral("KESTRELX.MDB"),
+                                 QStringLiteral("KESTREL3.MDB.bak"), QStringLiteral("OTHER3.MDB")};
+    for (const QString& name : notOurs)
+        Put(name);
+    FileLock sameProcess = TryLockFile(tree_.DatabaseDir() + QStringLiteral("KESTREL5.MDB"));
+    ASSERT_TRUE(sameProcess.Held());
+    test::OtherProcessLock otherProcess(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB"));
+    ASSERT_TRUE(otherProcess.Held());
+
+    EXPECT_EQ(Make(), QStringLiteral("KESTREL101.MDB"));
+    made_.push_back(101);
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    QStringList expected = notOurs;
+    expected << QStringLiteral("KESTREL101.MDB") << QStringLiteral("KESTREL5.MDB")
+             << QStringLiteral("KESTREL6.MDB") << QStringLiteral("KESTREL6.MDB-journal");
+    expected.sort(Qt::CaseInsensitive);
+    const QStringList others = QDir(tree_.DatabaseDir()).entryList({QStringLiteral("OTHER*")});
+    EXPECT_EQ(CopiesLeft() + others, expected);
+
+    // Killed, the other process leaves its copy to the next start; our own
+    // copies are never touched.
+    otherProcess.Kill();
+    sameProcess.Release();
+    EXPECT_EQ(Make(), QStringLiteral("KESTREL102.MDB"));
+    made_.push_back(102);
+    EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL5.MDB")));
+    EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB")));
+    EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB-journal")));
+    EXPECT_TRUE(QFile::exists(Copy(101)));
+    EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL101.MDB")), nullptr);
+}
+
+// Every attempt that cannot be cured by another number fails without
+// leaving a file behind, however many numbers were tried.
+TEST_F(WorkingCopyTest, FailedAttemptsLeaveNoCopies) {
+    const QString templatePath = tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB");
+    const qint64 templateSize = QFileInfo(templatePath).size();
+    ASSERT_GT(templateSize, QFileInfo(Serial()).size() * 3);
+    const struct {
+        const char* name;
+        bool folderAsTemplate;
+        bool fullDisk;
+        const char* reason;
+    } cases[] = {
+        {"a folder in place of the template", true, false, "Path/File access error"},
+        {"a full disk", false, true, "Disk full"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree_.boxes.shown.clear();
+        SetCounter(200);
+        if (c.folderAsTemplate) {
+            ASSERT_TRUE(QFile::rename(templatePath, templatePath + QStringLiteral(".saved")));
+            ASSERT_TRUE(QDir().mkdir(templatePath));
+        }
+        QString result;
+        {
+            std::unique_ptr<test::FileSizeLimit> limit;
+            if (c.fullDisk)
+                limit = std::make_unique<test::FileSizeLimit>(templateSize / 2);
+            result = Make();
+        }
+        if (c.folderAsTemplate) {
+            QDir().rmdir(templatePath);
+            QFile::rename(templatePath + QStringLiteral(".saved"), templatePath);
+        }
+        EXPECT_EQ(result, QString());
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("64 numbers")));
+        EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QString::fromLatin1(c.reason)))
+            << tree_.boxes.Last().prompt.toStdString();
+        EXPECT_EQ(Counter(), 200 + kMaxWorkingCopyAttempts);
+        EXPECT_EQ(CopiesLeft(), QStringList());
+    }
+}
+
+// A copy that is no working database does not open: garbage, a file cut
+// short, an empty file and another database all fail with their reason.
+TEST_F(WorkingCopyTest, OnlyAWorkingDatabaseOpens) {
+    QFile templateFile(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
+    ASSERT_TRUE(templateFile.open(QIODevice::ReadOnly));
+    const QByteArray whole = templateFile.readAll();
+    QFile serialFile(Serial());
+    ASSERT_TRUE(serialFile.open(QIODevice::ReadOnly));
+    const struct {
+        const char* name;
+        QByteArray content;
+        const char* reason;
+    } cases[] = {
+        {"KESTREL11.MDB", QByteArray(3000, '\x5a'), "[3343]"},
+        {"KESTREL12.MDB", whole.left(whole.size() / 3), "[3343]"},
+        {"KESTREL13.MDB", QByteArray(), "'CMD30Titles'"},
+        {"KESTREL14.MDB", serialFile.readAll(), "'CMD30Titles'"},
+    };
+    for (const auto& c : cases) {
+        Put(QString::fromLatin1(c.name), c.content);
+        const test::ExpectQtWarning logged(QStringLiteral("^kestrel.db: The working copy .*") +
+                                           QString::fromLatin1(c.name));
+        QString failure;
+        EXPECT_EQ(OpenWorkingDb(tree_.DatabaseDir(), QString::fromLatin1(c.name), &failure),
+                  nullptr)
+            << c.name;
+        EXPECT_TRUE(failure.contains(QString::fromLatin1(c.reason))) << failure.toStdString();
+    }
+    Put(QStringLiteral("KESTREL15.MDB"), whole);
+    QString failure;
+    EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL15.MDB"), &failure),
+              nullptr);
+    EXPECT_EQ(failure, QString());
 }
 
 }  // namespace

@@ -88,6 +88,27 @@ bool RuntimeTree::OpenStartupDatabases() const {
            LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get());
 }
 
+QString RuntimeTree::AddinProgram() const {
+    const QString program = AddinsDir() + QStringLiteral("/kestrel");
+    if (!QFile::exists(program))
+        return {};
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return program;
+}
+
+QProcessEnvironment RuntimeTree::AddinEnvironment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.path() + QStringLiteral("/userdata"));
+    env.insert(QStringLiteral("KESTREL_SESSION"), QStringLiteral("1"));
+    env.remove(QStringLiteral("KESTREL_SCREENSHOT"));
+    // Its start-up messages keep the default form the tests read.
+    env.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    return env;
+}
+
 void RuntimeTree::Sql(const QString& file, const QString& sql) const {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -31,6 +32,14 @@ public:
 
     // Runs a statement on one of the tree's database files directly.
     void Sql(const QString& file, const QString& sql) const;
+
+    // The add-in program staged in this tree, made executable; empty when
+    // the build has not staged it.
+    QString AddinProgram() const;
+    // The environment a test runs that program in: offscreen, its settings
+    // and data inside the tree, and its message boxes printed on the
+    // standard output and answered, as nobody is there to press them.
+    QProcessEnvironment AddinEnvironment() const;
 
     RecordingMessageBoxes boxes;
     RecordingProcessControl process;

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <map>
 #include <memory>
 
@@ -74,6 +75,10 @@ private:
     // stopped after a grace time.
     void End(Session* session);
     void Forget(Session* session);
+    // An add-in whose connection has dropped is of no more use: it counts as
+    // ending, so the next Open starts a fresh one, and is stopped when it
+    // does not end by itself.
+    void WatchConnections();
     bool Known(const Session* session) const;
     QDBusConnection Connection(const Session& s) const;
 
@@ -84,6 +89,7 @@ private:
     int backgroundSet_ = 0;
     std::unique_ptr<QDBusServer> server_;
     std::vector<std::unique_ptr<Session>> sessions_;
+    QTimer connectionWatch_;
     int nextId_ = 1;
 };
 

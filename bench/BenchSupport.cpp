@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
+#include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/Services.h"
 #include "startup/Globals.h"
@@ -12,6 +13,7 @@ namespace kestrel::bench {
 LanguageDatabases::LanguageDatabases() {
     g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
     g_LangDb = Database::Open(kStage + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng"), true);
+    SetLanguageDatabases(&g_CommonDb, &g_LangDb);
     services().messageBoxes = &boxes_;
     g_Standalone = true;
 }

@@ -7,7 +7,14 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
 libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev"
+xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev \
+clang-format clang-tidy"
+
+# The repository's own hooks: formatting is checked before each commit.
+repo="$(dirname "$0")/.."
+if command -v git >/dev/null 2>&1 && git -C "$repo" rev-parse --git-dir >/dev/null 2>&1; then
+    git -C "$repo" config core.hooksPath .githooks
+fi
 
 missing=""
 for p in $PACKAGES; do

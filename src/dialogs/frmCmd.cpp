@@ -13,7 +13,7 @@
 #include "copyengine/StationCheck.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/widgets/ControlNaming.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "startup/Globals.h"

@@ -9,7 +9,6 @@
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
-#include "startup/Globals.h"
 
 namespace kestrel {
 
@@ -21,6 +20,13 @@ const QString kMsgBoxQuery =
     QStringLiteral("select Prompt, Buttons, Title, HelpFile, Context from tMsgBox where MsgNo = ?");
 const QString kProjectQuery = QStringLiteral("select * from tProject where EXEName = ?");
 
+// The language databases' handles, as handed over.
+struct LanguageHandles {
+    const std::unique_ptr<Database>* common = nullptr;
+    const std::unique_ptr<Database>* own = nullptr;
+};
+LanguageHandles handed;
+
 // A text field that the message needs; Null cannot be used.
 QString RequiredText(const QVariant& value) {
     if (value.isNull()) {
@@ -31,6 +37,11 @@ QString RequiredText(const QVariant& value) {
 
 }  // namespace
 
+void SetLanguageDatabases(const std::unique_ptr<Database>* common,
+                          const std::unique_ptr<Database>* own) {
+    handed = {common, own};
+}
+
 QString Msg(int index) {
     return index >= 0 && index < g_Messages.size() ? g_Messages.at(index) : QString();
 }
@@ -39,7 +50,9 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
                         const QString& title) {
     QString w = insert;
     try {
-        Database* db = source == kCommonSource ? g_CommonDb.get() : g_LangDb.get();
+        const std::unique_ptr<Database>* handle =
+            source == kCommonSource ? handed.common : handed.own;
+        Database* db = handle ? handle->get() : nullptr;
         if (!db)
             throw ObjectNotSet();
         auto record =

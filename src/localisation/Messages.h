@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 
 #include "localisation/MessageNumbers.h"
 #include "platform/Database.h"
@@ -20,6 +21,13 @@ QString Msg(int index);
 // selects the tool's own.
 constexpr std::int16_t kCommonSource = 10;
 constexpr std::int16_t kOwnSource = 2;
+
+// Hands LangMsgBox the two language databases it reads: the suite's common
+// one (source 10) and the tool's own. The handles themselves are kept, not
+// the databases they hold, so a database opened, replaced or closed through
+// them later is seen; they must outlive every LangMsgBox. Null: none.
+void SetLanguageDatabases(const std::unique_ptr<Database>* common,
+                          const std::unique_ptr<Database>* own);
 
 // Shows message box msgNo of the common (source 10) or the tool's own
 // language database, tokens expanded with the insert text, and returns the

@@ -17,6 +17,7 @@
 #include "copyengine/StationCheck.h"
 #include "hostlink/HostCalls.h"
 #include "hostlink/RequestDispatcher.h"
+#include "hostlink/TrunkLimit.h"
 #include "localisation/CommonBoxes.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"

@@ -36,6 +36,8 @@ bool IsAutomationStart(const QString& commandLine) {
 
 void Main() {
     try {
+        // Message boxes by number read the language databases opened below.
+        SetLanguageDatabases(&g_CommonDb, &g_LangDb);
         g_CmdDialogShown = QStringLiteral("False");
         g_Standalone = false;
         g_AddinVersion = GetVersionFolder(QStringLiteral("Addins"));

@@ -2,9 +2,6 @@
 
 #include <limits>
 
-#include "hostlink/HostCalls.h"
-#include "hostlink/HostProgramme.h"
-
 namespace kestrel {
 
 int SplitList(const QString& text, QStringList& pieces, const QString& sep) {
@@ -66,26 +63,6 @@ int RangeEnd(const QVariant& range) {
     const QString text = range.toString();
     const qsizetype dash = text.indexOf(u'-');
     return dash < 0 ? 0 : LeadingNumber(text.mid(dash + 1));
-}
-
-int MaxTrunkForVersion(HostProgramme* host, const QString& exchangeName) {
-    int result = 511;
-    if (!host || !host->oOPX())
-        return result;
-    QString version;
-    // The host could not tell: keep the larger range.
-    if (!TryHostCall("to tell the processor version",
-                     [&] { version = host->oOPX()->GetMPVersion(exchangeName); }))
-        return result;
-    const QStringList words = version.split(u' ');
-    if (words.size() < 2)
-        return result;
-    const QString& first = words.at(0);
-    const QString& second = words.at(1);
-    if (first.left(3) == u"SC-" && !second.isEmpty() && second.at(0).unicode() <= u'M') {
-        result = 255;
-    }
-    return result;
 }
 
 QString ApplyDataFormat(const QVariant& value, const QString& format) {

@@ -6,8 +6,6 @@
 
 namespace kestrel {
 
-class HostProgramme;
-
 // Splits text at sep into pieces, stopping at the first empty piece (so
 // "1,,2" gives only "1" and a trailing separator adds nothing). When at
 // least one piece is found, pieces is resized to hold exactly those.
@@ -24,11 +22,6 @@ int LeadingNumber(const QString& text);
 // The numbers before and after the first "-" of a range text.
 int RangeStart(const QVariant& range);
 int RangeEnd(const QVariant& range);
-
-// The highest trunk number of the named exchange: 255 for processors
-// "SC-" with a revision up to "M", else 511 (also when the host cannot
-// tell).
-int MaxTrunkForVersion(HostProgramme* host, const QString& exchangeName);
 
 // Lays the value's characters into the template from the right ("000" and
 // 5 give "005"; "0-00" and 123 give "0-23"). An empty template returns

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include "localisation/BackgroundPictures.h"
+#include "localisation/widgets/BackgroundPictures.h"
 #include "platform/Database.h"
 #include "platform/widgets/ListBar.h"
 #include "startup/DbAccess.h"

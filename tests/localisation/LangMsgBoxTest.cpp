@@ -117,6 +117,40 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
     }
 }
 
+// The databases are read through the handles handed over: what is opened or
+// closed through them later counts. No database, or no handle, gives the
+// fatal notice for an unset object and 0.
+TEST_F(LangMsgBoxTest, ReadsTheDatabasesThroughTheHandlesHandedOver) {
+    OwnMessage(40, QStringLiteral("Hello"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
+               QString(), QStringLiteral("-1"));
+    std::unique_ptr<Database> common;
+    std::unique_ptr<Database> own;
+    SetLanguageDatabases(&common, &own);
+    const auto expectUnset = [this](std::int16_t source, std::int16_t msgNo) {
+        tree_.boxes.Clear();
+        EXPECT_EQ(LangMsgBox(source, msgNo, QString(), QStringLiteral("T")), 0) << source;
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << source;
+        EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("Error No: [91]")))
+            << tree_.boxes.Last().prompt.toStdString();
+    };
+    expectUnset(kCommonSource, 17);
+    common = std::move(g_CommonDb);
+    tree_.boxes.Clear();
+    tree_.boxes.Script({answer::kOk});
+    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("T")), 1);
+    expectUnset(kOwnSource, 40);
+    own = std::move(g_LangDb);
+    tree_.boxes.Clear();
+    tree_.boxes.Script({answer::kOk});
+    EXPECT_EQ(LangMsgBox(kOwnSource, 40, QString(), QString()), 1);
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Hello"));
+    common.reset();
+    expectUnset(kCommonSource, 17);
+    SetLanguageDatabases(nullptr, nullptr);
+    expectUnset(kOwnSource, 40);
+}
+
 // The message box that runs modally now, or nullptr.
 QMessageBox* RunningBox() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "catalogue/ValueListModel.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/Database.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/ListBar.h"

@@ -52,6 +52,19 @@ TEST_F(StartupTest, StandaloneStartLoadsEverythingAndShowsTheWindow) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
+// The start-up hands the language databases it opens to the message boxes
+// by number.
+TEST_F(StartupTest, MessageBoxesByNumberReadTheDatabasesTheStartOpens) {
+    SetLanguageDatabases(nullptr, nullptr);
+    services().commandLine = QStringLiteral("PBX1");
+    Main();
+    ASSERT_FALSE(tree_.process.Ended());
+    tree_.boxes.Script({answer::kOk});
+    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("T")), 1);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_NE(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
+}
+
 // The add-in's row of the host's registry is found whatever the case of its
 // key, stored or asked; the key keeps its case and no other row changes.
 TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {

@@ -1,7 +1,5 @@
 #include "RuntimeTree.h"
 
-#include "safetynet/SafetyNetSetting.h"
-
 #include <sqlite3.h>
 
 #include <QDir>
@@ -46,6 +44,9 @@ void ResetProcessState() {
     g_WorkDbName.clear();
     g_CmdDialogShown = QStringLiteral("False");
     g_Messages.clear();
+    // As the start-up hands them over, so message boxes by number find the
+    // databases a test opens.
+    SetLanguageDatabases(&g_CommonDb, &g_LangDb);
     App() = AppInfo();
     services() = Services();
 }
@@ -60,10 +61,8 @@ RuntimeTree::RuntimeTree() {
     s.process = &process;
     s.settings = &settings;
     s.programFolder = AddinsDir();
-    // Each test keeps its own journal; the copies it makes follow the plain
-    // road unless the test switches the safety net on.
+    // Each test keeps its own journal.
     s.dataFolder = dir_.path() + QStringLiteral("/userdata");
-    SetSafetyNetSetting(false);
 }
 
 RuntimeTree::~RuntimeTree() {

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"

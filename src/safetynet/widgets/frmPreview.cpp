@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "localisation/Messages.h"
-#include "localisation/WindowLocalizer.h"
+#include "localisation/widgets/WindowLocalizer.h"
 #include "platform/widgets/ControlNaming.h"
 #include "safetynet/CopyPlan.h"
 #include "safetynet/PreviewModel.h"

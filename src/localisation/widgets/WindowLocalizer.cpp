@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QSet>
 
-#include "TokenExpansion.h"
+#include "localisation/TokenExpansion.h"
 #include "platform/Notices.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"

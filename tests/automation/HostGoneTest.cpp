@@ -205,9 +205,19 @@ protected:
             .value(0);
     }
     QString CreateAndRegister() {
-        const QDBusMessage created = Call(contract::kClassPath, contract::kClassInterface,
-                                          QStringLiteral("CreateObject"), {contract::kClassName});
-        if (created.arguments().isEmpty())
+        // The add-in offers its class object just after it has connected:
+        // asked as it connects, it has none yet, as a host asking too early
+        // finds.
+        QDBusMessage created;
+        test::WaitFor(
+            [&] {
+                created = Call(contract::kClassPath, contract::kClassInterface,
+                               QStringLiteral("CreateObject"), {contract::kClassName});
+                return created.type() == QDBusMessage::ReplyMessage &&
+                       !created.arguments().isEmpty();
+            },
+            kBoundMs);
+        if (created.type() != QDBusMessage::ReplyMessage || created.arguments().isEmpty())
             return {};
         const QString layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
         Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),

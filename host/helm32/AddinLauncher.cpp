@@ -38,6 +38,9 @@ AddinLauncher::AddinLauncher(HostModel& model, SimulatedLink& link, QString addi
     server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
     server_->setAnonymousAuthenticationAllowed(false);
     connect(server_.get(), &QDBusServer::newConnection, this, &AddinLauncher::OnConnection);
+    connectionWatch_.setInterval(500);
+    connect(&connectionWatch_, &QTimer::timeout, this, &AddinLauncher::WatchConnections);
+    connectionWatch_.start();
 }
 
 AddinLauncher::~AddinLauncher() {
@@ -257,6 +260,16 @@ void AddinLauncher::End(Session* session) {
         if (process->state() != QProcess::NotRunning)
             process->kill();
     });
+}
+
+void AddinLauncher::WatchConnections() {
+    for (auto& s : sessions_) {
+        if (s->ending || s->connectionName.isEmpty() || Connection(*s).isConnected())
+            continue;
+        emit status(QStringLiteral("Trunk Copy for %1 has lost its link.").arg(s->exchange));
+        s->layerPath.clear();  // nothing left to release
+        End(s.get());
+    }
 }
 
 void AddinLauncher::Forget(Session* session) {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <deque>
 #include <map>
 #include <memory>
@@ -83,6 +84,10 @@ private:
     // stopped after a grace time.
     void End(Session* session);
     void Forget(Session* session);
+    // An add-in whose connection has dropped is of no more use: it counts as
+    // ending, so the next Open starts a fresh one, and is stopped when it
+    // does not end by itself.
+    void WatchConnections();
     bool Known(const Session* session) const;
     QDBusConnection Connection(const Session& s) const;
 
@@ -95,6 +100,7 @@ private:
     std::vector<std::unique_ptr<Session>> sessions_;
     std::deque<std::pair<Session*, int>> createQueue_;
     Session* creating_ = nullptr;  // whose creation is under way
+    QTimer connectionWatch_;
     int nextId_ = 1;
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,24 +21,18 @@
 namespace kestrel {
 
 namespace {
-
-void Pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
+constexpr int kCallTimeoutMs = 30000;
 }  // namespace
 
 ScriptedSession::ScriptedSession(AddinLauncher& launcher, HostModel& model, QWidget* hostWindow,
-                                 QString exchange, QString folder, QObject* parent)
+                                 QString exchange, QString folder, QObject* parent, FILE* out)
     : QObject(parent),
       launcher_(launcher),
       model_(model),
       hostWindow_(hostWindow),
       exchange_(std::move(exchange)),
       folder_(std::move(folder)),
-      out_(stdout) {
+      out_(out) {
     connect(&model_, &HostModel::message, this, [this](const QString& text) {
         if (!text.isEmpty() && text != lastMessage_) {
             lastMessage_ = text;
@@ -46,6 +41,20 @@ ScriptedSession::ScriptedSession(AddinLauncher& launcher, HostModel& model, QWid
     });
     connect(&model_, &HostModel::reportWritten, this,
             [this](const QString& file) { report_ = file; });
+    connect(&launcher_, &AddinLauncher::closed, this, [this] {
+        if (finished_)
+            return;
+        ended_ = true;
+        emit addinEnded();
+        // Before the steps: nothing waits that could notice it.
+        if (!running_) {
+            Step(QStringLiteral("Open Trunk Copy"), false,
+                 QStringLiteral("the add-in ended before it came up"));
+            // Not inside the launcher's own signal: closing the host's
+            // window shuts the launcher down.
+            QTimer::singleShot(0, this, &ScriptedSession::Finish);
+        }
+    });
 }
 
 void ScriptedSession::Start() {
@@ -56,12 +65,38 @@ void ScriptedSession::Start() {
         [this] { QTimer::singleShot(500, this, &ScriptedSession::Run); }, Qt::SingleShotConnection);
     launcher_.Open(exchange_);
     QTimer::singleShot(30000, this, [this] {
-        if (launcher_.OpenCount() == 0 || !launcher_.Connection().isConnected()) {
+        if (!running_ && !finished_) {
             Step(QStringLiteral("Open Trunk Copy"), false,
                  QStringLiteral("the add-in did not come up"));
-            QApplication::exit(1);
+            Finish();
         }
     });
+}
+
+void ScriptedSession::Pause(int ms) {
+    if (ended_)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    connect(this, &ScriptedSession::addinEnded, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool ScriptedSession::Ended(const QString& step) {
+    if (!ended_)
+        return false;
+    Step(step, false, QStringLiteral("the add-in ended unexpectedly"));
+    Finish();
+    return true;
+}
+
+void ScriptedSession::Finish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    out_ << (allPassed_ ? "Every step did what it should." : "Some steps failed.") << Qt::endl;
+    hostWindow_->close();
+    QApplication::exit(allPassed_ ? 0 : 1);
 }
 
 bool ScriptedSession::Step(const QString& name, bool ok, const QString& detail) {
@@ -77,12 +112,21 @@ QVariant ScriptedSession::Call(const QString& member, const QVariantList& args) 
     QDBusMessage call = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
                                                        contract::kSessionInterface, member);
     call.setArguments(args);
-    QDBusPendingCall pending = launcher_.Connection().asyncCall(call);
-    QElapsedTimer waited;
-    waited.start();
-    while (!pending.isFinished() && waited.elapsed() < 30000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (ended_)
+        return {};
+    QDBusPendingCall pending = launcher_.Connection().asyncCall(call, kCallTimeoutMs);
+    if (!pending.isFinished()) {
+        // Waits in the event loop, not in a polling one: the reply, the
+        // add-in's end or the time-out ends the wait.
+        QEventLoop loop;
+        QDBusPendingCallWatcher watcher(pending);
+        connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        connect(this, &ScriptedSession::addinEnded, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kCallTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
     }
+    if (!pending.isFinished())
+        return {};
     const QDBusMessage reply = pending.reply();
     if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty())
         return {};
@@ -93,7 +137,7 @@ bool ScriptedSession::WaitIdle(int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     Pause(150);
-    while (waited.elapsed() < timeoutMs) {
+    while (!ended_ && waited.elapsed() < timeoutMs) {
         const QVariant busy = Call(QStringLiteral("Busy"));
         if (busy.isValid() && !busy.toBool())
             return true;
@@ -103,11 +147,16 @@ bool ScriptedSession::WaitIdle(int timeoutMs) {
 }
 
 void ScriptedSession::Run() {
+    if (finished_ || Ended(QStringLiteral("Open Trunk Copy for ") + exchange_))
+        return;
+    running_ = true;
     Step(QStringLiteral("Open Trunk Copy for ") + exchange_, true);
 
     Call(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
     Call(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
     const bool got = WaitIdle();
+    if (Ended(QStringLiteral("Get source trunk 004")))
+        return;
     const int items = Call(QStringLiteral("ItemCount")).toInt();
     Step(QStringLiteral("Get source trunk 004"), got && items > 0,
          QStringLiteral("%1 items read").arg(items));
@@ -121,11 +170,16 @@ void ScriptedSession::Run() {
 
     Call(QStringLiteral("SetDestinations"), {QStringLiteral("5-7")});
     Call(QStringLiteral("RunCommand"), {QStringLiteral("Copy")});
-    Step(QStringLiteral("Copy to destination trunks 5-7"), WaitIdle());
+    const bool copied = WaitIdle();
+    if (Ended(QStringLiteral("Copy to destination trunks 5-7")))
+        return;
+    Step(QStringLiteral("Copy to destination trunks 5-7"), copied);
 
     Call(QStringLiteral("SetTrunk"), {QStringLiteral("6")});
     Call(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
     WaitIdle();
+    if (Ended(QStringLiteral("Read destination trunk 006 back")))
+        return;
     const QString readBack = Call(QStringLiteral("ItemValue"), {QStringLiteral("3002")}).toString();
     Step(QStringLiteral("Read destination trunk 006 back"), readBack == edited,
          QStringLiteral("3002 = %1").arg(readBack));
@@ -134,8 +188,10 @@ void ScriptedSession::Run() {
     Call(QStringLiteral("RunCommand"), {QStringLiteral("Print")});
     QElapsedTimer waited;
     waited.start();
-    while (report_.isEmpty() && waited.elapsed() < 15000)
+    while (report_.isEmpty() && !ended_ && waited.elapsed() < 15000)
         Pause(100);
+    if (Ended(QStringLiteral("Print the report")))
+        return;
     const QString reportCopy = QDir(folder_).filePath(QStringLiteral("trunk-report.pdf"));
     QFile::remove(reportCopy);
     const bool printed = !report_.isEmpty() && QFile::copy(report_, reportCopy);
@@ -143,6 +199,8 @@ void ScriptedSession::Run() {
 
     const QString addinShot = QDir(folder_).filePath(QStringLiteral("trunk-copy.png"));
     const bool addinSaved = Call(QStringLiteral("SaveScreenshot"), {addinShot}).toBool();
+    if (Ended(QStringLiteral("Pictures of both windows")))
+        return;
     QScreen* screen = QGuiApplication::primaryScreen();
     QPixmap screenShot = screen ? screen->grabWindow(0) : QPixmap();
     if (screenShot.isNull() || QGuiApplication::platformName() == u"offscreen") {
@@ -152,9 +210,7 @@ void ScriptedSession::Run() {
     Step(QStringLiteral("Pictures of both windows"), addinSaved && screenShot.save(hostShot),
          hostShot + QStringLiteral(", ") + addinShot);
 
-    out_ << (allPassed_ ? "Every step did what it should." : "Some steps failed.") << Qt::endl;
-    hostWindow_->close();
-    QApplication::exit(allPassed_ ? 0 : 1);
+    Finish();
 }
 
 }  // namespace kestrel

@@ -28,14 +28,17 @@ int main(int argc, char* argv[]) {
     kestrel::QSettingsStore settings;
     kestrel::ImmediateProcessControl process;
     kestrel::Services& services = kestrel::services();
-    services.messageBoxes = qEnvironmentVariableIsSet("KESTREL_SESSION")
-                                ? static_cast<kestrel::MessageBoxes*>(&printedBoxes)
-                                : &messageBoxes;
+    // KESTREL_SESSION=boxes keeps the engineer's boxes and dialogs, so a
+    // test host can work the add-in's modal states through the session object.
+    const bool printed =
+        qEnvironmentVariableIsSet("KESTREL_SESSION") && qgetenv("KESTREL_SESSION") != "boxes";
+    services.messageBoxes =
+        printed ? static_cast<kestrel::MessageBoxes*>(&printedBoxes) : &messageBoxes;
     services.settings = &settings;
     services.process = &process;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
-    services.unattended = qEnvironmentVariableIsSet("KESTREL_SESSION");
+    services.unattended = printed;
     services.starting = true;  // the window's load ends it
 
     QPointer<kestrel::dlgKestrel> window;

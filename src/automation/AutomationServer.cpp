@@ -8,6 +8,8 @@
 #include "SessionAdaptor.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/Logging.h"
+#include "platform/ProcessControl.h"
+#include "platform/Services.h"
 
 namespace kestrel {
 
@@ -121,9 +123,24 @@ void AutomationServer::ReleaseAll() {
 }
 
 void AutomationServer::CheckConnection() {
-    if (!connection_.isConnected()) {
-        watch_.stop();
-        ReleaseAll();
+    if (!connection_.isConnected())
+        HostGone();
+}
+
+void AutomationServer::HostGone() {
+    watch_.stop();
+    qCInfo(lcAutomation, "The host has gone away; the add-in ends.");
+    const bool hadWindow = session_.Window() != nullptr;
+    ReleaseAll();  // the last release ends the process
+    // Whatever state the host left us in, nobody is left to serve: before
+    // any object was made, or with a count the host raised beyond its
+    // objects (IncrementCount), the release has not ended the process.
+    const bool kept = session_.Window() != nullptr;
+    if (kept)
+        session_.CloseWindow();
+    if (!hadWindow || kept) {
+        if (ProcessControl* process = services().process)
+            process->EndProcess(0);
     }
 }
 

@@ -47,6 +47,9 @@ public:
 
     // Releases every object (the host's connection is gone).
     void ReleaseAll();
+    // The host's connection is gone, in whatever state: every object is
+    // released, the window closed, and the process ends with status 0.
+    void HostGone();
 
 private:
     void ExportWindow();

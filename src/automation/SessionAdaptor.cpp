@@ -1,7 +1,11 @@
 #include "SessionAdaptor.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QStandardItem>
 
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
 #include "session/TrunkCopySession.h"
 
@@ -46,6 +50,35 @@ bool SessionAdaptor::Busy() {
 
 bool SessionAdaptor::SaveScreenshot(const QString& path) {
     return window_ && window_->grab().save(path);
+}
+
+bool SessionAdaptor::ChooseOption(const QString& cmd, int row) {
+    if (!window_)
+        return false;
+    CatalogueTreeModel& tree = window_->Session().Tree();
+    QStandardItem* option = nullptr;
+    for (int i = 0; i < tree.rowCount() && !option; ++i) {
+        QStandardItem* title = tree.item(i);
+        if (CatalogueTreeModel::Tag(title) == cmd && row >= 0 && row < title->rowCount())
+            option = title->child(row);
+    }
+    if (!option)
+        return false;
+    TreeEditor& editor = window_->Session().Editor();
+    editor.NodeClick(option);
+    editor.DoubleClick(option);
+    return true;
+}
+
+QString SessionAdaptor::OpenModal() {
+    QWidget* open = QApplication::activePopupWidget();
+    if (!open)
+        open = QApplication::activeModalWidget();
+    if (!open)
+        return {};
+    if (!open->objectName().isEmpty())
+        return open->objectName();
+    return QString::fromLatin1(open->metaObject()->className()).section(u':', -1);
 }
 
 }  // namespace kestrel

@@ -27,6 +27,13 @@ public slots:
     int ItemCount();
     bool Busy();
     bool SaveScreenshot(const QString& path);
+    // Double-clicks option `row` (from 0) of item `cmd` in the tree, as the
+    // engineer does; an option that asks for data opens its dialog, and the
+    // call returns once it has closed. False when there is no such option.
+    bool ChooseOption(const QString& cmd, int row);
+    // The modal dialog, box or menu open in the add-in (its design name, or
+    // its class), empty when none is.
+    QString OpenModal();
 
 private:
     QPointer<dlgKestrel> window_;

@@ -5,6 +5,7 @@
 #include "platform/Logging.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
+#include "platform/widgets/ModalWidgets.h"
 #include "startup/AddinRegistration.h"
 #include "startup/Startup.h"
 
@@ -20,7 +21,10 @@ void EndProcess(int exitCode) {
 }  // namespace
 
 AddinSession::AddinSession() = default;
-AddinSession::~AddinSession() = default;
+
+AddinSession::~AddinSession() {
+    delete retired_.data();
+}
 
 QString AddinSession::VersionText() {
     return QStringLiteral("%1.%2.%3")
@@ -45,12 +49,13 @@ bool AddinSession::PrepareAutomationStart() {
 void AddinSession::CloseWindow() {
     if (!window_)
         return;
-    window_->Unload();
-    // Still loaded: the host released us while the window's own unload waits
-    // for the host's answer to UnloadChild further up this stack.
-    if (window_->IsLoaded())
-        retired_ = std::move(window_);
-    window_.reset();
+    CloseModalWidgets();
+    window_->Unload();  // nothing more when its own unload is under way further up
+    // Deleting it here would pull it from under the loops of boxes, dialogs
+    // or host calls further up this stack, which return only once this call
+    // has; deferred, it goes when they have.
+    retired_ = window_.release();
+    retired_->deleteLater();
 }
 
 bool AddinSession::WindowLoaded() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -15,13 +16,17 @@ class dlgKestrel;
 class AddinSession {
 public:
     AddinSession();
+    // Deletes a closed window still waiting for its deferred deletion.
     ~AddinSession();
 
     // Registers the add-in, sets the automation time-outs and loads the
     // window (once). False when the registration failed: the process ends.
     bool PrepareAutomationStart();
     dlgKestrel* Window() const { return window_.get(); }
-    // Unloads and releases the window (the last object went).
+    // Unloads and releases the window (the last object went). Open boxes,
+    // dialogs and menus are closed first, and the window is deleted only once
+    // the loops running under it have returned: a release may come inside
+    // any of them (a box waiting for the engineer, a host call).
     void CloseWindow();
     // True while the window is loaded; an unloaded window stays unloaded.
     bool WindowLoaded() const;
@@ -31,9 +36,8 @@ public:
 
 private:
     std::unique_ptr<dlgKestrel> window_;
-    // A window released while its own unload still waits for the host; it
-    // is kept until the session ends instead of being deleted under it.
-    std::unique_ptr<dlgKestrel> retired_;
+    // The closed window until its deferred deletion has run.
+    QPointer<dlgKestrel> retired_;
 };
 
 // The public automation class: a thin layer over the main window.

@@ -35,6 +35,7 @@
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
+#include "platform/widgets/ModalWidgets.h"
 #include "platform/widgets/UserInputBlocker.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/widgets/frmHistory.h"
@@ -284,25 +285,27 @@ bool dlgKestrel::Check_STNData(const QString& cmd, const QString& fd) {
 
 QString dlgKestrel::RunAdditionalDataDialog(const QString& ruleQuery, const QString& startValue) {
     tag_.clear();
-    frmCmd dialog(this);
-    if (!dialog.Load())
+    // On the heap, as every modal dialog of the window: the window may be
+    // torn down while it waits (the host went away).
+    OwnedDialog<frmCmd> dialog(this);
+    if (!dialog->Load())
         return tag_;
-    openDialog_ = &dialog;
+    openDialog_ = dialog.get();
     try {
-        dialog.Register(this, session_->WorkDb(), ruleQuery, startValue, QString());
+        dialog->Register(this, session_->WorkDb(), ruleQuery, startValue, QString());
     } catch (const RunError& e) {
         openDialog_ = nullptr;
         ShowNotice(e);
         return QStringLiteral("cancel");
     }
-    dialog.exec();
+    dialog.Exec();
     openDialog_ = nullptr;
     return tag_;
 }
 
 bool dlgKestrel::ShowPreview(CopyPlan& plan, bool) {
-    frmPreview preview(plan, this);
-    return preview.exec() == QDialog::Accepted;
+    OwnedDialog<frmPreview> preview(plan, this);
+    return preview.Exec() == QDialog::Accepted;
 }
 
 void dlgKestrel::SetDialogTag(const QString& tag) {
@@ -386,8 +389,8 @@ bool dlgKestrel::InHostCall() const {
 
 void dlgKestrel::CommandHistory() {
     if (CopyJournal* journal = session_->Journal()) {
-        frmHistory history(*journal, PBXName(), this);
-        history.exec();
+        OwnedDialog<frmHistory> history(*journal, PBXName(), this);
+        history.Exec();
     }
 }
 

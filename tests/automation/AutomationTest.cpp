@@ -22,6 +22,9 @@
 #include <optional>
 #include <vector>
 
+#include <csignal>
+#include <cstdio>
+
 #include "automation/AutomationContract.h"
 #include "automation/AutomationServer.h"
 #include "automation/HostProxies.h"
@@ -31,6 +34,7 @@
 #include "exchange/SimulatedLink.h"
 #include "helm32/AddinLauncher.h"
 #include "helm32/HostObjects.h"
+#include "helm32/ScriptedSession.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
 #include "mainwindow/WindowPosition.h"
@@ -827,6 +831,102 @@ TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
             << statuses_.join(u'\n').toStdString();
         EXPECT_EQ(WorkingCopies(), QStringList());
     }
+}
+
+// An add-in killed at any moment is noticed by the host, which forgets it
+// and starts a fresh one the next time its exchange is asked for.
+TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) {
+    struct Moment {
+        const char* name;
+        // Brings the add-in to the moment; false when it could not.
+        std::function<bool()> reach;
+    };
+    int requests = 0;
+    QObject::connect(link_.get(), &SimulatedLink::requestStarted, [&] { ++requests; });
+    auto session = [&](const QString& member, const QVariantList& args = {}) {
+        return Call(contract::kSessionPath, contract::kSessionInterface, member, args)
+            .arguments()
+            .value(0);
+    };
+    const Moment moments[] = {
+        {"during start-up", [&] { return launcher_->ProcessId(QStringLiteral("PBX1")) != 0; }},
+        {"during a copy",
+         [&] {
+             if (!test::WaitFor([&] { return opened_.size() == 1; }, 60000))
+                 return false;
+             session(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
+             session(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
+             if (!test::WaitFor([&] { return session(QStringLiteral("ItemCount")).toInt() > 0; },
+                                30000))
+                 return false;
+             const QString edited =
+                 session(QStringLiteral("ItemValue"), {QStringLiteral("3002")}).toString() == u"3"
+                     ? QStringLiteral("2")
+                     : QStringLiteral("3");
+             session(QStringLiteral("ChooseValue"), {QStringLiteral("3002"), edited});
+             session(QStringLiteral("SetDestinations"), {QStringLiteral("5-7")});
+             const int before = requests;
+             QDBusMessage copy = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
+                                                                contract::kSessionInterface,
+                                                                QStringLiteral("RunCommand"));
+             copy << QStringLiteral("Copy");
+             launcher_->Connection().asyncCall(copy);
+             return test::WaitFor([&] { return requests > before; }, 30000);
+         }},
+    };
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.name);
+        opened_.clear();
+        closed_.clear();
+        launcher_->Open(QStringLiteral("PBX1"));
+        ASSERT_TRUE(moment.reach());
+        const qint64 pid = launcher_->ProcessId(QStringLiteral("PBX1"));
+        ASSERT_NE(pid, 0);
+        ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 10000));
+        EXPECT_EQ(launcher_->OpenCount(), 0);
+        EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), 0);
+        launcher_->Open(QStringLiteral("PBX1"));
+        ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
+        EXPECT_NE(launcher_->ProcessId(QStringLiteral("PBX1")), pid);
+        EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+        launcher_->ReleaseAll();
+        ASSERT_TRUE(test::WaitFor([&] { return launcher_->OpenCount() == 0; }, 10000));
+    }
+}
+
+// The unattended session whose add-in is killed in the middle of its copy
+// fails that step with the reason and ends at once with status 1.
+TEST_F(AddinLauncherTest, TheUnattendedSessionFailsWhenItsAddinIsKilled) {
+    QTemporaryDir folder;
+    QWidget hostWindow;
+    FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    int requests = 0;
+    QObject::connect(link_.get(), &SimulatedLink::requestStarted, [&] {
+        // The Get asks twice; the third request is the copy's first.
+        if (++requests == 3)
+            ::kill(static_cast<pid_t>(launcher_->ProcessId(QStringLiteral("PBX1"))), SIGKILL);
+    });
+    auto* session = new ScriptedSession(*launcher_, model_, &hostWindow, QStringLiteral("PBX1"),
+                                        folder.path(), nullptr, out);
+    session->Start();
+    QTimer::singleShot(120000, [] { QApplication::exit(99); });  // a hang, not a result
+    const int status = QApplication::exec();
+    delete session;
+    std::fflush(out);
+    std::rewind(out);
+    QFile written;
+    ASSERT_TRUE(written.open(out, QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    written.close();
+    std::fclose(out);
+    EXPECT_EQ(status, 1) << text.toStdString();
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("FAIL Copy to destination trunks 5-7 - the add-in ended "
+                                     "unexpectedly")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("did not come up"))) << text.toStdString();
 }
 
 // A host whose stored-position question is answered only after the

@@ -10,6 +10,7 @@
 
 #include "../AppInfo.h"
 #include "HelpViewer.h"
+#include "ModalWidgets.h"
 
 namespace kestrel {
 
@@ -85,42 +86,65 @@ bool HasCancellingAnswer(int flags) {
 
 }  // namespace
 
+namespace {
+
+// Closed by Escape or the window frame, which only a box with a cancelling
+// answer allows: OK alone answers OK, the others Cancel. (A box ended from
+// outside, the application quitting or its window going with the host,
+// answers its cancelling choice as well: No, or Abort.)
+int CancellingAnswer(int flags) {
+    const int buttonSet = flags & mb::kButtonMask;
+    if (buttonSet == mb::kOkOnly)
+        return answer::kOk;
+    if (buttonSet == mb::kYesNo)
+        return answer::kNo;
+    if (buttonSet == mb::kAbortRetryIgnore)
+        return answer::kAbort;
+    return answer::kCancel;
+}
+
+}  // namespace
+
 int QtMessageBoxes::Show(const MessageBoxRequest& request) {
-    QMessageBox box(QApplication::activeWindow());
-    box.setIcon(IconFor(request.flags));
-    box.setWindowTitle(request.title.value_or(App().Title));
+    // On the heap: the window it belongs to may be torn down while the box
+    // waits (the host went away), and takes the box with it.
+    OwnedDialog<QMessageBox> box(QApplication::activeWindow());
+    box->setIcon(IconFor(request.flags));
+    box->setWindowTitle(request.title.value_or(App().Title));
     // A lone carriage return is the stored line break.
     QString text = request.prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
-    box.setText(text);
+    box->setText(text);
     const std::vector<ButtonChoice> choices = ButtonsFor(request.flags);
     std::vector<QAbstractButton*> buttons;
     for (const ButtonChoice& choice : choices) {
-        buttons.push_back(box.addButton(choice.button));
+        buttons.push_back(box->addButton(choice.button));
     }
     const auto defaultIndex = static_cast<size_t>((request.flags & mb::kDefaultMask) >> 8);
     if (defaultIndex < buttons.size()) {
-        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
+        box->setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
     }
     const bool hasHelp = request.context.has_value();
     // The flag shows the Help button; without a help reference it does
     // nothing but leave the question open.
     QAbstractButton* help = nullptr;
     if ((request.flags & mb::kHelpButton) != 0) {
-        help = box.addButton(QMessageBox::Help);
+        help = box->addButton(QMessageBox::Help);
     }
     AnswerOnlyByButton holdOpen;
     if (!HasCancellingAnswer(request.flags))
-        box.installEventFilter(&holdOpen);
+        box->installEventFilter(&holdOpen);
     if (hasHelp) {
-        auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &box);
-        QObject::connect(f1, &QShortcut::activated, &box,
+        auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), box.get());
+        QObject::connect(f1, &QShortcut::activated, box.get(),
                          [&request] { HelpViewer::ShowTopic(request.helpFile, *request.context); });
     }
     for (;;) {
-        box.exec();
-        QAbstractButton* clicked = box.clickedButton();
+        box.Exec();
+        if (!box)
+            return CancellingAnswer(request.flags);
+        QAbstractButton* clicked = box->clickedButton();
         if (help && clicked == help) {
             // The Help button shows the topic; the question still stands.
             if (hasHelp)
@@ -131,18 +155,7 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
             if (clicked == buttons[i])
                 return choices[i].code;
         }
-        // Closed by Escape or the window frame, which only a box with a
-        // cancelling answer allows: OK alone answers OK, the others Cancel.
-        // (A box ended from outside, the application quitting, answers its
-        // cancelling choice as well: No, or Abort.)
-        const int buttonSet = request.flags & mb::kButtonMask;
-        if (buttonSet == mb::kOkOnly)
-            return answer::kOk;
-        if (buttonSet == mb::kYesNo)
-            return answer::kNo;
-        if (buttonSet == mb::kAbortRetryIgnore)
-            return answer::kAbort;
-        return answer::kCancel;
+        return CancellingAnswer(request.flags);
     }
 }
 

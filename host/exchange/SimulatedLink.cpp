@@ -111,13 +111,13 @@ QString SimulatedLink::Login(const QString& pbxName, CallBackTarget* callback) {
         return QStringLiteral("ERROR");
     try {
         auto exchange = SimulatedExchange::Open(folder_, pbxName, seedPath_);
-        const QString fixed = exchange->Faults().loginReply;
+        QString fixed = exchange->Faults().loginReply;
         if (!fixed.isEmpty())
             return fixed;
     } catch (const RunError&) {
         return QStringLiteral("ERROR");
     }
-    const QString id = QStringLiteral("LOGIN%1").arg(++nextLogin_);
+    QString id = QStringLiteral("LOGIN%1").arg(++nextLogin_);
     logins_.insert(id, callback);
     return id;
 }
@@ -127,13 +127,13 @@ QString SimulatedLink::SendRequest(cListRequest& request) {
         return QStringLiteral("ERROR");
     try {
         auto exchange = SimulatedExchange::Open(folder_, request.PBXName(), seedPath_);
-        const QString fixed = exchange->Faults().sendReply;
+        QString fixed = exchange->Faults().sendReply;
         if (!fixed.isEmpty())
             return fixed;
     } catch (const RunError&) {
         return QStringLiteral("ERROR");
     }
-    const QString requestId = QStringLiteral("REQ%1").arg(++nextRequest_);
+    QString requestId = QStringLiteral("REQ%1").arg(++nextRequest_);
     cListRequest copy = request;
     copy.SetRequestID(requestId);
     // A fresh flag per request: nothing cancelled before reaches it.

@@ -72,7 +72,7 @@ QString ParentAdaptor::GetComData(const QString& addin, const QString& key) {
 QString ParentAdaptor::PrintReport(const QString& databasePath, const QString& templatePath,
                                    const QString& selection, const QString&, int) {
     QString written;
-    const QString failure =
+    QString failure =
         WriteTrunkReport(databasePath, templatePath, selection, model_.ReportsFolder(), &written);
     if (failure.isEmpty())
         emit model_.reportWritten(written);
@@ -99,7 +99,7 @@ LinkAdaptor::~LinkAdaptor() {
 
 QString LinkAdaptor::Login(const QString& pbx, const QDBusObjectPath& callback) {
     auto target = std::make_shared<DBusCallBack>(connection(), callback.path());
-    const QString id = link_.Login(pbx, target.get());
+    QString id = link_.Login(pbx, target.get());
     if (id.startsWith(QStringLiteral("LOGIN")))
         callbacks_.insert(id, target);
     return id;

@@ -36,7 +36,7 @@ QWidget* ControlByDesignName(QWidget* window, const QString& designName) {
 }  // namespace
 
 QDBusObjectPath ClassObjectAdaptor::CreateObject(const QString& className) {
-    const QDBusObjectPath path = server_.CreateObject(className);
+    QDBusObjectPath path = server_.CreateObject(className);
     if (path.path().isEmpty()) {
         sendErrorReply(contract::kUnknownClassError,
                        QStringLiteral("The add-in has no class named '%1'; it offers %2.")

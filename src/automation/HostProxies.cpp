@@ -133,7 +133,7 @@ QString DBusProcessor::GetMPVersion(const QString& pbxName) {
                          QStringLiteral("GetMPVersion"), {pbxName}));
 }
 
-DBusHost::DBusHost(QDBusConnection connection, QString path, QString callbackPath)
+DBusHost::DBusHost(const QDBusConnection& connection, const QString& path, QString callbackPath)
     : connection_(connection),
       path_(path),
       link_(connection, path + contract::kLinkPathSuffix, std::move(callbackPath)),

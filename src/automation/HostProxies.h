@@ -43,7 +43,7 @@ private:
 // The host programme (Parent) at a path of the host's connection.
 class DBusHost : public HostProgramme {
 public:
-    DBusHost(QDBusConnection connection, QString path, QString callbackPath);
+    DBusHost(const QDBusConnection& connection, const QString& path, QString callbackPath);
     void ShowMessage(const QString& text) override;
     void ShowCode(std::int32_t code) override;
     void DisplayHelp(const QString& helpFile) override;

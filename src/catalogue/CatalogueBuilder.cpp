@@ -84,15 +84,12 @@ void BuildCatalogueTree(const CatalogueContext& c) {
                                        QStringLiteral("Invalid use of Null"));
                     }
                     CatalogueTreeModel::SetTag(option, QString::number(dialogId.toLongLong()));
-                    QString imageKey;
-                    if (data.isNull()) {
-                        imageKey = image::kMore;
-                    } else if (value == c.values->GetItemValue(cmd).toString()) {
+                    // An option without data always leads to a dialog.
+                    QString imageKey = image::kMore;
+                    if (!data.isNull() && value == c.values->GetItemValue(cmd).toString()) {
                         imageKey = image::kCheck;
-                    } else if (dialogId.toLongLong() == 0) {
+                    } else if (!data.isNull() && dialogId.toLongLong() == 0) {
                         imageKey = image::kBlank;
-                    } else {
-                        imageKey = image::kMore;
                     }
                     CatalogueTreeModel::SetImage(option, imageKey);
                     // Node 32767 is the last: counting past it overflows.

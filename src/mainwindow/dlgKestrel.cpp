@@ -365,7 +365,7 @@ void dlgKestrel::SetHourglass(bool busy) {
 }
 
 QString dlgKestrel::NormaliseTrunkBox() {
-    const QString text = NormaliseTrunkText(txtTrunk_->text());
+    QString text = NormaliseTrunkText(txtTrunk_->text());
     txtTrunk_->setText(text);
     return text;
 }

@@ -21,8 +21,8 @@ QString TrunkKey(const QString& trunk) {
 
 }  // namespace
 
-CopyPlan::CopyPlan(QList<SourceItem> items, QStringList destinations, const TrunkSnapshot& current,
-                   QString sourceTrunk)
+CopyPlan::CopyPlan(QList<SourceItem> items, const QStringList& destinations,
+                   const TrunkSnapshot& current, QString sourceTrunk)
     : items_(std::move(items)),
       notAssigned_(current.notAssigned),
       refused_(current.refused),

@@ -33,7 +33,7 @@ class CopyPlan {
 public:
     // destinations as checked: order kept; a trunk named twice is planned
     // once, and only trunks the snapshot read are planned.
-    CopyPlan(QList<SourceItem> items, QStringList destinations, const TrunkSnapshot& current,
+    CopyPlan(QList<SourceItem> items, const QStringList& destinations, const TrunkSnapshot& current,
              QString sourceTrunk);
 
     const QList<SourceItem>& Items() const;

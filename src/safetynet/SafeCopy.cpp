@@ -407,13 +407,12 @@ void SafeCopy::FinishCopy() {
             } else if ((*found)->kind == CopyWriter::EntryResult::Failed) {
                 cell.outcome = holds ? reached : CellOutcome::Failed;
                 cell.detail = (*found)->text;
-            } else if (!read) {
-                // Nothing read back: the answer's OK is all there is to go by.
-                cell.outcome = reached;
-            } else if (!holds) {
+            } else if (read && !holds) {
                 cell.outcome = CellOutcome::NotVerified;
                 cell.detail = verified_.Value(trunk, item.key);
             } else {
+                // Read back and holding, or nothing read back: then the
+                // answer's OK is all there is to go by.
                 cell.outcome = reached;
             }
             reached_.append(holds || (!read && (cell.outcome == CellOutcome::Written ||

@@ -135,7 +135,7 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
     int numbersTried = 1;
     bool attributesReset = false;
     for (;;) {
-        const QString name = baseName + QString::number(n) + QStringLiteral(".MDB");
+        QString name = baseName + QString::number(n) + QStringLiteral(".MDB");
         const QString target = ResolvePath(folder + name);
         try {
             FileLock lock = CopyFileLocked(templatePath, target);

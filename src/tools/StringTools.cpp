@@ -66,7 +66,7 @@ int RangeEnd(const QVariant& range) {
 }
 
 QString ApplyDataFormat(const QVariant& value, const QString& format) {
-    const QString t = value.toString();
+    QString t = value.toString();
     if (format.isEmpty())
         return t;
     QString prefix;

@@ -49,6 +49,7 @@
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
+#include "support/PeerAddress.h"
 #include "support/PopupAnswers.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -68,7 +69,7 @@ protected:
         link_ = std::make_unique<SimulatedLink>(
             tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
             tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
-        server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
+        server_ = std::make_unique<QDBusServer>(test::PeerServerAddress());
         QObject::connect(
             server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
                 host_ = std::make_unique<QDBusConnection>(c);
@@ -125,7 +126,6 @@ protected:
     }
 
     test::RuntimeTree tree_;
-    QTemporaryDir socketDir_;
     HostModel model_;
     std::unique_ptr<SimulatedLink> link_;
     std::unique_ptr<QDBusServer> server_;

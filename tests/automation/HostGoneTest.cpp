@@ -21,6 +21,7 @@
 
 #include "automation/AutomationContract.h"
 #include "helm32/HostObjects.h"
+#include "support/PeerAddress.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -137,7 +138,7 @@ protected:
         if (!QFile::exists(program_))
             GTEST_SKIP() << "the add-in program is not staged";
         QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
+        server_ = std::make_unique<QDBusServer>(test::PeerServerAddress());
         QObject::connect(
             server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
                 connected_ = true;
@@ -261,7 +262,6 @@ protected:
     }
 
     test::RuntimeTree tree_;
-    QTemporaryDir socketDir_;
     QTemporaryDir configDir_;
     QString program_;
     PlayedHost host_;

@@ -27,6 +27,7 @@
 #include "platform/widgets/ListBar.h"
 #include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
+#include "support/PeerAddress.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -189,7 +190,7 @@ protected:
         contract::RegisterTypes();
         ASSERT_TRUE(tree_.OpenStartupDatabases());
         g_Standalone = false;
-        server_ = std::make_unique<QDBusServer>(QStringLiteral("unix:dir=") + socketDir_.path());
+        server_ = std::make_unique<QDBusServer>(test::PeerServerAddress());
         QObject::connect(server_.get(), &QDBusServer::newConnection,
                          [this](const QDBusConnection& c) {
                              host_.connection = c;
@@ -249,7 +250,6 @@ protected:
     }
 
     test::RuntimeTree tree_;
-    QTemporaryDir socketDir_;
     RacingHost host_;
     RacingParent parent_{host_};
     RacingLink link_{host_};

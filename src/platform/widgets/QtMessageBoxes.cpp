@@ -118,6 +118,7 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
     box->setText(text);
     const std::vector<ButtonChoice> choices = ButtonsFor(request.flags);
     std::vector<QAbstractButton*> buttons;
+    buttons.reserve(choices.size());
     for (const ButtonChoice& choice : choices) {
         buttons.push_back(box->addButton(choice.button));
     }

@@ -75,14 +75,23 @@ std::vector<MatrixCase> AllCases() {
     return cases;
 }
 
-std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
+std::string Name(const MatrixCase& c) {
     static const char* const scopes[] = {"Get", "Copy", "CopyRequestOnly", "CheckOnly"};
-    std::string name = kFaults[info.param.fault].name;
+    std::string name = kFaults[c.fault].name;
     name += '_';
-    name += scopes[static_cast<int>(info.param.scope)];
-    if (info.param.scope != Scope::Get)
-        name += info.param.road == Road::Plain ? "_Plain" : "_SafetyNet";
+    name += scopes[static_cast<int>(c.scope)];
+    if (c.scope != Scope::Get)
+        name += c.road == Road::Plain ? "_Plain" : "_SafetyNet";
     return name;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
+    return Name(info.param);
+}
+
+// Messages and test lists name a case as its test does, not as raw bytes.
+void PrintTo(const MatrixCase& c, std::ostream* out) {
+    *out << Name(c);
 }
 
 // A value as a Get stores it: answer codes ("DATA NOT SET") read as empty.

@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Tools",
                  "Help",
                  "/OPT/TOOLS/HELP/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 struct VersionCase {
     const char* folder;

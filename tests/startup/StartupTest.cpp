@@ -165,39 +165,38 @@ TEST_P(StartupFailureTest, EndsTheProcess) {
 
 INSTANTIATE_TEST_SUITE_P(
     Broken, StartupFailureTest,
-    ::testing::Values(Breakage{"MissingCommonLng",
-                               [](StartupTest&, test::RuntimeTree& t) {
-                                   QFile::remove(t.SuiteDatabaseDir() +
-                                                 QStringLiteral("Common.LNG"));
-                               },
-                               "[3024]", false},
-                      Breakage{"CorruptKestrelLng",
-                               [](StartupTest&, test::RuntimeTree& t) {
-                                   QFile file(t.DatabaseDir() + QStringLiteral("Kestrel.lng"));
-                                   ASSERT_TRUE(
-                                       file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                                   file.write(QByteArray(2048, '\x7f'));
-                               },
-                               "[3343]", false},
-                      Breakage{"EmptyMessageTable",
-                               [](StartupTest&, test::RuntimeTree& t) {
-                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                                         QStringLiteral("DELETE FROM tMessages"));
-                               },
-                               "table tMessages has no rows)", true},
-                      Breakage{"MissingMessageTable",
-                               [](StartupTest&, test::RuntimeTree& t) {
-                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                                         QStringLiteral("DROP TABLE tMessages"));
-                               },
-                               "Make sure it exists and that its name is spelled correctly.", true},
-                      Breakage{"NoProjectRow",
-                               [](StartupTest&, test::RuntimeTree& t) {
-                                   t.Sql(t.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                                         QStringLiteral("UPDATE tProject SET EXEName = 'Other'"));
-                               },
-                               "[3021]", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(
+        Breakage{"MissingCommonLng",
+                 [](StartupTest&, test::RuntimeTree& tree) {
+                     QFile::remove(tree.SuiteDatabaseDir() + QStringLiteral("Common.LNG"));
+                 },
+                 "[3024]", false},
+        Breakage{"CorruptKestrelLng",
+                 [](StartupTest&, test::RuntimeTree& tree) {
+                     QFile file(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"));
+                     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                     file.write(QByteArray(2048, '\x7f'));
+                 },
+                 "[3343]", false},
+        Breakage{"EmptyMessageTable",
+                 [](StartupTest&, test::RuntimeTree& tree) {
+                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                              QStringLiteral("DELETE FROM tMessages"));
+                 },
+                 "table tMessages has no rows)", true},
+        Breakage{"MissingMessageTable",
+                 [](StartupTest&, test::RuntimeTree& tree) {
+                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                              QStringLiteral("DROP TABLE tMessages"));
+                 },
+                 "Make sure it exists and that its name is spelled correctly.", true},
+        Breakage{"NoProjectRow",
+                 [](StartupTest&, test::RuntimeTree& tree) {
+                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
+                              QStringLiteral("UPDATE tProject SET EXEName = 'Other'"));
+                 },
+                 "[3021]", true}),
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 // The real program started standalone in a copy of the staged tree.
 class StandaloneProgramTest : public ::testing::Test {
@@ -304,101 +303,101 @@ struct HeldCounter {
 
 INSTANTIATE_TEST_SUITE_P(
     Broken, StandaloneStartFailureTest,
-    ::testing::Values(BrokenStart{"MissingTemplate",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(Template(t));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "64 numbers"},
-                      BrokenStart{"GarbageTemplate",
-                                  [](test::RuntimeTree& t) {
-                                      WriteFile(Template(t), QByteArray(3000, '\x5a'));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "of KESTREL.MDB cannot be used"},
-                      BrokenStart{"TruncatedTemplate",
-                                  [](test::RuntimeTree& t) {
-                                      const QByteArray whole = ReadFile(Template(t));
-                                      WriteFile(Template(t), whole.left(whole.size() / 3));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "of KESTREL.MDB cannot be used"},
-                      BrokenStart{"EmptyTemplate",
-                                  [](test::RuntimeTree& t) {
-                                      WriteFile(Template(t), QByteArray());
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "'CMD30Titles'"},
-                      BrokenStart{"FolderInPlaceOfTheTemplate",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(Template(t));
-                                      QDir().mkdir(Template(t));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "64 numbers"},
-                      BrokenStart{"MissingCounterDatabase",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(t.DatabaseDir() + QStringLiteral("Serial.MDB"));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "Serial.MDB"},
-                      BrokenStart{"NoCounterRow",
-                                  [](test::RuntimeTree& t) {
-                                      t.Sql(t.DatabaseDir() + QStringLiteral("Serial.MDB"),
-                                            QStringLiteral("DELETE FROM SerialTable"));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "No current record"},
-                      BrokenStart{"CounterHeldByAnInstanceStartingAtTheSameTime",
-                                  [](test::RuntimeTree& t) {
-                                      auto held = std::make_shared<HeldCounter>();
-                                      held->db = Database::Open(
-                                          t.DatabaseDir() + QStringLiteral("Serial.MDB"), false);
-                                      held->set = held->db->OpenRecordset(
-                                          QStringLiteral("SELECT * FROM SerialTable"),
-                                          RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
-                                      return std::shared_ptr<void>(held);
-                                  },
-                                  "Couldn't lock"},
-                      BrokenStart{"MissingLanguageDatabase",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(LangDb(t));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "Kestrel.lng could not be opened"},
-                      BrokenStart{"GarbageLanguageDatabase",
-                                  [](test::RuntimeTree& t) {
-                                      WriteFile(LangDb(t), QByteArray(2048, '\x7f'));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "Kestrel.lng could not be opened"},
-                      BrokenStart{"FolderInPlaceOfTheLanguageDatabase",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(LangDb(t));
-                                      QDir().mkdir(LangDb(t));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "Kestrel.lng could not be opened"},
-                      BrokenStart{"NoMessageTable",
-                                  [](test::RuntimeTree& t) {
-                                      t.Sql(LangDb(t), QStringLiteral("DROP TABLE tMessages"));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "'tMessages'"},
-                      BrokenStart{"NoFormsTable",
-                                  [](test::RuntimeTree& t) {
-                                      t.Sql(LangDb(t), QStringLiteral("DROP TABLE tForms"));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "'tForms'"},
-                      BrokenStart{"MissingCommonLanguageDatabase",
-                                  [](test::RuntimeTree& t) {
-                                      QFile::remove(t.SuiteDatabaseDir() +
-                                                    QStringLiteral("Common.LNG"));
-                                      return std::shared_ptr<void>();
-                                  },
-                                  "Common.LNG could not be opened"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(
+        BrokenStart{"MissingTemplate",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(Template(tree));
+                        return std::shared_ptr<void>();
+                    },
+                    "64 numbers"},
+        BrokenStart{"GarbageTemplate",
+                    [](test::RuntimeTree& tree) {
+                        WriteFile(Template(tree), QByteArray(3000, '\x5a'));
+                        return std::shared_ptr<void>();
+                    },
+                    "of KESTREL.MDB cannot be used"},
+        BrokenStart{"TruncatedTemplate",
+                    [](test::RuntimeTree& tree) {
+                        const QByteArray whole = ReadFile(Template(tree));
+                        WriteFile(Template(tree), whole.left(whole.size() / 3));
+                        return std::shared_ptr<void>();
+                    },
+                    "of KESTREL.MDB cannot be used"},
+        BrokenStart{"EmptyTemplate",
+                    [](test::RuntimeTree& tree) {
+                        WriteFile(Template(tree), QByteArray());
+                        return std::shared_ptr<void>();
+                    },
+                    "'CMD30Titles'"},
+        BrokenStart{"FolderInPlaceOfTheTemplate",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(Template(tree));
+                        QDir().mkdir(Template(tree));
+                        return std::shared_ptr<void>();
+                    },
+                    "64 numbers"},
+        BrokenStart{"MissingCounterDatabase",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(tree.DatabaseDir() + QStringLiteral("Serial.MDB"));
+                        return std::shared_ptr<void>();
+                    },
+                    "Serial.MDB"},
+        BrokenStart{"NoCounterRow",
+                    [](test::RuntimeTree& tree) {
+                        tree.Sql(tree.DatabaseDir() + QStringLiteral("Serial.MDB"),
+                                 QStringLiteral("DELETE FROM SerialTable"));
+                        return std::shared_ptr<void>();
+                    },
+                    "No current record"},
+        BrokenStart{"CounterHeldByAnInstanceStartingAtTheSameTime",
+                    [](test::RuntimeTree& tree) {
+                        auto held = std::make_shared<HeldCounter>();
+                        held->db = Database::Open(tree.DatabaseDir() + QStringLiteral("Serial.MDB"),
+                                                  false);
+                        held->set = held->db->OpenRecordset(
+                            QStringLiteral("SELECT * FROM SerialTable"), RecordsetType::Dynaset,
+                            rs::kDenyRead | rs::kDenyWrite);
+                        return std::shared_ptr<void>(held);
+                    },
+                    "Couldn't lock"},
+        BrokenStart{"MissingLanguageDatabase",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(LangDb(tree));
+                        return std::shared_ptr<void>();
+                    },
+                    "Kestrel.lng could not be opened"},
+        BrokenStart{"GarbageLanguageDatabase",
+                    [](test::RuntimeTree& tree) {
+                        WriteFile(LangDb(tree), QByteArray(2048, '\x7f'));
+                        return std::shared_ptr<void>();
+                    },
+                    "Kestrel.lng could not be opened"},
+        BrokenStart{"FolderInPlaceOfTheLanguageDatabase",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(LangDb(tree));
+                        QDir().mkdir(LangDb(tree));
+                        return std::shared_ptr<void>();
+                    },
+                    "Kestrel.lng could not be opened"},
+        BrokenStart{"NoMessageTable",
+                    [](test::RuntimeTree& tree) {
+                        tree.Sql(LangDb(tree), QStringLiteral("DROP TABLE tMessages"));
+                        return std::shared_ptr<void>();
+                    },
+                    "'tMessages'"},
+        BrokenStart{"NoFormsTable",
+                    [](test::RuntimeTree& tree) {
+                        tree.Sql(LangDb(tree), QStringLiteral("DROP TABLE tForms"));
+                        return std::shared_ptr<void>();
+                    },
+                    "'tForms'"},
+        BrokenStart{"MissingCommonLanguageDatabase",
+                    [](test::RuntimeTree& tree) {
+                        QFile::remove(tree.SuiteDatabaseDir() + QStringLiteral("Common.LNG"));
+                        return std::shared_ptr<void>();
+                    },
+                    "Common.LNG could not be opened"}),
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 // An instance killed by SIGKILL leaves its working copy behind; the next
 // start removes it, and its own copy goes when it ends.

@@ -73,8 +73,9 @@ Helm32Window::Helm32Window(QString addinProgram, QWidget* parent)
     setStyleSheet(QString::fromLatin1(kStyle));
     resize(760, 480);
     const QString database = ResolvePath(SuiteDatabase());
-    link_ = std::make_unique<SimulatedLink>(database + QStringLiteral("/EXCHANGE/"),
-                                            database + QStringLiteral("/Exchange.seed"));
+    exchangeFolder_ = database + QStringLiteral("/EXCHANGE/");
+    exchangeSeed_ = database + QStringLiteral("/Exchange.seed");
+    link_ = std::make_unique<SimulatedLink>(exchangeFolder_, exchangeSeed_);
     launcher_ = std::make_unique<AddinLauncher>(*model_, *link_, std::move(addinProgram));
     model_->SetReportsFolder(
         ResolvePath(GetInstallPath(QStringLiteral("HELM32"), QStringLiteral("ME"))) +

@@ -27,12 +27,17 @@ public:
     AddinLauncher& Launcher() { return *launcher_; }
     HostModel& Model() { return *model_; }
     void OpenTrunkCopy(const QString& exchange);
+    // Where the simulated exchanges' files are kept, and their seed.
+    const QString& ExchangeFolder() const { return exchangeFolder_; }
+    const QString& ExchangeSeed() const { return exchangeSeed_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     std::unique_ptr<HostModel> model_;
+    QString exchangeFolder_;
+    QString exchangeSeed_;
     std::unique_ptr<SimulatedLink> link_;
     std::unique_ptr<AddinLauncher> launcher_;
     QListWidget* exchanges_;

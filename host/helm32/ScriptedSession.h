@@ -25,14 +25,16 @@ public:
     ScriptedSession(AddinLauncher& launcher, HostModel& model, QWidget* hostWindow,
                     QString exchange, QString folder, QObject* parent = nullptr,
                     FILE* out = stdout);
+    ~ScriptedSession() override = default;
     void Start();
 
 signals:
     // The add-in's process has ended: every wait returns.
     void addinEnded();
 
-private:
-    void Run();
+protected:
+    // The steps, once the add-in has come up.
+    virtual void Run();
     bool Step(const QString& name, bool ok, const QString& detail = {});
     QVariant Call(const QString& member, const QVariantList& args = {});
     bool WaitIdle(int timeoutMs = 30000);

@@ -1,12 +1,16 @@
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "AddinLauncher.h"
 #include "ScriptedSession.h"
+#include "SoakSession.h"
 
 #include "Helm32Window.h"
+#include "exchange/SimulatedExchange.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -35,6 +39,29 @@ int main(int argc, char* argv[]) {
     // HELM32_SESSION=<folder>: an unattended session on the exchange given
     // (PBX1 by default) through the real automation path.
     const QString sessionFolder = qEnvironmentVariable("HELM32_SESSION");
+    // HELM32_SOAK=<cycles> (with HELM32_SOAK_SEED=<n>): Get/Copy cycles
+    // with random exchange faults, each checked against the exchange file.
+    const int soakCycles = qEnvironmentVariableIntValue("HELM32_SOAK");
+    if (soakCycles > 0) {
+        qputenv("KESTREL_SESSION", "1");
+        const QString exchange = args.size() > 1 ? args.at(1) : QStringLiteral("SOAK");
+        // A fresh exchange each run: the checks start from the seed's data.
+        QFile::remove(window.ExchangeFolder() + kestrel::SimulatedExchange::FileName(exchange));
+        // The add-in's journal: its own data folder unless named.
+        QString journal = qEnvironmentVariable("HELM32_SOAK_JOURNAL");
+        if (journal.isEmpty()) {
+            journal = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      QStringLiteral("/Kestrel/journal.db");
+        }
+        bool seeded = false;
+        const quint32 seed = qEnvironmentVariable("HELM32_SOAK_SEED").toUInt(&seeded);
+        auto* soak = new kestrel::SoakSession(window.Launcher(), window.Model(), &window, exchange,
+                                              QDir::tempPath(), window.ExchangeFolder(),
+                                              window.ExchangeSeed(), journal, soakCycles,
+                                              seeded ? seed : 1, &window);
+        soak->Start();
+        return QApplication::exec();
+    }
     if (!sessionFolder.isEmpty()) {
         qputenv("KESTREL_SESSION", "1");
         auto* session = new kestrel::ScriptedSession(

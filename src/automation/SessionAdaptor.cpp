@@ -48,6 +48,10 @@ bool SessionAdaptor::Busy() {
     return window_ && window_->Session().Busy();
 }
 
+bool SessionAdaptor::Enabled() {
+    return window_ && window_->IsEnabled();
+}
+
 bool SessionAdaptor::SaveScreenshot(const QString& path) {
     return window_ && window_->grab().save(path);
 }

@@ -26,6 +26,9 @@ public slots:
     QString ItemValue(const QString& cmd);
     int ItemCount();
     bool Busy();
+    // Whether the window's work area takes input (it is disabled while a
+    // request is under way).
+    bool Enabled();
     bool SaveScreenshot(const QString& path);
     // Double-clicks option `row` (from 0) of item `cmd` in the tree, as the
     // engineer does; an option that asks for data opens its dialog, and the

@@ -261,6 +261,16 @@ protected:
         }
     }
 
+    // Registers an exchange and starts a Get of trunk 4 without waiting for it.
+    bool StartGetOf4() {
+        if (CreateAndRegister().isEmpty())
+            return false;
+        SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
+        Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
+             {QStringLiteral("Get")});
+        return true;
+    }
+
     test::RuntimeTree tree_;
     QTemporaryDir configDir_;
     QString program_;
@@ -292,21 +302,12 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         {"after create", "", LinkMode::Answer, [this] { return !CreateAndRegister().isEmpty(); }},
         {"during login", "1", LinkMode::HoldLogin,
          [this] {
-             if (CreateAndRegister().isEmpty())
-                 return false;
-             SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-             Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
-                  {QStringLiteral("Get")});
-             return test::WaitFor([&] { return host_.logins == 1; }, kBoundMs);
+             return StartGetOf4() && test::WaitFor([&] { return host_.logins == 1; }, kBoundMs);
          }},
         {"during a request", "1", LinkMode::Silent,
          [this] {
-             if (CreateAndRegister().isEmpty())
-                 return false;
-             SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-             Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
-                  {QStringLiteral("Get")});
-             return test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
+             return StartGetOf4() &&
+                    test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
                     SessionCall(QStringLiteral("Busy")).toBool();
          }},
         {"during a message box", "boxes", LinkMode::Answer,

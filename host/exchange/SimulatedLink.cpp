@@ -1,6 +1,10 @@
 #include "SimulatedLink.h"
 
-#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include "SimulatedExchange.h"
 #include "platform/RunError.h"
@@ -8,7 +12,7 @@
 namespace kestrel {
 
 // Executes requests on the worker thread with its own database connection.
-class ExchangeWorker : public QObject {
+class ExchangeWorker {
 public:
     ExchangeWorker(QString folder, QString seed)
         : folder_(std::move(folder)), seed_(std::move(seed)) {}
@@ -91,19 +95,34 @@ private:
 };
 
 SimulatedLink::SimulatedLink(QString folder, QString seedPath, QObject* parent)
-    : StandaloneLink(parent), folder_(std::move(folder)), seedPath_(std::move(seedPath)) {
-    worker_ = new ExchangeWorker(folder_, seedPath_);
-    worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
-    thread_.setObjectName(QStringLiteral("exchange"));
-    thread_.start();
+    : StandaloneLink(parent),
+      folder_(std::move(folder)),
+      seedPath_(std::move(seedPath)),
+      worker_(std::make_unique<ExchangeWorker>(folder_, seedPath_)) {
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0)
+        throw RunError(err::kCannotOpenFile,
+                       QStringLiteral("The exchange link cannot make its wake-up descriptor."));
+    wake_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
+    connect(wake_, &QSocketNotifier::activated, this, [this] {
+        eventfd_t count = 0;
+        eventfd_read(wakeFd_, &count);
+        DeliverOutcomes();
+    });
+    thread_ = std::thread([this] { RunJobs(); });
 }
 
 SimulatedLink::~SimulatedLink() {
     for (const Request& request : std::as_const(requests_))
         request.cancel->store(true);
-    thread_.quit();
-    thread_.wait();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    jobReady_.notify_one();
+    thread_.join();
+    delete wake_;
+    close(wakeFd_);
 }
 
 QString SimulatedLink::Login(const QString& pbxName, CallBackTarget* callback) {
@@ -142,30 +161,62 @@ QString SimulatedLink::SendRequest(cListRequest& request) {
     requests_.insert(requestId, Request{loginId, cancel});
     emit requestStarted(copy.PBXName(), copy.Count());
     emit requestProgress(requestId, loginId, 0, copy.Count());
-    QPointer<SimulatedLink> self(this);
-    ExchangeWorker* worker = worker_;
-    QMetaObject::invokeMethod(worker_, [worker, copy, cancel, self, requestId, loginId] {
-        auto report = [self, requestId, loginId](int done, int total) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, requestId, loginId, done, total] {
-                    if (!self)
-                        return;
-                    emit self->progress(done, total);
-                    emit self->requestProgress(requestId, loginId, done, total);
-                },
-                Qt::QueuedConnection);
-        };
-        cListRequest answer = worker->Execute(copy, *cancel, report);
-        QMetaObject::invokeMethod(
-            self,
-            [self, requestId, answer] {
-                if (self)
-                    self->Deliver(requestId, answer);
-            },
-            Qt::QueuedConnection);
-    });
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(Job{requestId, loginId, std::move(copy), cancel});
+    }
+    jobReady_.notify_one();
     return requestId;
+}
+
+// Jobs and their results cross between the threads only through the two
+// queues under mutex_, and the worker wakes this thread through an eventfd:
+// no event object built on one thread is read on the other, so a race
+// checker sees every hand-over.
+void SimulatedLink::RunJobs() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_)
+                return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        auto report = [this, &job](int done, int total) {
+            Post(Outcome{job.requestId, job.loginId, done, total, std::nullopt});
+        };
+        cListRequest answer = worker_->Execute(job.request, *job.cancel, report);
+        Post(Outcome{job.requestId, job.loginId, 0, 0, std::move(answer)});
+    }
+}
+
+void SimulatedLink::Post(Outcome outcome) {
+    {
+        std::lock_guard lock(mutex_);
+        outcomes_.push_back(std::move(outcome));
+    }
+    eventfd_write(wakeFd_, 1);
+}
+
+void SimulatedLink::DeliverOutcomes() {
+    for (;;) {
+        Outcome outcome;
+        {
+            std::lock_guard lock(mutex_);
+            if (outcomes_.empty())
+                return;
+            outcome = std::move(outcomes_.front());
+            outcomes_.pop_front();
+        }
+        if (outcome.answer) {
+            Deliver(outcome.requestId, std::move(*outcome.answer));
+        } else {
+            emit progress(outcome.done, outcome.total);
+            emit requestProgress(outcome.requestId, outcome.loginId, outcome.done, outcome.total);
+        }
+    }
 }
 
 void SimulatedLink::Deliver(const QString& requestId, cListRequest answer) {

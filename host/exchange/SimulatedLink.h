@@ -2,11 +2,15 @@
 
 #include <QHash>
 #include <QObject>
-#include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
-#include <QThread>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "hostlink/HostProgramme.h"
 #include "hostlink/StandaloneLink.h"
@@ -71,17 +75,42 @@ private:
         QString loginId;
         std::shared_ptr<std::atomic<bool>> cancel;
     };
+    struct Job {
+        QString requestId;
+        QString loginId;
+        cListRequest request;
+        std::shared_ptr<std::atomic<bool>> cancel;
+    };
+    // Progress of a request under way, or its answer once it has one.
+    struct Outcome {
+        QString requestId;
+        QString loginId;
+        int done = 0;
+        int total = 0;
+        std::optional<cListRequest> answer;
+    };
+    void RunJobs();
+    void Post(Outcome outcome);
+    void DeliverOutcomes();
     void Deliver(const QString& requestId, cListRequest answer);
 
     QString folder_;
     QString seedPath_;
-    QThread thread_;
-    ExchangeWorker* worker_ = nullptr;
+    std::unique_ptr<ExchangeWorker> worker_;
     QHash<QString, CallBackTarget*> logins_;
     // Requests accepted and not yet answered, by request id.
     QHash<QString, Request> requests_;
     int nextLogin_ = 0;
     int nextRequest_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable jobReady_;
+    std::deque<Job> jobs_;
+    std::deque<Outcome> outcomes_;
+    bool stopping_ = false;
+    int wakeFd_ = -1;
+    QSocketNotifier* wake_ = nullptr;
+    std::thread thread_;
 };
 
 }  // namespace kestrel

@@ -170,3 +170,19 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Hilfe', '1', 'Hilfe'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Ende', '1', 'Fenster ausblenden'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Beenden');
+
+-- Die Beschriftungen der beiden Felder unter dem Baum.
+INSERT INTO tControls VALUES
+ ('dlgKestrel', 'lblSelection', 0, 'Merkmal', 'DejaVu Sans', 9, '-1'),
+ ('dlgKestrel', 'lblSelection', 1, 'Wert', 'DejaVu Sans', 9, '-1');
+
+INSERT INTO tAccessible VALUES
+ ('dlgKestrel', 'lsbMenu', -1, 'Befehle', ''),
+ ('dlgKestrel', 'tvwTrkData', -1, 'Katalog der Leitungsmerkmale', 'Merkmale der Quellleitung mit ihren möglichen Werten. Ein Ring mit Haken ist der aus der Anlage gelesene Wert, eine Raute ein von Ihnen gewählter Wert. Eingabe oder Leertaste wählt die Option.'),
+ ('dlgKestrel', 'grdTrkData', -1, 'Liste der Leitungsmerkmale', ''),
+ ('dlgKestrel', 'lblCMD', -1, 'Gewähltes Merkmal', ''),
+ ('dlgKestrel', 'lblData', -1, 'Wert des gewählten Merkmals', ''),
+ ('dlgKestrel', 'barProgress', -1, 'Fortschritt des Auftrags', ''),
+ ('dlgKestrel', 'cmdCancel', -1, 'Auftrag abbrechen', ''),
+ ('frmCmd', 'txtData1', -1, 'Erster Wert', ''),
+ ('frmCmd', 'txtData2', -1, 'Zweiter Wert', '');

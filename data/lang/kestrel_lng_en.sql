@@ -169,3 +169,19 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Help', '1', 'Help'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Exit', '1', 'Hide Window'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Exit');
+
+-- The captions of the two boxes under the tree.
+INSERT INTO tControls VALUES
+ ('dlgKestrel', 'lblSelection', 0, 'Item', 'DejaVu Sans', 9, '-1'),
+ ('dlgKestrel', 'lblSelection', 1, 'Value', 'DejaVu Sans', 9, '-1');
+
+INSERT INTO tAccessible VALUES
+ ('dlgKestrel', 'lsbMenu', -1, 'Commands', ''),
+ ('dlgKestrel', 'tvwTrkData', -1, 'Trunk data catalogue', 'Items of the source trunk with the values each can take. A ring with a tick is the value read from the exchange; a diamond is a value you chose. Enter or Space chooses the option.'),
+ ('dlgKestrel', 'grdTrkData', -1, 'Trunk data list', ''),
+ ('dlgKestrel', 'lblCMD', -1, 'Selected item', ''),
+ ('dlgKestrel', 'lblData', -1, 'Value of the selected item', ''),
+ ('dlgKestrel', 'barProgress', -1, 'Progress of the request', ''),
+ ('dlgKestrel', 'cmdCancel', -1, 'Cancel the request', ''),
+ ('frmCmd', 'txtData1', -1, 'First value', ''),
+ ('frmCmd', 'txtData2', -1, 'Second value', '');

@@ -43,6 +43,17 @@ CREATE TABLE tControls (
     ToolTipText TEXT
 );
 
+-- What a screen reader says for a control: its name and, where the tool
+-- tip does not say enough, a description. Controls named by their label
+-- (a buddy) or their own text need no row.
+CREATE TABLE tAccessible (
+    FormName    TEXT,
+    ObjectName  TEXT,
+    "Index"     INTEGER,
+    Name        TEXT,
+    Description TEXT
+);
+
 CREATE TABLE tSSGridsHD (
     FormName   TEXT,
     ObjectName TEXT,

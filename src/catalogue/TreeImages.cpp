@@ -33,6 +33,10 @@ void Dots(QPainter& p, const QColor& colour) {
         p.drawEllipse(QPointF(x, 16), 2.6, 2.6);
 }
 
+QPolygonF Diamond() {
+    return QPolygonF({QPointF(16, 2), QPointF(30, 16), QPointF(16, 30), QPointF(2, 16)});
+}
+
 QPixmap DrawTreeImage(const QString& key) {
     QPixmap pixmap = Canvas();
     QPainter p(&pixmap);
@@ -58,10 +62,12 @@ QPixmap DrawTreeImage(const QString& key) {
         p.setBrush(Qt::white);
         p.drawEllipse(box);
     } else if (key == image::kEdit) {
-        // A plain choice the engineer made: orange disc with a white tick.
+        // A plain choice the engineer made: orange diamond with a white
+        // tick; a diamond, not a ring, so it differs from the value read
+        // without colour.
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xe6, 0x7e, 0x22));
-        p.drawEllipse(box);
+        p.drawPolygon(Diamond());
         Tick(p, Qt::white, 3.2);
     } else if (key == image::kMore) {
         // Needs additional data: a blue-grey square with an ellipsis.
@@ -70,10 +76,11 @@ QPixmap DrawTreeImage(const QString& key) {
         p.drawRoundedRect(box, 4, 4);
         Dots(p, QColor(0x54, 0x6e, 0x7a));
     } else if (key == image::kMedit) {
-        // Additional data entered: orange square with white dots.
+        // Additional data entered: orange diamond with white dots, the
+        // engineer's choice in the shape of every choice.
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xe6, 0x7e, 0x22));
-        p.drawRoundedRect(box, 4, 4);
+        p.drawPolygon(Diamond());
         Dots(p, Qt::white);
     }
     return pixmap;

@@ -51,6 +51,8 @@ frmCmd::frmCmd(QWidget* parent) : QDialog(parent) {
     lblPrompt2_ = Named(new QLabel(this), "lblPrompt2", "Label");
     txtData1_ = Named(new QLineEdit(this), "txtData1", "TextBox");
     txtData2_ = Named(new QLineEdit(this), "txtData2", "TextBox");
+    lblPrompt1_->setBuddy(txtData1_);
+    lblPrompt2_->setBuddy(txtData2_);
     cmdButton_[0] = Named(new QPushButton(QStringLiteral("OK"), this), "cmdButton", "SSCommand", 0);
     cmdButton_[1] =
         Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdButton", "SSCommand", 1);
@@ -102,6 +104,7 @@ bool frmCmd::Load() {
         Unload();
         return false;
     }
+    LocalizeAccessibility(this, g_LangDb.get());
     loaded_ = true;
     g_CmdDialogShown = QStringLiteral("True");
     g_StationCheckPending = false;
@@ -135,10 +138,15 @@ void frmCmd::Register(CmdDialogCaller* caller, Database* db, const QString& rule
     if (rule_.found) {
         lblMsg_->setText(rule_.description);
         lblPrompt1_->setText(rule_.prompt1);
+        // The rule's prompt names the box better than the general name.
+        if (!rule_.prompt1.isEmpty())
+            txtData1_->setAccessibleName(rule_.prompt1);
         txtData1_->setMaxLength(rule_.len1 > 0 ? rule_.len1 : 32767);
         if (rule_.len2 != 0) {
             txtData2_->setMaxLength(rule_.len2);
             lblPrompt2_->setText(rule_.prompt2);
+            if (!rule_.prompt2.isEmpty())
+                txtData2_->setAccessibleName(rule_.prompt2);
         }
     }
     const bool second = rule_.len2 != 0;

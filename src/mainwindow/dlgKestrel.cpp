@@ -51,6 +51,7 @@ dlgKestrel::dlgKestrel(StandaloneLinkFactory standaloneLinks, QWidget* parent)
       session_(new TrunkCopySession(*this, *this, std::move(standaloneLinks), this)) {
     BuildControls();
     ConnectEvents();
+    BindKeyboard();
 }
 
 dlgKestrel::~dlgKestrel() {
@@ -83,6 +84,8 @@ bool dlgKestrel::Load() {
         Unload();
         return false;
     }
+    ApplyShortcutTips();
+    LocalizeAccessibility(this, g_LangDb.get());
 
     txtTrunk_->setProperty("tag", QStringLiteral("Init"));
     session_->BuildTree();
@@ -95,6 +98,8 @@ bool dlgKestrel::Load() {
         SetPBXName(services().commandLine);
     }
     services().starting = false;
+    // The engineer starts by naming the source trunk.
+    txtTrunk_->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -216,16 +221,6 @@ void dlgKestrel::ShowWhatsThis(QObject* who) {
     whatsThisTarget_ = nullptr;
 }
 
-void dlgKestrel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        if (!g_Standalone && Parent()) {
-            TryHostCall("to show the help", [&] { Parent()->DisplayHelp(HelpFileName()); });
-        }
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 void dlgKestrel::closeEvent(QCloseEvent* event) {
     if (InHostCall()) {
         // Unloading inside a host call would pull the window from under the
@@ -323,7 +318,18 @@ bool dlgKestrel::IsEnabled() const {
 }
 
 void dlgKestrel::SetEnabled(bool enabled) {
+    QWidget* focus = focusWidget();
+    if (!enabled && focus && workArea_->isAncestorOf(focus))
+        focusBeforeRequest_ = focus;
     workArea_->setEnabled(enabled);
+    // Disabling took the focus from the control the engineer was in; a
+    // keyboard user carries on there once the request is over.
+    if (enabled && focusBeforeRequest_) {
+        focus = focusWidget();
+        if (!focus || !workArea_->isAncestorOf(focus))
+            focusBeforeRequest_->setFocus(Qt::OtherFocusReason);
+        focusBeforeRequest_ = nullptr;
+    }
 }
 
 void dlgKestrel::ConnectStandaloneProgress(StandaloneLink* link) {

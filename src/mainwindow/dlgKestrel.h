@@ -121,7 +121,6 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,6 +137,12 @@ private:
     void CommandHistory();
     QString NormaliseTrunkBox();
     void ConnectEvents();
+    void BindKeyboard();
+    void RunShortcut(const QString& key);
+    // Enter or Space on the tree's current node; true when taken.
+    bool OnTreeKey(QKeyEvent* event);
+    void ShowWhatsThisOfFocus();
+    void ApplyShortcutTips();
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
     void OnTreeButtonReleased(QMouseEvent* event);
@@ -161,6 +166,7 @@ private:
     DataGrid* grdTrkData_ = nullptr;
     QLabel* lblCMD_ = nullptr;
     QLabel* lblData_ = nullptr;
+    QLabel* lblSelection_[2] = {nullptr, nullptr};
     QCheckBox* chkSafetyNet_ = nullptr;
     QLineEdit* txtTrunk_ = nullptr;
     QLineEdit* txtTrunkRange_ = nullptr;
@@ -171,6 +177,7 @@ private:
     QMenu* mnuReset_ = nullptr;
     QMenu* mnuExpand_ = nullptr;
     QPointer<QObject> whatsThisTarget_;
+    QPointer<QWidget> focusBeforeRequest_;
 
     QPointer<frmCmd> openDialog_;
     QString tag_;

@@ -52,11 +52,13 @@ const CommandItem kCommands[] = {
 const char* const kStyle = R"(
 #dlgKestrel { background: #eef1f4; }
 #lsbMenu { background: #24384b; }
-#lsbMenu QToolButton { color: #f2f5f8; border: none; padding: 4px; }
+#lsbMenu QToolButton { color: #f2f5f8; border: 2px solid transparent; padding: 2px; }
 #lsbMenu QToolButton:hover { background: #33506b; }
+#lsbMenu QToolButton:focus { border: 2px solid #ffd54f; }
 #lsbMenu QToolButton[listBarGroup="true"] {
     background: #16293a; color: #ffffff; text-align: left; padding: 6px 10px;
-    border-bottom: 1px solid #0e1c28; }
+    border: 2px solid #16293a; border-bottom-color: #0e1c28; }
+#lsbMenu QToolButton[listBarGroup="true"]:focus { border: 2px solid #ffd54f; }
 #lsbMenu QToolButton[listBarGroup="true"][current="true"] { background: #2f6f8f; }
 QFrame[typeName="SSPanel"] { background: #ffffff; border: 1px solid #c5ccd3; }
 QTreeView, QTableView { border: 1px solid #c5ccd3; }
@@ -116,7 +118,7 @@ void dlgKestrel::BuildControls() {
     auto* tree = new QGridLayout(picPanel_[0]);
     tree->setContentsMargins(10, 10, 10, 10);
     tree->setHorizontalSpacing(8);
-    tree->setVerticalSpacing(8);
+    tree->setVerticalSpacing(6);
     lblTrunk_[0] =
         Named(new QLabel(QStringLiteral("Source Trunk"), picPanel_[0]), "lblTrunk", "Label", 0);
     txtTrunk_ = Named(new QLineEdit(picPanel_[0]), "txtTrunk", "TextBox");
@@ -135,18 +137,29 @@ void dlgKestrel::BuildControls() {
     lblData_ = Named(new QLabel(picPanel_[0]), "lblData", "Label");
     lblCMD_->setMinimumHeight(28);
     lblData_->setMinimumHeight(28);
+    // Captions of the two boxes, so the boxes read as what they show.
+    for (int i = 0; i < 2; ++i) {
+        lblSelection_[i] = Named(new QLabel(picPanel_[0]), "lblSelection", "Label", i);
+        lblSelection_[i]->setText(i == 0 ? QStringLiteral("Item") : QStringLiteral("Value"));
+    }
+    lblSelection_[0]->setBuddy(lblCMD_);
+    lblSelection_[1]->setBuddy(lblData_);
+    lblTrunk_[0]->setBuddy(txtTrunk_);
+    lblTrunk_[1]->setBuddy(txtTrunkRange_);
     tree->addWidget(lblTrunk_[0], 0, 0);
     tree->addWidget(txtTrunk_, 0, 1);
     tree->addWidget(lblTrunk_[1], 0, 2);
     tree->addWidget(txtTrunkRange_, 0, 3);
     tree->setColumnStretch(3, 1);
     tree->addWidget(tvwTrkData_, 1, 0, 1, 4);
-    tree->addWidget(lblCMD_, 2, 0, 1, 2);
-    tree->addWidget(lblData_, 2, 2, 1, 2);
+    tree->addWidget(lblSelection_[0], 2, 0, 1, 2);
+    tree->addWidget(lblSelection_[1], 2, 2, 1, 2);
+    tree->addWidget(lblCMD_, 3, 0, 1, 2);
+    tree->addWidget(lblData_, 3, 2, 1, 2);
     chkSafetyNet_ =
         Named(new QCheckBox(QStringLiteral("Safety net: preview, verify, journal"), picPanel_[0]),
               "chkSafetyNet", "CheckBox");
-    tree->addWidget(chkSafetyNet_, 3, 0, 1, 4);
+    tree->addWidget(chkSafetyNet_, 4, 0, 1, 4);
     tree->setRowStretch(1, 1);
 
     // Panel 1: the value list.

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -133,6 +134,9 @@ bool dlgKestrel::eventFilter(QObject* watched, QEvent* event) {
             reason != Qt::ActiveWindowFocusReason) {
             OnTrunkBoxLeft();
         }
+    } else if (watched == tvwTrkData_ && event->type() == QEvent::KeyPress) {
+        if (OnTreeKey(static_cast<QKeyEvent*>(event)))
+            return true;
     } else if (watched == tvwTrkData_->viewport()) {
         if (event->type() == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTreeView>
 
 #include "catalogue/CatalogueTreeModel.h"
@@ -230,8 +231,10 @@ TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
                     ->whatsThis()
                     .contains(QStringLiteral("Die Leitung, deren Daten gelesen werden")));
     window.RunCommand(QStringLiteral("Help"));
-    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &f1);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
     EXPECT_EQ(host.help, QStringList({"kestrel_de.hlp", "kestrel_de.hlp"}));
 
     // A message box's help is the German file, at its topic.

@@ -18,6 +18,10 @@ bool LocalizeForm(QWidget* window, Database* db);
 bool LocalizeControls(QWidget* window, Database* db);
 bool LocalizeGridHeads(QWidget* window, Database* db);
 bool LocalizeListBar(QWidget* window, Database* db);
+// Names and descriptions for screen readers, from tAccessible. Never ends
+// the window: a row that names no control, or a database without the
+// table, is logged and the control keeps the name Qt gives it.
+void LocalizeAccessibility(QWidget* window, Database* db);
 
 // Character sets given to a control's fonts, by its type name, recorded on
 // the control (property "charset", and "fontsApplied" in order).

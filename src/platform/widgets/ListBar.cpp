@@ -1,5 +1,6 @@
 #include "ListBar.h"
 
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,6 +23,8 @@ int ListBar::AddGroup(const QString& caption) {
     header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     header->setMinimumHeight(26);
     header->setProperty("listBarGroup", true);
+    header->setFocusPolicy(Qt::StrongFocus);
+    header->installEventFilter(this);
     auto* body = new QWidget(this);
     auto* items = new QVBoxLayout(body);
     items->setContentsMargins(4, 6, 4, 6);
@@ -52,6 +55,8 @@ int ListBar::AddItem(int group, const QString& caption, const QIcon& image,
     button->setAutoRaise(true);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setObjectName(QStringLiteral("lsbItem_%1").arg(QString(key).remove(u' ')));
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->installEventFilter(this);
     g.items->addWidget(button);
     g.entries.push_back({button, key, imageName});
     connect(button, &QToolButton::clicked, this, [this, key] { emit itemClicked(key); });
@@ -94,6 +99,41 @@ QString ListBar::ItemImageName(int group, int item) const {
 
 QToolButton* ListBar::ItemButton(int group, int item) const {
     return HasItem(group, item) ? groups_[group - 1].entries[item - 1].button : nullptr;
+}
+
+QToolButton* ListBar::ButtonForKey(const QString& key) const {
+    for (const GroupEntry& g : groups_) {
+        for (const Item& item : g.entries) {
+            if (item.key == key)
+                return item.button;
+        }
+    }
+    return nullptr;
+}
+
+QList<QToolButton*> ListBar::Buttons() const {
+    QList<QToolButton*> buttons;
+    for (const GroupEntry& g : groups_) {
+        buttons << g.header;
+        for (const Item& item : g.entries)
+            buttons << item.button;
+    }
+    return buttons;
+}
+
+bool ListBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QToolButton*>(watched);
+        const bool press = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                           key->key() == Qt::Key_Space;
+        if (button && press && !key->isAutoRepeat() &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ListBar::SetGroup(int group) {

@@ -37,6 +37,10 @@ public:
     QString ItemKey(int group, int item) const;
     QString ItemImageName(int group, int item) const;
     QToolButton* ItemButton(int group, int item) const;
+    // The button of the item with `key`, in whichever group; null if none.
+    QToolButton* ButtonForKey(const QString& key) const;
+    // Every group header and item button, in tab order.
+    QList<QToolButton*> Buttons() const;
 
     // The open group.
     int Group() const { return current_; }
@@ -45,6 +49,10 @@ public:
     // The font of the group captions.
     QFont CaptionFont() const { return captionFont_; }
     void SetCaptionFont(const QFont& font);
+
+protected:
+    // Return, Enter and Space press a focused header or item.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void itemClicked(const QString& key);

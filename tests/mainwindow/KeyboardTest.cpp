@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <QStandardItem>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <functional>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeImages.h"
+#include "catalogue/ValueListModel.h"
+#include "mainwindow/CommandKeys.h"
+#include "platform/widgets/ListBar.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+// The standalone window worked by keyboard alone, with real key events.
+class KeyboardTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        LoadStandalone();
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+    ListBar* Bar() const { return window_->findChild<ListBar*>(QStringLiteral("lsbMenu")); }
+    QTreeView* Tree() const { return window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData")); }
+    void Press(const QKeySequence& keys) {
+        const QKeyCombination combination = keys[0];
+        QTest::keyClick(QApplication::focusWidget(), combination.key(),
+                        combination.keyboardModifiers());
+    }
+    void WaitIdle() {
+        ASSERT_TRUE(test::WaitFor(
+            [&] {
+                return window_->IsEnabled() && !Session().RequestUnderWay() &&
+                       !Session().Dispatcher().tmrEvent().isActive() &&
+                       Session().Dispatcher().State() == DispatchState::Idle;
+            },
+            20000));
+    }
+    // Reads a trunk afresh with F5.
+    void ReadTrunk(const char* trunk) {
+        WaitIdle();  // F5 during a request does nothing
+        Box("txtTrunk")->setFocus(Qt::TabFocusReason);
+        Box("txtTrunk")->setText(QString::fromLatin1(trunk));
+        Press(CommandShortcut(QStringLiteral("Get")));
+        WaitIdle();
+        ASSERT_FALSE(Session().NoSourceData());
+        ASSERT_EQ(Box("txtTrunk")->property("tag").toString(),
+                  QString::fromLatin1(trunk).rightJustified(3, u'0'));
+        tree_.boxes.Clear();
+    }
+    // What a command left behind: the boxes shown, the panel in front and
+    // whether the window still stands.
+    QString Outcome() const {
+        return Prompts().join(u'|') + QStringLiteral("#panel%1#%2")
+                                          .arg(window_->FrontPanel())
+                                          .arg(window_->IsLoaded() ? "loaded" : "unloaded");
+    }
+};
+
+TEST_F(KeyboardTest, OpensInTheSourceTrunkBoxWhereEnterReads) {
+    EXPECT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
+    QTest::keyClicks(Box("txtTrunk"), QStringLiteral("4"));
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Return);
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("004"));
+    ASSERT_TRUE(test::WaitFor([&] { return Session().Values().rowCount() == 14; }, 20000));
+    WaitIdle();
+    // Enter again on the same number reads nothing; the focus stays.
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
+    EXPECT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
+}
+
+// Each shortcut does what a click on its command-bar item does: run the
+// command, or give the same refusal.
+TEST_F(KeyboardTest, EveryShortcutIsTheClickOfItsItem) {
+    struct Case {
+        const char* command;
+        bool withData;  // after a Get of trunk 004
+        bool refused;
+    };
+    const Case cases[] = {
+        {"Copy", false, true},      {"Preview", false, true},    {"Print", false, true},
+        {"Undo", false, true},      {"View List", false, false}, {"View List", true, false},
+        {"View Tree", true, false}, {"Copy", true, true},  // no destinations given
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + (c.withData ? " with data" : " before Get"));
+        const QString key = QString::fromLatin1(c.command);
+        QString byKeys;
+        QString byClick;
+        for (QString* outcome : {&byKeys, &byClick}) {
+            window_->ShowPanel(0);
+            if (c.withData)
+                ReadTrunk("4");
+            window_->activateWindow();
+            // Leaving the trunk box may read it: done before the command.
+            Box("txtTrunkRange")->setFocus(Qt::TabFocusReason);
+            WaitIdle();
+            tree_.boxes.Clear();
+            if (outcome == &byKeys) {
+                Press(CommandShortcut(key));
+            } else {
+                QToolButton* button = Bar()->ButtonForKey(key);
+                ASSERT_TRUE(button && button->isVisible());
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+            WaitIdle();
+            *outcome = Outcome();
+        }
+        EXPECT_EQ(byKeys, byClick);
+        EXPECT_EQ(!Prompts().isEmpty(), c.refused) << Prompts().join(u'|').toStdString();
+    }
+}
+
+TEST_F(KeyboardTest, ShortcutsDoNothingWhileARequestIsInFlightOrTheBarIsOff) {
+    Box("txtTrunk")->setText(QStringLiteral("4"));
+    window_->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));
+    for (const CommandKey& command : CommandKeys())
+        Press(command.keys);
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
+    WaitIdle();
+    ASSERT_EQ(Prompts(), QStringList{QStringLiteral("The request has been completed.")});
+
+    // An empty trunk box turns the command bar off; its shortcuts with it.
+    tree_.boxes.Clear();
+    Box("txtTrunk")->setFocus(Qt::TabFocusReason);
+    Box("txtTrunk")->clear();
+    for (const char* command : {"Get", "Copy", "Exit"})
+        Press(CommandShortcut(QString::fromLatin1(command)));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_FALSE(Session().RequestUnderWay());
+    EXPECT_TRUE(Prompts().isEmpty());
+
+    Box("txtTrunk")->setText(QStringLiteral("4"));
+    Press(CommandShortcut(QStringLiteral("Exit")));
+    EXPECT_FALSE(window_->IsLoaded());
+}
+
+TEST_F(KeyboardTest, TabReachesEveryCommandAndSpaceOrEnterRunsIt) {
+    QList<QWidget*> reached;
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget();
+    }
+    for (QToolButton* button : Bar()->Buttons()) {
+        if (button->isVisibleTo(window_.get()))
+            EXPECT_TRUE(reached.contains(button)) << button->objectName().toStdString();
+        else
+            EXPECT_FALSE(reached.contains(button)) << button->objectName().toStdString();
+    }
+    EXPECT_TRUE(reached.contains(Box("txtTrunkRange")));
+    EXPECT_TRUE(reached.contains(Tree()));
+    // The order: boxes, the tree, then the command bar.
+    EXPECT_LT(reached.indexOf(Box("txtTrunkRange")), reached.indexOf(Tree()));
+    EXPECT_LT(reached.indexOf(Tree()), reached.indexOf(Bar()->ButtonForKey(QStringLiteral("Get"))));
+
+    ReadTrunk("4");
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    for (const Case c : {Case{Qt::Key_Return, Qt::NoModifier}, Case{Qt::Key_Space, Qt::NoModifier},
+                         Case{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
+        window_->ShowPanel(0);
+        QToolButton* viewList = Bar()->ButtonForKey(QStringLiteral("View List"));
+        viewList->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(viewList, c.key, c.modifiers);
+        WaitIdle();
+        EXPECT_EQ(window_->FrontPanel(), 1);
+        // A group header opens its group.
+        auto* help = window_->findChild<QToolButton*>(QStringLiteral("lsbGroup2"));
+        help->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(help, c.key, c.modifiers);
+        EXPECT_EQ(Bar()->Group(), 2);
+        Bar()->SetGroup(1);
+    }
+}
+
+TEST_F(KeyboardTest, EachShortcutIsShownInItsToolTip) {
+    for (const CommandKey& command : CommandKeys()) {
+        QToolButton* button = Bar()->ButtonForKey(QString::fromLatin1(command.command));
+        ASSERT_TRUE(button) << command.command;
+        EXPECT_EQ(button->toolTip(), button->text() + QStringLiteral(" (") +
+                                         command.keys.toString(QKeySequence::NativeText) + u')');
+    }
+    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Get"))->toolTip(),
+              QStringLiteral("Get Source Trunk (F5)"));
+    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
+              QStringLiteral("Copy to Trunks (Ctrl+Return)"));
+}
+
+// Enter, keypad Enter and Space on a tree node do what a double-click does.
+TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
+    ReadTrunk("4");
+    auto& model = Session().Tree();
+    // An option not taken under the first title that has one.
+    const auto option = [&]() -> QStandardItem* {
+        for (int t = 0; t < model.rowCount(); ++t) {
+            QStandardItem* title = model.item(t);
+            for (int o = 0; o < title->rowCount(); ++o) {
+                QStandardItem* node = title->child(o);
+                if (CatalogueTreeModel::ImageKey(node) == image::kBlank)
+                    return node;
+            }
+        }
+        return nullptr;
+    };
+    const auto state = [&](QStandardItem* node) {
+        const QString cmd = CatalogueTreeModel::Tag(node->parent());
+        return CatalogueTreeModel::ImageKey(node) + u'=' +
+               Session().Values().GetItemValue(cmd).toString();
+    };
+    using Road = std::function<void(const QModelIndex&)>;
+    const Road doubleClick = [&](const QModelIndex& index) {
+        Tree()->scrollTo(index);
+        const QPoint at = Tree()->visualRect(index).center();
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto byKey = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) -> Road {
+        return [this, key, modifiers](const QModelIndex& index) {
+            Tree()->setCurrentIndex(index);
+            Tree()->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(Tree(), key, modifiers);
+        };
+    };
+    const std::pair<const char*, Road> roads[] = {
+        {"double-click", doubleClick},
+        {"Return", byKey(Qt::Key_Return, Qt::NoModifier)},
+        {"keypad Enter", byKey(Qt::Key_Enter, Qt::KeypadModifier)},
+        {"Space", byKey(Qt::Key_Space, Qt::NoModifier)},
+    };
+    for (const auto& [name, road] : roads) {
+        SCOPED_TRACE(name);
+        ReadTrunk("4");  // every option as read again
+        QStandardItem* node = option();
+        ASSERT_TRUE(node);
+        Tree()->expand(model.indexFromItem(node->parent()));
+        const QString before = state(node);
+        road(model.indexFromItem(node));
+        const QString after = state(node);
+        EXPECT_NE(after, before);
+        EXPECT_EQ(after, image::kEdit + u'=' +
+                             CatalogueTreeModel::OptionData(CatalogueTreeModel::Key(node)));
+    }
+    // On a title, Enter opens and closes it as a double-click does.
+    const QModelIndex title = model.indexFromItem(model.item(0));
+    Tree()->collapseAll();
+    Tree()->setCurrentIndex(title);
+    QTest::keyClick(Tree(), Qt::Key_Return);
+    EXPECT_TRUE(Tree()->isExpanded(title));
+    QTest::keyClick(Tree(), Qt::Key_Return);
+    EXPECT_FALSE(Tree()->isExpanded(title));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -170,3 +170,20 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Hilfe', '1', 'Hilfe'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Ende', '1', 'Fenster ausblenden'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Beenden');
+
+-- Drucken: wohin der Bericht ging, und warum er nicht geschrieben wurde.
+INSERT INTO tMsgBox VALUES
+ (35, 'Der Bericht wurde gespeichert unter:&%CR&%ST&%CR&%CR&Jetzt öffnen?',
+      'vbYesNo+vbQuestion', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
+ (36, 'Der Bericht konnte nicht geschrieben werden.&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
+ (37, 'Der Bericht&%SP&%ST&%SP&konnte nicht geöffnet werden: Es wurde kein Programm für PDF-Dateien gefunden.&%CR&Öffnen Sie die Datei aus ihrem Ordner.',
+      'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (57, 'Die Berichtsvorlage %1 kann nicht gelesen werden.'),
+ (58, 'Die Berichtsvorlage %1 enthält keine Zeile für die Merkmale.'),
+ (59, 'Die Arbeitsdaten enthalten nichts zur Leitung %1. Holen Sie die Leitung erneut und drucken Sie dann.'),
+ (60, 'Die Arbeitsdatenbank %1 kann nicht gelesen werden: %2'),
+ (61, 'Der Ordner %1 kann nicht angelegt werden.'),
+ (62, 'Die Datei %1 kann nicht geschrieben werden: %2'),
+ (63, 'Die Berichtsauswahl %1 ist nicht verständlich.');

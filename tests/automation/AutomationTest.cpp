@@ -352,6 +352,8 @@ TEST_F(AutomationTest, TheWindowsPublicMembersAreExportedUnderTheirOwnNames) {
         {"FrmPositionSave", "", ""},
         {"BackGround", "n", ""},
         {"TurnFlow", "b", ""},
+        {"RequestProgress", "ssii", ""},
+        {"RequestEnded", "ssi", ""},
     };
     for (const Member& m : expected) {
         const auto found = members.find(QString::fromLatin1(m.name));

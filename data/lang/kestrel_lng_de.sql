@@ -173,7 +173,7 @@ INSERT INTO tSSListBar VALUES
 
 -- Drucken: wohin der Bericht ging, und warum er nicht geschrieben wurde.
 INSERT INTO tMsgBox VALUES
- (35, 'Der Bericht wurde gespeichert unter:&%CR&%ST&%CR&%CR&Jetzt öffnen?',
+ (35, 'Der Bericht wurde gespeichert.&%CR&Datei:&%SP&%ST&%CR&Ordner:&%SP&%ST&%CR&%CR&Jetzt öffnen?',
       'vbYesNo+vbQuestion', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
  (36, 'Der Bericht konnte nicht geschrieben werden.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),

@@ -172,7 +172,7 @@ INSERT INTO tSSListBar VALUES
 
 -- Print: where the report went, and why it could not be written.
 INSERT INTO tMsgBox VALUES
- (35, 'The report has been written to:&%CR&%ST&%CR&%CR&Open it now?',
+ (35, 'The report has been written.&%CR&File:&%SP&%ST&%CR&Folder:&%SP&%ST&%CR&%CR&Open it now?',
       'vbYesNo+vbQuestion', 'Print Report', 'HELP/kestrel.hlp', '-1'),
  (36, 'The report could not be written.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Print Report', 'HELP/kestrel.hlp', '-1'),

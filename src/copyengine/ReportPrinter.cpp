@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -28,13 +29,20 @@ bool OpenFile(const QString& file) {
 
 // Tells where the report went and opens it when the engineer says so.
 void OfferReport(const QString& file) {
-    const QString shown = QDir::toNativeSeparators(file);
+    // The file's name and its folder on lines of their own: a long path
+    // would be broken at any of its hyphens or slashes.
+    const QFileInfo info(file);
+    const QString nameAndFolder =
+        info.fileName() + u'%' + QDir::toNativeSeparators(info.absolutePath());
     // Nobody watches an unattended session: it is told, and opens nothing.
-    if (LangMsgBox(kOwnSource, msgbox::own::kReportWritten, shown, kProductTitle) != answer::kYes ||
+    if (LangMsgBox(kOwnSource, msgbox::own::kReportWritten, nameAndFolder, kProductTitle) !=
+            answer::kYes ||
         services().unattended)
         return;
-    if (!OpenFile(file))
-        LangMsgBox(kOwnSource, msgbox::own::kReportNotOpened, shown, kProductTitle);
+    if (!OpenFile(file)) {
+        LangMsgBox(kOwnSource, msgbox::own::kReportNotOpened, QDir::toNativeSeparators(file),
+                   kProductTitle);
+    }
 }
 
 void PrintThroughHost(HostProgramme& parent, const ReportRequest& r) {

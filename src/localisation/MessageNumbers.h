@@ -70,7 +70,8 @@ constexpr std::int16_t kGetCancelled = 32;
 constexpr std::int16_t kCopyCancelledWhileWriting = 33;
 // The copy did not end normally (%ST): what was written, %ST.
 constexpr std::int16_t kCopyEndedAbnormally = 34;
-// The report went to the file %ST; asks whether to open it.
+// The report was written to the file %ST in the folder %ST; asks whether
+// to open it.
 constexpr std::int16_t kReportWritten = 35;
 // The report could not be written: %ST (the reason).
 constexpr std::int16_t kReportNotWritten = 36;

@@ -9,6 +9,7 @@
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -342,9 +343,9 @@ TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
     };
     const Case cases[] = {
         {"opened", reports.filePath(QStringLiteral("out")), answer::kYes,
-         "The report has been written to:\r", true},
+         "The report has been written.\rFile: Trunk-PBX1-004-", true},
         {"left", reports.filePath(QStringLiteral("out")), answer::kNo,
-         "The report has been written to:\r", false},
+         "The report has been written.\rFile: Trunk-PBX1-004-", false},
         {"not written", blocker.fileName() + QStringLiteral("/out"), answer::kOk,
          "The reports folder ", false},
     };
@@ -361,8 +362,11 @@ TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
         if (c.opened) {
             ASSERT_EQ(tree_.opened.size(), 1);
             EXPECT_TRUE(QFile::exists(tree_.opened[0]));
-            EXPECT_TRUE(
-                tree_.boxes.Last().prompt.contains(QDir::toNativeSeparators(tree_.opened[0])));
+            const QFileInfo file(tree_.opened[0]);
+            EXPECT_TRUE(tree_.boxes.Last().prompt.contains(
+                QStringLiteral("File: ") + file.fileName() + QStringLiteral("\rFolder: ") +
+                QDir::toNativeSeparators(file.absolutePath())))
+                << tree_.boxes.Last().prompt.toStdString();
         } else {
             EXPECT_TRUE(tree_.opened.isEmpty());
         }

@@ -146,6 +146,9 @@ TEST_F(ReportTest, AHostStartPrintsThroughTheHostAndOffersItsFile) {
         }
     };
     const QString pdf = QStringLiteral("/reports/Trunk-PBX1-012.pdf");
+    // The file's name and its folder, each on a line of its own.
+    const QString written = QStringLiteral(
+        "The report has been written.\rFile: Trunk-PBX1-012.pdf\rFolder: /reports\r\rOpen it now?");
     struct Case {
         const char* what;
         QString answer;
@@ -165,20 +168,8 @@ TEST_F(ReportTest, AHostStartPrintsThroughTheHostAndOffersItsFile) {
          {},
          {QStringLiteral("Printer out of paper")},
          {}},
-        {"a file, not opened",
-         {},
-         pdf,
-         false,
-         {answer::kNo},
-         {QStringLiteral("The report has been written to:\r") + pdf},
-         {}},
-        {"a file, opened",
-         {},
-         pdf,
-         false,
-         {answer::kYes},
-         {QStringLiteral("The report has been written to:\r") + pdf},
-         {pdf}},
+        {"a file, not opened", {}, pdf, false, {answer::kNo}, {written}, {}},
+        {"a file, opened", {}, pdf, false, {answer::kYes}, {written}, {pdf}},
     };
     g_Standalone = false;
     for (const Case& c : cases) {
@@ -229,9 +220,9 @@ TEST_F(ReportTest, AStandaloneStartWritesTheReportItselfOrSaysWhyNot) {
     };
     const Case cases[] = {
         {"written and opened", QStringLiteral("012"), data, false, false,
-         "The report has been written to:", 1, true},
+         "The report has been written.\rFile: Trunk-", 1, true},
         {"written, no viewer", QStringLiteral("012"), data, false, true,
-         "The report has been written to:", 2, true},
+         "The report has been written.\rFile: Trunk-", 2, true},
         {"no data for the trunk", QStringLiteral("013"), data, false, false,
          "The report could not be written.\rThe working data hold nothing for trunk 013.", 1,
          false},

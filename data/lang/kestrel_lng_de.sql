@@ -177,7 +177,7 @@ INSERT INTO tMsgBox VALUES
       'vbYesNo+vbQuestion', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
  (36, 'Der Bericht konnte nicht geschrieben werden.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
- (37, 'Der Bericht&%SP&%ST&%SP&konnte nicht geöffnet werden: Es wurde kein Programm für PDF-Dateien gefunden.&%CR&Öffnen Sie die Datei aus ihrem Ordner.',
+ (37, 'Der Bericht konnte nicht geöffnet werden: Es wurde kein Programm für PDF-Dateien gefunden.&%CR&Datei:&%SP&%ST&%CR&Ordner:&%SP&%ST&%CR&%CR&Öffnen Sie die Datei aus ihrem Ordner.',
       'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1');
 INSERT INTO tMessages VALUES
  (57, 'Die Berichtsvorlage %1 kann nicht gelesen werden.'),

@@ -176,7 +176,7 @@ INSERT INTO tMsgBox VALUES
       'vbYesNo+vbQuestion', 'Print Report', 'HELP/kestrel.hlp', '-1'),
  (36, 'The report could not be written.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Print Report', 'HELP/kestrel.hlp', '-1'),
- (37, 'The report&%SP&%ST&%SP&could not be opened: no programme for PDF files was found.&%CR&Open the file from its folder.',
+ (37, 'The report could not be opened: no programme for PDF files was found.&%CR&File:&%SP&%ST&%CR&Folder:&%SP&%ST&%CR&%CR&Open the file from its folder.',
       'vbOKOnly+vbExclamation', 'Print Report', 'HELP/kestrel.hlp', '-1');
 INSERT INTO tMessages VALUES
  (57, 'The report template %1 cannot be read.'),

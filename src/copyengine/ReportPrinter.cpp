@@ -40,8 +40,7 @@ void OfferReport(const QString& file) {
         services().unattended)
         return;
     if (!OpenFile(file)) {
-        LangMsgBox(kOwnSource, msgbox::own::kReportNotOpened, QDir::toNativeSeparators(file),
-                   kProductTitle);
+        LangMsgBox(kOwnSource, msgbox::own::kReportNotOpened, nameAndFolder, kProductTitle);
     }
 }
 

@@ -75,7 +75,7 @@ constexpr std::int16_t kCopyEndedAbnormally = 34;
 constexpr std::int16_t kReportWritten = 35;
 // The report could not be written: %ST (the reason).
 constexpr std::int16_t kReportNotWritten = 36;
-// The report file %ST could not be opened.
+// The report (file %ST in the folder %ST) could not be opened.
 constexpr std::int16_t kReportNotOpened = 37;
 }  // namespace msgbox::own
 

@@ -186,3 +186,20 @@ INSERT INTO tAccessible VALUES
  ('dlgKestrel', 'cmdCancel', -1, 'Auftrag abbrechen', ''),
  ('frmCmd', 'txtData1', -1, 'Erster Wert', ''),
  ('frmCmd', 'txtData2', -1, 'Zweiter Wert', '');
+
+-- Drucken: wohin der Bericht ging, und warum er nicht geschrieben wurde.
+INSERT INTO tMsgBox VALUES
+ (35, 'Der Bericht wurde gespeichert.&%CR&Datei:&%SP&%ST&%CR&Ordner:&%SP&%ST&%CR&%CR&Jetzt öffnen?',
+      'vbYesNo+vbQuestion', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
+ (36, 'Der Bericht konnte nicht geschrieben werden.&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1'),
+ (37, 'Der Bericht konnte nicht geöffnet werden: Es wurde kein Programm für PDF-Dateien gefunden.&%CR&Datei:&%SP&%ST&%CR&Ordner:&%SP&%ST&%CR&%CR&Öffnen Sie die Datei aus ihrem Ordner.',
+      'vbOKOnly+vbExclamation', 'Bericht drucken', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (57, 'Die Berichtsvorlage %1 kann nicht gelesen werden.'),
+ (58, 'Die Berichtsvorlage %1 enthält keine Zeile für die Merkmale.'),
+ (59, 'Die Arbeitsdaten enthalten nichts zur Leitung %1. Holen Sie die Leitung erneut und drucken Sie dann.'),
+ (60, 'Die Arbeitsdatenbank %1 kann nicht gelesen werden: %2'),
+ (61, 'Der Ordner %1 kann nicht angelegt werden.'),
+ (62, 'Die Datei %1 kann nicht geschrieben werden: %2'),
+ (63, 'Die Berichtsauswahl %1 ist nicht verständlich.');

@@ -185,3 +185,20 @@ INSERT INTO tAccessible VALUES
  ('dlgKestrel', 'cmdCancel', -1, 'Cancel the request', ''),
  ('frmCmd', 'txtData1', -1, 'First value', ''),
  ('frmCmd', 'txtData2', -1, 'Second value', '');
+
+-- Print: where the report went, and why it could not be written.
+INSERT INTO tMsgBox VALUES
+ (35, 'The report has been written.&%CR&File:&%SP&%ST&%CR&Folder:&%SP&%ST&%CR&%CR&Open it now?',
+      'vbYesNo+vbQuestion', 'Print Report', 'HELP/kestrel.hlp', '-1'),
+ (36, 'The report could not be written.&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Print Report', 'HELP/kestrel.hlp', '-1'),
+ (37, 'The report could not be opened: no programme for PDF files was found.&%CR&File:&%SP&%ST&%CR&Folder:&%SP&%ST&%CR&%CR&Open the file from its folder.',
+      'vbOKOnly+vbExclamation', 'Print Report', 'HELP/kestrel.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (57, 'The report template %1 cannot be read.'),
+ (58, 'The report template %1 has no line for the items.'),
+ (59, 'The working data hold nothing for trunk %1. Get the trunk again, then print.'),
+ (60, 'The working database %1 cannot be read: %2'),
+ (61, 'The folder %1 cannot be made.'),
+ (62, 'The file %1 cannot be written: %2'),
+ (63, 'The report selection %1 is not understood.');

@@ -4,7 +4,7 @@
 #include <QSettings>
 
 #include "Helm32Log.h"
-#include "ReportWriter.h"
+#include "copyengine/ReportWriter.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/RunError.h"
 
@@ -74,9 +74,15 @@ QString ParentAdaptor::PrintReport(const QString& databasePath, const QString& t
     QString written;
     QString failure =
         WriteTrunkReport(databasePath, templatePath, selection, model_.ReportsFolder(), &written);
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
+        lastReport_ = written;
         emit model_.reportWritten(written);
+    }
     return failure;
+}
+
+QString ParentAdaptor::LastReportFile() {
+    return lastReport_;
 }
 
 void ParentAdaptor::AddItem(const QString& line) {
@@ -88,6 +94,35 @@ void DBusCallBack::CallBack(cListRequest& response) {
                                                        QStringLiteral("CallBack"));
     call << QVariant::fromValue(response);
     connection_.asyncCall(call);  // the add-in returns at once; no reply is needed
+}
+
+void DBusCallBack::RequestProgress(const QString& requestId, const QString& loginId, int done,
+                                   int total) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
+                                                       QStringLiteral("RequestProgress"));
+    call << requestId << loginId << done << total;
+    connection_.asyncCall(call);
+}
+
+void DBusCallBack::RequestEnded(const QString& requestId, const QString& loginId, int errCode) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
+                                                       QStringLiteral("RequestEnded"));
+    call << requestId << loginId << errCode;
+    connection_.asyncCall(call);
+}
+
+LinkAdaptor::LinkAdaptor(SimulatedLink& link) : link_(link) {
+    connect(&link_, &SimulatedLink::requestProgress, this,
+            [this](const QString& requestId, const QString& loginId, int done, int total) {
+                if (const auto target = callbacks_.value(loginId))
+                    target->RequestProgress(requestId, loginId, done, total);
+            });
+    connect(&link_, &SimulatedLink::requestEnded, this,
+            [this](const QString& requestId, const QString& loginId, int errCode) {
+                requests_.remove(requestId);
+                if (const auto target = callbacks_.value(loginId))
+                    target->RequestEnded(requestId, loginId, errCode);
+            });
 }
 
 LinkAdaptor::~LinkAdaptor() {
@@ -107,7 +142,17 @@ QString LinkAdaptor::Login(const QString& pbx, const QDBusObjectPath& callback) 
 
 QString LinkAdaptor::SendRequest(const kestrel::cListRequest& request) {
     cListRequest copy = request;
-    return link_.SendRequest(copy);
+    const QString loginId = copy.LoginID();
+    QString reply = link_.SendRequest(copy);
+    if (callbacks_.contains(loginId) && reply.startsWith(QStringLiteral("REQ")))
+        requests_.insert(reply, loginId);
+    return reply;
+}
+
+bool LinkAdaptor::CancelRequest(const QString& requestId) {
+    if (!requests_.contains(requestId))
+        return false;
+    return link_.CancelRequest(requestId);
 }
 
 void LinkAdaptor::LogOut(const QString& pbx, const QString& loginId) {

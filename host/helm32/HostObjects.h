@@ -69,9 +69,12 @@ public slots:
     QString PrintReport(const QString& databasePath, const QString& templatePath,
                         const QString& selection, const QString& reserved, int options);
     void AddItem(const QString& line);
+    // The file this add-in's last report went to; empty before the first.
+    QString LastReportFile();
 
 private:
     HostModel& model_;
+    QString lastReport_;
 };
 
 // The add-in's call-back object (its main window) on its connection.
@@ -80,18 +83,25 @@ public:
     DBusCallBack(QDBusConnection connection, QString path)
         : connection_(std::move(connection)), path_(std::move(path)) {}
     void CallBack(cListRequest& response) override;
+    // Tells the window how far its request has got, and that it has ended;
+    // neither waits for a reply.
+    void RequestProgress(const QString& requestId, const QString& loginId, int done, int total);
+    void RequestEnded(const QString& requestId, const QString& loginId, int errCode);
 
 private:
     QDBusConnection connection_;
     QString path_;
 };
 
+// The link as one add-in sees it: its logins' requests report their
+// progress to the login's call-back object, and it may cancel only the
+// requests it sent itself.
 class LinkAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_LINK_INTERFACE)
 
 public:
-    explicit LinkAdaptor(SimulatedLink& link) : link_(link) {}
+    explicit LinkAdaptor(SimulatedLink& link);
     // An add-in that goes without logging out is logged out (its requests
     // cancelled), so no answer is sent to a call-back that no longer exists.
     ~LinkAdaptor() override;
@@ -100,10 +110,15 @@ public slots:
     QString Login(const QString& pbx, const QDBusObjectPath& callback);
     QString SendRequest(const kestrel::cListRequest& request);
     void LogOut(const QString& pbx, const QString& loginId);
+    // False for a request that is not under way or was sent by another
+    // add-in.
+    bool CancelRequest(const QString& requestId);
 
 private:
     SimulatedLink& link_;
     QHash<QString, std::shared_ptr<DBusCallBack>> callbacks_;
+    // The requests under way this add-in sent, by request id: their login.
+    QHash<QString, QString> requests_;
 };
 
 class ProcessorAdaptor : public QObject {

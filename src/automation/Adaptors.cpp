@@ -163,4 +163,15 @@ void WindowAdaptor::TurnFlow(bool value) {
         window->TurnFlow(value);
 }
 
+void WindowAdaptor::RequestProgress(const QString& requestId, const QString& loginId, int done,
+                                    int total) {
+    if (dlgKestrel* window = Live())
+        window->RequestProgress(requestId, loginId, done, total);
+}
+
+void WindowAdaptor::RequestEnded(const QString& requestId, const QString& loginId, int errCode) {
+    if (dlgKestrel* window = Live())
+        window->RequestEnded(requestId, loginId, errCode);
+}
+
 }  // namespace kestrel

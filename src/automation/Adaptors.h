@@ -77,6 +77,10 @@ public slots:
     void FrmPositionSave();
     void BackGround(qint16 index);
     void TurnFlow(bool value);
+    // The host's report of how far a request of this window has got, and
+    // of its end (which comes right before its CallBack).
+    void RequestProgress(const QString& requestId, const QString& loginId, int done, int total);
+    void RequestEnded(const QString& requestId, const QString& loginId, int errCode);
 
 private:
     // The window while it is loaded; null once it has unloaded.

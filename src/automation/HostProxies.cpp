@@ -125,6 +125,12 @@ void DBusLink::LogOut(const QString& pbxName, const QString& loginId) {
              {pbxName, loginId});
 }
 
+bool DBusLink::CancelRequest(const QString& requestId) {
+    const QDBusMessage reply = CallHost(connection_, path_, contract::kLinkInterface,
+                                        QStringLiteral("CancelRequest"), {requestId});
+    return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
+}
+
 DBusProcessor::DBusProcessor(QDBusConnection connection, QString path)
     : connection_(std::move(connection)), path_(std::move(path)) {}
 
@@ -184,6 +190,10 @@ QString DBusHost::PrintReport(const QString& databasePath, const QString& templa
 
 void DBusHost::AddItem(const QString& line) {
     Call(QStringLiteral("AddItem"), {line});
+}
+
+QString DBusHost::LastReportFile() {
+    return Text(Call(QStringLiteral("LastReportFile")));
 }
 
 }  // namespace kestrel

@@ -23,6 +23,7 @@ public:
     QString Login(const QString& pbxName, CallBackTarget* callback) override;
     QString SendRequest(cListRequest& request) override;
     void LogOut(const QString& pbxName, const QString& loginId) override;
+    bool CancelRequest(const QString& requestId) override;
 
 private:
     QDBusConnection connection_;
@@ -56,6 +57,8 @@ public:
                         const QString& selection, const QString& reserved,
                         std::int32_t options) override;
     void AddItem(const QString& line) override;
+    // A host without the member answers an error: it does not say.
+    QString LastReportFile() override;
     ExchangeLink* oPBX() override { return &link_; }
     ProcessorInfo* oOPX() override { return &processor_; }
 

@@ -5,6 +5,7 @@
 namespace kestrel {
 
 class HostProgramme;
+struct ReportOutcome;
 
 // The report paths and selection the host's printer is given.
 struct ReportRequest {
@@ -17,10 +18,20 @@ struct ReportRequest {
 // template kestrel.rpt and the selection "{Trunk.Trunk}= '<trunk>'".
 ReportRequest BuildReportRequest(const QString& workDbName, const QString& trunkBoxText);
 
-// Print: in an automation start, asks the host to print the report and
-// shows the host's failure text, if any, in a plain message box. A
-// standalone start prints nothing.
+// Where a standalone start writes its reports: "Reports" in the user's
+// data folder.
+QString StandaloneReportsFolder();
+
+// Print. In an automation start the host prints the report; its failure
+// text, if any, is shown in a plain message box, and a report the host says
+// it wrote to a file is offered to be opened. A standalone start writes the
+// report itself into StandaloneReportsFolder() and offers it the same way,
+// or says why it could not be written.
 void PrintTrunkReport(HostProgramme* parent, const QString& workDbName,
                       const QString& trunkBoxText);
+
+// The engineer's words for a report that could not be written (own
+// message 36's insert).
+QString ReportFailureText(const ReportOutcome& outcome);
 
 }  // namespace kestrel

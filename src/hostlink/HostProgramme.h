@@ -27,6 +27,10 @@ public:
     // and the answer comes later through the login's call-back.
     virtual QString SendRequest(cListRequest& request) = 0;
     virtual void LogOut(const QString& pbxName, const QString& loginId) = 0;
+    // Cancels one request under way by the id SendRequest answered: the
+    // exchange answers its remaining entries as cancelled by the user. False
+    // when no such request is under way, or the link cannot cancel.
+    virtual bool CancelRequest(const QString& /*requestId*/) { return false; }
 };
 
 // Processor information of an exchange (Parent.oOPX).
@@ -57,6 +61,9 @@ public:
                                 const QString& selection, const QString& reserved,
                                 std::int32_t options) = 0;
     virtual void AddItem(const QString& line) = 0;
+    // The file the last report printed for this add-in went to; empty when
+    // the host does not say (it printed on paper, or knows no such member).
+    virtual QString LastReportFile() { return {}; }
     virtual ExchangeLink* oPBX() = 0;
     virtual ProcessorInfo* oOPX() = 0;
 };

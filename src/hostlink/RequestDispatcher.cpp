@@ -153,6 +153,22 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     return false;
 }
 
+bool RequestDispatcher::CancelRequest(const QString& requestId) {
+    // Only while the answer is awaited: a request not yet sent has no id,
+    // and one already answered is over.
+    if (requestId.isEmpty() || !RequestInFlight() || Refused(requestId))
+        return false;
+    if (state_ == DispatchState::WaitingForAnswer && requestId != sendReply_)
+        return false;  // not the request this window sent
+    ExchangeLink* link = LinkObject();
+    if (!link)
+        return false;
+    bool cancelled = false;
+    const HostCall call(hostCalls_);
+    TryHostCall("to cancel the request", [&] { cancelled = link->CancelRequest(requestId); });
+    return cancelled;
+}
+
 void RequestDispatcher::ReportRefused() {
     if (refusal_ != Refusal::Reply)
         return;

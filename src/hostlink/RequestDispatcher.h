@@ -69,6 +69,11 @@ public:
     // already been told or the send was only held back behind another
     // request. Once per refusal.
     void ReportRefused();
+    // The engineer's cancel of this window's request `requestId` (the id the
+    // host answered its send with): asks the link to cancel it, which ends
+    // it with the usual cancelled answer. False when that request is not
+    // this window's request under way, or the host could not cancel it.
+    bool CancelRequest(const QString& requestId);
     void FinishRequest(const QString& loginID);
     // Takes the answer of the request under way; an answer that arrives
     // while none is (a stray or repeated call-back), or that names another

@@ -24,7 +24,7 @@ public:
 
     // Cancels one request under way by the id SendRequest answered; false
     // when no such request is under way.
-    virtual bool CancelRequest(const QString& requestId) = 0;
+    bool CancelRequest(const QString& requestId) override = 0;
 
 signals:
     void requestProgress(const QString& requestId, const QString& loginId, int done, int total);

@@ -70,6 +70,13 @@ constexpr std::int16_t kGetCancelled = 32;
 constexpr std::int16_t kCopyCancelledWhileWriting = 33;
 // The copy did not end normally (%ST): what was written, %ST.
 constexpr std::int16_t kCopyEndedAbnormally = 34;
+// The report was written to the file %ST in the folder %ST; asks whether
+// to open it.
+constexpr std::int16_t kReportWritten = 35;
+// The report could not be written: %ST (the reason).
+constexpr std::int16_t kReportNotWritten = 36;
+// The report (file %ST in the folder %ST) could not be opened.
+constexpr std::int16_t kReportNotOpened = 37;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -107,6 +114,16 @@ constexpr int kAnswerRefused = 54;
 // What a cancelled Get read: nothing, or "%1" items.
 constexpr int kNothingRead = 55;
 constexpr int kReadBeforeCancel = 56;
+// Why a report could not be written: the template (%1) cannot be read or
+// has no item row; no data for trunk %1; the database %1 unreadable (%2);
+// the folder %1 not made; the file %1 not written (%2); the selection %1.
+constexpr int kReportTemplateUnreadable = 57;
+constexpr int kReportTemplateNoRow = 58;
+constexpr int kReportNoData = 59;
+constexpr int kReportDatabaseUnreadable = 60;
+constexpr int kReportFolderNotMade = 61;
+constexpr int kReportFileNotWritten = 62;
+constexpr int kReportSelectionUnknown = 63;
 }  // namespace text
 
 }  // namespace kestrel

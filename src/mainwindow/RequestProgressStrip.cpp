@@ -56,6 +56,11 @@ void RequestProgressStrip::SetProgress(int done, int total) {
     ShowCount(done, total);
 }
 
+void RequestProgressStrip::AllowCancel() {
+    cancelAsked_ = false;
+    cancel_->setEnabled(true);
+}
+
 void RequestProgressStrip::Finish() {
     showLater_.stop();
     hide();

@@ -26,6 +26,8 @@ public:
     // The request has ended (answered, refused or cancelled).
     void Finish();
     bool CancelAsked() const { return cancelAsked_; }
+    // The cancel did not reach the request: Cancel may be pressed again.
+    void AllowCancel();
 
 signals:
     void cancelRequested();

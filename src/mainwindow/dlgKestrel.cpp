@@ -46,11 +46,23 @@
 
 namespace kestrel {
 
+namespace {
+// The help file's contents topic, which the host opens as well.
+constexpr int kHelpContentsTopic = 1000;
+}  // namespace
+
 dlgKestrel::dlgKestrel(StandaloneLinkFactory standaloneLinks, QWidget* parent)
     : QWidget(parent),
       session_(new TrunkCopySession(*this, *this, std::move(standaloneLinks), this)) {
     BuildControls();
     ConnectEvents();
+    connect(progress_, &RequestProgressStrip::cancelRequested, this, [this] {
+        // Only this window's request; a cancel the host could not take
+        // leaves the button for another try while the request runs on.
+        if (!session_->Dispatcher().CancelRequest(progressRequest_) &&
+            session_->Dispatcher().RequestInFlight())
+            progress_->AllowCancel();
+    });
     BindKeyboard();
 }
 
@@ -221,6 +233,16 @@ void dlgKestrel::ShowWhatsThis(QObject* who) {
     whatsThisTarget_ = nullptr;
 }
 
+void dlgKestrel::ShowHelp() {
+    if (!g_Standalone) {
+        if (Parent())
+            TryHostCall("to show the help", [&] { Parent()->DisplayHelp(HelpFileName()); });
+        return;
+    }
+    // No host shows it: the help's first topic, beside the window.
+    HelpViewer::ShowTopic(helpFile_, kHelpContentsTopic, this);
+}
+
 void dlgKestrel::closeEvent(QCloseEvent* event) {
     if (InHostCall()) {
         // Unloading inside a host call would pull the window from under the
@@ -330,36 +352,40 @@ void dlgKestrel::SetEnabled(bool enabled) {
             focusBeforeRequest_->setFocus(Qt::OtherFocusReason);
         focusBeforeRequest_ = nullptr;
     }
+    // The window is enabled again when its request has ended, whether or
+    // not the host said so.
+    if (enabled)
+        FinishProgress();
 }
 
 void dlgKestrel::ConnectStandaloneProgress(StandaloneLink* link) {
-    // The built-in host reports every request of every login it serves:
-    // follow only this window's, and cancel only this window's.
-    auto ours = [this](const QString& loginId) {
-        const RequestDispatcher& dispatcher = session_->Dispatcher();
-        return dispatcher.RequestInFlight() && loginId == dispatcher.CurrentLoginID();
-    };
-    connect(link, &StandaloneLink::requestProgress, progress_,
-            [this, ours](const QString& requestId, const QString& loginId, int done, int total) {
-                if (!ours(loginId))
-                    return;
-                if (progressRequest_ != requestId) {
-                    progressRequest_ = requestId;
-                    progress_->Start(total);
-                }
-                progress_->SetProgress(done, total);
-            });
-    connect(link, &StandaloneLink::requestEnded, progress_,
-            [this](const QString& requestId, const QString&, int) {
-                if (requestId != progressRequest_)
-                    return;
-                progressRequest_.clear();
-                progress_->Finish();
-            });
-    connect(progress_, &RequestProgressStrip::cancelRequested, link, [this, link] {
-        if (!progressRequest_.isEmpty())
-            link->CancelRequest(progressRequest_);
-    });
+    // The built-in host reports every request of every login it serves;
+    // RequestProgress keeps to this window's.
+    connect(link, &StandaloneLink::requestProgress, this, &dlgKestrel::RequestProgress);
+    connect(link, &StandaloneLink::requestEnded, this, &dlgKestrel::RequestEnded);
+}
+
+void dlgKestrel::RequestProgress(const QString& requestId, const QString& loginId, int done,
+                                 int total) {
+    const RequestDispatcher& dispatcher = session_->Dispatcher();
+    if (requestId.isEmpty() || !dispatcher.RequestInFlight() ||
+        loginId != dispatcher.CurrentLoginID())
+        return;
+    if (progressRequest_ != requestId) {
+        progressRequest_ = requestId;
+        progress_->Start(total);
+    }
+    progress_->SetProgress(done, total);
+}
+
+void dlgKestrel::RequestEnded(const QString& requestId, const QString&, int) {
+    if (!requestId.isEmpty() && requestId == progressRequest_)
+        FinishProgress();
+}
+
+void dlgKestrel::FinishProgress() {
+    progressRequest_.clear();
+    progress_->Finish();
 }
 
 void dlgKestrel::SetHourglass(bool busy) {
@@ -407,10 +433,10 @@ void dlgKestrel::RunCommand(const QString& key) {
         QTimer::singleShot(50, this, [this, key] { RunCommand(key); });
         return;
     }
-    const bool sends = key == u"Get" || key == u"Copy" || key == u"View List" ||
-                       key == u"Preview" || key == u"Undo";
-    if (sends && session_->RequestUnderWay())
-        return;  // one request at a time: the one under way goes first
+    // One request at a time, and nothing else meanwhile: a command of a
+    // shortcut or the session interface waits for no one and does nothing.
+    if (session_->RequestUnderWay())
+        return;
     if (key == u"Get") {
         CommandGet();
     } else if (key == u"Copy" || key == u"Preview") {
@@ -426,9 +452,7 @@ void dlgKestrel::RunCommand(const QString& key) {
     } else if (key == u"Print") {
         session_->Print();
     } else if (key == u"Help") {
-        if (!g_Standalone && Parent()) {
-            TryHostCall("to show the help", [&] { Parent()->DisplayHelp(HelpFileName()); });
-        }
+        ShowHelp();
     } else if (key == u"Hide Window") {
         if (g_Standalone) {
             Unload();

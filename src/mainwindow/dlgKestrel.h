@@ -69,6 +69,11 @@ public:
     void FrmMove(HostProgramme* host);
     void FrmPositionSave();
     void TurnFlow(bool value);
+    // How far a request has got, as the host (or the built-in host of a
+    // standalone start) reports it: the progress strip follows this
+    // window's request under way and ignores every other.
+    void RequestProgress(const QString& requestId, const QString& loginId, int done, int total);
+    void RequestEnded(const QString& requestId, const QString& loginId, int errCode);
     // Skins the window with background set `index` (and the open dialog).
     void BackGround(std::int16_t index);
     // The additional-data dialog's answer: the selected value.
@@ -148,6 +153,9 @@ private:
     void OnTreeButtonReleased(QMouseEvent* event);
     void SendShiftClickLine();
     void ConnectStandaloneProgress(StandaloneLink* link);
+    void FinishProgress();
+    // Help and F1: the host's help, or in a standalone start the help file.
+    void ShowHelp();
     void OnGridRightButton(const QPoint& at);
     // Brings the list row's item into view in the tree.
     void ShowItemInTree(const QString& cmd, const QString& value);
@@ -158,7 +166,7 @@ private:
     // Controls, by their design names.
     QWidget* workArea_ = nullptr;
     RequestProgressStrip* progress_ = nullptr;
-    QString progressRequest_;  // the built-in host's request the strip follows
+    QString progressRequest_;  // the host's request the strip follows
     ListBar* lsbMenu_ = nullptr;
     QFrame* picPanel_[2] = {nullptr, nullptr};
     QStackedLayout* panels_ = nullptr;

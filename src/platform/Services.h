@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace kestrel {
 
@@ -22,6 +23,9 @@ struct Services {
     // The user's data folder (the copy journal lives there); empty: the
     // platform's own for this program.
     QString dataFolder;
+    // Opens a file with the desktop's programme for its kind; false when
+    // none could. Empty: the desktop's own opener.
+    std::function<bool(const QString& file)> openFile;
     // No engineer watches: an unattended session answers dialogs itself.
     bool unattended = false;
     // The program's start is under way (until its window has loaded): every

@@ -9,11 +9,15 @@
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -30,6 +34,7 @@
 #include "automation/HostProxies.h"
 #include "automation/SessionAdaptor.h"
 #include "catalogue/ValueListModel.h"
+#include "exchange/ExchangeFaults.h"
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
 #include "helm32/AddinLauncher.h"
@@ -42,6 +47,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
 #include "platform/FileOps.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "session/TrunkCopySession.h"
@@ -234,6 +240,139 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
               QStringLiteral("The trunk data has been copied to the destination trunks."));
 }
 
+// A long copy in a host start: the host reports its progress to the
+// add-in's window over the connection, and the window's Cancel cancels that
+// request alone, through the host. The copy ends with the usual cancelled
+// outcome and the window usable; another add-in's request on the same link
+// runs on, and this add-in cannot cancel it.
+TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn) {
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 3);
+    Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+    dlgKestrel* window = addin_->Session().Window();
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    {
+        auto exchange = SimulatedExchange::Open(
+            tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"), QStringLiteral("PBX1"),
+            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
+        ExchangeFaults faults;
+        faults.entryDelayMs = 40;
+        exchange->SetFaults(faults);
+    }
+    struct Other : CallBackTarget {
+        cListRequest answer;
+        int calls = 0;
+        void CallBack(cListRequest& response) override {
+            answer = response;
+            ++calls;
+        }
+    } other;
+    const QString otherLogin = link_->Login(QStringLiteral("PBX1"), &other);
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("5-8"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Copy"));
+    auto* strip = window->findChild<QWidget*>(QStringLiteral("picProgress"));
+    auto* count = strip->findChild<QLabel*>(QStringLiteral("lblProgress"));
+    auto* cancel = strip->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    // The copy itself (14 items to 4 trunks), after the destination check.
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            return strip->isVisible() && count->text().endsWith(QStringLiteral(" of 56 entries"));
+        },
+        20000))
+        << count->text().toStdString();
+    EXPECT_TRUE(count->text().startsWith(QStringLiteral("Exchange request: ")));
+    EXPECT_FALSE(window->IsEnabled());
+    EXPECT_TRUE(cancel->isEnabled());
+
+    // Another add-in's read waits behind the copy on the same link.
+    cListRequest read;
+    read.AddToList(QStringLiteral("3000"), QStringLiteral("004"));
+    read.AddToList(QStringLiteral("3000"), QStringLiteral("005"));
+    read.SetLoginID(otherLogin);
+    read.SetPBXName(QStringLiteral("PBX1"));
+    read.SetTag(QStringLiteral("13"));
+    const QString otherRequest = link_->SendRequest(read);
+    ASSERT_TRUE(otherRequest.startsWith(QStringLiteral("REQ")));
+    QDBusMessage foreign = QDBusMessage::createMethodCall(
+        QString(), contract::kHostParentPath + contract::kLinkPathSuffix, contract::kLinkInterface,
+        QStringLiteral("CancelRequest"));
+    foreign << otherRequest;
+    QDBusPendingCall refused = addin_->Connection().asyncCall(foreign);
+    ASSERT_TRUE(test::WaitFor([&] { return refused.isFinished(); }));
+    EXPECT_FALSE(refused.reply().arguments().value(0).toBool());
+
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !window->Session().RequestUnderWay() && !tree_.boxes.shown.empty(); }, 20000));
+    EXPECT_EQ(window->Session().Dispatcher().ResponseList().ErrCode(), 61);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy was cancelled.")))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_TRUE(window->IsEnabled());
+    EXPECT_FALSE(strip->isVisible());
+    ASSERT_TRUE(test::WaitFor([&] { return other.calls == 1; }, 20000));
+    EXPECT_EQ(other.answer.ErrCode(), 0);
+    ASSERT_EQ(other.answer.Count(), 2);
+    for (int i = 0; i < other.answer.Count(); ++i)
+        EXPECT_NE(other.answer.SecondData(i), QStringLiteral("OPX_USERCANCEL"));
+    link_->LogOut(QStringLiteral("PBX1"), otherLogin);
+}
+
+// Print in a host start: the host writes the PDF, and the add-in tells
+// where it went and opens it when asked; a report the host cannot write is
+// explained in the host's words.
+TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
+    QTemporaryDir reports;
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 3);
+    dlgKestrel* window = addin_->Session().Window();
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    QFile blocker(reports.filePath(QStringLiteral("in-the-way")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    struct Case {
+        const char* what;
+        QString folder;
+        int button;
+        const char* prompt;
+        bool opened;
+    };
+    const Case cases[] = {
+        {"opened", reports.filePath(QStringLiteral("out")), answer::kYes,
+         "The report has been written.\rFile: Trunk-PBX1-004-", true},
+        {"left", reports.filePath(QStringLiteral("out")), answer::kNo,
+         "The report has been written.\rFile: Trunk-PBX1-004-", false},
+        {"not written", blocker.fileName() + QStringLiteral("/out"), answer::kOk,
+         "The reports folder ", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        model_.SetReportsFolder(c.folder);
+        tree_.boxes.Clear();
+        tree_.boxes.Script({c.button});
+        tree_.opened.clear();
+        window->RunCommand(QStringLiteral("Print"));
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromLatin1(c.prompt)))
+            << tree_.boxes.Last().prompt.toStdString();
+        if (c.opened) {
+            ASSERT_EQ(tree_.opened.size(), 1);
+            EXPECT_TRUE(QFile::exists(tree_.opened[0]));
+            const QFileInfo file(tree_.opened[0]);
+            EXPECT_TRUE(tree_.boxes.Last().prompt.contains(
+                QStringLiteral("File: ") + file.fileName() + QStringLiteral("\rFolder: ") +
+                QDir::toNativeSeparators(file.absolutePath())))
+                << tree_.boxes.Last().prompt.toStdString();
+        } else {
+            EXPECT_TRUE(tree_.opened.isEmpty());
+        }
+    }
+}
+
 // A record with a text longer than a record holds is refused to the host
 // with an error naming it; the window ends its request, says so, and the
 // next Get works.
@@ -352,6 +491,8 @@ TEST_F(AutomationTest, TheWindowsPublicMembersAreExportedUnderTheirOwnNames) {
         {"FrmPositionSave", "", ""},
         {"BackGround", "n", ""},
         {"TurnFlow", "b", ""},
+        {"RequestProgress", "ssii", ""},
+        {"RequestEnded", "ssi", ""},
     };
     for (const Member& m : expected) {
         const auto found = members.find(QString::fromLatin1(m.name));

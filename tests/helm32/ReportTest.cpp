@@ -5,8 +5,11 @@
 #include <QTemporaryDir>
 
 #include "copyengine/ReportPrinter.h"
-#include "helm32/ReportWriter.h"
+#include "copyengine/ReportWriter.h"
 #include "platform/Database.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RunError.h"
+#include "platform/Services.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
@@ -106,36 +109,163 @@ TEST_F(ReportTest, FailuresAreDescribed) {
     junk.close();
     EXPECT_TRUE(Write(QStringLiteral("{Trunk.Trunk}= '012'"), work_, junk.fileName())
                     .contains(QStringLiteral("no item row")));
+    // A reports folder that cannot be made (a file stands in its way).
+    written_.clear();
+    EXPECT_TRUE(WriteTrunkReport(work_, template_, QStringLiteral("{Trunk.Trunk}= '012'"),
+                                 junk.fileName() + QStringLiteral("/reports"), &written_)
+                    .startsWith(QStringLiteral("The reports folder")));
+    EXPECT_TRUE(written_.isEmpty());
 }
 
-TEST_F(ReportTest, PrintAsksTheHostOnlyWhenHosted) {
-    EXPECT_EQ(BuildReportRequest(QStringLiteral("KESTREL4.MDB"), QStringLiteral("012")).selection,
-              QStringLiteral("{Trunk.Trunk}= '012'"));
-    EXPECT_TRUE(BuildReportRequest(QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"))
-                    .templatePath.endsWith(QStringLiteral("/ADDINS/REPORT/kestrel.rpt")));
+TEST_F(ReportTest, TheRequestNamesTheWorkingCopyTemplateAndTrunk) {
+    const ReportRequest r =
+        BuildReportRequest(QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
+    EXPECT_EQ(r.selection, QStringLiteral("{Trunk.Trunk}= '012'"));
+    EXPECT_TRUE(r.templatePath.endsWith(QStringLiteral("/ADDINS/REPORT/kestrel.rpt")));
+    EXPECT_TRUE(r.databasePath.endsWith(QStringLiteral("/ADDINS/DATABASE/KESTREL4.MDB")));
+}
+
+// In a host start the host prints: its failure is shown as it stands, and a
+// report it says it wrote to a file is offered to be opened.
+TEST_F(ReportTest, AHostStartPrintsThroughTheHostAndOffersItsFile) {
+    ASSERT_TRUE(tree_.OpenStartupDatabases());
     struct Printing : test::ScriptedHost {
         QString answer;
+        QString file;
+        bool fileFails = false;
         QStringList asked;
         QString PrintReport(const QString& db, const QString& t, const QString& s, const QString&,
                             std::int32_t) override {
             asked << db << t << s;
             return answer;
         }
-    } printer;
-    g_Standalone = true;
-    PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
-    EXPECT_TRUE(printer.asked.isEmpty());
+        QString LastReportFile() override {
+            if (fileFails)
+                throw RunError(440, QStringLiteral("no such member"));
+            return file;
+        }
+    };
+    const QString pdf = QStringLiteral("/reports/Trunk-PBX1-012.pdf");
+    // The file's name and its folder, each on a line of its own.
+    const QString written = QStringLiteral(
+        "The report has been written.\rFile: Trunk-PBX1-012.pdf\rFolder: /reports\r\rOpen it now?");
+    struct Case {
+        const char* what;
+        QString answer;
+        QString file;
+        bool fileFails;
+        std::initializer_list<int> buttons;
+        QStringList prompts;  // the start of each box's prompt
+        QStringList opened;
+    };
+    const Case cases[] = {
+        {"printed, no file named", {}, {}, false, {}, {}, {}},
+        {"a host without the member", {}, {}, true, {}, {}, {}},
+        {"the host failed",
+         QStringLiteral("Printer out of paper"),
+         pdf,
+         false,
+         {},
+         {QStringLiteral("Printer out of paper")},
+         {}},
+        {"a file, not opened", {}, pdf, false, {answer::kNo}, {written}, {}},
+        {"a file, opened", {}, pdf, false, {answer::kYes}, {written}, {pdf}},
+    };
     g_Standalone = false;
-    PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
-    ASSERT_EQ(printer.asked.size(), 3);
-    EXPECT_TRUE(printer.asked[0].endsWith(QStringLiteral("/ADDINS/DATABASE/KESTREL4.MDB")));
-    EXPECT_TRUE(tree_.boxes.shown.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tree_.boxes.Clear();
+        tree_.boxes.Script(c.buttons);
+        tree_.opened.clear();
+        Printing printer;
+        printer.answer = c.answer;
+        printer.file = c.file;
+        printer.fileFails = c.fileFails;
+        PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
+        ASSERT_EQ(printer.asked.size(), 3);
+        ASSERT_EQ(tree_.boxes.shown.size(), static_cast<size_t>(c.prompts.size()));
+        for (qsizetype i = 0; i < c.prompts.size(); ++i)
+            EXPECT_TRUE(tree_.boxes.shown[i].prompt.startsWith(c.prompts[i]))
+                << tree_.boxes.shown[i].prompt.toStdString();
+        EXPECT_EQ(tree_.opened, c.opened);
+    }
+    // The host's failure text is a plain box with the application's title.
+    tree_.boxes.Clear();
+    Printing printer;
     printer.answer = QStringLiteral("Printer out of paper");
     PrintTrunkReport(&printer, QStringLiteral("KESTREL4.MDB"), QStringLiteral("012"));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Printer out of paper"));
     EXPECT_FALSE(tree_.boxes.Last().title.has_value());
     EXPECT_EQ(tree_.boxes.Last().flags, 0);
+}
+
+// A standalone start writes the same report into the user's data folder
+// and offers it; a report it cannot write is explained, nothing opened.
+TEST_F(ReportTest, AStandaloneStartWritesTheReportItselfOrSaysWhyNot) {
+    ASSERT_TRUE(tree_.OpenStartupDatabases());
+    const QString templ = tree_.AddinsDir() + QStringLiteral("/REPORT/kestrel.rpt");
+    const QString data = services().dataFolder;
+    QFile blocker(out_.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    struct Case {
+        const char* what;
+        QString trunk;
+        QString dataFolder;
+        bool templateGone;
+        bool openFails;
+        const char* prompt;  // the start of the first box's prompt
+        int boxes;
+        bool written;
+    };
+    const Case cases[] = {
+        {"written and opened", QStringLiteral("012"), data, false, false,
+         "The report has been written.\rFile: Trunk-", 1, true},
+        {"written, no viewer", QStringLiteral("012"), data, false, true,
+         "The report has been written.\rFile: Trunk-", 2, true},
+        {"no data for the trunk", QStringLiteral("013"), data, false, false,
+         "The report could not be written.\rThe working data hold nothing for trunk 013.", 1,
+         false},
+        {"no template", QStringLiteral("012"), data, true, false,
+         "The report could not be written.\rThe report template ", 1, false},
+        {"no folder", QStringLiteral("012"), blocker.fileName(), false, false,
+         "The report could not be written.\rThe folder ", 1, false},
+    };
+    g_Standalone = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tree_.boxes.Clear();
+        tree_.opened.clear();
+        tree_.openSucceeds = !c.openFails;
+        services().dataFolder = c.dataFolder;
+        if (c.templateGone) {
+            ASSERT_TRUE(QFile::rename(templ, templ + QStringLiteral(".gone")));
+        }
+        test::ScriptedHost nobody;
+        PrintTrunkReport(&nobody, QStringLiteral("KESTREL.MDB"), c.trunk);
+        if (c.templateGone) {
+            ASSERT_TRUE(QFile::rename(templ + QStringLiteral(".gone"), templ));
+        }
+        ASSERT_EQ(tree_.boxes.shown.size(), static_cast<size_t>(c.boxes));
+        EXPECT_TRUE(tree_.boxes.shown[0].prompt.startsWith(QString::fromUtf8(c.prompt)))
+            << tree_.boxes.shown[0].prompt.toStdString();
+        const QStringList reports =
+            QDir(c.dataFolder + QStringLiteral("/Reports")).entryList({QStringLiteral("*.pdf")});
+        EXPECT_EQ(tree_.opened.size(), c.written ? 1 : 0);
+        if (c.written) {
+            ASSERT_EQ(reports.size(), 1);
+            EXPECT_TRUE(tree_.opened[0].endsWith(reports[0]));
+            EXPECT_TRUE(tree_.boxes.shown[0].prompt.contains(reports[0]));
+            EXPECT_TRUE(QFile::remove(tree_.opened[0]));
+        } else {
+            EXPECT_TRUE(reports.isEmpty());
+        }
+        if (c.openFails) {
+            EXPECT_TRUE(
+                tree_.boxes.shown[1].prompt.contains(QStringLiteral("could not be opened")));
+        }
+    }
+    g_Standalone = false;
 }
 
 }  // namespace

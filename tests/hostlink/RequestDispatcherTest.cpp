@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "hostlink/HostCalls.h"
@@ -83,6 +84,45 @@ TEST_F(RequestDispatcherTest, AcceptedRequestDisablesTheWindowUntilTheAnswer) {
     EXPECT_EQ(host_.sent.PBXName(), QStringLiteral("PBX1"));
     EXPECT_EQ(host_.messages, QStringList({"M1: LOGIN7", "M1: REQ1"}));
     EXPECT_TRUE(host_.logouts.isEmpty());
+}
+
+// The engineer's cancel reaches the host only for this window's request
+// under way, by the id the host answered its send with.
+TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
+    struct Case {
+        const char* what;
+        bool sent;        // a request is under way
+        QString id;       // the id cancelled
+        bool hostThrows;  // the host fails the call
+        bool asked;       // the host is asked
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {"under way", true, QStringLiteral("REQ1"), false, true, true},
+        {"another request", true, QStringLiteral("REQ2"), false, false, false},
+        {"no id", true, QString(), false, false, false},
+        {"nothing under way", false, QStringLiteral("REQ1"), false, false, false},
+        {"the host fails", true, QStringLiteral("REQ1"), true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host_.cancelled.clear();
+        host_.cancelThrows = c.hostThrows;
+        if (c.sent) {
+            cListRequest request = Request(QStringLiteral("10"));
+            ASSERT_TRUE(dispatcher_.SendToHost(request));
+        }
+        std::optional<test::ExpectQtWarning> logged;
+        if (c.hostThrows)
+            logged.emplace(QStringLiteral("^kestrel.hostlink: The host failed to cancel"));
+        EXPECT_EQ(dispatcher_.CancelRequest(c.id), c.cancelled);
+        EXPECT_EQ(host_.cancelled == QStringList{c.id}, c.asked);
+        EXPECT_EQ(host_.cancelled.isEmpty(), !c.asked);
+        // Asked or not, the request waits for its answer as before.
+        EXPECT_EQ(dispatcher_.RequestInFlight(), c.sent);
+        if (c.sent)
+            dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
+    }
 }
 
 TEST_F(RequestDispatcherTest, RefusedLoginSendsNothingAndLogsNothingOut) {

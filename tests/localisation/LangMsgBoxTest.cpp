@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
+#include <optional>
 
 #include "localisation/Messages.h"
 #include "platform/Services.h"
@@ -15,6 +17,7 @@
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -220,57 +223,98 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
     }
 }
 
-// The Help flag shows the Help button with or without a help reference;
-// pressing it leaves the question open and, with a reference, shows the
-// topic.
-TEST(QtMessageBoxesTest, TheHelpFlagShowsHelpWhichLeavesTheQuestionOpen) {
+// Whether each help viewer was last blocked by a modal window.
+class BlockWatch : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->objectName() == u"helpViewer") {
+            if (event->type() == QEvent::WindowBlocked)
+                blocked = true;
+            else if (event->type() == QEvent::WindowUnblocked)
+                blocked = false;
+        }
+        return false;
+    }
+    bool blocked = false;
+};
+
+QWidget* OpenViewer() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == u"helpViewer" && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
+void CloseViewers() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == u"helpViewer")
+            w->close();
+    }
+}
+
+// The Help flag shows the Help button with or without a help reference.
+// Pressing it (or F1) never answers the box: with a reference the topic
+// opens in front of the box and stays usable beside it while the box waits.
+TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     test::RuntimeTree tree;
     const QString helpFile = tree.AddinsDir() + QStringLiteral("/HELP/kestrel.hlp");
     struct Case {
+        const char* what;
         std::optional<int> context;
+        bool byKey;  // F1 instead of the button
         bool viewer;
     };
-    const Case cases[] = {{std::nullopt, false}, {1, true}};
+    const Case cases[] = {
+        {"button without a reference", std::nullopt, false, false},
+        {"button with a reference", 1, false, true},
+        {"F1 with a reference", 1, true, true},
+    };
     QtMessageBoxes boxes;
+    BlockWatch watch;
+    qApp->installEventFilter(&watch);
     for (const Case& c : cases) {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"helpViewer")
-                w->close();
-        }
-        bool helpShown = false;
-        bool openAfterHelp = false;
+        SCOPED_TRACE(c.what);
+        CloseViewers();
+        watch.blocked = false;
+        bool helpButton = false;
+        bool boxStayed = false;
+        bool inFront = false;
+        bool usable = false;
         WhenBoxIsUp([&](QMessageBox* box) {
             QAbstractButton* help = box->button(QMessageBox::Help);
-            helpShown = help && help->isVisible();
-            if (!helpShown) {
-                QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
-                return;
+            helpButton = help && help->isVisible();
+            if (c.byKey) {
+                // A shortcut of the box acts while it is the active window.
+                box->activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+                QTest::keyClick(box, Qt::Key_F1);
+            } else if (help)
+                QTest::mouseClick(help, Qt::LeftButton);
+            if (c.viewer)
+                test::WaitFor([] { return OpenViewer() != nullptr; });
+            QCoreApplication::processEvents();
+            boxStayed = box->isVisible() && RunningBox() == box;
+            if (QWidget* viewer = OpenViewer()) {
+                inFront = viewer->windowHandle()->transientParent() == box->windowHandle();
+                usable = !watch.blocked;
             }
-            QTest::mouseClick(help, Qt::LeftButton);
-            WhenBoxIsUp([&](QMessageBox* again) {
-                openAfterHelp = true;
-                QTest::mouseClick(again->button(QMessageBox::Yes), Qt::LeftButton);
-            });
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
         });
         MessageBoxRequest request;
         request.prompt = QStringLiteral("Question");
         request.flags = mb::kYesNo + mb::kHelpButton;
         request.context = c.context;
         request.helpFile = c.context ? helpFile : QString();
-        EXPECT_EQ(boxes.Show(request), answer::kYes) << c.viewer;
-        EXPECT_TRUE(helpShown) << c.viewer;
-        EXPECT_TRUE(openAfterHelp) << c.viewer;
-        bool viewer = false;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"helpViewer" && w->isVisible())
-                viewer = true;
-        }
-        EXPECT_EQ(viewer, c.viewer);
+        EXPECT_EQ(boxes.Show(request), answer::kYes);
+        EXPECT_TRUE(helpButton);
+        EXPECT_TRUE(boxStayed);
+        EXPECT_EQ(OpenViewer() != nullptr, c.viewer);
+        EXPECT_EQ(inFront, c.viewer);
+        EXPECT_EQ(usable, c.viewer);
     }
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == u"helpViewer")
-            w->close();
-    }
+    qApp->removeEventFilter(&watch);
+    CloseViewers();
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 
 #include "catalogue/CatalogueTreeModel.h"
@@ -123,6 +125,29 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
     EXPECT_NE(window_->Session().StandaloneHost(), nullptr);
     EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
     EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
+    // With no host to show it, Help and F1 open the help file's contents.
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "F1" : "Help");
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"helpViewer")
+                w->hide();
+        }
+        if (byKey) {
+            QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+            QCoreApplication::sendEvent(window_.get(), &f1);
+        } else {
+            window_->RunCommand(QStringLiteral("Help"));
+        }
+        QTextBrowser* viewer = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"helpViewer" && w->isVisible())
+                viewer = qobject_cast<QTextBrowser*>(w);
+        }
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel.hlp"));
+        EXPECT_EQ(viewer->source().fragment(), QStringLiteral("1000"));
+        viewer->close();
+    }
     // Hide Window unloads a standalone window and deletes its copy.
     const QString copy = WorkCopy();
     window_->RunCommand(QStringLiteral("Hide Window"));
@@ -157,11 +182,30 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
         EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
     }
 
+    host_.loginReply = QStringLiteral("LOGIN7");
     Child<QLineEdit>("txtTrunk")->setText(QStringLiteral("7"));
     window_->RunCommand(QStringLiteral("Get"));
     EXPECT_EQ(Child<QLineEdit>("txtTrunk")->text(), QStringLiteral("007"));
     EXPECT_EQ(Child<QLineEdit>("txtTrunk")->property("tag").toString(), QStringLiteral("007"));
     EXPECT_TRUE(host_.messages.contains(Msg(2)));
+
+    // While the Get's request is in flight every command (from a shortcut or
+    // the session interface) does nothing: no request, box, help or unload.
+    ASSERT_TRUE(window_->Session().Dispatcher().RequestInFlight());
+    window_->ShowPanel(1);
+    tree_.boxes.Clear();
+    const int sends = host_.sends;
+    for (const char* key : {"Get", "Copy", "Preview", "Undo", "View List", "View Tree", "Print",
+                            "History", "Help", "Hide Window", "Exit"}) {
+        window_->RunCommand(QString::fromLatin1(key));
+        EXPECT_EQ(host_.sends, sends) << key;
+        EXPECT_TRUE(tree_.boxes.shown.empty()) << key;
+        EXPECT_TRUE(host_.help.isEmpty()) << key;
+        EXPECT_TRUE(host_.printed.isEmpty()) << key;
+        EXPECT_EQ(window_->FrontPanel(), 1) << key;
+        EXPECT_TRUE(window_->IsLoaded()) << key;
+    }
+    window_->Session().Dispatcher().FinishRequest(host_.loginReply);
 
     window_->RunCommand(QStringLiteral("Help"));
     EXPECT_EQ(host_.help, QStringList{QStringLiteral("kestrel.hlp")});

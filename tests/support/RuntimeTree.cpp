@@ -63,6 +63,10 @@ RuntimeTree::RuntimeTree() {
     s.programFolder = AddinsDir();
     // Each test keeps its own journal.
     s.dataFolder = dir_.path() + QStringLiteral("/userdata");
+    s.openFile = [this](const QString& file) {
+        opened << file;
+        return openSucceeds;
+    };
 }
 
 RuntimeTree::~RuntimeTree() {

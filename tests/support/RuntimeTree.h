@@ -2,6 +2,7 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "QtPrinters.h"
@@ -42,6 +43,9 @@ public:
     QProcessEnvironment AddinEnvironment() const;
 
     RecordingMessageBoxes boxes;
+    // Files the process asked the desktop to open; none is opened.
+    QStringList opened;
+    bool openSucceeds = true;
     RecordingProcessControl process;
     MapSettingsStore settings;
 

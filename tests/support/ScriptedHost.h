@@ -17,6 +17,8 @@ public:
     bool loginThrows = false;
     bool sendThrows = false;
     bool answerDuringSend = false;
+    bool cancelThrows = false;
+    QStringList cancelled;  // the request id of every cancel asked
     int sends = 0;
     QStringList logouts;
     QStringList messages;
@@ -51,6 +53,12 @@ public:
         return sendReply;
     }
     void LogOut(const QString&, const QString& id) override { logouts << id; }
+    bool CancelRequest(const QString& id) override {
+        if (cancelThrows)
+            throw RunError(440, QStringLiteral("The host went away"));
+        cancelled << id;
+        return id == sendReply;
+    }
     void ShowMessage(const QString& text) override { messages << text; }
     void ShowCode(std::int32_t code) override { codes << code; }
     void DisplayHelp(const QString& file) override { help << file; }

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QWindow>
 
 #include "../FileOps.h"
 
@@ -18,7 +19,7 @@ QPointer<QTextBrowser>& Viewer() {
 
 }  // namespace
 
-void HelpViewer::ShowTopic(const QString& helpFile, int context) {
+void HelpViewer::ShowTopic(const QString& helpFile, int context, QWidget* over) {
     QPointer<QTextBrowser>& viewer = Viewer();
     if (!viewer) {
         viewer = new QTextBrowser();
@@ -31,8 +32,20 @@ void HelpViewer::ShowTopic(const QString& helpFile, int context) {
     url.setFragment(QString::number(context));
     viewer->setSource(url);
     viewer->setWindowTitle(QFile::exists(path) ? viewer->documentTitle() : path);
+    // A window that belongs to the asking one (its transient) is neither
+    // blocked by it nor hidden behind it. Whether a window is blocked is
+    // settled as it is shown, so a viewer already open is shown afresh.
+    QWindow* owner =
+        over && over->window()->windowHandle() ? over->window()->windowHandle() : nullptr;
+    viewer->winId();
+    QWindow* own = viewer->windowHandle();
+    if (own && own->transientParent() != owner) {
+        viewer->hide();
+        own->setTransientParent(owner);
+    }
     viewer->show();
     viewer->raise();
+    viewer->activateWindow();
 }
 
 QString HelpViewer::TopicText(const QString& helpFile, int context) {

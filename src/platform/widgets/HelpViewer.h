@@ -4,6 +4,7 @@
 #include <QString>
 
 class QTextBrowser;
+class QWidget;
 
 namespace kestrel {
 
@@ -11,7 +12,10 @@ namespace kestrel {
 // one topic. One viewer window per process, reused by every caller.
 class HelpViewer {
 public:
-    static void ShowTopic(const QString& helpFile, int context);
+    // `over`: the window the help is asked from. The viewer stands in front
+    // of it and stays usable while it is modal (a message box waiting for
+    // its answer), since a modal window blocks every window but its own.
+    static void ShowTopic(const QString& helpFile, int context, QWidget* over = nullptr);
     // The topic's text, for What's This pop-ups; empty when not found.
     static QString TopicText(const QString& helpFile, int context);
 };

@@ -128,36 +128,35 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
     }
     const bool hasHelp = request.context.has_value();
     // The flag shows the Help button; without a help reference it does
-    // nothing but leave the question open.
-    QAbstractButton* help = nullptr;
+    // nothing. It never answers the box: the topic opens beside it while the
+    // question still stands.
     if ((request.flags & mb::kHelpButton) != 0) {
-        help = box->addButton(QMessageBox::Help);
+        QAbstractButton* help = box->addButton(QMessageBox::Help);
+        QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
+        if (hasHelp) {
+            QObject::connect(help, &QAbstractButton::clicked, box.get(), [&request, &box] {
+                HelpViewer::ShowTopic(request.helpFile, *request.context, box.get());
+            });
+        }
     }
     AnswerOnlyByButton holdOpen;
     if (!HasCancellingAnswer(request.flags))
         box->installEventFilter(&holdOpen);
     if (hasHelp) {
         auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), box.get());
-        QObject::connect(f1, &QShortcut::activated, box.get(),
-                         [&request] { HelpViewer::ShowTopic(request.helpFile, *request.context); });
+        QObject::connect(f1, &QShortcut::activated, box.get(), [&request, &box] {
+            HelpViewer::ShowTopic(request.helpFile, *request.context, box.get());
+        });
     }
-    for (;;) {
-        box.Exec();
-        if (!box)
-            return CancellingAnswer(request.flags);
-        QAbstractButton* clicked = box->clickedButton();
-        if (help && clicked == help) {
-            // The Help button shows the topic; the question still stands.
-            if (hasHelp)
-                HelpViewer::ShowTopic(request.helpFile, *request.context);
-            continue;
-        }
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            if (clicked == buttons[i])
-                return choices[i].code;
-        }
+    box.Exec();
+    if (!box)
         return CancellingAnswer(request.flags);
+    QAbstractButton* clicked = box->clickedButton();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (clicked == buttons[i])
+            return choices[i].code;
     }
+    return CancellingAnswer(request.flags);
 }
 
 void QtMessageBoxes::Beep() {

@@ -7,9 +7,9 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
-#include "Helm32Log.h"
 #include "platform/Database.h"
 #include "platform/FileOps.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 
@@ -51,7 +51,7 @@ QString FillOutcomes(Database& db, const QString& html) {
             }
         } catch (const RunError& e) {
             // A working copy without the table: no section.
-            qCDebug(lcHelm32, "The report has no copy outcome: %s [%d]",
+            qCDebug(lcDb, "The report has no copy outcome: %s [%d]",
                     qUtf8Printable(e.Description()), e.Number());
             rows.clear();
         }
@@ -60,32 +60,27 @@ QString FillOutcomes(Database& db, const QString& html) {
     return html.left(start) + (rows.isEmpty() ? QString() : section) + html.mid(end + close.size());
 }
 
-QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
-                         const QString& selection, const QString& folder, QString* written) {
+ReportOutcome WriteReportFile(const QString& databasePath, const QString& templatePath,
+                              const QString& selection, const QString& folder) {
     static const QRegularExpression formula(QStringLiteral("^\\{Trunk\\.Trunk\\}= '([^']*)'$"));
     const auto match = formula.match(selection);
-    if (!match.hasMatch()) {
-        return QStringLiteral(
-                   "The report selection \"%1\" is not understood; it must read "
-                   "{Trunk.Trunk}= 'nnn'.")
-            .arg(selection);
-    }
+    if (!match.hasMatch())
+        return {ReportFailure::Selection, selection, {}};
     const QString trunk = match.captured(1);
     QFile templ(ResolvePath(templatePath));
-    if (!templ.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("The report template %1 cannot be read.").arg(templatePath);
-    }
+    if (!templ.open(QIODevice::ReadOnly))
+        return {ReportFailure::Template, templatePath, templ.errorString()};
     QString html = QString::fromUtf8(templ.readAll());
     const qsizetype rowStart = html.indexOf(QStringLiteral("<!--ROW-->"));
     const qsizetype rowEnd = html.indexOf(QStringLiteral("<!--/ROW-->"));
-    if (rowStart < 0 || rowEnd < rowStart) {
-        return QStringLiteral("The report template %1 has no item row.").arg(templatePath);
-    }
+    if (rowStart < 0 || rowEnd < rowStart)
+        return {ReportFailure::Layout, templatePath, {}};
+    QString exchange;
     try {
         auto db = Database::Open(ResolvePath(databasePath), true);
         if (Field(*db, QStringLiteral("SELECT Trunk FROM Trunk WHERE Trunk = ?"), {trunk}) !=
             trunk) {
-            return QStringLiteral("The working database holds no data for trunk %1.").arg(trunk);
+            return {ReportFailure::NoData, trunk, {}};
         }
         const QString rowTemplate = html.mid(rowStart + 10, rowEnd - rowStart - 10);
         QString rows;
@@ -103,41 +98,81 @@ QString WriteTrunkReport(const QString& databasePath, const QString& templatePat
         }
         html = html.left(rowStart) + rows + html.mid(rowEnd + 11);
         html = FillOutcomes(*db, html);
-        const QString exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
+        exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
         QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
         if (destinations.isEmpty())
             destinations = QStringLiteral("-");
         html.replace(QStringLiteral("{{EXCHANGE}}"), exchange.toHtmlEscaped());
         html.replace(QStringLiteral("{{TRUNK}}"), trunk.toHtmlEscaped());
         html.replace(QStringLiteral("{{DESTINATIONS}}"), destinations.toHtmlEscaped());
-        const QDateTime now = QDateTime::currentDateTime();
-        html.replace(QStringLiteral("{{PRINTED}}"),
-                     now.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
+    } catch (const RunError& e) {
+        return {ReportFailure::Database, databasePath,
+                QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number())};
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    html.replace(QStringLiteral("{{PRINTED}}"),
+                 now.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
 
-        QDir().mkpath(folder);
-        QString safeExchange = exchange;
-        safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")),
-                             QStringLiteral("_"));
-        const QString file = QDir(folder).filePath(
-            QStringLiteral("Trunk-%1-%2-%3.pdf")
-                .arg(safeExchange, trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
-        QPdfWriter pdf(file);
+    if (!QDir().mkpath(folder))
+        return {ReportFailure::Folder, QDir::toNativeSeparators(folder), {}};
+    QString safeExchange = exchange;
+    safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+    const QString path = QDir(folder).filePath(
+        QStringLiteral("Trunk-%1-%2-%3.pdf")
+            .arg(safeExchange, trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+    // Opened here, not by the PDF writer: a file that cannot be written says
+    // why, instead of a document printed into nothing.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {ReportFailure::Write, QDir::toNativeSeparators(path), file.errorString()};
+    {
+        QPdfWriter pdf(&file);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setTitle(QStringLiteral("Trunk %1 of %2").arg(trunk, exchange));
         QTextDocument document;
         document.setHtml(html);
         document.print(&pdf);
-        if (!QFile::exists(file)) {
-            return QStringLiteral("The report could not be written to %1.").arg(file);
-        }
-        if (written)
-            *written = file;
-        return {};
-    } catch (const RunError& e) {
-        return QStringLiteral("The working database %1 cannot be read: %2 [%3]")
-            .arg(databasePath, e.Description())
-            .arg(e.Number());
     }
+    const bool complete = file.error() == QFileDevice::NoError && file.size() > 0;
+    const QString error = file.errorString();
+    file.close();
+    if (!complete) {
+        QFile::remove(path);
+        return {ReportFailure::Write, QDir::toNativeSeparators(path), error};
+    }
+    return {ReportFailure::None, path, {}};
+}
+
+QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
+                         const QString& selection, const QString& folder, QString* written) {
+    const ReportOutcome outcome = WriteReportFile(databasePath, templatePath, selection, folder);
+    switch (outcome.failure) {
+        case ReportFailure::None:
+            if (written)
+                *written = outcome.subject;
+            return {};
+        case ReportFailure::Selection:
+            return QStringLiteral(
+                       "The report selection \"%1\" is not understood; it must read "
+                       "{Trunk.Trunk}= 'nnn'.")
+                .arg(outcome.subject);
+        case ReportFailure::Template:
+            return QStringLiteral("The report template %1 cannot be read.").arg(outcome.subject);
+        case ReportFailure::Layout:
+            return QStringLiteral("The report template %1 has no item row.").arg(outcome.subject);
+        case ReportFailure::NoData:
+            return QStringLiteral("The working database holds no data for trunk %1.")
+                .arg(outcome.subject);
+        case ReportFailure::Database:
+            return QStringLiteral("The working database %1 cannot be read: %2")
+                .arg(outcome.subject, outcome.detail);
+        case ReportFailure::Folder:
+            return QStringLiteral("The reports folder %1 cannot be made.").arg(outcome.subject);
+        case ReportFailure::Write:
+            return QStringLiteral("The report could not be written to %1: %2")
+                .arg(outcome.subject, outcome.detail);
+    }
+    return {};
 }
 
 }  // namespace kestrel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+namespace kestrel {
+
+class Database;
+
+// What became of writing a report file.
+enum class ReportFailure {
+    None,
+    Selection,  // the selection formula is not "{Trunk.Trunk}= 'nnn'"
+    Template,   // the template cannot be read
+    Layout,     // the template has no item row
+    NoData,     // the working database holds nothing for the trunk
+    Database,   // the working database cannot be read
+    Folder,     // the reports folder cannot be made
+    Write,      // the file cannot be written
+};
+
+struct ReportOutcome {
+    ReportFailure failure = ReportFailure::None;
+    // What the failure is about: the selection, the template, the trunk, the
+    // database, the folder or the file; the file written on success.
+    QString subject;
+    // The platform's own words for a failure (a database or file error).
+    QString detail;
+    bool Written() const { return failure == ReportFailure::None; }
+};
+
+// The report writer both programs share: lays out a report template for
+// the trunk the selection formula names, from the work tables of an
+// add-in's working database (opened read-only), and writes it as a PDF
+// into `folder` (made when missing). A file left unfinished is removed.
+ReportOutcome WriteReportFile(const QString& databasePath, const QString& templatePath,
+                              const QString& selection, const QString& folder);
+
+// The host's printer: as WriteReportFile, the empty text on success (and the
+// file in `written`), otherwise the failure in the host's own words.
+QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
+                         const QString& selection, const QString& folder, QString* written);
+
+// Fills the template's section of the last copy's outcome per destination
+// (between OUTCOMES markers, one OROW row each) from the work table
+// `CopyOutcome`; leaves the section out when the table holds nothing.
+QString FillOutcomes(Database& db, const QString& html);
+
+}  // namespace kestrel

@@ -60,32 +60,40 @@ QString FillOutcomes(Database& db, const QString& html) {
     return html.left(start) + (rows.isEmpty() ? QString() : section) + html.mid(end + close.size());
 }
 
-QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
-                         const QString& selection, const QString& folder, QString* written) {
+FilledReport FillTrunkReport(const QString& databasePath, const QString& templatePath,
+                             const QString& selection, const QDateTime& printed) {
+    FilledReport report;
     static const QRegularExpression formula(QStringLiteral("^\\{Trunk\\.Trunk\\}= '([^']*)'$"));
     const auto match = formula.match(selection);
     if (!match.hasMatch()) {
-        return QStringLiteral(
-                   "The report selection \"%1\" is not understood; it must read "
-                   "{Trunk.Trunk}= 'nnn'.")
-            .arg(selection);
+        report.failure = QStringLiteral(
+                             "The report selection \"%1\" is not understood; it must read "
+                             "{Trunk.Trunk}= 'nnn'.")
+                             .arg(selection);
+        return report;
     }
     const QString trunk = match.captured(1);
+    report.trunk = trunk;
     QFile templ(ResolvePath(templatePath));
     if (!templ.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("The report template %1 cannot be read.").arg(templatePath);
+        report.failure = QStringLiteral("The report template %1 cannot be read.").arg(templatePath);
+        return report;
     }
     QString html = QString::fromUtf8(templ.readAll());
     const qsizetype rowStart = html.indexOf(QStringLiteral("<!--ROW-->"));
     const qsizetype rowEnd = html.indexOf(QStringLiteral("<!--/ROW-->"));
     if (rowStart < 0 || rowEnd < rowStart) {
-        return QStringLiteral("The report template %1 has no item row.").arg(templatePath);
+        report.failure =
+            QStringLiteral("The report template %1 has no item row.").arg(templatePath);
+        return report;
     }
     try {
         auto db = Database::Open(ResolvePath(databasePath), true);
         if (Field(*db, QStringLiteral("SELECT Trunk FROM Trunk WHERE Trunk = ?"), {trunk}) !=
             trunk) {
-            return QStringLiteral("The working database holds no data for trunk %1.").arg(trunk);
+            report.failure =
+                QStringLiteral("The working database holds no data for trunk %1.").arg(trunk);
+            return report;
         }
         const QString rowTemplate = html.mid(rowStart + 10, rowEnd - rowStart - 10);
         QString rows;
@@ -110,34 +118,47 @@ QString WriteTrunkReport(const QString& databasePath, const QString& templatePat
         html.replace(QStringLiteral("{{EXCHANGE}}"), exchange.toHtmlEscaped());
         html.replace(QStringLiteral("{{TRUNK}}"), trunk.toHtmlEscaped());
         html.replace(QStringLiteral("{{DESTINATIONS}}"), destinations.toHtmlEscaped());
-        const QDateTime now = QDateTime::currentDateTime();
         html.replace(QStringLiteral("{{PRINTED}}"),
-                     now.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
-
-        QDir().mkpath(folder);
-        QString safeExchange = exchange;
-        safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")),
-                             QStringLiteral("_"));
-        const QString file = QDir(folder).filePath(
-            QStringLiteral("Trunk-%1-%2-%3.pdf")
-                .arg(safeExchange, trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
-        QPdfWriter pdf(file);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setTitle(QStringLiteral("Trunk %1 of %2").arg(trunk, exchange));
-        QTextDocument document;
-        document.setHtml(html);
-        document.print(&pdf);
-        if (!QFile::exists(file)) {
-            return QStringLiteral("The report could not be written to %1.").arg(file);
-        }
-        if (written)
-            *written = file;
-        return {};
+                     printed.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
+        report.html = html;
+        report.exchange = exchange;
+        return report;
     } catch (const RunError& e) {
-        return QStringLiteral("The working database %1 cannot be read: %2 [%3]")
-            .arg(databasePath, e.Description())
-            .arg(e.Number());
+        report.failure = QStringLiteral("The working database %1 cannot be read: %2 [%3]")
+                             .arg(databasePath, e.Description())
+                             .arg(e.Number());
+        return report;
     }
+}
+
+QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
+                         const QString& selection, const QString& folder, QString* written) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const FilledReport report = FillTrunkReport(databasePath, templatePath, selection, now);
+    if (!report.failure.isEmpty())
+        return report.failure;
+    QDir().mkpath(folder);
+    QString safeExchange = report.exchange;
+    safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+    const QString file = QDir(folder).filePath(
+        QStringLiteral("Trunk-%1-%2-%3.pdf")
+            .arg(safeExchange, report.trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+    QTextDocument document;
+    document.setHtml(report.html);
+    // The template's own title names the document in its language.
+    QString title = document.metaInformation(QTextDocument::DocumentTitle);
+    if (title.isEmpty())
+        title = QStringLiteral("Trunk %1 of %2").arg(report.trunk, report.exchange);
+    QPdfWriter pdf(file);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setTitle(title);
+    document.print(&pdf);
+    if (!QFile::exists(file)) {
+        return QStringLiteral("The report could not be written to %1.").arg(file);
+    }
+    if (written)
+        *written = file;
+    return {};
 }
 
 }  // namespace kestrel

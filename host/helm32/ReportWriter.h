@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 namespace kestrel {
@@ -11,6 +12,16 @@ namespace kestrel {
 // a description of the failure.
 QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
                          const QString& selection, const QString& folder, QString* written);
+
+// The page a report template makes for the selection, before it is printed.
+struct FilledReport {
+    QString html;      // the template with every placeholder filled
+    QString trunk;     // the trunk the selection names
+    QString exchange;  // the exchange the working database names
+    QString failure;   // why there is no page; empty when there is one
+};
+FilledReport FillTrunkReport(const QString& databasePath, const QString& templatePath,
+                             const QString& selection, const QDateTime& printed);
 
 class Database;
 // Fills the template's section of the last copy's outcome per destination

@@ -1,6 +1,7 @@
 #include "ReportPrinter.h"
 
 #include "hostlink/HostProgramme.h"
+#include "platform/AppInfo.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
@@ -13,8 +14,8 @@ ReportRequest BuildReportRequest(const QString& workDbName, const QString& trunk
     ReportRequest r;
     r.databasePath =
         GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + workDbName;
-    r.templatePath = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) +
-                     QStringLiteral("kestrel.rpt");
+    r.templatePath =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
     r.selection = QStringLiteral("{Trunk.Trunk}= '") + trunkBoxText + u'\'';
     return r;
 }

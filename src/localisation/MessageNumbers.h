@@ -70,6 +70,8 @@ constexpr std::int16_t kGetCancelled = 32;
 constexpr std::int16_t kCopyCancelledWhileWriting = 33;
 // The copy did not end normally (%ST): what was written, %ST.
 constexpr std::int16_t kCopyEndedAbnormally = 34;
+// These files of the language in use are missing; English is used: %ST.
+constexpr std::int16_t kLanguageFilesMissing = 35;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().

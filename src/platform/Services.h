@@ -22,6 +22,8 @@ struct Services {
     // The user's data folder (the copy journal lives there); empty: the
     // platform's own for this program.
     QString dataFolder;
+    // Where Qt's own translations lie; empty: Qt's own folder.
+    QString translationsFolder;
     // No engineer watches: an unattended session answers dialogs itself.
     bool unattended = false;
     // The program's start is under way (until its window has loaded): every

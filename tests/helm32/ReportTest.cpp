@@ -72,7 +72,10 @@ TEST_F(ReportTest, EachLanguagesTemplateNamesTheReportInItsWords) {
         EXPECT_TRUE(filled.html.contains(QString::fromUtf8(c.heading))) << c.templ;
         EXPECT_TRUE(filled.html.contains(QStringLiteral("2026-03-01 09:05"))) << c.templ;
         EXPECT_TRUE(filled.html.contains(QStringLiteral("Night &amp; day"))) << c.templ;
-        EXPECT_FALSE(filled.html.contains(QStringLiteral("{{"))) << c.templ;
+        // Past the comment that names the placeholders, all are filled.
+        EXPECT_FALSE(filled.html.mid(filled.html.indexOf(QStringLiteral("<head>")))
+                         .contains(QStringLiteral("{{")))
+            << c.templ;
 
         ASSERT_EQ(Write(QStringLiteral("{Trunk.Trunk}= '012'"), work_, templ), QString());
         QFile pdf(written_);

@@ -69,7 +69,7 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
             w);
         // The language's help file is missing: its topics are read in the
         // English file, which has them all.
-        const QString missingHelp = App().MissingHelpFile;
+        const QString& missingHelp = App().MissingHelpFile;
         if (!missingHelp.isEmpty() && helpFile.endsWith(u'/' + missingHelp, Qt::CaseInsensitive))
             helpFile = helpFile.left(helpFile.size() - missingHelp.size()) + HelpFileName();
         const QString context = TextOf(record->Fields(QStringLiteral("Context"))).trimmed();

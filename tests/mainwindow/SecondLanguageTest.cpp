@@ -312,6 +312,16 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     RunAndWait(QStringLiteral("Get"));
     ASSERT_GT(Session().Values().rowCount(), 10);
     CollectTexts(window_.get(), QStringLiteral("dlgKestrel"), texts);
+    // Every control with context help shows its topic, the safety net's
+    // switch included.
+    for (QWidget* control : window_->findChildren<QWidget*>()) {
+        if (control->property("whatsThisHelpID").isValid()) {
+            EXPECT_FALSE(control->whatsThis().isEmpty()) << control->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(window_->findChild<QWidget*>(QStringLiteral("chkSafetyNet"))
+                    ->whatsThis()
+                    .startsWith(QStringLiteral("Sicherheitsnetz")));
     // KESTREL_TEST_SHOTS=<folder>: pictures of what was read, to look at.
     const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
     if (!shots.isEmpty()) {

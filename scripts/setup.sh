@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs what building, running, testing and fuzzing Kestrel needs on
 # Debian 12 (clang and its runtime libraries, libFuzzer among them, for the
-# fuzz build).
+# fuzz build; Qt's own translations, for the standard buttons of a language
+# other than English).
 # Idempotent: when every package is present it only asks dpkg and returns.
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
+qt6-translations-l10n \
 libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev \
 clang-format clang-tidy"

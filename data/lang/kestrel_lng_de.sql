@@ -49,7 +49,9 @@ INSERT INTO tMsgBox VALUES
  (33, 'Die Kopie wurde abgebrochen.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
  (34, 'Die Kopie wurde nicht regulär beendet (&%ST&).&%CR&%ST',
-      'vbOKOnly+vbCritical', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1');
+      'vbOKOnly+vbCritical', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (38, 'Diese Dateien der eingestellten Sprache fehlen, daher wird an ihrer Stelle Englisch verwendet:&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Sprache', 'HELP/kestrel_de.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Leitungen kopieren'),
@@ -116,7 +118,7 @@ INSERT INTO tProject VALUES
   'Das Wartungsprogramm ist mit einer anderen Aufgabe beschäftigt. Wechseln Sie dorthin, beenden Sie die Aufgabe und wählen Sie Wiederholen.',
   'Auftrag ausstehend',
   'Das Wartungsprogramm hat noch nicht geantwortet. Wechseln Sie dorthin und prüfen Sie, ob es auf Sie wartet.',
-  'kestrel_de.hlp');
+  'kestrel_de.hlp', 'DE', 'kestrel_de.rpt');
 
 INSERT INTO tForms VALUES
  ('dlgKestrel', 'Leitungen&%SP&kopieren', 'DejaVu Sans', 9),

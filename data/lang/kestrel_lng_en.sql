@@ -50,7 +50,9 @@ INSERT INTO tMsgBox VALUES
  (33, 'The copy was cancelled.&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
  (34, 'The copy did not end normally (&%ST&).&%CR&%ST',
-      'vbOKOnly+vbCritical', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1');
+      'vbOKOnly+vbCritical', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (38, 'These files of the language in use are missing, so English is used in their place:&%CR&%ST',
+      'vbOKOnly+vbExclamation', 'Language', 'HELP/kestrel.hlp', '-1');
 
 INSERT INTO tMessages VALUES
  (0, 'Trunk Copy'),
@@ -117,7 +119,7 @@ INSERT INTO tProject VALUES
   'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
   'Request Pending',
   'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.',
-  'kestrel.hlp');
+  'kestrel.hlp', 'EN', 'kestrel.rpt');
 
 -- Window localisation. Captions and texts "-1" leave the design value;
 INSERT INTO tForms VALUES

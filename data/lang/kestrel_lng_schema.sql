@@ -16,7 +16,11 @@ CREATE TABLE tMessages (
 );
 
 -- HelpFile: the help file of this language, in the add-in's help folder;
--- empty means kestrel.hlp.
+-- empty means kestrel.hlp. Language: the language's folder under
+-- LANGUAGES/ that holds its own catalogue (KESTREL.MDB), and the name of
+-- Qt's own translation (qtbase_<language>); empty or EN is English, which
+-- needs neither. ReportFile: the report template of this language, in the
+-- add-in's report folder; empty means kestrel.rpt.
 CREATE TABLE tProject (
     EXEName                   TEXT PRIMARY KEY,
     Title                     TEXT,
@@ -24,7 +28,9 @@ CREATE TABLE tProject (
     OleServerBusyMsgText      TEXT,
     OleRequestPendingMsgTitle TEXT,
     OleRequestPendingMsgText  TEXT,
-    HelpFile                  TEXT
+    HelpFile                  TEXT,
+    Language                  TEXT,
+    ReportFile                TEXT
 );
 CREATE TABLE tForms (
     ObjectName TEXT PRIMARY KEY,

@@ -10,6 +10,7 @@
 #include "hostlink/HostProgramme.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/AppInfo.h"
 #include "platform/Logging.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
@@ -79,8 +80,8 @@ ReportRequest BuildReportRequest(const QString& workDbName, const QString& trunk
     ReportRequest r;
     r.databasePath =
         GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + workDbName;
-    r.templatePath = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) +
-                     QStringLiteral("kestrel.rpt");
+    r.templatePath =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
     r.selection = QStringLiteral("{Trunk.Trunk}= '") + trunkBoxText + u'\'';
     return r;
 }

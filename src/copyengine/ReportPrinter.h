@@ -15,7 +15,8 @@ struct ReportRequest {
 };
 
 // Builds the request for the trunk box text: the working copy, the
-// template kestrel.rpt and the selection "{Trunk.Trunk}= '<trunk>'".
+// language's report template (kestrel.rpt in English) and the selection
+// "{Trunk.Trunk}= '<trunk>'".
 ReportRequest BuildReportRequest(const QString& workDbName, const QString& trunkBoxText);
 
 // Where a standalone start writes its reports: "Reports" in the user's

@@ -60,27 +60,32 @@ QString FillOutcomes(Database& db, const QString& html) {
     return html.left(start) + (rows.isEmpty() ? QString() : section) + html.mid(end + close.size());
 }
 
-ReportOutcome WriteReportFile(const QString& databasePath, const QString& templatePath,
-                              const QString& selection, const QString& folder) {
+FilledReport FillTrunkReport(const QString& databasePath, const QString& templatePath,
+                             const QString& selection, const QDateTime& printed) {
+    FilledReport report;
+    const auto fail = [&report](ReportFailure failure, QString subject, QString detail = {}) {
+        report.outcome = {failure, std::move(subject), std::move(detail)};
+        return report;
+    };
     static const QRegularExpression formula(QStringLiteral("^\\{Trunk\\.Trunk\\}= '([^']*)'$"));
     const auto match = formula.match(selection);
     if (!match.hasMatch())
-        return {ReportFailure::Selection, selection, {}};
+        return fail(ReportFailure::Selection, selection);
     const QString trunk = match.captured(1);
+    report.trunk = trunk;
     QFile templ(ResolvePath(templatePath));
     if (!templ.open(QIODevice::ReadOnly))
-        return {ReportFailure::Template, templatePath, templ.errorString()};
+        return fail(ReportFailure::Template, templatePath, templ.errorString());
     QString html = QString::fromUtf8(templ.readAll());
     const qsizetype rowStart = html.indexOf(QStringLiteral("<!--ROW-->"));
     const qsizetype rowEnd = html.indexOf(QStringLiteral("<!--/ROW-->"));
     if (rowStart < 0 || rowEnd < rowStart)
-        return {ReportFailure::Layout, templatePath, {}};
-    QString exchange;
+        return fail(ReportFailure::Layout, templatePath);
     try {
         auto db = Database::Open(ResolvePath(databasePath), true);
         if (Field(*db, QStringLiteral("SELECT Trunk FROM Trunk WHERE Trunk = ?"), {trunk}) !=
             trunk) {
-            return {ReportFailure::NoData, trunk, {}};
+            return fail(ReportFailure::NoData, trunk);
         }
         const QString rowTemplate = html.mid(rowStart + 10, rowEnd - rowStart - 10);
         QString rows;
@@ -98,39 +103,51 @@ ReportOutcome WriteReportFile(const QString& databasePath, const QString& templa
         }
         html = html.left(rowStart) + rows + html.mid(rowEnd + 11);
         html = FillOutcomes(*db, html);
-        exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
+        report.exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
         QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
         if (destinations.isEmpty())
             destinations = QStringLiteral("-");
-        html.replace(QStringLiteral("{{EXCHANGE}}"), exchange.toHtmlEscaped());
+        html.replace(QStringLiteral("{{EXCHANGE}}"), report.exchange.toHtmlEscaped());
         html.replace(QStringLiteral("{{TRUNK}}"), trunk.toHtmlEscaped());
         html.replace(QStringLiteral("{{DESTINATIONS}}"), destinations.toHtmlEscaped());
     } catch (const RunError& e) {
-        return {ReportFailure::Database, databasePath,
-                QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number())};
+        return fail(ReportFailure::Database, databasePath,
+                    QStringLiteral("%1 [%2]").arg(e.Description()).arg(e.Number()));
     }
-    const QDateTime now = QDateTime::currentDateTime();
     html.replace(QStringLiteral("{{PRINTED}}"),
-                 now.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
+                 printed.toString(QStringLiteral("yyyy-MM-dd hh:mm")).toHtmlEscaped());
+    report.html = html;
+    return report;
+}
 
+ReportOutcome WriteReportFile(const QString& databasePath, const QString& templatePath,
+                              const QString& selection, const QString& folder) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const FilledReport report = FillTrunkReport(databasePath, templatePath, selection, now);
+    if (!report.outcome.Written())
+        return report.outcome;
     if (!QDir().mkpath(folder))
         return {ReportFailure::Folder, QDir::toNativeSeparators(folder), {}};
-    QString safeExchange = exchange;
+    QString safeExchange = report.exchange;
     safeExchange.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
     const QString path = QDir(folder).filePath(
         QStringLiteral("Trunk-%1-%2-%3.pdf")
-            .arg(safeExchange, trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+            .arg(safeExchange, report.trunk, now.toString(QStringLiteral("yyyyMMdd-hhmmss"))));
     // Opened here, not by the PDF writer: a file that cannot be written says
     // why, instead of a document printed into nothing.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {ReportFailure::Write, QDir::toNativeSeparators(path), file.errorString()};
     {
+        QTextDocument document;
+        document.setHtml(report.html);
+        // The template's own title names the document in its language.
+        QString title = document.metaInformation(QTextDocument::DocumentTitle);
+        if (title.isEmpty())
+            title = QStringLiteral("Trunk %1 of %2").arg(report.trunk, report.exchange);
         QPdfWriter pdf(&file);
         pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setTitle(QStringLiteral("Trunk %1 of %2").arg(trunk, exchange));
-        QTextDocument document;
-        document.setHtml(html);
+        pdf.setTitle(title);
         document.print(&pdf);
     }
     const bool complete = file.error() == QFileDevice::NoError && file.size() > 0;

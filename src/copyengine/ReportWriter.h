@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 namespace kestrel {
@@ -27,6 +28,16 @@ struct ReportOutcome {
     QString detail;
     bool Written() const { return failure == ReportFailure::None; }
 };
+
+// The page a report template makes for the selection, before it is printed.
+struct FilledReport {
+    QString html;           // the template with every placeholder filled
+    QString trunk;          // the trunk the selection names
+    QString exchange;       // the exchange the working database names
+    ReportOutcome outcome;  // why there is no page; Written() when there is one
+};
+FilledReport FillTrunkReport(const QString& databasePath, const QString& templatePath,
+                             const QString& selection, const QDateTime& printed);
 
 // The report writer both programs share: lays out a report template for
 // the trunk the selection formula names, from the work tables of an

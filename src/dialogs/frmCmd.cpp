@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "CmdDialogCaller.h"
 #include "copyengine/StationCheck.h"
@@ -105,6 +106,15 @@ bool frmCmd::Load() {
         return false;
     }
     LocalizeAccessibility(this, g_LangDb.get());
+    // Captions of any language: both buttons as wide as the wider caption
+    // needs, with room around it.
+    int width = 0;
+    for (QPushButton* button : cmdButton_) {
+        width = std::max({width, button->sizeHint().width(),
+                          button->fontMetrics().horizontalAdvance(button->text()) + 24});
+    }
+    for (QPushButton* button : cmdButton_)
+        button->setMinimumWidth(width);
     loaded_ = true;
     g_CmdDialogShown = QStringLiteral("True");
     g_StationCheckPending = false;

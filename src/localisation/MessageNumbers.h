@@ -77,6 +77,8 @@ constexpr std::int16_t kReportWritten = 35;
 constexpr std::int16_t kReportNotWritten = 36;
 // The report (file %ST in the folder %ST) could not be opened.
 constexpr std::int16_t kReportNotOpened = 37;
+// These files of the language in use are missing; English is used: %ST.
+constexpr std::int16_t kLanguageFilesMissing = 38;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().

@@ -64,9 +64,14 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
             source == kCommonSource
                 ? ExpandTokens(title, w)
                 : ExpandTokens(RequiredText(record->Fields(QStringLiteral("Title"))), w);
-        const QString helpFile = ExpandTokens(
+        QString helpFile = ExpandTokens(
             services().programFolder + u'/' + TextOf(record->Fields(QStringLiteral("HelpFile"))),
             w);
+        // The language's help file is missing: its topics are read in the
+        // English file, which has them all.
+        const QString& missingHelp = App().MissingHelpFile;
+        if (!missingHelp.isEmpty() && helpFile.endsWith(u'/' + missingHelp, Qt::CaseInsensitive))
+            helpFile = helpFile.left(helpFile.size() - missingHelp.size()) + HelpFileName();
         const QString context = TextOf(record->Fields(QStringLiteral("Context"))).trimmed();
         record->Close();
 
@@ -132,11 +137,20 @@ bool LoadProjectInfo(const QString& programName, Database* db) {
             TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgTitle")));
         app.OleRequestPendingMsgText =
             TextOf(set->Fields(QStringLiteral("OleRequestPendingMsgText")));
-        // Language databases made before the field existed name no help file.
+        // Language databases made before these fields existed name no help
+        // file, no language and no report: English.
         app.HelpFile.clear();
+        app.Language.clear();
+        app.ReportFile.clear();
+        app.MissingHelpFile.clear();
         for (int i = 0; i < set->FieldCount(); ++i) {
-            if (set->FieldName(i).compare(u"HelpFile", Qt::CaseInsensitive) == 0)
+            const QString name = set->FieldName(i);
+            if (name.compare(u"HelpFile", Qt::CaseInsensitive) == 0)
                 app.HelpFile = TextOf(set->Fields(i));
+            else if (name.compare(u"Language", Qt::CaseInsensitive) == 0)
+                app.Language = TextOf(set->Fields(i)).trimmed();
+            else if (name.compare(u"ReportFile", Qt::CaseInsensitive) == 0)
+                app.ReportFile = TextOf(set->Fields(i));
         }
         return true;
     } catch (const RunError& e) {

@@ -43,8 +43,8 @@ std::int16_t LangMsgBox(std::int16_t source, std::int16_t msgNo, const QString& 
 bool LoadCaptionTable(QStringList& target, const QString& table, Database* db);
 
 // Applies the "tProject" row of the program: application title, the
-// automation notices and the language's help file. False after a failure
-// ("System Fatal Notice").
+// automation notices, the language and its help file and report template.
+// False after a failure ("System Fatal Notice").
 bool LoadProjectInfo(const QString& programName, Database* db);
 
 }  // namespace kestrel

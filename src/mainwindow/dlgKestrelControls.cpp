@@ -191,6 +191,7 @@ void dlgKestrel::BuildControls() {
         {lblTrunk_[0], 2080}, {lblTrunk_[1], 2080},   {lsbMenu_, 1000}};
     for (const auto& [control, context] : topics)
         control->setProperty("whatsThisHelpID", context);
+    chkSafetyNet_->setProperty("whatsThisHelpID", 2090);
 
     panels_->addWidget(picPanel_[0]);
     panels_->addWidget(picPanel_[1]);

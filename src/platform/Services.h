@@ -26,6 +26,8 @@ struct Services {
     // Opens a file with the desktop's programme for its kind; false when
     // none could. Empty: the desktop's own opener.
     std::function<bool(const QString& file)> openFile;
+    // Where Qt's own translations lie; empty: Qt's own folder.
+    QString translationsFolder;
     // No engineer watches: an unattended session answers dialogs itself.
     bool unattended = false;
     // The program's start is under way (until its window has loaded): every

@@ -32,6 +32,7 @@
 #include "safetynet/SafetyNetSetting.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
+#include "startup/LanguageFiles.h"
 #include "startup/WorkingCopy.h"
 #include "tools/StringTools.h"
 
@@ -122,7 +123,9 @@ TrunkCopySession::~TrunkCopySession() = default;
 bool TrunkCopySession::OpenWorkingCopy() {
     loadError_ = false;
     const QString folder = DatabaseFolder();
-    g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
+    // The catalogue in the language in use, when it has one of its own.
+    g_WorkDbName = MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"),
+                                   CatalogueTemplate());
     if (!g_WorkDbName.isEmpty()) {
         QString failure;
         workDb_ = OpenWorkingDb(folder, g_WorkDbName, &failure);

@@ -3,6 +3,7 @@
 #include "DbAccess.h"
 #include "Globals.h"
 #include "InstallPaths.h"
+#include "LanguageFiles.h"
 #include "localisation/Messages.h"
 #include "platform/Logging.h"
 #include "platform/ProcessControl.h"
@@ -66,6 +67,9 @@ void Main() {
             EndProcess(QStringLiteral("the project record of Kestrel.lng could not be loaded"));
             return;
         }
+        // A language's missing file is no reason to stop: English stands in.
+        SettleLanguageFiles();
+        TellMissingLanguageFiles();
         if (!IsAutomationStart(services().commandLine)) {
             g_Standalone = true;
             if (!StartStandalone()) {

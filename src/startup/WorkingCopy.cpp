@@ -104,7 +104,8 @@ const char* const kWorkingTables[] = {"CMD30Titles", "CMD30Codes", "DialogRules"
 
 }  // namespace
 
-QString MakeWorkingCopy(const QString& addin, const QString& folder, const QString& baseName) {
+QString MakeWorkingCopy(const QString& addin, const QString& folder, const QString& baseName,
+                        const QString& templateFile) {
     std::unique_ptr<Database> serial;
     try {
         serial = Database::Open(ResolvePath(folder + QStringLiteral("Serial.MDB")), false);
@@ -131,7 +132,8 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
     }
 
     RemoveUnheldCopies(folder, baseName);
-    const QString templatePath = ResolvePath(folder + baseName + QStringLiteral(".MDB"));
+    const QString templatePath = ResolvePath(
+        templateFile.isEmpty() ? folder + baseName + QStringLiteral(".MDB") : templateFile);
     int numbersTried = 1;
     bool attributesReset = false;
     for (;;) {

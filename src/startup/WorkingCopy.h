@@ -14,8 +14,11 @@ namespace kestrel {
 // or failing otherwise moves on to the next number (each number tried is
 // stored); a read-only copy is made writable and overwritten. Copies left
 // by instances that no longer run (no lock held on them) are removed first.
-// Returns the file name, or an empty text after showing the error.
-QString MakeWorkingCopy(const QString& addin, const QString& folder, const QString& baseName);
+// templateFile is the file copied (a language's own catalogue); empty:
+// folder + baseName.MDB. Returns the file name, or an empty text after
+// showing the error.
+QString MakeWorkingCopy(const QString& addin, const QString& folder, const QString& baseName,
+                        const QString& templateFile = QString());
 
 // Distinct numbers tried before a copy that no number cures is given up.
 constexpr int kMaxWorkingCopyAttempts = 64;

@@ -54,6 +54,45 @@ TEST_F(ReportTest, WritesAPdfForTheSelectedTrunk) {
         QFile::copy(written_, shots + QStringLiteral("/report.pdf"));
 }
 
+// Each language's template gives the report its words and the PDF its
+// title; the data is the same.
+TEST_F(ReportTest, EachLanguagesTemplateNamesTheReportInItsWords) {
+    struct Case {
+        const char* templ;
+        const char* heading;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"kestrel.rpt", "Trunk Data Report", "Trunk 012 of PBX <1>"},
+        {"kestrel_de.rpt", "Bericht der Leitungsdaten", "Leitung 012 der Anlage PBX <1>"},
+    };
+    for (const Case& c : cases) {
+        const QString templ = tree_.AddinsDir() + QStringLiteral("/REPORT/") + c.templ;
+        const FilledReport filled =
+            FillTrunkReport(work_, templ, QStringLiteral("{Trunk.Trunk}= '012'"),
+                            QDateTime(QDate(2026, 3, 1), QTime(9, 5)));
+        ASSERT_TRUE(filled.outcome.Written()) << c.templ;
+        EXPECT_TRUE(filled.html.contains(QString::fromUtf8(c.heading))) << c.templ;
+        EXPECT_TRUE(filled.html.contains(QStringLiteral("2026-03-01 09:05"))) << c.templ;
+        EXPECT_TRUE(filled.html.contains(QStringLiteral("Night &amp; day"))) << c.templ;
+        // Past the comment that names the placeholders, all are filled.
+        EXPECT_FALSE(filled.html.mid(filled.html.indexOf(QStringLiteral("<head>")))
+                         .contains(QStringLiteral("{{")))
+            << c.templ;
+
+        ASSERT_EQ(Write(QStringLiteral("{Trunk.Trunk}= '012'"), work_, templ), QString());
+        QFile pdf(written_);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+        // The document's title, as PDF keeps text: UTF-16 with its mark.
+        const QString title = QString::fromUtf8(c.title);
+        QByteArray utf16("\xFE\xFF");
+        for (QChar ch : title)
+            utf16.append(static_cast<char>(ch.unicode() >> 8))
+                .append(static_cast<char>(ch.unicode()));
+        EXPECT_TRUE(pdf.readAll().contains(utf16)) << c.templ;
+    }
+}
+
 // The section of the last copy's outcome per destination: filled from the
 // work table in its order and escaped, left out when nothing is recorded.
 TEST_F(ReportTest, TheLastCopysOutcomeHasItsSection) {

@@ -63,20 +63,43 @@ TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
     EXPECT_EQ(App().Title, QStringLiteral("Other title"));
 }
 
-// The project record names the language's help file; a record without one,
-// or a database made before the field existed, gives kestrel.hlp.
-TEST_F(CaptionTableTest, ProjectInfoNamesTheHelpFile) {
-    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = 'kestrel_xx.hlp'"));
-    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel_xx.hlp"));
-    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = NULL"));
-    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));
-    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET HelpFile = 'kestrel_xx.hlp'"));
-    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-    g_LangDb->Execute(QStringLiteral("ALTER TABLE tProject DROP COLUMN HelpFile"));
-    EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));
+// The project record names the language, its help file and its report
+// template; a record without them, or a database made before the fields
+// existed, gives English: no language, kestrel.hlp, kestrel.rpt.
+TEST_F(CaptionTableTest, ProjectInfoNamesTheLanguageAndItsFiles) {
+    struct Field {
+        const char* column;
+        const char* value;
+        QString (*read)();
+        const char* english;
+    };
+    const Field fields[] = {
+        {"HelpFile", "kestrel_xx.hlp", HelpFileName, "kestrel.hlp"},
+        {"ReportFile", "kestrel_xx.rpt", ReportFileName, "kestrel.rpt"},
+        {"Language", " XX ", [] { return App().Language; }, ""},
+    };
+    for (const Field& f : fields) {
+        const QString column = QString::fromLatin1(f.column);
+        const QString set = QStringLiteral("UPDATE tProject SET %1 = '%2'").arg(column, f.value);
+        g_LangDb->Execute(set);
+        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        EXPECT_EQ(f.read(), QString::fromLatin1(f.value).trimmed()) << f.column;
+        g_LangDb->Execute(QStringLiteral("UPDATE tProject SET %1 = NULL").arg(column));
+        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        EXPECT_EQ(f.read(), QString::fromLatin1(f.english)) << f.column;
+        g_LangDb->Execute(set);
+        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        g_LangDb->Execute(QStringLiteral("ALTER TABLE tProject DROP COLUMN %1").arg(column));
+        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
+        EXPECT_EQ(f.read(), QString::fromLatin1(f.english)) << f.column;
+    }
+    // English is the language of no name and of "EN", whatever its case.
+    for (const char* language : {"", "EN", "en", " En "}) {
+        App().Language = QString::fromLatin1(language);
+        EXPECT_TRUE(IsDefaultLanguage()) << language;
+    }
+    App().Language = QStringLiteral("DE");
+    EXPECT_FALSE(IsDefaultLanguage());
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 

@@ -133,8 +133,10 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
                 w->hide();
         }
         if (byKey) {
-            QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-            QCoreApplication::sendEvent(window_.get(), &f1);
+            window_->show();
+            window_->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+            QTest::keyClick(window_.get(), Qt::Key_F1);
         } else {
             window_->RunCommand(QStringLiteral("Help"));
         }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
@@ -13,6 +16,7 @@
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
+#include "startup/LanguageFiles.h"
 #include "startup/Startup.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -132,6 +136,97 @@ TEST_F(StartupTest, StartModes) {
         EXPECT_EQ(g_Standalone, mode.standalone) << mode.commandLine;
         EXPECT_EQ(windowsShown_, mode.windows) << mode.commandLine;
     }
+}
+
+// In German the start picks the language's own catalogue, help, report and
+// Qt's German texts. A German file that is missing is replaced by the
+// English one: the start goes on, and one notice names every missing file.
+TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
+    enum Missing { kNone = 0, kCatalogue = 1, kHelp = 2, kReport = 4, kQt = 8 };
+    struct Case {
+        const char* name;
+        int missing;
+    };
+    const Case cases[] = {
+        {"nothing", kNone},  {"catalogue", kCatalogue}, {"help", kHelp},
+        {"report", kReport}, {"Qt's translation", kQt}, {"all", kCatalogue | kHelp | kReport | kQt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RuntimeTree tree;
+        tree.UseLanguage(QStringLiteral("DE"));
+        const QString addins = tree.AddinsDir();
+        const QString files[] = {addins + QStringLiteral("/DATABASE/LANGUAGES/DE/KESTREL.MDB"),
+                                 addins + QStringLiteral("/HELP/kestrel_de.hlp"),
+                                 addins + QStringLiteral("/REPORT/kestrel_de.rpt")};
+        for (int i = 0; i < 3; ++i) {
+            if (c.missing & (1 << i)) {
+                ASSERT_TRUE(QFile::remove(files[i]));
+            }
+        }
+        QTemporaryDir noTranslations;
+        if (c.missing & kQt)
+            services().translationsFolder = noTranslations.path();
+        int missingCount = 0;
+        for (int bit : {kCatalogue, kHelp, kReport, kQt})
+            missingCount += (c.missing & bit) != 0;
+        // Each missing file is logged as well.
+        std::optional<test::ExpectQtWarning> logged;
+        if (missingCount > 0)
+            logged.emplace(QStringLiteral("^kestrel.ui: A file of the language is missing"));
+        int windows = 0;
+        SetMainWindowLauncher([&windows] { return ++windows > 0; });
+        services().commandLine = QStringLiteral("PBX1");
+        Main();
+        SetMainWindowLauncher(nullptr);
+        EXPECT_FALSE(tree.process.Ended());
+        EXPECT_EQ(windows, 1);
+
+        EXPECT_EQ(CatalogueTemplate().isEmpty(), (c.missing & kCatalogue) != 0);
+        if (!(c.missing & kCatalogue)) {
+            EXPECT_TRUE(CatalogueTemplate().endsWith(u"/LANGUAGES/DE/KESTREL.MDB"));
+        }
+        EXPECT_EQ(HelpFileName(), c.missing & kHelp ? QStringLiteral("kestrel.hlp")
+                                                    : QStringLiteral("kestrel_de.hlp"));
+        EXPECT_EQ(ReportFileName(), c.missing & kReport ? QStringLiteral("kestrel.rpt")
+                                                        : QStringLiteral("kestrel_de.rpt"));
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                  c.missing & kQt ? QStringLiteral("Cancel") : QStringLiteral("Abbrechen"));
+
+        EXPECT_EQ(MissingLanguageFiles().size(), missingCount);
+        if (logged) {
+            EXPECT_EQ(logged->Count(), missingCount);
+        }
+        ASSERT_EQ(tree.boxes.shown.size(), missingCount > 0 ? 1u : 0u);
+        if (missingCount > 0) {
+            const MessageBoxRequest& notice = tree.boxes.Last();
+            EXPECT_TRUE(notice.prompt.startsWith(u"Diese Dateien der eingestellten Sprache"))
+                << notice.prompt.toStdString();
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(notice.prompt.contains(files[i]), (c.missing & (1 << i)) != 0) << i;
+            }
+            EXPECT_EQ(notice.prompt.contains(u"qtbase_de.qm"), (c.missing & kQt) != 0);
+            // The notice is told once.
+            TellMissingLanguageFiles();
+            EXPECT_EQ(tree.boxes.shown.size(), 1u);
+        }
+        // A message box names the English help in place of a missing German one.
+        tree.boxes.Clear();
+        LangMsgBox(kOwnSource, msgbox::own::kBadDestinationList, QString(), kProductTitle);
+        ASSERT_EQ(tree.boxes.shown.size(), 1u);
+        EXPECT_TRUE(tree.boxes.Last().helpFile.endsWith(
+            c.missing & kHelp ? QStringLiteral("/HELP/kestrel.hlp")
+                              : QStringLiteral("/HELP/kestrel_de.hlp")))
+            << tree.boxes.Last().helpFile.toStdString();
+    }
+    // English needs no files of its own, and nothing of German stays behind.
+    test::RuntimeTree english;
+    services().commandLine = QStringLiteral("PBX1");
+    Main();
+    EXPECT_TRUE(english.boxes.shown.empty());
+    EXPECT_TRUE(CatalogueTemplate().isEmpty());
+    EXPECT_EQ(ReportFileName(), QStringLiteral("kestrel.rpt"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 
 // Each broken database ends the process at once, with the message its

@@ -168,6 +168,23 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
                                         RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
 }
 
+// A language's own template is copied in place of KESTREL.MDB, beside which
+// the copy is made all the same.
+TEST_F(WorkingCopyTest, ALanguagesTemplateIsCopiedIntoTheDatabaseFolder) {
+    SetCounter(7);
+    const QString name =
+        MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(), QStringLiteral("KESTREL"),
+                        tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
+    ASSERT_EQ(name, QStringLiteral("KESTREL8.MDB"));
+    made_.push_back(8);
+    auto copy = Database::Open(tree_.DatabaseDir() + name, true);
+    auto title = copy->OpenRecordset(
+        QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
+        RecordsetType::Snapshot);
+    EXPECT_EQ(title->Fields(0).toString(), QStringLiteral("Leitungsbündel"));
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
 // A start removes the copies (and their journals) that no running instance
 // holds: those of instances killed by a signal. A copy another instance
 // holds stays, in this process or another; so do files that are not

@@ -11,6 +11,7 @@
 #include "platform/Services.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "startup/LanguageFiles.h"
 
 namespace kestrel::test {
 
@@ -48,6 +49,7 @@ void ResetProcessState() {
     // databases a test opens.
     SetLanguageDatabases(&g_CommonDb, &g_LangDb);
     App() = AppInfo();
+    ForgetLanguageFiles();
     services() = Services();
 }
 
@@ -86,10 +88,26 @@ QString RuntimeTree::SuiteDatabaseDir() const {
 }
 
 bool RuntimeTree::OpenStartupDatabases() const {
-    return OpenDB(SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true) &&
-           OpenDB(DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false) &&
-           LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()) &&
-           LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get());
+    if (!OpenDB(SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true) ||
+        !OpenDB(DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false) ||
+        !LoadCaptionTable(g_Messages, QStringLiteral("tMessages"), g_LangDb.get()) ||
+        !LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get())) {
+        return false;
+    }
+    SettleLanguageFiles();
+    return true;
+}
+
+void RuntimeTree::UseLanguage(const QString& language) const {
+    const auto swap = [&language](const QString& folder, const QString& name) {
+        const QString file = folder + name;
+        QFile::remove(file);
+        if (!QFile::copy(folder + QStringLiteral("LANGUAGES/") + language + u'/' + name, file))
+            throw std::runtime_error("no " + name.toStdString() + " for that language");
+        QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    };
+    swap(DatabaseDir(), QStringLiteral("Kestrel.lng"));
+    swap(SuiteDatabaseDir(), QStringLiteral("Common.LNG"));
 }
 
 QString RuntimeTree::AddinProgram() const {

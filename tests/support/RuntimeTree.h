@@ -27,9 +27,14 @@ public:
     QString DatabaseDir() const;       // .../ADDINS/DATABASE/ (with separator)
     QString SuiteDatabaseDir() const;  // .../HELM32/DATABASE/ (with separator)
 
-    // Opens both language databases and loads the message table and the
-    // project record, as the start-up does; false when any of it failed.
+    // Opens both language databases, loads the message table and the
+    // project record and settles the language's own files, as the start-up
+    // does; false when any of it failed.
     bool OpenStartupDatabases() const;
+
+    // Copies the language databases of LANGUAGES/<language>/ over the
+    // English ones, as an engineer swaps the tool's language.
+    void UseLanguage(const QString& language) const;
 
     // Runs a statement on one of the tree's database files directly.
     void Sql(const QString& file, const QString& sql) const;

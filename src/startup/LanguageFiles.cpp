@@ -1,0 +1,117 @@
+#include "LanguageFiles.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <memory>
+
+#include "InstallPaths.h"
+#include "localisation/MessageNumbers.h"
+#include "localisation/Messages.h"
+#include "platform/AppInfo.h"
+#include "platform/FileOps.h"
+#include "platform/Logging.h"
+#include "platform/Services.h"
+
+namespace kestrel {
+
+namespace {
+
+struct LanguageState {
+    QString catalogueTemplate;
+    QStringList missing;
+    bool told = false;
+    std::unique_ptr<QTranslator> translator;
+};
+
+LanguageState& State() {
+    static LanguageState state;
+    return state;
+}
+
+// The file as found on disk, whatever the case of its name; empty when it
+// is not there.
+QString Existing(const QString& path) {
+    const QString found = ResolvePath(path);
+    return QFileInfo(found).isFile() ? found : QString();
+}
+
+}  // namespace
+
+void SettleLanguageFiles() {
+    ForgetLanguageFiles();
+    if (IsDefaultLanguage())
+        return;
+    LanguageState& state = State();
+    AppInfo& app = App();
+    const QString language = app.Language.trimmed();
+    // Named as on disk as far as the folders go (install paths come upper
+    // case).
+    const auto missing = [&state](const QString& path) {
+        const QString named = ResolvePath(path);
+        qCWarning(lcUi, "A file of the language is missing, English is used: %s",
+                  qUtf8Printable(named));
+        state.missing << named;
+    };
+
+    const QString catalogue = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
+                              QStringLiteral("LANGUAGES/") + language +
+                              QStringLiteral("/KESTREL.MDB");
+    state.catalogueTemplate = Existing(catalogue);
+    if (state.catalogueTemplate.isEmpty())
+        missing(catalogue);
+
+    const QString help =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) + HelpFileName();
+    if (Existing(help).isEmpty()) {
+        missing(help);
+        app.MissingHelpFile = HelpFileName();
+        app.HelpFile.clear();
+    }
+
+    const QString report =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
+    if (Existing(report).isEmpty()) {
+        missing(report);
+        app.ReportFile.clear();
+    }
+
+    const QString folder = services().translationsFolder.isEmpty()
+                               ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
+                               : services().translationsFolder;
+    const QString qtName = QStringLiteral("qtbase_") + language.toLower();
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(qtName, folder)) {
+        QCoreApplication::installTranslator(translator.get());
+        state.translator = std::move(translator);
+    } else {
+        missing(folder + u'/' + qtName + QStringLiteral(".qm"));
+    }
+}
+
+QString CatalogueTemplate() {
+    return State().catalogueTemplate;
+}
+
+QStringList MissingLanguageFiles() {
+    return State().missing;
+}
+
+void TellMissingLanguageFiles() {
+    LanguageState& state = State();
+    if (state.missing.isEmpty() || state.told)
+        return;
+    state.told = true;
+    LangMsgBox(kOwnSource, msgbox::own::kLanguageFilesMissing,
+               state.missing.join(QStringLiteral("\r\n")), kProductTitle);
+}
+
+void ForgetLanguageFiles() {
+    LanguageState& state = State();
+    if (state.translator)
+        QCoreApplication::removeTranslator(state.translator.get());
+    state = LanguageState();
+}
+
+}  // namespace kestrel

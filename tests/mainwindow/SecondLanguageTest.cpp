@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeView>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/ReportWriter.h"
+#include "dialogs/CmdDialogCaller.h"
+#include "dialogs/frmCmd.h"
+#include "platform/AppInfo.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "platform/widgets/DataGrid.h"
+#include "platform/widgets/HelpViewer.h"
+#include "platform/widgets/ListBar.h"
+#include "platform/widgets/QtMessageBoxes.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "startup/InstallPaths.h"
+#include "support/WindowFixture.h"
+
+namespace kestrel {
+namespace {
+
+// Texts that read the same in both languages.
+const QSet<QString> kSameInBoth = {QStringLiteral("OK")};
+
+// The standard buttons' own English texts, which Qt's translation replaces.
+const QStringList kQtEnglishButtons = {
+    QStringLiteral("OK"),    QStringLiteral("Cancel"), QStringLiteral("Yes"),
+    QStringLiteral("No"),    QStringLiteral("Help"),   QStringLiteral("Abort"),
+    QStringLiteral("Retry"), QStringLiteral("Ignore"), QStringLiteral("Close")};
+
+// A shown text as the engineer reads it: without the mnemonic marks.
+QString Readable(QString text) {
+    static const QRegularExpression mnemonic(QStringLiteral("&(?=[^&\\s])"));
+    return text.remove(mnemonic).trimmed();
+}
+
+// Every text the English databases, help and report template hold, cut into
+// the pieces that are shown whole: a stored prompt at its tokens, a list at
+// its bars, a sentence with places at the places.
+class EnglishTexts {
+public:
+    EnglishTexts() {
+        const QString stage = QStringLiteral(KESTREL_STAGE_ROOT);
+        auto lng = Database::Open(stage + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng"), true);
+        auto common = Database::Open(stage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
+        auto mdb = Database::Open(stage + QStringLiteral("/ADDINS/DATABASE/KESTREL.MDB"), true);
+        for (Database* db : {lng.get(), common.get()})
+            AddTokens(*db, QStringLiteral("SELECT Prompt, Title FROM tMsgBox"));
+        AddTokens(*lng, QStringLiteral("SELECT Caption FROM tForms"));
+        AddPlaced(*lng, QStringLiteral("SELECT Caption FROM tMessages"));
+        AddPlaced(*lng, QStringLiteral("SELECT Caption, ToolTipText FROM tControls"));
+        AddPlaced(*lng, QStringLiteral("SELECT Caption FROM tSSGridsHD"));
+        AddPlaced(*lng, QStringLiteral("SELECT Caption, Text FROM tSSListBar"));
+        AddPlaced(*lng, QStringLiteral("SELECT Title, OleServerBusyMsgTitle, OleServerBusyMsgText, "
+                                       "OleRequestPendingMsgTitle, OleRequestPendingMsgText "
+                                       "FROM tProject"));
+        AddPlaced(*mdb, QStringLiteral("SELECT Description FROM CMD30Titles"));
+        AddPlaced(*mdb, QStringLiteral("SELECT Description FROM CMD30Codes"));
+        AddPlaced(*mdb, QStringLiteral("SELECT Description, Prompt1, Prompt2 FROM DialogRules"));
+        for (const QString& button : kQtEnglishButtons)
+            Add(button);
+        // The help's topics, sentence by sentence.
+        const QString help = stage + QStringLiteral("/ADDINS/HELP/kestrel.hlp");
+        for (int context : HelpContexts(help)) {
+            for (const QString& sentence :
+                 HelpViewer::TopicText(help, context).split(QStringLiteral(". "))) {
+                Add(sentence);
+            }
+        }
+        // The report's own words.
+        QFile report(stage + QStringLiteral("/ADDINS/REPORT/kestrel.rpt"));
+        EXPECT_TRUE(report.open(QIODevice::ReadOnly));
+        QTextDocument page;
+        page.setHtml(QString::fromUtf8(report.readAll()));
+        static const QRegularExpression placeholder(QStringLiteral("\\{\\{[A-Z]+\\}\\}"));
+        for (const QString& line : page.toPlainText().split(u'\n'))
+            for (const QString& piece : line.split(placeholder))
+                Add(piece);
+        Add(page.metaInformation(QTextDocument::DocumentTitle).split(placeholder).join(u' '));
+    }
+
+    // What of `text` is English: a whole line that is an English text, or an
+    // English phrase inside it; empty when there is none.
+    QString EnglishIn(const QString& text) const {
+        for (const QString& rawLine : text.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
+            const QString line = Readable(rawLine);
+            if (line.isEmpty() || kSameInBoth.contains(line))
+                continue;
+            if (whole_.contains(line))
+                return line;
+            for (const QString& phrase : phrases_) {
+                if (line.contains(phrase))
+                    return phrase;
+            }
+        }
+        return {};
+    }
+    int Size() const { return static_cast<int>(whole_.size()); }
+
+private:
+    static QList<int> HelpContexts(const QString& file) {
+        QFile help(file);
+        EXPECT_TRUE(help.open(QIODevice::ReadOnly));
+        QList<int> contexts;
+        static const QRegularExpression anchor(QStringLiteral("<a name=\"(\\d+)\">"));
+        for (auto it = anchor.globalMatch(QString::fromUtf8(help.readAll())); it.hasNext();)
+            contexts << it.next().captured(1).toInt();
+        return contexts;
+    }
+    void Add(const QString& text) {
+        const QString piece = Readable(text);
+        // Numbers, units and signs alone are no language.
+        static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+        if (!word.match(piece).hasMatch())
+            return;
+        whole_.insert(piece);
+        // A phrase long enough not to occur by chance in the other language.
+        if (piece.size() >= 12 && piece.contains(u' '))
+            phrases_ << piece;
+    }
+    void AddTokens(Database& db, const QString& sql) {
+        for (auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot); !rows->Eof();
+             rows->MoveNext()) {
+            for (int f = 0; f < rows->FieldCount(); ++f) {
+                for (const QString& piece : TextOf(rows->Fields(f)).split(u'&')) {
+                    const QString p = piece.trimmed();
+                    if (!p.startsWith(u'%') && !p.contains(QStringLiteral("%ST")) && p != u"-1")
+                        Add(p);
+                }
+            }
+        }
+    }
+    void AddPlaced(Database& db, const QString& sql) {
+        static const QRegularExpression place(QStringLiteral("%\\d|\\|"));
+        for (auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot); !rows->Eof();
+             rows->MoveNext()) {
+            for (int f = 0; f < rows->FieldCount(); ++f) {
+                for (const QString& piece : TextOf(rows->Fields(f)).split(place))
+                    Add(piece);
+            }
+        }
+    }
+
+    QSet<QString> whole_;
+    QStringList phrases_;
+};
+
+// Every text a widget and its children show or offer: captions, labels,
+// buttons, boxes, tips, What's This, menus, the cells and heads of views,
+// the command bar's groups and items.
+void CollectTexts(QWidget* root, const QString& where, QList<QPair<QString, QString>>& out) {
+    const auto add = [&](const QString& what, const QString& text) {
+        if (!text.trimmed().isEmpty())
+            out.append({where + u'/' + what, text});
+    };
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        const QString name = w->objectName().isEmpty()
+                                 ? QString::fromLatin1(w->metaObject()->className())
+                                 : w->objectName();
+        if (w->isWindow())
+            add(name + QStringLiteral(".title"), w->windowTitle());
+        add(name + QStringLiteral(".tip"), w->toolTip());
+        add(name + QStringLiteral(".whatsThis"), w->whatsThis());
+        if (auto* label = qobject_cast<QLabel*>(w))
+            add(name, label->text());
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            add(name, button->text());
+        if (auto* box = qobject_cast<QLineEdit*>(w)) {
+            add(name, box->text());
+            add(name + QStringLiteral(".placeholder"), box->placeholderText());
+        }
+        if (auto* group = qobject_cast<QGroupBox*>(w))
+            add(name, group->title());
+        if (auto* grid = qobject_cast<DataGrid*>(w))
+            add(name + QStringLiteral(".caption"), grid->Caption());
+        if (auto* bar = qobject_cast<ListBar*>(w)) {
+            for (int g = 1; g <= bar->GroupCount(); ++g) {
+                add(name + QStringLiteral(".group"), bar->GroupCaption(g));
+                for (int i = 1; i <= bar->ItemCount(g); ++i)
+                    add(name + QStringLiteral(".item"), bar->ItemText(g, i));
+            }
+        }
+        if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+            const QAbstractItemModel* model = view->model();
+            if (!model)
+                continue;
+            for (int c = 0; c < model->columnCount(); ++c)
+                add(name + QStringLiteral(".head"),
+                    model->headerData(c, Qt::Horizontal).toString());
+            std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+                for (int r = 0; r < model->rowCount(parent); ++r) {
+                    for (int c = 0; c < model->columnCount(parent); ++c) {
+                        const QModelIndex cell = model->index(r, c, parent);
+                        add(name + QStringLiteral(".cell"), cell.data().toString());
+                        add(name + QStringLiteral(".cellTip"),
+                            cell.data(Qt::ToolTipRole).toString());
+                        if (c == 0)
+                            walk(cell);
+                    }
+                }
+            };
+            walk(QModelIndex());
+        }
+    }
+    for (QAction* action : root->findChildren<QAction*>()) {
+        add(action->objectName() + QStringLiteral(".action"), action->text());
+    }
+}
+
+// Looks at each modal dialog or box as it comes up, keeps its texts and
+// answers it: a box with Yes or OK, the preview with Copy, any other dialog
+// with its close or cancel button.
+class ModalWatcher : public QObject {
+public:
+    explicit ModalWatcher(QList<QPair<QString, QString>>& texts) : texts_(texts) {
+        timer_.setInterval(10);
+        connect(&timer_, &QTimer::timeout, this, &ModalWatcher::Look);
+        timer_.start();
+    }
+    QStringList seen;
+
+private:
+    void Look() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        const QString name = modal->objectName().isEmpty()
+                                 ? QString::fromLatin1(modal->metaObject()->className())
+                                 : modal->objectName();
+        seen << name;
+        CollectTexts(modal, name, texts_);
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            QAbstractButton* press = box->button(QMessageBox::Yes);
+            if (!press)
+                press = box->button(QMessageBox::Ok);
+            if (!press)
+                press = box->buttons().value(0);
+            press->click();
+            return;
+        }
+        for (const char* button : {"cmdCopy", "cmdClose"}) {
+            if (auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button))) {
+                b->click();
+                return;
+            }
+        }
+        modal->close();
+    }
+
+    QList<QPair<QString, QString>>& texts_;
+    QTimer timer_;
+};
+
+class NoCaller : public CmdDialogCaller {
+public:
+    void SetSecondData(const QString&) override {}
+    void SetTag(const QString&) override {}
+    bool Check_STNData(const QString&, const QString&) override { return false; }
+    QPixmap BackgroundPicture() const override { return {}; }
+};
+
+// The standalone window in German on the simulated exchange, with the real
+// message boxes, so the standard buttons are Qt's own.
+class SecondLanguageTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        tree_.UseLanguage(QStringLiteral("DE"));
+        WindowFixture::SetUp();
+        services().messageBoxes = &qtBoxes_;
+        LoadStandalone();
+        window_->resize(900, 620);
+        window_->show();
+    }
+    void TearDown() override {
+        SetSafetyNetSetting(false);
+        WindowFixture::TearDown();
+    }
+
+    QtMessageBoxes qtBoxes_;
+};
+
+// After the language swap nothing the engineer reads is English: not the
+// window's controls, the catalogue or the value list, not the
+// additional-data dialog of any rule, the preview, the history, any
+// message box with its buttons, nor the report.
+TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
+    const EnglishTexts english;
+    ASSERT_GT(english.Size(), 200);
+    QList<QPair<QString, QString>> texts;
+    ModalWatcher watcher(texts);
+
+    // The window with a source trunk read, the catalogue and the list.
+    Box("txtTrunk")->setText(QStringLiteral("4"));
+    RunAndWait(QStringLiteral("Get"));
+    ASSERT_GT(Session().Values().rowCount(), 10);
+    CollectTexts(window_.get(), QStringLiteral("dlgKestrel"), texts);
+    // Every control with context help shows its topic, the safety net's
+    // switch included.
+    for (QWidget* control : window_->findChildren<QWidget*>()) {
+        if (control->property("whatsThisHelpID").isValid()) {
+            EXPECT_FALSE(control->whatsThis().isEmpty()) << control->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(window_->findChild<QWidget*>(QStringLiteral("chkSafetyNet"))
+                    ->whatsThis()
+                    .startsWith(QStringLiteral("Sicherheitsnetz")));
+    // KESTREL_TEST_SHOTS=<folder>: pictures of what was read, to look at.
+    const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
+    if (!shots.isEmpty()) {
+        auto* view = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
+        for (int row : {0, 6, 8})
+            view->expand(Session().Tree().index(row, 0));
+        QCoreApplication::processEvents();
+        window_->grab().save(shots + QStringLiteral("/german-window.png"));
+    }
+
+    // The additional-data dialog of every rule.
+    NoCaller caller;
+    auto rules = Session().WorkDb()->OpenRecordset(QStringLiteral("SELECT ID FROM DialogRules"),
+                                                   RecordsetType::Snapshot);
+    int dialogs = 0;
+    for (; !rules->Eof(); rules->MoveNext(), ++dialogs) {
+        frmCmd dialog(window_.get());
+        ASSERT_TRUE(dialog.Load());
+        dialog.Register(
+            &caller, Session().WorkDb(),
+            QStringLiteral("SELECT * FROM DialogRules WHERE ID = %1").arg(rules->Fields(0).toInt()),
+            QStringLiteral("NONE"));
+        CollectTexts(&dialog, QStringLiteral("frmCmd%1").arg(rules->Fields(0).toInt()), texts);
+        // Longer captions than the English ones still fit their buttons,
+        // which stay alike.
+        dialog.show();
+        QCoreApplication::processEvents();
+        QList<int> widths;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 16)
+                << button->text().toStdString();
+            widths << button->width();
+        }
+        EXPECT_EQ(widths.size(), 2);
+        EXPECT_EQ(widths.value(0), widths.value(1));
+        if (!shots.isEmpty()) {
+            dialog.grab().save(
+                shots + QStringLiteral("/german-dialog-%1.png").arg(rules->Fields(0).toInt()));
+        }
+        dialog.hide();
+    }
+    EXPECT_EQ(dialogs, 9);
+
+    // A copy with the safety net: the preview, the summary box, the history
+    // and an undo with its question.
+    SetSafetyNetSetting(true);
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    RunAndWait(QStringLiteral("Copy"));
+    window_->RunCommand(QStringLiteral("History"));
+    RunAndWait(QStringLiteral("Undo"));
+    for (const char* dialog : {"frmPreview", "QMessageBox", "frmHistory"})
+        EXPECT_TRUE(watcher.seen.contains(QString::fromLatin1(dialog))) << dialog;
+
+    // Every message box of both language databases, with some insert text.
+    for (std::int16_t source : {kOwnSource, kCommonSource}) {
+        auto numbers = (source == kOwnSource ? g_LangDb : g_CommonDb)
+                           ->OpenRecordset(QStringLiteral("SELECT MsgNo FROM tMsgBox"),
+                                           RecordsetType::Snapshot);
+        for (; !numbers->Eof(); numbers->MoveNext()) {
+            const auto number = static_cast<std::int16_t>(numbers->Fields(0).toInt());
+            EXPECT_NE(LangMsgBox(source, number, QStringLiteral("007%005"),
+                                 source == kOwnSource ? kProductTitle : Msg(text::kBoxTitle)),
+                      0)
+                << source << "/" << number;
+        }
+    }
+    // Their buttons are Qt's German ones.
+    QStringList buttons;
+    for (const auto& [where, text] : texts) {
+        if (where.startsWith(u"QMessageBox/") && where.endsWith(u"QPushButton"))
+            buttons << Readable(text);
+    }
+    for (const char* german : {"Ja", "Nein", "Abbrechen", "Hilfe"})
+        EXPECT_TRUE(buttons.contains(QString::fromUtf8(german))) << german;
+
+    // The report of the source trunk, as the host prints it.
+    const QString workDb =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + g_WorkDbName;
+    const QString reportTemplate =
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
+    const QString selection = QStringLiteral("{Trunk.Trunk}= '004'");
+    const FilledReport report =
+        FillTrunkReport(workDb, reportTemplate, selection, QDateTime::currentDateTime());
+    ASSERT_TRUE(report.outcome.Written());
+    QTextDocument page;
+    page.setHtml(report.html);
+    texts.append({QStringLiteral("report"), page.toPlainText()});
+    texts.append(
+        {QStringLiteral("report.title"), page.metaInformation(QTextDocument::DocumentTitle)});
+    EXPECT_TRUE(page.toPlainText().contains(QStringLiteral("Leitungsbündel")));
+    if (!shots.isEmpty()) {
+        QString written;
+        EXPECT_EQ(WriteTrunkReport(workDb, reportTemplate, selection, shots, &written), QString());
+    }
+
+    ASSERT_GT(texts.size(), 150);
+    for (const auto& [where, text] : texts) {
+        const QString found = english.EnglishIn(text);
+        EXPECT_TRUE(found.isEmpty()) << where.toStdString() << ": \"" << found.toStdString()
+                                     << "\" in \"" << text.toStdString() << '"';
+    }
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -16,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/widgets/GuardedApplication.h"
 #include "platform/widgets/QtMessageBoxes.h"
+#include "startup/UserTree.h"
 
 // helm32 [exchange]: the reference host. With an exchange name it opens
 // Trunk Copy for it at once.
@@ -23,13 +24,20 @@ int main(int argc, char* argv[]) {
     kestrel::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Helm32"));
     kestrel::QtMessageBoxes boxes;
-    kestrel::QSettingsStore settings;
+    kestrel::QSettingsStore storedSettings;
+    kestrel::UserTreeSettings settings(storedSettings);
     kestrel::ImmediateProcessControl process;
     kestrel::Services& services = kestrel::services();
     services.messageBoxes = &boxes;
     services.settings = &settings;
     services.process = &process;
     services.programFolder = QCoreApplication::applicationDirPath();
+    // An installed tree shared by every user: this user's databases, the
+    // exchanges and the reports live in a tree of their own.
+    if (!kestrel::UsePerUserTree(
+            settings, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))) {
+        return 1;
+    }
 
     const QString addin =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../ADDINS/kestrel"));

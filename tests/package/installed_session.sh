@@ -70,11 +70,16 @@ chmod -R a-w "$prefix"
 snapshot() { (cd "$prefix" && find . -printf '%p %y %s %m %T@\n' | sort); }
 snapshot >"$work/before"
 
+# Runs a command as that user, in that home, with the install on the PATH.
+as_user() {
+    "${as[@]}" env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u DISPLAY -u WAYLAND_DISPLAY \
+        HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH="$prefix/bin:$PATH" \
+        QT_QPA_PLATFORM=offscreen "$@"
+}
+
 status=0
-"${as[@]}" env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u DISPLAY -u WAYLAND_DISPLAY \
-    HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH="$prefix/bin:$PATH" \
-    QT_QPA_PLATFORM=offscreen HELM32_SESSION="$session" \
-    timeout 120 helm32 PBX1 >"$work/session.log" 2>&1 || status=$?
+as_user HELM32_SESSION="$session" timeout 120 helm32 PBX1 >"$work/session.log" 2>&1 ||
+    status=$?
 cat "$work/session.log"
 [ "$status" -eq 0 ] || fail "the installed helm32 ended with status $status"
 passed="$(grep -c '^PASS ' "$work/session.log" || true)"
@@ -83,7 +88,40 @@ passed="$(grep -c '^PASS ' "$work/session.log" || true)"
 grep -qx 'Every step did what it should.' "$work/session.log" || fail "the session did not end"
 
 snapshot >"$work/after"
-diff "$work/before" "$work/after" || fail "the installed tree changed"
+diff "$work/before" "$work/after" || fail "the helm32 session changed the installed tree"
+
+# Without the marker a tree the user cannot write is shared all the same:
+# the add-in started by itself from the PATH works in the same user's tree.
+chmod u+w "$tree"
+rm "$tree/SHARED.TXT"
+chmod a-w "$tree"
+snapshot >"$work/before"
+counter() {
+    sqlite3 "$home/.local/share/OPSHELM32/30000/ADDINS/DATABASE/Serial.MDB" \
+        "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'"
+}
+before="$(counter)"
+status=0
+as_user KESTREL_SCREENSHOT="$session/kestrel.png" timeout 60 kestrel PBX2 \
+    >"$work/standalone.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] && [ -s "$session/kestrel.png" ] || {
+    cat "$work/standalone.log"
+    fail "the installed kestrel PBX2 ended with status $status and no picture"
+}
+snapshot >"$work/after"
+diff "$work/before" "$work/after" || fail "the standalone add-in changed the installed tree"
+[ "$(counter)" -eq $(((before + 1) % 10000)) ] ||
+    fail "the standalone add-in did not number its working copy in the user's tree"
+
+# A user whose tree cannot be made is told why, and the start ends.
+status=0
+as_user HOME=/nonexistent HELM32_SESSION="$session" timeout 60 helm32 PBX1 \
+    >"$work/nohome.log" 2>&1 || status=$?
+[ "$status" -eq 1 ] && grep -q "System Fatal Notice: This user's runtime tree could not be made: \
+cannot make the folder '/nonexistent/" "$work/nohome.log" || {
+    cat "$work/nohome.log"
+    fail "a user without a home: status $status"
+}
 
 # The user's own tree: the databases written in place are the user's
 # copies, everything else leads into the installed tree.

@@ -170,7 +170,7 @@ void MirrorTree(const QString& versionFolder, const QString& userFolder) {
 
 QString UserTreeSettings::Read(const QString& application, const QString& section,
                                const QString& key, const QString& defaultValue) const {
-    const QString stored = stored_.Read(application, section, key, defaultValue);
+    QString stored = stored_.Read(application, section, key, defaultValue);
     if (path_.isEmpty() || stored != defaultValue)
         return stored;
     if (application.toUpper() == kSuite && section.toUpper() == version_.toUpper() &&

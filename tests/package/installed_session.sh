@@ -9,7 +9,13 @@
 #        installed_session.sh --deb <package file>   (the package unpacked)
 set -euo pipefail
 
-work="$(mktemp -d)"
+# As root the programs run as nobody, who must reach the temporary root:
+# under /tmp, whatever TMPDIR says.
+if [ "$(id -u)" -eq 0 ]; then
+    work="$(mktemp -d -p /tmp)"
+else
+    work="$(mktemp -d)"
+fi
 cleanup() {
     chmod -R u+w "$work" 2>/dev/null || true
     rm -rf "$work"

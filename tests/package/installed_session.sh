@@ -65,11 +65,12 @@ leftovers="$(find "$tree" -name 'KESTREL[0-9]*.MDB' -o -name EXCHANGE -o -name R
 home="$work/home"
 runtime="$work/runtime"
 session="$work/session"
-mkdir -p "$home" "$session"
+temp="$work/tmp"
+mkdir -p "$home" "$session" "$temp"
 mkdir -m 700 "$runtime"
 as=()
 if [ "$(id -u)" -eq 0 ]; then
-    chown -R 65534:65534 "$home" "$runtime" "$session"
+    chown -R 65534:65534 "$home" "$runtime" "$session" "$temp"
     as=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
 fi
 chmod -R a-w "$prefix"
@@ -79,7 +80,7 @@ snapshot >"$work/before"
 # Runs a command as that user, in that home, with the install on the PATH.
 as_user() {
     "${as[@]}" env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u DISPLAY -u WAYLAND_DISPLAY \
-        HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH="$prefix/bin:$PATH" \
+        HOME="$home" XDG_RUNTIME_DIR="$runtime" TMPDIR="$temp" PATH="$prefix/bin:$PATH" \
         QT_QPA_PLATFORM=offscreen "$@"
 }
 

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Installs what building, running, testing and fuzzing Kestrel needs on
-# Debian 12 (clang and its runtime libraries, libFuzzer among them, for the
-# fuzz build; Qt's own translations, for the standard buttons of a language
-# other than English).
+# Installs what building, running, testing, fuzzing and packaging Kestrel
+# needs on Debian 12 (clang and its runtime libraries, libFuzzer among them,
+# for the fuzz build; Qt's own translations, for the standard buttons of a
+# language other than English; the validators of the desktop entry and the
+# AppStream metadata, and dpkg-shlibdeps for the package's dependencies).
 # Idempotent: when every package is present it only asks dpkg and returns.
 set -eu
 
@@ -10,7 +11,7 @@ PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
 qt6-translations-l10n \
 libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev \
-clang-format clang-tidy"
+clang-format clang-tidy appstream desktop-file-utils dpkg-dev"
 
 # The repository's own hooks: formatting is checked before each commit.
 repo="$(dirname "$0")/.."

@@ -11,11 +11,13 @@
 
 #include "Helm32Window.h"
 #include "exchange/SimulatedExchange.h"
+#include "platform/PrintingMessageBoxes.h"
 #include "platform/ProcessControl.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/widgets/GuardedApplication.h"
 #include "platform/widgets/QtMessageBoxes.h"
+#include "startup/UserTree.h"
 
 // helm32 [exchange]: the reference host. With an exchange name it opens
 // Trunk Copy for it at once.
@@ -23,13 +25,28 @@ int main(int argc, char* argv[]) {
     kestrel::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Helm32"));
     kestrel::QtMessageBoxes boxes;
-    kestrel::QSettingsStore settings;
+    kestrel::QSettingsStore storedSettings;
+    kestrel::UserTreeSettings settings(storedSettings);
     kestrel::ImmediateProcessControl process;
     kestrel::Services& services = kestrel::services();
     services.messageBoxes = &boxes;
     services.settings = &settings;
     services.process = &process;
     services.programFolder = QCoreApplication::applicationDirPath();
+    // An installed tree shared by every user: this user's databases, the
+    // exchanges and the reports live in a tree of their own. Where nobody
+    // watches (a scripted session or a soak), the reason it cannot be made is
+    // printed rather than shown in a box nobody answers.
+    kestrel::PrintingMessageBoxes printedBoxes;
+    if (qEnvironmentVariableIsSet("HELM32_SESSION") || qEnvironmentVariableIsSet("HELM32_SOAK"))
+        services.messageBoxes = &printedBoxes;
+    services.starting = true;
+    const bool ownTree = kestrel::UsePerUserTree(
+        settings, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    services.starting = false;
+    services.messageBoxes = &boxes;
+    if (!ownTree)
+        return 1;
 
     const QString addin =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../ADDINS/kestrel"));

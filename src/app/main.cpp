@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
 
@@ -16,6 +17,7 @@
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
+#include "startup/UserTree.h"
 
 int main(int argc, char* argv[]) {
     kestrel::GuardedApplication app(argc, argv);
@@ -25,7 +27,8 @@ int main(int argc, char* argv[]) {
 
     kestrel::QtMessageBoxes messageBoxes;
     kestrel::PrintingMessageBoxes printedBoxes;  // an unattended session's boxes
-    kestrel::QSettingsStore settings;
+    kestrel::QSettingsStore storedSettings;
+    kestrel::UserTreeSettings settings(storedSettings);
     kestrel::ImmediateProcessControl process;
     kestrel::Services& services = kestrel::services();
     // KESTREL_SESSION=boxes keeps the engineer's boxes and dialogs, so a
@@ -40,6 +43,12 @@ int main(int argc, char* argv[]) {
     services.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
     services.unattended = printed;
     services.starting = true;  // the window's load ends it
+    // An installed tree shared by every user: this user's databases live in
+    // a tree of their own.
+    if (!kestrel::UsePerUserTree(
+            settings, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))) {
+        return kestrel::kStartupFailureExit;
+    }
 
     QPointer<kestrel::dlgKestrel> window;
     kestrel::SetMainWindowLauncher([&] {

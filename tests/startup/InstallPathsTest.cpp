@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/InstallPaths.h"
+#include "startup/UserTree.h"
+#include "startup/WorkingCopy.h"
 #include "support/RuntimeTree.h"
 #include "support/TestDoubles.h"
 
@@ -152,6 +162,223 @@ TEST(GetVersionFolderTest, ReadsTheLayout) {
             << c.folder << " " << c.module;
     }
     test::ResetProcessState();
+}
+
+// An installed tree shared by its users, and the user's own tree beside it.
+class UserTreeTest : public ::testing::Test {
+protected:
+    QString Installed() const { return tree_.Root() + QStringLiteral("/OPSHELM32/30000"); }
+    QString Data() const { return tree_.Root() + QStringLiteral("/home/.local/share"); }
+    QString Own() const { return Data() + QStringLiteral("/OPSHELM32/30000"); }
+    void MarkShared() const {
+        QFile marker(Installed() + u'/' + SharedTreeMarker());
+        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    }
+    static qlonglong Counter(const QString& serial) {
+        auto db = Database::Open(serial, true);
+        auto set = db->OpenRecordset(
+            QStringLiteral("SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'"),
+            RecordsetType::Snapshot);
+        return set->Fields(0).toLongLong();
+    }
+
+    test::RuntimeTree tree_;
+};
+
+TEST_F(UserTreeTest, SharedByItsMarker) {
+    EXPECT_FALSE(IsSharedTree(Installed()));
+    MarkShared();
+    EXPECT_TRUE(IsSharedTree(Installed()));
+}
+
+// Run as root, the install test covers this with a tree nobody can write.
+TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "an administrator writes every folder";
+    for (const char* folder : {"/HELM32/DATABASE", "/ADDINS/DATABASE"}) {
+        const QString path = Installed() + QString::fromUtf8(folder);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_TRUE(IsSharedTree(Installed())) << folder;
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EXPECT_FALSE(IsSharedTree(Installed()));
+}
+
+TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
+    MarkShared();
+    MirrorTree(Installed(), Own());
+    enum Kind { Folder, Copy, Link };
+    const struct {
+        const char* path;
+        Kind kind;
+    } expected[] = {
+        {"ADDINS", Folder},
+        {"ADDINS/DATABASE", Folder},
+        {"HELM32", Folder},
+        {"HELM32/DATABASE", Folder},
+        {"ADDINS/DATABASE/Serial.MDB", Copy},
+        {"HELM32/DATABASE/Register.mdb", Copy},
+        {"ADDINS/DATABASE/KESTREL.MDB", Link},
+        {"ADDINS/DATABASE/Kestrel.lng", Link},
+        {"ADDINS/DATABASE/LANGUAGES", Link},
+        {"ADDINS/HELP", Link},
+        {"ADDINS/REPORT", Link},
+        {"HELM32/DATABASE/Common.LNG", Link},
+        {"HELM32/DATABASE/Exchange.seed", Link},
+        {"BACKGRND", Link},
+    };
+    for (const auto& e : expected) {
+        const QString own = Own() + u'/' + QString::fromUtf8(e.path);
+        const QFileInfo info(own);
+        ASSERT_TRUE(info.exists()) << e.path;
+        EXPECT_EQ(info.isSymLink(), e.kind == Link) << e.path;
+        if (e.kind == Link) {
+            EXPECT_EQ(info.symLinkTarget(), Installed() + u'/' + QString::fromUtf8(e.path))
+                << e.path;
+        } else {
+            EXPECT_EQ(info.isDir(), e.kind == Folder) << e.path;
+            EXPECT_TRUE(info.isWritable()) << e.path;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(Own() + u'/' + SharedTreeMarker()));
+}
+
+TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
+    MirrorTree(Installed(), Own());
+    const QString serial = Own() + QStringLiteral("/ADDINS/DATABASE/Serial.MDB");
+    tree_.Sql(serial, QStringLiteral("UPDATE SerialTable SET SerialCounter = 41"));
+    const QString lng = Own() + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng");
+    ASSERT_TRUE(QFile::remove(lng));
+    ASSERT_TRUE(QFile::copy(
+        Installed() + QStringLiteral("/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng"), lng));
+    const QString help = Own() + QStringLiteral("/ADDINS/HELP");
+    ASSERT_TRUE(QFile::remove(help));
+    ASSERT_TRUE(QFile::link(tree_.Root(), help));
+    const QString gone = Own() + QStringLiteral("/ADDINS/DATABASE/Old.lng");
+    ASSERT_TRUE(QFile::link(Installed() + QStringLiteral("/ADDINS/DATABASE/Old.lng"), gone));
+    QFile added(Installed() + QStringLiteral("/ADDINS/DATABASE/Added.lng"));
+    ASSERT_TRUE(added.open(QIODevice::WriteOnly));
+    added.close();
+
+    MirrorTree(Installed(), Own());
+
+    EXPECT_EQ(Counter(serial), 41) << "the user's counter is kept";
+    EXPECT_FALSE(QFileInfo(lng).isSymLink()) << "the user's own language database stays";
+    EXPECT_EQ(QFileInfo(help).symLinkTarget(), Installed() + QStringLiteral("/ADDINS/HELP"));
+    EXPECT_FALSE(QFileInfo(gone).isSymLink()) << "a link that leads nowhere is removed";
+    EXPECT_EQ(QFileInfo(Own() + QStringLiteral("/ADDINS/DATABASE/Added.lng")).symLinkTarget(),
+              added.fileName());
+}
+
+TEST_F(UserTreeTest, ANewWorkingCopyLeavesTheInstalledTreeAlone) {
+    MirrorTree(Installed(), Own());
+    const QString installedSerial = Installed() + QStringLiteral("/ADDINS/DATABASE/Serial.MDB");
+    const qlonglong before = Counter(installedSerial);
+    const QString folder = Own() + QStringLiteral("/ADDINS/DATABASE/");
+    const QString name =
+        MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_TRUE(QFileInfo(folder + name).isFile());
+    EXPECT_FALSE(QFileInfo(folder + name).isSymLink());
+    EXPECT_EQ(Counter(folder + QStringLiteral("Serial.MDB")), (before + 1) % 10000);
+    EXPECT_EQ(Counter(installedSerial), before);
+    EXPECT_FALSE(QFileInfo::exists(Installed() + QStringLiteral("/ADDINS/DATABASE/") + name));
+}
+
+TEST_F(UserTreeTest, AFolderThatCannotBeMadeIsNamed) {
+    QFile file(tree_.Root() + QStringLiteral("/plain"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString below = file.fileName() + QStringLiteral("/OPSHELM32/30000");
+    try {
+        MirrorTree(Installed(), below);
+        FAIL() << "a tree below a file was made";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.Number(), err::kPathNotFound);
+        EXPECT_TRUE(e.Description().contains(below)) << e.Description().toStdString();
+    }
+    EXPECT_THROW(MirrorTree(tree_.Root() + QStringLiteral("/none"), Own()), RunError);
+}
+
+TEST_F(UserTreeTest, SettingsDefaultTheSuiteInstallPathOnly) {
+    UserTreeSettings settings(tree_.settings);
+    const QString none = QStringLiteral("NONE");
+    const QString path = QStringLiteral("/home/u/OPSHELM32/30000/");
+    EXPECT_EQ(settings.Read(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
+                            QStringLiteral("InstallPath"), none),
+              none);
+    settings.SetInstallPathDefault(QStringLiteral("30000"), path);
+    const struct {
+        const char* application;
+        const char* section;
+        const char* key;
+        bool userTree;
+    } cases[] = {
+        {"OPSHELM32", "30000", "InstallPath", true},  {"opshelm32", "30000", "installpath", true},
+        {"OPSHELM32", "21000", "InstallPath", false}, {"OPSHELM32", "30000", "Printer", false},
+        {"TOOLS", "30000", "InstallPath", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(settings.Read(QString::fromUtf8(c.application), QString::fromUtf8(c.section),
+                                QString::fromUtf8(c.key), none),
+                  c.userTree ? path : none)
+            << c.application << " " << c.section << " " << c.key;
+    }
+    tree_.settings.Set(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
+                       QStringLiteral("InstallPath"), QStringLiteral("/opt/app/"));
+    EXPECT_EQ(settings.Read(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
+                            QStringLiteral("InstallPath"), none),
+              QStringLiteral("/opt/app/"));
+}
+
+TEST_F(UserTreeTest, AProgramOfASharedTreeWorksInTheUsersTree) {
+    UserTreeSettings settings(tree_.settings);
+    services().settings = &settings;
+    const QString own = tree_.DatabaseDir().toUpper();
+    ASSERT_TRUE(UsePerUserTree(settings, Data()));
+    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")), own)
+        << "a tree of its own is worked in";
+    EXPECT_FALSE(QFileInfo::exists(Own()));
+
+    MarkShared();
+    ASSERT_TRUE(UsePerUserTree(settings, Data()));
+    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
+              (Own() + QStringLiteral("/ADDINS/DATABASE/")).toUpper());
+    services().programFolder = Installed() + QStringLiteral("/HELM32");
+    EXPECT_EQ(GetInstallPath(QStringLiteral("HELM32"), QStringLiteral("RegDBofHelm32")),
+              (Own() + QStringLiteral("/HELM32/DATABASE/")).toUpper());
+    EXPECT_TRUE(QFileInfo(Own() + QStringLiteral("/HELM32/DATABASE/Register.mdb")).isFile());
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+TEST_F(UserTreeTest, TheUsersSettingWinsOverTheUsersTree) {
+    MarkShared();
+    tree_.settings.Set(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
+                       QStringLiteral("InstallPath"), QStringLiteral("/opt/app/"));
+    UserTreeSettings settings(tree_.settings);
+    services().settings = &settings;
+    ASSERT_TRUE(UsePerUserTree(settings, Data()));
+    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
+              QStringLiteral("/OPT/APP/ADDINS/DATABASE/"));
+    EXPECT_FALSE(QFileInfo::exists(Own()));
+}
+
+TEST_F(UserTreeTest, AUserTreeThatCannotBeMadeEndsTheStartWithItsReason) {
+    MarkShared();
+    UserTreeSettings settings(tree_.settings);
+    services().settings = &settings;
+    for (const QString& data : {QString(), tree_.DatabaseDir() + QStringLiteral("Serial.MDB")}) {
+        tree_.boxes.shown.clear();
+        EXPECT_FALSE(UsePerUserTree(settings, data)) << data.toStdString();
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        EXPECT_EQ(tree_.boxes.shown[0].title.value_or(QString()),
+                  QStringLiteral("System Fatal Notice"));
+        EXPECT_TRUE(tree_.boxes.shown[0].prompt.startsWith(
+            QStringLiteral("This user's runtime tree could not be made")))
+            << tree_.boxes.shown[0].prompt.toStdString();
+    }
+    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
+              tree_.DatabaseDir().toUpper());
 }
 
 }  // namespace

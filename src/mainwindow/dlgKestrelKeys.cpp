@@ -2,6 +2,7 @@
 // Enter, the tree's Enter and Space, What's This on the focused control and
 // the tab order.
 #include <QCheckBox>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +64,20 @@ void dlgKestrel::BindKeyboard() {
         order << button;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+bool dlgKestrel::focusNextPrevChild(bool next) {
+    // Both panels stay shown, one over the other: Tab passes by the controls
+    // of the one behind, which the engineer cannot see.
+    QWidget* behind = picPanel_[FrontPanel() == 0 ? 1 : 0];
+    for (int step = 0; step < 64; ++step) {
+        if (!QWidget::focusNextPrevChild(next))
+            return false;
+        QWidget* now = focusWidget();
+        if (!now || !behind->isAncestorOf(now))
+            return true;
+    }
+    return true;
 }
 
 void dlgKestrel::RunShortcut(const QString& key) {

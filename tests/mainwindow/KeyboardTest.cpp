@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWhatsThis>
 #include <functional>
 
 #include "catalogue/CatalogueTreeModel.h"
@@ -199,6 +200,30 @@ TEST_F(KeyboardTest, EachShortcutIsShownInItsToolTip) {
               QStringLiteral("Get Source Trunk (F5)"));
     EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
               QStringLiteral("Copy to Trunks (Ctrl+Return)"));
+}
+
+// Shift+F1 shows What's This of the focused control, or of the part of the
+// window it lies in.
+TEST_F(KeyboardTest, ShiftF1ExplainsTheFocusedControl) {
+    const auto shown = [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && QLatin1String(w->metaObject()->className()) == "QWhatsThat")
+                return true;
+        }
+        return false;
+    };
+    for (QWidget* control : {static_cast<QWidget*>(Box("txtTrunk")),
+                             static_cast<QWidget*>(Bar()->ButtonForKey(QStringLiteral("Get")))}) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        window_->activateWindow();
+        control->setFocus(Qt::TabFocusReason);
+        WaitIdle();
+        ASSERT_FALSE(shown());
+        Press(kWhatsThisKeys);
+        EXPECT_TRUE(test::WaitFor(shown, 2000));
+        QWhatsThis::hideText();
+        ASSERT_TRUE(test::WaitFor([&] { return !shown(); }, 2000));
+    }
 }
 
 // Enter, keypad Enter and Space on a tree node do what a double-click does.

@@ -126,6 +126,12 @@ protected:
                   QVariant::fromValue(id)});
         return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
     }
+    // Reads trunk 004 in a window through the host; true once it holds data.
+    static bool GetTrunk004(dlgKestrel* window) {
+        window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+        window->RunCommand(QStringLiteral("Get"));
+        return test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000);
+    }
     void Release(const QString& layer) {
         Call(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
              {QVariant::fromValue(QDBusObjectPath(layer))});
@@ -226,9 +232,7 @@ TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
     const QString layer = Create();
     Register(layer, QStringLiteral("PBX1"), 3);
     dlgKestrel* window = addin_->Session().Window();
-    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
-    window->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    ASSERT_TRUE(GetTrunk004(window));
     EXPECT_EQ(window->Session().Values().rowCount(), 14);
     EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
     window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
@@ -250,9 +254,7 @@ TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn)
     Register(layer, QStringLiteral("PBX1"), 3);
     Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
     dlgKestrel* window = addin_->Session().Window();
-    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
-    window->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    ASSERT_TRUE(GetTrunk004(window));
     {
         auto exchange = SimulatedExchange::Open(
             tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"), QStringLiteral("PBX1"),
@@ -328,9 +330,7 @@ TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
     const QString layer = Create();
     Register(layer, QStringLiteral("PBX1"), 3);
     dlgKestrel* window = addin_->Session().Window();
-    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
-    window->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    ASSERT_TRUE(GetTrunk004(window));
     QFile blocker(reports.filePath(QStringLiteral("in-the-way")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();

@@ -55,7 +55,7 @@
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
-#include "support/PeerAddress.h"
+#include "support/Helm32Peer.h"
 #include "support/PopupAnswers.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -66,88 +66,22 @@ namespace {
 
 // The host's side and the add-in's server in one process, over a private
 // peer-to-peer connection.
-class AutomationTest : public ::testing::Test {
+class AutomationTest : public ::testing::Test, protected test::Helm32Peer {
 protected:
     void SetUp() override {
-        contract::RegisterTypes();
         ASSERT_TRUE(tree_.OpenStartupDatabases());
-        g_Standalone = false;
-        link_ = std::make_unique<SimulatedLink>(
-            tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
-            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
-        server_ = std::make_unique<QDBusServer>(test::PeerServerAddress());
-        QObject::connect(
-            server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
-                host_ = std::make_unique<QDBusConnection>(c);
-                parent_ = std::make_unique<ParentAdaptor>(model_);
-                linkAdaptor_ = std::make_unique<LinkAdaptor>(*link_);
-                processor_ = std::make_unique<ProcessorAdaptor>(*link_);
-                host_->registerObject(contract::kHostParentPath, parent_.get(),
-                                      QDBusConnection::ExportAllSlots);
-                host_->registerObject(contract::kHostParentPath + contract::kLinkPathSuffix,
-                                      linkAdaptor_.get(), QDBusConnection::ExportAllSlots);
-                host_->registerObject(contract::kHostParentPath + contract::kProcessorPathSuffix,
-                                      processor_.get(), QDBusConnection::ExportAllSlots);
-            });
-        QObject::connect(&model_, &HostModel::message,
-                         [this](const QString& m) { messages_ << m; });
-        QObject::connect(&model_, &HostModel::childUnloaded, [this](int id) { unloaded_ << id; });
-        addin_ = std::make_unique<AutomationServer>();
-        ASSERT_TRUE(addin_->Start(server_->address()));
-        ASSERT_TRUE(test::WaitFor([this] { return host_ != nullptr; }));
+        ASSERT_NO_FATAL_FAILURE(StartPeer(tree_));
     }
-    void TearDown() override {
-        addin_.reset();
-        if (host_)
-            QDBusConnection::disconnectFromPeer(host_->name());
-        host_.reset();
-    }
+    void TearDown() override { StopPeer(); }
 
-    // A host call to the add-in, the event loop running meanwhile.
-    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
-                      const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        QDBusPendingCall pending = host_->asyncCall(call);
-        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
-        return pending.reply();
-    }
-    QString Create() {
-        const QDBusMessage reply = Call(contract::kClassPath, contract::kClassInterface,
-                                        QStringLiteral("CreateObject"), {contract::kClassName});
-        if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty())
-            return {};
-        return qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
-    }
-    bool Register(const QString& layer, const QString& pbx, qint16 id) {
-        const QDBusMessage reply =
-            Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
-                 {pbx, QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
-                  QVariant::fromValue(id)});
-        return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
-    }
     // Reads trunk 004 in a window through the host; true once it holds data.
     static bool GetTrunk004(dlgKestrel* window) {
         window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
         window->RunCommand(QStringLiteral("Get"));
         return test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000);
     }
-    void Release(const QString& layer) {
-        Call(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
-             {QVariant::fromValue(QDBusObjectPath(layer))});
-    }
 
     test::RuntimeTree tree_;
-    HostModel model_;
-    std::unique_ptr<SimulatedLink> link_;
-    std::unique_ptr<QDBusServer> server_;
-    std::unique_ptr<QDBusConnection> host_;
-    std::unique_ptr<ParentAdaptor> parent_;
-    std::unique_ptr<LinkAdaptor> linkAdaptor_;
-    std::unique_ptr<ProcessorAdaptor> processor_;
-    std::unique_ptr<AutomationServer> addin_;
-    QStringList messages_;
-    QList<int> unloaded_;
 };
 
 TEST_F(AutomationTest, CreateRegisterAndShow) {
@@ -1052,7 +986,12 @@ TEST_F(AddinLauncherTest, TheUnattendedSessionFailsWhenItsAddinIsKilled) {
     auto* session = new ScriptedSession(*launcher_, model_, &hostWindow, QStringLiteral("PBX1"),
                                         folder.path(), nullptr, out);
     session->Start();
-    QTimer::singleShot(120000, [] { QApplication::exit(99); });  // a hang, not a result
+    // A hang, not a result. The timer is this test's own: a stray one would end
+    // the event loops of every later test in the process.
+    QTimer hang;
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, [] { QApplication::exit(99); });
+    hang.start(120000);
     const int status = QApplication::exec();
     delete session;
     std::fflush(out);

@@ -2,19 +2,27 @@
 // of a copy, on the copy request only and on the destination check only,
 // with and without the safety net: afterwards the session is idle and
 // usable, the engineer was told in a box, the exchange holds exactly what
-// the add-in said it wrote, and the next Get works.
+// the add-in said it wrote, and the next Get works. On the built-in host and
+// through helm32's own host objects over a peer-to-peer D-Bus connection.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHash>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSet>
+#include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "exchange/SimulatedExchange.h"
+#include "mainwindow/dlgKestrel.h"
 #include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafetyNetSetting.h"
+#include "support/Helm32Peer.h"
 #include "support/SessionFixture.h"
 #include "tools/AnswerCodes.h"
 
@@ -56,11 +64,13 @@ const FaultKind kFaults[] = {
 // copy's write request, or only its destination check.
 enum class Scope { Get, Copy, CopyRequestOnly, CheckOnly };
 enum class Road { Plain, SafetyNet };
+enum class Host { BuiltIn, Helm32 };
 
 struct MatrixCase {
     int fault;
     Scope scope;
     Road road;
+    Host host = Host::BuiltIn;
 };
 
 std::vector<MatrixCase> AllCases() {
@@ -71,6 +81,18 @@ std::vector<MatrixCase> AllCases() {
             for (const Road road : {Road::Plain, Road::SafetyNet})
                 cases.push_back({f, scope, road});
         }
+    }
+    return cases;
+}
+
+// Over D-Bus one row per fault kind: fault f takes the (f mod 7)th of its
+// seven rows, so every scope and both nets are crossed there too.
+std::vector<MatrixCase> Helm32Cases() {
+    const std::vector<MatrixCase> all = AllCases();
+    std::vector<MatrixCase> cases;
+    for (std::size_t f = 0; f < std::size(kFaults); ++f) {
+        cases.push_back(all[f * 7 + f % 7]);
+        cases.back().host = Host::Helm32;
     }
     return cases;
 }
@@ -106,10 +128,34 @@ protected:
     void SetUp() override {
         SessionFixture::SetUp();
         SetSafetyNetSetting(GetParam().road == Road::SafetyNet);
-        OpenStandalone();
-        ASSERT_NE(link_, nullptr);
+        if (GetParam().host == Host::BuiltIn) {
+            OpenStandalone();
+            ASSERT_NE(link_, nullptr);
+            return;
+        }
+        peer_ = std::make_unique<test::Helm32Peer>();
+        ASSERT_NO_FATAL_FAILURE(peer_->StartPeer(tree_));
+        peer_->Register(peer_->Create(), QStringLiteral("PBX1"), 3);
+        dlg_ = peer_->addin_->Session().Window();
+        ASSERT_NE(dlg_, nullptr);
+        // The engineer copies from the preview whenever it offers to, as the
+        // built-in road's window does.
+        auto* poll = new QTimer(dlg_);
+        QObject::connect(poll, &QTimer::timeout, [] {
+            QWidget* preview = QApplication::activeModalWidget();
+            if (!preview || preview->objectName() != u"frmPreview")
+                return;
+            auto* copy = preview->findChild<QPushButton*>(QStringLiteral("cmdCopy"));
+            QTest::mouseClick(copy && copy->isEnabled() && copy->isVisible()
+                                  ? copy
+                                  : preview->findChild<QPushButton*>(QStringLiteral("cmdClose")),
+                              Qt::LeftButton);
+        });
+        poll->start(20);
     }
     void TearDown() override {
+        if (peer_)
+            peer_->StopPeer();
         SessionFixture::TearDown();
         SetSafetyNetSetting(true);
     }
@@ -120,6 +166,17 @@ protected:
             kFaults[GetParam().fault].set(faults);
         SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath())
             ->SetFaults(faults);
+    }
+    TrunkCopySession& Session() { return dlg_ ? dlg_->Session() : *session_; }
+    SimulatedLink& Link() { return dlg_ ? *peer_->link_ : *link_; }
+    bool Enabled() const { return dlg_ ? dlg_->IsEnabled() : window_.enabled; }
+    void Run(const QString& box, const QString& text, const std::function<void()>& command) {
+        if (dlg_)
+            dlg_->findChild<QLineEdit*>(box)->setText(text);
+        else
+            (box == u"txtTrunk" ? window_.trunkBox : window_.destinations) = text;
+        command();
+        ASSERT_TRUE(test::WaitFor([&] { return !Session().RequestUnderWay(); }, 20000));
     }
     // Every trunk-data value of the exchange by "trunk/item".
     QHash<QString, QString> Dump() const {
@@ -138,20 +195,23 @@ protected:
         return values;
     }
     void Get() {
-        window_.trunkBox = QStringLiteral("004");
-        RunAndWait([&] { session_->GetSourceTrunk(); });
+        Run(QStringLiteral("txtTrunk"), QStringLiteral("004"), [&] { Session().GetSourceTrunk(); });
     }
     // The faults on the request that follows one with the tag `after`, off
     // again once a request with the tag `until` has been answered.
     void ArmBetween(const QString& after, const QString& until) {
-        QObject::connect(link_, &SimulatedLink::requestEnded, session_.get(), [=, this] {
-            const QString tag = session_->Dispatcher().SentTag();
+        TrunkCopySession* session = &Session();
+        QObject::connect(&Link(), &SimulatedLink::requestEnded, session, [=, this] {
+            const QString tag = session->Dispatcher().SentTag();
             if (tag == after)
                 SetFaults(true);
             if (tag == until)
                 SetFaults(false);
         });
     }
+
+    std::unique_ptr<test::Helm32Peer> peer_;  // helm32 over D-Bus, in its cases
+    dlgKestrel* dlg_ = nullptr;               // the add-in's window there
 };
 
 TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
@@ -159,7 +219,7 @@ TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
     const bool net = c.road == Road::SafetyNet;
     if (c.scope != Scope::Get) {
         Get();
-        ASSERT_EQ(session_->Values().rowCount(), 14);
+        ASSERT_EQ(Session().Values().rowCount(), 14);
     }
     const QHash<QString, QString> before = Dump();
     tree_.boxes.Clear();
@@ -180,15 +240,15 @@ TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
     if (c.scope == Scope::Get) {
         Get();
     } else {
-        window_.destinations = QStringLiteral("5-6,8");
-        RunAndWait([&] { session_->Copy(false); });
+        Run(QStringLiteral("txtTrunkRange"), QStringLiteral("5-6,8"),
+            [&] { Session().Copy(false); });
     }
-    ASSERT_TRUE(test::WaitFor([&] { return !session_->Busy(); }, 20000));
+    ASSERT_TRUE(test::WaitFor([&] { return !Session().Busy(); }, 20000));
     SetFaults(false);
 
     // Usable and told.
-    EXPECT_FALSE(session_->Busy());
-    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(Session().Busy());
+    EXPECT_TRUE(Enabled());
     ASSERT_FALSE(tree_.boxes.shown.empty()) << "no box";
 
     // What the add-in said it wrote: the answer's entries on the plain road,
@@ -197,19 +257,19 @@ TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
     QSet<QString> said;
     QHash<QString, QString> newValue;
     if (c.scope != Scope::Get && !net) {
-        for (const CopyWriter::Cell& cell : session_->Copier().Written())
+        for (const CopyWriter::Cell& cell : Session().Copier().Written())
             said.insert(cell.first + u'/' + cell.second);
-        for (int r = 0; r < session_->Values().rowCount(); ++r) {
+        for (int r = 0; r < Session().Values().rowCount(); ++r) {
             for (const char* trunk : {"005", "006", "008"}) {
                 newValue.insert(QString::fromLatin1(trunk) + u'/' +
-                                    session_->Values().Cell(r, ValueListModel::kCmd),
-                                session_->Values().Cell(r, ValueListModel::kData));
+                                    Session().Values().Cell(r, ValueListModel::kCmd),
+                                Session().Values().Cell(r, ValueListModel::kData));
             }
         }
         const QString prompt = tree_.boxes.Last().prompt;
         if (!said.isEmpty() && !prompt.startsWith(QStringLiteral("The trunk data has been")) &&
             !prompt.startsWith(QStringLiteral("The exchange refused these items"))) {
-            EXPECT_TRUE(prompt.contains(CopyWriter::CellLines(session_->Copier().Written())))
+            EXPECT_TRUE(prompt.contains(CopyWriter::CellLines(Session().Copier().Written())))
                 << prompt.toStdString();
         }
     } else if (net) {
@@ -248,13 +308,15 @@ TEST_P(FaultMatrixTest, UsableToldAndWroteWhatItSaid) {
     // The next Get works.
     tree_.boxes.Clear();
     Get();
-    EXPECT_EQ(session_->Values().rowCount(), 14);
+    EXPECT_EQ(Session().Values().rowCount(), 14);
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
-    EXPECT_FALSE(session_->Busy());
+    EXPECT_FALSE(Session().Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFault, FaultMatrixTest, ::testing::ValuesIn(AllCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Helm32OverDBus, FaultMatrixTest, ::testing::ValuesIn(Helm32Cases()),
+                         CaseName);
 
 }  // namespace
 }  // namespace kestrel

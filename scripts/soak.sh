@@ -1,8 +1,9 @@
 #!/bin/bash
 # Soaks the add-in through the reference host: N Get/Copy cycles (default
-# 100) over the real automation path with a random exchange fault in each,
-# every cycle checked for a usable window and an exchange that holds exactly
-# what the add-in reported it wrote. Prints the cycles run, failures, the
+# 100) over the real automation path with a random exchange fault in each
+# and the safety net on or off, every cycle checked for a usable window, a
+# box for the engineer and an exchange that holds exactly what the add-in
+# reported it wrote. Prints the cycles run, failures, the
 # time taken, the peak memory and open descriptors of both programs; ends
 # with status 1 when any cycle failed. SOAK_SEED picks the random sequence.
 # Builds the release tree in build/ first (tests and benchmarks off).
@@ -19,10 +20,12 @@ cmake --build build -j2 >/dev/null
 
 out="$PWD/out/soak"
 rm -rf "$out"
-mkdir -p "$out/data"
+mkdir -p "$out/data" "$out/config"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-# The add-in's journal goes to a fresh folder of its own, not the user's.
+# The add-in's journal and settings (the soak switches the safety net) go to
+# fresh folders of their own, not the user's.
 export XDG_DATA_HOME="$out/data"
+export XDG_CONFIG_HOME="$out/config"
 export QT_QPA_PLATFORM=offscreen
 
 start=$(date +%s)

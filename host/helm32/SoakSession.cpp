@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "AddinLauncher.h"
+#include "copyengine/CopyWriter.h"
 #include "exchange/SimulatedExchange.h"
 #include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
@@ -20,6 +21,8 @@ namespace {
 struct FaultKind {
     QString name;
     std::function<void(ExchangeFaults&)> set;
+    // Writes answered OK that store nothing: the plain road cannot tell.
+    bool answersLie = false;
 };
 
 // The faults the simulated exchange can show; the first is none.
@@ -49,7 +52,7 @@ const std::vector<FaultKind>& Kinds() {
              f.refuseItems = {QStringLiteral("3002"), QStringLiteral("3014")};
          }},
         {QStringLiteral("SilentWrites"),
-         [](ExchangeFaults& f) { f.silentItems = {QStringLiteral("3002")}; }},
+         [](ExchangeFaults& f) { f.silentItems = {QStringLiteral("3002")}; }, true},
     };
     return kinds;
 }
@@ -169,7 +172,44 @@ QString SoakSession::CheckWritten(qint64 since, const QHash<QString, QString>& b
     return wrong.join(QStringLiteral("; "));
 }
 
-QString SoakSession::Cycle(int fault, bool onGet, int source, int first, int count) {
+QString SoakSession::CheckPlainWritten(const QStringList& written, bool answersLie,
+                                       const QStringList& told,
+                                       const QHash<QString, QString>& before,
+                                       const QHash<QString, QString>& after) {
+    QStringList wrong;
+    QList<CopyWriter::Cell> cells;
+    for (const QString& cell : written)
+        cells.append({cell.section(u'/', 0, 0), cell.section(u'/', 1)});
+    QSet<QString> said;
+    for (const CopyWriter::Cell& cell : cells) {
+        const QString key = CellKey(cell.first.toInt(), cell.second);
+        said.insert(key);
+        const QString value = Call(QStringLiteral("ItemValue"), {cell.second}).toString();
+        if (!answersLie && AsRead(after.value(key)) != value) {
+            wrong << QStringLiteral("%1 reported written as '%2' but holds '%3'")
+                         .arg(key, value, after.value(key));
+        }
+    }
+    QSet<QString> keys(before.keyBegin(), before.keyEnd());
+    keys.unite(QSet<QString>(after.keyBegin(), after.keyEnd()));
+    for (const QString& key : keys) {
+        if (after.value(key) != before.value(key) && !said.contains(key)) {
+            wrong << QStringLiteral("%1 changed from '%2' to '%3' but was not reported written")
+                         .arg(key, before.value(key), after.value(key));
+        }
+    }
+    // A copy that did not end as asked names what it wrote in its box.
+    const QString last = told.isEmpty() ? QString() : told.last();
+    if (!cells.isEmpty() && !last.startsWith(QStringLiteral("The trunk data has been")) &&
+        !last.startsWith(QStringLiteral("The exchange refused these items")) &&
+        !last.contains(CopyWriter::CellLines(cells))) {
+        wrong << QStringLiteral("the copy's box does not name the cells written: ") + last;
+    }
+    wrong.sort();
+    return wrong.join(QStringLiteral("; "));
+}
+
+QString SoakSession::Cycle(int fault, bool onGet, bool net, int source, int first, int count) {
     QList<int> destinations;
     for (int t = first; t < first + count; ++t)
         destinations << t;
@@ -178,20 +218,25 @@ QString SoakSession::Cycle(int fault, bool onGet, int source, int first, int cou
     if (since < 0)
         return QStringLiteral("the journal cannot be read");
 
+    Call(QStringLiteral("SetSafetyNet"), {net});
+    Call(QStringLiteral("TakeMessages"));
     if (onGet)
         SetFault(fault);
     Call(QStringLiteral("SetTrunk"), {QString::number(source)});
     Call(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
     const bool got = WaitIdle(60000);
+    const bool toldGet = !Call(QStringLiteral("TakeMessages")).toStringList().isEmpty();
     if (!onGet)
         SetFault(fault);
     bool copied = got;
+    QStringList told;
     if (got) {
         Call(QStringLiteral("SetDestinations"),
              {count == 1 ? QString::number(first)
                          : QStringLiteral("%1-%2").arg(first).arg(first + count - 1)});
         Call(QStringLiteral("RunCommand"), {QStringLiteral("Copy")});
         copied = WaitIdle(60000);
+        told = Call(QStringLiteral("TakeMessages")).toStringList();
     }
     SetFault(0);
     if (ended_)
@@ -202,8 +247,16 @@ QString SoakSession::Cycle(int fault, bool onGet, int source, int first, int cou
         return QStringLiteral("still busy a minute after the Copy");
     if (!Call(QStringLiteral("Enabled")).toBool())
         return QStringLiteral("the window is disabled after the Copy");
+    if (!toldGet)
+        return QStringLiteral("the Get ended without a box");
+    if (told.isEmpty())
+        return QStringLiteral("the Copy ended without a box");
 
-    QString wrong = CheckWritten(since, before, Dump(destinations));
+    const QString wrong =
+        net ? CheckWritten(since, before, Dump(destinations))
+            : CheckPlainWritten(Call(QStringLiteral("WrittenCells")).toStringList(),
+                                Kinds().at(static_cast<size_t>(fault)).answersLie, told, before,
+                                Dump(destinations));
     if (!wrong.isEmpty())
         return wrong;
 
@@ -254,17 +307,19 @@ void SoakSession::Run() {
     for (int cycle = 1; cycle <= cycles_ && !ended_; ++cycle) {
         const int fault = random_.bounded(kinds);
         const bool onGet = random_.bounded(2) == 0;
+        const bool net = random_.bounded(2) == 0;
         const int source = 1 + random_.bounded(40);
         const int first = 1 + random_.bounded(40);
         const int count = 1 + random_.bounded(4);
-        const QString wrong = Cycle(fault, onGet, source, first, count);
+        const QString wrong = Cycle(fault, onGet, net, source, first, count);
         ++run;
         if (!wrong.isEmpty()) {
             ++failures;
-            Step(QStringLiteral("cycle %1 (fault %2 on the %3, source %4, destinations %5-%6)")
+            Step(QStringLiteral("cycle %1 (fault %2 on the %3, %4, source %5, destinations %6-%7)")
                      .arg(cycle)
                      .arg(Kinds().at(static_cast<size_t>(fault)).name,
-                          onGet ? QStringLiteral("Get") : QStringLiteral("Copy"))
+                          onGet ? QStringLiteral("Get") : QStringLiteral("Copy"),
+                          net ? QStringLiteral("safety net on") : QStringLiteral("plain road"))
                      .arg(source)
                      .arg(first)
                      .arg(first + count - 1),

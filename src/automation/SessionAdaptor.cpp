@@ -1,12 +1,16 @@
 #include "SessionAdaptor.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QStandardItem>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
 #include "catalogue/ValueListModel.h"
+#include "copyengine/CopyWriter.h"
+#include "platform/PrintingMessageBoxes.h"
+#include "platform/Services.h"
 #include "session/TrunkCopySession.h"
 
 namespace kestrel {
@@ -83,6 +87,28 @@ QString SessionAdaptor::OpenModal() {
     if (!open->objectName().isEmpty())
         return open->objectName();
     return QString::fromLatin1(open->metaObject()->className()).section(u':', -1);
+}
+
+void SessionAdaptor::SetSafetyNet(bool on) {
+    if (!window_)
+        return;
+    if (auto* box = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet")))
+        box->setChecked(on);
+}
+
+QStringList SessionAdaptor::WrittenCells() {
+    QStringList cells;
+    if (window_) {
+        for (const CopyWriter::Cell& cell : window_->Session().Copier().Written())
+            cells << cell.first + u'/' + cell.second;
+    }
+    return cells;
+}
+
+QStringList SessionAdaptor::TakeMessages() {
+    // Only printed boxes are kept: boxes on the screen the engineer reads.
+    auto* printed = dynamic_cast<PrintingMessageBoxes*>(services().messageBoxes);
+    return printed ? printed->TakeShown() : QStringList();
 }
 
 }  // namespace kestrel

@@ -37,6 +37,12 @@ public slots:
     // The modal dialog, box or menu open in the add-in (its design name, or
     // its class), empty when none is.
     QString OpenModal();
+    // Switches the safety net as the engineer does with its check box.
+    void SetSafetyNet(bool on);
+    // The cells the last plain copy says it wrote, as "trunk/item".
+    QStringList WrittenCells();
+    // The prompts of the boxes shown since the last call, oldest first.
+    QStringList TakeMessages();
 
 private:
     QPointer<dlgKestrel> window_;

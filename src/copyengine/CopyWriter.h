@@ -65,6 +65,8 @@ public:
     // order; after a refused answer, every cell of the request (any may
     // have been written).
     const QList<Cell>& Written() const { return written_; }
+    // A new copy has written nothing yet, whatever the last one wrote.
+    void ForgetWritten() { written_.clear(); }
 
     // The insert text of own message 6 for a list of failed trunks.
     static QString FailedTrunksText(const QStringList& failed);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "MessageBoxes.h"
 
 namespace kestrel {
@@ -10,6 +12,12 @@ class PrintingMessageBoxes : public MessageBoxes {
 public:
     int Show(const MessageBoxRequest& request) override;
     void Beep() override {}
+    // The prompts shown since the last call, oldest first: what an
+    // unattended session checks the engineer was told.
+    QStringList TakeShown();
+
+private:
+    QStringList shown_;
 };
 
 }  // namespace kestrel

@@ -216,6 +216,7 @@ bool TrunkCopySession::ReadSourceAgain() {
 }
 
 void TrunkCopySession::Copy(bool previewOnly) {
+    copier_->ForgetWritten();
     if (noSourceData_) {
         ShowCommonNoData();
         return;

@@ -247,6 +247,20 @@ TEST_F(CopyTest, ARefusedAnswerNamesEveryCellItMayHaveWritten) {
     EXPECT_EQ(Original(0), QStringLiteral("01"));  // nothing taken from it
 }
 
+// What a copy wrote is that copy's: one that ends before its write (here
+// at its destination check) names nothing of the copy before.
+TEST_F(CopyTest, ANewCopyStartsWithNothingWritten) {
+    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    AnswerCopy([](int, const QString& c, const QString& t) {
+        return QStringList{c, t, QString(), QStringLiteral("OK")};
+    });
+    ASSERT_EQ(session_->Copier().Written().size(), 3);
+    window_.destinations = QStringLiteral("6");
+    session_->Copy(false);
+    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
+    EXPECT_TRUE(session_->Copier().Written().isEmpty());
+}
+
 TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
     session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("BW"));
     Copy({QStringLiteral("005"), QStringLiteral("003"), QStringLiteral("005")},

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "SimulatedExchange.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 
 namespace kestrel {
@@ -133,7 +134,9 @@ QString SimulatedLink::Login(const QString& pbxName, CallBackTarget* callback) {
         QString fixed = exchange->Faults().loginReply;
         if (!fixed.isEmpty())
             return fixed;
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcHostlink, "The simulated exchange %s cannot be opened for a login: %s",
+                  qUtf8Printable(pbxName), qUtf8Printable(e.Description()));
         return QStringLiteral("ERROR");
     }
     QString id = QStringLiteral("LOGIN%1").arg(++nextLogin_);
@@ -149,7 +152,9 @@ QString SimulatedLink::SendRequest(cListRequest& request) {
         QString fixed = exchange->Faults().sendReply;
         if (!fixed.isEmpty())
             return fixed;
-    } catch (const RunError&) {
+    } catch (const RunError& e) {
+        qCWarning(lcHostlink, "The simulated exchange %s cannot be opened for a request: %s",
+                  qUtf8Printable(request.PBXName()), qUtf8Printable(e.Description()));
         return QStringLiteral("ERROR");
     }
     QString requestId = QStringLiteral("REQ%1").arg(++nextRequest_);

@@ -195,12 +195,16 @@ void RequestDispatcher::FinishRequest(const QString& loginID) {
 }
 
 void RequestDispatcher::CallBack(cListRequest& response) {
-    if (state_ != DispatchState::Sending && state_ != DispatchState::WaitingForAnswer)
-        return;  // no request of ours is waiting for an answer
     // The answer names its login and step; one for another login or another
-    // step is not the answer to our request.
-    if (response.LoginID() != currentLoginId_ || response.Tag() != sentTag_)
+    // step, or one while no request of ours waits, is not ours to act on.
+    const bool waiting =
+        state_ == DispatchState::Sending || state_ == DispatchState::WaitingForAnswer;
+    if (!waiting || response.LoginID() != currentLoginId_ || response.Tag() != sentTag_) {
+        qCInfo(lcHostlink, "Dropped an answer nobody asked for: login '%s', step '%s' (%s)",
+               qUtf8Printable(response.LoginID()), qUtf8Printable(response.Tag()),
+               waiting ? "another request is in flight" : "no request is in flight");
         return;
+    }
     answered_ = true;
     // Taken before the host calls below: their waits may deliver more calls.
     state_ = DispatchState::PendingDispatch;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include <optional>
 #include <stdexcept>
 
@@ -240,9 +242,20 @@ TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {
     EXPECT_EQ(ran_, QList<std::int16_t>{13});
 }
 
+// The host-link log lines written while the test runs.
+QStringList g_logged;
+void CaptureHostlinkLog(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (QByteArrayView(context.category) == "kestrel.hostlink")
+        g_logged << text;
+}
+
 // Only the answer to the request in flight is taken: none before a send,
-// none for another login or another step, none twice.
+// none for another login or another step, none twice; each one dropped is
+// logged.
 TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
+    g_logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(CaptureHostlinkLog);
+    const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
     auto answer = [](const QString& login, const QString& tag) {
         cListRequest a;
         a.SetLoginID(login);
@@ -273,6 +286,12 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
     ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
     EXPECT_EQ(ran_, QList<std::int16_t>{13});  // once, and no step 12 or 10
     EXPECT_TRUE(window_.enabled);
+    ASSERT_EQ(g_logged.size(), 6) << g_logged.join(u'\n').toStdString();
+    EXPECT_EQ(g_logged.first(), QStringLiteral("Dropped an answer nobody asked for: login "
+                                               "'LOGIN7', step '12' (no request is in flight)"));
+    EXPECT_EQ(g_logged.at(1), QStringLiteral("Dropped an answer nobody asked for: login "
+                                             "'LOGIN8', step '13' (another request is in "
+                                             "flight)"));
 }
 
 TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {

@@ -908,14 +908,11 @@ TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
     }
 }
 
-// An add-in killed at any moment is noticed by the host, which forgets it
-// and starts a fresh one the next time its exchange is asked for.
+// An add-in ended by any terminating signal at any moment of its start-up
+// or of a copy is noticed by the host, which forgets it and starts a fresh
+// one the next time its exchange is asked for; that start removes what the
+// dead one left, so nothing is left once the fresh one is released.
 TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) {
-    struct Moment {
-        const char* name;
-        // Brings the add-in to the moment; false when it could not.
-        std::function<bool()> reach;
-    };
     int requests = 0;
     QObject::connect(link_.get(), &SimulatedLink::requestStarted, [&] { ++requests; });
     auto session = [&](const QString& member, const QVariantList& args = {}) {
@@ -923,50 +920,70 @@ TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) 
             .arguments()
             .value(0);
     };
-    const Moment moments[] = {
-        {"during start-up", [&] { return launcher_->ProcessId(QStringLiteral("PBX1")) != 0; }},
-        {"during a copy",
-         [&] {
-             if (!test::WaitFor([&] { return opened_.size() == 1; }, 60000))
-                 return false;
-             session(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-             session(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
-             if (!test::WaitFor([&] { return session(QStringLiteral("ItemCount")).toInt() > 0; },
-                                30000))
-                 return false;
-             const QString edited =
-                 session(QStringLiteral("ItemValue"), {QStringLiteral("3002")}).toString() == u"3"
-                     ? QStringLiteral("2")
-                     : QStringLiteral("3");
-             session(QStringLiteral("ChooseValue"), {QStringLiteral("3002"), edited});
-             session(QStringLiteral("SetDestinations"), {QStringLiteral("5-7")});
-             const int before = requests;
-             QDBusMessage copy = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
-                                                                contract::kSessionInterface,
-                                                                QStringLiteral("RunCommand"));
-             copy << QStringLiteral("Copy");
-             launcher_->Connection().asyncCall(copy);
-             return test::WaitFor([&] { return requests > before; }, 30000);
-         }},
+    // Some milliseconds into its start-up: whatever it has reached by then.
+    auto startedFor = [&](int ms) {
+        return [&, ms] {
+            if (launcher_->ProcessId(QStringLiteral("PBX1")) == 0)
+                return false;
+            QTest::qWait(ms);
+            return launcher_->ProcessId(QStringLiteral("PBX1")) != 0;
+        };
     };
-    for (const Moment& moment : moments) {
-        SCOPED_TRACE(moment.name);
+    auto copying = [&] {
+        if (!test::WaitFor([&] { return opened_.size() == 1; }, 60000))
+            return false;
+        session(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
+        session(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
+        if (!test::WaitFor([&] { return session(QStringLiteral("ItemCount")).toInt() > 0; }, 30000))
+            return false;
+        const QString edited =
+            session(QStringLiteral("ItemValue"), {QStringLiteral("3002")}).toString() == u"3"
+                ? QStringLiteral("2")
+                : QStringLiteral("3");
+        session(QStringLiteral("ChooseValue"), {QStringLiteral("3002"), edited});
+        session(QStringLiteral("SetDestinations"), {QStringLiteral("5-7")});
+        const int before = requests;
+        QDBusMessage copy = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
+                                                           contract::kSessionInterface,
+                                                           QStringLiteral("RunCommand"));
+        copy << QStringLiteral("Copy");
+        launcher_->Connection().asyncCall(copy);
+        return test::WaitFor([&] { return requests > before; }, 30000);
+    };
+    const struct {
+        const char* name;
+        int signal;
+        // Brings the add-in to the moment; false when it could not.
+        std::function<bool()> reach;
+    } rows[] = {
+        {"killed at once", SIGKILL, startedFor(0)},
+        {"terminated early in start-up", SIGTERM, startedFor(40)},
+        {"hung up later in start-up", SIGHUP, startedFor(250)},
+        {"interrupted late in start-up", SIGINT, startedFor(700)},
+        {"aborted during a copy", SIGABRT, copying},
+        {"killed during a copy", SIGKILL, copying},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         opened_.clear();
         closed_.clear();
         launcher_->Open(QStringLiteral("PBX1"));
-        ASSERT_TRUE(moment.reach());
+        ASSERT_TRUE(row.reach());
         const qint64 pid = launcher_->ProcessId(QStringLiteral("PBX1"));
         ASSERT_NE(pid, 0);
-        ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
-        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 10000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(pid), row.signal), 0);
+        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1; }, 30000));
         EXPECT_EQ(launcher_->OpenCount(), 0);
         EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), 0);
+        opened_.clear();
         launcher_->Open(QStringLiteral("PBX1"));
         ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
         EXPECT_NE(launcher_->ProcessId(QStringLiteral("PBX1")), pid);
         EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
         launcher_->ReleaseAll();
         ASSERT_TRUE(test::WaitFor([&] { return launcher_->OpenCount() == 0; }, 10000));
+        ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 2; }, 30000));
+        EXPECT_EQ(WorkingCopies(), QStringList());
     }
 }
 

@@ -226,6 +226,7 @@ protected:
               QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
               QVariant::fromValue(qint16(3))});
         Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+        layer_ = layer;
         return layer;
     }
     // A Get of trunk 004 through the session object, answered in full.
@@ -241,6 +242,12 @@ protected:
             kEndBoundMs);
     }
     QString OpenModal() { return SessionCall(QStringLiteral("OpenModal")).toString(); }
+    // The host closing as helm32 does: it releases the window and goes on
+    // answering until the add-in has ended.
+    void HostCloses() {
+        Post(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
+             {QVariant::fromValue(QDBusObjectPath(layer_))});
+    }
     // The connection closes with its last reference.
     void HostGoes() {
         const QString name = host_.connection.name();
@@ -283,6 +290,7 @@ protected:
     QByteArray output_;
     bool connected_ = false;
     bool dropAtConnect_ = false;
+    QString layer_;  // the window the host created last
 };
 
 TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
@@ -292,6 +300,23 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         LinkMode mode;
         // Brings the add-in into the state; false when it could not.
         std::function<bool()> reach;
+        // The host closes as helm32 does instead of dropping the connection.
+        bool closes = false;
+    };
+    auto inBox = [this] {
+        if (CreateAndRegister().isEmpty())
+            return false;
+        // The Get ends in the box saying the request has been completed.
+        return GetTrunk4() &&
+               test::WaitFor([&] { return OpenModal() == u"QMessageBox"; }, kEndBoundMs);
+    };
+    auto inDialog = [this] {
+        if (CreateAndRegister().isEmpty() || !GetTrunk4())
+            return false;
+        // "Other route (1 to 64)", first by its empty value, asks for its number.
+        Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("ChooseOption"),
+             {QStringLiteral("3001"), 0});
+        return test::WaitFor([&] { return OpenModal() == u"frmCmd"; }, kEndBoundMs);
     };
     const State states[] = {
         {"before any object is created", "", LinkMode::Answer,
@@ -310,23 +335,10 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
                     test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
                     SessionCall(QStringLiteral("Busy")).toBool();
          }},
-        {"during a message box", "boxes", LinkMode::Answer,
-         [this] {
-             if (CreateAndRegister().isEmpty())
-                 return false;
-             // The Get ends in the box saying the request has been completed.
-             return GetTrunk4() &&
-                    test::WaitFor([&] { return OpenModal() == u"QMessageBox"; }, kEndBoundMs);
-         }},
-        {"during the additional-data dialog", "1", LinkMode::Answer,
-         [this] {
-             if (CreateAndRegister().isEmpty() || !GetTrunk4())
-                 return false;
-             // "Other route (1 to 64)", first by its empty value, asks for its number.
-             Post(contract::kSessionPath, contract::kSessionInterface,
-                  QStringLiteral("ChooseOption"), {QStringLiteral("3001"), 0});
-             return test::WaitFor([&] { return OpenModal() == u"frmCmd"; }, kEndBoundMs);
-         }},
+        {"during a message box", "boxes", LinkMode::Answer, inBox},
+        {"during the additional-data dialog", "1", LinkMode::Answer, inDialog},
+        {"closing during a message box", "boxes", LinkMode::Answer, inBox, true},
+        {"closing during the additional-data dialog", "1", LinkMode::Answer, inDialog, true},
     };
     for (const State& state : states) {
         SCOPED_TRACE(state.name);
@@ -342,7 +354,10 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         ASSERT_TRUE(state.reach()) << output_.toStdString();
         QElapsedTimer ending;
         ending.start();
-        HostGoes();
+        if (state.closes)
+            HostCloses();
+        else
+            HostGoes();
         ExpectCleanEnd();
         EXPECT_LT(ending.elapsed(), kEndBoundMs);
     }

@@ -61,8 +61,10 @@ struct BenchWindow : test::FakeTrunkWindow {
     }
 };
 
-// Step 11 storing a list-up of 128 items: work tables and value list.
-void BM_StoreListup128(benchmark::State& state) {
+// Step 11 storing a list-up: work tables and value list. 128 items as an
+// exchange answers them, or (hostile) as many entries as a record may hold,
+// the 128 items over and over, every value as long as a record allows.
+void StoreListup(benchmark::State& state, int entries, int valueLength) {
     QTemporaryDir dir;
     auto db = WorkCopy(dir);
     db->Execute(QStringLiteral(
@@ -74,9 +76,10 @@ void BM_StoreListup128(benchmark::State& state) {
     ValueListModel values;
     SourceTrunkReader reader(window, dispatcher, values);
     cListRequest answer;
-    for (int i = 100; i < 228; ++i) {
+    for (int e = 0; e < entries; ++e) {
+        const int i = 100 + e % 128;
         answer.AddToList(QStringLiteral("3%1").arg(i), QStringLiteral("001"),
-                         QStringLiteral("V%1").arg(i));
+                         QStringLiteral("V%1").arg(i).leftJustified(valueLength, u'7'));
     }
     bench::AcceptingLink link;
     bench::PutInFlight(dispatcher, link, answer);
@@ -89,7 +92,16 @@ void BM_StoreListup128(benchmark::State& state) {
         state.SkipWithError("list-up not stored");
     g_CommonDb.reset();
 }
+
+void BM_StoreListup128(benchmark::State& state) {
+    StoreListup(state, 128, 0);
+}
 BENCHMARK(BM_StoreListup128)->Unit(benchmark::kMillisecond);
+
+void BM_StoreHostileListup(benchmark::State& state) {
+    StoreListup(state, cListRequest::kMaxCount, 255);
+}
+BENCHMARK(BM_StoreHostileListup)->Unit(benchmark::kMillisecond);
 
 // Step 10 on the largest answer: 64 items to 511 trunks, all written,
 // with the value list, tree and stored list-up following the first trunk.

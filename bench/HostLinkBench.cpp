@@ -84,5 +84,38 @@ void BM_CallBackLargestAnswer(benchmark::State& state) {
 }
 BENCHMARK(BM_CallBackLargestAnswer)->Unit(benchmark::kMillisecond);
 
+// A hostile answer to the request in flight, from receipt to the request
+// ended: 0, sixteen values of 1 MB each (refused at the record); 1, the
+// most a record may hold, every text as long as the exchange allows.
+void BM_CallBackHostileAnswer(benchmark::State& state) {
+    g_Standalone = true;
+    NoWindow window;
+    RequestDispatcher dispatcher(window);
+    bench::AcceptingLink link;
+    cListRequest answer;
+    answer.SetTag(QStringLiteral("11"));
+    if (state.range(0) == 0) {
+        const QString mega(1 << 20, u'7');
+        for (int i = 0; i < 16; ++i)
+            answer.AddToList(QStringLiteral("3001"), QStringLiteral("004"), mega);
+    } else {
+        const QString longest(255, u'7');
+        for (int i = 0; i < cListRequest::kMaxCount; ++i)
+            answer.AddToList(longest, longest, longest, longest, longest);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        dispatcher.tmrEvent().stop();
+        cListRequest copy = answer;
+        bench::PutInFlight(dispatcher, link, copy);
+        state.ResumeTiming();
+        dispatcher.CallBack(copy);
+        benchmark::DoNotOptimize(dispatcher.ResponseList().Count());
+    }
+    if (dispatcher.State() != DispatchState::PendingDispatch)
+        state.SkipWithError("answer not taken");
+}
+BENCHMARK(BM_CallBackHostileAnswer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace kestrel

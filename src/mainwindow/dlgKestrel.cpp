@@ -116,12 +116,13 @@ bool dlgKestrel::Load() {
 }
 
 void dlgKestrel::ApplyWhatsThis() {
-    // Each control with context help shows the help file's topic.
+    // Each control with context help shows the help file's topic; the file
+    // is found and read once for all of them.
+    const QHash<int, QString> topics = HelpViewer::TopicTexts(helpFile_);
     for (QWidget* control : findChildren<QWidget*>()) {
         const QVariant context = control->property("whatsThisHelpID");
-        if (context.isValid()) {
-            control->setWhatsThis(HelpViewer::TopicText(helpFile_, context.toInt()));
-        }
+        if (context.isValid())
+            control->setWhatsThis(topics.value(context.toInt()));
     }
 }
 

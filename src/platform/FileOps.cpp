@@ -1,5 +1,6 @@
 #include "FileOps.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -113,6 +114,24 @@ qsizetype NamedCount(const QStringList& components, qsizetype from) {
     return n;
 }
 
+// The entries of a folder named like `component` whatever the case, the
+// exact name left out, in name order. Names only: every ancestor of a path
+// still to be made is searched, and a stat of each entry made that slow.
+QStringList CaseVariants(const QString& folder, const QString& component) {
+    QStringList variants;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return variants;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != u"." && name != u".." && name != component && SameName(name, component))
+            variants << name;
+    }
+    ::closedir(dir);
+    variants.sort();
+    return variants;
+}
+
 // Resolves components[from..] below `current` (an existing folder). Where
 // several entries match a component, the one under which most of the rest
 // exists wins; ties go to the exact name, then to directory order.
@@ -137,10 +156,8 @@ Resolved ResolveBelow(const QString& current, const QStringList& components, qsi
     const QString exact = QDir(current).filePath(component);
     if (QFileInfo::exists(exact) && consider(component))
         return best;
-    const QStringList entries = QDir(current).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& entry : entries) {
-        if (entry != component && SameName(entry, component) && consider(entry))
+    for (const QString& entry : CaseVariants(current, component)) {
+        if (consider(entry))
             return best;
     }
     return best;
@@ -158,6 +175,12 @@ QString ResolvePath(const QString& path) {
     if (normal.endsWith(u'/') && !current.endsWith(u'/'))
         current += u'/';
     return current;
+}
+
+QString ResolvePathIn(const QString& folder, const QString& name) {
+    QString normal = name;
+    normal.replace(u'\\', u'/');
+    return ResolveBelow(ResolvePath(folder), normal.split(u'/', Qt::SkipEmptyParts), 0).path;
 }
 
 FileLock::~FileLock() {

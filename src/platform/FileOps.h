@@ -9,6 +9,10 @@ namespace kestrel {
 // system. Backslashes count as separators. Components that do not exist are
 // kept as given, so the result can name a file still to be made.
 QString ResolvePath(const QString& path);
+// A name (which may hold further components) below a folder, where only the
+// name is looked for whatever its case: for a file still to be made in a
+// known folder, whose ancestors need not be searched.
+QString ResolvePathIn(const QString& folder, const QString& name);
 
 // An exclusive advisory lock on an open file. The kernel drops it when the
 // process dies, so a copy left behind by a killed instance is free again.

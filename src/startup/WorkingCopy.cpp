@@ -138,7 +138,8 @@ QString MakeWorkingCopy(const QString& addin, const QString& folder, const QStri
     bool attributesReset = false;
     for (;;) {
         QString name = baseName + QString::number(n) + QStringLiteral(".MDB");
-        const QString target = ResolvePath(folder + name);
+        // A name still to be made: only the folder's own entries are searched.
+        const QString target = ResolvePathIn(folder, name);
         try {
             FileLock lock = CopyFileLocked(templatePath, target);
             HeldCopies()[target] = std::move(lock);

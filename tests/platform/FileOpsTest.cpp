@@ -49,6 +49,11 @@ TEST(ResolvePathTest, FindsComponentsWhateverTheirCase) {
               dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/KESTREL7.MDB")));
     EXPECT_EQ(ResolvePath(base + QStringLiteral("NOPE/SUB/FILE")),
               dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/NOPE/SUB/FILE")));
+    // A name in a folder: the folder as above, the name whatever its case.
+    EXPECT_EQ(ResolvePathIn(base + QStringLiteral("DATABASE/"), QStringLiteral("KESTREL.LNG")),
+              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/Kestrel.lng")));
+    EXPECT_EQ(ResolvePathIn(base + QStringLiteral("DATABASE"), QStringLiteral("KESTREL7.MDB")),
+              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/KESTREL7.MDB")));
 }
 
 // Where several entries match a component whatever the case, the one that

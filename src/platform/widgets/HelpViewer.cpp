@@ -48,22 +48,28 @@ void HelpViewer::ShowTopic(const QString& helpFile, int context, QWidget* over) 
     viewer->activateWindow();
 }
 
-QString HelpViewer::TopicText(const QString& helpFile, int context) {
+QHash<int, QString> HelpViewer::TopicTexts(const QString& helpFile) {
+    QHash<int, QString> topics;
     QFile file(ResolvePath(helpFile));
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return topics;
     const QString html = QString::fromUtf8(file.readAll());
     // A topic runs from its anchor to the next anchor of a topic.
-    const QRegularExpression anchor(
-        QStringLiteral("<a\\s+(?:name|id)=\"%1\"[^>]*>(.*?)(?=<a\\s+(?:name|id)=\"\\d+\"|</body>)")
-            .arg(context),
+    static const QRegularExpression anchor(
+        QStringLiteral(
+            R"re(<a\s+(?:name|id)="(\d+)"[^>]*>(.*?)(?=<a\s+(?:name|id)="\d+"|</body>))re"),
         QRegularExpression::DotMatchesEverythingOption);
-    const auto match = anchor.match(html);
-    if (!match.hasMatch())
-        return {};
-    QString text = match.captured(1);
-    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
-    return text.simplified();
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    for (const QRegularExpressionMatch& match : anchor.globalMatch(html)) {
+        QString text = match.captured(2);
+        text.remove(tag);
+        topics.insert(match.captured(1).toInt(), text.simplified());
+    }
+    return topics;
+}
+
+QString HelpViewer::TopicText(const QString& helpFile, int context) {
+    return TopicTexts(helpFile).value(context);
 }
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 
@@ -18,6 +19,8 @@ public:
     static void ShowTopic(const QString& helpFile, int context, QWidget* over = nullptr);
     // The topic's text, for What's This pop-ups; empty when not found.
     static QString TopicText(const QString& helpFile, int context);
+    // Every topic's text by its context, the file read once.
+    static QHash<int, QString> TopicTexts(const QString& helpFile);
 };
 
 }  // namespace kestrel

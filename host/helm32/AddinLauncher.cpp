@@ -1,6 +1,7 @@
 #include "AddinLauncher.h"
 
 #include <QCoreApplication>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -94,7 +95,24 @@ void AddinLauncher::Open(const QString& exchange) {
         QDBusMessage show = QDBusMessage::createMethodCall(
             QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("SetVisible"));
         show << true;
-        Connection(*s).asyncCall(show);
+        // An add-in that is alive but does not answer is said to be so: the
+        // engineer asked for its window and must not be left with nothing.
+        constexpr int kAnswerMs = 5000;
+        auto* answer = new QDBusPendingCallWatcher(Connection(*s).asyncCall(show, kAnswerMs), this);
+        connect(answer, &QDBusPendingCallWatcher::finished, this,
+                [this, exchange](QDBusPendingCallWatcher* call) {
+                    call->deleteLater();
+                    if (!call->isError())
+                        return;
+                    const QDBusError error = call->error();
+                    emit status(error.type() == QDBusError::NoReply ||
+                                        error.type() == QDBusError::Timeout
+                                    ? QStringLiteral("Trunk Copy for %1 does not answer; it may "
+                                                     "still be busy. Ask again in a moment.")
+                                          .arg(exchange)
+                                    : QStringLiteral("Trunk Copy for %1 could not be shown: %2")
+                                          .arg(exchange, error.message()));
+                });
         return;
     }
     auto session = std::make_unique<Session>();

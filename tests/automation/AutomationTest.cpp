@@ -987,6 +987,33 @@ TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) 
     }
 }
 
+// Asking for the window of an add-in that is alive but does not answer (here
+// stopped) says so on the host's line; once it runs again, asking shows it.
+TEST_F(AddinLauncherTest, AnAddinThatDoesNotAnswerIsSaidToBeSo) {
+    launcher_->Open(QStringLiteral("PBX1"));
+    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
+    ASSERT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+    const auto pid = static_cast<pid_t>(launcher_->ProcessId(QStringLiteral("PBX1")));
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    statuses_.clear();
+    launcher_->Open(QStringLiteral("PBX1"));
+    const bool said = test::WaitFor(
+        [&] {
+            return statuses_.contains(
+                QStringLiteral("Trunk Copy for PBX1 does not answer; it may "
+                               "still be busy. Ask again in a moment."));
+        },
+        15000);
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    EXPECT_TRUE(said) << statuses_.join(u'\n').toStdString();
+    statuses_.clear();
+    launcher_->Open(QStringLiteral("PBX1"));
+    EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
+    EXPECT_EQ(launcher_->ProcessId(QStringLiteral("PBX1")), pid);
+    QTest::qWait(200);
+    EXPECT_EQ(statuses_, QStringList());
+}
+
 // The unattended session whose add-in is killed in the middle of its copy
 // fails that step with the reason and ends at once with status 1.
 TEST_F(AddinLauncherTest, TheUnattendedSessionFailsWhenItsAddinIsKilled) {

@@ -4,6 +4,7 @@
 #include "TrunkRange.h"
 #include "TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "tools/AnswerCodes.h"
@@ -32,8 +33,7 @@ void DestinationChecker::RegisterSteps() {
     // A check that failed ends the copy before anything was written.
     dispatcher_.RegisterFailure(step::kDestinationsChecked, [this] {
         destTrunks_.clear();
-        LangMsgBox(kOwnSource, msgbox::own::kDestinationReadFailed, dispatcher_.FailureReason(),
-                   kProductTitle);
+        ShowDestinationsUnread(dispatcher_.FailureReason());
     });
 }
 

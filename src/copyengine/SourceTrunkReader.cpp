@@ -63,7 +63,7 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
     const int answer = ClassifyAnswer(dispatcher_.ResponseList().SecondData(0));
     if (answer == code::kUserCancel) {
         // The engineer cancelled: no list-up he did not want, nothing changed.
-        LangMsgBox(kOwnSource, msgbox::own::kGetCancelled, Msg(text::kNothingRead), kProductTitle);
+        ShowGetCancelled(Msg(text::kNothingRead));
         return;
     }
     if (answer != code::kTrunkNotAssigned) {
@@ -182,8 +182,7 @@ void SourceTrunkReader::StoreTrunkListup() {
                        Msg(text::kBoxTitle));
         } else {
             // A cancel is told too: the list holds only what came before it.
-            LangMsgBox(kOwnSource, msgbox::own::kGetCancelled,
-                       Msg(text::kReadBeforeCancel).arg(values_.rowCount()), kProductTitle);
+            ShowGetCancelled(Msg(text::kReadBeforeCancel).arg(values_.rowCount()));
         }
         // A list-up that stored no item leaves nothing to copy or print.
         window_.SetNoSourceData(values_.rowCount() == 0);

@@ -6,6 +6,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
+#include "localisation/CommonBoxes.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "platform/Database.h"
@@ -239,7 +240,7 @@ void SafeCopy::OnFailedAnswer() {
 
 void SafeCopy::ReadFailed(const QString& reason, bool undo) {
     Reset();
-    LangMsgBox(kOwnSource, msgbox::own::kDestinationReadFailed, reason, kProductTitle);
+    ShowDestinationsUnread(reason);
     JournalEntry entry =
         NewEntry(undo ? QStringLiteral("Undo")
                       : (previewOnly_ ? QStringLiteral("Preview") : QStringLiteral("Copy")));

@@ -12,6 +12,7 @@
 #include "support/FileLimits.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
+#include "support/SqlRows.h"
 
 namespace kestrel {
 namespace {
@@ -29,11 +30,9 @@ protected:
                       .arg(n));
     }
     qlonglong Counter() const {
-        auto db = Database::Open(Serial(), true);
-        auto set = db->OpenRecordset(
-            QStringLiteral("SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'"),
-            RecordsetType::Snapshot);
-        return set->Fields(0).toLongLong();
+        return test::SqlValue(*Database::Open(Serial(), true),
+                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
+            .toLongLong();
     }
     QString Make() {
         return MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(),
@@ -74,9 +73,7 @@ TEST_F(WorkingCopyTest, NumbersFollowTheCounterAndWrapAt9999) {
     // The copy is a working database with the catalogue in it.
     auto work = OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL0.MDB"));
     ASSERT_NE(work, nullptr);
-    auto titles = work->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM CMD30Titles"),
-                                      RecordsetType::Snapshot);
-    EXPECT_GT(titles->Fields(0).toInt(), 0);
+    EXPECT_GT(test::SqlValue(*work, "SELECT COUNT(*) FROM CMD30Titles").toInt(), 0);
 }
 
 TEST_F(WorkingCopyTest, ACopyInUseMovesOnAndStoresEveryNumberTried) {
@@ -123,11 +120,10 @@ TEST_F(WorkingCopyTest, TheCounterRowIsFoundWhateverTheCaseOfItsKey) {
                   QStringLiteral("KESTREL%1.MDB").arg(counter + 1))
             << c.stored << " asked as " << c.asked;
         made_.push_back(counter + 1);
-        auto db = Database::Open(Serial(), true);
-        auto row = db->OpenRecordset(QStringLiteral("SELECT Addin, SerialCounter FROM SerialTable"),
-                                     RecordsetType::Snapshot);
-        EXPECT_EQ(row->Fields(0).toString(), QString::fromLatin1(c.stored));
-        EXPECT_EQ(row->Fields(1).toInt(), counter + 1);
+        EXPECT_EQ(
+            test::SqlRows(*Database::Open(Serial(), true),
+                          "SELECT Addin, SerialCounter FROM SerialTable"),
+            QStringList{QStringLiteral("%1=%2").arg(QLatin1String(c.stored)).arg(counter + 1)});
         counter += 10;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
@@ -177,11 +173,9 @@ TEST_F(WorkingCopyTest, ALanguagesTemplateIsCopiedIntoTheDatabaseFolder) {
                         tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
     ASSERT_EQ(name, QStringLiteral("KESTREL8.MDB"));
     made_.push_back(8);
-    auto copy = Database::Open(tree_.DatabaseDir() + name, true);
-    auto title = copy->OpenRecordset(
-        QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
-        RecordsetType::Snapshot);
-    EXPECT_EQ(title->Fields(0).toString(), QStringLiteral("Leitungsbündel"));
+    EXPECT_EQ(test::SqlValue(*Database::Open(tree_.DatabaseDir() + name, true),
+                             "SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
+              QStringLiteral("Leitungsbündel"));
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 

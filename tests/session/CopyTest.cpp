@@ -3,8 +3,8 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
-#include "platform/Recordset.h"
 #include "support/SessionFixture.h"
+#include "support/SqlRows.h"
 
 namespace kestrel {
 namespace {
@@ -38,20 +38,12 @@ protected:
         return session_->Values().Cell(row, ValueListModel::kOriginal);
     }
     QStringList CopyTrunkRows() const {
-        auto set = session_->WorkDb()->OpenRecordset(QStringLiteral("SELECT Trunk FROM CopyTrunk"),
-                                                     RecordsetType::Snapshot);
-        QStringList rows;
-        while (!set->Eof()) {
-            rows << set->Fields(0).toString();
-            set->MoveNext();
-        }
-        return rows;
+        return test::SqlRows(*session_->WorkDb(), QStringLiteral("SELECT Trunk FROM CopyTrunk"));
     }
     QString Stored(const char* cmd) const {
-        auto set = session_->WorkDb()->OpenRecordset(
-            QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"), RecordsetType::Snapshot,
-            0, {QString::fromLatin1(cmd)});
-        return set->Eof() ? QStringLiteral("<none>") : set->Fields(0).toString();
+        return test::SqlValue(*session_->WorkDb(),
+                              QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"),
+                              {QString::fromLatin1(cmd)}, QStringLiteral("<none>"));
     }
 };
 

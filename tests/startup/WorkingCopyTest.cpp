@@ -34,9 +34,14 @@ protected:
                               "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
             .toLongLong();
     }
-    QString Make() {
-        return MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(),
-                               QStringLiteral("KESTREL"));
+    // Makes a copy as the add-in asked by `addin`; the test's end removes it.
+    QString Make(const QString& addin = QStringLiteral("KESTREL"),
+                 const QString& templateFile = QString()) {
+        const QString name =
+            MakeWorkingCopy(addin, tree_.DatabaseDir(), QStringLiteral("KESTREL"), templateFile);
+        if (!name.isEmpty())
+            made_ << name;
+        return name;
     }
     // The numbered copies and their journals in the folder, sorted.
     QStringList CopiesLeft() const {
@@ -50,24 +55,22 @@ protected:
         file.write(content);
     }
     void TearDown() override {
-        for (int n : made_)
-            RemoveWorkingCopy(tree_.DatabaseDir(), QStringLiteral("KESTREL%1.MDB").arg(n));
+        for (const QString& name : made_)
+            RemoveWorkingCopy(tree_.DatabaseDir(), name);
     }
 
     test::RuntimeTree tree_;
-    std::vector<int> made_;
+    QStringList made_;
 };
 
 TEST_F(WorkingCopyTest, NumbersFollowTheCounterAndWrapAt9999) {
     SetCounter(41);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL42.MDB"));
-    made_.push_back(42);
     EXPECT_EQ(Counter(), 42);
     EXPECT_TRUE(QFile::exists(Copy(42)));
 
     SetCounter(9999);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL0.MDB"));
-    made_.push_back(0);
     EXPECT_EQ(Counter(), 0);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // The copy is a working database with the catalogue in it.
@@ -82,7 +85,6 @@ TEST_F(WorkingCopyTest, ACopyInUseMovesOnAndStoresEveryNumberTried) {
     FileLock otherInstance = TryLockFile(Copy(6));
     ASSERT_TRUE(otherInstance.Held());
     EXPECT_EQ(Make(), QStringLiteral("KESTREL7.MDB"));
-    made_.push_back(7);
     EXPECT_EQ(Counter(), 7);
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
@@ -96,7 +98,6 @@ TEST_F(WorkingCopyTest, AReadOnlyCopyIsResetAndOverwritten) {
     }
     QFile::setPermissions(Copy(6), QFile::ReadOwner);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL6.MDB"));
-    made_.push_back(6);
     EXPECT_EQ(Counter(), 6);
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL6.MDB")), nullptr);
 }
@@ -115,11 +116,9 @@ TEST_F(WorkingCopyTest, TheCounterRowIsFoundWhateverTheCaseOfItsKey) {
                   QStringLiteral("UPDATE SerialTable SET Addin = '%1', SerialCounter = %2")
                       .arg(QString::fromLatin1(c.stored))
                       .arg(counter));
-        EXPECT_EQ(MakeWorkingCopy(QString::fromLatin1(c.asked), tree_.DatabaseDir(),
-                                  QStringLiteral("KESTREL")),
+        EXPECT_EQ(Make(QString::fromLatin1(c.asked)),
                   QStringLiteral("KESTREL%1.MDB").arg(counter + 1))
             << c.stored << " asked as " << c.asked;
-        made_.push_back(counter + 1);
         EXPECT_EQ(
             test::SqlRows(*Database::Open(Serial(), true),
                           "SELECT Addin, SerialCounter FROM SerialTable"),
@@ -168,11 +167,9 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
 // the copy is made all the same.
 TEST_F(WorkingCopyTest, ALanguagesTemplateIsCopiedIntoTheDatabaseFolder) {
     SetCounter(7);
-    const QString name =
-        MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(), QStringLiteral("KESTREL"),
-                        tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
+    const QString name = Make(QStringLiteral("KESTREL"),
+                              tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
     ASSERT_EQ(name, QStringLiteral("KESTREL8.MDB"));
-    made_.push_back(8);
     EXPECT_EQ(test::SqlValue(*Database::Open(tree_.DatabaseDir() + name, true),
                              "SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
               QStringLiteral("Leitungsbündel"));
@@ -204,7 +201,6 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
     ASSERT_TRUE(otherProcess.Held());
 
     EXPECT_EQ(Make(), QStringLiteral("KESTREL101.MDB"));
-    made_.push_back(101);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     QStringList expected = notOurs;
     expected << QStringLiteral("KESTREL101.MDB") << QStringLiteral("KESTREL5.MDB")
@@ -218,7 +214,6 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
     otherProcess.Kill();
     sameProcess.Release();
     EXPECT_EQ(Make(), QStringLiteral("KESTREL102.MDB"));
-    made_.push_back(102);
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL5.MDB")));
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB")));
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB-journal")));

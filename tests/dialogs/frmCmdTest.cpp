@@ -28,10 +28,8 @@ public:
     void SetTag(const QString& t) override { tag = t; }
     bool Check_STNData(const QString& cmd, const QString& fd) override {
         asked << cmd + u'=' + fd;
-        if (!g_StationCheckPending) {
+        if (!g_StationCheckPending)
             g_StationCheckPending = sendAccepted;
-            return false;
-        }
         return false;
     }
     QPixmap BackgroundPicture() const override { return {}; }

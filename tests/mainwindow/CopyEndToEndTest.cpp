@@ -16,8 +16,8 @@
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
 #include "platform/FileOps.h"
-#include "platform/Recordset.h"
 #include "safetynet/SafetyNetSetting.h"
+#include "support/ExchangeValue.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -117,10 +117,7 @@ protected:
         poll->start();
     }
     QString ValueOf(int trunk, const char* cmd) {
-        auto rs = Exchange()->Db().OpenRecordset(
-            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
-            RecordsetType::Snapshot, 0, {trunk, QString::fromLatin1(cmd)});
-        return rs->Eof() ? QString() : rs->Fields(0).toString();
+        return test::ExchangeValue(*Exchange(), trunk, QString::fromLatin1(cmd));
     }
     std::unique_ptr<SimulatedExchange> Exchange() {
         return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),

@@ -23,9 +23,7 @@ protected:
     void SetUp() override {
         WindowFixture::SetUp();
         LoadStandalone();
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        ShowActive();
     }
     ListBar* Bar() const { return window_->findChild<ListBar*>(QStringLiteral("lsbMenu")); }
     QTreeView* Tree() const { return window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData")); }

@@ -24,11 +24,6 @@ protected:
         WindowFixture::SetUp();
         LoadStandalone();
     }
-    void ShowActive() {
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    }
 };
 
 TEST_F(TrunkBoxTest, LeavingTheTrunkBoxReadsANewTrunkOnce) {

@@ -64,11 +64,6 @@ protected:
     QTableView* Grid() const {
         return window_->findChild<QTableView*>(QStringLiteral("grdTrkData"));
     }
-    void ShowActive() {
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    }
 };
 
 // While the exchange is asked about a station number, only the dialog's OK
@@ -238,14 +233,11 @@ TEST(GuardedApplicationTest, AnEscapedErrorIsShownNotFatal) {
 // A long request of the standalone start shows its progress in the window,
 // and the strip's Cancel (usable while the rest of the window waits) gives
 // the exchange's user cancel for this request.
-TEST(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
-    test::RuntimeTree tree;
-    ASSERT_TRUE(tree.OpenStartupDatabases());
-    g_Standalone = true;
-    services().commandLine = QStringLiteral("PBX1");
-    auto window = std::make_unique<dlgKestrel>(
-        [](const QString& className) { return CreateHostObject(className); });
-    ASSERT_TRUE(window->Load());
+using StandaloneProgressTest = test::WindowFixture;
+
+TEST_F(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
+    LoadStandalone();
+    dlgKestrel* window = window_.get();
     window->show();
     {
         auto exchange =

@@ -251,14 +251,7 @@ namespace {
 // and the help of its message boxes.
 TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
     test::RuntimeTree tree;
-    const auto swap = [](const QString& folder, const QString& name) {
-        const QString file = folder + name;
-        ASSERT_TRUE(QFile::remove(file));
-        ASSERT_TRUE(QFile::copy(folder + QStringLiteral("LANGUAGES/DE/") + name, file));
-        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    };
-    swap(tree.DatabaseDir(), QStringLiteral("Kestrel.lng"));
-    swap(tree.SuiteDatabaseDir(), QStringLiteral("Common.LNG"));
+    tree.UseLanguage(QStringLiteral("DE"));
     ASSERT_TRUE(tree.OpenStartupDatabases());
     test::ScriptedHost host;  // outlives the window, which tells it of the unload
     dlgKestrel window;

@@ -11,6 +11,7 @@
 #include "platform/RunError.h"
 #include "platform/Statement.h"
 #include "safetynet/CopyJournal.h"
+#include "support/QtPrinters.h"
 
 namespace kestrel {
 namespace {
@@ -124,9 +125,7 @@ TEST_F(CopyJournalTest, MakesAMissingFileAndFolderAndKeepsWhatWasRecorded) {
         ASSERT_TRUE(journal);
         EXPECT_TRUE(QFileInfo(path).isFile());
         EXPECT_TRUE(journal->Entries().isEmpty());
-        id = journal->Record(
-            Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
-            {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+        id = journal->Record(Entry("Copy", "PBX1", 1), {Cell("005", "3001", CellOutcome::Written)});
     }
     auto again = OpenOrFail(path);
     ASSERT_TRUE(again);
@@ -152,7 +151,7 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
                 cells << Cell(QStringLiteral("%1").arg(i % 512, 3, 10, QChar(u'0')),
                               QStringLiteral("3001"), CellOutcome::Written);
             }
-            journal->Record(Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1), cells);
+            journal->Record(Entry("Copy", "PBX1", 1), cells);
         }
         QFile f(path);
         ASSERT_TRUE(f.resize(size < 0 ? f.size() / 2 : size));
@@ -212,9 +211,7 @@ TEST_F(CopyJournalTest, ALockedFileIsRefusedAtOpenAndInRecord) {
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("locked"))) << error.toStdString();
         try {
-            journal->Record(
-                Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
-                {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+            journal->Record(Entry("Copy", "PBX1", 1), {Cell("005", "3001", CellOutcome::Written)});
             ADD_FAILURE() << "recorded into a locked journal";
         } catch (const RunError& e) {
             EXPECT_EQ(e.Number(), err::kCouldNotLockTable);
@@ -223,14 +220,14 @@ TEST_F(CopyJournalTest, ALockedFileIsRefusedAtOpenAndInRecord) {
     // Released: usable again, and nothing of the refused record is there.
     EXPECT_TRUE(journal->Entries().isEmpty());
     EXPECT_TRUE(OpenOrFail(path));
-    journal->Record(Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 2), {});
+    journal->Record(Entry("Copy", "PBX1", 2), {});
     EXPECT_EQ(journal->Entries().size(), 1);
 }
 
 TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
     auto journal = OpenOrFail(PathOf(QStringLiteral("journal.db")));
     ASSERT_TRUE(journal);
-    JournalEntry entry = Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 7);
+    JournalEntry entry = Entry("Copy", "PBX1", 7);
     entry.time = entry.time.addMSecs(123);
     entry.destinationList = QStringLiteral("5-, 8,600");
     entry.summary = QStringLiteral("3001 written to 2 trunks;\n3002 to none");
@@ -259,17 +256,15 @@ TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
     EXPECT_EQ(back.summary, entry.summary);
     EXPECT_EQ(back.undoOf, 0);
 
-    const QList<JournalCell> read = journal->Cells(id);
-    ASSERT_EQ(read.size(), cells.size());
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(read[i].trunk, cells[i].trunk);
-        EXPECT_EQ(read[i].item, cells[i].item);
-        EXPECT_EQ(read[i].oldValue, cells[i].oldValue);
-        EXPECT_EQ(read[i].newValue, cells[i].newValue);
-        EXPECT_EQ(read[i].outcome, cells[i].outcome);
-        EXPECT_EQ(read[i].detail, cells[i].detail);
-    }
+    // Each cell as the list of its texts, so that both lists compare whole.
+    const auto texts = [](const QList<JournalCell>& list) {
+        QList<QStringList> out;
+        for (const JournalCell& c : list)
+            out << QStringList{c.trunk, c.item, c.oldValue, c.newValue, OutcomeName(c.outcome),
+                               c.detail};
+        return out;
+    };
+    EXPECT_EQ(texts(journal->Cells(id)), texts(cells));
     EXPECT_TRUE(journal->Cells(id + 1).isEmpty());
 }
 
@@ -352,19 +347,17 @@ TEST_F(CopyJournalTest, AFailedRecordLeavesNothing) {
                              "WHEN NEW.Trunk = '007' BEGIN SELECT RAISE(ABORT, 'no room'); END"),
                   SQLITE_OK);
     }
-    const qint64 copy = journal->Record(
-        Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1),
-        {Cell(QStringLiteral("005"), QStringLiteral("3001"), CellOutcome::Written)});
+    const qint64 copy =
+        journal->Record(Entry("Copy", "PBX1", 1), {Cell("005", "3001", CellOutcome::Written)});
     struct Case {
         const char* name;
         JournalEntry entry;
         int number;
     };
     const Case cases[] = {
-        {"a cell the file refuses", Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 2), -1},
-        {"an unknown kind", Entry(QStringLiteral("Paste"), QStringLiteral("PBX1"), 2), 5},
-        {"an undo of no copy", Entry(QStringLiteral("Undo"), QStringLiteral("PBX1"), 2, 999),
-         err::kNoCurrentRecord},
+        {"a cell the file refuses", Entry("Copy", "PBX1", 2), -1},
+        {"an unknown kind", Entry("Paste", "PBX1", 2), 5},
+        {"an undo of no copy", Entry("Undo", "PBX1", 2, 999), err::kNoCurrentRecord},
     };
     QList<JournalCell> cells;
     for (const char* trunk : {"005", "006", "007", "008"})
@@ -389,8 +382,7 @@ TEST_F(CopyJournalTest, AFailedRecordLeavesNothing) {
         ASSERT_TRUE(stmt.Step());
         EXPECT_EQ(stmt.Column(0).toInt(), 1);
     }
-    const qint64 next = journal->Record(
-        Entry(QStringLiteral("Undo"), QStringLiteral("PBX1"), 3, copy), cells.mid(0, 2));
+    const qint64 next = journal->Record(Entry("Undo", "PBX1", 3, copy), cells.mid(0, 2));
     EXPECT_EQ(journal->Cells(next).size(), 2);
     EXPECT_FALSE(journal->LastCopy(QStringLiteral("PBX1")).has_value());
 }
@@ -406,7 +398,7 @@ TEST_F(CopyJournalTest, OutcomesHaveFixedNames) {
 }
 
 TEST_F(CopyJournalTest, CsvHasAHeaderAndOneCrlfLinePerCell) {
-    JournalEntry entry = Entry(QStringLiteral("Copy"), QStringLiteral("PBX1"), 0);
+    JournalEntry entry = Entry("Copy", "PBX1", 0);
     entry.time = QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7), Qt::UTC);
     entry.destinationList = QStringLiteral("5,8");
     const QByteArray csv = CopyJournal::ToCsv(

@@ -1,30 +1,19 @@
 #include <gtest/gtest.h>
 
+#include "SmallPlan.h"
 #include "safetynet/CopyPlan.h"
 #include "support/QtPrinters.h"
 
 namespace kestrel {
 namespace {
 
-// A snapshot of trunks 004 to 006 and 008 with items 3001 and 3002; 002
-// not assigned, 007 refused.
+// Two items of the small plan: 3001 changes on 005, 3002 on 006 and 008.
 TrunkSnapshot Current() {
-    TrunkSnapshot s;
-    const auto put = [&s](const QString& trunk, const QString& v1, const QString& v2) {
-        s.trunks.append(trunk);
-        s.values[trunk] = {{"3001", v1}, {"3002", v2}};
-    };
-    put("004", "01", "NONE");
-    put("005", "02", "NONE");
-    put("006", "01", "3");
-    put("008", "01", "");
-    s.notAssigned = {"002"};
-    s.refused = {{"007", "WAIT, BUSY NOW"}};
-    return s;
+    return test::SmallSnapshot();
 }
 
 QList<SourceItem> Source() {
-    return {{"3001", "Trunk route", "01"}, {"3002", "Class of service", "CCC"}};
+    return test::SmallSource(2);
 }
 
 TEST(CopyPlanTest, ChangedMeansADifferentValueWithNoneAndCccAlike) {
@@ -129,10 +118,8 @@ TEST(CopyPlanTest, ChangedOnlyKeepsTheItemsThatChangeSomewhere) {
     items.append({"3003", "Dial type", "2"});
     items.append({"3004", "Answer supervision", "0"});
     TrunkSnapshot current = Current();
-    for (const QString& trunk : current.trunks) {
-        current.values[trunk]["3003"] = "2";
+    for (const QString& trunk : current.trunks)
         current.values[trunk]["3004"] = "0";
-    }
     current.values["008"]["3004"] = "1";
     CopyPlan plan(items, {"004", "005", "006", "008"}, current, "004");
     plan.SetIncluded("3001", false);

@@ -122,10 +122,7 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
         SCOPED_TRACE(c.language);
         if (QString::fromLatin1(c.language) == u"de") {
             dialog_.reset();
-            const QString lng = tree_.DatabaseDir() + QStringLiteral("Kestrel.lng");
-            ASSERT_TRUE(QFile::remove(lng));
-            ASSERT_TRUE(
-                QFile::copy(tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"), lng));
+            tree_.UseLanguage(QStringLiteral("DE"));
             ASSERT_TRUE(tree_.OpenStartupDatabases());
         }
         Show(QStringLiteral("PBX1"));

@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "ExchangeAnswers.h"
+#include "SmallPlan.h"
 #include "safetynet/PreviewModel.h"
 #include "safetynet/widgets/frmPreview.h"
 #include "support/QtPrinters.h"
@@ -26,27 +27,12 @@ namespace {
 
 const QColor kDimmed(0x8a, 0x8f, 0x96);
 
-// Trunks 004 to 006 and 008 with three items; 002 not assigned, 007
-// refused. 3001 changes on 005, 3002 on 006 and 008, 3003 nowhere.
 TrunkSnapshot Current() {
-    TrunkSnapshot s;
-    const auto put = [&s](const QString& trunk, const QString& v1, const QString& v2) {
-        s.trunks.append(trunk);
-        s.values[trunk] = {{"3001", v1}, {"3002", v2}, {"3003", "2"}};
-    };
-    put("004", "01", "NONE");
-    put("005", "02", "NONE");
-    put("006", "01", "3");
-    put("008", "01", "");
-    s.notAssigned = {"002"};
-    s.refused = {{"007", "WAIT, BUSY NOW"}};
-    return s;
+    return test::SmallSnapshot();
 }
 
 QList<SourceItem> Source() {
-    return {{"3001", "Trunk route", "01"},
-            {"3002", "Class of service", "CCC"},
-            {"3003", "Dial type", "2"}};
+    return test::SmallSource();
 }
 
 QColor Foreground(const QAbstractItemModel& model, int row, int column) {
@@ -348,14 +334,7 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensInBothLanguages) {
     };
     for (const Language& l : languages) {
         if (QString::fromUtf8(l.probe).endsWith(QStringLiteral("de.png"))) {
-            for (const auto& [folder, file] :
-                 {std::pair{tree_.DatabaseDir(), QStringLiteral("Kestrel.lng")},
-                  std::pair{tree_.SuiteDatabaseDir(), QStringLiteral("Common.LNG")}}) {
-                ASSERT_TRUE(QFile::remove(folder + file));
-                ASSERT_TRUE(
-                    QFile::copy(folder + QStringLiteral("LANGUAGES/DE/") + file, folder + file));
-                QFile::setPermissions(folder + file, QFile::ReadOwner | QFile::WriteOwner);
-            }
+            tree_.UseLanguage(QStringLiteral("DE"));
             ASSERT_TRUE(tree_.OpenStartupDatabases());
         }
         frmPreview dialog(plan);

@@ -6,6 +6,7 @@
 #include "exchange/SimulatedLink.h"
 #include "hostlink/HostProgramme.h"
 #include "safetynet/TrunkSnapshot.h"
+#include "support/ExchangeValue.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -28,10 +29,7 @@ protected:
     }
     // What the exchange's file holds for an item, as a Get would store it.
     static QString Stored(SimulatedExchange& x, int trunk, const QString& item) {
-        auto row = x.Db().OpenRecordset(
-            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
-            RecordsetType::Snapshot, 0, {trunk, item});
-        const QString value = row->Eof() ? QString() : row->Fields(0).toString();
+        const QString value = test::ExchangeValue(x, trunk, item);
         return value == u"DATA NOT SET" ? QString() : value;
     }
     QTemporaryDir dir_;

@@ -3,11 +3,16 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
-#include "platform/Recordset.h"
 #include "support/SessionFixture.h"
+#include "support/SqlRows.h"
 
 namespace kestrel {
 namespace {
+
+// The copy's answer for an exchange that wrote every entry.
+QStringList AllWritten(int, const QString& c, const QString& t) {
+    return {c, t, QString(), QStringLiteral("OK")};
+}
 
 class CopyTest : public test::SessionFixture {
 protected:
@@ -38,20 +43,12 @@ protected:
         return session_->Values().Cell(row, ValueListModel::kOriginal);
     }
     QStringList CopyTrunkRows() const {
-        auto set = session_->WorkDb()->OpenRecordset(QStringLiteral("SELECT Trunk FROM CopyTrunk"),
-                                                     RecordsetType::Snapshot);
-        QStringList rows;
-        while (!set->Eof()) {
-            rows << set->Fields(0).toString();
-            set->MoveNext();
-        }
-        return rows;
+        return test::SqlRows(*session_->WorkDb(), QStringLiteral("SELECT Trunk FROM CopyTrunk"));
     }
     QString Stored(const char* cmd) const {
-        auto set = session_->WorkDb()->OpenRecordset(
-            QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"), RecordsetType::Snapshot,
-            0, {QString::fromLatin1(cmd)});
-        return set->Eof() ? QStringLiteral("<none>") : set->Fields(0).toString();
+        return test::SqlValue(*session_->WorkDb(),
+                              QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"),
+                              {QString::fromLatin1(cmd)}, QStringLiteral("<none>"));
     }
 };
 
@@ -112,9 +109,6 @@ TEST_F(CopyTest, AFailedFirstWriteLeavesTheOriginal) {
 // The copy's bookkeeping: a statement that fails changes nothing else, and
 // the failure reaches the host's status line only.
 TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
-    const auto allWritten = [](int, const QString& c, const QString& t) {
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    };
     session_->WorkDb()->Execute(
         QStringLiteral("CREATE TRIGGER keep_3005 BEFORE UPDATE ON TrkDataListup "
                        "WHEN OLD.CMD = '3005' BEGIN SELECT RAISE(ABORT, 'item 3005 locked'); END"));
@@ -122,7 +116,7 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     session_->Values().SetItemValue(QStringLiteral("3005"), QStringLiteral("201"));
     session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
     Copy({QStringLiteral("005")}, QStringLiteral("5"));
-    AnswerCopy(allWritten);
+    AnswerCopy(AllWritten);
     EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
     EXPECT_EQ(Stored("3005"), QStringLiteral("NONE"));
     EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
@@ -140,7 +134,7 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     tree_.boxes.Clear();
     session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
     Copy({QStringLiteral("006")}, QStringLiteral("6"));
-    AnswerCopy(allWritten);
+    AnswerCopy(AllWritten);
     EXPECT_EQ(Stored("3001"), QStringLiteral("04"));
     EXPECT_EQ(Stored("3005"), QStringLiteral("201"));
     EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
@@ -151,7 +145,7 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     // A clean copy clears the status line again.
     session_->WorkDb()->Execute(QStringLiteral("CREATE TABLE CopyTrunk (Trunk TEXT)"));
     Copy({QStringLiteral("007")}, QStringLiteral("7"));
-    AnswerCopy(allWritten);
+    AnswerCopy(AllWritten);
     EXPECT_EQ(host_.messages.last(), QString());
     EXPECT_EQ(host_.codes.last(), 0);
     EXPECT_FALSE(session_->WorkDb()->InTransaction());
@@ -266,9 +260,7 @@ TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
     Copy({QStringLiteral("005"), QStringLiteral("003"), QStringLiteral("005")},
          QStringLiteral("5,3,5"));
     ASSERT_EQ(host_.sent.Count(), 9);
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    });
+    AnswerCopy(AllWritten);
     EXPECT_EQ(Original(2), QStringLiteral("BW"));
     EXPECT_EQ(Original(0), QStringLiteral("01"));
     EXPECT_EQ(Original(1), QStringLiteral("NONE"));

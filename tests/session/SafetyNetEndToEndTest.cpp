@@ -8,10 +8,10 @@
 #include "catalogue/ValueListModel.h"
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
-#include "platform/Recordset.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafeCopy.h"
 #include "safetynet/SafetyNetSetting.h"
+#include "support/ExchangeValue.h"
 #include "support/SessionFixture.h"
 #include "tools/AnswerCodes.h"
 
@@ -34,23 +34,11 @@ protected:
     }
     // Every trunk-data row of the exchange, one text per row.
     QStringList Dump() const {
-        QStringList rows;
-        auto exchange = Exchange();
-        auto rs = exchange->Db().OpenRecordset(
-            QStringLiteral("SELECT Trunk, CMD, Value FROM TrunkData ORDER BY Trunk, CMD"));
-        for (; !rs->Eof(); rs->MoveNext()) {
-            rows << rs->Fields(QStringLiteral("Trunk")).toString() + u'/' +
-                        rs->Fields(QStringLiteral("CMD")).toString() + u'=' +
-                        rs->Fields(QStringLiteral("Value")).toString();
-        }
-        return rows;
+        return test::SqlRows(Exchange()->Db(), QStringLiteral("SELECT Trunk, CMD, Value FROM "
+                                                              "TrunkData ORDER BY Trunk, CMD"));
     }
     QString ValueOf(int trunk, const QString& cmd) const {
-        auto exchange = Exchange();
-        auto rs = exchange->Db().OpenRecordset(
-            QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
-            RecordsetType::Snapshot, 0, {trunk, cmd});
-        return rs->Eof() ? QString() : rs->Fields(QStringLiteral("Value")).toString();
+        return test::ExchangeValue(*Exchange(), trunk, cmd);
     }
     void Get(const QString& trunk) {
         window_.trunkBox = trunk;
@@ -61,14 +49,30 @@ protected:
     void AnswerPreview(bool copy) {
         window_.preview = [copy](CopyPlan&, bool) { return copy; };
     }
+    // Reads trunk 004 and edits 3002 to "3", ready to copy to `destinations`.
+    void Prepare(const QString& destinations) {
+        Get(QStringLiteral("004"));
+        session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+        window_.destinations = destinations;
+    }
+    // Copies, its preview answered with Copy.
+    void CopyThroughPreview() {
+        AnswerPreview(true);
+        RunAndWait([&] { session_->Copy(false); });
+    }
+    // Undoes the last copy, its question answered with `answers`.
+    void Undo(std::initializer_list<int> answers) {
+        tree_.boxes.Clear();
+        tree_.boxes.Script(answers);
+        RunAndWait([&] { session_->Undo(); });
+    }
     std::unique_ptr<CopyJournal> OpenJournal() const {
         QString error;
         auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
         EXPECT_NE(journal, nullptr) << error.toStdString();
         return journal;
     }
-    bool Shown(int msgNoPromptStart, const QString& start) const {
-        (void)msgNoPromptStart;
+    bool Shown(const QString& start) const {
         for (const auto& box : tree_.boxes.shown) {
             if (box.prompt.startsWith(start))
                 return true;
@@ -78,9 +82,7 @@ protected:
 };
 
 TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDiffer) {
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5-9");
+    Prepare(QStringLiteral("5-9"));
     const QStringList before = Dump();
     AnswerPreview(false);
     RunAndWait([&] { session_->Copy(true); });
@@ -110,44 +112,31 @@ TEST_F(SafetyNetEndToEndTest, PreviewWritesNothingAndShowsExactlyTheCellsThatDif
 }
 
 TEST_F(SafetyNetEndToEndTest, CopyThenUndoLeavesEveryDestinationAsBefore) {
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
     // Trunk 007 holds an item the exchange reports as not set, which no
     // write can bring back; the others can be restored byte for byte.
-    window_.destinations = QStringLiteral("5-6,8-9");
+    Prepare(QStringLiteral("5-6,8-9"));
     const QStringList before = Dump();
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    CopyThroughPreview();
     ASSERT_EQ(window_.previews, 1);
     EXPECT_NE(Dump(), before);
     EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
-    ASSERT_TRUE(Shown(20, QStringLiteral("The copy has ended.")));
-    tree_.boxes.Clear();
-    tree_.boxes.Script({kYes});
-    RunAndWait([&] { session_->Undo(); });
+    ASSERT_TRUE(Shown(QStringLiteral("The copy has ended.")));
+    Undo({kYes});
     EXPECT_EQ(Dump(), before);
-    EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
-    // Nothing left to undo.
-    tree_.boxes.Clear();
-    RunAndWait([&] { session_->Undo(); });
-    EXPECT_TRUE(Shown(23, QStringLiteral("No copy of this exchange is recorded")));
+    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
+    Undo({});  // nothing left to undo
+    EXPECT_TRUE(Shown(QStringLiteral("No copy of this exchange is recorded")));
 }
 
 TEST_F(SafetyNetEndToEndTest, AValueChangedSinceTheCopyIsListedNotOverwritten) {
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5-6");
+    Prepare(QStringLiteral("5-6"));
     const QString old5 = ValueOf(5, QStringLiteral("3002"));
-    const QString old6 = ValueOf(6, QStringLiteral("3002"));
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    CopyThroughPreview();
     ASSERT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("3"));
     // Someone else changes 006 after the copy.
     Exchange()->Db().Execute(
         QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 6 AND CMD = '3002'"));
-    tree_.boxes.Clear();
-    tree_.boxes.Script({kYes, kNo});  // undo: yes; the changed value: leave it
-    RunAndWait([&] { session_->Undo(); });
+    Undo({kYes, kNo});  // undo: yes; the changed value: leave it
     bool listed = false;
     for (const auto& box : tree_.boxes.shown)
         listed = listed || (box.prompt.startsWith(QStringLiteral("These values were changed")) &&
@@ -155,7 +144,6 @@ TEST_F(SafetyNetEndToEndTest, AValueChangedSinceTheCopyIsListedNotOverwritten) {
     EXPECT_TRUE(listed);
     EXPECT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("1"));
     EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), old5);
-    (void)old6;
 }
 
 TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
@@ -165,11 +153,8 @@ TEST_F(SafetyNetEndToEndTest, AWriteAnsweredOkButNotStoredIsNotVerified) {
         faults.silentItems = {QStringLiteral("3002")};
         exchange->SetFaults(faults);
     }
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5-6");
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    Prepare(QStringLiteral("5-6"));
+    CopyThroughPreview();
     ASSERT_FALSE(tree_.boxes.shown.empty());
     const QString summary = tree_.boxes.Last().prompt;
     EXPECT_TRUE(summary.contains(QStringLiteral("Not verified"))) << summary.toStdString();
@@ -195,16 +180,13 @@ TEST_F(SafetyNetEndToEndTest, ACurrentPreviewIsNotReadAgain) {
     QStringList requests;  // entries of each request, in order
     QObject::connect(link, &SimulatedLink::requestStarted,
                      [&](const QString&, int entries) { requests << QString::number(entries); });
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5-6");
+    Prepare(QStringLiteral("5-6"));
     requests.clear();
     AnswerPreview(false);
     RunAndWait([&] { session_->Copy(true); });
     EXPECT_EQ(requests, QStringList({"2", "2"}));  // the check, the read
     requests.clear();
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    CopyThroughPreview();
     // The check, the write (14 items to 2 trunks), the read-back: no read.
     ASSERT_EQ(requests.size(), 3) << requests.join(u' ').toStdString();
     EXPECT_EQ(requests.at(1), QString::number(session_->Values().rowCount() * 2));
@@ -218,9 +200,7 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
     garbage.write(QByteArray(4096, 'x'));
     garbage.close();
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5");
+    Prepare(QStringLiteral("5"));
     const QStringList before = Dump();
     tree_.boxes.Clear();
     RunAndWait([&] { session_->Copy(false); });
@@ -237,17 +217,12 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
 // When every value the copy wrote has been changed since, the undo says so
 // and writes nothing.
 TEST_F(SafetyNetEndToEndTest, AnUndoAfterEverythingChangedWritesNothing) {
-    Get(QStringLiteral("004"));
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5");
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    Prepare(QStringLiteral("5"));
+    CopyThroughPreview();
     // Someone writes every item of 005 again, with other values.
     Exchange()->Db().Execute(QStringLiteral("UPDATE TrunkData SET Value = 'NONE' WHERE Trunk = 5"));
     const QStringList before = Dump();
-    tree_.boxes.Clear();
-    tree_.boxes.Script({kYes});
-    RunAndWait([&] { session_->Undo(); });
+    Undo({kYes});
     EXPECT_EQ(Dump(), before);
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
@@ -274,8 +249,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     }
     session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
     window_.destinations = QStringLiteral("5-6");
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    CopyThroughPreview();
     const QString summary = tree_.boxes.Last().prompt;
     EXPECT_TRUE(summary.contains(QStringLiteral("3013: 1 of 2 trunks"))) << summary.toStdString();
     EXPECT_TRUE(summary.contains(QStringLiteral("3002: 0 of 2 trunks"))) << summary.toStdString();
@@ -284,12 +258,10 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
         exchange->SetFaults(ExchangeFaults());
     }
     // The 3002 writes changed nothing: the undo finds nothing changed since.
-    tree_.boxes.Clear();
-    tree_.boxes.Script({kYes});
-    RunAndWait([&] { session_->Undo(); });
+    Undo({kYes});
     for (const auto& box : tree_.boxes.shown)
         EXPECT_FALSE(box.prompt.startsWith(QStringLiteral("These values were changed")));
-    EXPECT_TRUE(Shown(26, QStringLiteral("The undo has ended.")));
+    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
 }
 
 // A copy closed in its preview is recorded as the preview it was.
@@ -390,18 +362,17 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
     Get(QStringLiteral("004"));
     ASSERT_GE(session_->Values().rowCount(), 64);
     window_.destinations = QStringLiteral("5-511");
-    AnswerPreview(true);
-    RunAndWait([&] { session_->Copy(false); });
+    CopyThroughPreview();
     // Every assigned destination holds the source's value of every item.
     auto exchange = Exchange();
-    auto rs = exchange->Db().OpenRecordset(
-        QStringLiteral("SELECT COUNT(*) AS n FROM TrunkData d JOIN Trunks t ON t.Trunk = d.Trunk "
+    EXPECT_EQ(
+        test::SqlValue(exchange->Db(),
+                       "SELECT COUNT(*) FROM TrunkData d JOIN Trunks t ON t.Trunk = d.Trunk "
                        "WHERE t.Assigned <> 0 AND d.Trunk BETWEEN 5 AND 511 AND d.CMD = '3050' "
-                       "AND d.Value = '7'"));
-    auto assigned = exchange->Db().OpenRecordset(QStringLiteral(
-        "SELECT COUNT(*) AS n FROM Trunks WHERE Assigned <> 0 AND Trunk BETWEEN 5 AND 511"));
-    EXPECT_EQ(rs->Fields(QStringLiteral("n")).toInt(),
-              assigned->Fields(QStringLiteral("n")).toInt());
+                       "AND d.Value = '7'"),
+        test::SqlValue(exchange->Db(),
+                       "SELECT COUNT(*) FROM Trunks WHERE Assigned <> 0 AND "
+                       "Trunk BETWEEN 5 AND 511"));
 }
 
 // Preview with the net switched off still only reads: it never writes.

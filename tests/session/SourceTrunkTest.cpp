@@ -3,8 +3,8 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/DestinationChecker.h"
 #include "copyengine/SourceTrunkReader.h"
-#include "platform/Recordset.h"
 #include "support/SessionFixture.h"
+#include "support/SqlRows.h"
 
 namespace kestrel {
 namespace {
@@ -17,10 +17,9 @@ protected:
         window_.trunkBox = QStringLiteral("005");
     }
     int Rows(const char* table) const {
-        auto set = session_->WorkDb()->OpenRecordset(
-            QStringLiteral("SELECT COUNT(*) FROM %1").arg(QString::fromLatin1(table)),
-            RecordsetType::Snapshot);
-        return set->Fields(0).toInt();
+        return test::SqlValue(*session_->WorkDb(),
+                              QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table)))
+            .toInt();
     }
     // The destinations of the copy sent after the check (none: not sent).
     QStringList Copied() const {
@@ -32,14 +31,8 @@ protected:
         return trunks;
     }
     QStringList Listup() const {
-        auto set = session_->WorkDb()->OpenRecordset(
-            QStringLiteral("SELECT CMD, Data FROM TrkDataListup"), RecordsetType::Snapshot);
-        QStringList out;
-        while (!set->Eof()) {
-            out << set->Fields(0).toString() + u'=' + set->Fields(1).toString();
-            set->MoveNext();
-        }
-        return out;
+        return test::SqlRows(*session_->WorkDb(),
+                             QStringLiteral("SELECT CMD, Data FROM TrkDataListup"));
     }
 };
 

@@ -13,6 +13,7 @@
 #include "startup/UserTree.h"
 #include "startup/WorkingCopy.h"
 #include "support/RuntimeTree.h"
+#include "support/SqlRows.h"
 #include "support/TestDoubles.h"
 
 namespace kestrel {
@@ -59,43 +60,30 @@ TEST_P(InstallPathTest, Resolves) {
 
 const char* const kAddins = "/srv/x/OpsHelm32/30000/Addins";
 const char* const kHelm = "/srv/x/OpsHelm32/30000/Helm32";
+const std::vector<Setting> kNone;
 const std::vector<Setting> kSuiteAt = {{"OPSHELM32", "30000", "InstallPath", "/opt/app/"}};
+const std::vector<Setting> kPrinterAt = {{"OPSHELM32", "30000", "Printer", "12000"},
+                                         {"Printer", "12000", "InstallPath", "/opt/printer/"}};
+const std::vector<Setting> kPrinterShort = {{"OPSHELM32", "30000", "Printer", "1200"}};
+const std::vector<Setting> kPrinterNoPath = {{"OPSHELM32", "30000", "Printer", "12000"}};
+const std::vector<Setting> kToolsAt = {{"TOOLS", "12345", "InstallPath", "/opt/tools/"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, InstallPathTest,
     ::testing::Values(
-        PathCase{"HelpWithoutSetting",
-                 kAddins,
-                 {},
-                 "Addins",
-                 "Help",
+        PathCase{"HelpWithoutSetting", kAddins, kNone, "Addins", "Help",
                  "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
-        PathCase{"DatabaseWithoutSetting",
-                 kAddins,
-                 {},
-                 "Addins",
-                 "DataBase",
+        PathCase{"DatabaseWithoutSetting", kAddins, kNone, "Addins", "DataBase",
                  "/SRV/X/OPSHELM32/30000/ADDINS/DATABASE/"},
-        PathCase{"ReportWithoutSetting",
-                 kAddins,
-                 {},
-                 "ADDINS",
-                 "Report",
+        PathCase{"ReportWithoutSetting", kAddins, kNone, "ADDINS", "Report",
                  "/SRV/X/OPSHELM32/30000/ADDINS/REPORT/"},
-        PathCase{"SuiteDbWithoutSetting",
-                 kAddins,
-                 {},
-                 "Addins",
-                 "RegDBofHelm32",
+        PathCase{"SuiteDbWithoutSetting", kAddins, kNone, "Addins", "RegDBofHelm32",
                  "/SRV/X/OPSHELM32/30000/ADDINS/../HELM32/DATABASE/"},
-        PathCase{"BackgroundsWithoutSetting",
-                 kAddins,
-                 {},
-                 "Addins",
-                 "BackGrnd",
+        PathCase{"BackgroundsWithoutSetting", kAddins, kNone, "Addins", "BackGrnd",
                  "/SRV/X/OPSHELM32/30000/ADDINS/../BACKGRND/"},
-        PathCase{"MeWithoutSetting", kAddins, {}, "Addins", "Me", "/SRV/X/OPSHELM32/30000/ADDINS/"},
-        PathCase{"ReaderOnlyForHelm32", kAddins, {}, "Addins", "ACROBATRD", "30000"},
+        PathCase{"MeWithoutSetting", kAddins, kNone, "Addins", "Me",
+                 "/SRV/X/OPSHELM32/30000/ADDINS/"},
+        PathCase{"ReaderOnlyForHelm32", kAddins, kNone, "Addins", "ACROBATRD", "30000"},
         PathCase{"DatabaseWithSetting", kAddins, kSuiteAt, "Addins", "Database",
                  "/OPT/APP/ADDINS/DATABASE/"},
         PathCase{"SuiteDbWithSetting", kAddins, kSuiteAt, "Addins", "REGDBOFHELM32",
@@ -111,30 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "/USR/LOCAL/BIN/HELP/"},
         PathCase{"SettingOfAnotherVersionIgnored", "/srv/x/OpsHelm32/31000/Addins", kSuiteAt,
                  "Addins", "Database", "/SRV/X/OPSHELM32/31000/ADDINS/DATABASE/"},
-        PathCase{"OtherKindThroughItsOwnApplication",
-                 kAddins,
-                 {{"OPSHELM32", "30000", "Printer", "12000"},
-                  {"Printer", "12000", "InstallPath", "/opt/printer/"}},
-                 "Addins",
-                 "Printer",
+        PathCase{"OtherKindThroughItsOwnApplication", kAddins, kPrinterAt, "Addins", "Printer",
                  "/OPT/PRINTER/"},
-        PathCase{"OtherKindWithoutFiveCharacters",
-                 kAddins,
-                 {{"OPSHELM32", "30000", "Printer", "1200"}},
-                 "Addins",
-                 "Printer",
+        PathCase{"OtherKindWithoutFiveCharacters", kAddins, kPrinterShort, "Addins", "Printer",
                  "/SRV/X/OPSHELM32/30000/ADDINS/"},
-        PathCase{"OtherKindWithoutInstallPath",
-                 kAddins,
-                 {{"OPSHELM32", "30000", "Printer", "12000"}},
-                 "Addins",
-                 "Printer",
-                 "/"},
-        PathCase{"OtherModuleKeepsStoredBase",
-                 "/srv/TOOLS/12345",
-                 {{"TOOLS", "12345", "InstallPath", "/opt/tools/"}},
-                 "Tools",
-                 "Help",
+        PathCase{"OtherKindWithoutInstallPath", kAddins, kPrinterNoPath, "Addins", "Printer", "/"},
+        PathCase{"OtherModuleKeepsStoredBase", "/srv/TOOLS/12345", kToolsAt, "Tools", "Help",
                  "/OPT/TOOLS/HELP/"}),
     [](const auto& instance) { return std::string(instance.param.name); });
 
@@ -175,11 +145,9 @@ protected:
         ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     }
     static qlonglong Counter(const QString& serial) {
-        auto db = Database::Open(serial, true);
-        auto set = db->OpenRecordset(
-            QStringLiteral("SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'"),
-            RecordsetType::Snapshot);
-        return set->Fields(0).toLongLong();
+        return test::SqlValue(*Database::Open(serial, true),
+                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
+            .toLongLong();
     }
 
     test::RuntimeTree tree_;

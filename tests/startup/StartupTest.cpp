@@ -20,6 +20,7 @@
 #include "startup/Startup.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
+#include "support/SqlRows.h"
 #include "support/WaitFor.h"
 
 namespace kestrel {
@@ -34,9 +35,6 @@ protected:
         });
     }
     void TearDown() override { SetMainWindowLauncher(nullptr); }
-
-    QString CommonLng() const { return tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"); }
-    QString KestrelLng() const { return tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"); }
 
     test::RuntimeTree tree_;
     int windowsShown_ = 0;
@@ -94,18 +92,12 @@ TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
         EXPECT_TRUE(RegisterAddin(QStringLiteral("ADDINS"), QString::fromLatin1(c.asked),
                                   QString::fromLatin1(c.version)));
         auto db = Database::Open(registry, true);
-        auto rows = db->OpenRecordset(QStringLiteral("SELECT AppName, Version FROM Registry "
-                                                     "ORDER BY lower(AppName)"),
-                                      RecordsetType::Snapshot);
-        QStringList versions;
-        while (!rows->Eof()) {
-            versions << rows->Fields(0).toString() + u'=' + rows->Fields(1).toString();
-            rows->MoveNext();
-        }
-        EXPECT_EQ(versions, QStringList({"alarmlog.wrx=4.0.3",
-                                         QString::fromLatin1(c.stored) + u'=' +
-                                             QString::fromLatin1(c.version),
-                                         "lineview.wrx=2.1.0"}))
+        EXPECT_EQ(
+            test::SqlRows(*db, QStringLiteral("SELECT AppName, Version FROM Registry "
+                                              "ORDER BY lower(AppName)")),
+            QStringList({"alarmlog.wrx=4.0.3",
+                         QString::fromLatin1(c.stored) + u'=' + QString::fromLatin1(c.version),
+                         "lineview.wrx=2.1.0"}))
             << c.asked;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
@@ -233,7 +225,7 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
 // routine shows and without going on to the next step.
 struct Breakage {
     const char* name;
-    std::function<void(StartupTest&, test::RuntimeTree&)> breakIt;
+    std::function<void(test::RuntimeTree&)> breakIt;
     const char* promptEnd;
     bool langDbOpened;
 };
@@ -245,7 +237,7 @@ void PrintTo(const Breakage& b, std::ostream* os) {
 class StartupFailureTest : public StartupTest, public ::testing::WithParamInterface<Breakage> {};
 
 TEST_P(StartupFailureTest, EndsTheProcess) {
-    GetParam().breakIt(*this, tree_);
+    GetParam().breakIt(tree_);
     services().commandLine = QStringLiteral("PBX1");
     const test::ExpectQtWarning logged(QStringLiteral("^kestrel.ui: The start failed: "));
     Main();
@@ -258,37 +250,45 @@ TEST_P(StartupFailureTest, EndsTheProcess) {
         << tree_.boxes.Last().prompt.toStdString();
 }
 
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QString Template(const test::RuntimeTree& t) {
+    return t.DatabaseDir() + QStringLiteral("KESTREL.MDB");
+}
+
+QString LangDb(const test::RuntimeTree& t) {
+    return t.DatabaseDir() + QStringLiteral("Kestrel.lng");
+}
+
+QString SerialDb(const test::RuntimeTree& t) {
+    return t.DatabaseDir() + QStringLiteral("Serial.MDB");
+}
+
+QString CommonLng(const test::RuntimeTree& t) {
+    return t.SuiteDatabaseDir() + QStringLiteral("Common.LNG");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Broken, StartupFailureTest,
     ::testing::Values(
         Breakage{"MissingCommonLng",
-                 [](StartupTest&, test::RuntimeTree& tree) {
-                     QFile::remove(tree.SuiteDatabaseDir() + QStringLiteral("Common.LNG"));
-                 },
-                 "[3024]", false},
+                 [](test::RuntimeTree& tree) { QFile::remove(CommonLng(tree)); }, "[3024]", false},
         Breakage{"CorruptKestrelLng",
-                 [](StartupTest&, test::RuntimeTree& tree) {
-                     QFile file(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"));
-                     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                     file.write(QByteArray(2048, '\x7f'));
-                 },
+                 [](test::RuntimeTree& tree) { WriteFile(LangDb(tree), QByteArray(2048, '\x7f')); },
                  "[3343]", false},
         Breakage{"EmptyMessageTable",
-                 [](StartupTest&, test::RuntimeTree& tree) {
-                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                              QStringLiteral("DELETE FROM tMessages"));
-                 },
+                 [](test::RuntimeTree& tree) { tree.Sql(LangDb(tree), "DELETE FROM tMessages"); },
                  "table tMessages has no rows)", true},
         Breakage{"MissingMessageTable",
-                 [](StartupTest&, test::RuntimeTree& tree) {
-                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                              QStringLiteral("DROP TABLE tMessages"));
-                 },
+                 [](test::RuntimeTree& tree) { tree.Sql(LangDb(tree), "DROP TABLE tMessages"); },
                  "Make sure it exists and that its name is spelled correctly.", true},
         Breakage{"NoProjectRow",
-                 [](StartupTest&, test::RuntimeTree& tree) {
-                     tree.Sql(tree.DatabaseDir() + QStringLiteral("Kestrel.lng"),
-                              QStringLiteral("UPDATE tProject SET EXEName = 'Other'"));
+                 [](test::RuntimeTree& tree) {
+                     tree.Sql(LangDb(tree), "UPDATE tProject SET EXEName = 'Other'");
                  },
                  "[3021]", true}),
     [](const auto& instance) { return std::string(instance.param.name); });
@@ -328,10 +328,9 @@ protected:
     // The counter as stored for good; -1 while an instance holds it.
     qlonglong StoredCounter() const {
         try {
-            auto db = Database::Open(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"), true);
-            auto row = db->OpenRecordset(QStringLiteral("SELECT SerialCounter FROM SerialTable"),
-                                         RecordsetType::Snapshot);
-            return row->Fields(0).toLongLong();
+            return test::SqlValue(*Database::Open(SerialDb(tree_), true),
+                                  "SELECT SerialCounter FROM SerialTable")
+                .toLongLong();
         } catch (const RunError&) {
             return -1;
         }
@@ -370,25 +369,6 @@ TEST_P(StandaloneStartFailureTest, SaysWhyAndEndsWithStatusOne) {
     EXPECT_EQ(CopiesLeft(), QStringList());
 }
 
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString Template(const test::RuntimeTree& t) {
-    return t.DatabaseDir() + QStringLiteral("KESTREL.MDB");
-}
-
-QString LangDb(const test::RuntimeTree& t) {
-    return t.DatabaseDir() + QStringLiteral("Kestrel.lng");
-}
-
 // The counter row held the way a second instance starting in the same
 // instant finds it.
 struct HeldCounter {
@@ -396,59 +376,40 @@ struct HeldCounter {
     std::unique_ptr<Recordset> set;
 };
 
+// A break that needs nothing kept while the program runs.
+std::function<std::shared_ptr<void>(test::RuntimeTree&)> Just(
+    std::function<void(test::RuntimeTree&)> breakIt) {
+    return [breakIt](test::RuntimeTree& tree) {
+        breakIt(tree);
+        return std::shared_ptr<void>();
+    };
+}
+
+void ReplaceByFolder(const QString& path) {
+    QFile::remove(path);
+    QDir().mkdir(path);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Broken, StandaloneStartFailureTest,
     ::testing::Values(
-        BrokenStart{"MissingTemplate",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(Template(tree));
-                        return std::shared_ptr<void>();
-                    },
+        BrokenStart{"MissingTemplate", Just([](auto& tree) { QFile::remove(Template(tree)); }),
                     "64 numbers"},
         BrokenStart{"GarbageTemplate",
-                    [](test::RuntimeTree& tree) {
-                        WriteFile(Template(tree), QByteArray(3000, '\x5a'));
-                        return std::shared_ptr<void>();
-                    },
-                    "of KESTREL.MDB cannot be used"},
-        BrokenStart{"TruncatedTemplate",
-                    [](test::RuntimeTree& tree) {
-                        const QByteArray whole = ReadFile(Template(tree));
-                        WriteFile(Template(tree), whole.left(whole.size() / 3));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { WriteFile(Template(tree), QByteArray(3000, '\x5a')); }),
                     "of KESTREL.MDB cannot be used"},
         BrokenStart{"EmptyTemplate",
-                    [](test::RuntimeTree& tree) {
-                        WriteFile(Template(tree), QByteArray());
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { WriteFile(Template(tree), QByteArray()); }),
                     "'CMD30Titles'"},
-        BrokenStart{"FolderInPlaceOfTheTemplate",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(Template(tree));
-                        QDir().mkdir(Template(tree));
-                        return std::shared_ptr<void>();
-                    },
-                    "64 numbers"},
         BrokenStart{"MissingCounterDatabase",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(tree.DatabaseDir() + QStringLiteral("Serial.MDB"));
-                        return std::shared_ptr<void>();
-                    },
-                    "Serial.MDB"},
+                    Just([](auto& tree) { QFile::remove(SerialDb(tree)); }), "Serial.MDB"},
         BrokenStart{"NoCounterRow",
-                    [](test::RuntimeTree& tree) {
-                        tree.Sql(tree.DatabaseDir() + QStringLiteral("Serial.MDB"),
-                                 QStringLiteral("DELETE FROM SerialTable"));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { tree.Sql(SerialDb(tree), "DELETE FROM SerialTable"); }),
                     "No current record"},
         BrokenStart{"CounterHeldByAnInstanceStartingAtTheSameTime",
                     [](test::RuntimeTree& tree) {
                         auto held = std::make_shared<HeldCounter>();
-                        held->db = Database::Open(tree.DatabaseDir() + QStringLiteral("Serial.MDB"),
-                                                  false);
+                        held->db = Database::Open(SerialDb(tree), false);
                         held->set = held->db->OpenRecordset(
                             QStringLiteral("SELECT * FROM SerialTable"), RecordsetType::Dynaset,
                             rs::kDenyRead | rs::kDenyWrite);
@@ -456,41 +417,22 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "Couldn't lock"},
         BrokenStart{"MissingLanguageDatabase",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(LangDb(tree));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { QFile::remove(LangDb(tree)); }),
                     "Kestrel.lng could not be opened"},
         BrokenStart{"GarbageLanguageDatabase",
-                    [](test::RuntimeTree& tree) {
-                        WriteFile(LangDb(tree), QByteArray(2048, '\x7f'));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { WriteFile(LangDb(tree), QByteArray(2048, '\x7f')); }),
                     "Kestrel.lng could not be opened"},
         BrokenStart{"FolderInPlaceOfTheLanguageDatabase",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(LangDb(tree));
-                        QDir().mkdir(LangDb(tree));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { ReplaceByFolder(LangDb(tree)); }),
                     "Kestrel.lng could not be opened"},
         BrokenStart{"NoMessageTable",
-                    [](test::RuntimeTree& tree) {
-                        tree.Sql(LangDb(tree), QStringLiteral("DROP TABLE tMessages"));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { tree.Sql(LangDb(tree), "DROP TABLE tMessages"); }),
                     "'tMessages'"},
         BrokenStart{"NoFormsTable",
-                    [](test::RuntimeTree& tree) {
-                        tree.Sql(LangDb(tree), QStringLiteral("DROP TABLE tForms"));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { tree.Sql(LangDb(tree), "DROP TABLE tForms"); }),
                     "'tForms'"},
         BrokenStart{"MissingCommonLanguageDatabase",
-                    [](test::RuntimeTree& tree) {
-                        QFile::remove(tree.SuiteDatabaseDir() + QStringLiteral("Common.LNG"));
-                        return std::shared_ptr<void>();
-                    },
+                    Just([](auto& tree) { QFile::remove(CommonLng(tree)); }),
                     "Common.LNG could not be opened"}),
     [](const auto& instance) { return std::string(instance.param.name); });
 

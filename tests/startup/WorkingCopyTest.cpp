@@ -12,6 +12,7 @@
 #include "support/FileLimits.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
+#include "support/SqlRows.h"
 
 namespace kestrel {
 namespace {
@@ -29,15 +30,18 @@ protected:
                       .arg(n));
     }
     qlonglong Counter() const {
-        auto db = Database::Open(Serial(), true);
-        auto set = db->OpenRecordset(
-            QStringLiteral("SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'"),
-            RecordsetType::Snapshot);
-        return set->Fields(0).toLongLong();
+        return test::SqlValue(*Database::Open(Serial(), true),
+                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
+            .toLongLong();
     }
-    QString Make() {
-        return MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(),
-                               QStringLiteral("KESTREL"));
+    // Makes a copy as the add-in asked by `addin`; the test's end removes it.
+    QString Make(const QString& addin = QStringLiteral("KESTREL"),
+                 const QString& templateFile = QString()) {
+        const QString name =
+            MakeWorkingCopy(addin, tree_.DatabaseDir(), QStringLiteral("KESTREL"), templateFile);
+        if (!name.isEmpty())
+            made_ << name;
+        return name;
     }
     // The numbered copies and their journals in the folder, sorted.
     QStringList CopiesLeft() const {
@@ -51,32 +55,28 @@ protected:
         file.write(content);
     }
     void TearDown() override {
-        for (int n : made_)
-            RemoveWorkingCopy(tree_.DatabaseDir(), QStringLiteral("KESTREL%1.MDB").arg(n));
+        for (const QString& name : made_)
+            RemoveWorkingCopy(tree_.DatabaseDir(), name);
     }
 
     test::RuntimeTree tree_;
-    std::vector<int> made_;
+    QStringList made_;
 };
 
 TEST_F(WorkingCopyTest, NumbersFollowTheCounterAndWrapAt9999) {
     SetCounter(41);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL42.MDB"));
-    made_.push_back(42);
     EXPECT_EQ(Counter(), 42);
     EXPECT_TRUE(QFile::exists(Copy(42)));
 
     SetCounter(9999);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL0.MDB"));
-    made_.push_back(0);
     EXPECT_EQ(Counter(), 0);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // The copy is a working database with the catalogue in it.
     auto work = OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL0.MDB"));
     ASSERT_NE(work, nullptr);
-    auto titles = work->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM CMD30Titles"),
-                                      RecordsetType::Snapshot);
-    EXPECT_GT(titles->Fields(0).toInt(), 0);
+    EXPECT_GT(test::SqlValue(*work, "SELECT COUNT(*) FROM CMD30Titles").toInt(), 0);
 }
 
 TEST_F(WorkingCopyTest, ACopyInUseMovesOnAndStoresEveryNumberTried) {
@@ -85,7 +85,6 @@ TEST_F(WorkingCopyTest, ACopyInUseMovesOnAndStoresEveryNumberTried) {
     FileLock otherInstance = TryLockFile(Copy(6));
     ASSERT_TRUE(otherInstance.Held());
     EXPECT_EQ(Make(), QStringLiteral("KESTREL7.MDB"));
-    made_.push_back(7);
     EXPECT_EQ(Counter(), 7);
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
@@ -99,7 +98,6 @@ TEST_F(WorkingCopyTest, AReadOnlyCopyIsResetAndOverwritten) {
     }
     QFile::setPermissions(Copy(6), QFile::ReadOwner);
     EXPECT_EQ(Make(), QStringLiteral("KESTREL6.MDB"));
-    made_.push_back(6);
     EXPECT_EQ(Counter(), 6);
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL6.MDB")), nullptr);
 }
@@ -118,16 +116,13 @@ TEST_F(WorkingCopyTest, TheCounterRowIsFoundWhateverTheCaseOfItsKey) {
                   QStringLiteral("UPDATE SerialTable SET Addin = '%1', SerialCounter = %2")
                       .arg(QString::fromLatin1(c.stored))
                       .arg(counter));
-        EXPECT_EQ(MakeWorkingCopy(QString::fromLatin1(c.asked), tree_.DatabaseDir(),
-                                  QStringLiteral("KESTREL")),
+        EXPECT_EQ(Make(QString::fromLatin1(c.asked)),
                   QStringLiteral("KESTREL%1.MDB").arg(counter + 1))
             << c.stored << " asked as " << c.asked;
-        made_.push_back(counter + 1);
-        auto db = Database::Open(Serial(), true);
-        auto row = db->OpenRecordset(QStringLiteral("SELECT Addin, SerialCounter FROM SerialTable"),
-                                     RecordsetType::Snapshot);
-        EXPECT_EQ(row->Fields(0).toString(), QString::fromLatin1(c.stored));
-        EXPECT_EQ(row->Fields(1).toInt(), counter + 1);
+        EXPECT_EQ(
+            test::SqlRows(*Database::Open(Serial(), true),
+                          "SELECT Addin, SerialCounter FROM SerialTable"),
+            QStringList{QStringLiteral("%1=%2").arg(QLatin1String(c.stored)).arg(counter + 1)});
         counter += 10;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
@@ -172,16 +167,12 @@ TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
 // the copy is made all the same.
 TEST_F(WorkingCopyTest, ALanguagesTemplateIsCopiedIntoTheDatabaseFolder) {
     SetCounter(7);
-    const QString name =
-        MakeWorkingCopy(QStringLiteral("KESTREL"), tree_.DatabaseDir(), QStringLiteral("KESTREL"),
-                        tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
+    const QString name = Make(QStringLiteral("KESTREL"),
+                              tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/KESTREL.MDB"));
     ASSERT_EQ(name, QStringLiteral("KESTREL8.MDB"));
-    made_.push_back(8);
-    auto copy = Database::Open(tree_.DatabaseDir() + name, true);
-    auto title = copy->OpenRecordset(
-        QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
-        RecordsetType::Snapshot);
-    EXPECT_EQ(title->Fields(0).toString(), QStringLiteral("Leitungsbündel"));
+    EXPECT_EQ(test::SqlValue(*Database::Open(tree_.DatabaseDir() + name, true),
+                             "SELECT Description FROM CMD30Titles WHERE CMD = '3001'"),
+              QStringLiteral("Leitungsbündel"));
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
@@ -210,7 +201,6 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
     ASSERT_TRUE(otherProcess.Held());
 
     EXPECT_EQ(Make(), QStringLiteral("KESTREL101.MDB"));
-    made_.push_back(101);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     QStringList expected = notOurs;
     expected << QStringLiteral("KESTREL101.MDB") << QStringLiteral("KESTREL5.MDB")
@@ -224,7 +214,6 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
     otherProcess.Kill();
     sameProcess.Release();
     EXPECT_EQ(Make(), QStringLiteral("KESTREL102.MDB"));
-    made_.push_back(102);
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL5.MDB")));
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB")));
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + QStringLiteral("KESTREL6.MDB-journal")));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTest>
 #include <memory>
 
 #include "exchange/BuiltInHost.h"
@@ -41,6 +42,12 @@ protected:
         window_ = std::make_unique<dlgKestrel>(
             [](const QString& className) { return CreateHostObject(className); });
         ASSERT_TRUE(window_->Load());
+    }
+    // Shows the window and waits until it is the active one.
+    void ShowActive() {
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
     TrunkCopySession& Session() const { return window_->Session(); }
     QLineEdit* Box(const char* name) const {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "exchange/SimulatedExchange.h"
+#include "support/SqlRows.h"
+
+namespace kestrel::test {
+
+// What the simulated exchange's file holds for an item of a trunk; empty
+// when it holds no such row.
+inline QString ExchangeValue(SimulatedExchange& exchange, int trunk, const QString& item) {
+    return SqlValue(exchange.Db(),
+                    QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = ? AND CMD = ?"),
+                    {trunk, item});
+}
+
+}  // namespace kestrel::test

@@ -476,5 +476,32 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     EXPECT_EQ(CopiesLeft(), QStringList());
 }
 
+// Two standalone starts in the same instant: one that finds the counter
+// held by the other fails its load at once, with its reason and status 1;
+// neither ends silently, at least one starts, and no copy is left.
+TEST_F(StandaloneProgramTest, TwoStartsInTheSameInstantEachSayHowTheyEnded) {
+    QProcessEnvironment env = tree_.AddinEnvironment();
+    env.insert(QStringLiteral("KESTREL_SCREENSHOT"), tree_.Root() + QStringLiteral("/shot.png"));
+    QProcess starts[2];
+    for (QProcess& start : starts) {
+        start.setProcessEnvironment(env);
+        start.start(program_, {QStringLiteral("PBX1")});
+    }
+    int started = 0;
+    for (QProcess& start : starts) {
+        ASSERT_TRUE(start.waitForFinished(120000));
+        const QString err = QString::fromUtf8(start.readAllStandardError());
+        EXPECT_EQ(start.exitStatus(), QProcess::NormalExit);
+        if (start.exitCode() == 0) {
+            ++started;
+        } else {
+            EXPECT_EQ(start.exitCode(), 1);
+            EXPECT_TRUE(err.contains(QStringLiteral("Couldn't lock"))) << err.toStdString();
+        }
+    }
+    EXPECT_GE(started, 1);
+    EXPECT_EQ(CopiesLeft(), QStringList());
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -110,6 +110,12 @@ void cOLELayer::SetVisible(bool visible) {
     if (dlgKestrel* window = session_.Window()) {
         window->setVisible(visible);
         window->repaint();
+        // Asked to show a window already shown (the host's Trunk Copy again),
+        // the engineer wants it in front, not left behind the host.
+        if (visible) {
+            window->raise();
+            window->activateWindow();
+        }
     }
 }
 

@@ -62,24 +62,34 @@ public:
     void SetHourglass(bool) override {}
 };
 
+// A dispatcher whose call-back is timed taking an answer to the request in
+// flight, put in flight afresh for each call.
+struct CallBackBench {
+    NoWindow window;
+    RequestDispatcher dispatcher{window};
+    bench::AcceptingLink link;
+
+    void Time(benchmark::State& state, const cListRequest& answer) {
+        g_Standalone = true;
+        for (auto _ : state) {
+            state.PauseTiming();
+            dispatcher.tmrEvent().stop();
+            cListRequest copy = answer;
+            bench::PutInFlight(dispatcher, link, copy);
+            state.ResumeTiming();
+            dispatcher.CallBack(copy);
+            benchmark::DoNotOptimize(dispatcher.ResponseList().Count());
+        }
+    }
+};
+
 // The call-back taking the largest answer: messages, copy into the
 // response list, step and timer.
 void BM_CallBackLargestAnswer(benchmark::State& state) {
-    g_Standalone = true;
-    NoWindow window;
-    RequestDispatcher dispatcher(window);
-    bench::AcceptingLink link;
     const cListRequest answer = LargestRequest();
-    for (auto _ : state) {
-        state.PauseTiming();
-        dispatcher.tmrEvent().stop();
-        cListRequest copy = answer;
-        bench::PutInFlight(dispatcher, link, copy);
-        state.ResumeTiming();
-        dispatcher.CallBack(copy);
-        benchmark::DoNotOptimize(dispatcher.ResponseList().Count());
-    }
-    if (dispatcher.ResponseList().Count() != answer.Count())
+    CallBackBench callBacks;
+    callBacks.Time(state, answer);
+    if (callBacks.dispatcher.ResponseList().Count() != answer.Count())
         state.SkipWithError("answer not taken");
 }
 BENCHMARK(BM_CallBackLargestAnswer)->Unit(benchmark::kMillisecond);
@@ -88,10 +98,6 @@ BENCHMARK(BM_CallBackLargestAnswer)->Unit(benchmark::kMillisecond);
 // ended: 0, sixteen values of 1 MB each (refused at the record); 1, the
 // most a record may hold, every text as long as the exchange allows.
 void BM_CallBackHostileAnswer(benchmark::State& state) {
-    g_Standalone = true;
-    NoWindow window;
-    RequestDispatcher dispatcher(window);
-    bench::AcceptingLink link;
     cListRequest answer;
     answer.SetTag(QStringLiteral("11"));
     if (state.range(0) == 0) {
@@ -103,16 +109,9 @@ void BM_CallBackHostileAnswer(benchmark::State& state) {
         for (int i = 0; i < cListRequest::kMaxCount; ++i)
             answer.AddToList(longest, longest, longest, longest, longest);
     }
-    for (auto _ : state) {
-        state.PauseTiming();
-        dispatcher.tmrEvent().stop();
-        cListRequest copy = answer;
-        bench::PutInFlight(dispatcher, link, copy);
-        state.ResumeTiming();
-        dispatcher.CallBack(copy);
-        benchmark::DoNotOptimize(dispatcher.ResponseList().Count());
-    }
-    if (dispatcher.State() != DispatchState::PendingDispatch)
+    CallBackBench callBacks;
+    callBacks.Time(state, answer);
+    if (callBacks.dispatcher.State() != DispatchState::PendingDispatch)
         state.SkipWithError("answer not taken");
 }
 BENCHMARK(BM_CallBackHostileAnswer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

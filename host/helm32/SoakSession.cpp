@@ -67,6 +67,21 @@ QString CellKey(int trunk, const QString& item) {
     return QStringLiteral("%1/%2").arg(trunk, 3, 10, QChar(u'0')).arg(item);
 }
 
+// The cells that changed without being said to be written.
+QStringList UnsaidChanges(const QHash<QString, QString>& before,
+                          const QHash<QString, QString>& after, const QSet<QString>& said) {
+    QStringList unsaid;
+    QSet<QString> keys(before.keyBegin(), before.keyEnd());
+    keys.unite(QSet<QString>(after.keyBegin(), after.keyEnd()));
+    for (const QString& key : keys) {
+        if (after.value(key) != before.value(key) && !said.contains(key)) {
+            unsaid << QStringLiteral("%1 changed from '%2' to '%3' but was not reported written")
+                          .arg(key, before.value(key), after.value(key));
+        }
+    }
+    return unsaid;
+}
+
 int OpenFds(qint64 pid) {
     if (pid <= 0)
         return -1;
@@ -154,14 +169,7 @@ QString SoakSession::CheckWritten(qint64 since, const QHash<QString, QString>& b
             }
         }
     }
-    QSet<QString> keys(before.keyBegin(), before.keyEnd());
-    keys.unite(QSet<QString>(after.keyBegin(), after.keyEnd()));
-    for (const QString& key : keys) {
-        if (after.value(key) != before.value(key) && !said.contains(key)) {
-            wrong << QStringLiteral("%1 changed from '%2' to '%3' but was not reported written")
-                         .arg(key, before.value(key), after.value(key));
-        }
-    }
+    wrong << UnsaidChanges(before, after, said);
     for (const QString& key : said) {
         if (AsRead(after.value(key)) != newValue.value(key)) {
             wrong << QStringLiteral("%1 reported written as '%2' but holds '%3'")
@@ -190,14 +198,7 @@ QString SoakSession::CheckPlainWritten(const QStringList& written, bool answersL
                          .arg(key, value, after.value(key));
         }
     }
-    QSet<QString> keys(before.keyBegin(), before.keyEnd());
-    keys.unite(QSet<QString>(after.keyBegin(), after.keyEnd()));
-    for (const QString& key : keys) {
-        if (after.value(key) != before.value(key) && !said.contains(key)) {
-            wrong << QStringLiteral("%1 changed from '%2' to '%3' but was not reported written")
-                         .arg(key, before.value(key), after.value(key));
-        }
-    }
+    wrong << UnsaidChanges(before, after, said);
     // A copy that did not end as asked names what it wrote in its box.
     const QString last = told.isEmpty() ? QString() : told.last();
     if (!cells.isEmpty() && !last.startsWith(QStringLiteral("The trunk data has been")) &&

@@ -12,8 +12,9 @@ namespace kestrel {
 // After every cycle the add-in must be idle and enabled, must have told the
 // engineer in a box, its next Get must work, and the destination trunks in
 // the exchange file must hold exactly what the add-in says it wrote: its
-// journal with the net, its copy's cells and box without. Prints the figures at the end; ends with
-// 1 when any cycle failed, naming the cycle, the fault and what was wrong.
+// journal with the net, its copy's cells and box without. Prints the
+// figures at the end; ends with 1 when any cycle failed, naming the cycle,
+// the fault and what was wrong.
 class SoakSession : public ScriptedSession {
 public:
     SoakSession(AddinLauncher& launcher, HostModel& model, QWidget* hostWindow, QString exchange,

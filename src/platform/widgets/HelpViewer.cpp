@@ -61,9 +61,12 @@ QHash<int, QString> HelpViewer::TopicTexts(const QString& helpFile) {
         QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     for (const QRegularExpressionMatch& match : anchor.globalMatch(html)) {
+        const int context = match.captured(1).toInt();
+        if (topics.contains(context))
+            continue;  // the first topic of a number is the one shown
         QString text = match.captured(2);
         text.remove(tag);
-        topics.insert(match.captured(1).toInt(), text.simplified());
+        topics.insert(context, text.simplified());
     }
     return topics;
 }

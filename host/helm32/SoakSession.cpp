@@ -253,11 +253,10 @@ QString SoakSession::Cycle(int fault, bool onGet, bool net, int source, int firs
     if (told.isEmpty())
         return QStringLiteral("the Copy ended without a box");
 
-    const QString wrong =
-        net ? CheckWritten(since, before, Dump(destinations))
-            : CheckPlainWritten(Call(QStringLiteral("WrittenCells")).toStringList(),
-                                Kinds().at(static_cast<size_t>(fault)).answersLie, told, before,
-                                Dump(destinations));
+    QString wrong = net ? CheckWritten(since, before, Dump(destinations))
+                        : CheckPlainWritten(Call(QStringLiteral("WrittenCells")).toStringList(),
+                                            Kinds().at(static_cast<size_t>(fault)).answersLie, told,
+                                            before, Dump(destinations));
     if (!wrong.isEmpty())
         return wrong;
 

@@ -77,11 +77,9 @@ public:
             Add(button);
         // The help's topics, sentence by sentence.
         const QString help = stage + QStringLiteral("/ADDINS/HELP/kestrel.hlp");
-        for (int context : HelpContexts(help)) {
-            for (const QString& sentence :
-                 HelpViewer::TopicText(help, context).split(QStringLiteral(". "))) {
+        for (const QString& topic : HelpViewer::TopicTexts(help)) {
+            for (const QString& sentence : topic.split(QStringLiteral(". ")))
                 Add(sentence);
-            }
         }
         // The report's own words.
         QFile report(stage + QStringLiteral("/ADDINS/REPORT/kestrel.rpt"));
@@ -114,15 +112,6 @@ public:
     int Size() const { return static_cast<int>(whole_.size()); }
 
 private:
-    static QList<int> HelpContexts(const QString& file) {
-        QFile help(file);
-        EXPECT_TRUE(help.open(QIODevice::ReadOnly));
-        QList<int> contexts;
-        static const QRegularExpression anchor(QStringLiteral("<a name=\"(\\d+)\">"));
-        for (auto it = anchor.globalMatch(QString::fromUtf8(help.readAll())); it.hasNext();)
-            contexts << it.next().captured(1).toInt();
-        return contexts;
-    }
     void Add(const QString& text) {
         const QString piece = Readable(text);
         // Numbers, units and signs alone are no language.

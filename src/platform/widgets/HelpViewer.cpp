@@ -71,8 +71,4 @@ QHash<int, QString> HelpViewer::TopicTexts(const QString& helpFile) {
     return topics;
 }
 
-QString HelpViewer::TopicText(const QString& helpFile, int context) {
-    return TopicTexts(helpFile).value(context);
-}
-
 }  // namespace kestrel

@@ -17,9 +17,7 @@ public:
     // of it and stays usable while it is modal (a message box waiting for
     // its answer), since a modal window blocks every window but its own.
     static void ShowTopic(const QString& helpFile, int context, QWidget* over = nullptr);
-    // The topic's text, for What's This pop-ups; empty when not found.
-    static QString TopicText(const QString& helpFile, int context);
-    // Every topic's text by its context, the file read once.
+    // Every topic's text by its context, for What's This pop-ups.
     static QHash<int, QString> TopicTexts(const QString& helpFile);
 };
 

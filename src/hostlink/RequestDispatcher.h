@@ -87,6 +87,12 @@ public:
     QString FailureReason() const;
     // A request has been started and its answer not yet taken.
     bool RequestInFlight() const;
+    // A host's progress report (or end) of request `requestId` under login
+    // `loginId` is of this dispatcher's request in flight; a host reports
+    // every request of every login it serves.
+    bool OwnsReport(const QString& requestId, const QString& loginId) const {
+        return !requestId.isEmpty() && RequestInFlight() && loginId == currentLoginId_;
+    }
     // A host call of this dispatcher is waiting for its reply.
     bool InHostCall() const { return hostCalls_ > 0; }
     // Runs `stepCode` on the next timer tick, as an answer would; refused

@@ -42,9 +42,8 @@ RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
 }
 
 void RequestProgressStrip::Start(int total) {
-    cancelAsked_ = false;
     cancel_->setText(Msg(kCancelCaption));
-    cancel_->setEnabled(true);
+    AllowCancel();
     bar_->setRange(0, qMax(total, 1));
     SetProgress(0, total);
     showLater_.start();

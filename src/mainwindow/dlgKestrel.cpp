@@ -227,8 +227,7 @@ void dlgKestrel::ShowWhatsThis(QObject* who) {
     QAction* chosen = mnuWhatsThis_->exec(QCursor::pos());
     if (chosen && chosen->objectName() == u"itmWhatsThis" && whatsThisTarget_) {
         if (auto* widget = qobject_cast<QWidget*>(whatsThisTarget_.data())) {
-            QWhatsThis::showText(widget->mapToGlobal(widget->rect().center()), widget->whatsThis(),
-                                 widget);
+            PopWhatsThis(widget);
         }
     }
     whatsThisTarget_ = nullptr;
@@ -368,9 +367,7 @@ void dlgKestrel::ConnectStandaloneProgress(StandaloneLink* link) {
 
 void dlgKestrel::RequestProgress(const QString& requestId, const QString& loginId, int done,
                                  int total) {
-    const RequestDispatcher& dispatcher = session_->Dispatcher();
-    if (requestId.isEmpty() || !dispatcher.RequestInFlight() ||
-        loginId != dispatcher.CurrentLoginID())
+    if (!session_->Dispatcher().OwnsReport(requestId, loginId))
         return;
     if (progressRequest_ != requestId) {
         progressRequest_ = requestId;

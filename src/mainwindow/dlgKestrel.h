@@ -148,6 +148,8 @@ private:
     // Enter or Space on the tree's current node; true when taken.
     bool OnTreeKey(QKeyEvent* event);
     void ShowWhatsThisOfFocus();
+    // Pops up a control's What's This at its centre.
+    static void PopWhatsThis(QWidget* control);
     void ApplyShortcutTips();
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
@@ -175,7 +177,6 @@ private:
     DataGrid* grdTrkData_ = nullptr;
     QLabel* lblCMD_ = nullptr;
     QLabel* lblData_ = nullptr;
-    QLabel* lblSelection_[2] = {nullptr, nullptr};
     QCheckBox* chkSafetyNet_ = nullptr;
     QLineEdit* txtTrunk_ = nullptr;
     QLineEdit* txtTrunkRange_ = nullptr;

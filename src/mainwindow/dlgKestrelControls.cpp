@@ -138,12 +138,13 @@ void dlgKestrel::BuildControls() {
     lblCMD_->setMinimumHeight(28);
     lblData_->setMinimumHeight(28);
     // Captions of the two boxes, so the boxes read as what they show.
+    QLabel* selection[2];
     for (int i = 0; i < 2; ++i) {
-        lblSelection_[i] = Named(new QLabel(picPanel_[0]), "lblSelection", "Label", i);
-        lblSelection_[i]->setText(i == 0 ? QStringLiteral("Item") : QStringLiteral("Value"));
+        selection[i] = Named(new QLabel(picPanel_[0]), "lblSelection", "Label", i);
+        selection[i]->setText(i == 0 ? QStringLiteral("Item") : QStringLiteral("Value"));
     }
-    lblSelection_[0]->setBuddy(lblCMD_);
-    lblSelection_[1]->setBuddy(lblData_);
+    selection[0]->setBuddy(lblCMD_);
+    selection[1]->setBuddy(lblData_);
     lblTrunk_[0]->setBuddy(txtTrunk_);
     lblTrunk_[1]->setBuddy(txtTrunkRange_);
     tree->addWidget(lblTrunk_[0], 0, 0);
@@ -152,8 +153,8 @@ void dlgKestrel::BuildControls() {
     tree->addWidget(txtTrunkRange_, 0, 3);
     tree->setColumnStretch(3, 1);
     tree->addWidget(tvwTrkData_, 1, 0, 1, 4);
-    tree->addWidget(lblSelection_[0], 2, 0, 1, 2);
-    tree->addWidget(lblSelection_[1], 2, 2, 1, 2);
+    tree->addWidget(selection[0], 2, 0, 1, 2);
+    tree->addWidget(selection[1], 2, 2, 1, 2);
     tree->addWidget(lblCMD_, 3, 0, 1, 2);
     tree->addWidget(lblData_, 3, 2, 1, 2);
     chkSafetyNet_ =

@@ -162,8 +162,7 @@ void dlgKestrel::OnTreeButtonReleased(QMouseEvent* event) {
         } else if (chosen->objectName() == u"itmCollapse") {
             CollapseAll();
         } else if (chosen->objectName() == u"itmWhatsThis2") {
-            QWhatsThis::showText(tvwTrkData_->mapToGlobal(tvwTrkData_->rect().center()),
-                                 tvwTrkData_->whatsThis(), tvwTrkData_);
+            PopWhatsThis(tvwTrkData_);
         }
         return;
     }

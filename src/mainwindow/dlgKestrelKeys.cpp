@@ -16,6 +16,7 @@
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
 #include "dlgKestrel.h"
+#include "platform/widgets/ChooseKey.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/ListBar.h"
 #include "session/TrunkCopySession.h"
@@ -33,12 +34,6 @@ QList<QKeySequence> WithKeypadEnter(const QKeySequence& keys) {
             QKeyCombination(first.keyboardModifiers() | Qt::KeypadModifier, Qt::Key_Enter));
     }
     return all;
-}
-
-bool IsChooseKey(const QKeyEvent* key) {
-    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    return plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                     key->key() == Qt::Key_Space);
 }
 
 }  // namespace
@@ -105,12 +100,17 @@ bool dlgKestrel::OnTreeKey(QKeyEvent* event) {
     return true;
 }
 
+void dlgKestrel::PopWhatsThis(QWidget* control) {
+    QWhatsThis::showText(control->mapToGlobal(control->rect().center()), control->whatsThis(),
+                         control);
+}
+
 void dlgKestrel::ShowWhatsThisOfFocus() {
     // The focused control's own text, else that of the nearest part of the
     // window that has one (a command-bar item shows the bar's).
     for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget()) {
         if (!w->whatsThis().isEmpty()) {
-            QWhatsThis::showText(w->mapToGlobal(w->rect().center()), w->whatsThis(), w);
+            PopWhatsThis(w);
             return;
         }
     }

@@ -333,33 +333,34 @@ bool LocalizeListBar(QWidget* window, Database* db) {
 void LocalizeAccessibility(QWidget* window, Database* db) {
     if (!db)
         return;
-    std::unique_ptr<Recordset> rows;
+    // Names are a help, not a need: a table that cannot be read, or a row
+    // that names no control, leaves the names as they are.
     try {
-        rows = db->OpenRecordset(QStringLiteral("select ObjectName,Index,Name,Description from "
-                                                "tAccessible where FormName = ?"),
-                                 RecordsetType::ForwardOnly, rs::kReadOnly, {window->objectName()});
+        auto rows =
+            db->OpenRecordset(QStringLiteral("select ObjectName,Index,Name,Description "
+                                             "from tAccessible where FormName = ?"),
+                              RecordsetType::ForwardOnly, rs::kReadOnly, {window->objectName()});
+        for (; !rows->Eof(); rows->MoveNext()) {
+            try {
+                QObject* control =
+                    FindControl(window, TextOf(rows->Fields(0)), IndexOf(rows->Fields(1)));
+                auto* widget = qobject_cast<QWidget*>(control);
+                if (!widget)
+                    NotSupported(control, "AccessibleName");
+                const QString name = TextOf(rows->Fields(2));
+                if (!name.isEmpty())
+                    widget->setAccessibleName(name);
+                const QString description = TextOf(rows->Fields(3));
+                if (!description.isEmpty())
+                    widget->setAccessibleDescription(description);
+            } catch (const RunError& e) {
+                qCWarning(lcUi) << "screen-reader name of" << TextOf(rows->Fields(0))
+                                << "left as is:" << e.Description();
+            }
+        }
     } catch (const RunError& e) {
         qCWarning(lcUi) << "no screen-reader names for" << window->objectName() << ":"
                         << e.Description();
-        return;
-    }
-    for (; !rows->Eof(); rows->MoveNext()) {
-        try {
-            QObject* control =
-                FindControl(window, TextOf(rows->Fields(0)), IndexOf(rows->Fields(1)));
-            auto* widget = qobject_cast<QWidget*>(control);
-            if (!widget)
-                NotSupported(control, "AccessibleName");
-            const QString name = TextOf(rows->Fields(2));
-            if (!name.isEmpty())
-                widget->setAccessibleName(name);
-            const QString description = TextOf(rows->Fields(3));
-            if (!description.isEmpty())
-                widget->setAccessibleDescription(description);
-        } catch (const RunError& e) {
-            qCWarning(lcUi) << "screen-reader name of" << TextOf(rows->Fields(0))
-                            << "left as is:" << e.Description();
-        }
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ChooseKey.h"
+
 namespace kestrel {
 
 ListBar::ListBar(QWidget* parent) : QWidget(parent), layout_(new QVBoxLayout(this)) {
@@ -125,10 +127,7 @@ bool ListBar::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* button = qobject_cast<QToolButton*>(watched);
-        const bool press = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                           key->key() == Qt::Key_Space;
-        if (button && press && !key->isAutoRepeat() &&
-            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (button && IsChooseKey(key) && !key->isAutoRepeat()) {
             button->click();
             return true;
         }

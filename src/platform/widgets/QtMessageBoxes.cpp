@@ -130,23 +130,21 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
     // The flag shows the Help button; without a help reference it does
     // nothing. It never answers the box: the topic opens beside it while the
     // question still stands.
+    const auto showHelp = [&request, &box] {
+        HelpViewer::ShowTopic(request.helpFile, *request.context, box.get());
+    };
     if ((request.flags & mb::kHelpButton) != 0) {
         QAbstractButton* help = box->addButton(QMessageBox::Help);
         QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
-        if (hasHelp) {
-            QObject::connect(help, &QAbstractButton::clicked, box.get(), [&request, &box] {
-                HelpViewer::ShowTopic(request.helpFile, *request.context, box.get());
-            });
-        }
+        if (hasHelp)
+            QObject::connect(help, &QAbstractButton::clicked, box.get(), showHelp);
     }
     AnswerOnlyByButton holdOpen;
     if (!HasCancellingAnswer(request.flags))
         box->installEventFilter(&holdOpen);
     if (hasHelp) {
         auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), box.get());
-        QObject::connect(f1, &QShortcut::activated, box.get(), [&request, &box] {
-            HelpViewer::ShowTopic(request.helpFile, *request.context, box.get());
-        });
+        QObject::connect(f1, &QShortcut::activated, box.get(), showHelp);
     }
     box.Exec();
     if (!box)

@@ -37,8 +37,14 @@ int main(int argc, char* argv[]) {
     // exchanges and the reports live in a tree of their own. Where nobody
     // watches (a scripted session or a soak), the reason it cannot be made is
     // printed rather than shown in a box nobody answers.
+    // HELM32_SESSION=<folder>: an unattended session on the exchange given
+    // (PBX1 by default) through the real automation path.
+    const QString sessionFolder = qEnvironmentVariable("HELM32_SESSION");
+    // HELM32_SOAK=<cycles> (with HELM32_SOAK_SEED=<n>): Get/Copy cycles
+    // with random exchange faults, each checked against the exchange file.
+    const int soakCycles = qEnvironmentVariableIntValue("HELM32_SOAK");
     kestrel::PrintingMessageBoxes printedBoxes;
-    if (qEnvironmentVariableIsSet("HELM32_SESSION") || qEnvironmentVariableIsSet("HELM32_SOAK"))
+    if (!sessionFolder.isEmpty() || soakCycles > 0)
         services.messageBoxes = &printedBoxes;
     services.starting = true;
     const bool ownTree = kestrel::UsePerUserTree(
@@ -53,12 +59,6 @@ int main(int argc, char* argv[]) {
     kestrel::Helm32Window window(QDir::cleanPath(addin));
     window.show();
     const QStringList args = QCoreApplication::arguments();
-    // HELM32_SESSION=<folder>: an unattended session on the exchange given
-    // (PBX1 by default) through the real automation path.
-    const QString sessionFolder = qEnvironmentVariable("HELM32_SESSION");
-    // HELM32_SOAK=<cycles> (with HELM32_SOAK_SEED=<n>): Get/Copy cycles
-    // with random exchange faults, each checked against the exchange file.
-    const int soakCycles = qEnvironmentVariableIntValue("HELM32_SOAK");
     if (soakCycles > 0) {
         qputenv("KESTREL_SESSION", "1");
         const QString exchange = args.size() > 1 ? args.at(1) : QStringLiteral("SOAK");

@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include "ReportWriter.h"
@@ -80,17 +79,13 @@ ReportRequest BuildReportRequest(const QString& workDbName, const QString& trunk
     ReportRequest r;
     r.databasePath =
         GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + workDbName;
-    r.templatePath =
-        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
+    r.templatePath = ReportTemplatePath();
     r.selection = QStringLiteral("{Trunk.Trunk}= '") + trunkBoxText + u'\'';
     return r;
 }
 
 QString StandaloneReportsFolder() {
-    const QString data = services().dataFolder.isEmpty()
-                             ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                             : services().dataFolder;
-    return QDir(data).filePath(QStringLiteral("Reports"));
+    return QDir(DataFolder()).filePath(QStringLiteral("Reports"));
 }
 
 QString ReportFailureText(const ReportOutcome& outcome) {

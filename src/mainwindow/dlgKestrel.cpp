@@ -83,7 +83,7 @@ bool dlgKestrel::Load() {
         return !g_Standalone;
     }
     raise();
-    helpFile_ = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) + HelpFileName();
+    helpFile_ = HelpFilePath();
     const QDir backgrounds(
         ResolvePath(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("BackGrnd"))));
     if (backgrounds.exists() && !backgrounds.entryList(QDir::Files).isEmpty()) {

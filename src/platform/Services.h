@@ -38,4 +38,8 @@ struct Services {
 
 Services& services();
 
+// The user's data folder: the one set for the run, else the platform's own
+// for this program; empty when there is neither.
+QString DataFolder();
+
 }  // namespace kestrel

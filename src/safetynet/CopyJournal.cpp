@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <array>
 
 #include "platform/Database.h"
@@ -164,9 +163,7 @@ CopyJournal::CopyJournal(std::unique_ptr<Database> db, QString path)
 CopyJournal::~CopyJournal() = default;
 
 QString CopyJournal::DefaultPath() {
-    const QString folder = services().dataFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                               : services().dataFolder;
+    const QString folder = DataFolder();
     return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("journal.db"));
 }
 

@@ -1,5 +1,6 @@
 #include "InstallPaths.h"
 
+#include "platform/AppInfo.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 
@@ -7,8 +8,8 @@ namespace kestrel {
 
 namespace {
 
-const QString kSuite = QStringLiteral("OPSHELM32");
-const QString kNone = QStringLiteral("NONE");
+const QString& kSuite = kSuiteApplication;
+const QString& kNone = kNoInstallPath;
 const QChar kSep = u'/';
 
 QString ReadSetting(const QString& application, const QString& section, const QString& key,
@@ -50,7 +51,7 @@ QString GetInstallPath(const QString& module, const QString& kind) {
     const QString version = GetVersionFolder(m);
     const QString application = IsSuiteModule(m) ? kSuite : m;
 
-    QString base = ReadSetting(application, version, QStringLiteral("InstallPath"), kNone);
+    QString base = ReadSetting(application, version, kInstallPathKey, kNone);
     if (base != kNone) {
         // The stored path is expected to end in a separator already.
         if (m == u"HELM32")
@@ -82,10 +83,18 @@ QString GetInstallPath(const QString& module, const QString& kind) {
         if (other.size() != 5) {
             result = ownFolder + kSep;
         } else {
-            result = ReadSetting(kind, other, QStringLiteral("InstallPath"), QString(kSep));
+            result = ReadSetting(kind, other, kInstallPathKey, QString(kSep));
         }
     }
     return result.toUpper();
+}
+
+QString HelpFilePath() {
+    return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) + HelpFileName();
+}
+
+QString ReportTemplatePath() {
+    return GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
 }
 
 }  // namespace kestrel

@@ -30,13 +30,6 @@ LanguageState& State() {
     return state;
 }
 
-// The file as found on disk, whatever the case of its name; empty when it
-// is not there.
-QString Existing(const QString& path) {
-    const QString found = ResolvePath(path);
-    return QFileInfo(found).isFile() ? found : QString();
-}
-
 }  // namespace
 
 void SettleLanguageFiles() {
@@ -46,36 +39,32 @@ void SettleLanguageFiles() {
     LanguageState& state = State();
     AppInfo& app = App();
     const QString language = app.Language.trimmed();
-    // Named as on disk as far as the folders go (install paths come upper
-    // case).
-    const auto missing = [&state](const QString& path) {
-        const QString named = ResolvePath(path);
+    // A missing file is named as on disk as far as the folders go (install
+    // paths come upper case).
+    const auto missing = [&state](const QString& named) {
         qCWarning(lcUi, "A file of the language is missing, English is used: %s",
                   qUtf8Printable(named));
         state.missing << named;
     };
+    // The file as found on disk, whatever the case of its name; empty, and
+    // noted as missing, when it is not there.
+    const auto existing = [&missing](const QString& path) {
+        const QString found = ResolvePath(path);
+        if (QFileInfo(found).isFile())
+            return found;
+        missing(found);
+        return QString();
+    };
 
-    const QString catalogue = GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
-                              QStringLiteral("LANGUAGES/") + language +
-                              QStringLiteral("/KESTREL.MDB");
-    state.catalogueTemplate = Existing(catalogue);
-    if (state.catalogueTemplate.isEmpty())
-        missing(catalogue);
-
-    const QString help =
-        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Help")) + HelpFileName();
-    if (Existing(help).isEmpty()) {
-        missing(help);
+    state.catalogueTemplate =
+        existing(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) +
+                 QStringLiteral("LANGUAGES/") + language + QStringLiteral("/KESTREL.MDB"));
+    if (existing(HelpFilePath()).isEmpty()) {
         app.MissingHelpFile = HelpFileName();
         app.HelpFile.clear();
     }
-
-    const QString report =
-        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
-    if (Existing(report).isEmpty()) {
-        missing(report);
+    if (existing(ReportTemplatePath()).isEmpty())
         app.ReportFile.clear();
-    }
 
     const QString folder = services().translationsFolder.isEmpty()
                                ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
@@ -86,7 +75,7 @@ void SettleLanguageFiles() {
         QCoreApplication::installTranslator(translator.get());
         state.translator = std::move(translator);
     } else {
-        missing(folder + u'/' + qtName + QStringLiteral(".qm"));
+        missing(ResolvePath(folder + u'/' + qtName + QStringLiteral(".qm")));
     }
 }
 

@@ -26,7 +26,7 @@ QString CatalogueTemplate();
 // used in their place.
 QStringList MissingLanguageFiles();
 
-// Shows the notice that names the missing files (own message 35), once:
+// Shows the notice that names the missing files (own message 38), once:
 // later calls show nothing, as does a language that misses nothing.
 void TellMissingLanguageFiles();
 

@@ -22,9 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const QString kSuite = QStringLiteral("OPSHELM32");
-const QString kInstallPath = QStringLiteral("InstallPath");
-const QString kNone = QStringLiteral("NONE");
+const QString& kSuite = kSuiteApplication;
+const QString& kInstallPath = kInstallPathKey;
+const QString& kNone = kNoInstallPath;
 
 // Folders the programs write into (paths below the version folder, upper
 // case): the user's own in the mirror.
@@ -150,8 +150,9 @@ bool IsSharedTree(const QString& versionFolder) {
     const QString root = ResolvePath(versionFolder);
     if (QFileInfo(ResolvePath(root + u'/' + SharedTreeMarker())).isFile())
         return true;
-    for (const QString& sub :
-         {QStringLiteral("ADDINS/DATABASE"), QStringLiteral("HELM32/DATABASE")}) {
+    for (const QString& sub : kOwnFolders) {
+        if (!sub.endsWith(QStringLiteral("/DATABASE")))
+            continue;  // the databases' folders are the ones written in place
         const QString folder = ResolvePath(root + u'/' + sub);
         if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
             return true;

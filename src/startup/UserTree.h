@@ -38,7 +38,6 @@ public:
     QString Read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue) const override;
     void SetInstallPathDefault(const QString& versionFolder, const QString& path);
-    const QString& InstallPathDefault() const { return path_; }
 
 private:
     const SettingsStore& stored_;

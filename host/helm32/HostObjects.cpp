@@ -4,7 +4,7 @@
 #include <QSettings>
 
 #include "Helm32Log.h"
-#include "copyengine/ReportWriter.h"
+#include "HostReport.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/RunError.h"
 

@@ -46,11 +46,6 @@ FilledReport FillTrunkReport(const QString& databasePath, const QString& templat
 ReportOutcome WriteReportFile(const QString& databasePath, const QString& templatePath,
                               const QString& selection, const QString& folder);
 
-// The host's printer: as WriteReportFile, the empty text on success (and the
-// file in `written`), otherwise the failure in the host's own words.
-QString WriteTrunkReport(const QString& databasePath, const QString& templatePath,
-                         const QString& selection, const QString& folder, QString* written);
-
 // Fills the template's section of the last copy's outcome per destination
 // (between OUTCOMES markers, one OROW row each) from the work table
 // `CopyOutcome`; leaves the section out when the table holds nothing.

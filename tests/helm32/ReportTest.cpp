@@ -6,6 +6,7 @@
 
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/ReportWriter.h"
+#include "helm32/HostReport.h"
 #include "platform/Database.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"

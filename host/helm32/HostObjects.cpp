@@ -89,26 +89,24 @@ void ParentAdaptor::AddItem(const QString& line) {
     emit model_.itemAdded(line);
 }
 
-void DBusCallBack::CallBack(cListRequest& response) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
-                                                       QStringLiteral("CallBack"));
-    call << QVariant::fromValue(response);
+void DBusCallBack::Notify(const QString& member, const QVariantList& args) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface, member);
+    call.setArguments(args);
     connection_.asyncCall(call);  // the add-in returns at once; no reply is needed
+}
+
+void DBusCallBack::CallBack(cListRequest& response) {
+    Notify(QStringLiteral("CallBack"), {QVariant::fromValue(response)});
 }
 
 void DBusCallBack::RequestProgress(const QString& requestId, const QString& loginId, int done,
                                    int total) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
-                                                       QStringLiteral("RequestProgress"));
-    call << requestId << loginId << done << total;
-    connection_.asyncCall(call);
+    Notify(QStringLiteral("RequestProgress"), {requestId, loginId, done, total});
 }
 
 void DBusCallBack::RequestEnded(const QString& requestId, const QString& loginId, int errCode) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path_, contract::kWindowInterface,
-                                                       QStringLiteral("RequestEnded"));
-    call << requestId << loginId << errCode;
-    connection_.asyncCall(call);
+    Notify(QStringLiteral("RequestEnded"), {requestId, loginId, errCode});
 }
 
 LinkAdaptor::LinkAdaptor(SimulatedLink& link) : link_(link) {

@@ -89,6 +89,9 @@ public:
     void RequestEnded(const QString& requestId, const QString& loginId, int errCode);
 
 private:
+    // Calls a member of the window without waiting for its reply.
+    void Notify(const QString& member, const QVariantList& args);
+
     QDBusConnection connection_;
     QString path_;
 };

@@ -189,13 +189,18 @@ QString SoakSession::CheckPlainWritten(const QStringList& written, bool answersL
     for (const QString& cell : written)
         cells.append({cell.section(u'/', 0, 0), cell.section(u'/', 1)});
     QSet<QString> said;
+    QHash<QString, QString> valueOf;  // the value list's, asked once per item
     for (const CopyWriter::Cell& cell : cells) {
         const QString key = CellKey(cell.first.toInt(), cell.second);
         said.insert(key);
-        const QString value = Call(QStringLiteral("ItemValue"), {cell.second}).toString();
-        if (!answersLie && AsRead(after.value(key)) != value) {
+        auto value = valueOf.find(cell.second);
+        if (value == valueOf.end()) {
+            value = valueOf.insert(cell.second,
+                                   Call(QStringLiteral("ItemValue"), {cell.second}).toString());
+        }
+        if (!answersLie && AsRead(after.value(key)) != *value) {
             wrong << QStringLiteral("%1 reported written as '%2' but holds '%3'")
-                         .arg(key, value, after.value(key));
+                         .arg(key, *value, after.value(key));
         }
     }
     wrong << UnsaidChanges(before, after, said);

@@ -163,11 +163,15 @@ Resolved ResolveBelow(const QString& current, const QStringList& components, qsi
     return best;
 }
 
+// A path with backslashes counted as separators.
+QString Normal(QString path) {
+    return path.replace(u'\\', u'/');
+}
+
 }  // namespace
 
 QString ResolvePath(const QString& path) {
-    QString normal = path;
-    normal.replace(u'\\', u'/');
+    const QString normal = Normal(path);
     const bool absolute = normal.startsWith(u'/');
     const QString root = absolute ? QStringLiteral("/") : QDir::currentPath();
     const QStringList components = normal.split(u'/', Qt::SkipEmptyParts);
@@ -178,9 +182,7 @@ QString ResolvePath(const QString& path) {
 }
 
 QString ResolvePathIn(const QString& folder, const QString& name) {
-    QString normal = name;
-    normal.replace(u'\\', u'/');
-    return ResolveBelow(ResolvePath(folder), normal.split(u'/', Qt::SkipEmptyParts), 0).path;
+    return ResolveBelow(ResolvePath(folder), Normal(name).split(u'/', Qt::SkipEmptyParts), 0).path;
 }
 
 FileLock::~FileLock() {

@@ -49,7 +49,7 @@ void SettleLanguageFiles() {
     // The file as found on disk, whatever the case of its name; empty, and
     // noted as missing, when it is not there.
     const auto existing = [&missing](const QString& path) {
-        const QString found = ResolvePath(path);
+        QString found = ResolvePath(path);
         if (QFileInfo(found).isFile())
             return found;
         missing(found);

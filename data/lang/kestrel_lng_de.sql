@@ -50,6 +50,12 @@ INSERT INTO tMsgBox VALUES
       'vbOKOnly+vbExclamation', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
  (34, 'Die Kopie wurde nicht regulär beendet (&%ST&).&%CR&%ST',
       'vbOKOnly+vbCritical', 'Leitungsdaten kopieren', 'HELP/kestrel_de.hlp', '-1'),
+ (39, 'Eine Kopie schreibt in die Anlage (&%ST&).&%CR&Ja: Nach den laufenden Einträgen anhalten, dann das Fenster schließen.&%CR&Nein: Das Fenster offen lassen.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Leitungen kopieren schließen', 'HELP/kestrel_de.hlp', '-1'),
+ (40, 'Eine Anfrage liest aus der Anlage.&%CR&Ja: Nach den laufenden Einträgen anhalten, dann das Fenster schließen.&%CR&Nein: Das Fenster offen lassen.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Leitungen kopieren schließen', 'HELP/kestrel_de.hlp', '-1'),
+ (41, '%ST&%CR&%CR&Der Verlauf zeigt ihre Zellen. Rückgängig liest diese Leitungen und schreibt zurück, was die Kopie geändert hat.',
+      'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1'),
  (38, 'Diese Dateien der eingestellten Sprache fehlen, daher wird an ihrer Stelle Englisch verwendet:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Sprache', 'HELP/kestrel_de.hlp', '-1');
 
@@ -91,7 +97,7 @@ INSERT INTO tMessages VALUES
  (34, '&Exportieren...'),
  (35, '&Schließen'),
  (36, 'Vorschau|Kopie|Rückgängig'),
- (37, 'geschrieben|unverändert|abgewiesen|fehlgeschlagen|nicht bestätigt|rückgängig gemacht|übersprungen'),
+ (37, 'geschrieben|unverändert|abgewiesen|fehlgeschlagen|nicht bestätigt|rückgängig gemacht|übersprungen|ausstehend'),
  (38, 'Kopie als CSV exportieren'),
  (39, 'CSV-Dateien (*.csv)'),
  (40, 'Die Kopie konnte nicht nach %1 exportiert werden: %2'),
@@ -110,7 +116,12 @@ INSERT INTO tMessages VALUES
  (53, 'Das Zurücklesen ist fehlgeschlagen (%1): als geschrieben zählt, was die Anlage geantwortet hat.'),
  (54, 'Die Antwort wurde abgelehnt:'),
  (55, 'Es wurde nichts gelesen; die Liste ist unverändert.'),
- (56, 'Vor dem Abbruch gelesene Merkmale: %1. Die Liste zeigt nur diese.');
+ (56, 'Vor dem Abbruch gelesene Merkmale: %1. Die Liste zeigt nur diese.'),
+ (64, 'Die Kopie von %1 nach %2 um %3 wurde nicht beendet: bis zu %4 Zellen können geschrieben worden sein'),
+ (65, 'Seit dem Lesen der Vorschau geändert: %1 Zellen (markiert). Es wurde nichts geschrieben; prüfen Sie sie und wählen Sie dann erneut Kopieren.'),
+ (66, 'nicht rückgängig zu machen'),
+ (67, 'Quellleitung %1'),
+ (68, 'Die Kopie hält nach den laufenden Einträgen an; das Fenster schließt sich, wenn sie beendet ist.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',

@@ -51,6 +51,12 @@ INSERT INTO tMsgBox VALUES
       'vbOKOnly+vbExclamation', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
  (34, 'The copy did not end normally (&%ST&).&%CR&%ST',
       'vbOKOnly+vbCritical', 'Copy Trunk Data', 'HELP/kestrel.hlp', '-1'),
+ (39, 'A copy is writing to the exchange (&%ST&).&%CR&Yes: Stop after the entries in flight, then close the window.&%CR&No: Keep the window open.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
+ (40, 'A request is reading from the exchange.&%CR&Yes: Stop after the entries in flight, then close the window.&%CR&No: Keep the window open.',
+      'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
+ (41, '%ST&%CR&%CR&History shows its cells. Undo reads those trunks and puts back what the copy changed.',
+      'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
  (38, 'These files of the language in use are missing, so English is used in their place:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Language', 'HELP/kestrel.hlp', '-1');
 
@@ -92,7 +98,7 @@ INSERT INTO tMessages VALUES
  (34, '&Export...'),
  (35, '&Close'),
  (36, 'Preview|Copy|Undo'),
- (37, 'written|unchanged|refused|failed|not verified|undone|skipped'),
+ (37, 'written|unchanged|refused|failed|not verified|undone|skipped|pending'),
  (38, 'Export the copy as CSV'),
  (39, 'CSV files (*.csv)'),
  (40, 'The copy could not be exported to %1: %2'),
@@ -111,7 +117,12 @@ INSERT INTO tMessages VALUES
  (53, 'The read-back failed (%1): what is counted as written is what the exchange answered.'),
  (54, 'The answer was refused:'),
  (55, 'Nothing was read; the list is as it was.'),
- (56, 'Items read before the cancel: %1. The list shows only those.');
+ (56, 'Items read before the cancel: %1. The list shows only those.'),
+ (64, 'The copy of %1 to %2 at %3 did not finish: up to %4 cells may have been written'),
+ (65, 'Changed since the preview was read: %1 cells (marked). Nothing has been written; check them, then choose Copy again.'),
+ (66, 'cannot be undone'),
+ (67, 'Source trunk %1'),
+ (68, 'The copy is stopping after the entries in flight; the window closes when it has ended.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

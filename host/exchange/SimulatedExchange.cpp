@@ -8,6 +8,7 @@
 #include <QUuid>
 
 #include "platform/FileOps.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
@@ -127,6 +128,17 @@ std::unique_ptr<SimulatedExchange> SimulatedExchange::Open(const QString& folder
 
 SimulatedExchange::SimulatedExchange(std::unique_ptr<Database> db, QString name)
     : db_(std::move(db)), name_(std::move(name)) {
+    // Entries are applied one by one, each its own transaction: in WAL mode
+    // they cost no flush each, stay once the process is gone, and whoever
+    // reads the exchange meanwhile (a tool, another host) is never locked
+    // out. A file another connection holds keeps its mode until next time.
+    try {
+        Statement(*db_, QStringLiteral("PRAGMA journal_mode = WAL")).Step();
+        Statement(*db_, QStringLiteral("PRAGMA synchronous = NORMAL")).Step();
+    } catch (const RunError& e) {
+        qCInfo(lcHostlink, "The exchange %s keeps its journal mode for now: %s",
+               qUtf8Printable(name_), qUtf8Printable(e.Description()));
+    }
     auto row = db_->OpenRecordset(QStringLiteral("SELECT MaxTrunk FROM Exchange"),
                                   RecordsetType::Snapshot);
     maxTrunk_ = row->Eof() ? 511 : row->Fields(0).toInt();

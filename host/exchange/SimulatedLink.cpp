@@ -1,5 +1,6 @@
 #include "SimulatedLink.h"
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -11,6 +12,9 @@
 #include "platform/RunError.h"
 
 namespace kestrel {
+
+// The longest a fast exchange holds executed entries before committing them.
+constexpr qint64 kCommitEveryMs = 5;
 
 // Executes requests on the worker thread with its own database connection.
 class ExchangeWorker {
@@ -27,7 +31,6 @@ public:
         try {
             exchange = SimulatedExchange::Open(folder_, request.PBXName(), seed_);
             faults = exchange->Faults();
-            exchange->Begin();
         } catch (const RunError&) {
             for (int i = 0; i < request.Count(); ++i) {
                 answer.AddToList(request.CMD(i), request.FirstData(i),
@@ -39,6 +42,29 @@ public:
         bool cancelled = false;
         std::vector<AnswerEntry> lines;
         const int total = request.Count();
+        // Entries are applied and committed as they are executed, and only
+        // what is committed is reported done: a host killed mid-request
+        // leaves every entry reported on the exchange. A fast exchange
+        // commits a few milliseconds' worth at a time, a slow one each entry.
+        QElapsedTimer sinceCommit;
+        sinceCommit.start();
+        bool open = false;
+        int executed = 0;
+        int reported = 0;
+        auto commit = [&](int done) {
+            reported = done;
+            if (open) {
+                try {
+                    exchange->Commit();
+                } catch (const RunError&) {
+                    answer.SetErrCode(99);
+                }
+                open = false;
+            }
+            if (progress)
+                progress(done, total);
+            sinceCommit.restart();
+        };
         for (int i = 0; i < total; ++i) {
             if (cancel.load() || (faults.cancelAfter >= 0 && i >= faults.cancelAfter)) {
                 cancelled = true;
@@ -56,6 +82,10 @@ public:
                                  faults.linkFailText});
             } else {
                 try {
+                    if (!open) {
+                        exchange->Begin();
+                        open = true;
+                    }
                     exchange->Answer(request.CMD(i), request.FirstData(i), request.SecondData(i),
                                      lines);
                 } catch (const RunError&) {
@@ -64,14 +94,13 @@ public:
                                      QStringLiteral("OPX_SYSERROR")});
                 }
             }
-            if (progress && (i % 64 == 0 || i + 1 == total))
-                progress(i + 1, total);
+            executed = i + 1;
+            if (faults.entryDelayMs > 0 || sinceCommit.elapsed() >= kCommitEveryMs)
+                commit(executed);
         }
-        try {
-            exchange->Commit();
-        } catch (const RunError&) {
-            answer.SetErrCode(99);
-        }
+        // Entries cancelled were never executed: they are not reported done.
+        if (open || executed > reported)
+            commit(executed);
         QStringList cmd, fd, sd, ed;
         const qsizetype n =
             std::min<qsizetype>(static_cast<qsizetype>(lines.size()), cListRequest::kMaxCount);
@@ -210,6 +239,12 @@ void SimulatedLink::DeliverOutcomes() {
         Outcome outcome;
         {
             std::lock_guard lock(mutex_);
+            // A report that a newer one of the same request has overtaken is
+            // not worth a repaint: a fast exchange would flood the window.
+            while (outcomes_.size() > 1 && !outcomes_[0].answer && !outcomes_[1].answer &&
+                   outcomes_[0].requestId == outcomes_[1].requestId) {
+                outcomes_.pop_front();
+            }
             if (outcomes_.empty())
                 return;
             outcome = std::move(outcomes_.front());

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTimer>
 #include <algorithm>
+#include <limits>
+#include <memory>
 
 #include "HostObjects.h"
 #include "automation/AutomationContract.h"
@@ -318,6 +320,61 @@ void AddinLauncher::Forget(Session* session) {
         emit status(QStringLiteral("Trunk Copy for %1 has ended.").arg(gone->exchange));
     }
     emit closed(gone->exchange);
+}
+
+void AddinLauncher::AskToClose(std::function<void()> ready, std::function<void()> keptOpen) {
+    struct Asking {
+        int waiting = 0;
+        bool keptOpen = false;
+        std::vector<Session*> stopping;
+    };
+    auto asking = std::make_shared<Asking>();
+    auto decide = [this, asking, ready, keptOpen] {
+        if (asking->keptOpen) {
+            keptOpen();
+        } else {
+            WhenEnded(asking->stopping, ready);
+        }
+    };
+    for (auto& s : sessions_) {
+        if (s->layerPath.isEmpty() || s->ending)
+            continue;
+        ++asking->waiting;
+        QDBusMessage query = QDBusMessage::createMethodCall(
+            QString(), s->layerPath, contract::kLayerInterface, QStringLiteral("QueryUnload"));
+        // The engineer answers at leisure: no time-out.
+        auto* watcher = new QDBusPendingCallWatcher(
+            Connection(*s).asyncCall(query, std::numeric_limits<int>::max()), this);
+        Session* session = s.get();
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [asking, decide, session, watcher] {
+                    watcher->deleteLater();
+                    const QDBusMessage reply = watcher->reply();
+                    // An add-in that cannot answer (gone, or too old to know
+                    // the question) is closed as before.
+                    const int answer =
+                        reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                            ? reply.arguments().constFirst().toInt()
+                            : 0;
+                    if (answer == 2)
+                        asking->keptOpen = true;
+                    if (answer == 1)
+                        asking->stopping.push_back(session);
+                    if (--asking->waiting == 0)
+                        decide();
+                });
+    }
+    if (asking->waiting == 0)
+        decide();
+}
+
+void AddinLauncher::WhenEnded(std::vector<Session*> stopping, std::function<void()> ready) {
+    std::erase_if(stopping, [this](Session* s) { return !Known(s) || s->ending; });
+    if (stopping.empty()) {
+        ready();
+        return;
+    }
+    QTimer::singleShot(100, this, [this, stopping, ready] { WhenEnded(stopping, ready); });
 }
 
 void AddinLauncher::SetBackGround(int set) {

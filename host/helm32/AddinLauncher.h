@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -39,6 +40,11 @@ public:
     void ReleaseAll();
     // Releases everything and closes the private socket.
     void Shutdown();
+    // Asks every open add-in whether it may close (each asks its engineer
+    // when it has a request under way): `ready` runs once all may, after the
+    // ones stopping a copy have ended; never when an engineer keeps one open,
+    // which `keptOpen` then tells.
+    void AskToClose(std::function<void()> ready, std::function<void()> keptOpen);
     QString Address() const;
     // Add-in processes the host still knows, ending ones included.
     int OpenCount() const { return static_cast<int>(sessions_.size()); }
@@ -89,6 +95,8 @@ private:
     // does not end by itself.
     void WatchConnections();
     bool Known(const Session* session) const;
+    // Runs `ready` once none of `stopping` is still open.
+    void WhenEnded(std::vector<Session*> stopping, std::function<void()> ready);
     QDBusConnection Connection(const Session& s) const;
 
     HostModel& model_;

@@ -181,6 +181,25 @@ void Helm32Window::OpenTrunkCopy(const QString& exchange) {
 }
 
 void Helm32Window::closeEvent(QCloseEvent* event) {
+    // An add-in writing to an exchange is asked first: its engineer may stop
+    // the copy after the entries in flight, or keep everything open.
+    if (!closeApproved_ && launcher_->OpenCount() > 0) {
+        event->ignore();
+        if (askingToClose_)
+            return;
+        askingToClose_ = true;
+        launcher_->AskToClose(
+            [this] {
+                askingToClose_ = false;
+                closeApproved_ = true;
+                close();
+            },
+            [this] {
+                askingToClose_ = false;
+                message_->setText(QStringLiteral("An add-in is kept open, so helm32 stays open."));
+            });
+        return;
+    }
     launcher_->Shutdown();
     QMainWindow::closeEvent(event);
 }

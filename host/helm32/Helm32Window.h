@@ -47,6 +47,9 @@ private:
     QLabel* flow_;
     QProgressBar* progress_;
     QPushButton* cancel_;
+    // The add-ins have been asked and may all go: the next close is final.
+    bool closeApproved_ = false;
+    bool askingToClose_ = false;
 };
 
 }  // namespace kestrel

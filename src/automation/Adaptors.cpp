@@ -65,6 +65,10 @@ void LayerAdaptor::SetBackGround(qint16 index) {
     layer_.SetBackGround(index);
 }
 
+qint16 LayerAdaptor::QueryUnload() {
+    return layer_.QueryUnload();
+}
+
 dlgKestrel* WindowAdaptor::Live() const {
     return window_ && window_->IsLoaded() ? window_.data() : nullptr;
 }

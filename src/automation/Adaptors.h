@@ -42,6 +42,7 @@ public slots:
     void SetVisible(bool visible);
     bool GetVisible();
     void SetBackGround(qint16 index);
+    qint16 QueryUnload();
 
 private:
     AutomationServer& server_;

@@ -131,4 +131,11 @@ void cOLELayer::SetBackGround(std::int16_t index) {
         window->BackGround(index);
 }
 
+std::int16_t cOLELayer::QueryUnload() {
+    dlgKestrel* window = session_.Window();
+    if (!window || !session_.WindowLoaded())
+        return 0;
+    return static_cast<std::int16_t>(window->QueryUnload());
+}
+
 }  // namespace kestrel

@@ -57,6 +57,10 @@ public:
     void SetVisible(bool visible);
     bool GetVisible() const;
     void SetBackGround(std::int16_t index);
+    // Asked by a host about to close: 0 the window may go now, 1 it is
+    // stopping its request and unloads itself when that has ended, 2 the
+    // engineer keeps it open.
+    std::int16_t QueryUnload();
 
 private:
     AddinSession& session_;

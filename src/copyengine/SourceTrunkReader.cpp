@@ -44,6 +44,12 @@ void SourceTrunkReader::RegisterSteps() {
 
 void SourceTrunkReader::OnReadFailed() {
     LangMsgBox(kOwnSource, msgbox::own::kSourceNotRead, dispatcher_.FailureReason(), kProductTitle);
+    Finished(false);
+}
+
+void SourceTrunkReader::Finished(bool stored) {
+    if (finished_)
+        finished_(stored);
 }
 
 void SourceTrunkReader::HostMessage(const QString& text) {
@@ -55,8 +61,10 @@ void SourceTrunkReader::GetSourceTrunk() {
     request.AddToList(QStringLiteral("3000"), window_.TrunkBoxText());
     request.SetTag(QString::number(step::kSourceChecked));
     request.SetShowBusy(false);
-    if (!dispatcher_.SendToHost(request))
+    if (!dispatcher_.SendToHost(request)) {
         dispatcher_.ReportRefused();  // the request is dropped
+        Finished(false);
+    }
 }
 
 void SourceTrunkReader::OnSourceTrunkChecked() {
@@ -64,6 +72,7 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
     if (answer == code::kUserCancel) {
         // The engineer cancelled: no list-up he did not want, nothing changed.
         ShowGetCancelled(Msg(text::kNothingRead));
+        Finished(false);
         return;
     }
     if (answer != code::kTrunkNotAssigned) {
@@ -73,14 +82,17 @@ void SourceTrunkReader::OnSourceTrunkChecked() {
     LangMsgBox(kOwnSource, msgbox::own::kSourceNotAssigned, QString(), kProductTitle);
     values_.Clear();
     window_.SetNoSourceData(true);
+    Finished(false);
 }
 
 void SourceTrunkReader::RequestTrunkListup() {
     cListRequest request;
     request.AddToList(kListupKey, window_.TrunkBoxText());
     request.SetTag(QString::number(step::kListupAnswered));
-    if (!dispatcher_.SendToHost(request))
+    if (!dispatcher_.SendToHost(request)) {
         dispatcher_.ReportRefused();
+        Finished(false);
+    }
 }
 
 // Writes the work tables and fills the value list in one transaction;
@@ -143,6 +155,7 @@ bool SourceTrunkReader::WriteListup(bool& failure, bool& cancelled) {
             insert.Run();
         }
         db->CommitTrans();
+        trunkRead_ = trunk;
         return true;
     } catch (const RunError& e) {
         try {
@@ -199,6 +212,7 @@ void SourceTrunkReader::StoreTrunkListup() {
     }
     HostMessage(unknown);
     window_.ProcessEvents();
+    Finished(stored && !failure && !cancelled);
 }
 
 void SourceTrunkReader::UpdateListupData(const QString& cmd, const QString& data) {

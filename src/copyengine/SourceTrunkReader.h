@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace kestrel {
 
@@ -34,6 +35,11 @@ public:
 
     // Keys of the last list-up that the catalogue does not know.
     const QStringList& UnknownKeys() const { return unknownKeys_; }
+    // The trunk whose data the work tables and the value list hold.
+    const QString& TrunkRead() const { return trunkRead_; }
+    // Told once each Get has ended: true when the trunk was read and stored
+    // whole, false when it was refused, failed, cancelled or not assigned.
+    void SetFinished(std::function<void(bool stored)> finished) { finished_ = std::move(finished); }
 
 private:
     void HostMessage(const QString& text);
@@ -42,7 +48,11 @@ private:
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;
     ValueListModel& values_;
+    void Finished(bool stored);
+
     QStringList unknownKeys_;
+    QString trunkRead_;
+    std::function<void(bool)> finished_;
 };
 
 }  // namespace kestrel

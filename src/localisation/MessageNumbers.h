@@ -79,6 +79,12 @@ constexpr std::int16_t kReportNotWritten = 36;
 constexpr std::int16_t kReportNotOpened = 37;
 // These files of the language in use are missing; English is used: %ST.
 constexpr std::int16_t kLanguageFilesMissing = 38;
+// The window is closed while a copy or an undo writes (%ST what), or while a
+// request reads: Yes stops after the entries in flight, No keeps it open.
+constexpr std::int16_t kCloseWhileWriting = 39;
+constexpr std::int16_t kCloseWhileReading = 40;
+// A copy recorded ahead did not finish (%ST: its line of text 64).
+constexpr std::int16_t kCopyDidNotFinish = 41;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -126,6 +132,17 @@ constexpr int kReportDatabaseUnreadable = 60;
 constexpr int kReportFolderNotMade = 61;
 constexpr int kReportFileNotWritten = 62;
 constexpr int kReportSelectionUnknown = 63;
+// "The copy of %1 to %2 at %3 did not finish: up to %4 cells may have been
+// written".
+constexpr int kCopyDidNotFinish = 64;
+// The preview shown again: %1 cells changed since it was read.
+constexpr int kChangedSincePreview = 65;
+// A destination value the exchange reports as not set: no undo brings it back.
+constexpr int kCannotBeUndone = 66;
+// The preview's heading: "Source trunk %1".
+constexpr int kPreviewSource = 67;
+// The host's line while a close waits for the copy to stop.
+constexpr int kClosingAfterCopy = 68;
 }  // namespace text
 
 }  // namespace kestrel

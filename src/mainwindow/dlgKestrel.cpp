@@ -150,6 +150,14 @@ void dlgKestrel::SetPBXName(const QString& name) {
     SetMenuState(0, !name.isEmpty());
     setWindowTitle(Msg(text::kToolName) + QStringLiteral(" (") + name + u')');
     session_->ReadHighestTrunk();
+    // A copy of this exchange cut off earlier is named once the window is up,
+    // never inside the host's call that named the exchange.
+    if (!name.isEmpty()) {
+        QTimer::singleShot(0, this, [this] {
+            if (loaded_)
+                session_->NameAbandonedCopies();
+        });
+    }
 }
 
 const QString& dlgKestrel::PBXName() const {
@@ -251,7 +259,12 @@ void dlgKestrel::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(50, this, [this] { close(); });
         return;
     }
-    // Closing the window frame is the Exit command.
+    // Closing the window frame is the Exit command; a request under way is
+    // stopped first, never cut off unrecorded.
+    if (QueryUnload() != CloseAnswer::Now) {
+        event->ignore();
+        return;
+    }
     Unload();
     QWidget::closeEvent(event);
 }
@@ -405,6 +418,22 @@ void dlgKestrel::CommandGet() {
     session_->GetSourceTrunk();
 }
 
+void dlgKestrel::CommandCopy(bool previewOnly) {
+    const QString text = NormaliseTrunkText(txtTrunk_->text());
+    // The box names another trunk than the one read (retyped without
+    // leaving it): its data is read first, then copied, as View List does.
+    if (!session_->NoSourceData() && text != session_->TrunkRead()) {
+        NormaliseTrunkBox();
+        if (session_->ReadSourceThen([this, previewOnly] {
+                if (loaded_)
+                    session_->Copy(previewOnly);
+            }))
+            txtTrunk_->setProperty("tag", text);
+        return;
+    }
+    session_->Copy(previewOnly);
+}
+
 void dlgKestrel::CommandViewList() {
     ShowPanel(1);
     const QString text = NormaliseTrunkBox();
@@ -438,7 +467,7 @@ void dlgKestrel::RunCommand(const QString& key) {
     if (key == u"Get") {
         CommandGet();
     } else if (key == u"Copy" || key == u"Preview") {
-        session_->Copy(key == u"Preview");
+        CommandCopy(key == u"Preview");
     } else if (key == u"Undo") {
         session_->Undo();
     } else if (key == u"History") {

@@ -93,6 +93,13 @@ public:
 
     // Runs the command of a command-bar key.
     void RunCommand(const QString& key);
+    // Whether the window may unload now, as the frame's close and the host
+    // closing ask it: while a request is under way the engineer is asked.
+    enum class CloseAnswer { Now = 0, Stopping = 1, KeptOpen = 2 };
+    // Now: nothing under way. Stopping: the request is being stopped after
+    // the entries in flight and the window unloads itself once it has ended.
+    // KeptOpen: the engineer keeps the window open.
+    CloseAnswer QueryUnload();
     // A call to the host is waiting for its reply.
     bool InHostCall() const;
     // Brings panel 0 (tree) or 1 (list) to the front.
@@ -139,7 +146,10 @@ private:
     void StretchBackgrounds();
     void ApplyWhatsThis();
     void CommandGet();
+    void CommandCopy(bool previewOnly);
     void CommandViewList();
+    // Unloads once the request being stopped has ended and no box is open.
+    void UnloadWhenStopped();
     void CommandHistory();
     QString NormaliseTrunkBox();
     void ConnectEvents();
@@ -194,6 +204,7 @@ private:
     QString helpFile_;
     bool loaded_ = false;
     bool unloading_ = false;
+    bool closeWhenStopped_ = false;
 };
 
 }  // namespace kestrel

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <array>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include "platform/Database.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
@@ -18,12 +21,18 @@ namespace kestrel {
 namespace {
 
 // The layout this build writes; a file stamped higher came from a newer build.
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;
 constexpr int kInvalidArgument = 5;
 
-constexpr std::array<CellOutcome, 7> kOutcomes = {
+constexpr std::array<CellOutcome, 8> kOutcomes = {
     CellOutcome::Written,     CellOutcome::Unchanged, CellOutcome::Refused, CellOutcome::Failed,
-    CellOutcome::NotVerified, CellOutcome::Undone,    CellOutcome::Skipped};
+    CellOutcome::NotVerified, CellOutcome::Undone,    CellOutcome::Skipped, CellOutcome::Pending};
+
+// An entry's State: recorded ahead and not yet ended; ended; or never ended
+// (its writer went away) and named to the engineer once.
+constexpr int kUnfinished = 0;
+constexpr int kFinished = 1;
+constexpr int kUnfinishedNamed = 2;
 
 const QStringList kKinds = {QStringLiteral("Preview"), QStringLiteral("Copy"),
                             QStringLiteral("Undo")};
@@ -40,17 +49,31 @@ const QString kSchema[] = {
                    "Entry INTEGER NOT NULL, Trunk TEXT NOT NULL, Item TEXT NOT NULL, "
                    "OldValue TEXT NOT NULL, NewValue TEXT NOT NULL, Outcome TEXT NOT NULL, "
                    "Detail TEXT NOT NULL)"),
-    QStringLiteral("CREATE INDEX IF NOT EXISTS JournalCellsByEntry ON JournalCells (Entry)"),
-    QStringLiteral("PRAGMA user_version = %1").arg(kFormat),
+};
+
+// What each format adds to the one before it, from format 1 on.
+const QStringList kMigrations[] = {
+    {QStringLiteral("CREATE INDEX IF NOT EXISTS JournalCellsByEntry ON JournalCells (Entry)")},
+    // Format 2: entries written ahead of the copy; their cells found by trunk
+    // and item as answers come in.
+    {QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN State INTEGER NOT NULL DEFAULT 1"),
+     QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Writer INTEGER NOT NULL DEFAULT 0"),
+     QStringLiteral("DROP INDEX IF EXISTS JournalCellsByEntry"),
+     QStringLiteral("CREATE INDEX JournalCellsByCell ON JournalCells (Entry, Trunk, Item)")},
 };
 
 const QString kEntryColumns = QStringLiteral(
-    "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf "
+    "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf, State, "
+    "Writer, CASE WHEN State = 1 THEN 0 ELSE (SELECT COUNT(*) FROM JournalCells c WHERE "
+    "c.Entry = e.ID AND c.Outcome IN ('written', 'pending', 'not verified')) END "
     "FROM JournalEntries e");
 const QString kNewestFirst = QStringLiteral(" ORDER BY Time DESC, ID DESC");
 const QString kInsertEntry = QStringLiteral(
     "INSERT INTO JournalEntries (Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, "
-    "UndoOf) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    "UndoOf, State, Writer) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+const QString kUpdateCell = QStringLiteral(
+    "UPDATE JournalCells SET Outcome = ?, Detail = ?, OldValue = ? "
+    "WHERE Entry = ? AND Trunk = ? AND Item = ?");
 const QString kInsertCell = QStringLiteral(
     "INSERT INTO JournalCells (Entry, Trunk, Item, OldValue, NewValue, Outcome, Detail) "
     "VALUES (?, ?, ?, ?, ?, ?, ?)");
@@ -96,13 +119,18 @@ void PrepareFile(Database& db) {
         try {
             for (const QString& sql : kSchema)
                 Run(db, sql);
+            for (int f = std::max(format, 0); f < kFormat; ++f) {
+                for (const QString& sql : kMigrations[f])
+                    Run(db, sql);
+            }
+            Run(db, QStringLiteral("PRAGMA user_version = %1").arg(kFormat));
             Run(db, QStringLiteral("COMMIT"));
         } catch (...) {
             db.Rollback();
             throw;
         }
     }
-    for (const QString& sql : {kEntryColumns, kInsertEntry, kInsertCell, kSelectCells})
+    for (const QString& sql : {kEntryColumns, kInsertEntry, kInsertCell, kSelectCells, kUpdateCell})
         Statement(db, sql);
 }
 
@@ -153,6 +181,8 @@ QString OutcomeName(CellOutcome outcome) {
             return QStringLiteral("undone");
         case CellOutcome::Skipped:
             return QStringLiteral("skipped");
+        case CellOutcome::Pending:
+            return QStringLiteral("pending");
     }
     return QString();
 }
@@ -224,6 +254,15 @@ std::unique_ptr<CopyJournal> CopyJournal::Open(const QString& path, QString* err
 }
 
 qint64 CopyJournal::Record(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    return Insert(entry, cells, true);
+}
+
+qint64 CopyJournal::BeginEntry(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    return Insert(entry, cells, false);
+}
+
+qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& cells,
+                           bool finished) {
     if (!kKinds.contains(entry.kind)) {
         throw RunError(kInvalidArgument,
                        QStringLiteral("Invalid procedure call or argument (journal entry kind "
@@ -248,8 +287,9 @@ qint64 CopyJournal::Record(const JournalEntry& entry, const QList<JournalCell>& 
         }
         Statement insertEntry(*db_, kInsertEntry);
         insertEntry.BindAll({entry.kind, time.toMSecsSinceEpoch(), entry.exchange,
-                             entry.sourceTrunk, entry.destinationList, entry.summary,
-                             entry.undoOf});
+                             entry.sourceTrunk, entry.destinationList, entry.summary, entry.undoOf,
+                             finished ? kFinished : kUnfinished,
+                             finished ? qint64(0) : qint64(getpid())});
         insertEntry.Run();
         const qint64 id = sqlite3_last_insert_rowid(db_->Handle());
 
@@ -264,6 +304,87 @@ qint64 CopyJournal::Record(const JournalEntry& entry, const QList<JournalCell>& 
     } catch (...) {
         db_->Rollback();
         throw;
+    }
+}
+
+void CopyJournal::SetOutcomes(qint64 id, const QList<JournalCell>& cells) {
+    Statement update(*db_, kUpdateCell);
+    for (const JournalCell& cell : cells) {
+        update.BindAll(
+            {OutcomeName(cell.outcome), cell.detail, cell.oldValue, id, cell.trunk, cell.item});
+        update.Run();
+    }
+}
+
+void CopyJournal::UpdateCells(qint64 id, const QList<JournalCell>& cells) {
+    Run(*db_, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        SetOutcomes(id, cells);
+        Run(*db_, QStringLiteral("COMMIT"));
+    } catch (...) {
+        db_->Rollback();
+        throw;
+    }
+}
+
+void CopyJournal::UpdateTrunks(qint64 id, const QStringList& trunks, CellOutcome from,
+                               CellOutcome to) {
+    Run(*db_, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        Statement update(*db_, QStringLiteral("UPDATE JournalCells SET Outcome = ? WHERE Entry = ? "
+                                              "AND Trunk = ? AND Outcome = ?"));
+        for (const QString& trunk : trunks) {
+            update.BindAll({OutcomeName(to), id, trunk, OutcomeName(from)});
+            update.Run();
+        }
+        Run(*db_, QStringLiteral("COMMIT"));
+    } catch (...) {
+        db_->Rollback();
+        throw;
+    }
+}
+
+void CopyJournal::FinishEntry(qint64 id, const QString& summary, const QList<JournalCell>& cells) {
+    Run(*db_, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        SetOutcomes(id, cells);
+        Statement finish(*db_, QStringLiteral("UPDATE JournalEntries SET State = ?, Summary = ?, "
+                                              "Writer = 0 WHERE ID = ?"));
+        finish.BindAll({kFinished, summary, id});
+        finish.Run();
+        Run(*db_, QStringLiteral("COMMIT"));
+    } catch (...) {
+        db_->Rollback();
+        throw;
+    }
+}
+
+QList<JournalEntry> CopyJournal::Abandoned(const QString& exchange) const {
+    QList<JournalEntry> abandoned;
+    for (const JournalEntry& e :
+         ReadEntries(kOfExchange + QStringLiteral(" AND State = 0"), exchange)) {
+        // A writer that still runs (another window's copy under way) has
+        // not abandoned its entry.
+        const bool alive =
+            e.writer > 0 && (e.writer == getpid() || kill(static_cast<pid_t>(e.writer), 0) == 0);
+        if (!alive)
+            abandoned.append(e);
+    }
+    return abandoned;
+}
+
+qint64 CopyJournal::LatestWrite() const {
+    Statement latest(*db_, QStringLiteral("SELECT MAX(ID) FROM JournalEntries WHERE Kind <> "
+                                          "'Preview'"));
+    return latest.Step() ? latest.Column(0).toLongLong() : 0;
+}
+
+void CopyJournal::MarkNamed(const QList<qint64>& ids) {
+    Statement mark(*db_, QStringLiteral("UPDATE JournalEntries SET State = ? WHERE ID = ? AND "
+                                        "State = ?"));
+    for (qint64 id : ids) {
+        mark.BindAll({kUnfinishedNamed, id, kUnfinished});
+        mark.Run();
     }
 }
 
@@ -282,6 +403,9 @@ QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString
         e.destinationList = TextOf(select.Column(5));
         e.summary = TextOf(select.Column(6));
         e.undoOf = select.Column(7).toLongLong();
+        e.finished = select.Column(8).toInt() == kFinished;
+        e.writer = select.Column(9).toLongLong();
+        e.mayBeWritten = select.Column(10).toInt();
         entries.append(e);
     }
     return entries;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -12,11 +13,25 @@ namespace kestrel {
 class Database;
 
 // What became of one cell (destination trunk x item) of a preview, copy or undo.
-enum class CellOutcome { Written, Unchanged, Refused, Failed, NotVerified, Undone, Skipped };
+// Pending: sent to the exchange, its answer not yet in; it may have been written.
+enum class CellOutcome {
+    Written,
+    Unchanged,
+    Refused,
+    Failed,
+    NotVerified,
+    Undone,
+    Skipped,
+    Pending
+};
 
-// "written", "unchanged", "refused", "failed", "not verified", "undone", "skipped": the
-// names the journal stores and the CSV shows, whatever the language.
+// "written", "unchanged", "refused", "failed", "not verified", "undone", "skipped",
+// "pending": the names the journal stores and the CSV shows, whatever the language.
 QString OutcomeName(CellOutcome outcome);
+
+// The old value recorded for an item the exchange held as not set: no
+// write can put that back.
+inline const QString kNotSetValue = QStringLiteral("not set");
 
 struct JournalCell {
     QString trunk;
@@ -36,6 +51,11 @@ struct JournalEntry {
     QString destinationList;  // as typed
     QString summary;
     qint64 undoOf = 0;  // the copy an undo undid
+    // False from the moment a copy is recorded ahead of its first write until
+    // its end is recorded: a copy that stays so was cut off (a kill, a host gone).
+    bool finished = true;
+    qint64 writer = 0;     // the process that records the entry while it is unfinished
+    int mayBeWritten = 0;  // of an unfinished entry: cells written or sent unanswered
 };
 
 // Every preview, copy and undo with the old and new value and the outcome of each
@@ -59,6 +79,24 @@ public:
     // the new entry's id. An error rolls everything back and raises RunError.
     qint64 Record(const JournalEntry& entry, const QList<JournalCell>& cells);
     QList<JournalEntry> Entries(const QString& exchange = QString()) const;  // newest first
+
+    // The entry written ahead: recorded unfinished, by this process, before
+    // anything is sent; its cells' outcomes follow as answers come in
+    // (matched by trunk and item), and Finish records the end and summary.
+    qint64 BeginEntry(const JournalEntry& entry, const QList<JournalCell>& cells);
+    void UpdateCells(qint64 id, const QList<JournalCell>& cells);
+    // Every cell of `trunks` recorded `from` becomes `to`: one statement a
+    // trunk, for the batches of the largest copies.
+    void UpdateTrunks(qint64 id, const QStringList& trunks, CellOutcome from, CellOutcome to);
+    void FinishEntry(qint64 id, const QString& summary, const QList<JournalCell>& cells);
+    // Unfinished entries of the exchange whose writer has gone (another
+    // instance's copy under way is not among them), newest first.
+    QList<JournalEntry> Abandoned(const QString& exchange) const;
+    // The newest copy or undo of any exchange (0 when none): a read made
+    // before a newer one may no longer be what the trunks hold.
+    qint64 LatestWrite() const;
+    // Marks abandoned entries as named to the engineer, so they are named once.
+    void MarkNamed(const QList<qint64>& ids);
     // The cells of one entry in the order recorded; none for an unknown id.
     QList<JournalCell> Cells(qint64 id) const;
     // The newest "Copy" of the exchange that no "Undo" has undone yet.
@@ -71,6 +109,8 @@ private:
     CopyJournal(std::unique_ptr<Database> db, QString path);
 
     QList<JournalEntry> ReadEntries(const QString& where, const QString& exchange) const;
+    qint64 Insert(const JournalEntry& entry, const QList<JournalCell>& cells, bool finished);
+    void SetOutcomes(qint64 id, const QList<JournalCell>& cells);
 
     std::unique_ptr<Database> db_;
     QString path_;

@@ -56,6 +56,7 @@ CopyPlan::CopyPlan(QList<SourceItem> items, const QStringList& destinations,
             const SourceItem& item = items_.at(i);
             PlannedCell cell{trunk, item.key, current.Value(trunk, item.key), item.value, false};
             cell.changed = Comparable(cell.oldValue) != Comparable(cell.newValue);
+            cell.restorable = !current.NotSet(trunk, item.key);
             if (cell.changed)
                 changesSomewhere_[i] = true;
             cells_.append(cell);
@@ -172,6 +173,32 @@ QList<SourceItem> CopyPlan::IncludedItems() const {
             chosen.append(items_.at(i));
     }
     return chosen;
+}
+
+int CopyPlan::MarkChangedSince(const CopyPlan& seen) {
+    // The engineer's choice of items carries over to the plan read again.
+    for (int i = 0; i < items_.size(); ++i)
+        included_[i] = seen.Included(items_.at(i).key);
+    changedSince_ = 0;
+    for (int row = 0; row < destinations_.size(); ++row) {
+        const QString& trunk = destinations_.at(row);
+        const bool wasRead = seen.rowOf_.contains(trunk);
+        for (int i = 0; i < items_.size(); ++i) {
+            PlannedCell& cell = cells_[row * items_.size() + i];
+            const PlannedCell before = seen.Cell(trunk, cell.item);
+            cell.changedSince = !wasRead ||
+                                Comparable(before.oldValue) != Comparable(cell.oldValue) ||
+                                before.restorable != cell.restorable;
+            if (cell.changedSince && included_.at(i))
+                ++changedSince_;
+        }
+    }
+    // A trunk shown before and gone now (no longer assigned) differs too.
+    for (const QString& trunk : seen.destinations_) {
+        if (!rowOf_.contains(trunk))
+            ++changedSince_;
+    }
+    return changedSince_;
 }
 
 }  // namespace kestrel

@@ -25,6 +25,12 @@ struct PlannedCell {
     QString oldValue;
     QString newValue;
     bool changed = false;
+    // False when the exchange holds the item as not set: the old value
+    // cannot be written back by an undo.
+    bool restorable = true;
+    // The value read at the moment of writing differs from the one the
+    // engineer saw in the preview before.
+    bool changedSince = false;
 };
 
 // What a copy would change on which trunk, from the source items and the
@@ -60,6 +66,11 @@ public:
     // Destinations with at least one change of an included item.
     int ChangedTrunks() const;
 
+    // Marks the cells whose old value differs from `seen`'s (a preview shown
+    // before this plan's read); the number marked among included items.
+    int MarkChangedSince(const CopyPlan& seen);
+    int ChangedSinceCount() const { return changedSince_; }
+
     // The engineer's choice of items: all included at first.
     void SetIncluded(const QString& item, bool included);
     bool Included(const QString& item) const;
@@ -87,6 +98,7 @@ private:
     QHash<QString, int> columnOf_;
     QList<bool> included_;
     QList<bool> changesSomewhere_;
+    int changedSince_ = 0;
 };
 
 }  // namespace kestrel

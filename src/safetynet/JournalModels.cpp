@@ -1,5 +1,7 @@
 #include "JournalModels.h"
 
+#include "SafeCopyTexts.h"
+
 #include <QBrush>
 #include <QColor>
 
@@ -55,6 +57,9 @@ QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const JournalEntry& e = entries_.at(index.row());
+    // A copy cut off has no summary of its own: what it may have written is
+    // said instead.
+    const QString summary = e.finished ? e.summary : UnfinishedCopyText(e);
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case kTime:
@@ -70,14 +75,14 @@ QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
             case kSummary:
                 // One line in the table; the whole text in the tooltip.
                 // One line: the summary's own lines kept apart by a dot.
-                return QString(e.summary)
+                return QString(summary)
                     .replace(QStringLiteral("\r\n"), QStringLiteral(" · "))
                     .simplified();
             default:
                 break;
         }
-    } else if (role == Qt::ToolTipRole && index.column() == kSummary && !e.summary.isEmpty()) {
-        return e.summary;
+    } else if (role == Qt::ToolTipRole && index.column() == kSummary && !summary.isEmpty()) {
+        return summary;
     }
     return QVariant();
 }

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 
 namespace kestrel {
@@ -14,6 +15,8 @@ constexpr int kChangesHead = 29;
 
 const QColor kDimmed(0x8a, 0x8f, 0x96);
 const QColor kChangedBackground(0xff, 0xf1, 0xc9);
+// A cell that is not what the preview before showed.
+const QColor kChangedSinceBackground(0xff, 0xc9, 0xc9);
 
 // An empty value (an item not set) is shown as a dash, so "→ 1" never
 // looks like a cut text.
@@ -66,12 +69,19 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     const bool included = plan_.IncludedAt(item);
     switch (role) {
         case Qt::DisplayRole:
-            return cell.changed ? ChangeText(cell.oldValue, cell.newValue) : cell.oldValue;
+            if (!cell.changed)
+                return cell.oldValue;
+            // An undo could not bring a value that is not set back: said in the cell.
+            return cell.restorable ? ChangeText(cell.oldValue, cell.newValue)
+                                   : ChangeText(cell.oldValue, cell.newValue) +
+                                         QStringLiteral(" (") + Msg(text::kCannotBeUndone) + u')';
         case Qt::ToolTipRole:
             return plan_.Items().at(item).description;
         case Qt::ForegroundRole:
             return !cell.changed || !included ? QVariant(QBrush(kDimmed)) : QVariant();
         case Qt::BackgroundRole:
+            if (cell.changedSince && included)
+                return QVariant(QBrush(kChangedSinceBackground));
             return cell.changed && included ? QVariant(QBrush(kChangedBackground)) : QVariant();
         case ChangedRole:
             return cell.changed;

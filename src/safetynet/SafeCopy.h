@@ -1,18 +1,20 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "CopyJournal.h"
 #include "CopyPlan.h"
+#include "SafeUndo.h"
+#include "SnapshotReads.h"
 #include "TrunkSnapshot.h"
+#include "WriteAheadCopy.h"
 #include "copyengine/CopyWriter.h"
-#include "hostlink/cListRequest.h"
 
 namespace kestrel {
 
@@ -20,13 +22,15 @@ class RequestDispatcher;
 class TrunkWindow;
 class ValueListModel;
 
-// The copy with its safety net, after the destination check: the
-// destinations' current values are read (the backup), the engineer sees
-// every change in the preview and chooses Copy, the copy goes out in as
-// many requests as it needs, the written trunks are read back and compared,
-// and the whole is recorded in the journal. Undo writes a recorded copy's
-// old values back. Each exchange request still goes through the window's
-// dispatcher, one at a time.
+// The copy with its safety net, after the destination check, in phases:
+//   Reading     the destinations' values are read and the preview shown;
+//   Backup      unless that read is fresh, the destinations are read again at
+//               the moment of writing; a difference shows the preview again;
+//   Writing     the copy is recorded ahead in the journal, then sent in as
+//               many requests as it needs, each batch's outcome recorded;
+//   Verifying   the written trunks are read back, the entry finished.
+// Undo (SafeUndo) writes a recorded copy's old values back. Each exchange
+// request goes through the window's dispatcher, one at a time.
 class SafeCopy {
 public:
     struct Hooks {
@@ -35,6 +39,8 @@ public:
         // The journal, or nullptr when it cannot be used (the hook has told
         // the engineer why).
         std::function<CopyJournal*()> journal;
+        // The trunk whose data the value list holds (the trunk read).
+        std::function<QString()> sourceTrunk;
     };
 
     // `values` is the value list: the items a copy writes, in order.
@@ -46,8 +52,10 @@ public:
     // engineer closes it, copies.
     void Start(const QStringList& destinations, bool previewOnly);
     // Writes the old values of this exchange's last copy back.
-    void StartUndo();
-    bool Active() const { return phase_ != Phase::Idle; }
+    void StartUndo() { undo_.Start(); }
+    bool Active() const { return phase_ != Phase::Idle || undo_.Active(); }
+    // A copy or an undo is writing to the exchange (not only reading).
+    bool Writing() const { return phase_ == Phase::Writing || undo_.Writing(); }
     // Forgets the last read: the next preview reads the exchange again.
     void Forget() { lastRead_.reset(); }
 
@@ -57,37 +65,48 @@ public:
     static QString Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
                            const QList<bool>& reached, int trunkCount);
 
+    // How long a read may back a copy without being read again: past it,
+    // another engineer may have changed the destinations. (Tests that play
+    // the other engineer set 0.)
+    static inline qint64 freshReadMs = 3000;
+
 private:
-    enum class Phase { Idle, Reading, Writing, Verifying, UndoReading, UndoWriting };
+    enum class Phase { Idle, Reading, Backup, Writing, Verifying };
+    // A read of the destinations, and what could have changed them since.
     struct ReadCache {
         QString key;
         TrunkSnapshot snapshot;
+        QElapsedTimer age;
+        qint64 journalMark = 0;
     };
 
-    void SendNextRead();
-    void OnRead();
-    void OnFailedAnswer();
-    void ReadFailed(const QString& reason, bool undo);
-    void OnAllRead();
+    // Reading
+    void OnAllRead(TrunkSnapshot& snapshot);
+    void ReadFailed(const QString& reason);
+    bool ShowPreview(CopyPlan& plan);
+    void RecordPreview(const CopyPlan& plan);
+    // Backup
+    bool ReadIsFresh() const;
+    void ReadBackup();
+    void OnBackupRead(TrunkSnapshot& now);
+    // Writing
+    void BeginWriting();
     void SendNextBatch();
     void OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, bool cancelled,
                           const QString& failure);
+    // Verifying
     void BeginVerify();
-    // The read-back could not be made: the copy ends on what was answered.
-    void VerifyFailed(const QString& reason);
-    void FinishCopy();
-    // The report's section: each destination's outcome in the work table.
-    void StoreOutcomes(const QList<JournalCell>& cells);
-    void OnUndoRead();
-    void SendUndo();
-    void OnUndoWritten();
-    void Record(const JournalEntry& entry, const QList<JournalCell>& cells);
+    void FinishCopy(const TrunkSnapshot* readBack, const QString& readBackFailure);
+    QList<JournalCell> FinalCells(const TrunkSnapshot* readBack, QList<bool>& reached) const;
+
     QList<SourceItem> SourceItems() const;
     // How many items a list-up of one destination may answer: the source's
     // and more, so that batches of reads never outgrow a record.
     int ItemsPerTrunk() const;
     JournalEntry NewEntry(const QString& kind) const;
     QString ReadKey() const;
+    qint64 JournalMark() const;
+    void Record(const JournalEntry& entry, const QList<JournalCell>& cells);
     void Reset();
 
     TrunkWindow& window_;
@@ -95,6 +114,8 @@ private:
     CopyWriter& writer_;
     ValueListModel& values_;
     Hooks hooks_;
+    SnapshotReads reads_;
+    SafeUndo undo_;
 
     Phase phase_ = Phase::Idle;
     CopyJournal* journal_ = nullptr;  // of the operation under way
@@ -103,25 +124,15 @@ private:
     QString destinationText_;
     QString sourceTrunk_;
     QList<SourceItem> items_;
-    QList<cListRequest> reads_;
-    int nextRead_ = 0;
-    TrunkSnapshot snapshot_;
     std::unique_ptr<CopyPlan> plan_;
     std::unique_ptr<ReadCache> lastRead_;
+    WriteAheadCopy record_;
     QSet<QString> included_;
     QList<QStringList> batches_;
     int nextBatch_ = 0;
     QList<CopyWriter::EntryResult> results_;
-    QList<bool> reached_;  // per recorded cell: the read-back holds its value
     bool stopped_ = false;
     QString stopReason_;
-    TrunkSnapshot verified_;
-    bool verifyComplete_ = true;
-    QString verifyFailure_;
-    // Undo
-    JournalEntry undoOf_;
-    QList<JournalCell> undoCells_;
-    QList<JournalCell> undoSkipped_;
 };
 
 }  // namespace kestrel

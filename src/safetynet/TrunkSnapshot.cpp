@@ -88,8 +88,10 @@ void TakeSnapshotAnswer(const cListRequest& answer, TrunkSnapshot& into) {
         }
         if (key.isEmpty())
             continue;
-        if (c != code::kDataValue && c != code::kNone)
+        if (c != code::kDataValue && c != code::kNone) {
             value.clear();
+            into.notSet.insert(trunk + u'/' + key);
+        }
         auto found = into.values.find(trunk);
         if (found == into.values.end()) {
             into.trunks.append(trunk);

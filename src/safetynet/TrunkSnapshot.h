@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -16,11 +17,17 @@ struct TrunkSnapshot {
     QHash<QString, QHash<QString, QString>> values;  // trunk -> item key -> value as answered
     QStringList notAssigned;                         // "TRK NOT ASSIGNED" or "DIGIT ERROR"
     QMap<QString, QString> refused;                  // trunk -> the exchange's other answer text
+    // "trunk/item" the exchange answered as not set ("DATA NOT SET"): stored
+    // as empty, and no write can put that state back.
+    QSet<QString> notSet;
     bool complete = true;  // false: link failure / user cancel / error answer
     QString failure;       // the answer text that made it incomplete
 
     QString Value(const QString& trunk, const QString& item) const;  // empty when none
     bool Has(const QString& trunk) const;
+    bool NotSet(const QString& trunk, const QString& item) const {
+        return notSet.contains(trunk + u'/' + item);
+    }
     // The trunks of `asked` the answers said nothing about (a failed or cut
     // read): neither read, nor not assigned, nor refused.
     QStringList Unanswered(const QStringList& asked) const;

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+#include <QTimer>
+#include <utility>
 
 #include "SessionWindow.h"
 #include "catalogue/CatalogueBuilder.h"
@@ -29,6 +31,7 @@
 #include "platform/Services.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafeCopy.h"
+#include "safetynet/SafeCopyTexts.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
@@ -68,6 +71,13 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
     editor_ = std::make_unique<TreeEditor>(*tree_, *values_, hooks);
     reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
     reader_->RegisterSteps();
+    reader_->SetFinished([this](bool stored) {
+        // A command that waited for the trunk in the box to be read goes on
+        // once the read is over, outside the step that ended it.
+        auto next = std::exchange(afterRead_, {});
+        if (stored && next)
+            QTimer::singleShot(0, this, next);
+    });
     CopyWriter::Hooks copyHooks;
     copyHooks.markWrittenValue = [this](const QString& cmd, const QString& value) {
         editor_->MarkWrittenValue(cmd, value);
@@ -94,6 +104,7 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
         return ShowPreview(plan, previewOnly);
     };
     netHooks.journal = [this] { return Journal(); };
+    netHooks.sourceTrunk = [this] { return reader_->TrunkRead(); };
     safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, *values_, netHooks);
     destinations_ = std::make_unique<DestinationChecker>(
         *this, *dispatcher_,
@@ -206,13 +217,57 @@ void TrunkCopySession::ShowCommonNoData() {
 }
 
 void TrunkCopySession::GetSourceTrunk() {
+    afterRead_ = {};
     CollapseAll();
     dispatcher_->ShowHostMessage(Msg(text::kReadingSource));
     reader_->GetSourceTrunk();
 }
 
 bool TrunkCopySession::ReadSourceAgain() {
+    afterRead_ = {};
     return dispatcher_->ScheduleStep(step::kReadSourceAgain);
+}
+
+bool TrunkCopySession::ReadSourceThen(std::function<void()> next) {
+    if (!dispatcher_->ScheduleStep(step::kReadSourceAgain))
+        return false;
+    afterRead_ = std::move(next);
+    return true;
+}
+
+const QString& TrunkCopySession::TrunkRead() const {
+    return reader_->TrunkRead();
+}
+
+bool TrunkCopySession::Writing() const {
+    return safeCopy_->Writing() || dispatcher_->SentTag() == QString::number(step::kCopyAnswered);
+}
+
+void TrunkCopySession::NameAbandonedCopies() {
+    // Only a journal that exists can hold one; none is made for asking.
+    const QString path = CopyJournal::DefaultPath();
+    if (path.isEmpty() || !QFile::exists(path))
+        return;
+    CopyJournal* journal = Journal();
+    if (!journal)
+        return;
+    try {
+        const QList<JournalEntry> abandoned = journal->Abandoned(pbxName_);
+        if (abandoned.isEmpty())
+            return;
+        QStringList lines;
+        QList<qint64> ids;
+        for (const JournalEntry& entry : abandoned) {
+            lines << UnfinishedCopyText(entry);
+            ids << entry.id;
+        }
+        journal->MarkNamed(ids);
+        LangMsgBox(kOwnSource, msgbox::own::kCopyDidNotFinish, lines.join(QStringLiteral("\r\n")),
+                   kProductTitle);
+    } catch (const RunError& e) {
+        qCWarning(lcDb, "Unfinished copies could not be looked for: %s [%d]",
+                  qUtf8Printable(e.Description()), e.Number());
+    }
 }
 
 void TrunkCopySession::Copy(bool previewOnly) {

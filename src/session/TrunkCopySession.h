@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "copyengine/TrunkWindow.h"
@@ -70,6 +71,16 @@ public:
     // so on the next timer tick (false when a request is under way).
     void GetSourceTrunk();
     bool ReadSourceAgain();
+    // Reads the trunk box's trunk on the next tick, then runs `next` once it
+    // has been read and stored whole; false when a request is under way.
+    bool ReadSourceThen(std::function<void()> next);
+    // The trunk whose data the value list holds (empty before a Get).
+    const QString& TrunkRead() const;
+    // A copy or an undo is writing to the exchange (not only reading).
+    bool Writing() const;
+    // Names the copies of this exchange recorded ahead that never finished
+    // (their window closed, killed or left by its host), once each.
+    void NameAbandonedCopies();
     void Copy(bool previewOnly);
     void Undo();
     void Print();
@@ -125,6 +136,7 @@ private:
     std::unique_ptr<SafeCopy> safeCopy_;
     std::unique_ptr<CopyJournal> journal_;
     bool previewOnly_ = false;
+    std::function<void()> afterRead_;
 
     std::unique_ptr<Database> workDb_;
     std::unique_ptr<StandaloneLink> standaloneHost_;

@@ -9,6 +9,7 @@
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/FileOps.h"
+#include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "support/QtPrinters.h"
 #include "support/RuntimeTree.h"
@@ -377,6 +378,28 @@ TEST_F(LinkCancelTest, CancellingOneRequestLeavesTheOtherLoginsRequestAlone) {
     ASSERT_TRUE(WaitForAnswers(2, 2));
     EXPECT_TRUE(Untouched(recorder_.answers.back(), 20));
     EXPECT_TRUE(Cancelled(other_.answers.back()));
+}
+
+TEST_F(LinkCancelTest, EachEntryStaysAppliedAsItIsExecutedAndIsReported) {
+    // A write first, then checks that keep the request under way: a window
+    // killed now leaves the write on the exchange, as a real one holds it.
+    cListRequest request;
+    request.AddToList(QStringLiteral("3001"), QStringLiteral("004"), QStringLiteral("CCC"));
+    for (int t = 1; t <= 40; ++t)
+        request.AddToList(QStringLiteral("3000"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
+    request.SetLoginID(first_);
+    request.SetPBXName(QStringLiteral("PBX1"));
+    const QString id = link_.SendRequest(request);
+    ASSERT_TRUE(test::WaitFor([&] { return progress_[id].size() >= 2; }, 30000));
+    EXPECT_EQ(progress_[id][1].done, 1);  // reported entry by entry
+    ASSERT_TRUE(link_.RequestUnderWay());
+    auto row = Open(QStringLiteral("PBX1"))
+                   ->Db()
+                   .OpenRecordset(QStringLiteral("SELECT Value FROM TrunkData WHERE Trunk = 4 "
+                                                 "AND CMD = '3001'"),
+                                  RecordsetType::Snapshot);
+    EXPECT_EQ(TextOf(row->Fields(0)), QStringLiteral("NONE"));
+    ASSERT_TRUE(WaitForAnswers(1, 0));
 }
 
 TEST_F(LinkCancelTest, ACancelNeverReachesALaterRequest) {

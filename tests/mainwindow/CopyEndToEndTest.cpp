@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -16,6 +17,7 @@
 #include "exchange/BuiltInHost.h"
 #include "exchange/SimulatedExchange.h"
 #include "platform/FileOps.h"
+#include "safetynet/CopyJournal.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "support/ExchangeValue.h"
 #include "support/WindowFixture.h"
@@ -187,6 +189,76 @@ TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
     tree_.boxes.Script({6});  // Yes, undo it
     RunAndWait(QStringLiteral("Undo"));
     EXPECT_EQ(ValueOf(5, "3002"), before);
+    SetSafetyNetSetting(false);
+}
+
+// The source box retyped without leaving it: Copy reads the trunk in the
+// box first and copies its data, never the data of the trunk read before.
+TEST_F(CopyEndToEndTest, CopyAfterTheSourceWasRetypedCopiesTheTrunkInTheBox) {
+    SetSafetyNetSetting(true);
+    Get("4");
+    Choose("3002", 3);
+    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    Box("txtTrunk")->setText(QStringLiteral("8"));
+    QString heading;
+    AnswerDialog("cmdCopy", [&](QWidget* d) {
+        heading = d->findChild<QLabel*>(QStringLiteral("lblTrunks"))->text();
+    });
+    window_->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !heading.isEmpty() && !Session().Busy() && !Session().RequestUnderWay(); },
+        20000));
+    EXPECT_TRUE(heading.startsWith(QStringLiteral("Source trunk 008"))) << heading.toStdString();
+    EXPECT_EQ(ValueOf(5, "3002"), ValueOf(8, "3002"));
+    EXPECT_EQ(ValueOf(5, "3001"), ValueOf(8, "3001"));
+    SetSafetyNetSetting(false);
+}
+
+// Closing the window while a copy writes asks first; kept open, the copy
+// goes on; stopped, it ends after the entries in flight, is recorded whole
+// and only then does the window unload. The exchange's file is the judge.
+TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) {
+    SetSafetyNetSetting(true);
+    Get("4");
+    Choose("3002", 3);
+    {
+        ExchangeFaults faults;
+        faults.entryDelayMs = 30;
+        Exchange()->SetFaults(faults);
+    }
+    Box("txtTrunkRange")->setText(QStringLiteral("5-12"));
+    AnswerDialog("cmdCopy");
+    window_->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor([&] { return ValueOf(5, "3002") == u"3"; }, 20000));
+    tree_.boxes.Clear();
+    tree_.boxes.Script({7});  // No: keep the window open
+    window_->close();
+    ASSERT_EQ(Prompts().size(), 1);
+    EXPECT_TRUE(Prompts().first().startsWith(QStringLiteral("A copy is writing to the exchange")));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_TRUE(Session().Writing());
+    tree_.boxes.Script({6});  // Yes: stop after the entries in flight
+    window_->close();
+    ASSERT_TRUE(test::WaitFor([&] { return !window_->IsLoaded(); }, 30000));
+    EXPECT_TRUE(Prompts().last().startsWith(QStringLiteral("The copy has ended.")))
+        << Prompts().join(u'|').toStdString();
+    QString error;
+    auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+    ASSERT_NE(journal, nullptr) << error.toStdString();
+    const JournalEntry copy = journal->Entries(QStringLiteral("PBX1")).first();
+    EXPECT_TRUE(copy.finished);
+    int written = 0;
+    for (const JournalCell& cell : journal->Cells(copy.id)) {
+        const bool wrote = cell.outcome == CellOutcome::Written;
+        written += wrote;
+        if (!wrote && cell.oldValue == kNotSetValue)
+            continue;  // the exchange's own text for it
+        EXPECT_EQ(ValueOf(cell.trunk.toInt(), cell.item.toLatin1().constData()),
+                  wrote ? cell.newValue : cell.oldValue)
+            << cell.trunk.toStdString() << " " << cell.item.toStdString();
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(ValueOf(12, "3002"), QString::number(12 % 4));  // never reached
     SetSafetyNetSetting(false);
 }
 

@@ -184,7 +184,7 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
         {"a newer journal",
          [](const QString& p) {
              OtherConnection other(p);
-             ASSERT_EQ(other.Exec("PRAGMA user_version = 2"), SQLITE_OK);
+             ASSERT_EQ(other.Exec("PRAGMA user_version = 3"), SQLITE_OK);
          },
          "written by a newer version"},
     };
@@ -387,12 +387,53 @@ TEST_F(CopyJournalTest, AFailedRecordLeavesNothing) {
     EXPECT_FALSE(journal->LastCopy(QStringLiteral("PBX1")).has_value());
 }
 
+// A journal of the first format keeps its entries (finished) and takes
+// copies written ahead: unfinished until their end is recorded, their cells
+// found by trunk and item as answers come in.
+TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
+    const QString path = PathOf(QStringLiteral("former.db"));
+    {
+        OtherConnection other(path);
+        ASSERT_EQ(other.Exec("CREATE TABLE JournalEntries (ID INTEGER PRIMARY KEY, Kind TEXT NOT "
+                             "NULL, Time INTEGER NOT NULL, Exchange TEXT NOT NULL, SourceTrunk "
+                             "TEXT NOT NULL, DestinationList TEXT NOT NULL, Summary TEXT NOT NULL, "
+                             "UndoOf INTEGER NOT NULL DEFAULT 0);"
+                             "CREATE TABLE JournalCells (Entry INTEGER NOT NULL, Trunk TEXT NOT "
+                             "NULL, Item TEXT NOT NULL, OldValue TEXT NOT NULL, NewValue TEXT NOT "
+                             "NULL, Outcome TEXT NOT NULL, Detail TEXT NOT NULL);"
+                             "INSERT INTO JournalEntries VALUES (1, 'Copy', 5, 'PBX1', '004', "
+                             "'5', 'done', 0); PRAGMA user_version = 1"),
+                  SQLITE_OK);
+    }
+    auto journal = OpenOrFail(path);
+    ASSERT_TRUE(journal);
+    EXPECT_TRUE(journal->Entries().first().finished);
+    const QList<JournalCell> cells = {Cell("005", "3001", CellOutcome::Skipped),
+                                      Cell("005", "3002", CellOutcome::Skipped)};
+    const qint64 id = journal->BeginEntry(Entry("Copy", "PBX1", 9), cells);
+    JournalCell sent = cells.at(1);
+    sent.outcome = CellOutcome::Pending;
+    journal->UpdateCells(id, {sent});
+    JournalEntry ahead = journal->Entries().first();
+    EXPECT_FALSE(ahead.finished);
+    EXPECT_EQ(ahead.mayBeWritten, 1);
+    EXPECT_EQ(journal->LastCopy(QStringLiteral("PBX1"))->id, id);
+    EXPECT_TRUE(journal->Abandoned(QStringLiteral("PBX1")).isEmpty());  // its writer runs
+    sent.outcome = CellOutcome::Written;
+    journal->FinishEntry(id, QStringLiteral("the end"), {sent});
+    ahead = journal->Entries().first();
+    EXPECT_TRUE(ahead.finished);
+    EXPECT_EQ(ahead.summary, QStringLiteral("the end"));
+    EXPECT_EQ(journal->Cells(id).at(0).outcome, CellOutcome::Skipped);
+    EXPECT_EQ(journal->Cells(id).at(1).outcome, CellOutcome::Written);
+}
+
 TEST_F(CopyJournalTest, OutcomesHaveFixedNames) {
     const std::pair<CellOutcome, const char*> names[] = {
         {CellOutcome::Written, "written"},          {CellOutcome::Unchanged, "unchanged"},
         {CellOutcome::Refused, "refused"},          {CellOutcome::Failed, "failed"},
         {CellOutcome::NotVerified, "not verified"}, {CellOutcome::Undone, "undone"},
-        {CellOutcome::Skipped, "skipped"}};
+        {CellOutcome::Skipped, "skipped"},          {CellOutcome::Pending, "pending"}};
     for (const auto& [outcome, name] : names)
         EXPECT_EQ(OutcomeName(outcome), QString::fromLatin1(name));
 }

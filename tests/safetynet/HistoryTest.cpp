@@ -142,8 +142,8 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
         }
         // Every outcome has a shown name of its own.
         const QStringList outcomes = Msg(37).split(u'|');
-        EXPECT_EQ(outcomes.size(), 7);
-        EXPECT_EQ(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 7);
+        EXPECT_EQ(outcomes.size(), 8);
+        EXPECT_EQ(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 8);
         EXPECT_TRUE(Msg(40).contains(QStringLiteral("%1")) &&
                     Msg(40).contains(QStringLiteral("%2")));
     }

@@ -246,7 +246,7 @@ TEST_F(PreviewDialogTest, TheSourceWarningAndTheTrunksLeftOutAreShown) {
     EXPECT_EQ(Text("lblSourceWarning"),
               QStringLiteral(
                   "The source trunk 4 is among the destinations: the copy would write over it."));
-    EXPECT_EQ(Text("lblTrunks"), QStringLiteral("Destination trunks: 004, 005"));
+    EXPECT_EQ(Text("lblTrunks"), QStringLiteral("Source trunk 4\nDestination trunks: 004, 005"));
     EXPECT_TRUE(Shown("lstLeftOut"));
     EXPECT_EQ(Text("lblLeftOut"), QStringLiteral("Not assigned or refused, left out:"));
     auto* leftOut = dialog_->findChild<QListWidget*>("lstLeftOut");

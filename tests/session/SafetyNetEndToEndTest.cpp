@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <optional>
 
 #include "catalogue/ValueListModel.h"
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
+#include "platform/Database.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafeCopy.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -275,6 +277,79 @@ TEST_F(SafetyNetEndToEndTest, ACopyClosedInItsPreviewIsRecordedAsAPreview) {
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.first().kind, QStringLiteral("Preview"));
     EXPECT_TRUE(entries.first().summary.startsWith(QStringLiteral("Changes: ")));
+}
+
+// Another engineer changes a destination while the preview is looked at:
+// the copy reads again at the moment of writing, shows the preview again
+// with the cell marked, and backs up what the trunk held then.
+TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBackedUp) {
+    const qint64 fresh = SafeCopy::freshReadMs;
+    SafeCopy::freshReadMs = 0;
+    Prepare(QStringLiteral("5-6"));
+    int marked = -1;
+    window_.preview = [&](CopyPlan& plan, bool) {
+        if (window_.previews == 1) {
+            Exchange()->Db().Execute(QStringLiteral(
+                "UPDATE TrunkData SET Value = '0' WHERE Trunk = 6 AND CMD = '3002'"));
+        } else {
+            marked = plan.ChangedSinceCount();
+        }
+        return true;
+    };
+    RunAndWait([&] { session_->Copy(false); });
+    SafeCopy::freshReadMs = fresh;
+    EXPECT_EQ(window_.previews, 2);
+    EXPECT_EQ(marked, 1);
+    ASSERT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("3"));
+    Undo({kYes});
+    EXPECT_EQ(ValueOf(6, QStringLiteral("3002")), QStringLiteral("0"));  // never the stale 2
+}
+
+// A copy is in the journal, unfinished, before its first write; one cut off
+// (its writer gone) is named once and undone by what the trunks hold.
+TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone) {
+    Prepare(QStringLiteral("5-6"));
+    const QString old5 = ValueOf(5, QStringLiteral("3002"));
+    std::optional<JournalEntry> ahead;
+    QList<JournalCell> aheadCells;
+    QObject::connect(link_, &SimulatedLink::requestStarted, [&](const QString&, int entries) {
+        if (entries == session_->Values().rowCount() * 2 && !ahead) {
+            auto journal = OpenJournal();
+            ahead = journal->Entries(QStringLiteral("PBX1")).first();
+            aheadCells = journal->Cells(ahead->id);
+        }
+    });
+    CopyThroughPreview();
+    ASSERT_TRUE(ahead.has_value());
+    EXPECT_FALSE(ahead->finished);
+    int pending = 0;
+    for (const JournalCell& cell : aheadCells)
+        pending += cell.outcome == CellOutcome::Pending;
+    EXPECT_EQ(pending, ahead->mayBeWritten);
+    EXPECT_GT(pending, 0);
+    EXPECT_TRUE(OpenJournal()->Entries(QStringLiteral("PBX1")).first().finished);
+
+    // As if cut off after writing 005 only: the entry is made unfinished
+    // again, its writer gone, and 006 holds its old value once more.
+    auto db = Database::Open(CopyJournal::DefaultPath(), false);
+    db->Execute(QStringLiteral("UPDATE JournalEntries SET State = 0, Writer = 999999999"));
+    db->Execute(
+        QStringLiteral("UPDATE JournalCells SET Outcome = 'pending' WHERE Outcome = "
+                       "'written'"));
+    const QString old6 = QStringLiteral("2");
+    Exchange()->Db().Execute(
+        QStringLiteral("UPDATE TrunkData SET Value = '2' WHERE Trunk = 6 AND CMD = '3002'"));
+    tree_.boxes.Clear();
+    session_->NameAbandonedCopies();
+    ASSERT_TRUE(Shown(QStringLiteral("The copy of 004 to 5-6 at ")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("did not finish: up to")));
+    tree_.boxes.Clear();
+    session_->NameAbandonedCopies();  // named once
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    Undo({kYes});
+    EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), old5);
+    EXPECT_EQ(ValueOf(6, QStringLiteral("3002")), old6);
+    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
 }
 
 TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "localisation/widgets/WindowLocalizer.h"
 #include "platform/widgets/ControlNaming.h"
@@ -57,7 +58,9 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     lblTrunks_ = Named(new QLabel(this), "lblTrunks", "Label");
     lblTrunks_->setWordWrap(true);
     lblTrunks_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblTrunks_->setText(Msg(kTrunksHead) + u' ' + TrunkListText(plan_.Destinations()));
+    // Whose data is written heads the preview: the trunk read, not the box.
+    lblTrunks_->setText(Msg(text::kPreviewSource).arg(plan_.SourceTrunk()) + u'\n' +
+                        Msg(kTrunksHead) + u' ' + TrunkListText(plan_.Destinations()));
     lblSourceWarning_ = Named(new QLabel(this), "lblSourceWarning", "Label");
     lblSourceWarning_->setWordWrap(true);
     lblSourceWarning_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
@@ -69,6 +72,11 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     lblFailure_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
     lblFailure_->setText(Msg(kReadFailed).arg(plan_.ReadFailure()));
     lblFailure_->setVisible(!plan_.ReadComplete());
+    lblChangedSince_ = Named(new QLabel(this), "lblChangedSince", "Label");
+    lblChangedSince_->setWordWrap(true);
+    lblChangedSince_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    lblChangedSince_->setText(Msg(text::kChangedSincePreview).arg(plan_.ChangedSinceCount()));
+    lblChangedSince_->setVisible(plan_.ChangedSinceCount() > 0);
 
     lblItems_ = Named(new QLabel(Msg(kItemsHead), this), "lblItems", "Label");
     lstItems_ = Named(new QListWidget(this), "lstItems", "ListBox");
@@ -118,6 +126,7 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     layout->addWidget(lblSourceWarning_);
     layout->addLayout(body, 1);
     layout->addWidget(lblFailure_);
+    layout->addWidget(lblChangedSince_);
     layout->addLayout(buttons);
 
     FillItems();

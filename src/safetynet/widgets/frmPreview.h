@@ -53,6 +53,7 @@ private:
     QLabel* lblLeftOut_;
     QListWidget* lstLeftOut_;
     QLabel* lblFailure_;
+    QLabel* lblChangedSince_ = nullptr;
     QTableView* tblPreview_;
     QPushButton* cmdCopy_;
     QPushButton* cmdClose_;

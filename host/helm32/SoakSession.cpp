@@ -163,7 +163,8 @@ QString SoakSession::CheckWritten(qint64 since, const QHash<QString, QString>& b
                 said.insert(key);
                 newValue.insert(key, cell.newValue);
             } else if (cell.outcome != CellOutcome::Unchanged &&
-                       AsRead(after.value(key)) != cell.oldValue) {
+                       AsRead(after.value(key)) !=
+                           (cell.oldValue == kNotSetValue ? QString() : cell.oldValue)) {
                 wrong << QStringLiteral("%1 reported %2 but holds '%3' instead of '%4'")
                              .arg(key, OutcomeName(cell.outcome), after.value(key), cell.oldValue);
             }

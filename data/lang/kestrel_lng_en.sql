@@ -116,7 +116,7 @@ INSERT INTO tMessages VALUES
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
   'Maintenance Programme Busy',
-  'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
+  'The maintenance programme is busy with another task, so this call to it was given up. Switch to it and finish that task, then try again.',
   'Request Pending',
   'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.',
   'kestrel.hlp', 'EN', 'kestrel.rpt');
@@ -204,3 +204,7 @@ INSERT INTO tMessages VALUES
  (61, 'The folder %1 cannot be made.'),
  (62, 'The file %1 cannot be written: %2'),
  (63, 'The report selection %1 is not understood.');
+
+-- Answers, reports and requests that end without an answer.
+INSERT INTO tMessages VALUES
+ (75, 'the answer could not be read');

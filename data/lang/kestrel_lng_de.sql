@@ -208,4 +208,9 @@ INSERT INTO tMessages VALUES
 
 -- Antworten, Berichte und Aufträge, die ohne Antwort enden.
 INSERT INTO tMessages VALUES
- (75, 'die Antwort konnte nicht gelesen werden');
+ (75, 'die Antwort konnte nicht gelesen werden'),
+ (76, 'von der Anlagenverbindung kam keine Antwort'),
+ (77, 'Kopie rückgängig gemacht: %1 von %2 Werten zurückgeschrieben, %3 abgelehnt, %4 nicht zurückgeschrieben');
+INSERT INTO tMsgBox VALUES
+ (50, 'Von der Anlagenverbindung kam keine Antwort, daher wurde der Auftrag aufgegeben.&%CR&Prüfen Sie die Verbindung zur Anlage und versuchen Sie es dann erneut.',
+      'vbOKOnly+vbExclamation', 'Anlagenverbindung', 'HELP/kestrel_de.hlp', '-1');

@@ -207,4 +207,9 @@ INSERT INTO tMessages VALUES
 
 -- Answers, reports and requests that end without an answer.
 INSERT INTO tMessages VALUES
- (75, 'the answer could not be read');
+ (75, 'the answer could not be read'),
+ (76, 'no answer came from the exchange link'),
+ (77, 'Copy undone: %1 of %2 values written back, %3 refused, %4 not written back');
+INSERT INTO tMsgBox VALUES
+ (50, 'No answer came from the exchange link, so the request was given up.&%CR&Check the link to the exchange, then try again.',
+      'vbOKOnly+vbExclamation', 'Exchange Link', 'HELP/kestrel.hlp', '-1');

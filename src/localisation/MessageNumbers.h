@@ -79,6 +79,8 @@ constexpr std::int16_t kReportNotWritten = 36;
 constexpr std::int16_t kReportNotOpened = 37;
 // These files of the language in use are missing; English is used: %ST.
 constexpr std::int16_t kLanguageFilesMissing = 38;
+// No answer came to a request, so it was given up.
+constexpr std::int16_t kNoAnswer = 50;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -126,6 +128,10 @@ constexpr int kReportDatabaseUnreadable = 60;
 constexpr int kReportFolderNotMade = 61;
 constexpr int kReportFileNotWritten = 62;
 constexpr int kReportSelectionUnknown = 63;
+// Why an answer that reached us in another shape than a record's failed.
+constexpr int kAnswerUnreadable = 75;
+// Why a request that no answer ended was given up.
+constexpr int kNoAnswer = 76;
 }  // namespace text
 
 }  // namespace kestrel

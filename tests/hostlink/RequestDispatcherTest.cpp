@@ -327,8 +327,8 @@ TEST_F(RequestDispatcherTest, AnErrorAnswerOfTheLoginInFlightEndsItsRequest) {
         std::int32_t errCode;
         bool taken;
     } cases[] = {
-        {"LOGIN7", "", 99, true},   {"LOGIN7", "12", 5, true}, {"LOGIN7", "12", 61, true},
-        {"LOGIN7", "13", 99, true}, {"LOGIN8", "", 99, false}, {"LOGIN7", "12", 0, false},
+        {"LOGIN7", "", 99, true},  {"LOGIN7", "12", 5, true},  {"LOGIN7", "12", 61, true},
+        {"LOGIN8", "", 99, false}, {"LOGIN7", "12", 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.login << " '" << c.tag << "' " << c.errCode);
@@ -375,7 +375,8 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
         host_.logouts.clear();
         const std::size_t boxes = tree_.boxes.shown.size();
         const test::ExpectQtWarning logged(QStringLiteral("^kestrel.hostlink: No answer came"));
-        cListRequest request = Request(QStringLiteral(hasFailureRoutine ? "13" : "14"));
+        cListRequest request =
+            Request(hasFailureRoutine ? QStringLiteral("13") : QStringLiteral("14"));
         ASSERT_TRUE(dispatcher_.SendToHost(request));
         ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
         EXPECT_TRUE(window_.enabled);

@@ -72,11 +72,12 @@ void StoreCopiedItems(Database& db, const QList<CopiedItem>& items, bool freshCo
     });
 }
 
-bool StoreUndoOutcome(Database& db, const QString& sourceTrunk, const QString& destinationList,
-                      const QList<UndoneTrunk>& trunks) {
+bool StoreUndoOutcome(Database& db, const QString& exchange, const QString& sourceTrunk,
+                      const QString& destinationList, const QList<UndoneTrunk>& trunks) {
     const QString destinations = FirstText(db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
     if (destinations.isEmpty() || destinations.trimmed() != destinationList.trimmed() ||
-        FirstText(db, QStringLiteral("SELECT Trunk FROM Trunk")) != sourceTrunk) {
+        FirstText(db, QStringLiteral("SELECT Trunk FROM Trunk")) != sourceTrunk ||
+        FirstText(db, QStringLiteral("SELECT PBXName FROM PBXName")) != exchange) {
         return false;  // the report describes another copy: it stays as it is
     }
     AllOrNothing(db, [&] {

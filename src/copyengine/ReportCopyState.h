@@ -31,13 +31,14 @@ struct UndoneTrunk {
     int notRestored = 0;  // failed, not sent or skipped (changed since)
 };
 
-// After an undo of the copy of `sourceTrunk` to `destinationList` (as
-// typed): when that copy is the last one the work tables describe, marks it
+// After an undo of the copy on `exchange` of `sourceTrunk` to
+// `destinationList` (as typed): when that copy is the last one the work
+// tables describe, marks it
 // undone (the report then says so, and marks the items written back) and
 // replaces the per-trunk outcome in `CopyOutcome` by the undo's. False, with
 // nothing changed, when the work tables describe another copy or none.
 // Raises RunError; then nothing is changed either.
-bool StoreUndoOutcome(Database& db, const QString& sourceTrunk, const QString& destinationList,
-                      const QList<UndoneTrunk>& trunks);
+bool StoreUndoOutcome(Database& db, const QString& exchange, const QString& sourceTrunk,
+                      const QString& destinationList, const QList<UndoneTrunk>& trunks);
 
 }  // namespace kestrel

@@ -164,14 +164,19 @@ TEST_F(ReportTest, TheReportSaysWhatTheLastCopyDidAndWhetherItWasUndone) {
          "Value copied", "", "not copied", ""},
         {"the undo of another copy",
          [&] {
-             EXPECT_FALSE(StoreUndoOutcome(*db, QStringLiteral("012"), QStringLiteral("5-8"), {}));
+             const QString pbx = QStringLiteral("PBX <1>");
+             const QString dests = QStringLiteral("5-7,9");
              EXPECT_FALSE(
-                 StoreUndoOutcome(*db, QStringLiteral("013"), QStringLiteral("5-7,9"), {}));
+                 StoreUndoOutcome(*db, pbx, QStringLiteral("012"), QStringLiteral("5-8"), {}));
+             EXPECT_FALSE(StoreUndoOutcome(*db, pbx, QStringLiteral("013"), dests, {}));
+             EXPECT_FALSE(
+                 StoreUndoOutcome(*db, QStringLiteral("PBX2"), QStringLiteral("012"), dests, {}));
          },
          "Value copied", "", "not copied", ""},
         {"the undo of this copy",
          [&] {
-             EXPECT_TRUE(StoreUndoOutcome(*db, QStringLiteral("012"), QStringLiteral(" 5-7,9"),
+             EXPECT_TRUE(StoreUndoOutcome(*db, QStringLiteral("PBX <1>"), QStringLiteral("012"),
+                                          QStringLiteral(" 5-7,9"),
                                           {{QStringLiteral("005"), 1, 0, 1}}));
          },
          "Value of the undone copy", "written, then undone", "not copied", "the copy was undone"},

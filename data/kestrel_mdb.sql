@@ -42,6 +42,11 @@ CREATE TABLE TrkDataListup (Trunk TEXT, CMD TEXT, Data TEXT, Description TEXT);
 CREATE TABLE CopyTrunk (Trunk TEXT);
 -- What the last copy with the safety net did to each destination.
 CREATE TABLE CopyOutcome (Trunk TEXT, Outcome TEXT);
+-- How each item of the last copy ended (0 written, 1 refused, 2 not
+-- written, 3 written back by an undo), and the destination list of a last
+-- copy that was undone: the report marks its values by them.
+CREATE TABLE CopyItem (CMD TEXT, State INTEGER);
+CREATE TABLE CopyUndo (Trunk TEXT);
 
 INSERT INTO CMD30Titles VALUES
  (1,  '3001', 'Trunk route', -1),

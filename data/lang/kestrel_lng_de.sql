@@ -126,7 +126,7 @@ INSERT INTO tMessages VALUES
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',
   'Wartungsprogramm beschäftigt',
-  'Das Wartungsprogramm ist mit einer anderen Aufgabe beschäftigt. Wechseln Sie dorthin, beenden Sie die Aufgabe und wählen Sie Wiederholen.',
+  'Das Wartungsprogramm ist mit einer anderen Aufgabe beschäftigt, daher wurde dieser Aufruf aufgegeben. Wechseln Sie dorthin, beenden Sie die Aufgabe und versuchen Sie es dann erneut.',
   'Auftrag ausstehend',
   'Das Wartungsprogramm hat noch nicht geantwortet. Wechseln Sie dorthin und prüfen Sie, ob es auf Sie wartet.',
   'kestrel_de.hlp', 'DE', 'kestrel_de.rpt');
@@ -216,3 +216,12 @@ INSERT INTO tMessages VALUES
  (61, 'Der Ordner %1 kann nicht angelegt werden.'),
  (62, 'Die Datei %1 kann nicht geschrieben werden: %2'),
  (63, 'Die Berichtsauswahl %1 ist nicht verständlich.');
+
+-- Antworten, Berichte und Aufträge, die ohne Antwort enden.
+INSERT INTO tMessages VALUES
+ (75, 'die Antwort konnte nicht gelesen werden'),
+ (76, 'von der Anlagenverbindung kam keine Antwort'),
+ (77, 'Kopie rückgängig gemacht: %1 von %2 Werten zurückgeschrieben, %3 abgelehnt, %4 nicht zurückgeschrieben');
+INSERT INTO tMsgBox VALUES
+ (50, 'Von der Anlagenverbindung kam keine Antwort, daher wurde der Auftrag aufgegeben.&%CR&Prüfen Sie die Verbindung zur Anlage und versuchen Sie es dann erneut.',
+      'vbOKOnly+vbExclamation', 'Anlagenverbindung', 'HELP/kestrel_de.hlp', '-1');

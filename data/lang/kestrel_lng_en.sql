@@ -127,7 +127,7 @@ INSERT INTO tMessages VALUES
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',
   'Maintenance Programme Busy',
-  'The maintenance programme is busy with another task. Switch to it and finish that task, then choose Retry.',
+  'The maintenance programme is busy with another task, so this call to it was given up. Switch to it and finish that task, then try again.',
   'Request Pending',
   'The maintenance programme has not answered yet. Switch to it and check that it is not waiting for you.',
   'kestrel.hlp', 'EN', 'kestrel.rpt');
@@ -215,3 +215,12 @@ INSERT INTO tMessages VALUES
  (61, 'The folder %1 cannot be made.'),
  (62, 'The file %1 cannot be written: %2'),
  (63, 'The report selection %1 is not understood.');
+
+-- Answers, reports and requests that end without an answer.
+INSERT INTO tMessages VALUES
+ (75, 'the answer could not be read'),
+ (76, 'no answer came from the exchange link'),
+ (77, 'Copy undone: %1 of %2 values written back, %3 refused, %4 not written back');
+INSERT INTO tMsgBox VALUES
+ (50, 'No answer came from the exchange link, so the request was given up.&%CR&Check the link to the exchange, then try again.',
+      'vbOKOnly+vbExclamation', 'Exchange Link', 'HELP/kestrel.hlp', '-1');

@@ -104,8 +104,9 @@ bool WindowAdaptor::CheckDBLoadError() {
 }
 
 void WindowAdaptor::CallBack(const kestrel::cListRequest& response) {
-    // A record with a text longer than an exchange answers is refused to the
-    // host; the window still takes it, to end its request as failed.
+    // A record that arrived unreadable, or with a text longer than an
+    // exchange answers, is refused to the host; the window still takes it,
+    // to end its request as failed.
     const QString fault = RecordFault(response);
     if (!fault.isEmpty())
         sendErrorReply(contract::kInvalidArgumentError, fault);

@@ -48,6 +48,7 @@ const QDBusArgument& operator>>(const QDBusArgument& in, kestrel::cListRequest& 
         if (in.currentType() != QDBusArgument::UnknownType)
             in.asVariant();
         r = kestrel::cListRequest();
+        r.SetUnreadable(true);
         return in;
     }
     QString objectId, pbxName, pbxNumber, loginId, requestId, tag, timeTag, key;
@@ -74,7 +75,10 @@ const QDBusArgument& operator>>(const QDBusArgument& in, kestrel::cListRequest& 
     r.SetWaitFlag(waitFlag);
     r.SetMode(mode);
     r.SetKey(key);
-    // Lists of unequal length are a malformed record: it arrives empty.
-    r.SetLists(cmd, fd, sd, ed, desc, ck, ermfp, msgfp);
+    // Lists of unequal length, or a count that is not theirs, are a
+    // malformed record: it arrives empty and marked, never as an answer of
+    // nothing.
+    if (count != cmd.size() || !r.SetLists(cmd, fd, sd, ed, desc, ck, ermfp, msgfp))
+        r.SetUnreadable(true);
     return in;
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 
+#include "ReportCopyState.h"
 #include "TrunkWindow.h"
 #include "catalogue/ValueListModel.h"
 #include "hostlink/RequestDispatcher.h"
@@ -126,6 +127,8 @@ void ShowCopyTooLarge(qint64 items, qint64 trunks) {
 }
 
 bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QString>* onlyItems) {
+    if (!taker_)
+        freshCopy_ = true;  // a copy of one request
     destTrunks_ = destinations;
     sentRows_.clear();
     for (int r = 0; r < values_.rowCount(); ++r) {
@@ -315,6 +318,28 @@ void CopyWriter::Evaluate(const QString& failure) {
                             {window_.DestinationText()});
             },
             lastError);
+        // How each item ended, for the report: an item is as bad as its
+        // worst entry, and one with an entry unanswered was not written.
+        QHash<QString, CopiedState> stateOf;
+        QHash<QString, int> answered;
+        for (const EntryResult& r : results) {
+            CopiedState& state = stateOf[r.item];
+            if (r.kind == EntryResult::Failed) {
+                state = CopiedState::NotWritten;
+            } else if (r.kind == EntryResult::Refused && state == CopiedState::Written) {
+                state = CopiedState::Refused;
+            }
+            ++answered[r.item];
+        }
+        QList<CopiedItem> items;
+        for (const int r : sentRows_) {
+            const QString key = values_.Cell(r, ValueListModel::kCmd);
+            items.append({key, answered.value(key) < destCount ? CopiedState::NotWritten
+                                                               : stateOf.value(key)});
+        }
+        StoreOnItsOwn(
+            db, [&] { StoreCopiedItems(*db, items, freshCopy_); }, lastError);
+        freshCopy_ = false;
     }
     try {
         if (inTransaction && db->InTransaction())

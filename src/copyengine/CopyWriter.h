@@ -57,7 +57,11 @@ public:
     // Step 15 of a copy: the answer failed as a whole, yet its entries still
     // tell what was written, and the engineer is told that.
     void OnCopyFailed();
-    void SetEvaluationTaker(EvaluationTaker taker) { taker_ = std::move(taker); }
+    // A taker set starts a copy of several requests.
+    void SetEvaluationTaker(EvaluationTaker taker) {
+        freshCopy_ = freshCopy_ || static_cast<bool>(taker);
+        taker_ = std::move(taker);
+    }
 
     const QStringList& DestTrunks() const { return destTrunks_; }
     const QStringList& FailedTrunks() const { return failedTrunks_; }
@@ -91,6 +95,9 @@ private:
     QStringList failedTrunks_;
     QList<Cell> written_;
     bool answerRefused_ = false;
+    // The next request answered is the first of its copy: the report's
+    // item states start afresh with it.
+    bool freshCopy_ = true;
     EvaluationTaker taker_;
 };
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -20,6 +21,79 @@ namespace {
 QString Field(Database& db, const QString& sql, const QVariantList& params = {}) {
     auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot, 0, params);
     return rows->Eof() ? QString() : rows->Fields(0).toString();
+}
+
+// The template's words for an item's mark, by LABEL block; the blocks
+// themselves leave the page.
+QHash<QString, QString> TakeLabels(QString& html) {
+    static const QRegularExpression label(QStringLiteral("<!--LABEL ([a-z]+)-->(.*?)<!--/LABEL-->"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    QHash<QString, QString> labels;
+    for (auto it = label.globalMatch(html); it.hasNext();) {
+        const auto match = it.next();
+        labels.insert(match.captured(1), match.captured(2));
+    }
+    html.remove(label);
+    return labels;
+}
+
+// Keeps the blocks of the template marked `keep` (without their markers)
+// and drops the other blocks of `all`.
+QString KeepBlocks(QString html, const QStringList& all, const QString& keep) {
+    for (const QString& name : all) {
+        const QString open = QStringLiteral("<!--%1-->").arg(name);
+        const QString close = QStringLiteral("<!--/%1-->").arg(name);
+        for (qsizetype start = html.indexOf(open); start >= 0; start = html.indexOf(open, start)) {
+            const qsizetype end = html.indexOf(close, start);
+            if (end < 0)
+                break;
+            const QString inner = html.mid(start + open.size(), end - start - open.size());
+            html.replace(start, end + close.size() - start, name == keep ? inner : QString());
+            if (name == keep)
+                start += inner.size();
+        }
+    }
+    return html;
+}
+
+// What the work tables say about the last copy of the trunk: none, made,
+// or made and undone; and how each of its items ended. A working copy
+// older than the tables of the items knows only whether a copy was made.
+struct CopyState {
+    QString block = QStringLiteral("NOCOPY");
+    QHash<QString, int> itemStates;
+};
+
+CopyState LastCopy(Database& db, const QString& destinations) {
+    CopyState state;
+    if (destinations.isEmpty())
+        return state;
+    state.block = QStringLiteral("COPIED");
+    try {
+        if (Field(db, QStringLiteral("SELECT Trunk FROM CopyUndo")) == destinations)
+            state.block = QStringLiteral("UNDONE");
+        auto items = db.OpenRecordset(QStringLiteral("SELECT CMD, State FROM CopyItem"),
+                                      RecordsetType::Snapshot);
+        for (; !items->Eof(); items->MoveNext())
+            state.itemStates.insert(items->Fields(0).toString(), items->Fields(1).toInt());
+    } catch (const RunError& e) {
+        qCDebug(lcDb, "The report has no item outcome of the copy: %s [%d]",
+                qUtf8Printable(e.Description()), e.Number());
+        state.itemStates.clear();
+    }
+    return state;
+}
+
+// The label of an item's mark; none for an item written as shown.
+QString MarkOf(const CopyState& copy, const QString& cmd, const QHash<QString, QString>& labels) {
+    static const char* const names[] = {"", "refused", "notwritten", "undone"};
+    if (copy.block == u"NOCOPY" || copy.itemStates.isEmpty())
+        return {};
+    const auto found = copy.itemStates.constFind(cmd);
+    if (found == copy.itemStates.constEnd())
+        return labels.value(QStringLiteral("notcopied"));
+    const int state = *found;
+    return state > 0 && state < 4 ? labels.value(QString::fromLatin1(names[state])) : QString();
 }
 
 }  // namespace
@@ -77,6 +151,7 @@ FilledReport FillTrunkReport(const QString& databasePath, const QString& templat
     if (!templ.open(QIODevice::ReadOnly))
         return fail(ReportFailure::Template, templatePath, templ.errorString());
     QString html = QString::fromUtf8(templ.readAll());
+    const QHash<QString, QString> labels = TakeLabels(html);
     const qsizetype rowStart = html.indexOf(QStringLiteral("<!--ROW-->"));
     const qsizetype rowEnd = html.indexOf(QStringLiteral("<!--/ROW-->"));
     if (rowStart < 0 || rowEnd < rowStart)
@@ -87,6 +162,8 @@ FilledReport FillTrunkReport(const QString& databasePath, const QString& templat
             trunk) {
             return fail(ReportFailure::NoData, trunk);
         }
+        QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
+        const CopyState copy = LastCopy(*db, destinations);
         const QString rowTemplate = html.mid(rowStart + 10, rowEnd - rowStart - 10);
         QString rows;
         auto items = db->OpenRecordset(
@@ -98,13 +175,18 @@ FilledReport FillTrunkReport(const QString& databasePath, const QString& templat
             row.replace(QStringLiteral("{{DESCRIPTION}}"),
                         items->Fields(1).toString().toHtmlEscaped());
             row.replace(QStringLiteral("{{DATA}}"), items->Fields(2).toString().toHtmlEscaped());
+            // The label is the template's own markup.
+            row.replace(QStringLiteral("{{MARK}}"),
+                        MarkOf(copy, items->Fields(0).toString(), labels));
             rows += row;
             items->MoveNext();
         }
         html = html.left(rowStart) + rows + html.mid(rowEnd + 11);
         html = FillOutcomes(*db, html);
+        html = KeepBlocks(
+            html, {QStringLiteral("NOCOPY"), QStringLiteral("COPIED"), QStringLiteral("UNDONE")},
+            copy.block);
         report.exchange = Field(*db, QStringLiteral("SELECT PBXName FROM PBXName"));
-        QString destinations = Field(*db, QStringLiteral("SELECT Trunk FROM CopyTrunk"));
         if (destinations.isEmpty())
             destinations = QStringLiteral("-");
         html.replace(QStringLiteral("{{EXCHANGE}}"), report.exchange.toHtmlEscaped());

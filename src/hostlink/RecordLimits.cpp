@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+#include "localisation/MessageNumbers.h"
+#include "localisation/Messages.h"
+
 namespace kestrel {
 
 namespace {
@@ -16,28 +19,16 @@ QString TooLong(const QString& field, qsizetype length) {
 }  // namespace
 
 QString RecordFault(const cListRequest& record) {
-    const std::pair<const char*, const QString*> header[] = {
-        {"PBXName", &record.PBXName()},
-        {"PBXNumber", &record.PBXNumber()},
-        {"LoginID", &record.LoginID()},
-        {"Tag", &record.Tag()},
-        {"RequestID", &record.RequestID()},
-        {"TimeTag", &record.TimeTag()},
-        {"Key", &record.Key()},
-    };
-    for (const auto& [name, text] : header) {
-        if (text->size() > kMaxRecordText)
-            return TooLong(QString::fromLatin1(name), text->size());
+    if (record.Unreadable()) {
+        // Never empty: an empty fault would take the record as good.
+        const QString text = Msg(text::kAnswerUnreadable);
+        return text.isEmpty() ? QStringLiteral("unreadable record") : text;
     }
     const std::pair<const char*, const QStringList*> lists[] = {
         {"CMD", &record.CMDList()},
         {"FirstData", &record.FirstDataList()},
         {"SecondData", &record.SecondDataList()},
         {"ExtraData", &record.ExtraDataList()},
-        {"DescriptionData", &record.DescriptionDataList()},
-        {"CK", &record.CKList()},
-        {"ERMFP", &record.ERMFPList()},
-        {"MSGFP", &record.MSGFPList()},
     };
     for (const auto& [name, list] : lists) {
         for (qsizetype i = 0; i < list->size(); ++i) {

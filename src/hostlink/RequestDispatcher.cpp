@@ -1,10 +1,12 @@
 #include "RequestDispatcher.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "HostCalls.h"
 #include "RecordLimits.h"
+#include "StandaloneLink.h"
 #include "WindowState.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
@@ -18,6 +20,13 @@ namespace kestrel {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
+// Without a word of its request from the host for this long, a request is
+// given up; once the host has said it ended, its answer has this long to
+// come. Progress reports restart the first wait.
+constexpr int kAnswerTimeoutMs = 10 * 60 * 1000;
+constexpr int kAnswerAfterEndMs = 5000;
+// A wait that runs out during a host call looks again this much later.
+constexpr int kRecheckMs = 1000;
 
 bool Refused(const QString& reply) {
     return reply.isEmpty() || reply == u"BUSY" || reply == u"ERROR";
@@ -38,11 +47,13 @@ std::optional<std::int16_t> StepFromTag(const QString& tag) {
 }  // namespace
 
 RequestDispatcher::RequestDispatcher(WindowState& window, QObject* parent)
-    : QObject(parent), window_(window) {
+    : QObject(parent), window_(window), answerTimeoutMs_(kAnswerTimeoutMs) {
     timer_.setObjectName(QStringLiteral("tmrEvent"));
     timer_.setInterval(kTimerIntervalMs);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RequestDispatcher::OnTimer);
+    answerWatch_.setSingleShot(true);
+    connect(&answerWatch_, &QTimer::timeout, this, &RequestDispatcher::OnAnswerOverdue);
     RegisterStep(step::kFailedAnswer, [this] { OnFailedAnswer(); });
 }
 
@@ -58,6 +69,33 @@ public:
 private:
     int& calls_;
 };
+
+void RequestDispatcher::SetStandaloneHost(ExchangeLink* host) {
+    standaloneHost_ = host;
+    disconnect(progressLink_);
+    disconnect(endLink_);
+    if (auto* link = dynamic_cast<StandaloneLink*>(host)) {
+        progressLink_ = connect(link, &StandaloneLink::requestProgress, this,
+                                [this](const QString& requestId, const QString& loginId) {
+                                    NoteHostReport(requestId, loginId, false);
+                                });
+        endLink_ = connect(link, &StandaloneLink::requestEnded, this,
+                           [this](const QString& requestId, const QString& loginId) {
+                               NoteHostReport(requestId, loginId, true);
+                           });
+    }
+}
+
+void RequestDispatcher::NoteHostReport(const QString& requestId, const QString& loginId,
+                                       bool ended) {
+    if (!answerWatch_.isActive() || !OwnsReport(requestId, loginId))
+        return;
+    // Before the send's reply the id is not known yet; after it, only this
+    // window's request counts.
+    if (state_ == DispatchState::WaitingForAnswer && requestId != sendReply_)
+        return;
+    answerWatch_.start(ended ? std::min(kAnswerAfterEndMs, answerTimeoutMs_) : answerTimeoutMs_);
+}
 
 ExchangeLink* RequestDispatcher::LinkObject() const {
     if (g_Standalone)
@@ -100,6 +138,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
         return false;  // started from inside a host call of the request under way
     state_ = DispatchState::LoggingIn;
     answered_ = false;
+    overdue_ = false;
     window_.SetHourglass(true);
     ExchangeLink* link = LinkObject();
     try {
@@ -135,6 +174,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     // the answer has been dealt with, and nothing after it disables it again.
     state_ = DispatchState::Sending;
     window_.SetEnabled(false);
+    answerWatch_.start(answerTimeoutMs_);
     // A request the host could not take counts as refused.
     if (!TryHostCall("to take the request", [&] {
             const HostCall call(hostCalls_);
@@ -189,9 +229,42 @@ void RequestDispatcher::FinishRequest(const QString& loginID) {
         const HostCall call(hostCalls_);
         TryHostCall("to end the login", [&] { link->LogOut(pbxName_, loginID); });
     }
+    answerWatch_.stop();
     window_.SetEnabled(true);
     window_.SetHourglass(false);
     state_ = DispatchState::Idle;
+}
+
+void RequestDispatcher::OnAnswerOverdue() {
+    if (state_ != DispatchState::Sending && state_ != DispatchState::WaitingForAnswer)
+        return;
+    if (hostCalls_ > 0) {
+        answerWatch_.start(kRecheckMs);  // given up once the host call is back
+        return;
+    }
+    qCWarning(lcHostlink, "No answer came to the request '%s' of login '%s' (step '%s'): given up",
+              qUtf8Printable(sendReply_), qUtf8Printable(currentLoginId_),
+              qUtf8Printable(sentTag_));
+    // The host may still be working on it; an answer that comes later is
+    // dropped as nobody's.
+    if (ExchangeLink* link = LinkObject(); link && !Refused(sendReply_)) {
+        const HostCall call(hostCalls_);
+        TryHostCall("to cancel the request", [&] { link->CancelRequest(sendReply_); });
+    }
+    if (state_ != DispatchState::Sending && state_ != DispatchState::WaitingForAnswer)
+        return;  // the answer came during the cancel after all
+    answered_ = true;
+    overdue_ = true;
+    state_ = DispatchState::PendingDispatch;
+    refusedAnswer_ = Msg(text::kNoAnswer);
+    responseList_.Clear();
+    responseList_.SetErrCode(0);
+    lastAnswerIs61_ = false;
+    ShowHostMessage(refusedAnswer_);
+    pendingStep_ = step::kFailedAnswer;
+    FinishRequest(currentLoginId_);
+    state_ = DispatchState::PendingDispatch;
+    timer_.start();
 }
 
 void RequestDispatcher::CallBack(cListRequest& response) {
@@ -199,13 +272,18 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     // step, or one while no request of ours waits, is not ours to act on.
     const bool waiting =
         state_ == DispatchState::Sending || state_ == DispatchState::WaitingForAnswer;
-    if (!waiting || response.LoginID() != currentLoginId_ || response.Tag() != sentTag_) {
+    // An error answer of our login ends our request, whatever step it
+    // names: the host has ended the request, and nothing else would.
+    const bool ours = response.Tag() == sentTag_ || response.ErrCode() != 0;
+    if (!waiting || response.LoginID() != currentLoginId_ || !ours) {
         qCInfo(lcHostlink, "Dropped an answer nobody asked for: login '%s', step '%s' (%s)",
                qUtf8Printable(response.LoginID()), qUtf8Printable(response.Tag()),
                waiting ? "another request is in flight" : "no request is in flight");
         return;
     }
     answered_ = true;
+    overdue_ = false;
+    answerWatch_.stop();
     // Taken before the host calls below: their waits may deliver more calls.
     state_ = DispatchState::PendingDispatch;
     refusedAnswer_ = RecordFault(response);
@@ -234,7 +312,9 @@ void RequestDispatcher::CallBack(cListRequest& response) {
         ShowHostMessage(Msg(text::kRequestEndedWithError));
     }
     CopyAnswer(response);
-    if (errCode == 0 || lastAnswerIs61_) {
+    if (response.Tag() != sentTag_) {
+        pendingStep_ = step::kFailedAnswer;  // an error answer under another step
+    } else if (errCode == 0 || lastAnswerIs61_) {
         if (const auto stepCode = StepFromTag(response.Tag()))
             pendingStep_ = *stepCode;
     } else {
@@ -271,11 +351,13 @@ void RequestDispatcher::RegisterFailure(std::int16_t stepCode, std::function<voi
 void RequestDispatcher::OnFailedAnswer() {
     ReportFailedAnswer();
     const auto stepCode = StepFromTag(sentTag_);
-    if (!stepCode)
-        return;
-    const auto found = failures_.find(*stepCode);
-    if (found != failures_.end() && found->second)
+    const auto found = stepCode ? failures_.find(*stepCode) : failures_.end();
+    if (found != failures_.end() && found->second) {
         found->second();
+    } else if (overdue_) {
+        // Nobody else tells the engineer why the window came back.
+        LangMsgBox(kOwnSource, msgbox::own::kNoAnswer, QString(), kProductTitle);
+    }
 }
 
 void RequestDispatcher::OnTimer() {

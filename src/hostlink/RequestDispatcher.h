@@ -57,7 +57,8 @@ public:
     // standalone start; neither is owned.
     void SetParent(HostProgramme* parent) { parent_ = parent; }
     HostProgramme* Parent() const { return parent_; }
-    void SetStandaloneHost(ExchangeLink* host) { standaloneHost_ = host; }
+    // The standalone host's reports of its requests reach NoteHostReport.
+    void SetStandaloneHost(ExchangeLink* host);
     ExchangeLink* StandaloneHost() const { return standaloneHost_; }
 
     // Logs in, sends, and disables the window until the answer. False when
@@ -77,10 +78,21 @@ public:
     void FinishRequest(const QString& loginID);
     // Takes the answer of the request under way; an answer that arrives
     // while none is (a stray or repeated call-back), or that names another
-    // login or step, is dropped. An answer with a text longer than a record
-    // holds is refused: it ends its request as a failed answer (step 15)
-    // with nothing of it kept.
+    // login, is dropped, and so is one of another step unless it is an
+    // error answer: the host ends a request it fails under whatever step,
+    // so that answer ends the request in flight as failed (step 15). An
+    // answer that cannot be used (unreadable, or a text longer than a
+    // record holds) is refused: it ends its request as a failed answer with
+    // nothing of it kept.
     void CallBack(cListRequest& response) override;
+    // How long the window waits for an answer with no word of its request
+    // from the host; then the request is given up as failed (step 15) and
+    // the engineer told, so that no request keeps the window disabled.
+    void SetAnswerTimeout(int ms) { answerTimeoutMs_ = ms; }
+    // The host's word of request `requestId` of login `loginId`: progress
+    // restarts the wait for the answer, its end leaves the answer a short
+    // while to follow. Reports of other requests are ignored.
+    void NoteHostReport(const QString& requestId, const QString& loginId, bool ended);
     // The text that refused the last answer taken; empty when it was used.
     const QString& RefusedAnswer() const { return refusedAnswer_; }
     // Why the last answer failed: the refusal, or "ErrCode n".
@@ -134,6 +146,7 @@ public:
 private:
     class HostCall;
     void OnTimer();
+    void OnAnswerOverdue();
     void CopyAnswer(const cListRequest& response);
     ExchangeLink* LinkObject() const;
 
@@ -156,6 +169,10 @@ private:
     QString refusedAnswer_;
     int hostCalls_ = 0;
     QTimer timer_;
+    QTimer answerWatch_;
+    int answerTimeoutMs_;
+    bool overdue_ = false;  // the last failed answer is a request given up
+    QMetaObject::Connection progressLink_, endLink_;
     std::map<std::int16_t, std::function<void()>> steps_;
     std::map<std::int16_t, std::function<void()>> failures_;
 };

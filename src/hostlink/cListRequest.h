@@ -81,6 +81,12 @@ public:
     bool SetLists(const QStringList& cmd, const QStringList& fd, const QStringList& sd,
                   const QStringList& ed, const QStringList& desc, const QStringList& ck,
                   const QStringList& ermfp, const QStringList& msgfp);
+    // The record reached us in another shape than this one (lists of unequal
+    // length, a count that is not theirs, fields missing or extra): what it
+    // holds is not what the sender meant, so it is never taken as an answer.
+    // Not part of the record the host sees.
+    bool Unreadable() const { return unreadable_; }
+    void SetUnreadable(bool v) { unreadable_ = v; }
 
 private:
     static QString Get(const QStringList& list, int index) {
@@ -105,6 +111,7 @@ private:
     QString timeTag_;
     std::int16_t commandType_ = 20;
     std::int32_t errCode_ = 0;
+    bool unreadable_ = false;
     QStringList cmd_, firstData_, secondData_, extraData_, descriptionData_, ck_, ermfp_, msgfp_;
 };
 

@@ -85,6 +85,8 @@ constexpr std::int16_t kCloseWhileWriting = 39;
 constexpr std::int16_t kCloseWhileReading = 40;
 // A copy recorded ahead did not finish (%ST: its line of text 64).
 constexpr std::int16_t kCopyDidNotFinish = 41;
+// No answer came to a request, so it was given up.
+constexpr std::int16_t kNoAnswer = 50;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -143,6 +145,10 @@ constexpr int kCannotBeUndone = 66;
 constexpr int kPreviewSource = 67;
 // The host's line while a close waits for the copy to stop.
 constexpr int kClosingAfterCopy = 68;
+// Why an answer that reached us in another shape than a record's failed.
+constexpr int kAnswerUnreadable = 75;
+// Why a request that no answer ended was given up.
+constexpr int kNoAnswer = 76;
 }  // namespace text
 
 }  // namespace kestrel

@@ -1078,18 +1078,20 @@ public:
     bool received = false;
 };
 
-TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
+TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesUnreadable) {
     contract::RegisterTypes();
     cListRequest whole;
     whole.SetLoginID(QStringLiteral("LOGIN0"));
     whole.AddToList(QStringLiteral("3000"), QStringLiteral("005"), QStringLiteral("01"));
     whole.AddToList(QStringLiteral("3001"), QStringLiteral("005"), QStringLiteral("07"));
+    cListRequest one = whole;
+    one.Clear();
+    one.AddToList(QStringLiteral("3000"));
     // The header fields in the record's order, the login among them.
-    auto header = [](QDBusArgument& out) {
+    auto header = [](QDBusArgument& out, qint16 count = 1) {
         out << QStringLiteral("1") << QStringLiteral("PBX1") << QStringLiteral("1")
             << QStringLiteral("LOGIN0") << QStringLiteral("12") << QStringLiteral("12") << QString()
-            << qint16(1) << qint16(20) << qint32(0) << true << false << true << qint16(0)
-            << QString();
+            << count << qint16(20) << qint32(0) << true << false << true << qint16(0) << QString();
     };
     auto lists = [](QDBusArgument& out, qsizetype shortLength) {
         out << QStringList{QStringLiteral("3000")};
@@ -1105,11 +1107,20 @@ TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
     };
     const Case cases[] = {
         {"the whole record", [&](QDBusArgument& out) { out << whole; }, 2, "LOGIN0"},
+        {"one line", [&](QDBusArgument& out) { out << one; }, 1, "LOGIN0"},
         {"lists of differing length",
          [&](QDBusArgument& out) {
              out.beginStructure();
              header(out);
              lists(out, 2);
+             out.endStructure();
+         },
+         0, "LOGIN0"},
+        {"a count that is not the lists'",
+         [&](QDBusArgument& out) {
+             out.beginStructure();
+             header(out, 2);
+             lists(out, 1);
              out.endStructure();
          },
          0, "LOGIN0"},
@@ -1170,6 +1181,8 @@ TEST(RecordMarshallingTest, ARecordOfAnyOtherShapeIsPassedOverAndArrivesEmpty) {
             ASSERT_TRUE(test::WaitFor([&] { return reader.received; })) << c.what;
             EXPECT_EQ(reader.record.Count(), c.count) << c.what;
             EXPECT_EQ(reader.record.LoginID(), QString::fromUtf8(c.login)) << c.what;
+            // Only a record read whole is an answer; any other is a failed one.
+            EXPECT_EQ(reader.record.Unreadable(), c.count == 0) << c.what;
             // The next field is read where it is, whatever the record's shape.
             EXPECT_EQ(reader.after, QStringLiteral("after")) << c.what;
         }

@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <functional>
 
+#include "copyengine/ReportCopyState.h"
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/ReportWriter.h"
 #include "helm32/HostReport.h"
+#include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RunError.h"
@@ -120,6 +124,93 @@ TEST_F(ReportTest, TheLastCopysOutcomeHasItsSection) {
     EXPECT_FALSE(filled.contains(QStringLiteral("{{DEST}}")));
     db->Execute(QStringLiteral("DROP TABLE CopyOutcome"));
     EXPECT_FALSE(FillOutcomes(*db, html).contains(QStringLiteral("Outcome of the last copy")));
+}
+
+// The report says what the last copy did to each item and whether it was
+// undone: the value column names what it shows, refused and unwritten items
+// are marked, and an undo of that copy (only that copy) is told with its
+// outcome per trunk; a new copy starts afresh.
+TEST_F(ReportTest, TheReportSaysWhatTheLastCopyDidAndWhetherItWasUndone) {
+    const QStringList saved = g_Messages;
+    const auto restore = qScopeGuard([saved] { g_Messages = saved; });
+    g_Messages = QStringList(80);
+    g_Messages[77] = QStringLiteral("undone %1 of %2, %3 refused, %4 not");
+    auto db = Database::Open(work_, false);
+    auto item = [](const char* cmd, CopiedState state) {
+        return CopiedItem{QString::fromLatin1(cmd), state};
+    };
+    using S = CopiedState;
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const char* column;  // the value column's head
+        const char* mark3001;
+        const char* mark3005;
+        const char* more;  // further text the page holds
+    } steps[] = {
+        {"no copy", [&] { db->Execute(QStringLiteral("DELETE FROM CopyTrunk")); },
+         "Value read from the source trunk", "", "", ""},
+        {"copied, one refused",
+         [&] {
+             db->Execute(QStringLiteral("INSERT INTO CopyTrunk VALUES ('5-7,9')"));
+             StoreCopiedItems(*db, {item("3001", S::Written), item("3005", S::Refused)}, true);
+         },
+         "Value copied", "", "refused by the exchange", ""},
+        {"the next request of the copy adds the worse",
+         [&] {
+             StoreCopiedItems(*db, {item("3001", S::NotWritten), item("3005", S::Written)}, false);
+         },
+         "Value copied", "not written, or not confirmed", "refused by the exchange", ""},
+        {"a new copy of one item", [&] { StoreCopiedItems(*db, {item("3001", S::Written)}, true); },
+         "Value copied", "", "not copied", ""},
+        {"the undo of another copy",
+         [&] {
+             const QString pbx = QStringLiteral("PBX <1>");
+             const QString dests = QStringLiteral("5-7,9");
+             EXPECT_FALSE(
+                 StoreUndoOutcome(*db, pbx, QStringLiteral("012"), QStringLiteral("5-8"), {}));
+             EXPECT_FALSE(StoreUndoOutcome(*db, pbx, QStringLiteral("013"), dests, {}));
+             EXPECT_FALSE(
+                 StoreUndoOutcome(*db, QStringLiteral("PBX2"), QStringLiteral("012"), dests, {}));
+         },
+         "Value copied", "", "not copied", ""},
+        {"the undo of this copy",
+         [&] {
+             EXPECT_TRUE(StoreUndoOutcome(*db, QStringLiteral("PBX <1>"), QStringLiteral("012"),
+                                          QStringLiteral(" 5-7,9"),
+                                          {{QStringLiteral("005"), 1, 0, 1}}));
+         },
+         "Value of the undone copy", "written, then undone", "not copied", "the copy was undone"},
+        {"a copy after the undo", [&] { StoreCopiedItems(*db, {item("3005", S::Written)}, true); },
+         "Value copied", "not copied", "", ""},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        const FilledReport filled =
+            FillTrunkReport(work_, template_, QStringLiteral("{Trunk.Trunk}= '012'"), {});
+        ASSERT_TRUE(filled.outcome.Written());
+        const QString page = filled.html.mid(filled.html.indexOf(QStringLiteral("<body>")));
+        EXPECT_TRUE(page.contains(QString::fromUtf8(step.column)));
+        EXPECT_EQ(page.count(QStringLiteral("<th width=\"35%\">")), 1);
+        EXPECT_FALSE(page.contains(QStringLiteral("<!--")));
+        // Each item's row, from its key to the row's end.
+        auto row = [&](const char* key) {
+            const qsizetype at = page.indexOf(QString::fromLatin1(key));
+            return page.mid(at, page.indexOf(QStringLiteral("</tr>"), at) - at);
+        };
+        const std::pair<const char*, const char*> marks[] = {{"3001", step.mark3001},
+                                                             {"3005", step.mark3005}};
+        for (const auto& [key, mark] : marks) {
+            const QString r = row(key);
+            const bool marked = r.contains(QStringLiteral("&ndash;"));
+            EXPECT_EQ(marked, *mark != 0) << key << ": " << r.toStdString();
+            EXPECT_TRUE(r.contains(QString::fromUtf8(mark))) << key << ": " << r.toStdString();
+        }
+        EXPECT_EQ(page.contains(QStringLiteral("the copy was undone")), *step.more != 0);
+        EXPECT_EQ(page.contains(QStringLiteral("undone 1 of 2, 0 refused, 1 not")),
+                  *step.more != 0);
+    }
 }
 
 TEST_F(ReportTest, FailuresAreDescribed) {

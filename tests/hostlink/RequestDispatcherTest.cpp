@@ -2,6 +2,7 @@
 
 #include <QScopeGuard>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -35,7 +36,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(
             OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
-        for (int i = 0; i < 16; ++i)
+        for (int i = 0; i < 80; ++i)
             g_Messages << QStringLiteral("M%1").arg(i);
         dispatcher_.SetParent(&host_);
         dispatcher_.SetPBXName(QStringLiteral("PBX1"));
@@ -195,12 +196,31 @@ TEST_F(RequestDispatcherTest, ARefusalIsToldOnceWithTheHostsReply) {
     EXPECT_EQ(tree_.boxes.shown.size(), 3u);
 }
 
-// An answer holding a text longer than a record's is refused: nothing of it
-// is kept, and its request ends as a failed answer whose routine runs.
-TEST_F(RequestDispatcherTest, AnAnswerWithAnOversizedTextEndsItsRequestAsFailed) {
+// An answer holding a text longer than a record's in a list the tool reads,
+// or one that arrived unreadable, is refused: nothing of it is kept, and its
+// request ends as a failed answer whose routine runs. Long texts the tool
+// never reads spoil nothing.
+TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
     QList<std::int16_t> failed;
     dispatcher_.RegisterFailure(11, [&] { failed << 11; });
-    for (const int length : {255, 256, 1 << 20}) {
+    const struct {
+        const char* what;
+        std::function<void(cListRequest&)> spoil;
+        const char* refusal;  // empty: the answer is used
+    } cases[] = {
+        {"255 read", [](cListRequest& a) { a.SetSecondData(1, QString(255, u'x')); }, ""},
+        {"256 read", [](cListRequest& a) { a.SetSecondData(1, QString(256, u'x')); },
+         "SecondData(1) holds 256 characters"},
+        {"huge read", [](cListRequest& a) { a.SetExtraData(0, QString(1 << 20, u'x')); },
+         "ExtraData(0) holds 1048576 characters"},
+        {"long unread entry", [](cListRequest& a) { a.SetDescriptionData(1, QString(999, u'x')); },
+         ""},
+        {"long host list", [](cListRequest& a) { a.SetMSGFP(0, QString(300, u'x')); }, ""},
+        {"long header", [](cListRequest& a) { a.SetKey(QString(300, u'x')); }, ""},
+        {"unreadable", [](cListRequest& a) { a.SetUnreadable(true); }, "M75"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         ran_.clear();
         failed.clear();
         cListRequest request = Request(QStringLiteral("11"));
@@ -208,23 +228,24 @@ TEST_F(RequestDispatcherTest, AnAnswerWithAnOversizedTextEndsItsRequestAsFailed)
         cListRequest answer = request;
         answer.Clear();
         answer.AddToList(QStringLiteral("3001"), QStringLiteral("001"), QStringLiteral("01"));
-        answer.AddToList(QStringLiteral("3002"), QStringLiteral("001"), QString(length, u'x'));
+        answer.AddToList(QStringLiteral("3002"), QStringLiteral("001"), QStringLiteral("02"));
+        c.spoil(answer);
         host_.callback->CallBack(answer);
         ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
-        EXPECT_TRUE(window_.enabled) << length;
+        EXPECT_TRUE(window_.enabled);
         EXPECT_EQ(host_.logouts.size(), 1);
         host_.logouts.clear();
-        if (length <= kMaxRecordText) {
+        const QString refusal = QString::fromUtf8(c.refusal);
+        if (refusal.isEmpty()) {
             EXPECT_EQ(ran_, QList<std::int16_t>{11});
             EXPECT_TRUE(failed.isEmpty());
             EXPECT_EQ(dispatcher_.ResponseList().Count(), 2);
             EXPECT_TRUE(dispatcher_.RefusedAnswer().isEmpty());
         } else {
-            EXPECT_TRUE(ran_.isEmpty()) << length;
-            EXPECT_EQ(failed, QList<std::int16_t>{11}) << length;
+            EXPECT_TRUE(ran_.isEmpty());
+            EXPECT_EQ(failed, QList<std::int16_t>{11});
             EXPECT_EQ(dispatcher_.ResponseList().Count(), 0);
-            EXPECT_TRUE(dispatcher_.RefusedAnswer().startsWith(
-                QStringLiteral("SecondData(1) holds %1 characters").arg(length)))
+            EXPECT_TRUE(dispatcher_.RefusedAnswer().startsWith(refusal))
                 << dispatcher_.RefusedAnswer().toStdString();
             EXPECT_EQ(dispatcher_.FailureReason(), dispatcher_.RefusedAnswer());
         }
@@ -292,6 +313,88 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
     EXPECT_EQ(g_logged.at(1), QStringLiteral("Dropped an answer nobody asked for: login "
                                              "'LOGIN8', step '13' (another request is in "
                                              "flight)"));
+}
+
+// An error answer of the login in flight ends its request as failed,
+// whatever step it names (the host has ended the request); one of another
+// login, or a good answer of another step, stays dropped.
+TEST_F(RequestDispatcherTest, AnErrorAnswerOfTheLoginInFlightEndsItsRequest) {
+    QList<std::int16_t> failed;
+    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
+    const struct {
+        const char* login;
+        const char* tag;
+        std::int32_t errCode;
+        bool taken;
+    } cases[] = {
+        {"LOGIN7", "", 99, true},  {"LOGIN7", "12", 5, true},  {"LOGIN7", "12", 61, true},
+        {"LOGIN8", "", 99, false}, {"LOGIN7", "12", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.login << " '" << c.tag << "' " << c.errCode);
+        ran_.clear();
+        failed.clear();
+        host_.logouts.clear();
+        cListRequest request = Request(QStringLiteral("13"));
+        ASSERT_TRUE(dispatcher_.SendToHost(request));
+        cListRequest answer;
+        answer.SetLoginID(QString::fromLatin1(c.login));
+        answer.SetTag(QString::fromLatin1(c.tag));
+        answer.SetErrCode(c.errCode);
+        // A cancel on the last line runs the Tag's step, but only its own.
+        answer.AddToList(QStringLiteral("3000"), QStringLiteral("001"),
+                         QStringLiteral("OPX_USERCANCEL"));
+        host_.callback->CallBack(answer);
+        if (!c.taken) {
+            EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer);
+            EXPECT_FALSE(window_.enabled);
+            dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
+            continue;
+        }
+        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        EXPECT_TRUE(ran_.isEmpty());
+        EXPECT_EQ(failed, QList<std::int16_t>{13});
+        EXPECT_TRUE(window_.enabled);
+        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+    }
+}
+
+// A request no answer ends is given up: the host is asked to cancel it, the
+// window is free again, and the engineer is told, by the request's operation
+// or, when it has no word of its own, by own message 50. A late answer is
+// then nobody's.
+TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
+    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+    QList<std::int16_t> failed;
+    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
+    dispatcher_.SetAnswerTimeout(0);
+    for (const bool hasFailureRoutine : {true, false}) {
+        SCOPED_TRACE(hasFailureRoutine);
+        failed.clear();
+        host_.cancelled.clear();
+        host_.logouts.clear();
+        const std::size_t boxes = tree_.boxes.shown.size();
+        const test::ExpectQtWarning logged(QStringLiteral("^kestrel.hostlink: No answer came"));
+        cListRequest request =
+            Request(hasFailureRoutine ? QStringLiteral("13") : QStringLiteral("14"));
+        ASSERT_TRUE(dispatcher_.SendToHost(request));
+        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        EXPECT_TRUE(window_.enabled);
+        EXPECT_FALSE(window_.hourglass);
+        EXPECT_EQ(host_.cancelled, QStringList{QStringLiteral("REQ1")});
+        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+        EXPECT_EQ(dispatcher_.FailureReason(), QStringLiteral("M76"));
+        EXPECT_EQ(failed.size(), hasFailureRoutine ? 1 : 0);
+        ASSERT_EQ(tree_.boxes.shown.size(), boxes + (hasFailureRoutine ? 0 : 1));
+        if (!hasFailureRoutine) {
+            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+                QStringLiteral("No answer came from the exchange link")));
+        }
+        cListRequest late = request;
+        host_.callback->CallBack(late);
+        EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+        EXPECT_TRUE(ran_.isEmpty());
+    }
 }
 
 TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {

@@ -162,5 +162,31 @@ TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
     }
 }
 
+// The notices shown while a host call waits have an OK button only: in
+// every language their texts ask for no other button.
+TEST(ProjectNoticeTest, TheWaitNoticesAskForNoButtonTheyLack) {
+    const struct {
+        const char* lng;
+        const char* otherButtons;
+    } languages[] = {
+        {"/ADDINS/DATABASE/Kestrel.lng", "Retry|Cancel|Ignore|Abort|Yes|No"},
+        {"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng", "Wiederholen|Abbrechen|Ignorieren|Ja|Nein"},
+    };
+    for (const auto& language : languages) {
+        auto db = Database::Open(
+            QStringLiteral(KESTREL_STAGE_ROOT) + QString::fromLatin1(language.lng), true);
+        auto rows = db->OpenRecordset(
+            QStringLiteral("SELECT OleServerBusyMsgText, OleRequestPendingMsgText FROM tProject"));
+        ASSERT_FALSE(rows->Eof()) << language.lng;
+        const QRegularExpression button(
+            QStringLiteral("\\b(%1)\\b").arg(QString::fromLatin1(language.otherButtons)));
+        for (int field = 0; field < 2; ++field) {
+            const QString text = rows->Fields(field).toString();
+            EXPECT_FALSE(text.isEmpty()) << language.lng;
+            EXPECT_FALSE(button.match(text).hasMatch()) << text.toStdString();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include "support/QtPrinters.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include "platform/SettingsStore.h"
@@ -26,6 +27,34 @@ TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplication) {
     EXPECT_EQ(store.Read(QStringLiteral("OTHER"), QStringLiteral("30000"),
                          QStringLiteral("InstallPath"), QStringLiteral("\\")),
               QStringLiteral("\\"));
+}
+
+// A value as the engineer writes it into the file by hand, commas and
+// quotes included, reads as written.
+TEST(QSettingsStoreTest, AValueWithACommaReadsAsWritten) {
+    const struct {
+        const char* line;
+        const char* read;
+    } cases[] = {
+        {"/opt/suite/", "/opt/suite/"},
+        {"/opt/Suite, test/", "/opt/Suite, test/"},
+        {"/opt/a,b,c/", "/opt/a,b,c/"},
+        {"\"/opt/quoted, too/\"", "/opt/quoted, too/"},
+    };
+    const QString file =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("COMMAS")).fileName();
+    const QSettingsStore store;
+    for (const auto& c : cases) {
+        QFile ini(file);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QByteArray("[29999]\nInstallPath=other\n[30000]\nInstallPath=") + c.line +
+                  "\nOther=x\n");
+        ini.close();
+        EXPECT_EQ(store.Read(QStringLiteral("COMMAS"), QStringLiteral("30000"),
+                             QStringLiteral("InstallPath"), QStringLiteral("NONE")),
+                  QString::fromUtf8(c.read))
+            << c.line;
+    }
 }
 
 }  // namespace

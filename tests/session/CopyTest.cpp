@@ -45,6 +45,13 @@ protected:
     QStringList CopyTrunkRows() const {
         return test::SqlRows(*session_->WorkDb(), QStringLiteral("SELECT Trunk FROM CopyTrunk"));
     }
+    // How the report marks each item of the last copy (0 written, 1 refused,
+    // 2 not written).
+    QStringList ItemStates() const {
+        return test::SqlRows(
+            *session_->WorkDb(),
+            QStringLiteral("SELECT CMD || '=' || State FROM CopyItem ORDER BY CMD"));
+    }
     QString Stored(const char* cmd) const {
         return test::SqlValue(*session_->WorkDb(),
                               QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"),
@@ -78,6 +85,8 @@ TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
     // A refusal still counts as written for the first destination.
     EXPECT_EQ(Original(2), QStringLiteral("IC"));
     EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5,6")});
+    // The report shows them as refused, not as written.
+    EXPECT_EQ(ItemStates(), QStringList({"3001=0", "3005=1", "3014=1"}));
 }
 
 TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
@@ -90,6 +99,7 @@ TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
     });
     EXPECT_EQ(Original(2), QStringLiteral("OG"));
     EXPECT_EQ(session_->Copier().FailedTrunks(), QStringList{QStringLiteral("006")});
+    EXPECT_EQ(ItemStates(), QStringList({"3001=2", "3005=2", "3014=2"}));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(Msg(7) + QStringLiteral("\r\n") + Msg(8) +
                                                      QStringLiteral("\r\n006")));

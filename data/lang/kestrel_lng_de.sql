@@ -121,7 +121,8 @@ INSERT INTO tMessages VALUES
  (65, 'Seit dem Lesen der Vorschau geändert: %1 Zellen (markiert). Es wurde nichts geschrieben; prüfen Sie sie und wählen Sie dann erneut Kopieren.'),
  (66, 'nicht rückgängig zu machen'),
  (67, 'Quellleitung %1'),
- (68, 'Die Kopie hält nach den laufenden Einträgen an; das Fenster schließt sich, wenn sie beendet ist.');
+ (68, 'Die Kopie hält nach den laufenden Einträgen an; das Fenster schließt sich, wenn sie beendet ist.'),
+ (69, 'Dieser Wert ist nicht der, den die Vorschau zuvor zeigte: Er wurde beim Schreiben neu gelesen.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Leitungskopie',

@@ -122,7 +122,8 @@ INSERT INTO tMessages VALUES
  (65, 'Changed since the preview was read: %1 cells (marked). Nothing has been written; check them, then choose Copy again.'),
  (66, 'cannot be undone'),
  (67, 'Source trunk %1'),
- (68, 'The copy is stopping after the entries in flight; the window closes when it has ended.');
+ (68, 'The copy is stopping after the entries in flight; the window closes when it has ended.'),
+ (69, 'This value is not what the preview showed before: it was read again at the moment of writing.');
 
 INSERT INTO tProject VALUES
  ('Kestrel', 'Kestrel Trunk Copy',

@@ -145,6 +145,8 @@ constexpr int kCannotBeUndone = 66;
 constexpr int kPreviewSource = 67;
 // The host's line while a close waits for the copy to stop.
 constexpr int kClosingAfterCopy = 68;
+// The tool tip of a preview cell that differs from the preview before.
+constexpr int kChangedSinceTip = 69;
 // Why an answer that reached us in another shape than a record's failed.
 constexpr int kAnswerUnreadable = 75;
 // Why a request that no answer ended was given up.

@@ -380,6 +380,10 @@ void dlgKestrel::ConnectStandaloneProgress(StandaloneLink* link) {
 
 void dlgKestrel::RequestProgress(const QString& requestId, const QString& loginId, int done,
                                  int total) {
+    // The host's reports keep its request's wait for an answer alive (the
+    // built-in host of a standalone start tells the dispatcher itself).
+    if (!g_Standalone)
+        session_->Dispatcher().NoteHostReport(requestId, loginId, false);
     if (!session_->Dispatcher().OwnsReport(requestId, loginId))
         return;
     if (progressRequest_ != requestId) {
@@ -389,7 +393,9 @@ void dlgKestrel::RequestProgress(const QString& requestId, const QString& loginI
     progress_->SetProgress(done, total);
 }
 
-void dlgKestrel::RequestEnded(const QString& requestId, const QString&, int) {
+void dlgKestrel::RequestEnded(const QString& requestId, const QString& loginId, int) {
+    if (!g_Standalone)
+        session_->Dispatcher().NoteHostReport(requestId, loginId, true);
     if (!requestId.isEmpty() && requestId == progressRequest_)
         FinishProgress();
 }

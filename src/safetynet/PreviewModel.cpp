@@ -76,6 +76,8 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
                                    : ChangeText(cell.oldValue, cell.newValue) +
                                          QStringLiteral(" (") + Msg(text::kCannotBeUndone) + u')';
         case Qt::ToolTipRole:
+            if (cell.changedSince)
+                return plan_.Items().at(item).description + u'\n' + Msg(text::kChangedSinceTip);
             return plan_.Items().at(item).description;
         case Qt::ForegroundRole:
             return !cell.changed || !included ? QVariant(QBrush(kDimmed)) : QVariant();

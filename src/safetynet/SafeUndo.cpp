@@ -5,11 +5,13 @@
 #include <QSet>
 
 #include "SafeCopyTexts.h"
+#include "copyengine/ReportCopyState.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/CommonBoxes.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/Database.h"
 #include "platform/RunError.h"
 #include "tools/AnswerCodes.h"
 
@@ -251,7 +253,39 @@ void SafeUndo::OnWritten() {
     if (!failed.isEmpty())
         text += QStringLiteral("\r\n") + Msg(summary::kFailedCells) + CellLines(failed, true);
     Record(cells, text);
+    StoreForReport(cells);
     LangMsgBox(kOwnSource, msgbox::own::kUndoSummary, text, kProductTitle);
+}
+
+void SafeUndo::StoreForReport(const QList<JournalCell>& cells) {
+    Database* db = window_.WorkDb();
+    if (!db)
+        return;
+    // Per destination, in the order met: what the undo did there.
+    QList<UndoneTrunk> trunks;
+    QHash<QString, qsizetype> at;
+    for (const JournalCell& cell : cells) {
+        auto found = at.constFind(cell.trunk);
+        if (found == at.constEnd()) {
+            found = at.insert(cell.trunk, trunks.size());
+            trunks.append(UndoneTrunk{cell.trunk, 0, 0, 0});
+        }
+        UndoneTrunk& trunk = trunks[*found];
+        if (cell.outcome == CellOutcome::Undone) {
+            ++trunk.restored;
+        } else if (cell.outcome == CellOutcome::Refused) {
+            ++trunk.refused;
+        } else {
+            ++trunk.notRestored;
+        }
+    }
+    try {
+        StoreUndoOutcome(*db, undoOf_.exchange, undoOf_.sourceTrunk, undoOf_.destinationList,
+                         trunks);
+    } catch (const RunError& e) {
+        // The report then still shows the copy; the host's line says why.
+        dispatcher_.ShowHostMessage(e.Description());
+    }
 }
 
 void SafeUndo::Record(const QList<JournalCell>& cells, const QString& text) {

@@ -30,6 +30,8 @@ private:
     void OnRead(TrunkSnapshot& now);
     void OnWritten();
     void Record(const QList<JournalCell>& cells, const QString& summary);
+    // The report's section of the last copy then tells the undo.
+    void StoreForReport(const QList<JournalCell>& cells);
 
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;

@@ -218,6 +218,7 @@ INSERT INTO tMessages VALUES
  (62, 'Die Datei %1 kann nicht geschrieben werden: %2'),
  (63, 'Die Berichtsauswahl %1 ist nicht verständlich.');
 
+<<<<<<< HEAD
 -- Antworten, Berichte und Aufträge, die ohne Antwort enden.
 INSERT INTO tMessages VALUES
  (75, 'die Antwort konnte nicht gelesen werden'),
@@ -226,3 +227,25 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMsgBox VALUES
  (50, 'Von der Anlagenverbindung kam keine Antwort, daher wurde der Auftrag aufgegeben.&%CR&Prüfen Sie die Verbindung zur Anlage und versuchen Sie es dann erneut.',
       'vbOKOnly+vbExclamation', 'Anlagenverbindung', 'HELP/kestrel_de.hlp', '-1');
+=======
+-- Eingabe: eine Zielliste, die das Sicherheitsnetz ablehnt oder kürzt, ein
+-- Wert, zu dem eine "+"-Regel nichts addieren kann, eine Teilnehmerprüfung
+-- ohne Antwort, eine auf die höchste Leitung gesetzte Leitungsnummer.
+INSERT INTO tMsgBox VALUES
+ (45, 'Die Zielliste&%SP&%ST&%SP&kann nicht verwendet werden:&%CR&%ST&%CR&Es wurde nichts gelesen oder geschrieben. Schreiben Sie Nummern und Bereiche mit Kommas getrennt, zum Beispiel 5,8,10-20.',
+      'vbOKOnly+vbExclamation', 'Zielleitungen', 'HELP/kestrel_de.hlp', '-1'),
+ (46, 'Einige Zielnummern werden ausgelassen:&%CR&%ST&%CR&Die übrigen Zielleitungen werden wie gewohnt geprüft und kopiert.',
+      'vbOKOnly+vbInformation', 'Zielleitungen', 'HELP/kestrel_de.hlp', '-1'),
+ (47, 'Die Zielliste ist leer.&%CR&Schreiben Sie die Leitungen, auf die kopiert werden soll, zum Beispiel 5,8,10-20.',
+      'vbOKOnly+vbExclamation', 'Zielleitungen', 'HELP/kestrel_de.hlp', '-1'),
+ (48, 'Zum aktuellen Wert "&%ST&" kann nichts addiert werden: Er endet nicht mit einer Zahl, oder die Summe wäre zu groß.&%CR&Wählen Sie eine andere Option oder Abbrechen.',
+      'vbOKOnly+vbExclamation', 'Weitere Daten', 'HELP/kestrel_de.hlp', '-1'),
+ (49, 'Die Teilnehmernummer konnte nicht geprüft werden (&%ST&), daher wurde sie nicht übernommen.&%CR&Prüfen Sie die Verbindung zur Anlage und wählen Sie dann OK, um erneut zu fragen, oder Abbrechen.',
+      'vbOKOnly+vbExclamation', 'Teilnehmernummer', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (70, 'Neben dem Zeichen "%1" an Position %2 fehlt eine Nummer.'),
+ (71, 'Der Bereich %1 hat an Position %2 einen zweiten Bindestrich.'),
+ (72, 'Die Nummer %1 an Position %2 liegt über der höchsten Leitung dieser Anlage (%3).'),
+ (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),
+ (74, 'Leitung %1 liegt über der höchsten Leitung dieser Anlage; die Nummer wurde in %2 geändert.');
+>>>>>>> input~1

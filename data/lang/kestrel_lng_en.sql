@@ -217,6 +217,7 @@ INSERT INTO tMessages VALUES
  (62, 'The file %1 cannot be written: %2'),
  (63, 'The report selection %1 is not understood.');
 
+<<<<<<< HEAD
 -- Answers, reports and requests that end without an answer.
 INSERT INTO tMessages VALUES
  (75, 'the answer could not be read'),
@@ -225,3 +226,25 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMsgBox VALUES
  (50, 'No answer came from the exchange link, so the request was given up.&%CR&Check the link to the exchange, then try again.',
       'vbOKOnly+vbExclamation', 'Exchange Link', 'HELP/kestrel.hlp', '-1');
+=======
+-- Input: a destination list the safety net refuses or shortens, a value a
+-- "+" rule cannot add to, a station check that got no answer, a trunk
+-- number held at the highest trunk.
+INSERT INTO tMsgBox VALUES
+ (45, 'The destination list&%SP&%ST&%SP&cannot be used:&%CR&%ST&%CR&Nothing has been read or written. Write numbers and ranges separated by commas, for example 5,8,10-20.',
+      'vbOKOnly+vbExclamation', 'Destination Trunks', 'HELP/kestrel.hlp', '-1'),
+ (46, 'Some destination numbers are left out:&%CR&%ST&%CR&The other destination trunks are checked and copied as usual.',
+      'vbOKOnly+vbInformation', 'Destination Trunks', 'HELP/kestrel.hlp', '-1'),
+ (47, 'The destination list is empty.&%CR&Write the trunks to copy to, for example 5,8,10-20.',
+      'vbOKOnly+vbExclamation', 'Destination Trunks', 'HELP/kestrel.hlp', '-1'),
+ (48, 'Nothing can be added to the present value "&%ST&": it does not end in a number, or the sum would be too large.&%CR&Choose another option, or Cancel.',
+      'vbOKOnly+vbExclamation', 'Additional Data', 'HELP/kestrel.hlp', '-1'),
+ (49, 'The station number could not be checked (&%ST&), so it has not been accepted.&%CR&Check the link to the exchange, then choose OK to ask again, or Cancel.',
+      'vbOKOnly+vbExclamation', 'Station Number', 'HELP/kestrel.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (70, 'A number is missing next to the "%1" at character %2.'),
+ (71, 'The range %1 has a second dash at character %2.'),
+ (72, 'The number %1 at character %2 is above the highest trunk of this exchange (%3).'),
+ (73, 'Above the highest trunk (%1), left out: %2'),
+ (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
+>>>>>>> input~1

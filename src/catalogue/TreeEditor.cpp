@@ -192,9 +192,14 @@ void TreeEditor::MarkWrittenValue(const QString& cmd, const QString& value) {
 }
 
 void TreeEditor::Restore(QStandardItem* selected) {
-    if (selected)
+    if (!selected)
+        return;
+    // The item of the node the tree shows selected: the arrow keys and an
+    // expansion move the selection without the click that sets CurrentCMD.
+    const QString cmd = Model::Tag(selected->parent() ? selected->parent() : selected);
+    if (selected->parent())
         Model::SetImage(selected, image::kMore);
-    values_.SetItemValue(currentCmd_, values_.GetOriginalValue(currentCmd_).toString());
+    values_.SetItemValue(cmd, values_.GetOriginalValue(cmd).toString());
 }
 
 QStandardItem* TreeEditor::ShowItemInTree(const QString& cmd, const QString& data) {

@@ -36,7 +36,8 @@ public:
     void Expand(QStandardItem* title);
     void RefreshOptionMarks(QStandardItem* title, const QString& reference);
     void MarkWrittenValue(const QString& cmd, const QString& value);
-    // The Restore menu item on the selected node.
+    // The Restore menu item: the selected node's item returns to its
+    // original value, whatever node was clicked last.
     void Restore(QStandardItem* selected);
     // The list's right-click: select the item (the title node to select and
     // expand is returned; nullptr when the item has no option in the tree).

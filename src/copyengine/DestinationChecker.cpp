@@ -47,8 +47,13 @@ void DestinationChecker::ParseTrunkRange() {
     }
 }
 
-void DestinationChecker::CheckDestinationTrunks() {
-    ParseTrunkRange();
+void DestinationChecker::CheckDestinationTrunks(const TrunkRangeResult* checked) {
+    if (checked) {
+        destTrunks_ = checked->trunks;
+        listedCount_ = checked->count;
+    } else {
+        ParseTrunkRange();
+    }
     // A copy one request cannot carry is refused before the exchange is
     // asked anything: the same refusal the copy itself gives.
     const qint64 items = itemCount_ ? qMax(itemCount_(), 1) : 1;

@@ -8,6 +8,7 @@ namespace kestrel {
 
 class RequestDispatcher;
 class TrunkWindow;
+struct TrunkRangeResult;
 
 // The first step of Copy: the destination list taken apart, each trunk
 // checked with the exchange (step 12), the ones not assigned or out of
@@ -27,7 +28,9 @@ public:
     void SetCopiesBatched(std::function<bool()> batched) { batched_ = std::move(batched); }
 
     void ParseTrunkRange();
-    void CheckDestinationTrunks();
+    // `checked`: the trunks a strict reading of the list already gave (the
+    // safety net's), taken instead of the plain reading and its message 4.
+    void CheckDestinationTrunks(const TrunkRangeResult* checked = nullptr);
     void OnDestinationsChecked();
 
     const QStringList& DestTrunks() const { return destTrunks_; }

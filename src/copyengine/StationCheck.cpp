@@ -17,6 +17,7 @@ StationCheck::StationCheck(RequestDispatcher& dispatcher, Hooks hooks)
 
 void StationCheck::RegisterSteps() {
     dispatcher_.RegisterStep(step::kStationChecked, [this] { OnStationChecked(); });
+    dispatcher_.RegisterFailure(step::kStationChecked, [this] { OnStationCheckFailed(); });
 }
 
 void StationCheck::SetDialogTag(const QString& tag) {
@@ -71,6 +72,23 @@ void StationCheck::OnStationChecked() {
     Check_STNData(QStringLiteral("@LEN"), dispatcher_.ResponseList().FirstData(0));
     if (hooks_.pressDialogOk)
         hooks_.pressDialogOk();
+}
+
+void StationCheck::OnStationCheckFailed() {
+    if (hooks_.dialogOpen && !hooks_.dialogOpen()) {
+        g_StationCheckPending = false;
+        return;
+    }
+    LangMsgBox(kOwnSource, msgbox::own::kStationNotChecked, dispatcher_.FailureReason(),
+               kProductTitle);
+    // No verdict is a refusal: the dialog stays open with OK usable, and the
+    // next OK asks again.
+    SetDialogTag(QString());
+    if (hooks_.pressDialogOk) {
+        hooks_.pressDialogOk();
+    } else {
+        g_StationCheckPending = false;
+    }
 }
 
 }  // namespace kestrel

@@ -31,6 +31,9 @@ public:
 
     bool Check_STNData(const QString& cmd, const QString& fd);
     void OnStationChecked();
+    // The answer failed as a whole (step 15): told, and the dialog's OK
+    // made usable again.
+    void OnStationCheckFailed();
 
 private:
     void SetDialogTag(const QString& tag);

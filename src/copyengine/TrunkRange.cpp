@@ -1,5 +1,7 @@
 #include "TrunkRange.h"
 
+#include <algorithm>
+
 #include "tools/StringTools.h"
 
 namespace kestrel {
@@ -21,6 +23,11 @@ QString NormaliseTrunkText(const QString& text) {
 QString ClampTrunkText(const QString& text, int highestTrunk) {
     bool ok = false;
     const long long value = text.toLongLong(&ok);
+    // Digits too many for any number are above every trunk too.
+    if (!ok && !text.isEmpty() &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })) {
+        return QString::number(highestTrunk);
+    }
     if (ok && value < 0)
         return QStringLiteral("0");
     if (ok && value > highestTrunk)

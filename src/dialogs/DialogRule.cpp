@@ -96,13 +96,13 @@ Prefill PrefillBoxes(const DialogRule& rule, QString& startValue) {
     return p;
 }
 
-std::optional<QString> ComposeValue(DialogRule& rule, const QString& startValue,
+std::optional<QString> ComposeValue(const DialogRule& rule, const QString& startValue,
                                     const QString& text1, const QString& text2, bool box2Visible) {
     if (rule.prefix == u"-") {
         return rule.format == u"-" ? text1 : ApplyDataFormat(text1, rule.format);
     }
     if (rule.prefix == u"+") {
-        rule.prefix = startValue.left(1);
+        const QString prefix = startValue.left(1);
         const std::optional<int> typed = ToInt16(text1);
         const std::optional<int> present = ToInt16(startValue.right(4));
         if (!typed || !present)
@@ -111,7 +111,7 @@ std::optional<QString> ComposeValue(DialogRule& rule, const QString& startValue,
         if (sum < std::numeric_limits<qint16>::min() || sum > std::numeric_limits<qint16>::max()) {
             return std::nullopt;
         }
-        return ApplyDataFormat(rule.prefix + QString::number(sum), rule.format);
+        return ApplyDataFormat(prefix + QString::number(sum), rule.format);
     }
     if (rule.prefix == u"&")
         return ApplyDataFormat(text1 + text2, rule.format);

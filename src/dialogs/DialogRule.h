@@ -39,9 +39,10 @@ Prefill PrefillBoxes(const DialogRule& rule, QString& startValue);
 
 // The value for the exchange from the typed texts; nothing when it cannot
 // be made (a "+" rule whose starting value does not end in a number, or a
-// sum outside the 16-bit range). A "+" rule takes the first character of
-// the starting value as its prefix from then on, as the dialog does.
-std::optional<QString> ComposeValue(DialogRule& rule, const QString& startValue,
+// sum outside the 16-bit range). A "+" rule puts the first character of the
+// starting value before the sum; the rule itself is never changed, so every
+// OK composes from the rule as it was read.
+std::optional<QString> ComposeValue(const DialogRule& rule, const QString& startValue,
                                     const QString& text1, const QString& text2, bool box2Visible);
 
 // The text of a box after a change, held within its bounds: a number above

@@ -139,6 +139,7 @@ void frmCmd::Register(CmdDialogCaller* caller, Database* db, const QString& rule
     caller_ = caller;
     db_ = db;
     startValue_ = startValue;
+    presentValue_ = startValue;
     secondValue_ = secondValue;
     if (!caller_ || !db_)
         return;
@@ -199,43 +200,57 @@ bool frmCmd::RefuseEmptyOrText(QLineEdit* box) {
     return false;
 }
 
+std::optional<QString> frmCmd::Compose() {
+    std::optional<QString> value =
+        ComposeValue(rule_, startValue_, txtData1_->text(), txtData2_->text(), Box2Visible());
+    if (!value) {
+        // The present value cannot take the addition: say so and ask again.
+        LangMsgBox(kOwnSource, msgbox::own::kCannotAddToValue, presentValue_, kProductTitle);
+        cmdButton_[0]->setEnabled(true);
+        txtData1_->setFocus();
+    }
+    return value;
+}
+
+void frmCmd::HoldBoxes(bool held) {
+    txtData1_->setReadOnly(held);
+    txtData2_->setReadOnly(held);
+}
+
 void frmCmd::cmdButton_Click(std::int16_t index) {
     if (index == 0) {
         cmdButton_[0]->setEnabled(false);
         if (RefuseEmptyOrText(txtData1_) || RefuseEmptyOrText(txtData2_))
             return;
         const bool station = rule_.filter == u"STN_FILTER";
-        auto compose = [this] {
-            return ComposeValue(rule_, startValue_, txtData1_->text(), txtData2_->text(),
-                                Box2Visible());
-        };
         if (!station) {
-            const std::optional<QString> value = compose();
-            if (!value) {
-                // The present value cannot take the addition: ask again.
-                cmdButton_[0]->setEnabled(true);
-                txtData1_->setFocus();
+            const std::optional<QString> value = Compose();
+            if (!value)
                 return;
-            }
             ownTag_ = QStringLiteral("ok");
             if (caller_)
                 caller_->SetSecondData(*value);
         } else {
             if (!g_StationCheckPending) {
-                const std::optional<QString> value = compose();
-                if (caller_ && value && !caller_->Check_STNData(QStringLiteral("@LEN"), *value)) {
+                const std::optional<QString> value = Compose();
+                if (!value)
+                    return;
+                askedValue_ = *value;
+                if (caller_ && !caller_->Check_STNData(QStringLiteral("@LEN"), *value)) {
                     ownTag_.clear();
                     // A question the host refused leaves nothing to wait for.
-                    if (!g_StationCheckPending)
+                    if (g_StationCheckPending) {
+                        HoldBoxes(true);
+                    } else {
                         cmdButton_[0]->setEnabled(true);
+                    }
                     return;
                 }
             }
-            if (ownTag_ == u"ok") {
-                const std::optional<QString> value = compose();
-                if (caller_ && value)
-                    caller_->SetSecondData(*value);
-            }
+            HoldBoxes(false);
+            // What the exchange confirmed is what is handed back.
+            if (ownTag_ == u"ok" && caller_)
+                caller_->SetSecondData(askedValue_);
             cmdButton_[0]->setEnabled(true);
         }
     } else {

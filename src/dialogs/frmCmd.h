@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "DialogRule.h"
 
@@ -49,6 +50,11 @@ private:
     void OnTextChanged(QLineEdit* box, int min, int max);
     bool Box2Visible() const;
     bool RefuseEmptyOrText(QLineEdit* box);
+    // The value from the boxes; nothing, after saying why and giving OK
+    // back, when the rule cannot make one.
+    std::optional<QString> Compose();
+    // While the exchange is asked about a number, the boxes hold it.
+    void HoldBoxes(bool held);
 
     QLabel* lblMsg_;
     QLabel* lblPrompt1_;
@@ -65,6 +71,8 @@ private:
     Database* db_ = nullptr;
     DialogRule rule_;
     QString startValue_;
+    QString presentValue_;  // the starting value as the item holds it
+    QString askedValue_;    // the station number the exchange is asked about
     QString secondValue_;
     QString ownTag_;
     bool loaded_ = false;

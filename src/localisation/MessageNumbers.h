@@ -87,6 +87,16 @@ constexpr std::int16_t kCloseWhileReading = 40;
 constexpr std::int16_t kCopyDidNotFinish = 41;
 // No answer came to a request, so it was given up.
 constexpr std::int16_t kNoAnswer = 50;
+// The destination list %ST cannot be used: %ST (the fault and its place);
+// nothing read or written. Shown with the safety net on.
+constexpr std::int16_t kDestinationListRefused = 45;
+// Destination numbers above the highest trunk are left out: %ST.
+constexpr std::int16_t kDestinationsAboveHighest = 46;
+constexpr std::int16_t kDestinationListEmpty = 47;
+// A "+" rule cannot add to the present value %ST.
+constexpr std::int16_t kCannotAddToValue = 48;
+// The station number could not be checked (%ST).
+constexpr std::int16_t kStationNotChecked = 49;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -151,6 +161,17 @@ constexpr int kChangedSinceTip = 69;
 constexpr int kAnswerUnreadable = 75;
 // Why a request that no answer ended was given up.
 constexpr int kNoAnswer = 76;
+// The faults of a destination list the safety net refuses: a number
+// missing next to the sign %1 at character %2; the range %1 with a second
+// dash at character %2; the number %1 at character %2 above the highest
+// trunk %3.
+constexpr int kDestinationNumberMissing = 70;
+constexpr int kDestinationSecondDash = 71;
+constexpr int kDestinationAboveHighest = 72;
+// "Above the highest trunk (%1), left out: %2".
+constexpr int kDestinationsLeftOutAboveHighest = 73;
+// The trunk box's number %1 was changed to the highest trunk %2.
+constexpr int kTrunkNumberClamped = 74;
 }  // namespace text
 
 }  // namespace kestrel

@@ -122,7 +122,8 @@ void dlgKestrel::BuildControls() {
     lblTrunk_[0] =
         Named(new QLabel(QStringLiteral("Source Trunk"), picPanel_[0]), "lblTrunk", "Label", 0);
     txtTrunk_ = Named(new QLineEdit(picPanel_[0]), "txtTrunk", "TextBox");
-    txtTrunk_->setMaxLength(3);
+    // No length limit: a number too long is held at the highest trunk while
+    // typing, never cut to a real but wrong trunk.
     txtTrunk_->setFixedWidth(70);
     lblTrunk_[1] = Named(new QLabel(QStringLiteral("Destination Trunks"), picPanel_[0]), "lblTrunk",
                          "Label", 1);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStandardItem>
+#include <QToolTip>
 #include <QTreeView>
 #include <QWhatsThis>
 
@@ -18,6 +19,9 @@
 #include "copyengine/TrunkRange.h"
 #include "dlgKestrel.h"
 #include "hostlink/HostCalls.h"
+#include "hostlink/RequestDispatcher.h"
+#include "localisation/MessageNumbers.h"
+#include "localisation/Messages.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -109,8 +113,14 @@ void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
         return;
     }
     const QString held = ClampTrunkText(text, session_->HighestTrunk());
-    if (held != text)
+    if (held != text) {
         txtTrunk_->setText(held);
+        // Said where the engineer looks: the host's message line, and at the box.
+        const QString changed = Msg(text::kTrunkNumberClamped).arg(text, held);
+        session_->Dispatcher().ShowHostMessage(changed);
+        QToolTip::showText(txtTrunk_->mapToGlobal(QPoint(0, txtTrunk_->height())), changed,
+                           txtTrunk_);
+    }
     SetMenuState(0, true);
 }
 

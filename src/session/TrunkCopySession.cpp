@@ -14,6 +14,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/DestinationChecker.h"
+#include "copyengine/DestinationList.h"
 #include "copyengine/ReportPrinter.h"
 #include "copyengine/SourceTrunkReader.h"
 #include "copyengine/StationCheck.h"
@@ -277,7 +278,15 @@ void TrunkCopySession::Copy(bool previewOnly) {
         return;
     }
     previewOnly_ = previewOnly;
-    destinations_->CheckDestinationTrunks();
+    // With the safety net a list the engineer cannot have meant is refused
+    // before anything is read; numbers above the highest trunk are left out.
+    const bool strictList = SafetyNetOn();
+    DestinationList strict;
+    if (strictList && !AcceptDestinationList(DestinationText(), HighestTrunk(), strict)) {
+        previewOnly_ = false;
+        return;
+    }
+    destinations_->CheckDestinationTrunks(strictList ? &strict.trunks : nullptr);
     if (!dispatcher_->RequestInFlight())
         previewOnly_ = false;  // nothing was sent: no answer will take it
 }

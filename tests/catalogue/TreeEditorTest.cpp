@@ -209,6 +209,8 @@ TEST_F(TreeEditorTest, MarkWrittenValue) {
 TEST_F(TreeEditorTest, RestoreAndShowItemInTree) {
     dialogAnswer_ = QStringLiteral("42");
     Choose(3);
+    // The last click was on another item; the selection moved by keys.
+    editor_->SetCurrentCMD(QStringLiteral("3999"));
     editor_->Restore(Option(3));
     EXPECT_EQ(CatalogueTreeModel::ImageKey(Option(3)), image::kMore);
     EXPECT_EQ(Current(), QStringLiteral("01"));

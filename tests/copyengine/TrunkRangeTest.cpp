@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "copyengine/DestinationList.h"
 #include "copyengine/TrunkRange.h"
 #include "support/QtPrinters.h"
 
@@ -53,6 +54,46 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"1,600,2-3,0-0,4", 511, "001 002 003 004", 2},
         // Pasted letters read as no number.
         RangeCase{"ab", 511, "000", 0}));
+
+// The safety net's strict reading: the first fault and its character, or
+// the trunks with single numbers above the highest left out.
+TEST(DestinationListTest, RefusesWhatCannotBeMeant) {
+    using F = DestinationList::Fault;
+    struct Case {
+        const char* text;
+        F fault;
+        int position;
+        const char* trunks;  // or the sign, piece or number the fault names
+        const char* leftOut;
+    };
+    const Case cases[] = {
+        {"", F::Empty, 0, "", ""},
+        {"5-", F::MissingNumber, 2, "-", ""},
+        {"-5", F::MissingNumber, 1, "-", ""},
+        {"1,,2", F::MissingNumber, 3, ",", ""},
+        {",1", F::MissingNumber, 1, ",", ""},
+        {"1,", F::MissingNumber, 2, ",", ""},
+        {"5-65-", F::SecondDash, 5, "5-65-", ""},
+        {"2,40-4135-36", F::SecondDash, 10, "40-4135-36", ""},
+        {"5--6", F::SecondDash, 3, "5--6", ""},
+        {"1,40-4135", F::AboveHighest, 6, "4135", ""},
+        {"600,700", F::AboveHighest, 1, "600", ""},
+        {"8,600", F::None, 0, "008", "600"},
+        {"600,2-3,0-0,700", F::None, 0, "002 003 000", "600 700"},
+        {"5-3,5", F::None, 0, "005 004 003 005", ""},
+    };
+    for (const Case& c : cases) {
+        const DestinationList r = ReadDestinationList(QString::fromLatin1(c.text), 511);
+        EXPECT_EQ(r.fault, c.fault) << c.text;
+        EXPECT_EQ(r.position, c.position) << c.text;
+        const QString named = c.fault == F::MissingNumber  ? QString(r.sign)
+                              : c.fault == F::SecondDash   ? r.piece
+                              : c.fault == F::AboveHighest ? r.number
+                                                           : r.trunks.trunks.join(u' ');
+        EXPECT_EQ(named, QString::fromLatin1(c.trunks)) << c.text;
+        EXPECT_EQ(r.leftOut.join(u' '), QString::fromLatin1(c.leftOut)) << c.text;
+    }
+}
 
 TEST(FormatTrunkTest, ThreeDigitsAtLeast) {
     EXPECT_EQ(FormatTrunk(5), QStringLiteral("005"));

@@ -118,7 +118,8 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
     const Case cases[] = {
         {1, "", "typed x5", "5"},
         {1, "ab", "ctrl+v x11", ""},
-        {1, "12", "ctrl+v x11", ""},
+        {1, "12", "ctrl+v x11", "12"},
+        {1, "12", "keys 3^A^X^V^V", "33"},
         {1, "ab", "menu paste", ""},
         {1, "12", "menu paste", "12"},
         {1, "1a", "shift+insert", ""},
@@ -137,6 +138,24 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
             test::EnterByRoad(box, QString::fromUtf8(c.road), QString::fromUtf8(c.clipboard)));
         EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
             << c.rule << " " << c.road << " " << c.clipboard;
+    }
+}
+
+// A "+" rule over a value with no number to add to refuses every OK alike,
+// saying why, and hands nothing back.
+TEST_F(frmCmdTest, AnAdditionThatCannotBeMadeIsRefusedEveryTime) {
+    for (const char* start : {"NONE", "DATA NOT SET"}) {
+        tree_.boxes.Clear();
+        Open(4, QString::fromLatin1(start));
+        Box("txtData1")->setText(QStringLiteral("5"));
+        dialog_->cmdButton_Click(0);
+        dialog_->cmdButton_Click(0);
+        EXPECT_TRUE(dialog_->IsLoaded());
+        EXPECT_TRUE(Button(0)->isEnabled());
+        EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
+        ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+            QStringLiteral("Nothing can be added to the present value \"%1\"").arg(start)));
     }
 }
 
@@ -180,10 +199,14 @@ TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {
     EXPECT_TRUE(Button(0)->isEnabled());
     EXPECT_FALSE(g_StationCheckPending);
     EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    // Ask again, this time accepted.
+    EXPECT_FALSE(Box("txtData1")->isReadOnly());
+    // Ask again, this time accepted: the number asked about is handed back,
+    // whatever the box holds meanwhile.
     Box("txtData1")->setText(QStringLiteral("300"));
     dialog_->cmdButton_Click(0);
     EXPECT_EQ(caller_.asked.last(), QStringLiteral("@LEN=300"));
+    EXPECT_TRUE(Box("txtData1")->isReadOnly());
+    Box("txtData1")->setText(QStringLiteral("999"));
     dialog_->SetOwnTag(QStringLiteral("ok"));
     dialog_->cmdButton_Click(0);
     EXPECT_EQ(caller_.secondData, QStringLiteral("300"));

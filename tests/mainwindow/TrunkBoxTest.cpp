@@ -129,7 +129,8 @@ TEST_F(TrunkBoxTest, GetOfAnEmptyBoxFindsTrunk000NotAssigned) {
 
 // Text reaches the main window's boxes only through their filters: typed,
 // pasted by key (Ctrl+V as X11 delivers it, with its control character, or
-// as the test library does, with its letter), Shift+Insert or a drop.
+// as the test library does, with its letter), Shift+Insert or a drop; the
+// editing keys work as in any box.
 TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
     struct Case {
         const char* box;
@@ -142,7 +143,11 @@ TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
         {"txtTrunk", "1", "abc", "typed abc", "1"},
         {"txtTrunk", "", "", "typed a1b2", "12"},
         {"txtTrunk", "1", "abc", "ctrl+v x11", "1"},
-        {"txtTrunk", "1", "23", "ctrl+v x11", "1"},  // 22 is no digit
+        {"txtTrunk", "1", "23", "ctrl+v x11", "123"},  // an editing key, not 22
+        {"txtTrunk", "12", "", "keys ^A7", "7"},
+        {"txtTrunkRange", "5", "", "keys ,6^Z", "5"},
+        {"txtTrunkRange", "5-65", "", "keys ^A^X", ""},
+        {"txtTrunkRange", "5", "", "keys ^A^C^V^V", "55"},
         {"txtTrunk", "1", "abc", "ctrl+v", "1"},
         {"txtTrunk", "1", "abc", "shift+insert", "1"},
         {"txtTrunk", "1", "2b", "shift+insert", "1"},  // refused whole

@@ -23,6 +23,7 @@
 #include "exchange/ExchangeFaults.h"
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
+#include "localisation/MessageNumbers.h"
 #include "mainwindow/WindowPosition.h"
 #include "platform/RunError.h"
 #include "platform/widgets/GuardedApplication.h"
@@ -66,8 +67,8 @@ protected:
     }
 };
 
-// While the exchange is asked about a station number, only the dialog's OK
-// waits: typing, Cancel and Escape keep working.
+// While the exchange is asked about a station number, the dialog's OK waits
+// and its box holds the number asked about; Cancel and Escape keep working.
 TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
     ReadSource({{"3005", "005", "201"}, {"3001", "005", "01"}});
     QStandardItem* station = Option(QStringLiteral("3005"), QStringLiteral("Station number"));
@@ -107,7 +108,7 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
     EXPECT_TRUE(dialogEnabled);
     EXPECT_TRUE(cancelEnabled);
     EXPECT_FALSE(okEnabled);
-    EXPECT_EQ(typed, QStringLiteral("2501"));
+    EXPECT_EQ(typed, QStringLiteral("250"));
     EXPECT_TRUE(closedByEscape);
     EXPECT_EQ(window_->Tag(), QStringLiteral("cancel"));
     // The verdict that comes after the dialog has gone asks nothing more.
@@ -116,6 +117,65 @@ TEST_F(WindowEventsTest, AStationCheckLeavesTheDialogUsable) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
     EXPECT_FALSE(g_StationCheckPending);
     EXPECT_TRUE(window_->IsEnabled());
+}
+
+// A station answer that fails as a whole is told, OK works again, and the
+// number the exchange then confirms is the one handed back.
+TEST_F(WindowEventsTest, AFailedStationAnswerLeavesOkWorking) {
+    ReadSource({{"3005", "005", "201"}, {"3001", "005", "01"}});
+    QStandardItem* station = Option(QStringLiteral("3005"), QStringLiteral("Station number"));
+    ASSERT_NE(station, nullptr);
+    QStringList told;
+    bool okAfterFailure = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<frmCmd*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* input = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
+        input->setText(QStringLiteral("401"));
+        dialog->cmdButton_Click(0);
+        Answer(QStringLiteral("14"), {}, 3);
+        told = Prompts();
+        okAfterFailure = !g_StationCheckPending && !input->isReadOnly() && dialog->isVisible();
+        dialog->cmdButton_Click(0);  // asks again
+        QTest::keyClicks(input, QStringLiteral("9"));
+        Answer(QStringLiteral("14"), {{"@LEN", "401", "", "OPX_STN_STATION"}});
+        if (dialog->isVisible())
+            dialog->done(0);
+    });
+    tree_.boxes.Clear();
+    Session().Editor().NodeClick(station);
+    Session().Editor().DoubleClick(station);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("The station number could not be checked (")));
+    EXPECT_TRUE(okAfterFailure);
+    EXPECT_EQ(window_->Tag(), QStringLiteral("ok"));
+    EXPECT_EQ(Session().Editor().SelectedValue(), QStringLiteral("401"));
+}
+
+// The trunk box holds a number above the highest trunk at the highest,
+// however long, and the message line says so; it never cuts digits off.
+TEST_F(WindowEventsTest, TheTrunkBoxClampsAndSaysSo) {
+    ASSERT_EQ(Session().HighestTrunk(), 511);
+    struct Case {
+        const char* typed;
+        const char* held;
+        const char* told;  // the number changed, or "" for no message
+    };
+    const Case cases[] = {
+        {"1005", "511", "1005"}, {"600", "511", "600"}, {"0007", "0007", ""}, {"5", "5", ""}};
+    for (const Case& c : cases) {
+        Box("txtTrunk")->clear();
+        host_.messages.clear();
+        QTest::keyClicks(Box("txtTrunk"), QString::fromLatin1(c.typed));
+        EXPECT_EQ(Box("txtTrunk")->text(), QString::fromLatin1(c.held)) << c.typed;
+        EXPECT_EQ(host_.messages.join(u'|'),
+                  *c.told ? Msg(text::kTrunkNumberClamped)
+                                .arg(QString::fromLatin1(c.told), QStringLiteral("511"))
+                          : QString())
+            << c.typed;
+    }
+    Box("txtTrunk")->setText(QStringLiteral("99999999999999999999"));
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("511"));
 }
 
 // Print hands the report of the trunk read to the host; an empty list is

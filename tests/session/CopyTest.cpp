@@ -3,6 +3,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "support/SessionFixture.h"
 #include "support/SqlRows.h"
 
@@ -301,6 +302,45 @@ TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
     EXPECT_EQ(host_.sends, 1);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("A copy of 64 items to 512")));
+}
+
+// With the safety net a list that cannot be meant is refused before the
+// exchange is asked, naming the fault and its place, and numbers above the
+// highest trunk are left out by name; without it the plain reading stays.
+TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
+    struct Case {
+        bool net;
+        const char* list;
+        const char* box;      // a piece of the one box shown, or "" for none
+        const char* checked;  // the trunks the destination check asks for
+    };
+    const Case cases[] = {
+        {true, "5-65-", "5-65- cannot be used:\rThe range 5-65- has a second dash at character 5.",
+         ""},
+        {true, "40-4135", "The number 4135 at character 4 is above the highest trunk", ""},
+        {true, "5-", "A number is missing next to the \"-\" at character 2.", ""},
+        {true, "", "The destination list is empty.", ""},
+        {true, "8,600", "Above the highest trunk (511), left out: 600", "008"},
+        {false, "8,600", "The destination list holds a number that is not valid", "008"},
+        {false, "5-", "", "005 004 003 002 001 000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        SetSafetyNetSetting(c.net);
+        tree_.boxes.Clear();
+        host_.sent.Clear();
+        window_.destinations = QString::fromLatin1(c.list);
+        session_->Copy(false);
+        ASSERT_EQ(tree_.boxes.shown.size(), *c.box ? 1u : 0u);
+        if (*c.box) {
+            EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QString::fromUtf8(c.box)))
+                << tree_.boxes.Last().prompt.toStdString();
+        }
+        EXPECT_EQ(host_.sent.FirstDataList().join(u' '), QString::fromLatin1(c.checked));
+        if (host_.sent.Count() > 0)
+            Answer(QStringLiteral("12"), {}, 1);  // a failed check ends the copy
+    }
+    SetSafetyNetSetting(true);
 }
 
 TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {

@@ -19,11 +19,25 @@ namespace kestrel::test {
 // control character X11 attaches), "control text" (a bare control
 // character, then the text typed), "shift+insert", "menu paste" (the box's
 // own context menu) and "drop". Paste roads take the text from the
-// clipboard, which this sets. False when the road is unknown.
+// clipboard, which this sets. "keys <keys>" types its keys, "^X" being
+// Ctrl+X with the control character X11 attaches. False when the road is
+// unknown.
 inline bool EnterByRoad(QLineEdit* box, const QString& road, const QString& text) {
     QGuiApplication::clipboard()->setText(text);
     if (road.startsWith(QStringLiteral("typed "))) {
         QTest::keyClicks(box, road.mid(6));
+    } else if (road.startsWith(QStringLiteral("keys "))) {
+        const QString keys = road.mid(5);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (keys[i] != u'^' || i + 1 == keys.size()) {
+                QTest::keyClick(box, keys[i].toLatin1());
+                continue;
+            }
+            const char letter = keys[++i].toLatin1();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (letter - 'A'), Qt::ControlModifier,
+                            QString(QChar(letter - 'A' + 1)));
+            QCoreApplication::sendEvent(box, &press);
+        }
     } else if (road == u"ctrl+v x11") {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
         QCoreApplication::sendEvent(box, &press);

@@ -33,14 +33,17 @@ int KeyFilterInstaller::TypedCode(const QKeyEvent& key) {
         default:
             break;
     }
-    // Ctrl with a letter types its control character, whatever text the
-    // platform attached to the event (X11 gives "\x16" for Ctrl+V, others "v").
-    if ((key.modifiers() & Qt::ControlModifier) && key.key() >= Qt::Key_A &&
-        key.key() <= Qt::Key_Z) {
-        return key.key() - Qt::Key_A + 1;
-    }
+    // Ctrl with a key is an editing command (select all, copy, cut, paste,
+    // undo), whatever control character X11 attaches to it: what a paste
+    // inserts meets the box's validator. Ctrl with Alt is AltGr, which types.
+    const auto mods = key.modifiers();
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier))
+        return -1;
     const QString text = key.text();
-    return text.isEmpty() ? -1 : text.at(0).unicode();
+    // A bare control character inserts nothing into a line edit.
+    if (text.isEmpty() || (text.at(0).unicode() < 0x20 && text.at(0).unicode() != kBackspace))
+        return -1;
+    return text.at(0).unicode();
 }
 
 bool KeyFilterInstaller::eventFilter(QObject* watched, QEvent* event) {

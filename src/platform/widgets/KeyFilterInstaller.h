@@ -9,14 +9,14 @@ class QKeyEvent;
 namespace kestrel {
 
 // Applies a key filter (key code in, key code or 0 out) to an input box:
-// every key that types a character, control characters such as Ctrl+V (22)
-// included, goes through the filter; dropped keys never reach the box and
-// raised keys arrive raised. Keys that move the focus or belong to the
-// window (Tab, Return, Enter, Escape) and keys without a character (arrows,
-// Delete, Shift+Insert) pass untouched. A line edit also gets a validator
-// made from the same filter, so text that arrives by any other road (a
-// paste, the X11 selection, a drop) is refused whole unless every character
-// passes.
+// every key that types a character goes through the filter; dropped keys
+// never reach the box and raised keys arrive raised. Editing commands
+// (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V, Ctrl+Z and the like), keys that move the
+// focus or belong to the window (Tab, Return, Enter, Escape) and keys
+// without a character (arrows, Delete, Shift+Insert) pass untouched. A line
+// edit also gets a validator made from the same filter, so text that
+// arrives by any other road (a paste, the X11 selection, a drop) is refused
+// whole unless every character passes.
 class KeyFilterInstaller : public QObject {
 public:
     KeyFilterInstaller(QObject* target, std::function<int(int)> filter);

@@ -218,7 +218,6 @@ INSERT INTO tMessages VALUES
  (62, 'Die Datei %1 kann nicht geschrieben werden: %2'),
  (63, 'Die Berichtsauswahl %1 ist nicht verständlich.');
 
-<<<<<<< HEAD
 -- Antworten, Berichte und Aufträge, die ohne Antwort enden.
 INSERT INTO tMessages VALUES
  (75, 'die Antwort konnte nicht gelesen werden'),
@@ -227,7 +226,7 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMsgBox VALUES
  (50, 'Von der Anlagenverbindung kam keine Antwort, daher wurde der Auftrag aufgegeben.&%CR&Prüfen Sie die Verbindung zur Anlage und versuchen Sie es dann erneut.',
       'vbOKOnly+vbExclamation', 'Anlagenverbindung', 'HELP/kestrel_de.hlp', '-1');
-=======
+
 -- Eingabe: eine Zielliste, die das Sicherheitsnetz ablehnt oder kürzt, ein
 -- Wert, zu dem eine "+"-Regel nichts addieren kann, eine Teilnehmerprüfung
 -- ohne Antwort, eine auf die höchste Leitung gesetzte Leitungsnummer.
@@ -248,4 +247,3 @@ INSERT INTO tMessages VALUES
  (72, 'Die Nummer %1 an Position %2 liegt über der höchsten Leitung dieser Anlage (%3).'),
  (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),
  (74, 'Leitung %1 liegt über der höchsten Leitung dieser Anlage; die Nummer wurde in %2 geändert.');
->>>>>>> input~1

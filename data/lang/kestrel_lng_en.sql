@@ -217,7 +217,6 @@ INSERT INTO tMessages VALUES
  (62, 'The file %1 cannot be written: %2'),
  (63, 'The report selection %1 is not understood.');
 
-<<<<<<< HEAD
 -- Answers, reports and requests that end without an answer.
 INSERT INTO tMessages VALUES
  (75, 'the answer could not be read'),
@@ -226,7 +225,7 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMsgBox VALUES
  (50, 'No answer came from the exchange link, so the request was given up.&%CR&Check the link to the exchange, then try again.',
       'vbOKOnly+vbExclamation', 'Exchange Link', 'HELP/kestrel.hlp', '-1');
-=======
+
 -- Input: a destination list the safety net refuses or shortens, a value a
 -- "+" rule cannot add to, a station check that got no answer, a trunk
 -- number held at the highest trunk.
@@ -247,4 +246,3 @@ INSERT INTO tMessages VALUES
  (72, 'The number %1 at character %2 is above the highest trunk of this exchange (%3).'),
  (73, 'Above the highest trunk (%1), left out: %2'),
  (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
->>>>>>> input~1

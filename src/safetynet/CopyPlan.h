@@ -51,6 +51,10 @@ public:
     bool IncludesSource() const;  // the source trunk is among the destinations
     const QString& SourceTrunk() const { return sourceTrunk_; }
     bool ReadComplete() const { return complete_; }
+    // The line naming numbers of the destination list that were left out
+    // (above the highest trunk); empty when none were.
+    const QString& LeftOutLine() const { return leftOutLine_; }
+    void SetLeftOutLine(const QString& line) { leftOutLine_ = line; }
     const QString& ReadFailure() const { return failure_; }
 
     // Cells for every destination x item, destination-major; changed = old
@@ -99,6 +103,7 @@ private:
     QList<bool> included_;
     QList<bool> changesSomewhere_;
     int changedSince_ = 0;
+    QString leftOutLine_;
 };
 
 }  // namespace kestrel

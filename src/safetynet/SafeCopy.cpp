@@ -6,6 +6,7 @@
 #include "CopyOutcomeTable.h"
 #include "SafeCopyTexts.h"
 #include "catalogue/ValueListModel.h"
+#include "copyengine/DestinationList.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/CommonBoxes.h"
@@ -103,6 +104,8 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     // The journal names the trunk whose data is written, not the box's text.
     sourceTrunk_ = hooks_.sourceTrunk ? hooks_.sourceTrunk() : window_.TrunkBoxText();
     items_ = SourceItems();
+    leftOutLine_ = LeftOutText(ReadDestinationList(destinationText_, window_.HighestTrunk()),
+                               window_.HighestTrunk());
     // A copy is never made without its backup in the journal.
     journal_ = hooks_.journal ? hooks_.journal() : nullptr;
     if (!previewOnly_ && !journal_)
@@ -134,6 +137,7 @@ void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
     lastRead_ = std::make_unique<ReadCache>(ReadCache{ReadKey(), snapshot, {}, JournalMark()});
     lastRead_->age.start();
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot, sourceTrunk_);
+    plan_->SetLeftOutLine(leftOutLine_);
     if (!ShowPreview(*plan_) || !journal_)
         return;  // closed; or no backup, no copy (the engineer has been told why)
     if (ReadIsFresh()) {
@@ -188,6 +192,7 @@ void SafeCopy::ReadBackup() {
 void SafeCopy::OnBackupRead(TrunkSnapshot& now) {
     phase_ = Phase::Idle;
     auto current = std::make_unique<CopyPlan>(items_, destinations_, now, sourceTrunk_);
+    current->SetLeftOutLine(leftOutLine_);
     const int differences = current->MarkChangedSince(*plan_);
     lastRead_ = std::make_unique<ReadCache>(ReadCache{ReadKey(), now, {}, JournalMark()});
     lastRead_->age.start();
@@ -351,6 +356,8 @@ void SafeCopy::FinishCopy(const TrunkSnapshot* readBack, const QString& readBack
     QString text = Summary(items_, cells, reached, static_cast<int>(plan_->Destinations().size()));
     if (!readBackFailure.isEmpty())
         text += QStringLiteral("\r\n") + Msg(text::kReadBackFailed).arg(readBackFailure);
+    if (!leftOutLine_.isEmpty())
+        text += QStringLiteral("\r\n") + leftOutLine_;
     record_.Finish(text, cells);
     LangMsgBox(kOwnSource, msgbox::own::kCopySummary, text, kProductTitle);
 }

@@ -123,6 +123,7 @@ private:
     QStringList destinations_;
     QString destinationText_;
     QString sourceTrunk_;
+    QString leftOutLine_;  // numbers of the list left out, named to the engineer
     QList<SourceItem> items_;
     std::unique_ptr<CopyPlan> plan_;
     std::unique_ptr<ReadCache> lastRead_;

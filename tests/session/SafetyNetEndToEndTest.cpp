@@ -352,6 +352,23 @@ TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone)
     EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
 }
 
+// A number above the highest trunk is left out of the copy, and both the
+// preview and the summary name it.
+TEST_F(SafetyNetEndToEndTest, ANumberLeftOutIsNamedInThePreviewAndTheSummary) {
+    Prepare(QStringLiteral("5,600"));
+    QString previewed;
+    window_.preview = [&](CopyPlan& plan, bool) {
+        previewed = plan.LeftOutLine();
+        return true;
+    };
+    RunAndWait([&] { session_->Copy(false); });
+    const QString line = QStringLiteral("Above the highest trunk (511), left out: 600");
+    EXPECT_EQ(previewed, line);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(line))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_EQ(ValueOf(5, QStringLiteral("3002")), QStringLiteral("3"));
+}
+
 TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
     test::RuntimeTree tree;
     ASSERT_TRUE(tree.OpenStartupDatabases());

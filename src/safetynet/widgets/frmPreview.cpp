@@ -59,8 +59,11 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     lblTrunks_->setWordWrap(true);
     lblTrunks_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Whose data is written heads the preview: the trunk read, not the box.
-    lblTrunks_->setText(Msg(text::kPreviewSource).arg(plan_.SourceTrunk()) + u'\n' +
-                        Msg(kTrunksHead) + u' ' + TrunkListText(plan_.Destinations()));
+    QString heading = Msg(text::kPreviewSource).arg(plan_.SourceTrunk()) + u'\n' +
+                      Msg(kTrunksHead) + u' ' + TrunkListText(plan_.Destinations());
+    if (!plan_.LeftOutLine().isEmpty())
+        heading += u'\n' + plan_.LeftOutLine();
+    lblTrunks_->setText(heading);
     lblSourceWarning_ = Named(new QLabel(this), "lblSourceWarning", "Label");
     lblSourceWarning_->setWordWrap(true);
     lblSourceWarning_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));

@@ -322,7 +322,8 @@ void AddinLauncher::Forget(Session* session) {
     emit closed(gone->exchange);
 }
 
-void AddinLauncher::AskToClose(std::function<void()> ready, std::function<void()> keptOpen) {
+void AddinLauncher::AskToClose(const std::function<void()>& ready,
+                               const std::function<void()>& keptOpen) {
     struct Asking {
         int waiting = 0;
         bool keptOpen = false;
@@ -360,15 +361,17 @@ void AddinLauncher::AskToClose(std::function<void()> ready, std::function<void()
                         asking->keptOpen = true;
                     if (answer == 1)
                         asking->stopping.push_back(session);
+                    // Decided once the reply's dispatch is over: closing
+                    // drops the connection it came on.
                     if (--asking->waiting == 0)
-                        decide();
+                        QTimer::singleShot(0, decide);
                 });
     }
     if (asking->waiting == 0)
         decide();
 }
 
-void AddinLauncher::WhenEnded(std::vector<Session*> stopping, std::function<void()> ready) {
+void AddinLauncher::WhenEnded(std::vector<Session*> stopping, const std::function<void()>& ready) {
     std::erase_if(stopping, [this](Session* s) { return !Known(s) || s->ending; });
     if (stopping.empty()) {
         ready();

@@ -44,7 +44,7 @@ public:
     // when it has a request under way): `ready` runs once all may, after the
     // ones stopping a copy have ended; never when an engineer keeps one open,
     // which `keptOpen` then tells.
-    void AskToClose(std::function<void()> ready, std::function<void()> keptOpen);
+    void AskToClose(const std::function<void()>& ready, const std::function<void()>& keptOpen);
     QString Address() const;
     // Add-in processes the host still knows, ending ones included.
     int OpenCount() const { return static_cast<int>(sessions_.size()); }
@@ -96,7 +96,7 @@ private:
     void WatchConnections();
     bool Known(const Session* session) const;
     // Runs `ready` once none of `stopping` is still open.
-    void WhenEnded(std::vector<Session*> stopping, std::function<void()> ready);
+    void WhenEnded(std::vector<Session*> stopping, const std::function<void()>& ready);
     QDBusConnection Connection(const Session& s) const;
 
     HostModel& model_;

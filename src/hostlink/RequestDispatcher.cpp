@@ -312,13 +312,13 @@ void RequestDispatcher::CallBack(cListRequest& response) {
         ShowHostMessage(Msg(text::kRequestEndedWithError));
     }
     CopyAnswer(response);
-    if (response.Tag() != sentTag_) {
-        pendingStep_ = step::kFailedAnswer;  // an error answer under another step
-    } else if (errCode == 0 || lastAnswerIs61_) {
-        if (const auto stepCode = StepFromTag(response.Tag()))
-            pendingStep_ = *stepCode;
-    } else {
+    // An error answer, also one under another step than the request's, fails
+    // the request; its own step runs for a good answer or the user's cancel.
+    const bool ownStep = response.Tag() == sentTag_ && (errCode == 0 || lastAnswerIs61_);
+    if (!ownStep) {
         pendingStep_ = step::kFailedAnswer;
+    } else if (const auto stepCode = StepFromTag(response.Tag())) {
+        pendingStep_ = *stepCode;
     }
     FinishRequest(response.LoginID());
     state_ = DispatchState::PendingDispatch;

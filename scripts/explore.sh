@@ -4,7 +4,7 @@
 # all (default 1000), every step checked against the simulated exchange's
 # file. A failing sequence is shrunk by RapidCheck and printed with the
 # RC_PARAMS that repeat it. EXPLORE_SEED picks the sequences (the run prints
-# it); EXPLORE_WITHOUT=Close,Destination leaves commands out, to look past a
+# it); EXPLORE_WITHOUT=SlippedDestination,Close leaves commands out, to look past a
 # fault already known. Builds the sanitized test tree (build-test/) first.
 set -euo pipefail
 cd "$(dirname "$0")/.."

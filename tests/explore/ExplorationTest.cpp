@@ -35,6 +35,14 @@ namespace {
 
 using test::WaitFor;
 
+// Without RC_PARAMS of its own a run is the suite's: a fixed seed and a few
+// hundred steps. Set before RapidCheck first reads it.
+const bool suiteParams = [] {
+    if (!qEnvironmentVariableIsSet("RC_PARAMS"))
+        qputenv("RC_PARAMS", "seed=7301 max_success=10 max_size=80");
+    return true;
+}();
+
 constexpr int kCap = 60000;  // ms a request chain may take before the window counts as stuck
 const QString kListupTag = QString::number(step::kListupAnswered);
 const QString kWriteTag = QString::number(step::kCopyAnswered);

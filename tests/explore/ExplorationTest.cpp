@@ -39,7 +39,7 @@ using test::WaitFor;
 // hundred steps. Set before RapidCheck first reads it.
 const bool suiteParams = [] {
     if (!qEnvironmentVariableIsSet("RC_PARAMS"))
-        qputenv("RC_PARAMS", "seed=7301 max_success=10 max_size=80");
+        qputenv("RC_PARAMS", "seed=101 max_success=12 max_size=90");
     return true;
 }();
 

@@ -18,10 +18,10 @@ if [ ! -f build-test/build.ninja ]; then
 fi
 cmake --build build-test -j2 --target test_explore
 
-# Sequences up to 100 commands long; as RapidCheck grows them from nothing,
-# one averages about a third of that.
+# Sequences up to 100 commands long; as RapidCheck grows their size from
+# nothing and draws each length up to it, one averages about a quarter.
 size=$((steps < 100 ? steps : 100))
-cases=$(((3 * steps + size - 1) / size))
+cases=$(((4 * steps + size - 1) / size))
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"

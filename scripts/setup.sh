@@ -9,7 +9,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
 qt6-translations-l10n \
-libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
+libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev librapidcheck-dev libbenchmark-dev \
 xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev \
 clang-format clang-tidy appstream desktop-file-utils dpkg-dev"
 

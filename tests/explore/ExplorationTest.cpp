@@ -1,0 +1,686 @@
+// Random sequences of everything an engineer (and the exchange) can do to
+// the standalone window, checked after every step against the simulated
+// exchange's own file. RC_PARAMS sets the seed, the number of sequences and
+// their length; EXPLORE_WITHOUT (command names, comma separated) leaves
+// commands out, to look past a fault already known.
+#include <gtest/gtest.h>
+#include <rapidcheck.h>
+#include <rapidcheck/gtest.h>
+#include <rapidcheck/state.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "catalogue/CatalogueTreeModel.h"
+#include "catalogue/TreeEditor.h"
+#include "catalogue/ValueListModel.h"
+#include "copyengine/TrunkRange.h"
+#include "dialogs/frmCmd.h"
+#include "exchange/SimulatedExchange.h"
+#include "platform/FileOps.h"
+#include "safetynet/CopyJournal.h"
+#include "safetynet/PreviewModel.h"
+#include "safetynet/SafetyNetSetting.h"
+#include "safetynet/widgets/frmPreview.h"
+#include "support/SqlRows.h"
+#include "support/WindowFixture.h"
+#include "tools/AnswerCodes.h"
+
+namespace kestrel {
+namespace {
+
+using test::WaitFor;
+
+// Without RC_PARAMS of its own a run is the suite's: a fixed seed and a few
+// hundred steps. Set before RapidCheck first reads it.
+const bool suiteParams = [] {
+    if (!qEnvironmentVariableIsSet("RC_PARAMS"))
+        qputenv("RC_PARAMS", "seed=101 max_success=12 max_size=90");
+    return true;
+}();
+
+constexpr int kCap = 60000;  // ms a request chain may take before the window counts as stuck
+const QString kListupTag = QString::number(step::kListupAnswered);
+const QString kWriteTag = QString::number(step::kCopyAnswered);
+
+QString Text(const char* text) {
+    return QString::fromLatin1(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+void Require(bool ok, const QString& what) {
+    if (!ok)
+        RC_FAIL(S(what));
+}
+// "NONE" and "CCC" are one value to the exchange; an answer code held as a
+// value ("DATA NOT SET") reads as empty, as a Get stores it.
+bool Same(const QString& a, const QString& b) {
+    auto v = [](const QString& x) {
+        const int c = ClassifyAnswer(x);
+        return x == u"CCC" ? QStringLiteral("NONE") : c != -1 && c != code::kNone ? QString() : x;
+    };
+    return v(a) == v(b);
+}
+// A destination list as the engineer means it: numbers and ranges with one
+// dash between two numbers, none above the highest trunk.
+bool WellFormed(const QString& text, int highest) {
+    static const QRegularExpression piece(QStringLiteral("^([0-9]+)(-([0-9]+))?$"));
+    if (text.isEmpty())
+        return false;
+    for (const QString& p : text.split(u',')) {
+        const auto m = piece.match(p);
+        if (!m.hasMatch() || m.captured(1).toInt() > highest || m.captured(3).toInt() > highest)
+            return false;
+    }
+    return true;
+}
+
+// The window's link, watched: which trunk's list-up filled the value list,
+// which trunk that was when a write went out, and how far each request got.
+class WatchedLink : public SimulatedLink, public CallBackTarget {
+public:
+    using SimulatedLink::SimulatedLink;
+    QString Login(const QString& pbx, CallBackTarget* target) override {
+        target_ = target;
+        return SimulatedLink::Login(pbx, this);
+    }
+    QString SendRequest(cListRequest& request) override {
+        const QString id = SimulatedLink::SendRequest(request);
+        tags[id] = request.Tag();
+        if (request.Tag() == kWriteTag)
+            *writeSource = *listTrunk;
+        return id;
+    }
+    void CallBack(cListRequest& answer) override {
+        if (answer.Tag() == kListupTag && answer.Count() > 0 && answer.CMD(0) != u"L30")
+            *listTrunk = answer.FirstData(0).toInt();
+        if (target_)
+            target_->CallBack(answer);
+    }
+    int* listTrunk = nullptr;
+    int* writeSource = nullptr;
+    QHash<QString, QString> tags;  // request id -> step tag
+
+private:
+    CallBackTarget* target_ = nullptr;
+};
+
+// Another engineer's window on the same exchange: its own link and login,
+// as its own process has.
+class OtherWindow : public CallBackTarget {
+public:
+    OtherWindow() : link(ExchangeFolder(), ExchangeSeedPath()) {
+        login = link.Login(QStringLiteral("PBX1"), this);
+    }
+    void CallBack(cListRequest& response) override { answer = response; }
+    SimulatedLink link;
+    QString login;
+    std::optional<cListRequest> answer;
+};
+
+using Cells = QHash<QString, QString>;  // "005/3002" -> value
+
+// One runtime tree for every sequence, as making one takes a second; each
+// sequence starts on a fresh exchange file and journal of its own.
+std::unique_ptr<test::RuntimeTree> runtime;
+
+class Explorer : public ::testing::Test {
+public:
+    static inline int steps = 0;
+
+    void SetUp() override {
+        QFile::remove(ResolvePath(ExchangeFolder()) + SimulatedExchange::FileName(Text("PBX1")));
+        QFile::remove(CopyJournal::DefaultPath());
+        tree_.boxes.Clear();
+        // What the tool logs of the faults injected is its answer to them;
+        // the exchange's file judges. Qt's own warnings still fail.
+        previous_ = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (!QByteArray(context.category).startsWith("kestrel."))
+                    previous_(type, context, message);
+            });
+        SetSafetyNetSetting(true);
+        files_ = QDir(tree_.DatabaseDir()).entryList(QDir::Files);
+        answerer_.setInterval(10);
+        QObject::connect(&answerer_, &QTimer::timeout, [this] { AnswerDialogs(); });
+        answerer_.start();
+        Reopen();
+        exchange_ = SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
+                                            ExchangeSeedPath());
+        other_ = std::make_unique<OtherWindow>();
+        Remember();
+    }
+    // RapidCheck leaves out TearDown after a failing sequence: the
+    // destructor cleans up.
+    ~Explorer() override {
+        window_.reset();
+        other_.reset();
+        exchange_.reset();
+        qInstallMessageHandler(previous_);
+    }
+    TrunkCopySession& Session() const { return window_->Session(); }
+    QLineEdit* Box(const char* name) const {
+        return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+
+    bool Open() const { return window_ && window_->IsLoaded(); }
+    // Closed, or nothing under way and no dialog up.
+    bool Idle() const {
+        return !Open() || (!Session().Busy() && !QApplication::activeModalWidget());
+    }
+
+    // One step: the action, then (unless it leaves its request running) the
+    // wait for the window to settle, then the invariants once it is idle.
+    void Step(const std::function<void()>& action, bool leave = false, const QString& tag = {}) {
+        ++steps;
+        progressed_ = false;
+        watchTag_ = tag;
+        action();
+        if (leave)
+            WaitFor([&] { return Idle() || progressed_; }, kCap);
+        else
+            Settle();
+        tree_.boxes.answers.clear();
+        if (Idle())
+            Check();
+    }
+    void Settle() {
+        Require(WaitFor([&] { return Idle(); }, kCap), "the window is still busy after a minute");
+        Require(!Open() || window_->IsEnabled(), "the window is idle but disabled");
+    }
+    void Command(const QString& key) {
+        if (Open())
+            window_->RunCommand(key);
+    }
+
+    // Actions
+    void TypeSource(const QString& text, bool leave) {
+        QLineEdit* box = Box("txtTrunk");
+        Type(box, text);
+        if (leave && box->isEnabled())
+            Box("txtTrunkRange")->setFocus(Qt::TabFocusReason);
+    }
+    void TypeDestination(const QString& text) { Type(Box("txtTrunkRange"), text); }
+    void Copy(bool preview, bool accept) {
+        acceptPreview_ = accept && !preview;
+        const QString text = Box("txtTrunkRange")->text();
+        const bool net = SafetyNetSetting();
+        if (!preview && net && !Session().Busy())
+            refuseAll_ |= !WellFormed(text, exchange_->MaxTrunk());
+        if (!preview && !net && !Session().Busy()) {
+            tree_.boxes.Clear();
+            plainTrunks_ = ParseTrunkRange(text, exchange_->MaxTrunk()).trunks;
+            plainItems_.clear();
+            for (int r = 0; r < Session().Values().rowCount(); ++r)
+                plainItems_ << Session().Values().Cell(r, ValueListModel::kCmd);
+        }
+        Command(preview ? QStringLiteral("Preview") : QStringLiteral("Copy"));
+    }
+    void Undo(bool yes) {
+        tree_.boxes.Script({yes ? 6 : 7});
+        Command(QStringLiteral("Undo"));
+    }
+    // A plain option of the tree, an option whose dialog takes a typed
+    // value, or the value list's cell.
+    void Edit(int how, const QString& item, int option, const QString& value) {
+        if (!Open() || !window_->IsEnabled())
+            return;
+        if (how == 2) {
+            Session().Values().SetItemValue(item, value);
+            return;
+        }
+        dialogText_ = value;
+        for (int r = 0; r < Session().Tree().rowCount(); ++r) {
+            QStandardItem* title = Session().Tree().item(r);
+            if (CatalogueTreeModel::Tag(title) == item && option < title->rowCount()) {
+                Session().Editor().NodeClick(title->child(option));
+                Session().Editor().DoubleClick(title->child(option));
+            }
+        }
+    }
+    void CancelRequest() {
+        auto* cancel = window_->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+        if (cancel && cancel->isVisible() && cancel->isEnabled())
+            cancel->click();
+    }
+    void SetNet(bool on) {
+        auto* box = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet"));
+        if (box->isChecked() != on)
+            box->click();
+    }
+    void Close() {
+        window_->close();
+        Require(WaitFor([&] { return !Open(); }, kCap), "the window does not close");
+        Require(!window_->isVisible(), "the closed window is still shown");
+        Require(QDir(tree_.DatabaseDir()).entryList(QDir::Files) == files_,
+                "a working copy is left after the close: " +
+                    QDir(tree_.DatabaseDir()).entryList(QDir::Files).join(u' '));
+    }
+    // A new start on the same exchange (closing ended the last one).
+    void Reopen() {
+        window_.reset();
+        Require(tree_.OpenStartupDatabases(), QStringLiteral("the start-up databases do not open"));
+        g_Standalone = true;
+        services().commandLine = QStringLiteral("PBX1");
+        window_ = std::make_unique<dlgKestrel>([this](const QString&) {
+            auto link = std::make_unique<WatchedLink>(ExchangeFolder(), ExchangeSeedPath());
+            link->listTrunk = &listTrunk_;
+            link->writeSource = &writeSource_;
+            QObject::connect(
+                link.get(), &SimulatedLink::requestProgress,
+                [this, l = link.get()](const QString& id, const QString&, int done, int) {
+                    progressed_ |= done > 0 && l->tags.value(id) == watchTag_;
+                });
+            return link;
+        });
+        listTrunk_ = -1;
+        Require(window_->Load(), QStringLiteral("the window does not load"));
+        window_->show();
+        window_->activateWindow();
+        Require(QTest::qWaitForWindowActive(window_.get()), Text("the window is not activated"));
+        // A source named but not yet read, and a destination.
+        Box("txtTrunk")->setText(QStringLiteral("4"));
+        Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    }
+    // Another engineer's change, straight into the exchange's file.
+    void ChangeOutside(int trunk, const QString& item, const QString& value) {
+        try {
+            exchange_->Db().Execute(
+                QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (?, ?, ?)"),
+                {trunk, item, value});
+            outside_[Key(trunk, item)] = value;
+        } catch (const RunError&) {
+            // The window's request holds the file: the other engineer tries later.
+        }
+    }
+    // The other window copies one value to a few trunks.
+    void OtherCopy(const QList<int>& trunks, const QString& item, const QString& value) {
+        cListRequest request;
+        request.SetPBXName(QStringLiteral("PBX1"));
+        request.SetLoginID(other_->login);
+        for (int t : trunks)
+            request.AddToList(item, FormatTrunk(t), value);
+        other_->answer.reset();
+        if (other_->link.SendRequest(request).startsWith(u"REQ"))
+            Require(WaitFor([&] { return other_->answer.has_value(); }, kCap),
+                    "the other window's copy never ended");
+        for (int t : trunks)
+            outside_[Key(t, item)] = value;
+    }
+    void SetFaults(const ExchangeFaults& faults) { exchange_->SetFaults(faults); }
+
+private:
+    static QString Key(int trunk, const QString& item) { return FormatTrunk(trunk) + u'/' + item; }
+    static void Type(QLineEdit* box, const QString& text) {
+        if (!box->isEnabled())
+            return;
+        box->setFocus(Qt::MouseFocusReason);
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    // The exchange as it is now, kept beside it in the oracle's own
+    // temporary table: comparing inside SQLite is what keeps a step cheap.
+    void Remember() {
+        exchange_->Db().Execute(QStringLiteral("DROP TABLE IF EXISTS temp.Base"));
+        exchange_->Db().Execute(
+            QStringLiteral("CREATE TEMP TABLE Base AS SELECT Trunk, CMD, Value FROM TrunkData"));
+    }
+    // "trunk/item=was=is" for every cell that differs from the one remembered.
+    QStringList Changes() const {
+        return test::SqlRows(
+            exchange_->Db(),
+            QStringLiteral("SELECT printf('%03d/', t.Trunk) || t.CMD, b.Value, t.Value FROM "
+                           "TrunkData t LEFT JOIN temp.Base b ON b.Trunk = t.Trunk AND b.CMD = "
+                           "t.CMD WHERE b.Value IS NOT t.Value UNION ALL SELECT printf('%03d/', "
+                           "b.Trunk) || b.CMD, b.Value, NULL FROM temp.Base b LEFT JOIN TrunkData "
+                           "t ON b.Trunk = t.Trunk AND b.CMD = t.CMD WHERE t.Trunk IS NULL"));
+    }
+    // The modal dialogs, answered as the engineer does: the preview with
+    // Copy or Close (what it showed is kept), the additional-data dialog
+    // with the typed value, anything else closed.
+    void AnswerDialogs() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (auto* preview = qobject_cast<frmPreview*>(modal)) {
+            auto* copy = preview->findChild<QPushButton*>(QStringLiteral("cmdCopy"));
+            if (acceptPreview_ && copy->isEnabled()) {
+                CopyPlan& plan = preview->Model().Plan();
+                for (const PlannedCell& cell : plan.Cells()) {
+                    if (cell.changed && plan.Included(cell.item))
+                        previewed_[cell.trunk + u'/' + cell.item] = cell.newValue;
+                }
+                copy->click();
+            } else {
+                preview->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+            }
+        } else if (auto* dialog = qobject_cast<frmCmd*>(modal)) {
+            auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
+            if (box) {
+                box->clear();
+                QTest::keyClicks(box, dialogText_);
+            }
+            dialog->cmdButton_Click(0);
+            if (dialog->isVisible())
+                dialog->cmdButton_Click(1);
+        } else if (auto* other = qobject_cast<QDialog*>(modal)) {
+            other->reject();
+        }
+    }
+    // Every cell the exchange holds differently since the last idle step
+    // is the other engineer's, named by the plain road's boxes, or shown in
+    // an accepted preview (or undone) and journalled with its true old value
+    // and source trunk.
+    void Check() {
+        QHash<QString, std::pair<JournalEntry, JournalCell>> journalled;
+        qint64 newest = journalSeen_;
+        QString error;
+        if (auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error)) {
+            for (const JournalEntry& entry : journal->Entries(QStringLiteral("PBX1"))) {
+                newest = std::max(newest, entry.id);
+                if (entry.id <= journalSeen_ || entry.kind == u"Preview")
+                    continue;
+                for (const JournalCell& cell : journal->Cells(entry.id)) {
+                    const QString key = cell.trunk + u'/' + cell.item;
+                    if (!journalled.contains(key))
+                        journalled.insert(key, {entry, cell});
+                }
+            }
+        }
+        QSet<QString> named;
+        if (!plainTrunks_.isEmpty() && !tree_.boxes.shown.empty()) {
+            for (const QString& trunk : plainTrunks_)
+                for (const QString& item : plainItems_)
+                    named.insert(trunk + u'/' + item);
+        }
+        for (const QString& change : Changes()) {
+            const QString key = change.section(u'=', 0, 0), was = change.section(u'=', 1, 1),
+                          is = change.section(u'=', 2, 2);
+            if (outside_.contains(key))
+                continue;
+            const QString cell = key + QStringLiteral(" (") + was + QStringLiteral(" -> ") + is +
+                                 QStringLiteral(")");
+            Require(!refuseAll_, "with the net on, a malformed destination list wrote " + cell);
+            if (named.contains(key))
+                continue;
+            const auto found = journalled.constFind(key);
+            Require(found != journalled.constEnd(),
+                    "written, neither journalled nor named in a box: " + cell);
+            const auto& [entry, jc] = *found;
+            Require(entry.kind == u"Undo" || Same(previewed_.value(key), is),
+                    "written without being shown in an accepted preview: " + cell);
+            Require(Same(jc.oldValue, was),
+                    "the journal's old value is " + jc.oldValue + ", the trunk held " + cell);
+            Require(entry.kind == u"Undo" || entry.sourceTrunk.toInt() == writeSource_,
+                    "the journal names source " + entry.sourceTrunk + ", the data written was " +
+                        FormatTrunk(writeSource_) + "'s: " + cell);
+        }
+        Remember();
+        journalSeen_ = newest;
+        previewed_.clear();
+        outside_.clear();
+        plainTrunks_.clear();
+        refuseAll_ = false;
+        tree_.boxes.Clear();
+    }
+
+    static inline QtMessageHandler previous_ = nullptr;
+    test::RuntimeTree& tree_ = *runtime;
+    std::unique_ptr<dlgKestrel> window_;
+    QTimer answerer_;
+    std::unique_ptr<SimulatedExchange> exchange_;  // the oracle
+    std::unique_ptr<OtherWindow> other_;
+    QStringList files_;  // the database folder before any window
+    qint64 journalSeen_ = 0;
+    Cells previewed_;  // cells of accepted previews -> the value shown
+    Cells outside_;    // cells changed by others
+    QStringList plainTrunks_, plainItems_;
+    bool refuseAll_ = false;
+    bool acceptPreview_ = false;
+    QString dialogText_;
+    int listTrunk_ = -1, writeSource_ = -1;
+    bool progressed_ = false;
+    QString watchTag_;
+};
+
+struct Model {
+    bool open = true;
+};
+using Base = rc::state::Command<Model, Explorer>;
+
+template <typename T>
+T Pick(std::vector<T> choices) {
+    return *rc::gen::elementOf(std::move(choices));
+}
+
+// A command of the open window; its name can be left out by EXPLORE_WITHOUT.
+struct Action : Base {
+    explicit Action(const char* command) : name(command) {
+        const QStringList without = qEnvironmentVariable("EXPLORE_WITHOUT").split(u',');
+        if (without.contains(QString::fromLatin1(command)))
+            RC_DISCARD("left out");
+    }
+    void checkPreconditions(const Model& m) const override { RC_PRE(m.open); }
+    void show(std::ostream& os) const override { os << name << ' ' << args; }
+    const char* name;
+    std::string args;
+};
+
+struct Get : Action {
+    Get() : Action("Get") { args = leave ? "(left running)" : ""; }
+    bool leave = *rc::gen::arbitrary<bool>();
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Command(Text("Get")); }, leave, QString::number(step::kSourceChecked));
+    }
+};
+struct TypeSource : Action {
+    TypeSource() : Action("TypeSource") {
+        args = S(text) + (leave ? " and leave the box" : " and stay in the box");
+    }
+    QString text = Text(Pick<const char*>({"4", "004", "8", "6", "2", "17", "600", "", "4a"}));
+    bool leave = *rc::gen::arbitrary<bool>();
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.TypeSource(text, leave); });
+    }
+};
+struct Edit : Action {
+    Edit() : Action("Edit") {
+        const auto [h, i, o, v] =
+            Pick<std::tuple<int, const char*, int, const char*>>({{0, "3002", 0, ""},
+                                                                  {0, "3002", 3, ""},
+                                                                  {0, "3014", 1, ""},
+                                                                  {1, "3001", 0, "9"},
+                                                                  {1, "3001", 0, "99"},
+                                                                  {2, "3006", 0, "3C"},
+                                                                  {2, "3002", 0, "Z"},
+                                                                  {2, "3005", 0, "NONE"}});
+        how = h, item = Text(i), option = o, value = Text(v);
+        args = S(QStringLiteral("%1 %2 %3 by %4")
+                     .arg(item)
+                     .arg(option)
+                     .arg(value)
+                     .arg(Text(how == 0   ? "tree"
+                               : how == 1 ? "dialog"
+                                          : "list")));
+    }
+    int how = 0, option = 0;
+    QString item, value;
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Edit(how, item, option, value); });
+    }
+};
+struct Destination : Action {
+    explicit Destination(const char* command = "Destination",
+                         std::vector<const char*> texts = {"5", "5-7", "6,8", "9-5", "4", "5-9",
+                                                           "510-511"})
+        : Action(command), text(Text(Pick(std::move(texts)))) {
+        args = '"' + S(text) + '"';
+    }
+    QString text;
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.TypeDestination(text); });
+    }
+};
+// A slip of the fingers: a range without its end, a doubled or trailing
+// dash, a number above the highest trunk, nothing at all.
+struct SlippedDestination : Destination {
+    SlippedDestination()
+        : Destination("SlippedDestination", {"5-", "5-65-", "40-4135-36", "8,600", ""}) {}
+};
+struct Preview : Action {
+    Preview() : Action("Preview") {}
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Copy(true, false); });
+    }
+};
+struct Copy : Action {
+    Copy() : Action("Copy") {
+        args = std::string(accept ? "preview accepted" : "preview closed") +
+               (leave ? ", left writing" : "");
+    }
+    bool accept = *rc::gen::weightedElement<bool>({{4, true}, {1, false}});
+    bool leave = *rc::gen::arbitrary<bool>();
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Copy(false, accept); }, leave, kWriteTag);
+    }
+};
+struct Cancel : Action {
+    Cancel() : Action("Cancel") {}
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.CancelRequest(); });
+    }
+};
+struct Undo : Action {
+    Undo() : Action("Undo") { args = yes ? "yes" : "no"; }
+    bool yes = *rc::gen::weightedElement<bool>({{3, true}, {1, false}});
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Undo(yes); });
+    }
+};
+struct Print : Action {
+    Print() : Action("Print") {}
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Command(Text("Print")); });
+    }
+};
+struct History : Action {
+    History() : Action("History") {}
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Command(Text("History")); });
+    }
+};
+struct Net : Action {
+    Net() : Action("Net") { args = on ? "on" : "off"; }
+    bool on = *rc::gen::arbitrary<bool>();
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.SetNet(on); });
+    }
+};
+struct Close : Action {
+    Close() : Action("Close") {}
+    void apply(Model& m) const override { m.open = false; }
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Close(); });
+    }
+};
+struct Reopen : Action {
+    Reopen() : Action("Reopen") {}
+    void checkPreconditions(const Model& m) const override { RC_PRE(!m.open); }
+    void apply(Model& m) const override { m.open = true; }
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.Reopen(); });
+    }
+};
+struct Outside : Action {
+    Outside() : Action("Outside") { args = std::to_string(trunk) + ' ' + S(item) + '=' + S(value); }
+    int trunk = *rc::gen::inRange(5, 8);  // where copies go most
+    QString item = Text(Pick<const char*>({"3002", "3006"}));
+    QString value = item == u"3002" ? QString::number(*rc::gen::inRange(0, 4)) : Text("A1");
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.ChangeOutside(trunk, item, value); });
+    }
+};
+struct OtherWindowCopy : Action {
+    OtherWindowCopy() : Action("OtherWindowCopy") {
+        args = "3002=" + std::to_string(value) + " to " + std::to_string(first) + "-" +
+               std::to_string(first + 2);
+    }
+    int first = *rc::gen::inRange(4, 9);
+    int value = *rc::gen::inRange(0, 4);
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] {
+            t.OtherCopy({first, first + 1, first + 2}, Text("3002"), QString::number(value));
+        });
+    }
+};
+struct Fault : Action {
+    Fault() : Action("Fault") {
+        const int kind = *rc::gen::inRange(0, 9);
+        const char* names[] = {"none",         "login BUSY",   "send ERROR",
+                               "link failure", "cancel after", "ErrCode 1",
+                               "refused 3002", "silent 3006",  "slow entries"};
+        const int n = *rc::gen::inRange(0, 4);
+        if (kind == 1)
+            faults.loginReply = Text("BUSY");
+        if (kind == 2)
+            faults.sendReply = Text("ERROR");
+        if (kind == 3)
+            faults.linkFailEntries = {n};
+        if (kind == 4)
+            faults.cancelAfter = n;
+        if (kind == 5)
+            faults.errCode = 1;
+        if (kind == 6)
+            faults.refuseItems = {Text("3002")};
+        if (kind == 7)
+            faults.silentItems = {Text("3006")};
+        // Slow entries let a close or cancel meet a request under way.
+        faults.entryDelayMs = kind == 8 || *rc::gen::arbitrary<bool>() ? 3 : 0;
+        args = std::string(names[kind]) + (kind == 3 || kind == 4 ? " " + std::to_string(n) : "") +
+               (faults.entryDelayMs ? ", slow" : "");
+    }
+    ExchangeFaults faults;
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { t.SetFaults(faults); });
+    }
+};
+
+// The open window's commands, weighted by repetition; a closed window can
+// only be started again.
+void Explore(Explorer& explorer) {
+    const auto open = rc::state::gen::execOneOfWithArgs<
+        Get, Get, TypeSource, TypeSource, TypeSource, Edit, Edit, Destination, Destination,
+        SlippedDestination, Preview, Preview, Copy, Copy, Copy, Copy, Cancel, Undo, Print, History,
+        Net, Close, Close, Outside, Outside, OtherWindowCopy, Fault, Fault>();
+    const auto closed = rc::state::gen::execOneOfWithArgs<Reopen>();
+    rc::state::check(Model{}, explorer, [=](const Model& m) { return m.open ? open() : closed(); });
+    explorer.Step([] {});  // whatever was left running ends, and is checked
+}
+
+RC_GTEST_FIXTURE_PROP(Explorer, EveryStepLeavesTheExchangeAccountedFor, ()) {
+    Explore(*this);
+}
+
+// The figures of a run, for the long runs of scripts/explore.sh.
+class Figures : public ::testing::Environment {
+    void SetUp() override {
+        clock_.start();
+        runtime = std::make_unique<test::RuntimeTree>();
+    }
+    void TearDown() override {
+        runtime.reset();
+        std::cout << "explored " << Explorer::steps << " steps in " << clock_.elapsed() / 1000.0
+                  << " s" << std::endl;
+    }
+    QElapsedTimer clock_;
+};
+const auto* figures = ::testing::AddGlobalTestEnvironment(new Figures);
+
+}  // namespace
+}  // namespace kestrel

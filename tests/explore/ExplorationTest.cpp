@@ -60,24 +60,30 @@ void Require(bool ok, const QString& what) {
 // "NONE" and "CCC" are one value to the exchange; an answer code held as a
 // value ("DATA NOT SET") reads as empty, as a Get stores it.
 bool Same(const QString& a, const QString& b) {
+    // The journal's "not set" is what the exchange answers as not set.
     auto v = [](const QString& x) {
         const int c = ClassifyAnswer(x);
+        if (x == kNotSetValue)
+            return QString();
         return x == u"CCC" ? QStringLiteral("NONE") : c != -1 && c != code::kNone ? QString() : x;
     };
     return v(a) == v(b);
 }
 // A destination list as the engineer means it: numbers and ranges with one
 // dash between two numbers, none above the highest trunk.
+// A single number above the highest trunk is left out (and named); the
+// list stands when anything else is left of it.
 bool WellFormed(const QString& text, int highest) {
     static const QRegularExpression piece(QStringLiteral("^([0-9]+)(-([0-9]+))?$"));
-    if (text.isEmpty())
-        return false;
+    int kept = 0;
     for (const QString& p : text.split(u',')) {
         const auto m = piece.match(p);
-        if (!m.hasMatch() || m.captured(1).toInt() > highest || m.captured(3).toInt() > highest)
+        if (!m.hasMatch() || (m.hasCaptured(3) &&
+                              (m.captured(1).toInt() > highest || m.captured(3).toInt() > highest)))
             return false;
+        kept += m.hasCaptured(3) || m.captured(1).toInt() <= highest;
     }
-    return true;
+    return kept > 0;
 }
 
 // The window's link, watched: which trunk's list-up filled the value list,

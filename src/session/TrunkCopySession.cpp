@@ -76,8 +76,14 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
         // A command that waited for the trunk in the box to be read goes on
         // once the read is over, outside the step that ended it.
         auto next = std::exchange(afterRead_, {});
-        if (stored && next)
-            QTimer::singleShot(0, this, next);
+        if (stored && next) {
+            // Busy until it has run: nothing else may start in between.
+            continuing_ = true;
+            QTimer::singleShot(0, this, [this, next] {
+                continuing_ = false;
+                next();
+            });
+        }
     });
     CopyWriter::Hooks copyHooks;
     copyHooks.markWrittenValue = [this](const QString& cmd, const QString& value) {
@@ -304,7 +310,8 @@ void TrunkCopySession::Print() {
 }
 
 bool TrunkCopySession::RequestUnderWay() const {
-    return dispatcher_->State() != DispatchState::Idle || dispatcher_->tmrEvent().isActive();
+    return dispatcher_->State() != DispatchState::Idle || dispatcher_->tmrEvent().isActive() ||
+           continuing_;
 }
 
 bool TrunkCopySession::Busy() const {

@@ -137,6 +137,7 @@ private:
     std::unique_ptr<CopyJournal> journal_;
     bool previewOnly_ = false;
     std::function<void()> afterRead_;
+    bool continuing_ = false;  // a command that waited for a read is about to run
 
     std::unique_ptr<Database> workDb_;
     std::unique_ptr<StandaloneLink> standaloneHost_;

@@ -113,9 +113,11 @@ void SafeUndo::OnRead(TrunkSnapshot& now) {
     // written: there is nothing of it to undo.
     QList<JournalCell> candidates;
     for (const JournalCell& cell : std::as_const(toRestore_)) {
-        if (cell.outcome == CellOutcome::Pending && now.Has(cell.trunk) &&
-            SameValue(now.Value(cell.trunk, cell.item), cell.oldValue) &&
-            !now.NotSet(cell.trunk, cell.item) && cell.oldValue != kNotSetValue)
+        const bool holdsOld = now.NotSet(cell.trunk, cell.item)
+                                  ? cell.oldValue == kNotSetValue
+                                  : cell.oldValue != kNotSetValue &&
+                                        SameValue(now.Value(cell.trunk, cell.item), cell.oldValue);
+        if (cell.outcome == CellOutcome::Pending && now.Has(cell.trunk) && holdsOld)
             continue;
         candidates << cell;
     }

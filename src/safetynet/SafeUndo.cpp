@@ -121,6 +121,14 @@ void SafeUndo::OnRead(TrunkSnapshot& now) {
             continue;
         candidates << cell;
     }
+    // What each trunk held just before the undo is its old value in the
+    // journal, whoever put it there.
+    heldBefore_.clear();
+    for (const JournalCell& cell : std::as_const(candidates)) {
+        heldBefore_.insert(cell.trunk + u'/' + cell.item, now.NotSet(cell.trunk, cell.item)
+                                                              ? kNotSetValue
+                                                              : now.Value(cell.trunk, cell.item));
+    }
     // Cells someone changed since the copy are not overwritten unasked.
     auto holdsCopy = [&now](const JournalCell& cell) {
         return now.Has(cell.trunk) &&
@@ -211,8 +219,9 @@ void SafeUndo::OnWritten() {
     QSet<QString> restoredTrunks;
     int restored = 0;
     for (JournalCell cell : std::as_const(toRestore_)) {
-        // The undo writes the old value back: old and new trade places.
-        std::swap(cell.oldValue, cell.newValue);
+        // The undo writes the copy's old value back over what the trunk held.
+        cell.newValue = cell.oldValue;
+        cell.oldValue = heldBefore_.value(cell.trunk + u'/' + cell.item);
         const auto found = entryOf.constFind(cell.trunk + u'/' + cell.item);
         if (found == entryOf.constEnd()) {
             cell.outcome = CellOutcome::Failed;
@@ -235,7 +244,8 @@ void SafeUndo::OnWritten() {
         cells << cell;
     }
     for (JournalCell cell : std::as_const(skipped_)) {
-        std::swap(cell.oldValue, cell.newValue);
+        cell.newValue = cell.oldValue;
+        cell.oldValue = heldBefore_.value(cell.trunk + u'/' + cell.item, cell.newValue);
         cell.outcome = CellOutcome::Skipped;
         cells << cell;
     }

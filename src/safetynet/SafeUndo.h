@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -43,6 +44,7 @@ private:
     JournalEntry undoOf_;
     QList<JournalCell> toRestore_;
     QList<JournalCell> skipped_;
+    QHash<QString, QString> heldBefore_;  // "trunk/item" -> value read before writing
 };
 
 }  // namespace kestrel

@@ -110,12 +110,9 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     journal_ = hooks_.journal ? hooks_.journal() : nullptr;
     if (!previewOnly_ && !journal_)
         return;
-    if (lastRead_ && lastRead_->key == ReadKey() && ReadIsFresh()) {
-        // The preview of this very list has just been read: no second read.
-        TrunkSnapshot snapshot = lastRead_->snapshot;
-        OnAllRead(snapshot);
-        return;
-    }
+    // Every command reads afresh: between a Preview and a later Copy the
+    // engineer (or another one) may have done anything.
+    lastRead_.reset();
     phase_ = Phase::Reading;
     reads_.Start(
         destinations_, ItemsPerTrunk(), step::kSnapshotRead,

@@ -58,13 +58,6 @@ void SafeCopy::Reset() {
     batches_.clear();
 }
 
-QString SafeCopy::ReadKey() const {
-    QStringList parts{window_.PBXName(), destinationText_, sourceTrunk_};
-    for (const SourceItem& item : items_)
-        parts << item.key + u'=' + item.value;
-    return parts.join(QChar(0x1f));
-}
-
 qint64 SafeCopy::JournalMark() const {
     try {
         return journal_ ? journal_->LatestWrite() : 0;
@@ -112,7 +105,6 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
         return;
     // Every command reads afresh: between a Preview and a later Copy the
     // engineer (or another one) may have done anything.
-    lastRead_.reset();
     phase_ = Phase::Reading;
     reads_.Start(
         destinations_, ItemsPerTrunk(), step::kSnapshotRead,
@@ -131,8 +123,7 @@ void SafeCopy::ReadFailed(const QString& reason) {
 
 void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
     phase_ = Phase::Idle;
-    lastRead_ = std::make_unique<ReadCache>(ReadCache{ReadKey(), snapshot, {}, JournalMark()});
-    lastRead_->age.start();
+    NoteRead();
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot, sourceTrunk_);
     plan_->SetLeftOutLine(leftOutLine_);
     if (!ShowPreview(*plan_) || !journal_)
@@ -171,11 +162,15 @@ void SafeCopy::RecordPreview(const CopyPlan& plan) {
 
 // ---- Backup: what the destinations hold at the moment of writing
 
+void SafeCopy::NoteRead() {
+    readAge_.start();
+    readMark_ = JournalMark();
+}
+
 bool SafeCopy::ReadIsFresh() const {
     // Time, or a copy or undo recorded since (another window, another
     // instance), may have changed what was read.
-    return lastRead_ && lastRead_->age.elapsed() < freshReadMs &&
-           JournalMark() == lastRead_->journalMark;
+    return readAge_.isValid() && readAge_.elapsed() < freshReadMs && JournalMark() == readMark_;
 }
 
 void SafeCopy::ReadBackup() {
@@ -191,8 +186,7 @@ void SafeCopy::OnBackupRead(TrunkSnapshot& now) {
     auto current = std::make_unique<CopyPlan>(items_, destinations_, now, sourceTrunk_);
     current->SetLeftOutLine(leftOutLine_);
     const int differences = current->MarkChangedSince(*plan_);
-    lastRead_ = std::make_unique<ReadCache>(ReadCache{ReadKey(), now, {}, JournalMark()});
-    lastRead_->age.start();
+    NoteRead();
     plan_ = std::move(current);
     if (differences == 0) {
         BeginWriting();
@@ -229,7 +223,7 @@ void SafeCopy::BeginWriting() {
     results_.clear();
     stopped_ = false;
     stopReason_.clear();
-    lastRead_.reset();  // what was read is about to change
+    readAge_.invalidate();  // what was read is about to change
     writer_.SetEvaluationTaker(
         [this](const QList<CopyWriter::EntryResult>& results, bool cancelled,
                const QString& failure) { OnBatchEvaluated(results, cancelled, failure); });

@@ -56,8 +56,6 @@ public:
     bool Active() const { return phase_ != Phase::Idle || undo_.Active(); }
     // A copy or an undo is writing to the exchange (not only reading).
     bool Writing() const { return phase_ == Phase::Writing || undo_.Writing(); }
-    // Forgets the last read: the next preview reads the exchange again.
-    void Forget() { lastRead_.reset(); }
 
     // The summary of a finished copy: per item the trunks it reached, then
     // the cells that were not verified, refused or failed.
@@ -72,20 +70,13 @@ public:
 
 private:
     enum class Phase { Idle, Reading, Backup, Writing, Verifying };
-    // A read of the destinations, and what could have changed them since.
-    struct ReadCache {
-        QString key;
-        TrunkSnapshot snapshot;
-        QElapsedTimer age;
-        qint64 journalMark = 0;
-    };
-
     // Reading
     void OnAllRead(TrunkSnapshot& snapshot);
     void ReadFailed(const QString& reason);
     bool ShowPreview(CopyPlan& plan);
     void RecordPreview(const CopyPlan& plan);
     // Backup
+    void NoteRead();
     bool ReadIsFresh() const;
     void ReadBackup();
     void OnBackupRead(TrunkSnapshot& now);
@@ -104,7 +95,6 @@ private:
     // and more, so that batches of reads never outgrow a record.
     int ItemsPerTrunk() const;
     JournalEntry NewEntry(const QString& kind) const;
-    QString ReadKey() const;
     qint64 JournalMark() const;
     void Record(const JournalEntry& entry, const QList<JournalCell>& cells);
     void Reset();
@@ -126,7 +116,10 @@ private:
     QString leftOutLine_;  // numbers of the list left out, named to the engineer
     QList<SourceItem> items_;
     std::unique_ptr<CopyPlan> plan_;
-    std::unique_ptr<ReadCache> lastRead_;
+    // When the destinations were last read, and the journal's newest write
+    // then: what could have changed them since.
+    QElapsedTimer readAge_;
+    qint64 readMark_ = 0;
     WriteAheadCopy record_;
     QSet<QString> included_;
     QList<QStringList> batches_;

@@ -73,17 +73,17 @@ void WriteAheadCopy::Answered(const QList<CopyWriter::EntryResult>& results) {
         }
         cells.append(cell);
     }
-    QStringList whole;
+    QSet<QString> whole;
     for (auto it = writtenOf.constBegin(); it != writtenOf.constEnd(); ++it) {
         if (it.value() == changedOf_.value(it.key()).size())
-            whole << it.key();
+            whole.insert(it.key());
     }
     QList<JournalCell> single;
     for (const JournalCell& cell : std::as_const(cells)) {
         if (cell.outcome != CellOutcome::Written || !whole.contains(cell.trunk))
             single << cell;
     }
-    Mark(whole, CellOutcome::Pending, CellOutcome::Written);
+    Mark(whole.values(), CellOutcome::Pending, CellOutcome::Written);
     Update(single);
 }
 

@@ -247,3 +247,14 @@ INSERT INTO tMessages VALUES
  (72, 'Die Nummer %1 an Position %2 liegt über der höchsten Leitung dieser Anlage (%3).'),
  (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),
  (74, 'Leitung %1 liegt über der höchsten Leitung dieser Anlage; die Nummer wurde in %2 geändert.');
+
+-- Katalogzeilen, aus denen der Baum nicht aufgebaut werden konnte.
+INSERT INTO tMsgBox VALUES
+ (51, 'Diese Zeilen des Katalogs konnten nicht in den Baum übernommen werden und fehlen darin:&%CR&%ST&%CR&Der übrige Baum kann verwendet werden. Geben Sie dem Bescheid, der den Katalog pflegt.',
+      'vbOKOnly+vbExclamation', 'Leitungsdatenbaum', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (78, 'Eintrag %1 „%2“: %3'),
+ (79, 'die Option „%1“ hat keine Dialognummer'),
+ (80, 'die Option „%1“ nennt den Dialog %2, den keine Dialogregel beschreibt'),
+ (81, 'die Option „%1“ und die folgenden liegen hinter der letzten Option, die der Baum fassen kann'),
+ (82, 'der Titelschlüssel %1 kommt zweimal vor');

@@ -246,3 +246,14 @@ INSERT INTO tMessages VALUES
  (72, 'The number %1 at character %2 is above the highest trunk of this exchange (%3).'),
  (73, 'Above the highest trunk (%1), left out: %2'),
  (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
+
+-- Catalogue rows the tree could not be built from.
+INSERT INTO tMsgBox VALUES
+ (51, 'These rows of the catalogue could not be built into the tree and are left out of it:&%CR&%ST&%CR&The rest of the tree can be used. Tell whoever keeps the catalogue.',
+      'vbOKOnly+vbExclamation', 'Trunk Data Tree', 'HELP/kestrel.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (78, 'Item %1 "%2": %3'),
+ (79, 'the option "%1" has no dialog number'),
+ (80, 'the option "%1" names the dialog %2, which no dialog rule describes'),
+ (81, 'the option "%1" and those after it are past the last option the tree can hold'),
+ (82, 'the title key %1 is used twice');

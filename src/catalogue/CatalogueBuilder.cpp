@@ -1,5 +1,7 @@
 #include "CatalogueBuilder.h"
 
+#include <QSet>
+
 #include "CatalogueTreeModel.h"
 #include "TreeImages.h"
 #include "ValueListModel.h"
@@ -7,6 +9,7 @@
 #include "hostlink/HostProgramme.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "startup/Globals.h"
@@ -44,45 +47,83 @@ QString TrimmedText(const QVariant& v) {
 
 }  // namespace
 
-void BuildCatalogueTree(const CatalogueContext& c) {
+namespace {
+
+QString BuildFault(const QString& cmd, const QString& title, const QString& why) {
+    return Msg(text::kTreeRowNotBuilt).arg(cmd, title, why);
+}
+
+// The dialog numbers the catalogue's rules know; 0 is a plain value.
+QSet<qint64> KnownDialogs(Database& db) {
+    QSet<qint64> known{0};
+    auto rules =
+        db.OpenRecordset(QStringLiteral("SELECT ID FROM DialogRules"), RecordsetType::Snapshot);
+    for (; !rules->Eof(); rules->MoveNext())
+        known.insert(rules->Fields(QStringLiteral("ID")).toLongLong());
+    return known;
+}
+
+}  // namespace
+
+QStringList BuildCatalogueTree(const CatalogueContext& c) {
     if (!c.workDb) {
         Report(c.parent, Msg(text::kWorkDbNotOpen), err::kCouldNotFindFile);
-        return;
+        return {};
     }
     if (c.setTreeEnabled)
         c.setTreeEnabled(false);
     c.tree->ClearNodes();
+    // A row that cannot be built is left out and named; the rest of the tree
+    // is built and works.
+    QStringList faults;
+    int lastCode = 0;
     try {
+        const QSet<qint64> known = KnownDialogs(*c.workDb);
         auto titles = c.workDb->OpenRecordset(kTitlesQuery, RecordsetType::Snapshot);
         int running = 0;
-        while (!titles->Eof()) {
-            if (IsTrue(titles->Fields(QStringLiteral("Visible")))) {
-                const QVariant titleId = titles->Fields(QStringLiteral("TitleID"));
-                const QString cmd = titles->Fields(QStringLiteral("CMD")).toString();
-                QStandardItem* title =
-                    c.tree->AddTitleNode(QStringLiteral("Title") + titleId.toString(),
-                                         titles->Fields(QStringLiteral("Description")).toString());
-                if (!title) {
-                    throw RunError(35602, QStringLiteral("Key is not unique in collection"));
-                }
-                CatalogueTreeModel::SetTag(title, cmd);
-                CatalogueTreeModel::SetImage(title, image::kNum);
-
+        for (; !titles->Eof() && running <= kMaxOptionNumber; titles->MoveNext()) {
+            if (!IsTrue(titles->Fields(QStringLiteral("Visible"))))
+                continue;
+            const QVariant titleId = titles->Fields(QStringLiteral("TitleID"));
+            const QString cmd = titles->Fields(QStringLiteral("CMD")).toString();
+            const QString text = titles->Fields(QStringLiteral("Description")).toString();
+            QStandardItem* title =
+                c.tree->AddTitleNode(QStringLiteral("Title") + titleId.toString(), text);
+            if (!title) {
+                faults << BuildFault(cmd, text, Msg(text::kTreeKeyTwice).arg(titleId.toString()));
+                lastCode = 35602;
+                continue;
+            }
+            CatalogueTreeModel::SetTag(title, cmd);
+            CatalogueTreeModel::SetImage(title, image::kNum);
+            try {
                 auto options =
                     c.workDb->OpenRecordset(kOptionsQuery, RecordsetType::Snapshot, 0, {titleId});
-                while (!options->Eof()) {
+                for (; !options->Eof(); options->MoveNext()) {
                     const QVariant data = options->Fields(QStringLiteral("Data"));
                     const QString value = TrimmedText(data);
-                    QStandardItem* option = c.tree->AddOptionNode(
-                        title, QStringLiteral("D%1:%2").arg(running).arg(value),
-                        TrimmedText(options->Fields(QStringLiteral("Description"))));
-                    // The node is in the tree before its dialog number is
-                    // read: a Null number stops the build with the node kept.
+                    const QString description =
+                        TrimmedText(options->Fields(QStringLiteral("Description")));
                     const QVariant dialogId = options->Fields(QStringLiteral("DialogID"));
-                    if (dialogId.isNull()) {
-                        throw RunError(err::kInvalidUseOfNull,
-                                       QStringLiteral("Invalid use of Null"));
+                    if (dialogId.isNull() || !known.contains(dialogId.toLongLong())) {
+                        const QString why = dialogId.isNull()
+                                                ? Msg(text::kTreeNoDialogNumber).arg(description)
+                                                : Msg(text::kTreeUnknownDialog)
+                                                      .arg(description)
+                                                      .arg(dialogId.toLongLong());
+                        faults << BuildFault(cmd, text, why);
+                        lastCode = dialogId.isNull() ? err::kInvalidUseOfNull : err::kItemNotFound;
+                        continue;
                     }
+                    // Node 32767 is the last: the running number is 16 bits.
+                    if (running > kMaxOptionNumber) {
+                        faults << BuildFault(cmd, text,
+                                             Msg(text::kTreeTooManyOptions).arg(description));
+                        lastCode = err::kOverflow;
+                        break;
+                    }
+                    QStandardItem* option = c.tree->AddOptionNode(
+                        title, QStringLiteral("D%1:%2").arg(running).arg(value), description);
                     CatalogueTreeModel::SetTag(option, QString::number(dialogId.toLongLong()));
                     // An option without data always leads to a dialog.
                     QString imageKey = image::kMore;
@@ -92,23 +133,25 @@ void BuildCatalogueTree(const CatalogueContext& c) {
                         imageKey = image::kBlank;
                     }
                     CatalogueTreeModel::SetImage(option, imageKey);
-                    // Node 32767 is the last: counting past it overflows.
-                    if (running == kMaxOptionNumber) {
-                        throw RunError(err::kOverflow, QStringLiteral("Overflow"));
-                    }
                     ++running;
-                    options->MoveNext();
                 }
+            } catch (const RunError& e) {
+                faults << BuildFault(cmd, text, e.Description());
+                lastCode = e.Number();
             }
-            titles->MoveNext();
         }
     } catch (const RunError& e) {
-        // The nodes added so far stay; the tree stays disabled.
-        Report(c.parent, e.Description(), e.Number());
-        return;
+        // The catalogue itself cannot be read: nothing more can be built.
+        faults << e.Description();
+        lastCode = e.Number();
     }
-    if (c.setTreeEnabled)
+    for (const QString& fault : faults)
+        qCWarning(lcDb, "Catalogue tree: %s", qUtf8Printable(fault));
+    if (!faults.isEmpty())
+        Report(c.parent, faults.first(), lastCode);
+    if (c.setTreeEnabled && c.tree->rowCount() > 0)
         c.setTreeEnabled(true);
+    return faults;
 }
 
 }  // namespace kestrel

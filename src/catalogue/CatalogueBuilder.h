@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <functional>
 
 namespace kestrel {
@@ -22,10 +23,13 @@ struct CatalogueContext {
 // Clears the tree and builds it from the catalogue: a title node per
 // visible item ("Title" + TitleID, tag CMD, image "Num") and an option node
 // per allowed value ("D" + running number + ":" + trimmed Data, tag
-// DialogID, image by the value list). A failure stops the build where it
-// is, reports through the host's message line and code (not standalone),
-// and leaves the tree control disabled.
-void BuildCatalogueTree(const CatalogueContext& context);
+// DialogID, image by the value list). A row that cannot be built (an
+// option with no dialog number or one no rule describes, a title whose
+// options cannot be read) is left out and the rest is built; the rows left
+// out are returned, one line each, logged, and the first goes to the host's
+// message line (not standalone). The tree control is enabled again unless
+// nothing could be built.
+QStringList BuildCatalogueTree(const CatalogueContext& context);
 
 // The last option node number a tree can hold: the running number is a
 // 16-bit signed number.

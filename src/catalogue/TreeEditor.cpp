@@ -142,8 +142,10 @@ void TreeEditor::Expand(QStandardItem* title) {
     if (!title)
         return;
     currentCmd_ = Model::Tag(title);
+    // The tick marks the value read for this item, whichever node was
+    // clicked before: an expansion by its arrow or key clicks nothing.
     if (values_.rowCount() > 0)
-        RefreshOptionMarks(title, selectedValue_);
+        RefreshOptionMarks(title, values_.GetOriginalValue(currentCmd_).toString());
 }
 
 void TreeEditor::RefreshOptionMarks(QStandardItem* title, const QString& reference) {

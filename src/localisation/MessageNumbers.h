@@ -97,6 +97,8 @@ constexpr std::int16_t kDestinationListEmpty = 47;
 constexpr std::int16_t kCannotAddToValue = 48;
 // The station number could not be checked (%ST).
 constexpr std::int16_t kStationNotChecked = 49;
+// Catalogue rows that could not be built into the tree (%ST, one a line).
+constexpr std::int16_t kTreeRowsNotBuilt = 51;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -172,6 +174,14 @@ constexpr int kDestinationAboveHighest = 72;
 constexpr int kDestinationsLeftOutAboveHighest = 73;
 // The trunk box's number %1 was changed to the highest trunk %2.
 constexpr int kTrunkNumberClamped = 74;
+// A catalogue row left out of the tree: 'Item %1 "%2": %3' with the reason:
+// the option %1 has no dialog number; names the dialog %2 that no rule
+// describes; is past the last option the tree can hold; the key %1 twice.
+constexpr int kTreeRowNotBuilt = 78;
+constexpr int kTreeNoDialogNumber = 79;
+constexpr int kTreeUnknownDialog = 80;
+constexpr int kTreeTooManyOptions = 81;
+constexpr int kTreeKeyTwice = 82;
 }  // namespace text
 
 }  // namespace kestrel

@@ -100,7 +100,14 @@ bool dlgKestrel::Load() {
     LocalizeAccessibility(this, g_LangDb.get());
 
     txtTrunk_->setProperty("tag", QStringLiteral("Init"));
-    session_->BuildTree();
+    // Rows the tree could not be built from are named once the window is up,
+    // never inside the host's call that loads it.
+    if (const QStringList faults = session_->BuildTree(); !faults.isEmpty()) {
+        QTimer::singleShot(0, this, [this, faults] {
+            if (loaded_)
+                TrunkCopySession::ShowTreeFaults(faults);
+        });
+    }
     raise();
     session_->ReadHighestTrunk();
 

@@ -166,14 +166,21 @@ bool TrunkCopySession::OpenWorkingCopy() {
     return !loadError_;
 }
 
-void TrunkCopySession::BuildTree() {
+QStringList TrunkCopySession::BuildTree() {
     CatalogueContext catalogue;
     catalogue.workDb = workDb_.get();
     catalogue.tree = tree_;
     catalogue.values = values_;
     catalogue.setTreeEnabled = [this](bool enabled) { window_.SetTreeEnabled(enabled); };
     catalogue.parent = parent_;
-    BuildCatalogueTree(catalogue);
+    return BuildCatalogueTree(catalogue);
+}
+
+void TrunkCopySession::ShowTreeFaults(const QStringList& faults) {
+    if (!faults.isEmpty()) {
+        LangMsgBox(kOwnSource, msgbox::own::kTreeRowsNotBuilt, faults.join(QStringLiteral("\r\n")),
+                   kProductTitle);
+    }
 }
 
 void TrunkCopySession::ReadHighestTrunk() {

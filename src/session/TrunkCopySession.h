@@ -48,8 +48,11 @@ public:
     // LoadError) when it could not be made or opened.
     bool OpenWorkingCopy();
     bool LoadError() const { return loadError_; }
-    // Builds the catalogue tree from the working copy.
-    void BuildTree();
+    // Builds the catalogue tree from the working copy; returns the rows that
+    // could not be built, one line each.
+    QStringList BuildTree();
+    // Tells the engineer which catalogue rows the tree leaves out.
+    static void ShowTreeFaults(const QStringList& faults);
     // Asks the host for the exchange's processor: the highest trunk number.
     void ReadHighestTrunk();
     // A standalone start's host object, made by the factory; nullptr when

@@ -12,6 +12,7 @@
 #include "platform/Database.h"
 #include "startup/Globals.h"
 #include "support/QtPrinters.h"
+#include "support/QtWarnings.h"
 #include "support/ScriptedHost.h"
 
 namespace kestrel {
@@ -24,8 +25,11 @@ protected:
     void SetUp() override {
         g_Standalone = false;
         g_Messages = QStringList();
-        for (int i = 0; i < 16; ++i)
+        for (int i = 0; i < 78; ++i)
             g_Messages << QStringLiteral("M%1").arg(i);
+        g_Messages << QStringLiteral("%1 %2: %3") << QStringLiteral("%1 has no number")
+                   << QStringLiteral("%1 names %2") << QStringLiteral("%1 is one too many")
+                   << QStringLiteral("%1 twice");
         const QString path = dir_.filePath(QStringLiteral("work.mdb"));
         QFile::copy(kTemplate, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
@@ -125,33 +129,36 @@ TEST_F(CatalogueTest, ImagesFollowTheValueList) {
     EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D2:03"))), image::kCheck);
 }
 
-// The option with the Null number is added (key and text) before the number
-// is read; the build stops there, the nodes so far stay, the tree stays
-// disabled, and only an add-in with a host reports it.
-TEST_F(CatalogueTest, ANullDialogNumberStopsTheBuildAfterItsNode) {
+// A row that cannot be built (no dialog number, a number no rule
+// describes) is left out and named; the rest of the tree is built and the
+// tree works. The host's line takes the first fault (not standalone).
+TEST_F(CatalogueTest, ABrokenRowIsLeftOutAndNamedAndTheRestIsBuilt) {
     Title(1, "3001", "Route", -1);
     Title(2, "3002", "Class", -1);
     Option(1, QStringLiteral("01"), "Route 1", 0);
     Option(1, QStringLiteral("02"), "Route 2", QVariant());
-    Option(1, QStringLiteral("03"), "Route 3", 0);
-    Option(2, QStringLiteral("0"), "Never", 0);
+    Option(1, QStringLiteral("03"), "Route 3", 999);
+    Option(1, QStringLiteral("04"), "Route 4", 1);
+    Option(2, QStringLiteral("0"), "Plain", 0);
+    const test::ExpectQtWarning logged(QStringLiteral("Catalogue tree: 3001 Route"));
     for (const bool standalone : {false, true}) {
         g_Standalone = standalone;
         host_.messages.clear();
         host_.codes.clear();
         enabledLog_.clear();
-        Build();
+        CatalogueContext c{db_.get(), &tree_, &values_, [this](bool e) { enabledLog_ << e; },
+                           &host_};
+        const QStringList faults = BuildCatalogueTree(c);
         EXPECT_EQ(Nodes(), QStringList({"Title1|Route|3001|Num", "  D0:01|Route 1|0|Blank",
-                                        "  D1:02|Route 2||"}))
+                                        "  D1:04|Route 4|1|More", "Title2|Class|3002|Num",
+                                        "  D2:0|Plain|0|Blank"}))
             << standalone;
-        EXPECT_EQ(enabledLog_, QList<bool>{false}) << standalone;  // stays disabled
-        if (standalone) {
-            EXPECT_TRUE(host_.codes.isEmpty());
-            EXPECT_TRUE(host_.messages.isEmpty());
-        } else {
-            EXPECT_EQ(host_.codes, QList<std::int32_t>{94});
-            EXPECT_EQ(host_.messages, QStringList{QStringLiteral("Invalid use of Null")});
-        }
+        EXPECT_EQ(faults, QStringList({"3001 Route: Route 2 has no number",
+                                       "3001 Route: Route 3 names 999"}));
+        EXPECT_EQ(enabledLog_, QList<bool>({false, true})) << standalone;
+        EXPECT_EQ(host_.codes.size(), standalone ? 0 : 1);
+        EXPECT_EQ(host_.codes.value(0), standalone ? 0 : 3265);
+        EXPECT_EQ(host_.messages, standalone ? QStringList() : QStringList{faults.value(0)});
     }
 }
 
@@ -168,6 +175,7 @@ TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {
 }
 
 TEST_F(CatalogueTest, TheRunningNumberStopsAt32767) {
+    const test::ExpectQtWarning logged(QStringLiteral("one too many"));
     Title(1, "3001", "Many", -1);
     db_->Execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32769) "
@@ -179,7 +187,8 @@ TEST_F(CatalogueTest, TheRunningNumberStopsAt32767) {
     EXPECT_EQ(title->rowCount(), 32768);  // D0 .. D32767
     EXPECT_NE(tree_.Node(QStringLiteral("D32767:32767")), nullptr);
     EXPECT_EQ(host_.codes, QList<std::int32_t>{6});
-    EXPECT_EQ(enabledLog_, QList<bool>{false});
+    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("3001 Many: v is one too many")});
+    EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
 }
 
 TEST(ValueListModelTest, SearchTakesTheFirstMatchAndMarksTheRow) {

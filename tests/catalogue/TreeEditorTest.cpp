@@ -172,11 +172,17 @@ TEST_F(TreeEditorTest, ANegativeDialogNumberChangesNothing) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
-TEST_F(TreeEditorTest, ExpandAfterAReReadClearsStaleChoices) {
-    SetImages(QStringLiteral("Blank Edit Blank Medit More"));
-    editor_->NodeClick(title_);  // selected value: the original 01
-    editor_->Expand(title_);
-    EXPECT_EQ(Images(), QStringLiteral("Check Blank Blank More More"));
+// The tick goes on the value read (01) whether the title was expanded by
+// its arrow with nothing clicked, or after a click on another option; stale
+// choices from before a re-read are cleared.
+TEST_F(TreeEditorTest, ExpandMarksTheValueReadAndClearsStaleChoices) {
+    for (QStandardItem* clicked : {static_cast<QStandardItem*>(nullptr), Option(2), title_}) {
+        SetImages(QStringLiteral("Blank Edit Blank Medit More"));
+        if (clicked)
+            editor_->NodeClick(clicked);
+        editor_->Expand(title_);
+        EXPECT_EQ(Images(), QStringLiteral("Check Blank Blank More More"));
+    }
     // While the value differs from the original, choices stay.
     SetImages(QStringLiteral("Check Edit Blank Blank More"));
     values_.SetItemValue(QStringLiteral("3001"), QStringLiteral("02"));

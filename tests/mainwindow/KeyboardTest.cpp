@@ -228,13 +228,16 @@ TEST_F(KeyboardTest, ShiftF1ExplainsTheFocusedControl) {
 TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
     ReadTrunk("4");
     auto& model = Session().Tree();
-    // An option not taken under the first title that has one.
+    // An option not taken (nor read) under the first title that has one.
     const auto option = [&]() -> QStandardItem* {
         for (int t = 0; t < model.rowCount(); ++t) {
             QStandardItem* title = model.item(t);
+            const QString held =
+                Session().Values().GetItemValue(CatalogueTreeModel::Tag(title)).toString();
             for (int o = 0; o < title->rowCount(); ++o) {
                 QStandardItem* node = title->child(o);
-                if (CatalogueTreeModel::ImageKey(node) == image::kBlank)
+                if (CatalogueTreeModel::ImageKey(node) == image::kBlank &&
+                    CatalogueTreeModel::OptionData(CatalogueTreeModel::Key(node)) != held)
                     return node;
             }
         }

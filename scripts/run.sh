@@ -25,11 +25,18 @@ if [ $# -eq 0 ]; then
 fi
 # No display: an unattended session through the real automation path on a
 # virtual screen; every step's outcome is printed, pictures and the report
-# land in out/session.
+# land in out/session. It runs on a copy of the runtime tree, with a home of
+# its own, so the exchanges, reports, journal and settings that the engineer
+# meets at the next start are as built.
 folder="$PWD/out/session"
 rm -rf "$folder"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp -a build/OPSHELM32 "$work/"
+mkdir -p "$work/home"
 status=0
-HELM32_SESSION="$folder" timeout 300 \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$host" "$1" || status=$?
+HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config" \
+    XDG_CACHE_HOME="$work/home/.cache" HELM32_SESSION="$folder" timeout 300 \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$work/${host#build/}" "$1" || status=$?
 echo "Pictures of both windows and the report PDF: $folder"
 exit $status

@@ -242,7 +242,7 @@ INSERT INTO tMsgBox VALUES
  (49, 'Die Teilnehmernummer konnte nicht geprüft werden (&%ST&), daher wurde sie nicht übernommen.&%CR&Prüfen Sie die Verbindung zur Anlage und wählen Sie dann OK, um erneut zu fragen, oder Abbrechen.',
       'vbOKOnly+vbExclamation', 'Teilnehmernummer', 'HELP/kestrel_de.hlp', '-1');
 INSERT INTO tMessages VALUES
- (70, 'Neben dem Zeichen "%1" an Position %2 fehlt eine Nummer.'),
+ (70, 'Neben dem Zeichen „%1“ an Position %2 fehlt eine Nummer.'),
  (71, 'Der Bereich %1 hat an Position %2 einen zweiten Bindestrich.'),
  (72, 'Die Nummer %1 an Position %2 liegt über der höchsten Leitung dieser Anlage (%3).'),
  (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),

@@ -20,6 +20,33 @@ namespace kestrel {
 
 namespace {
 
+// The command name and state letter /proc gives for a process ("" when it
+// has gone).
+std::pair<QByteArray, char> ProcessNameAndState(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+    if (open < 0 || close < open || close + 2 >= line.size())
+        return {};
+    return {line.mid(open + 1, close - open - 1), line.at(close + 2)};
+}
+
+// A writer still runs when its process is there, is no zombie waiting to be
+// reaped, and is a programme like this one (a number taken again by
+// another programme does not keep a cut-off copy unnamed).
+bool WriterRuns(qint64 pid) {
+    if (pid <= 0)
+        return false;
+    if (pid == getpid())
+        return true;
+    if (kill(static_cast<pid_t>(pid), 0) != 0)
+        return false;
+    const auto [name, state] = ProcessNameAndState(pid);
+    return state != 'Z' && state != 'X' && name == ProcessNameAndState(getpid()).first;
+}
+
 // The layout this build writes; a file stamped higher came from a newer build.
 constexpr int kFormat = 2;
 constexpr int kInvalidArgument = 5;
@@ -365,9 +392,7 @@ QList<JournalEntry> CopyJournal::Abandoned(const QString& exchange) const {
          ReadEntries(kOfExchange + QStringLiteral(" AND State = 0"), exchange)) {
         // A writer that still runs (another window's copy under way) has
         // not abandoned its entry.
-        const bool alive =
-            e.writer > 0 && (e.writer == getpid() || kill(static_cast<pid_t>(e.writer), 0) == 0);
-        if (!alive)
+        if (!WriterRuns(e.writer))
             abandoned.append(e);
     }
     return abandoned;

@@ -3,9 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/Database.h"
 #include "platform/RunError.h"
@@ -426,6 +430,38 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     EXPECT_EQ(ahead.summary, QStringLiteral("the end"));
     EXPECT_EQ(journal->Cells(id).at(0).outcome, CellOutcome::Skipped);
     EXPECT_EQ(journal->Cells(id).at(1).outcome, CellOutcome::Written);
+}
+
+// A cut-off copy is named as soon as its writer has gone: a process killed
+// but not yet reaped, or a number now held by another programme, is no
+// writer that still runs; this very programme is.
+TEST_F(CopyJournalTest, AWriterRunsOnlyWhileItsProgrammeRuns) {
+    const pid_t zombie = fork();
+    if (zombie == 0)
+        _exit(0);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(zombie), &info, WEXITED | WNOWAIT), 0);
+    QProcess other;
+    other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(other.waitForStarted());
+    const QString path = PathOf(QStringLiteral("journal.db"));
+    auto journal = OpenOrFail(path);
+    const std::pair<qint64, bool> writers[] = {
+        {getpid(), false}, {zombie, true}, {other.processId(), true}, {0, true}};
+    for (const auto& [writer, abandoned] : writers) {
+        const qint64 id = journal->BeginEntry(Entry("Copy", "PBX7", 1), {});
+        OtherConnection(path).Exec(
+            QStringLiteral("UPDATE JournalEntries SET Writer = %1 WHERE ID = %2")
+                .arg(writer)
+                .arg(id)
+                .toUtf8()
+                .constData());
+        EXPECT_EQ(journal->Abandoned(QStringLiteral("PBX7")).size(), abandoned ? 1 : 0) << writer;
+        journal->FinishEntry(id, QStringLiteral("done"), {});
+    }
+    other.kill();
+    other.waitForFinished();
+    waitpid(zombie, nullptr, 0);
 }
 
 TEST_F(CopyJournalTest, OutcomesHaveFixedNames) {

@@ -50,6 +50,23 @@ void StoreOnItsOwn(Database* db, const std::function<void()>& work, RunError& la
     }
 }
 
+// What one answer entry of a copy did: written ("OK"), refused by the
+// exchange, or failed on the way (the link, a cancel: `cancel` set).
+CopyWriter::EntryResult::Kind ClassifyEntry(const cListRequest& answer, int i, QString& text,
+                                            bool& cancel) {
+    const int sd = ClassifyAnswer(answer.SecondData(i));
+    const int ed = ClassifyAnswer(answer.ExtraData(i));
+    cancel = false;
+    if (ed == code::kOk)
+        return CopyWriter::EntryResult::Written;
+    text = sd == code::kCodeNotUsed ? answer.SecondData(i) : answer.ExtraData(i);
+    // "OK" (100) is out of the way, so any other exchange answer refuses.
+    if (IsExchangeAnswer(ed) || sd == code::kCodeNotUsed)
+        return CopyWriter::EntryResult::Refused;
+    cancel = ed == code::kUserCancel;
+    return CopyWriter::EntryResult::Failed;
+}
+
 }  // namespace
 
 CopyWriter::CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
@@ -167,11 +184,19 @@ bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QS
 }
 
 void CopyWriter::OnCopyAnswered() {
-    Evaluate(QString());
+    if (!sentCells_.isEmpty()) {
+        EvaluateCells(QString());
+    } else {
+        Evaluate(QString());
+    }
 }
 
 void CopyWriter::OnCopyFailed() {
-    Evaluate(dispatcher_.FailureReason());
+    if (!sentCells_.isEmpty()) {
+        EvaluateCells(dispatcher_.FailureReason());
+    } else {
+        Evaluate(dispatcher_.FailureReason());
+    }
 }
 
 void CopyWriter::TellWritten(bool cancelled, const QString& failure) {
@@ -239,20 +264,17 @@ void CopyWriter::Evaluate(const QString& failure) {
         if (firstDestination)
             values_.SetCurrentRow(row < values_.rowCount() ? row : -1);
         bool written = true;
-        const int sd = ClassifyAnswer(answer.SecondData(i));
-        const int ed = ClassifyAnswer(answer.ExtraData(i));
         const QString trunk = answer.FirstData(i);
         EntryResult result;
         result.trunk = trunk;
         result.item = answer.CMD(i);
         result.value =
             row < values_.rowCount() ? values_.Cell(row, ValueListModel::kData) : QString();
-        if (ed != code::kOk) {
-            result.text = sd == code::kCodeNotUsed ? answer.SecondData(i) : answer.ExtraData(i);
-            // "OK" (100) is out of the way, so any other exchange answer refuses.
-            if (IsExchangeAnswer(ed) || sd == code::kCodeNotUsed) {
+        bool cancel = false;
+        result.kind = ClassifyEntry(answer, i, result.text, cancel);
+        if (result.kind != EntryResult::Written) {
+            if (result.kind == EntryResult::Refused) {
                 refusal = true;
-                result.kind = EntryResult::Refused;
                 const QString key = answer.CMD(i);
                 if (!refusedKeys.contains(key)) {
                     refusedText += RefusedLine(key);
@@ -261,8 +283,7 @@ void CopyWriter::Evaluate(const QString& failure) {
             } else {
                 failed = true;
                 written = false;
-                result.kind = EntryResult::Failed;
-                if (ed == code::kUserCancel) {
+                if (cancel) {
                     cancelled = true;
                     results.append(result);
                     break;
@@ -276,21 +297,8 @@ void CopyWriter::Evaluate(const QString& failure) {
         results.append(result);
         if (result.kind == EntryResult::Written)
             written_.append({trunk, result.item});
-        if (firstDestination && written && row < values_.rowCount()) {
-            const QString key = values_.Cell(row, ValueListModel::kCmd);
-            const QString value = values_.Cell(row, ValueListModel::kData);
-            values_.SetCell(row, ValueListModel::kOriginal, value);
-            if (hooks_.markWrittenValue)
-                hooks_.markWrittenValue(key, value);
-            if (hooks_.updateListupData) {
-                // One statement: on failure it has changed nothing.
-                try {
-                    hooks_.updateListupData(key, value);
-                } catch (const RunError& e) {
-                    lastError = e;
-                }
-            }
-        }
+        if (firstDestination && written && row < values_.rowCount())
+            TakeAsOriginal(row, lastError);
     }
     values_.SetCurrentRow(values_.rowCount() > 0 ? 0 : -1);
     window_.SetListVisible(true);
@@ -308,16 +316,6 @@ void CopyWriter::Evaluate(const QString& failure) {
     }
 
     if (db) {
-        // The row of the last copy is replaced whole or not at all.
-        StoreOnItsOwn(
-            db,
-            [&] {
-                db->Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
-                db->Execute(QStringLiteral("DELETE * FROM CopyOutcome"));
-                db->Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
-                            {window_.DestinationText()});
-            },
-            lastError);
         // How each item ended, for the report: an item is as bad as its
         // worst entry, and one with an entry unanswered was not written.
         QHash<QString, CopiedState> stateOf;
@@ -337,9 +335,7 @@ void CopyWriter::Evaluate(const QString& failure) {
             items.append({key, answered.value(key) < destCount ? CopiedState::NotWritten
                                                                : stateOf.value(key)});
         }
-        StoreOnItsOwn(
-            db, [&] { StoreCopiedItems(*db, items, freshCopy_); }, lastError);
-        freshCopy_ = false;
+        StoreCopyForReport(*db, items, lastError);
     }
     try {
         if (inTransaction && db->InTransaction())
@@ -360,6 +356,116 @@ void CopyWriter::Evaluate(const QString& failure) {
     }
     if (taker_)
         taker_(results, cancelled, failure);
+}
+
+void CopyWriter::TakeAsOriginal(int row, RunError& lastError) {
+    const QString key = values_.Cell(row, ValueListModel::kCmd);
+    const QString value = values_.Cell(row, ValueListModel::kData);
+    values_.SetCell(row, ValueListModel::kOriginal, value);
+    if (hooks_.markWrittenValue)
+        hooks_.markWrittenValue(key, value);
+    if (hooks_.updateListupData) {
+        // One statement: on failure it has changed nothing.
+        try {
+            hooks_.updateListupData(key, value);
+        } catch (const RunError& e) {
+            lastError = e;
+        }
+    }
+}
+
+void CopyWriter::StoreCopyForReport(Database& db, const QList<CopiedItem>& items,
+                                    RunError& lastError) {
+    // The row of the last copy is replaced whole or not at all.
+    StoreOnItsOwn(
+        &db,
+        [&] {
+            db.Execute(QStringLiteral("DELETE * FROM CopyTrunk"));
+            db.Execute(QStringLiteral("DELETE * FROM CopyOutcome"));
+            db.Execute(QStringLiteral("INSERT INTO CopyTrunk (Trunk) VALUES (?)"),
+                       {window_.DestinationText()});
+        },
+        lastError);
+    StoreOnItsOwn(
+        &db, [&] { StoreCopiedItems(db, items, freshCopy_); }, lastError);
+    freshCopy_ = false;
+}
+
+bool CopyWriter::SendCells(const QList<CellWrite>& cells) {
+    sentCells_.clear();
+    cListRequest request;
+    for (const CellWrite& cell : cells) {
+        sentCells_.insert(cell.trunk + u'/' + cell.item, cell);
+        request.AddToList(cell.item, cell.trunk,
+                          cell.value == u"NONE" ? QStringLiteral("CCC") : cell.value);
+    }
+    request.SetTag(QString::number(step::kCopyAnswered));
+    if (request.Count() == 0 || request.Count() > cListRequest::kMaxCount) {
+        sentCells_.clear();
+        return false;
+    }
+    if (dispatcher_.SendToHost(request))
+        return true;
+    sentCells_.clear();
+    return false;
+}
+
+void CopyWriter::EvaluateCells(const QString& failure) {
+    const cListRequest& answer = dispatcher_.ResponseList();
+    failedTrunks_.clear();
+    written_.clear();
+    answerRefused_ = !dispatcher_.RefusedAnswer().isEmpty();
+    QList<EntryResult> results;
+    QSet<QString> answered;
+    bool cancelled = false;
+    for (int i = 0; i < answer.Count() && !cancelled; ++i) {
+        // An entry is its cell's by item key and trunk; one the request did
+        // not hold, or a cell answered twice, tells nothing more.
+        const QString key = answer.FirstData(i) + u'/' + answer.CMD(i);
+        const auto sent = sentCells_.constFind(key);
+        if (sent == sentCells_.constEnd() || answered.contains(key))
+            continue;
+        answered.insert(key);
+        EntryResult result;
+        result.trunk = sent->trunk;
+        result.item = sent->item;
+        result.value = sent->value;
+        result.kind = ClassifyEntry(answer, i, result.text, cancelled);
+        if (result.kind == EntryResult::Written)
+            written_.append({result.trunk, result.item});
+        else if (!failedTrunks_.contains(result.trunk))
+            failedTrunks_.append(result.trunk);
+        results.append(result);
+    }
+    if (answerRefused_) {
+        written_.clear();
+        for (const CellWrite& cell : std::as_const(sentCells_))
+            written_.append({cell.trunk, cell.item});
+    }
+    sentCells_.clear();
+    window_.SetHourglass(false);
+    if (taker_)
+        taker_(results, cancelled, failure);
+}
+
+void CopyWriter::TakeFinishedCopy(const QStringList& reachedFirst, const QList<CopiedItem>& items) {
+    RunError lastError(0, QString());
+    for (const QString& key : reachedFirst) {
+        for (int row = 0; row < values_.rowCount(); ++row) {
+            if (values_.Cell(row, ValueListModel::kCmd) == key) {
+                TakeAsOriginal(row, lastError);
+                break;
+            }
+        }
+    }
+    freshCopy_ = true;
+    if (Database* db = window_.WorkDb())
+        StoreCopyForReport(*db, items, lastError);
+    window_.SetListVisible(true);
+    if (!g_Standalone) {
+        dispatcher_.ShowHostMessage(lastError.Description());
+        dispatcher_.ShowHostCode(lastError.Number());
+    }
 }
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -7,9 +8,13 @@
 #include <QStringList>
 #include <functional>
 
+#include "ReportCopyState.h"
+
 namespace kestrel {
 
+class Database;
 class RequestDispatcher;
+class RunError;
 class TrunkWindow;
 class ValueListModel;
 
@@ -43,6 +48,13 @@ public:
                                                const QString& failure)>;
     // One destination cell: trunk and item key.
     using Cell = QPair<QString, QString>;
+    // One cell the safety net writes: trunk, item key and the value as the
+    // value list holds it.
+    struct CellWrite {
+        QString trunk;
+        QString item;
+        QString value;
+    };
 
     CopyWriter(TrunkWindow& window, RequestDispatcher& dispatcher, ValueListModel& values,
                Hooks hooks);
@@ -53,6 +65,14 @@ public:
     // False when nothing was sent.
     bool SendCopyRequests(const QStringList& destinations,
                           const QSet<QString>* onlyItems = nullptr);
+    // The safety net's request: only the cells given, whose answer is
+    // evaluated by item key and trunk, whatever its order (the taker gets
+    // it). False when nothing was sent.
+    bool SendCells(const QList<CellWrite>& cells);
+    // The safety net's copy has ended: the items that reached the first
+    // destination become the originals (tree, list, stored list-up), and
+    // the report's tables take the copy as a whole.
+    void TakeFinishedCopy(const QStringList& reachedFirst, const QList<CopiedItem>& items);
     void OnCopyAnswered();
     // Step 15 of a copy: the answer failed as a whole, yet its entries still
     // tell what was written, and the engineer is told that.
@@ -82,6 +102,13 @@ public:
 
 private:
     void Evaluate(const QString& failure);
+    void EvaluateCells(const QString& failure);
+    // Takes an item's value as written to the first destination: the list's
+    // original, the tree's mark, the stored list-up. False on a database
+    // failure (kept in lastError).
+    void TakeAsOriginal(int row, RunError& lastError);
+    // The last copy's row of CopyTrunk and its items' states, for the report.
+    void StoreCopyForReport(Database& db, const QList<CopiedItem>& items, RunError& lastError);
     // Own message 6, 33 or 34 with what was written: after a failure, a
     // cancel or a failed answer.
     void TellWritten(bool cancelled, const QString& failure);
@@ -92,6 +119,8 @@ private:
     Hooks hooks_;
     QStringList destTrunks_;
     QList<int> sentRows_;  // value-list rows of the request, in its order
+    // The safety net's request: its cells by "trunk/item" (empty otherwise).
+    QHash<QString, CellWrite> sentCells_;
     QStringList failedTrunks_;
     QList<Cell> written_;
     bool answerRefused_ = false;

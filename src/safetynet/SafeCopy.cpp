@@ -2,11 +2,13 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <algorithm>
 
 #include "CopyOutcomeTable.h"
 #include "SafeCopyTexts.h"
 #include "catalogue/ValueListModel.h"
 #include "copyengine/DestinationList.h"
+#include "copyengine/ReportCopyState.h"
 #include "copyengine/TrunkWindow.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/CommonBoxes.h"
@@ -126,6 +128,13 @@ void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
     NoteRead();
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot, sourceTrunk_);
     plan_->SetLeftOutLine(leftOutLine_);
+    if (plan_->Destinations().isEmpty() && !plan_->NotAssigned().isEmpty() &&
+        plan_->Unread().isEmpty() && plan_->Refused().isEmpty()) {
+        // No destination is assigned: nothing to show or copy.
+        LangMsgBox(kOwnSource, msgbox::own::kDestinationsLeftOut,
+                   plan_->NotAssigned().join(QStringLiteral(", ")), kProductTitle);
+        return;
+    }
     if (!ShowPreview(*plan_) || !journal_)
         return;  // closed; or no backup, no copy (the engineer has been told why)
     if (ReadIsFresh()) {
@@ -212,11 +221,22 @@ void SafeCopy::BeginWriting() {
     const QStringList targets = plan_->Destinations();
     if (included_.isEmpty() || targets.isEmpty())
         return;
-    // Batches of whole trunks, each small enough for one record.
-    const int perBatch = std::max(1, cListRequest::kMaxCount / static_cast<int>(included_.size()));
+    // Only the cells that change are sent: batches of whole trunks, each
+    // small enough for one record; a trunk with nothing to change is
+    // neither written nor read back.
     batches_.clear();
-    for (int i = 0; i < targets.size(); i += perBatch)
-        batches_.append(targets.mid(i, perBatch));
+    int cellsInBatch = 0;
+    for (const QString& trunk : targets) {
+        const int cells = static_cast<int>(CellsToWrite({trunk}).size());
+        if (cells == 0)
+            continue;
+        if (batches_.isEmpty() || cellsInBatch + cells > cListRequest::kMaxCount) {
+            batches_.append(QStringList());
+            cellsInBatch = 0;
+        }
+        batches_.last().append(trunk);
+        cellsInBatch += cells;
+    }
     if (!record_.Begin(*journal_, NewEntry(QStringLiteral("Copy")), *plan_, included_))
         return;
     nextBatch_ = 0;
@@ -238,7 +258,7 @@ void SafeCopy::SendNextBatch() {
     }
     const QStringList batch = batches_.at(nextBatch_++);
     record_.Sending(batch);
-    if (!writer_.SendCopyRequests(batch, &included_)) {
+    if (!writer_.SendCells(CellsToWrite(batch))) {
         stopped_ = true;
         stopReason_ = QStringLiteral("BUSY / ERROR");
         BeginVerify();
@@ -265,6 +285,20 @@ void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, b
             stopReason_ = cancelled ? QStringLiteral("OPX_USERCANCEL") : QString();
     }
     SendNextBatch();
+}
+
+QList<CopyWriter::CellWrite> SafeCopy::CellsToWrite(const QStringList& trunks) const {
+    QList<CopyWriter::CellWrite> cells;
+    for (const QString& trunk : trunks) {
+        for (const SourceItem& item : items_) {
+            if (!included_.contains(item.key))
+                continue;
+            const PlannedCell planned = plan_->Cell(trunk, item.key);
+            if (planned.changed)
+                cells.append({trunk, item.key, planned.newValue});
+        }
+    }
+    return cells;
 }
 
 // ---- Verifying: what reached the trunks is what they hold
@@ -312,6 +346,13 @@ QList<JournalCell> SafeCopy::FinalCells(const TrunkSnapshot* readBack, QList<boo
                 read && SameValue(readBack->Value(trunk, item.key), planned.newValue);
             const CellOutcome done =
                 planned.changed ? CellOutcome::Written : CellOutcome::Unchanged;
+            if (!planned.changed) {
+                // Never sent: the trunk held the value when it was read.
+                cell.outcome = CellOutcome::Unchanged;
+                reached.append(!read || holds);
+                cells.append(cell);
+                continue;
+            }
             if (found == byCell.constEnd()) {
                 // Not evaluated (stopped, cancelled, a failed answer).
                 cell.detail = stopReason_;
@@ -343,6 +384,7 @@ void SafeCopy::FinishCopy(const TrunkSnapshot* readBack, const QString& readBack
     Reset();
     QList<bool> reached;
     const QList<JournalCell> cells = FinalCells(readBack, reached);
+    TakeForReport(cells, reached);
     StoreCopyOutcomes(window_.WorkDb(), cells, dispatcher_);
     QString text = Summary(items_, cells, reached, static_cast<int>(plan_->Destinations().size()));
     if (!readBackFailure.isEmpty())
@@ -351,6 +393,33 @@ void SafeCopy::FinishCopy(const TrunkSnapshot* readBack, const QString& readBack
         text += QStringLiteral("\r\n") + leftOutLine_;
     record_.Finish(text, cells);
     LangMsgBox(kOwnSource, msgbox::own::kCopySummary, text, kProductTitle);
+}
+
+void SafeCopy::TakeForReport(const QList<JournalCell>& cells, const QList<bool>& reached) {
+    // An item is as bad as its worst cell; what reached the first
+    // destination becomes the item's original, as the plain road does.
+    const QString first = plan_->Destinations().value(0);
+    QHash<QString, CopiedState> stateOf;
+    QStringList reachedFirst;
+    for (int i = 0; i < cells.size(); ++i) {
+        const JournalCell& cell = cells.at(i);
+        CopiedState cellState = CopiedState::NotWritten;
+        if (cell.outcome == CellOutcome::Written || cell.outcome == CellOutcome::Unchanged) {
+            cellState = CopiedState::Written;
+        } else if (cell.outcome == CellOutcome::Refused) {
+            cellState = CopiedState::Refused;
+        }
+        CopiedState& state = stateOf[cell.item];
+        state = std::max(state, cellState);
+        if (cell.trunk == first && reached.value(i) && !reachedFirst.contains(cell.item))
+            reachedFirst << cell.item;
+    }
+    QList<CopiedItem> items;
+    for (const SourceItem& item : items_) {
+        if (included_.contains(item.key))
+            items.append({item.key, stateOf.value(item.key)});
+    }
+    writer_.TakeFinishedCopy(reachedFirst, items);
 }
 
 QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,

@@ -89,6 +89,10 @@ private:
     void BeginVerify();
     void FinishCopy(const TrunkSnapshot* readBack, const QString& readBackFailure);
     QList<JournalCell> FinalCells(const TrunkSnapshot* readBack, QList<bool>& reached) const;
+    // The changed cells of the included items on these trunks, to be sent.
+    QList<CopyWriter::CellWrite> CellsToWrite(const QStringList& trunks) const;
+    // The report's tables and the source's originals follow the copy's end.
+    void TakeForReport(const QList<JournalCell>& cells, const QList<bool>& reached);
 
     QList<SourceItem> SourceItems() const;
     // How many items a list-up of one destination may answer: the source's

@@ -299,7 +299,18 @@ void TrunkCopySession::Copy(bool previewOnly) {
         previewOnly_ = false;
         return;
     }
-    destinations_->CheckDestinationTrunks(strictList ? &strict.trunks : nullptr);
+    if (strictList) {
+        // One read per destination tells both whether it is assigned and
+        // what it holds: no separate check is sent.
+        previewOnly_ = false;
+        if (strict.trunks.count > cListRequest::kMaxCount) {
+            ShowCopyTooLarge(values_->rowCount(), strict.trunks.count);
+            return;
+        }
+        safeCopy_->Start(strict.trunks.trunks, previewOnly);
+        return;
+    }
+    destinations_->CheckDestinationTrunks(nullptr);
     if (!dispatcher_->RequestInFlight())
         previewOnly_ = false;  // nothing was sent: no answer will take it
 }

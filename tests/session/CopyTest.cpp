@@ -70,6 +70,29 @@ TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
     EXPECT_EQ(sent.SecondDataList(), QStringList({"03", "03", "CCC", "CCC", "IC", "IC"}));
 }
 
+// The safety net's request holds only the cells given; its answer is taken
+// by item key and trunk, in whatever order it comes, entries the request did
+// not hold (or a cell answered twice) telling nothing.
+TEST_F(CopyTest, TheNetsCellsAreAnsweredByKeyAndTrunk) {
+    QList<CopyWriter::EntryResult> results;
+    session_->Copier().SetEvaluationTaker(
+        [&](const QList<CopyWriter::EntryResult>& r, bool, const QString&) { results = r; });
+    ASSERT_TRUE(session_->Copier().SendCells(
+        {{"005", "3001", "01"}, {"005", "3005", "NONE"}, {"006", "3014", "IC"}}));
+    EXPECT_EQ(host_.sent.CMDList(), QStringList({"3001", "3005", "3014"}));
+    EXPECT_EQ(host_.sent.SecondDataList(), QStringList({"01", "CCC", "IC"}));
+    Answer(QStringLiteral("10"), {{"3014", "006", "", "CODE NOT ALLOWED"},
+                                  {"3001", "009", "", "OK"},
+                                  {"3005", "005", "", "OK"},
+                                  {"3001", "005", "", "OK"},
+                                  {"3005", "005", "", "TIMEOUT"}});
+    QStringList seen;
+    for (const CopyWriter::EntryResult& r : results)
+        seen << r.trunk + u'/' + r.item + u'=' + QString::number(r.kind) + u'/' + r.value;
+    EXPECT_EQ(seen, QStringList({"006/3014=1/IC", "005/3005=0/NONE", "005/3001=0/01"}));
+    EXPECT_TRUE(tree_.boxes.shown.empty());  // the net sums up itself
+}
+
 TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
     Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5,6"));
     AnswerCopy([](int, const QString& c, const QString& t) {

@@ -55,7 +55,7 @@ INSERT INTO tMsgBox VALUES
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
  (40, 'A request is reading from the exchange.&%CR&Yes: Stop after the entries in flight, then close the window.&%CR&No: Keep the window open.',
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
- (41, '%ST&%CR&%CR&History shows its cells. Undo reads those trunks and puts back what the copy changed.',
+ (41, '%ST&%CR&%CR&Copy History shows its cells. Undo reads those trunks and puts back what the copy changed.',
       'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
  (38, 'These files of the language in use are missing, so English is used in their place:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Language', 'HELP/kestrel.hlp', '-1');
@@ -246,3 +246,9 @@ INSERT INTO tMessages VALUES
  (72, 'The number %1 at character %2 is above the highest trunk of this exchange (%3).'),
  (73, 'Above the highest trunk (%1), left out: %2'),
  (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
+
+-- The message line after a Get; the preview's count of the items "Changed
+-- items only" left out.
+INSERT INTO tMessages VALUES
+ (78, 'Items read from trunk %1: %2.'),
+ (79, 'Items left out that change nothing: %1');

@@ -144,6 +144,7 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
     lower->addWidget(txtSummary_);
     lower->addWidget(tblCells_);
     lower->setStretchFactor(1, 3);
+    lower->setSizes({90, 360});
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(tblEntries_);
     splitter->addWidget(lower);

@@ -88,6 +88,10 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     chkChangedOnly_ = Named(new QCheckBox(Msg(kChangedOnly), this), "chkChangedOnly", "CheckBox");
     lblChangedOnly_ = Named(new QLabel(this), "lblChangedOnly", "Label");
     lblChangedOnly_->setWordWrap(true);
+    // Its place is kept, so the check box does not move under the pointer.
+    QSizePolicy keep = lblChangedOnly_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lblChangedOnly_->setSizePolicy(keep);
     lblChangedOnly_->setVisible(false);
     lblLeftOut_ = Named(new QLabel(Msg(kLeftOutHead), this), "lblLeftOut", "Label");
     lblLeftOut_->setWordWrap(true);

@@ -54,7 +54,7 @@ INSERT INTO tMsgBox VALUES
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Leitungen kopieren schließen', 'HELP/kestrel_de.hlp', '-1'),
  (40, 'Eine Anfrage liest aus der Anlage.&%CR&Ja: Nach den laufenden Einträgen anhalten, dann das Fenster schließen.&%CR&Nein: Das Fenster offen lassen.',
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Leitungen kopieren schließen', 'HELP/kestrel_de.hlp', '-1'),
- (41, '%ST&%CR&%CR&Der Verlauf zeigt ihre Zellen. Rückgängig liest diese Leitungen und schreibt zurück, was die Kopie geändert hat.',
+ (41, '%ST&%CR&%CR&Der Kopierverlauf zeigt ihre Zellen. Rückgängig liest diese Leitungen und schreibt zurück, was die Kopie geändert hat.',
       'vbOKOnly+vbExclamation', 'Kopierprotokoll', 'HELP/kestrel_de.hlp', '-1'),
  (38, 'Diese Dateien der eingestellten Sprache fehlen, daher wird an ihrer Stelle Englisch verwendet:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Sprache', 'HELP/kestrel_de.hlp', '-1');
@@ -180,7 +180,7 @@ INSERT INTO tSSListBar VALUES
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '5', 'Bericht drucken'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '6', 'Kopie vorab ansehen'),
  ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '7', 'Kopie rückgängig'),
- ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '8', 'Kopierprotokoll'),
+ ('dlgKestrel', 'lsbMenu', -1, '1', '-1', '8', 'Kopierverlauf'),
  ('dlgKestrel', 'lsbMenu', -1, '2', 'Hilfe', '1', 'Hilfe'),
  ('dlgKestrel', 'lsbMenu', -1, '3', 'Ende', '1', 'Fenster ausblenden'),
  ('dlgKestrel', 'lsbMenu', -1, '3', '-1', '2', 'Beenden');
@@ -248,13 +248,19 @@ INSERT INTO tMessages VALUES
  (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),
  (74, 'Leitung %1 liegt über der höchsten Leitung dieser Anlage; die Nummer wurde in %2 geändert.');
 
+-- Die Meldezeile nach dem Holen; die Zahl der Merkmale, die "Nur geänderte
+-- Merkmale" ausgelassen hat.
+INSERT INTO tMessages VALUES
+ (78, 'Von Leitung %1 gelesene Merkmale: %2.'),
+ (79, 'Ausgelassene Merkmale ohne Änderung: %1');
+
 -- Katalogzeilen, aus denen der Baum nicht aufgebaut werden konnte.
 INSERT INTO tMsgBox VALUES
  (51, 'Diese Zeilen des Katalogs konnten nicht in den Baum übernommen werden und fehlen darin:&%CR&%ST&%CR&Der übrige Baum kann verwendet werden. Geben Sie dem Bescheid, der den Katalog pflegt.',
       'vbOKOnly+vbExclamation', 'Leitungsdatenbaum', 'HELP/kestrel_de.hlp', '-1');
 INSERT INTO tMessages VALUES
- (78, 'Eintrag %1 „%2“: %3'),
- (79, 'die Option „%1“ hat keine Dialognummer'),
- (80, 'die Option „%1“ nennt den Dialog %2, den keine Dialogregel beschreibt'),
- (81, 'die Option „%1“ und die folgenden liegen hinter der letzten Option, die der Baum fassen kann'),
- (82, 'der Titelschlüssel %1 kommt zweimal vor');
+ (80, 'Eintrag %1 „%2“: %3'),
+ (81, 'die Option „%1“ hat keine Dialognummer'),
+ (82, 'die Option „%1“ nennt den Dialog %2, den keine Dialogregel beschreibt'),
+ (83, 'die Option „%1“ und die folgenden liegen hinter der letzten Option, die der Baum fassen kann'),
+ (84, 'der Titelschlüssel %1 kommt zweimal vor');

@@ -55,7 +55,7 @@ INSERT INTO tMsgBox VALUES
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
  (40, 'A request is reading from the exchange.&%CR&Yes: Stop after the entries in flight, then close the window.&%CR&No: Keep the window open.',
       'vbYesNo+vbQuestion+vbDefaultButton2', 'Close Trunk Copy', 'HELP/kestrel.hlp', '-1'),
- (41, '%ST&%CR&%CR&History shows its cells. Undo reads those trunks and puts back what the copy changed.',
+ (41, '%ST&%CR&%CR&Copy History shows its cells. Undo reads those trunks and puts back what the copy changed.',
       'vbOKOnly+vbExclamation', 'Copy Journal', 'HELP/kestrel.hlp', '-1'),
  (38, 'These files of the language in use are missing, so English is used in their place:&%CR&%ST',
       'vbOKOnly+vbExclamation', 'Language', 'HELP/kestrel.hlp', '-1');
@@ -247,13 +247,19 @@ INSERT INTO tMessages VALUES
  (73, 'Above the highest trunk (%1), left out: %2'),
  (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
 
+-- The message line after a Get; the preview's count of the items "Changed
+-- items only" left out.
+INSERT INTO tMessages VALUES
+ (78, 'Items read from trunk %1: %2.'),
+ (79, 'Items left out that change nothing: %1');
+
 -- Catalogue rows the tree could not be built from.
 INSERT INTO tMsgBox VALUES
  (51, 'These rows of the catalogue could not be built into the tree and are left out of it:&%CR&%ST&%CR&The rest of the tree can be used. Tell whoever keeps the catalogue.',
       'vbOKOnly+vbExclamation', 'Trunk Data Tree', 'HELP/kestrel.hlp', '-1');
 INSERT INTO tMessages VALUES
- (78, 'Item %1 "%2": %3'),
- (79, 'the option "%1" has no dialog number'),
- (80, 'the option "%1" names the dialog %2, which no dialog rule describes'),
- (81, 'the option "%1" and those after it are past the last option the tree can hold'),
- (82, 'the title key %1 is used twice');
+ (80, 'Item %1 "%2": %3'),
+ (81, 'the option "%1" has no dialog number'),
+ (82, 'the option "%1" names the dialog %2, which no dialog rule describes'),
+ (83, 'the option "%1" and those after it are past the last option the tree can hold'),
+ (84, 'the title key %1 is used twice');

@@ -24,6 +24,8 @@ namespace {
 // row for.
 constexpr int kUnknownItemsText = 16;
 constexpr int kListedUnknownKeys = 16;
+// "Items read from trunk %1: %2."
+constexpr int kItemsReadText = 78;
 
 // The list-up request's own key: an answer carrying it is the exchange's
 // verdict on the trunk, not an item.
@@ -202,15 +204,19 @@ void SourceTrunkReader::StoreTrunkListup() {
     }
     window_.ClearSelectionLabels();
     window_.SetHourglass(false);
-    // The closing status names what was left out, or clears the line.
-    QString unknown;
+    // The closing status says how many items were read and names what was
+    // left out; with nothing read it clears the line.
+    QStringList status;
+    if (stored && values_.rowCount() > 0)
+        status << Msg(kItemsReadText).arg(trunkRead_).arg(values_.rowCount());
     if (!unknownKeys_.isEmpty()) {
-        unknown = Msg(kUnknownItemsText) + u' ' +
-                  unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
+        QString unknown = Msg(kUnknownItemsText) + u' ' +
+                          unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
         if (unknownKeys_.size() > kListedUnknownKeys)
             unknown += u' ' + Msg(text::kMore);
+        status << unknown;
     }
-    HostMessage(unknown);
+    HostMessage(status.join(u' '));
     window_.ProcessEvents();
     Finished(stored && !failure && !cancelled);
 }

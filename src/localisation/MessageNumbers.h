@@ -177,11 +177,11 @@ constexpr int kTrunkNumberClamped = 74;
 // A catalogue row left out of the tree: 'Item %1 "%2": %3' with the reason:
 // the option %1 has no dialog number; names the dialog %2 that no rule
 // describes; is past the last option the tree can hold; the key %1 twice.
-constexpr int kTreeRowNotBuilt = 78;
-constexpr int kTreeNoDialogNumber = 79;
-constexpr int kTreeUnknownDialog = 80;
-constexpr int kTreeTooManyOptions = 81;
-constexpr int kTreeKeyTwice = 82;
+constexpr int kTreeRowNotBuilt = 80;
+constexpr int kTreeNoDialogNumber = 81;
+constexpr int kTreeUnknownDialog = 82;
+constexpr int kTreeTooManyOptions = 83;
+constexpr int kTreeKeyTwice = 84;
 }  // namespace text
 
 }  // namespace kestrel

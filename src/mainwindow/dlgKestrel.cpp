@@ -129,7 +129,7 @@ void dlgKestrel::ApplyWhatsThis() {
     for (QWidget* control : findChildren<QWidget*>()) {
         const QVariant context = control->property("whatsThisHelpID");
         if (context.isValid())
-            control->setWhatsThis(topics.value(context.toInt()));
+            control->setWhatsThis(HelpViewer::WhatsThisText(topics.value(context.toInt())));
     }
 }
 

@@ -48,7 +48,7 @@ bool WriterRuns(qint64 pid) {
 }
 
 // The layout this build writes; a file stamped higher came from a newer build.
-constexpr int kFormat = 2;
+constexpr int kFormat = 3;
 constexpr int kInvalidArgument = 5;
 
 constexpr std::array<CellOutcome, 8> kOutcomes = {
@@ -87,17 +87,20 @@ const QStringList kMigrations[] = {
      QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Writer INTEGER NOT NULL DEFAULT 0"),
      QStringLiteral("DROP INDEX IF EXISTS JournalCellsByEntry"),
      QStringLiteral("CREATE INDEX JournalCellsByCell ON JournalCells (Entry, Trunk, Item)")},
+    // Format 3: what each summary is made of, so that it is written in the
+    // language of whoever reads it; older entries keep only their text.
+    {QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN SummaryParts TEXT NOT NULL DEFAULT ''")},
 };
 
 const QString kEntryColumns = QStringLiteral(
     "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf, State, "
     "Writer, CASE WHEN State = 1 THEN 0 ELSE (SELECT COUNT(*) FROM JournalCells c WHERE "
-    "c.Entry = e.ID AND c.Outcome IN ('written', 'pending', 'not verified')) END "
-    "FROM JournalEntries e");
+    "c.Entry = e.ID AND c.Outcome IN ('written', 'pending', 'not verified')) END, "
+    "SummaryParts FROM JournalEntries e");
 const QString kNewestFirst = QStringLiteral(" ORDER BY Time DESC, ID DESC");
 const QString kInsertEntry = QStringLiteral(
     "INSERT INTO JournalEntries (Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, "
-    "UndoOf, State, Writer) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    "UndoOf, State, Writer, SummaryParts) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 const QString kUpdateCell = QStringLiteral(
     "UPDATE JournalCells SET Outcome = ?, Detail = ?, OldValue = ? "
     "WHERE Entry = ? AND Trunk = ? AND Item = ?");
@@ -314,9 +317,9 @@ qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& 
         }
         Statement insertEntry(*db_, kInsertEntry);
         insertEntry.BindAll({entry.kind, time.toMSecsSinceEpoch(), entry.exchange,
-                             entry.sourceTrunk, entry.destinationList, entry.summary, entry.undoOf,
-                             finished ? kFinished : kUnfinished,
-                             finished ? qint64(0) : qint64(getpid())});
+                             entry.sourceTrunk, entry.destinationList, entry.SummaryText(),
+                             entry.undoOf, finished ? kFinished : kUnfinished,
+                             finished ? qint64(0) : qint64(getpid()), entry.made.Encode()});
         insertEntry.Run();
         const qint64 id = sqlite3_last_insert_rowid(db_->Handle());
 
@@ -371,13 +374,14 @@ void CopyJournal::UpdateTrunks(qint64 id, const QStringList& trunks, CellOutcome
     }
 }
 
-void CopyJournal::FinishEntry(qint64 id, const QString& summary, const QList<JournalCell>& cells) {
+void CopyJournal::FinishEntry(qint64 id, const JournalSummary& summary,
+                              const QList<JournalCell>& cells) {
     Run(*db_, QStringLiteral("BEGIN IMMEDIATE"));
     try {
         SetOutcomes(id, cells);
         Statement finish(*db_, QStringLiteral("UPDATE JournalEntries SET State = ?, Summary = ?, "
-                                              "Writer = 0 WHERE ID = ?"));
-        finish.BindAll({kFinished, summary, id});
+                                              "SummaryParts = ?, Writer = 0 WHERE ID = ?"));
+        finish.BindAll({kFinished, summary.Render(), summary.Encode(), id});
         finish.Run();
         Run(*db_, QStringLiteral("COMMIT"));
     } catch (...) {
@@ -431,6 +435,7 @@ QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString
         e.finished = select.Column(8).toInt() == kFinished;
         e.writer = select.Column(9).toLongLong();
         e.mayBeWritten = select.Column(10).toInt();
+        e.made = JournalSummary::Decode(TextOf(select.Column(11)));
         entries.append(e);
     }
     return entries;

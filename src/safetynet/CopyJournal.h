@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "JournalSummary.h"
+
 namespace kestrel {
 
 class Database;
@@ -49,6 +51,9 @@ struct JournalEntry {
     QString exchange;
     QString sourceTrunk;
     QString destinationList;  // as typed
+    // What the summary is made of; entries of journals before format 3 have
+    // only `summary`, the text as it read when recorded.
+    JournalSummary made;
     QString summary;
     qint64 undoOf = 0;  // the copy an undo undid
     // False from the moment a copy is recorded ahead of its first write until
@@ -56,6 +61,10 @@ struct JournalEntry {
     bool finished = true;
     qint64 writer = 0;     // the process that records the entry while it is unfinished
     int mayBeWritten = 0;  // of an unfinished entry: cells written or sent unanswered
+
+    // The summary in the language of the window: made again when it can be,
+    // else as recorded.
+    QString SummaryText() const { return made.IsEmpty() ? summary : made.Render(); }
 };
 
 // Every preview, copy and undo with the old and new value and the outcome of each
@@ -88,7 +97,7 @@ public:
     // Every cell of `trunks` recorded `from` becomes `to`: one statement a
     // trunk, for the batches of the largest copies.
     void UpdateTrunks(qint64 id, const QStringList& trunks, CellOutcome from, CellOutcome to);
-    void FinishEntry(qint64 id, const QString& summary, const QList<JournalCell>& cells);
+    void FinishEntry(qint64 id, const JournalSummary& summary, const QList<JournalCell>& cells);
     // Unfinished entries of the exchange whose writer has gone (another
     // instance's copy under way is not among them), newest first.
     QList<JournalEntry> Abandoned(const QString& exchange) const;

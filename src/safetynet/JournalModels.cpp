@@ -59,7 +59,7 @@ QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
     const JournalEntry& e = entries_.at(index.row());
     // A copy cut off has no summary of its own: what it may have written is
     // said instead.
-    const QString summary = e.finished ? e.summary : UnfinishedCopyText(e);
+    const QString summary = e.finished ? e.SummaryText() : UnfinishedCopyText(e);
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case kTime:

@@ -99,8 +99,14 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     // The journal names the trunk whose data is written, not the box's text.
     sourceTrunk_ = hooks_.sourceTrunk ? hooks_.sourceTrunk() : window_.TrunkBoxText();
     items_ = SourceItems();
-    leftOutLine_ = LeftOutText(ReadDestinationList(destinationText_, window_.HighestTrunk()),
-                               window_.HighestTrunk());
+    const DestinationList list = ReadDestinationList(destinationText_, window_.HighestTrunk());
+    leftOutLine_ = LeftOutText(list, window_.HighestTrunk());
+    leftOut_ = JournalSummary();
+    if (!list.leftOut.isEmpty()) {
+        leftOut_.Text(
+            text::kDestinationsLeftOutAboveHighest,
+            {QString::number(window_.HighestTrunk()), list.leftOut.join(QStringLiteral(", "))});
+    }
     // A copy is never made without its backup in the journal.
     journal_ = hooks_.journal ? hooks_.journal() : nullptr;
     if (!previewOnly_ && !journal_)
@@ -119,7 +125,7 @@ void SafeCopy::ReadFailed(const QString& reason) {
     ShowDestinationsUnread(reason);
     JournalEntry entry =
         NewEntry(previewOnly_ ? QStringLiteral("Preview") : QStringLiteral("Copy"));
-    entry.summary = Msg(summary::kFailedCells) + u' ' + reason;
+    entry.made.Text(summary::kFailedCells).Plain(u' ' + reason);
     Record(entry, {});
 }
 
@@ -160,12 +166,11 @@ void SafeCopy::RecordPreview(const CopyPlan& plan) {
     }
     JournalEntry entry = NewEntry(QStringLiteral("Preview"));
     // The preview's own count line.
-    entry.summary = Msg(summary::kPreviewCounts)
-                        .arg(plan.TotalChanges())
-                        .arg(plan.ChangedTrunks())
-                        .arg(plan.Destinations().size())
-                        .arg(plan.IncludedItems().size())
-                        .arg(plan.Items().size());
+    entry.made.Text(
+        summary::kPreviewCounts,
+        {QString::number(plan.TotalChanges()), QString::number(plan.ChangedTrunks()),
+         QString::number(plan.Destinations().size()), QString::number(plan.IncludedItems().size()),
+         QString::number(plan.Items().size())});
     Record(entry, cells);
 }
 
@@ -386,13 +391,13 @@ void SafeCopy::FinishCopy(const TrunkSnapshot* readBack, const QString& readBack
     const QList<JournalCell> cells = FinalCells(readBack, reached);
     TakeForReport(cells, reached);
     StoreCopyOutcomes(window_.WorkDb(), cells, dispatcher_);
-    QString text = Summary(items_, cells, reached, static_cast<int>(plan_->Destinations().size()));
+    JournalSummary text =
+        Summary(items_, cells, reached, static_cast<int>(plan_->Destinations().size()));
     if (!readBackFailure.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(text::kReadBackFailed).arg(readBackFailure);
-    if (!leftOutLine_.isEmpty())
-        text += QStringLiteral("\r\n") + leftOutLine_;
+        text.Line().Text(text::kReadBackFailed, {readBackFailure});
+    text.Lines(leftOut_);
     record_.Finish(text, cells);
-    LangMsgBox(kOwnSource, msgbox::own::kCopySummary, text, kProductTitle);
+    LangMsgBox(kOwnSource, msgbox::own::kCopySummary, text.Render(), kProductTitle);
 }
 
 void SafeCopy::TakeForReport(const QList<JournalCell>& cells, const QList<bool>& reached) {
@@ -422,8 +427,8 @@ void SafeCopy::TakeForReport(const QList<JournalCell>& cells, const QList<bool>&
     writer_.TakeFinishedCopy(reachedFirst, items);
 }
 
-QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
-                          const QList<bool>& reached, int trunkCount) {
+JournalSummary SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
+                                 const QList<bool>& reached, int trunkCount) {
     QHash<QString, int> reachedBy;
     QSet<QString> present;
     QList<JournalCell> notVerified;
@@ -452,7 +457,8 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
     }
     // Items in their order, runs of neighbours with equal counts joined
     // ("3002 to 3014: 0 of 259"); an item left out of the copy breaks a run.
-    QStringList lines;
+    JournalSummary text;
+    const QString trunks = QString::number(trunkCount);
     for (int i = 0; i < items.size();) {
         if (!present.contains(items.at(i).key)) {
             ++i;
@@ -465,22 +471,25 @@ QString SafeCopy::Summary(const QList<SourceItem>& items, const QList<JournalCel
             ++j;
         }
         if (i == j) {
-            lines << Msg(summary::kItemReached).arg(items.at(i).key).arg(n).arg(trunkCount);
+            text.Line().Text(summary::kItemReached, {items.at(i).key, QString::number(n), trunks});
         } else {
-            lines << Msg(summary::kItemsReached)
-                         .arg(items.at(i).key, items.at(j).key)
-                         .arg(n)
-                         .arg(trunkCount);
+            text.Line().Text(summary::kItemsReached,
+                             {items.at(i).key, items.at(j).key, QString::number(n), trunks});
         }
         i = j + 1;
     }
-    QString text = lines.join(QStringLiteral("\r\n"));
-    if (!notVerified.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(summary::kNotVerified) + CellLines(notVerified, false);
-    if (!refused.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(summary::kRefusedCells) + CellLines(refused, true);
-    if (!failed.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(summary::kFailedCells) + CellLines(failed, true);
+    if (!notVerified.isEmpty()) {
+        text.Line().Text(summary::kNotVerified);
+        AddCellLines(text, notVerified, false);
+    }
+    if (!refused.isEmpty()) {
+        text.Line().Text(summary::kRefusedCells);
+        AddCellLines(text, refused, true);
+    }
+    if (!failed.isEmpty()) {
+        text.Line().Text(summary::kFailedCells);
+        AddCellLines(text, failed, true);
+    }
     return text;
 }
 

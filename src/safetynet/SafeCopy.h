@@ -60,8 +60,8 @@ public:
     // The summary of a finished copy: per item the trunks it reached, then
     // the cells that were not verified, refused or failed.
     // `reached`, parallel to `cells`: the trunk holds the value written.
-    static QString Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
-                           const QList<bool>& reached, int trunkCount);
+    static JournalSummary Summary(const QList<SourceItem>& items, const QList<JournalCell>& cells,
+                                  const QList<bool>& reached, int trunkCount);
 
     // How long a read may back a copy without being read again: past it,
     // another engineer may have changed the destinations. (Tests that play
@@ -117,7 +117,8 @@ private:
     QStringList destinations_;
     QString destinationText_;
     QString sourceTrunk_;
-    QString leftOutLine_;  // numbers of the list left out, named to the engineer
+    QString leftOutLine_;     // numbers of the list left out, named to the engineer
+    JournalSummary leftOut_;  // the same, for the journal
     QList<SourceItem> items_;
     std::unique_ptr<CopyPlan> plan_;
     // When the destinations were last read, and the journal's newest write

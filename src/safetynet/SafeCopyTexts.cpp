@@ -11,19 +11,19 @@ bool SameValue(const QString& a, const QString& b) {
     return norm(a) == norm(b);
 }
 
-QString CellLines(const QList<JournalCell>& cells, bool withDetail) {
-    QString text;
+void AddCellLines(JournalSummary& into, const QList<JournalCell>& cells, bool withDetail) {
     for (int i = 0; i < cells.size() && i < summary::kListedCells; ++i) {
-        text += QStringLiteral("\r\n  ") + cells.at(i).trunk + u' ' + cells.at(i).item;
+        QString line = QStringLiteral("  ") + cells.at(i).trunk + u' ' + cells.at(i).item;
         if (withDetail && !cells.at(i).detail.isEmpty())
-            text += QStringLiteral(" (") + cells.at(i).detail + u')';
+            line += QStringLiteral(" (") + cells.at(i).detail + u')';
+        into.Line().Plain(line);
     }
     if (cells.size() > summary::kListedCells) {
-        text += QStringLiteral("\r\n  %1 (%2)")
-                    .arg(Msg(text::kMore))
-                    .arg(cells.size() - summary::kListedCells);
+        into.Line()
+            .Plain(QStringLiteral("  "))
+            .Text(text::kMore)
+            .Plain(QStringLiteral(" (%1)").arg(cells.size() - summary::kListedCells));
     }
-    return text;
 }
 
 void ShowJournalWriteFailed(const QString& reason) {

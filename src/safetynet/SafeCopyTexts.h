@@ -24,8 +24,8 @@ constexpr int kListedCells = 15;
 // The exchange writes "NONE" when told "CCC": the two are one value.
 bool SameValue(const QString& a, const QString& b);
 
-// Up to 15 "trunk item (detail)" lines, then "more...".
-QString CellLines(const QList<JournalCell>& cells, bool withDetail);
+// Up to 15 "trunk item (detail)" lines, then "more...", each a line of its own.
+void AddCellLines(JournalSummary& summary, const QList<JournalCell>& cells, bool withDetail);
 
 // The journal could not record a copy or an undo; the reason follows.
 void ShowJournalWriteFailed(const QString& reason);

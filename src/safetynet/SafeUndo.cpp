@@ -104,7 +104,7 @@ void SafeUndo::Start() {
         trunks, itemsPerTrunk_(), step::kUndoRead, [this](TrunkSnapshot& now) { OnRead(now); },
         [this](const QString& reason) {
             ShowDestinationsUnread(reason);
-            Record({}, Msg(summary::kFailedCells) + u' ' + reason);
+            Record({}, JournalSummary().Text(summary::kFailedCells).Plain(u' ' + reason));
         });
 }
 
@@ -202,7 +202,8 @@ void SafeUndo::OnRead(TrunkSnapshot& now) {
     if (!dispatcher_.SendToHost(request)) {
         writing_ = false;
         ShowDestinationsUnread(QStringLiteral("BUSY / ERROR"));
-        Record({}, Msg(summary::kFailedCells) + QStringLiteral(" BUSY / ERROR"));
+        Record({},
+               JournalSummary().Text(summary::kFailedCells).Plain(QStringLiteral(" BUSY / ERROR")));
     }
 }
 
@@ -249,8 +250,9 @@ void SafeUndo::OnWritten() {
         cell.outcome = CellOutcome::Skipped;
         cells << cell;
     }
-    QString text =
-        Msg(summary::kRestored).arg(restored).arg(cells.size()).arg(restoredTrunks.size());
+    JournalSummary text;
+    text.Text(summary::kRestored, {QString::number(restored), QString::number(cells.size()),
+                                   QString::number(restoredTrunks.size())});
     QList<JournalCell> refused;
     QList<JournalCell> failed;
     for (const JournalCell& cell : std::as_const(cells)) {
@@ -260,13 +262,17 @@ void SafeUndo::OnWritten() {
             failed << cell;
         }
     }
-    if (!refused.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(summary::kRefusedCells) + CellLines(refused, true);
-    if (!failed.isEmpty())
-        text += QStringLiteral("\r\n") + Msg(summary::kFailedCells) + CellLines(failed, true);
+    if (!refused.isEmpty()) {
+        text.Line().Text(summary::kRefusedCells);
+        AddCellLines(text, refused, true);
+    }
+    if (!failed.isEmpty()) {
+        text.Line().Text(summary::kFailedCells);
+        AddCellLines(text, failed, true);
+    }
     Record(cells, text);
     StoreForReport(cells);
-    LangMsgBox(kOwnSource, msgbox::own::kUndoSummary, text, kProductTitle);
+    LangMsgBox(kOwnSource, msgbox::own::kUndoSummary, text.Render(), kProductTitle);
 }
 
 void SafeUndo::StoreForReport(const QList<JournalCell>& cells) {
@@ -300,7 +306,7 @@ void SafeUndo::StoreForReport(const QList<JournalCell>& cells) {
     }
 }
 
-void SafeUndo::Record(const QList<JournalCell>& cells, const QString& text) {
+void SafeUndo::Record(const QList<JournalCell>& cells, const JournalSummary& text) {
     if (!using_)
         return;
     JournalEntry entry;
@@ -309,7 +315,7 @@ void SafeUndo::Record(const QList<JournalCell>& cells, const QString& text) {
     entry.exchange = window_.PBXName();
     entry.sourceTrunk = undoOf_.sourceTrunk;
     entry.destinationList = undoOf_.destinationList;
-    entry.summary = text;
+    entry.made = text;
     entry.undoOf = undoOf_.id;
     try {
         using_->Record(entry, cells);

@@ -30,7 +30,7 @@ public:
 private:
     void OnRead(TrunkSnapshot& now);
     void OnWritten();
-    void Record(const QList<JournalCell>& cells, const QString& summary);
+    void Record(const QList<JournalCell>& cells, const JournalSummary& summary);
     // The report's section of the last copy then tells the undo.
     void StoreForReport(const QList<JournalCell>& cells);
 

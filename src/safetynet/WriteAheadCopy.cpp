@@ -120,7 +120,7 @@ void WriteAheadCopy::Update(const QList<JournalCell>& cells) {
         recorded_.insert(KeyOf(cell.trunk, cell.item), cell);
 }
 
-void WriteAheadCopy::Finish(const QString& summary, const QList<JournalCell>& cells) {
+void WriteAheadCopy::Finish(const JournalSummary& summary, const QList<JournalCell>& cells) {
     if (!journal_)
         return;
     // Only what differs from what is recorded is written again.

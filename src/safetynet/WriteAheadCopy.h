@@ -30,7 +30,7 @@ public:
     void Sending(const QStringList& trunks);
     void Answered(const QList<CopyWriter::EntryResult>& results);
     // The final outcome of every cell and the summary; the entry is finished.
-    void Finish(const QString& summary, const QList<JournalCell>& cells);
+    void Finish(const JournalSummary& summary, const QList<JournalCell>& cells);
     qint64 Id() const { return id_; }
 
 private:

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <memory>
 
@@ -34,11 +35,14 @@ LanguageState& State() {
 
 void SettleLanguageFiles() {
     ForgetLanguageFiles();
+    AppInfo& app = App();
+    const QString language = app.Language.trimmed();
+    // Qt's own dialogs and every date and number follow the language the
+    // language database names, not the machine's.
+    QLocale::setDefault(QLocale(IsDefaultLanguage() ? QStringLiteral("en") : language.toLower()));
     if (IsDefaultLanguage())
         return;
     LanguageState& state = State();
-    AppInfo& app = App();
-    const QString language = app.Language.trimmed();
     // A missing file is named as on disk as far as the folders go (install
     // paths come upper case).
     const auto missing = [&state](const QString& named) {

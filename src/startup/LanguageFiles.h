@@ -13,7 +13,8 @@ namespace kestrel {
 // them are there, once the project record is loaded; a missing one is
 // replaced by the English file and named in one notice.
 
-// Picks the files of the language the project record names and installs
+// Picks the files of the language the project record names, makes it the
+// default locale (Qt's dialogs, dates and numbers) and installs
 // Qt's translation (from services().translationsFolder, or Qt's own
 // folder). Calling it again first forgets what it picked.
 void SettleLanguageFiles();

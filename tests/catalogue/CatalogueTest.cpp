@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         g_Standalone = false;
         g_Messages = QStringList();
-        for (int i = 0; i < 78; ++i)
+        for (int i = 0; i < 80; ++i)
             g_Messages << QStringLiteral("M%1").arg(i);
         g_Messages << QStringLiteral("%1 %2: %3") << QStringLiteral("%1 has no number")
                    << QStringLiteral("%1 names %2") << QStringLiteral("%1 is one too many")

@@ -16,8 +16,12 @@
 #include "exchange/SimulatedLink.h"
 #include "hostlink/RequestDispatcher.h"
 #include "localisation/Messages.h"
+#include "localisation/TokenExpansion.h"
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
@@ -300,6 +304,33 @@ TEST(LanguageSwapTest, GermanHelpHasEveryTopic) {
     const QList<int> english = topics(QStringLiteral("kestrel.hlp"));
     EXPECT_GE(english.size(), 17);
     EXPECT_EQ(topics(QStringLiteral("kestrel_de.hlp")), english);
+}
+
+// The history's window, its command and its help topic carry one name, in
+// either language.
+TEST(LanguageSwapTest, HistoryHasOneName) {
+    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
+    for (const char* language : {"", "LANGUAGES/DE/"}) {
+        SCOPED_TRACE(language);
+        auto db = Database::Open(
+            addins + QStringLiteral("DATABASE/") + language + QStringLiteral("Kestrel.lng"), true);
+        const auto first = [&](const char* sql) {
+            auto rows = db->OpenRecordset(QString::fromLatin1(sql), RecordsetType::Snapshot);
+            return rows->Eof() ? QString() : TextOf(rows->Fields(0));
+        };
+        QString noInsert;
+        const QString title = ExpandTokens(
+            first("SELECT Caption FROM tForms WHERE ObjectName = 'frmHistory'"), noInsert);
+        const QString help =
+            HelpViewer::TopicTexts(addins + (*language ? QStringLiteral("HELP/kestrel_de.hlp")
+                                                       : QStringLiteral("HELP/kestrel.hlp")))
+                .value(1110);
+        EXPECT_FALSE(title.isEmpty());
+        EXPECT_EQ(first("SELECT Text FROM tSSListBar WHERE ObjectName = 'lsbMenu' AND "
+                        "GroupIndex = '1' AND ListItemIndex = '8'"),
+                  title);
+        EXPECT_EQ(help.section(u'\n', 0, 0), title);
+    }
 }
 
 }  // namespace

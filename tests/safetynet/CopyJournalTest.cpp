@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "localisation/Messages.h"
 #include "platform/Database.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
@@ -188,7 +189,7 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
         {"a newer journal",
          [](const QString& p) {
              OtherConnection other(p);
-             ASSERT_EQ(other.Exec("PRAGMA user_version = 3"), SQLITE_OK);
+             ASSERT_EQ(other.Exec("PRAGMA user_version = 4"), SQLITE_OK);
          },
          "written by a newer version"},
     };
@@ -412,6 +413,7 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     auto journal = OpenOrFail(path);
     ASSERT_TRUE(journal);
     EXPECT_TRUE(journal->Entries().first().finished);
+    EXPECT_EQ(journal->Entries().first().SummaryText(), QStringLiteral("done"));
     const QList<JournalCell> cells = {Cell("005", "3001", CellOutcome::Skipped),
                                       Cell("005", "3002", CellOutcome::Skipped)};
     const qint64 id = journal->BeginEntry(Entry("Copy", "PBX1", 9), cells);
@@ -424,10 +426,18 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     EXPECT_EQ(journal->LastCopy(QStringLiteral("PBX1"))->id, id);
     EXPECT_TRUE(journal->Abandoned(QStringLiteral("PBX1")).isEmpty());  // its writer runs
     sent.outcome = CellOutcome::Written;
-    journal->FinishEntry(id, QStringLiteral("the end"), {sent});
+    // The summary is kept as made, so it reads in the language of the day;
+    // its text as it read then is kept beside it.
+    const QStringList messages = g_Messages;
+    g_Messages = QStringList{QStringLiteral("%1 of %2 trunks")};
+    journal->FinishEntry(
+        id, JournalSummary().Text(0, {"3", "5%1"}).Line().Plain("  005 3001 (%1)").Text(1), {sent});
+    g_Messages = QStringList{QStringLiteral("%1 von %2 Leitungen"), QStringLiteral("mehr")};
     ahead = journal->Entries().first();
     EXPECT_TRUE(ahead.finished);
-    EXPECT_EQ(ahead.summary, QStringLiteral("the end"));
+    EXPECT_EQ(ahead.summary, QStringLiteral("3 of 5%1 trunks\r\n  005 3001 (%1)"));
+    EXPECT_EQ(ahead.SummaryText(), QStringLiteral("3 von 5%1 Leitungen\r\n  005 3001 (%1)mehr"));
+    g_Messages = messages;
     EXPECT_EQ(journal->Cells(id).at(0).outcome, CellOutcome::Skipped);
     EXPECT_EQ(journal->Cells(id).at(1).outcome, CellOutcome::Written);
 }
@@ -457,7 +467,7 @@ TEST_F(CopyJournalTest, AWriterRunsOnlyWhileItsProgrammeRuns) {
                 .toUtf8()
                 .constData());
         EXPECT_EQ(journal->Abandoned(QStringLiteral("PBX7")).size(), abandoned ? 1 : 0) << writer;
-        journal->FinishEntry(id, QStringLiteral("done"), {});
+        journal->FinishEntry(id, JournalSummary().Plain(QStringLiteral("done")), {});
     }
     other.kill();
     other.waitForFinished();

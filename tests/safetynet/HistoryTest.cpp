@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTableView>
@@ -60,7 +61,8 @@ protected:
         ASSERT_TRUE(journal_) << error.toStdString();
     }
     qint64 Add(const QString& kind, const QString& exchange, int minute,
-               const QList<JournalCell>& cells, qint64 undoOf = 0) {
+               const QList<JournalCell>& cells, qint64 undoOf = 0,
+               const JournalSummary& made = {}) {
         JournalEntry e;
         e.kind = kind;
         e.exchange = exchange;
@@ -69,6 +71,7 @@ protected:
         e.destinationList = QStringLiteral("5-6");
         e.summary = QStringLiteral("%1 at %2").arg(kind).arg(minute);
         e.undoOf = undoOf;
+        e.made = made;
         return journal_->Record(e, cells);
     }
     void Show(const QString& exchange) {
@@ -112,12 +115,17 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
         QString title;
         QString trunkHead;
         QString kindCopy;
+        QString summary;
     };
     const Case cases[] = {
-        {"en", QStringLiteral("Copy History"), QStringLiteral("Trunk"), QStringLiteral("Copy")},
-        {"de", QStringLiteral("Kopierverlauf"), QStringLiteral("Leitung"), QStringLiteral("Kopie")},
+        {"en", QStringLiteral("Copy History"), QStringLiteral("Trunk"), QStringLiteral("Copy"),
+         QStringLiteral("3001: 2 of 2 trunks\n  006 3001 (DATA ERROR)")},
+        {"de", QStringLiteral("Kopierverlauf"), QStringLiteral("Leitung"), QStringLiteral("Kopie"),
+         QStringLiteral("3001: 2 von 2 Leitungen\n  006 3001 (DATA ERROR)")},
     };
-    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    // Recorded once, in English; read in the language of the window.
+    Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells(), 0,
+        JournalSummary().Text(41, {"3001", "2", "2"}).Line().Plain("  006 3001 (DATA ERROR)"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         if (QString::fromLatin1(c.language) == u"de") {
@@ -136,6 +144,13 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
             EXPECT_FALSE(head.isEmpty() || head.contains(u'|')) << head.toStdString();
         EXPECT_EQ(Column(Table("tblEntries")->model(), JournalEntryModel::kKind),
                   QStringList{c.kindCopy});
+        // One line in the table, whole above the cells once opened.
+        EXPECT_EQ(Column(Table("tblEntries")->model(), JournalEntryModel::kSummary),
+                  QStringList{QString(c.summary).replace(QStringLiteral("\n  "), " · ")});
+        auto* whole = dialog_->findChild<QPlainTextEdit*>(QStringLiteral("txtSummary"));
+        ASSERT_TRUE(whole && dialog_->OpenEntry(0));
+        EXPECT_EQ(whole->toPlainText(), c.summary);
+        EXPECT_TRUE(whole->isVisible());
         for (const char* name : {"cmdOpen", "cmdExport", "cmdClose"}) {
             ASSERT_TRUE(Button(name)) << name;
             EXPECT_FALSE(Button(name)->text().isEmpty()) << name;

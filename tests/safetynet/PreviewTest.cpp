@@ -183,14 +183,19 @@ TEST_F(PreviewDialogTest, ChangedItemsOnlyLeavesOutWhatChangesNowhereAndGivesItB
     Open({"004", "005", "006", "008"});
     ClickCheck(items_, 0);  // the engineer's own choice first
     EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
+    EXPECT_FALSE(Shown("lblChangedOnly"));
     ClickBox(changedOnly_);
     EXPECT_TRUE(changedOnly_->isChecked());
     EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
+    // What it left out is said beside it, not only in the ticks.
+    EXPECT_TRUE(Shown("lblChangedOnly"));
+    EXPECT_EQ(Text("lblChangedOnly"), QStringLiteral("Items left out that change nothing: 1"));
     EXPECT_FALSE(plan_->Included("3003"));
     EXPECT_EQ(Text("lblSummary"),
               QStringLiteral("Changes: 2 on 2 of 4 trunks · items chosen: 1 of 3"));
     ClickBox(changedOnly_);
     EXPECT_FALSE(changedOnly_->isChecked());
+    EXPECT_FALSE(Shown("lblChangedOnly"));
     EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
 
     // Choosing an unchanged item by hand ends "changed items only" and

@@ -398,7 +398,7 @@ TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
         }
     }
     const QStringList lines =
-        SafeCopy::Summary(items, cells, reached, 2).split(QStringLiteral("\r\n"));
+        SafeCopy::Summary(items, cells, reached, 2).Render().split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines, QStringList({"3001 to 3002: 2 of 2 trunks each",
                                   "3004 to 3005: 2 of 2 trunks each", "3006: 1 of 2 trunks"}));
 }

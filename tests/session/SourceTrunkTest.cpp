@@ -74,7 +74,7 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     EXPECT_EQ(Rows("Trunk"), 1);
     EXPECT_EQ(Rows("PBXName"), 1);
     EXPECT_TRUE(host_.messages.contains(Msg(9)));
-    EXPECT_EQ(host_.messages.last(), QString());
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("Items read from trunk 005: 6."));
 }
 
 TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
@@ -182,7 +182,8 @@ TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
     EXPECT_EQ(Listup(), QStringList{"3001=03"});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);  // no box of its own
     EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
-    EXPECT_EQ(host_.messages.last(), Msg(16) + QStringLiteral(" 3099, 3097"));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("Items read from trunk 005: 1. ") + Msg(16) +
+                                         QStringLiteral(" 3099, 3097"));
     EXPECT_FALSE(Msg(16).isEmpty());
 
     // The exchange's answer for a trunk it does not hold is no item: nothing

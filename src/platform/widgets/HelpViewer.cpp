@@ -60,15 +60,34 @@ QHash<int, QString> HelpViewer::TopicTexts(const QString& helpFile) {
             R"re(<a\s+(?:name|id)="(\d+)"[^>]*>(.*?)(?=<a\s+(?:name|id)="\d+"|</body>))re"),
         QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    // Headings and paragraphs stay lines of their own.
+    static const QRegularExpression blockEnd(QStringLiteral("</(?:h\\d|p|li|div)\\s*>|<br\\s*/?>"),
+                                             QRegularExpression::CaseInsensitiveOption);
     for (const QRegularExpressionMatch& match : anchor.globalMatch(html)) {
         const int context = match.captured(1).toInt();
         if (topics.contains(context))
             continue;  // the first topic of a number is the one shown
-        QString text = match.captured(2);
+        // The source's own line breaks are blanks; only block ends break.
+        QString text = match.captured(2).simplified();
+        text.replace(blockEnd, QStringLiteral("\n"));
         text.remove(tag);
-        topics.insert(context, text.simplified());
+        QStringList lines;
+        for (const QString& line : text.split(u'\n')) {
+            if (!line.simplified().isEmpty())
+                lines << line.simplified();
+        }
+        topics.insert(context, lines.join(u'\n'));
     }
     return topics;
+}
+
+QString HelpViewer::WhatsThisText(const QString& topic) {
+    const QStringList lines = topic.split(u'\n');
+    if (lines.size() < 2)
+        return topic;
+    // The texts come from HTML, entities and all, so they stay rich text.
+    return QStringLiteral("<p><b>") + lines.first() + QStringLiteral("</b></p><p>") +
+           lines.mid(1).join(QStringLiteral("</p><p>")) + QStringLiteral("</p>");
 }
 
 }  // namespace kestrel

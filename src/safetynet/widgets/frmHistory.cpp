@@ -2,13 +2,18 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "localisation/Messages.h"
@@ -63,6 +68,41 @@ void FitColumns(QTableView* table) {
         table->setColumnWidth(c, table->columnWidth(c) + 12);
 }
 
+// Qt's file dialog writes sizes and dates in the machine's language; these
+// follow the language chosen for the tool, as the rest of the dialog does.
+class ChosenLocaleFiles : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == 3)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+QString ChooseExportFile(QWidget* parent, const QString& title, const QString& suggested,
+                         const QString& filter) {
+    QFileDialog dialog(parent, title, suggested, filter);
+    dialog.setObjectName(QStringLiteral("dlgExport"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new ChosenLocaleFiles(&dialog));
+    dialog.setViewMode(QFileDialog::Detail);
+    // Every column as wide as its longest text, in whatever language.
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int c = 1; c < 4; ++c)
+            view->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(820, 480);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 QPushButton* Button(const char* name, const QString& text) {
     auto* button = new QPushButton(text);
     button->setObjectName(QString::fromLatin1(name));
@@ -79,7 +119,8 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
       entries_(new JournalEntryModel(this)),
       cells_(new JournalCellModel(this)),
       tblEntries_(new QTableView),
-      tblCells_(new QTableView) {
+      tblCells_(new QTableView),
+      txtSummary_(new QPlainTextEdit) {
     setObjectName(QStringLiteral("frmHistory"));
     setProperty("typeName", QStringLiteral("Form"));
     entries_->SetTexts(MsgList(kEntryHeads), MsgList(kKindNames));
@@ -94,9 +135,19 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
     cmdExport_ = Button("cmdExport", Msg(kExportText));
     cmdClose_ = Button("cmdClose", Msg(kCloseText));
 
+    // The table shows a summary on one line; the open entry's whole summary
+    // stands above its cells.
+    txtSummary_->setObjectName(QStringLiteral("txtSummary"));
+    txtSummary_->setReadOnly(true);
+    txtSummary_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    auto* lower = new QSplitter(Qt::Vertical);
+    lower->addWidget(txtSummary_);
+    lower->addWidget(tblCells_);
+    lower->setStretchFactor(1, 3);
+    lower->setSizes({90, 360});
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(tblEntries_);
-    splitter->addWidget(tblCells_);
+    splitter->addWidget(lower);
     splitter->setStretchFactor(1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -113,7 +164,7 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
             QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                 .filePath(
                     QStringLiteral("kestrel-%1-%2.csv").arg(open_.kind.toLower()).arg(open_.id));
-        return QFileDialog::getSaveFileName(this, Msg(kExportTitle), suggested, Msg(kExportFilter));
+        return ChooseExportFile(this, Msg(kExportTitle), suggested, Msg(kExportFilter));
     };
 
     connect(tblEntries_, &QAbstractItemView::doubleClicked, this,
@@ -163,11 +214,17 @@ bool frmHistory::OpenEntry(int row) {
     } catch (const RunError& e) {
         open_ = JournalEntry();
         cells_->SetCells({});
+        txtSummary_->clear();
         UpdateButtons();
         ShowErrorNoNotice(e);
         return false;
     }
     open_ = entry;
+    const QString summary =
+        entries_->data(entries_->index(row, JournalEntryModel::kSummary), Qt::ToolTipRole)
+            .toString();
+    txtSummary_->setPlainText(
+        QString(summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     tblEntries_->selectRow(row);
     FitColumns(tblCells_);
     tblCells_->scrollToTop();

@@ -6,6 +6,7 @@
 
 #include "safetynet/CopyJournal.h"
 
+class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 
@@ -46,6 +47,7 @@ private:
     JournalCellModel* cells_;
     QTableView* tblEntries_;
     QTableView* tblCells_;
+    QPlainTextEdit* txtSummary_;  // the open entry's summary, whole
     QPushButton* cmdOpen_;
     QPushButton* cmdExport_;
     QPushButton* cmdClose_;

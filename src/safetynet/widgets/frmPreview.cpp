@@ -33,6 +33,7 @@ constexpr int kReadFailed = 25;
 constexpr int kCopyCaption = 26;
 constexpr int kCloseCaption = 27;
 constexpr int kSummary = 30;
+constexpr int kChangedOnlyLeftOut = 79;
 
 constexpr int kKeyRole = Qt::UserRole;
 
@@ -85,6 +86,13 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     lstItems_ = Named(new QListWidget(this), "lstItems", "ListBox");
     lblItems_->setBuddy(lstItems_);
     chkChangedOnly_ = Named(new QCheckBox(Msg(kChangedOnly), this), "chkChangedOnly", "CheckBox");
+    lblChangedOnly_ = Named(new QLabel(this), "lblChangedOnly", "Label");
+    lblChangedOnly_->setWordWrap(true);
+    // Its place is kept, so the check box does not move under the pointer.
+    QSizePolicy keep = lblChangedOnly_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lblChangedOnly_->setSizePolicy(keep);
+    lblChangedOnly_->setVisible(false);
     lblLeftOut_ = Named(new QLabel(Msg(kLeftOutHead), this), "lblLeftOut", "Label");
     lblLeftOut_->setWordWrap(true);
     lstLeftOut_ = Named(new QListWidget(this), "lstLeftOut", "ListBox");
@@ -114,6 +122,7 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     side->addWidget(lblItems_);
     side->addWidget(lstItems_, 3);
     side->addWidget(chkChangedOnly_);
+    side->addWidget(lblChangedOnly_);
     side->addSpacing(8);
     side->addWidget(lblLeftOut_);
     side->addWidget(lstLeftOut_, 1);
@@ -245,6 +254,12 @@ void frmPreview::SyncChecks() {
 }
 
 void frmPreview::UpdateCounts() {
+    // What "changed items only" took out of the choice, in sight while it holds.
+    int leftOut = 0;
+    for (const QString& key : std::as_const(choiceBefore_))
+        leftOut += plan_.Included(key) || plan_.ChangesSomewhere(key) ? 0 : 1;
+    lblChangedOnly_->setText(Msg(kChangedOnlyLeftOut).arg(leftOut));
+    lblChangedOnly_->setVisible(chkChangedOnly_->isChecked());
     const int chosen = static_cast<int>(plan_.IncludedItems().size());
     lblSummary_->setText(Msg(kSummary)
                              .arg(plan_.TotalChanges())

@@ -50,6 +50,7 @@ private:
     QLabel* lblItems_;
     QListWidget* lstItems_;
     QCheckBox* chkChangedOnly_;
+    QLabel* lblChangedOnly_;  // how many items "changed items only" left out
     QLabel* lblLeftOut_;
     QListWidget* lstLeftOut_;
     QLabel* lblFailure_;

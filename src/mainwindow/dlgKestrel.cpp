@@ -46,11 +46,6 @@
 
 namespace kestrel {
 
-namespace {
-// The help file's contents topic, which the host opens as well.
-constexpr int kHelpContentsTopic = 1000;
-}  // namespace
-
 dlgKestrel::dlgKestrel(StandaloneLinkFactory standaloneLinks, QWidget* parent)
     : QWidget(parent),
       session_(new TrunkCopySession(*this, *this, std::move(standaloneLinks), this)) {

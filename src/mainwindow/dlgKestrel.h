@@ -139,6 +139,9 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The help file's contents topic, which the host opens as well.
+    static constexpr int kHelpContentsTopic = 1000;
+
     void BuildControls();
     void BuildCommandBar();
     void BuildMenus();
@@ -158,16 +161,22 @@ private:
     // Enter or Space on the tree's current node; true when taken.
     bool OnTreeKey(QKeyEvent* event);
     void ShowWhatsThisOfFocus();
+    // F1: the help topic of the control with the focus, whatever the
+    // command bar's state.
+    void ShowHelpOfFocus();
     // Pops up a control's What's This at its centre.
     static void PopWhatsThis(QWidget* control);
     void ApplyShortcutTips();
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
+    // A header or item of the command bar's Help or Exit group.
+    bool InHelpOrExitGroup(const QWidget* widget) const;
     void OnTreeButtonReleased(QMouseEvent* event);
     void SendShiftClickLine();
     void ConnectStandaloneProgress(StandaloneLink* link);
     void FinishProgress();
-    // Help and F1: the host's help, or in a standalone start the help file.
+    // The Help command: the host's help, or in a standalone start the help
+    // file's contents.
     void ShowHelp();
     void OnGridRightButton(const QPoint& at);
     // Brings the list row's item into view in the tree.

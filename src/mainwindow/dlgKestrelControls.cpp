@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStackedLayout>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -211,6 +212,12 @@ void dlgKestrel::BuildCommandBar() {
                           QString::fromLatin1(item.image), QString::fromLatin1(item.key));
     }
     connect(lsbMenu_, &ListBar::itemClicked, this, &dlgKestrel::RunCommand);
+    // A click there leaves the focus where it was: asking for help or
+    // leaving the window is no reason to read the trunk box.
+    for (QToolButton* button : lsbMenu_->Buttons()) {
+        if (InHelpOrExitGroup(button))
+            button->setFocusPolicy(Qt::TabFocus);
+    }
     connect(lsbMenu_, &ListBar::groupChanged, this, [this](int group) {
         if (group == 1)
             ShowPanel(0);

@@ -24,6 +24,7 @@
 #include "localisation/Messages.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/KeyFilterInstaller.h"
+#include "platform/widgets/ListBar.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
@@ -125,12 +126,20 @@ void dlgKestrel::OnTrunkBoxChanged(const QString& text) {
 }
 
 void dlgKestrel::OnTrunkBoxLeft() {
-    if (PBXName().isEmpty())
+    // A box left empty names no trunk yet: reading 000 would only answer a
+    // question nobody asked.
+    if (PBXName().isEmpty() || txtTrunk_->text().isEmpty())
         return;
     const QString text = NormaliseTrunkBox();
     if (txtTrunk_->property("tag").toString() != text && session_->ReadSourceAgain()) {
         txtTrunk_->setProperty("tag", text);
     }
+}
+
+bool dlgKestrel::InHelpOrExitGroup(const QWidget* widget) const {
+    const int group = lsbMenu_->GroupOf(widget);
+    return group != 0 && (group == lsbMenu_->GroupOfKey(QStringLiteral("Help")) ||
+                          group == lsbMenu_->GroupOfKey(QStringLiteral("Exit")));
 }
 
 bool dlgKestrel::eventFilter(QObject* watched, QEvent* event) {
@@ -141,7 +150,7 @@ bool dlgKestrel::eventFilter(QObject* watched, QEvent* event) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
         if (next && next != txtTrunk_ && next->window() == this && reason != Qt::PopupFocusReason &&
-            reason != Qt::ActiveWindowFocusReason) {
+            reason != Qt::ActiveWindowFocusReason && !InHelpOrExitGroup(next)) {
             OnTrunkBoxLeft();
         }
     } else if (watched == tvwTrkData_ && event->type() == QEvent::KeyPress) {

@@ -18,6 +18,7 @@
 #include "dlgKestrel.h"
 #include "platform/widgets/ChooseKey.h"
 #include "platform/widgets/DataGrid.h"
+#include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
 #include "session/TrunkCopySession.h"
 
@@ -44,6 +45,12 @@ void dlgKestrel::BindKeyboard() {
         shortcut->setKeys(WithKeypadEnter(command.keys));
         shortcut->setContext(Qt::WindowShortcut);
         const QString key = QString::fromLatin1(command.command);
+        // F1 is help on the control in hand, wanted most when the bar is
+        // off (no trunk named yet, a request under way): never the bar's click.
+        if (key == u"Help") {
+            connect(shortcut, &QShortcut::activated, this, &dlgKestrel::ShowHelpOfFocus);
+            continue;
+        }
         connect(shortcut, &QShortcut::activated, this, [this, key] { RunShortcut(key); });
     }
     auto* whatsThis = new QShortcut(kWhatsThisKeys, this);
@@ -114,6 +121,23 @@ void dlgKestrel::ShowWhatsThisOfFocus() {
             return;
         }
     }
+}
+
+void dlgKestrel::ShowHelpOfFocus() {
+    // A request takes the focus with the work area; its help is that of the
+    // control the engineer was in.
+    QWidget* focus = focusWidget();
+    if ((!focus || !focus->isEnabled()) && focusBeforeRequest_)
+        focus = focusBeforeRequest_;
+    int context = kHelpContentsTopic;
+    for (QWidget* w = focus; w && w != this; w = w->parentWidget()) {
+        const QVariant topic = w->property("whatsThisHelpID");
+        if (topic.isValid()) {
+            context = topic.toInt();
+            break;
+        }
+    }
+    HelpViewer::ShowTopic(helpFile_, context, this);
 }
 
 void dlgKestrel::ApplyShortcutTips() {

@@ -182,8 +182,9 @@ void CloseFromFrame(QMessageBox* box) {
     QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
 }
 
-// Escape and the frame's close button answer a box that has OK alone or a
-// Cancel button; Yes/No and Abort/Retry/Ignore boxes wait for a button.
+// Escape and the frame's close button answer a box that has OK alone (with
+// Help or without) or a Cancel button; Yes/No and Abort/Retry/Ignore boxes
+// wait for a button.
 TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
     struct Case {
         int flags;
@@ -193,6 +194,7 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
     };
     const Case cases[] = {
         {mb::kOkOnly, true, QMessageBox::Ok, answer::kOk},
+        {mb::kOkOnly + mb::kHelpButton, true, QMessageBox::Ok, answer::kOk},
         {mb::kOkCancel, true, QMessageBox::Ok, answer::kCancel},
         {mb::kYesNoCancel + mb::kQuestion, true, QMessageBox::Yes, answer::kCancel},
         {mb::kRetryCancel, true, QMessageBox::Retry, answer::kCancel},

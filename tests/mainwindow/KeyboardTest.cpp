@@ -2,6 +2,7 @@
 
 #include <QStandardItem>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeView>
 #include <QWhatsThis>
@@ -95,8 +96,14 @@ TEST_F(KeyboardTest, EveryShortcutIsTheClickOfItsItem) {
         QString byClick;
         for (QString* outcome : {&byKeys, &byClick}) {
             window_->ShowPanel(0);
-            if (c.withData)
+            if (c.withData) {
                 ReadTrunk("4");
+            } else {
+                // Before a Get that found data: trunk 000 read, not assigned.
+                WaitIdle();
+                Box("txtTrunk")->clear();
+                window_->RunCommand(QStringLiteral("Get"));
+            }
             window_->activateWindow();
             // Leaving the trunk box may read it: done before the command.
             Box("txtTrunkRange")->setFocus(Qt::TabFocusReason);
@@ -121,8 +128,10 @@ TEST_F(KeyboardTest, ShortcutsDoNothingWhileARequestIsInFlightOrTheBarIsOff) {
     Box("txtTrunk")->setText(QStringLiteral("4"));
     window_->RunCommand(QStringLiteral("Get"));
     ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));
-    for (const CommandKey& command : CommandKeys())
-        Press(command.keys);
+    for (const CommandKey& command : CommandKeys()) {
+        if (QLatin1String(command.command) != "Help")  // F1 is help on the control
+            Press(command.keys);
+    }
     EXPECT_TRUE(window_->IsLoaded());
     EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
     WaitIdle();
@@ -222,6 +231,56 @@ TEST_F(KeyboardTest, ShiftF1ExplainsTheFocusedControl) {
         QWhatsThis::hideText();
         ASSERT_TRUE(test::WaitFor([&] { return !shown(); }, 2000));
     }
+}
+
+// F1 opens the help topic of the control with the focus (or of the one the
+// engineer was in before a request took it), whether or not the command bar
+// is on.
+TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
+    const auto viewer = []() -> QTextBrowser* {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"helpViewer" && w->isVisible())
+                return qobject_cast<QTextBrowser*>(w);
+        }
+        return nullptr;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        const char* topic;
+    };
+    const Case cases[] = {
+        {"bar off: the trunk box emptied",
+         [&] {
+             Box("txtTrunk")->setFocus(Qt::TabFocusReason);
+             Box("txtTrunk")->clear();
+         },
+         "2010"},
+        {"a command-bar item", [&] { Bar()->ButtonForKey(QStringLiteral("Get"))->setFocus(); },
+         "1000"},
+        {"bar off: a request in flight",
+         [&] {
+             Box("txtTrunkRange")->setFocus(Qt::TabFocusReason);
+             Box("txtTrunk")->setText(QStringLiteral("4"));
+             window_->RunCommand(QStringLiteral("Get"));
+             ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));
+         },
+         "2020"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WaitIdle();
+        if (QTextBrowser* open = viewer())
+            open->hide();
+        ShowActive();
+        c.arrange();
+        Press(QKeySequence(Qt::Key_F1));
+        ASSERT_TRUE(test::WaitFor([&] { return viewer() != nullptr; }, 2000));
+        EXPECT_EQ(viewer()->source().fileName(), QStringLiteral("kestrel.hlp"));
+        EXPECT_EQ(viewer()->source().fragment(), QString::fromLatin1(c.topic));
+    }
+    WaitIdle();
+    viewer()->close();
 }
 
 // Enter, keypad Enter and Space on a tree node do what a double-click does.

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 #include <functional>
 
@@ -23,6 +25,9 @@ protected:
     void SetUp() override {
         WindowFixture::SetUp();
         LoadStandalone();
+    }
+    QToolButton* Group(int number) const {
+        return window_->findChild<QToolButton*>(QStringLiteral("lsbGroup%1").arg(number));
     }
 };
 
@@ -79,6 +84,10 @@ TEST_F(TrunkBoxTest, OnlyFocusToAnotherControlReads) {
          false},
         {"the window hidden", [&] { window_->hide(); }, false},
         {"the window disabled by a request", [&] { window_->SetEnabled(false); }, false},
+        // Asking for help or leaving never reads, by click or by Tab.
+        {"a click on the Help group", [&] { QTest::mouseClick(Group(2), Qt::LeftButton); }, false},
+        {"a click on the Exit group", [&] { QTest::mouseClick(Group(3), Qt::LeftButton); }, false},
+        {"Tab to the Exit group", [&] { Group(3)->setFocus(Qt::TabFocusReason); }, false},
     };
     int number = 4;
     for (const Case& c : cases) {
@@ -99,6 +108,24 @@ TEST_F(TrunkBoxTest, OnlyFocusToAnotherControlReads) {
         // Let a read finish before the next case.
         ASSERT_TRUE(test::WaitFor([&] { return !Session().RequestUnderWay(); }, 20000));
     }
+}
+
+// A box never typed into names no trunk: the first click elsewhere reads
+// nothing, and an Exit clicked then exits.
+TEST_F(TrunkBoxTest, LeavingTheEmptyBoxReadsNothing) {
+    ShowActive();
+    ASSERT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
+    auto* tree = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    Box("txtTrunk")->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Return);
+    EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
+    EXPECT_EQ(Box("txtTrunk")->text(), QString());
+    QTest::mouseClick(Group(3), Qt::LeftButton);
+    QTest::mouseClick(window_->findChild<QToolButton*>(QStringLiteral("lsbItem_Exit")),
+                      Qt::LeftButton);
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
 }
 
 // Get with an empty box reads trunk 000, which the exchange does not hold:

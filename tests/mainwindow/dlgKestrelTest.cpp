@@ -129,7 +129,8 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
     EXPECT_NE(window_->Session().StandaloneHost(), nullptr);
     EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
     EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
-    // With no host to show it, Help and F1 open the help file's contents.
+    // With no host to show it, Help opens the help file's contents; F1 the
+    // topic of the control in hand, the trunk box the window opens in.
     for (const bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "F1" : "Help");
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -151,7 +152,8 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
         }
         ASSERT_NE(viewer, nullptr);
         EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel.hlp"));
-        EXPECT_EQ(viewer->source().fragment(), QStringLiteral("1000"));
+        EXPECT_EQ(viewer->source().fragment(),
+                  byKey ? QStringLiteral("2010") : QStringLiteral("1000"));
         viewer->close();
     }
     // Hide Window unloads a standalone window and deletes its copy.
@@ -269,16 +271,24 @@ TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
     window.SetPBXName(QStringLiteral("PBX1"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren (PBX1)"));
 
-    // What's This, the Help command and F1 use the German help file.
+    // What's This, the Help command and F1 use the German help file; F1
+    // opens the focused control's topic itself, as the host opens contents.
     EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("txtTrunk"))
                     ->whatsThis()
                     .contains(QStringLiteral("Die Leitung, deren Daten gelesen werden")));
     window.RunCommand(QStringLiteral("Help"));
+    EXPECT_EQ(host.help, QStringList({"kestrel_de.hlp"}));
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_F1);
-    EXPECT_EQ(host.help, QStringList({"kestrel_de.hlp", "kestrel_de.hlp"}));
+    QTextBrowser* viewer = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] {
+        viewer = qobject_cast<QTextBrowser*>(QApplication::activeWindow());
+        return viewer != nullptr;
+    }));
+    EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel_de.hlp"));
+    viewer->close();
 
     // A message box's help is the German file, at its topic.
     LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));

@@ -245,6 +245,28 @@ TEST_F(PreviewDialogTest, CopyAcceptsCloseAndEscapeReject) {
     }
 }
 
+// Tab goes from control to control (008 is left out: its list too), never
+// through the grid's cells; the arrow keys move inside the grid.
+TEST_F(PreviewDialogTest, TabWalksTheControlsArrowsTheCells) {
+    Open({"004", "005", "006", "008"});
+    auto* grid = dialog_->findChild<QTableView*>("tblPreview");
+    items_->setFocus(Qt::TabFocusReason);
+    QStringList reached;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(dialog_->focusWidget(), Qt::Key_Tab);
+        reached << dialog_->focusWidget()->objectName();
+    }
+    EXPECT_EQ(reached, QStringList({"chkChangedOnly", "lstLeftOut", "tblPreview", "cmdCopy",
+                                    "cmdClose", "lstItems"}));
+    grid->setFocus(Qt::TabFocusReason);
+    grid->setCurrentIndex(dialog_->Model().index(0, 1));
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->currentIndex(), dialog_->Model().index(1, 2));
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(dialog_->focusWidget()->objectName(), QStringLiteral("lstLeftOut"));
+}
+
 TEST_F(PreviewDialogTest, TheSourceWarningAndTheTrunksLeftOutAreShown) {
     Open({"002", "004", "005", "007", "009"}, "4");
     EXPECT_TRUE(Shown("lblSourceWarning"));

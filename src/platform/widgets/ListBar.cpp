@@ -123,6 +123,19 @@ QList<QToolButton*> ListBar::Buttons() const {
     return buttons;
 }
 
+int ListBar::GroupOf(const QWidget* widget) const {
+    for (int i = 0; i < GroupCount(); ++i) {
+        const GroupEntry& g = groups_[i];
+        if (widget && (widget == g.header || g.body->isAncestorOf(widget)))
+            return i + 1;
+    }
+    return 0;
+}
+
+int ListBar::GroupOfKey(const QString& key) const {
+    return GroupOf(ButtonForKey(key));
+}
+
 bool ListBar::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -41,6 +41,10 @@ public:
     QToolButton* ButtonForKey(const QString& key) const;
     // Every group header and item button, in tab order.
     QList<QToolButton*> Buttons() const;
+    // The group whose header or item `widget` is; 0 for any other widget.
+    int GroupOf(const QWidget* widget) const;
+    // The group of the item with `key`; 0 if none.
+    int GroupOfKey(const QString& key) const;
 
     // The open group.
     int Group() const { return current_; }

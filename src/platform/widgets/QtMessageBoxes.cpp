@@ -140,8 +140,16 @@ int QtMessageBoxes::Show(const MessageBoxRequest& request) {
             QObject::connect(help, &QAbstractButton::clicked, box.get(), showHelp);
     }
     AnswerOnlyByButton holdOpen;
-    if (!HasCancellingAnswer(request.flags))
+    if (!HasCancellingAnswer(request.flags)) {
         box->installEventFilter(&holdOpen);
+    } else {
+        // Named, not left to the box to guess: beside Help, OK alone is no
+        // longer a lone button, and Escape would do nothing.
+        for (size_t i = 0; i < choices.size(); ++i) {
+            if (choices[i].code == CancellingAnswer(request.flags))
+                box->setEscapeButton(buttons[i]);
+        }
+    }
     if (hasHelp) {
         auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), box.get());
         QObject::connect(f1, &QShortcut::activated, box.get(), showHelp);

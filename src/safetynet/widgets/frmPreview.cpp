@@ -111,6 +111,9 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     tblPreview_->verticalHeader()->setDefaultSectionSize(tblPreview_->fontMetrics().height() + 6);
     tblPreview_->verticalHeader()->setMinimumSectionSize(tblPreview_->fontMetrics().height() + 2);
     tblPreview_->horizontalHeader()->setHighlightSections(false);
+    // Tab goes on to the next control, not through hundreds of cells; the
+    // arrow keys move inside the grid.
+    tblPreview_->setTabKeyNavigation(false);
 
     cmdCopy_ = Named(new QPushButton(Msg(kCopyCaption), this), "cmdCopy", "CommandButton");
     cmdClose_ = Named(new QPushButton(Msg(kCloseCaption), this), "cmdClose", "CommandButton");

@@ -184,6 +184,20 @@ void SourceTrunkReader::StoreTrunkListup() {
     bool failure = false;
     bool cancelled = false;
     const bool stored = WriteListup(failure, cancelled);
+    // The closing status says how many items were read and names what was
+    // left out (with nothing read it clears the line), before any box: the
+    // storing is over while the box is open.
+    QStringList status;
+    if (stored && values_.rowCount() > 0)
+        status << Msg(kItemsReadText).arg(trunkRead_).arg(values_.rowCount());
+    if (!unknownKeys_.isEmpty()) {
+        QString unknown = Msg(kUnknownItemsText) + u' ' +
+                          unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
+        if (unknownKeys_.size() > kListedUnknownKeys)
+            unknown += u' ' + Msg(text::kMore);
+        status << unknown;
+    }
+    HostMessage(status.join(u' '));
     if (!stored) {
         // Nothing half-written: the tables keep the previous trunk, the list
         // is empty and Copy and Print stay refused.
@@ -204,19 +218,6 @@ void SourceTrunkReader::StoreTrunkListup() {
     }
     window_.ClearSelectionLabels();
     window_.SetHourglass(false);
-    // The closing status says how many items were read and names what was
-    // left out; with nothing read it clears the line.
-    QStringList status;
-    if (stored && values_.rowCount() > 0)
-        status << Msg(kItemsReadText).arg(trunkRead_).arg(values_.rowCount());
-    if (!unknownKeys_.isEmpty()) {
-        QString unknown = Msg(kUnknownItemsText) + u' ' +
-                          unknownKeys_.mid(0, kListedUnknownKeys).join(QStringLiteral(", "));
-        if (unknownKeys_.size() > kListedUnknownKeys)
-            unknown += u' ' + Msg(text::kMore);
-        status << unknown;
-    }
-    HostMessage(status.join(u' '));
     window_.ProcessEvents();
     Finished(stored && !failure && !cancelled);
 }

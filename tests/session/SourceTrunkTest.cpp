@@ -53,6 +53,10 @@ TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
 }
 
 TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
+    QString lineAtBox;
+    tree_.boxes.onShow = [&](const MessageBoxRequest&) {
+        lineAtBox = host_.messages.value(host_.messages.size() - 1);
+    };
     Answer(QStringLiteral("11"), {{"3001", "005", "03"},
                                   {"3005", "005", "NONE"},
                                   {"3012", "005", "DATA NOT SET"},
@@ -71,6 +75,9 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     // The timeout was followed by an exchange answer: done, not failed.
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
+    // The storing was over while the box was open: the line said so.
+    EXPECT_EQ(lineAtBox, QStringLiteral("Items read from trunk 005: 6."));
+    tree_.boxes.onShow = nullptr;
     EXPECT_EQ(Rows("Trunk"), 1);
     EXPECT_EQ(Rows("PBXName"), 1);
     EXPECT_TRUE(host_.messages.contains(Msg(9)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/MessageBoxes.h"
@@ -25,6 +26,8 @@ public:
     std::vector<MessageBoxRequest> shown;
     std::deque<int> answers;
     int beeps = 0;
+    // Called as each box is shown, to look at the world while it is open.
+    std::function<void(const MessageBoxRequest&)> onShow;
 };
 
 }  // namespace kestrel::test

@@ -2,6 +2,9 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "localisation/Messages.h"
 #include "platform/Database.h"
@@ -9,6 +12,27 @@
 #include "startup/Globals.h"
 
 namespace kestrel::bench {
+
+namespace {
+
+void CopyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (e.isDir()) {
+            CopyTree(e.filePath(), to + u'/' + e.fileName());
+        } else if (!e.fileName().startsWith(QStringLiteral("KESTREL")) ||
+                   e.fileName() == u"KESTREL.MDB") {
+            QFile::copy(e.filePath(), to + u'/' + e.fileName());
+            QFile(to + u'/' + e.fileName()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+}
+
+}  // namespace
+
+void CopyStagedTree(const QString& to) {
+    CopyTree(kStage, to);
+}
 
 LanguageDatabases::LanguageDatabases() {
     g_CommonDb = Database::Open(kStage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);

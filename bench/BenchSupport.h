@@ -39,6 +39,10 @@ inline void PutInFlight(RequestDispatcher& dispatcher, AcceptingLink& link, cLis
     answer.SetLoginID(request.LoginID());
 }
 
+// Copies the staged runtime tree to `to` (".../OPSHELM32/30000"): its
+// databases writable, without the working copies a run leaves behind.
+void CopyStagedTree(const QString& to);
+
 // Opens both language databases of the staged tree (read-only), routes
 // message boxes to silence and marks the start standalone; undone when it
 // goes.

@@ -1,8 +1,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -31,23 +29,10 @@ void BM_MinimalWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_MinimalWindow)->Unit(benchmark::kMillisecond);
 
-void CopyTree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (e.isDir()) {
-            CopyTree(e.filePath(), to + u'/' + e.fileName());
-        } else if (!e.fileName().startsWith(QStringLiteral("KESTREL")) ||
-                   e.fileName() == u"KESTREL.MDB") {
-            QFile::copy(e.filePath(), to + u'/' + e.fileName());
-            QFile(to + u'/' + e.fileName()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
-    }
-}
-
 void BM_MainWindowLoaded(benchmark::State& state) {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/OPSHELM32/30000");
-    CopyTree(bench::kStage, root);
+    bench::CopyStagedTree(root);
     bench::SilentBoxes boxes;
     services().messageBoxes = &boxes;
     services().programFolder = root + QStringLiteral("/ADDINS");

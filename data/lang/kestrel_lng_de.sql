@@ -247,3 +247,9 @@ INSERT INTO tMessages VALUES
  (72, 'Die Nummer %1 an Position %2 liegt über der höchsten Leitung dieser Anlage (%3).'),
  (73, 'Über der höchsten Leitung (%1), ausgelassen: %2'),
  (74, 'Leitung %1 liegt über der höchsten Leitung dieser Anlage; die Nummer wurde in %2 geändert.');
+
+-- Das Sicherheitsnetz ist ausgeschaltet: der Hinweis beim Schalter und die
+-- Zeile, um die der Tooltip des Befehls Kopieren wächst.
+INSERT INTO tMessages VALUES
+ (78, 'Sicherheitsnetz aus: Kopien werden ohne Vorschau geschrieben, nicht zurückgelesen und können nicht rückgängig gemacht werden.'),
+ (79, 'Sicherheitsnetz aus: Vor der Kopie wird nichts gezeigt, und danach wird nichts zurückgelesen.');

@@ -246,3 +246,9 @@ INSERT INTO tMessages VALUES
  (72, 'The number %1 at character %2 is above the highest trunk of this exchange (%3).'),
  (73, 'Above the highest trunk (%1), left out: %2'),
  (74, 'Trunk %1 is above the highest trunk of this exchange; the number was changed to %2.');
+
+-- The safety net switched off: the notice beside the switch and the line the
+-- Copy command's tool tip gains.
+INSERT INTO tMessages VALUES
+ (78, 'Safety net off: copies are written without a preview, are not read back and cannot be undone.'),
+ (79, 'Safety net off: nothing is shown before the copy, and nothing will be read back after it.');

@@ -172,6 +172,10 @@ constexpr int kDestinationAboveHighest = 72;
 constexpr int kDestinationsLeftOutAboveHighest = 73;
 // The trunk box's number %1 was changed to the highest trunk %2.
 constexpr int kTrunkNumberClamped = 74;
+// Beside the safety-net switch while it is off; the line the Copy
+// command's tool tip gains then.
+constexpr int kSafetyNetOff = 78;
+constexpr int kCopyTipNetOff = 79;
 }  // namespace text
 
 }  // namespace kestrel

@@ -264,3 +264,9 @@ INSERT INTO tMessages VALUES
  (82, 'die Option „%1“ nennt den Dialog %2, den keine Dialogregel beschreibt'),
  (83, 'die Option „%1“ und die folgenden liegen hinter der letzten Option, die der Baum fassen kann'),
  (84, 'der Titelschlüssel %1 kommt zweimal vor');
+
+-- Das Sicherheitsnetz ist ausgeschaltet: der Hinweis beim Schalter und die
+-- Zeile, um die der Tooltip des Befehls Kopieren wächst.
+INSERT INTO tMessages VALUES
+ (85, 'Sicherheitsnetz aus: Kopien werden ohne Vorschau geschrieben, nicht zurückgelesen und können nicht rückgängig gemacht werden.'),
+ (86, 'Sicherheitsnetz aus: Vor der Kopie wird nichts gezeigt, und danach wird nichts zurückgelesen.');

@@ -263,3 +263,9 @@ INSERT INTO tMessages VALUES
  (82, 'the option "%1" names the dialog %2, which no dialog rule describes'),
  (83, 'the option "%1" and those after it are past the last option the tree can hold'),
  (84, 'the title key %1 is used twice');
+
+-- The safety net switched off: the notice beside the switch and the line the
+-- Copy command's tool tip gains.
+INSERT INTO tMessages VALUES
+ (85, 'Safety net off: copies are written without a preview, are not read back and cannot be undone.'),
+ (86, 'Safety net off: nothing is shown before the copy, and nothing will be read back after it.');

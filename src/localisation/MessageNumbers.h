@@ -182,6 +182,10 @@ constexpr int kTreeNoDialogNumber = 81;
 constexpr int kTreeUnknownDialog = 82;
 constexpr int kTreeTooManyOptions = 83;
 constexpr int kTreeKeyTwice = 84;
+// Beside the safety-net switch while it is off; the line the Copy
+// command's tool tip gains then.
+constexpr int kSafetyNetOff = 85;
+constexpr int kCopyTipNetOff = 86;
 }  // namespace text
 
 }  // namespace kestrel

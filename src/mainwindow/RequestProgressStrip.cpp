@@ -1,5 +1,6 @@
 #include "RequestProgressStrip.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -15,7 +16,8 @@ constexpr int kEntriesDone = 18;
 constexpr int kShowAfterMs = 300;
 }  // namespace
 
-RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
+RequestProgressStrip::RequestProgressStrip(QWidget* parent, int leftInset)
+    : QFrame(parent), leftInset_(leftInset) {
     setObjectName(QStringLiteral("picProgress"));
     setProperty("typeName", QStringLiteral("SSPanel"));
     auto* layout = new QHBoxLayout(this);
@@ -39,6 +41,25 @@ RequestProgressStrip::RequestProgressStrip(QWidget* parent) : QFrame(parent) {
         emit cancelRequested();
     });
     hide();
+    parent->installEventFilter(this);
+}
+
+bool RequestProgressStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && isVisible())
+        Place();
+    return QFrame::eventFilter(watched, event);
+}
+
+void RequestProgressStrip::showEvent(QShowEvent* event) {
+    Place();
+    QFrame::showEvent(event);
+}
+
+void RequestProgressStrip::Place() {
+    const QWidget* parent = parentWidget();
+    const int height = sizeHint().height();
+    setGeometry(leftInset_, parent->height() - height, parent->width() - leftInset_, height);
+    raise();
 }
 
 void RequestProgressStrip::Start(int total) {

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
-#include <QStackedLayout>
 #include <QTimer>
 #include <QTreeView>
 #include <QWhatsThis>
@@ -92,6 +91,7 @@ bool dlgKestrel::Load() {
         return false;
     }
     ApplyShortcutTips();
+    ShowSafetyNetState();
     LocalizeAccessibility(this, g_LangDb.get());
 
     txtTrunk_->setProperty("tag", QStringLiteral("Init"));
@@ -285,12 +285,25 @@ void dlgKestrel::StretchBackgrounds() {
 }
 
 void dlgKestrel::ShowPanel(int index) {
-    if (index == 0 || index == 1)
-        panels_->setCurrentWidget(picPanel_[index]);
+    if (index != 0 && index != 1)
+        return;
+    // The view going behind hands the focus to the one coming to the front.
+    QWidget* focus = focusWidget();
+    const bool focusBehind = focus && IsCovered(focus, index);
+    frontPanel_ = index;
+    picPanel_[index]->raise();
+    if (focusBehind)
+        (index == 0 ? static_cast<QWidget*>(tvwTrkData_) : grdTrkData_)->setFocus();
 }
 
 int dlgKestrel::FrontPanel() const {
-    return panels_->currentIndex();
+    return frontPanel_;
+}
+
+bool dlgKestrel::IsCovered(const QWidget* control, int front) const {
+    // The list lies over the tree; the tree's panel covers the whole list.
+    const QWidget* behind = front == 0 ? static_cast<QWidget*>(picPanel_[1]) : tvwTrkData_;
+    return control == behind || behind->isAncestorOf(control);
 }
 
 void dlgKestrel::CollapseAll() {

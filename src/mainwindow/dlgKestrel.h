@@ -17,7 +17,6 @@ class QLineEdit;
 class QMenu;
 class QAction;
 class QFrame;
-class QStackedLayout;
 class QTreeView;
 class QMouseEvent;
 class QStandardItem;
@@ -147,6 +146,8 @@ private:
     void BuildMenus();
     void SetMenuState(std::int16_t index, bool state);
     void StretchBackgrounds();
+    // Whether `control` lies behind the view in front when panel `front` is.
+    bool IsCovered(const QWidget* control, int front) const;
     void ApplyWhatsThis();
     void CommandGet();
     void CommandCopy(bool previewOnly);
@@ -167,6 +168,9 @@ private:
     // Pops up a control's What's This at its centre.
     static void PopWhatsThis(QWidget* control);
     void ApplyShortcutTips();
+    // Says while the safety net is off that copies are neither previewed
+    // nor read back.
+    void ShowSafetyNetState();
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
     // A header or item of the command bar's Help or Exit group.
@@ -191,12 +195,13 @@ private:
     QString progressRequest_;  // the host's request the strip follows
     ListBar* lsbMenu_ = nullptr;
     QFrame* picPanel_[2] = {nullptr, nullptr};
-    QStackedLayout* panels_ = nullptr;
+    int frontPanel_ = 0;
     QTreeView* tvwTrkData_ = nullptr;
     DataGrid* grdTrkData_ = nullptr;
     QLabel* lblCMD_ = nullptr;
     QLabel* lblData_ = nullptr;
     QCheckBox* chkSafetyNet_ = nullptr;
+    QLabel* lblSafetyNetOff_ = nullptr;  // shown while the safety net is off
     QLineEdit* txtTrunk_ = nullptr;
     QLineEdit* txtTrunkRange_ = nullptr;
     QLabel* lblTrunk_[2] = {nullptr, nullptr};

@@ -1,6 +1,7 @@
 // Construction of the main window's controls, command bar and menus.
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -65,10 +66,39 @@ QFrame[typeName="SSPanel"] { background: #ffffff; border: 1px solid #c5ccd3; }
 QTreeView, QTableView { border: 1px solid #c5ccd3; }
 QLineEdit { padding: 3px 5px; border: 1px solid #9aa6b2; background: #ffffff; }
 #lblCMD, #lblData { padding: 4px 8px; background: #f6f8fa; border: 1px solid #d7dde3; }
+#lblSafetyNetOff { padding: 4px 8px; background: #fff4d6; color: #4a3200;
+    border: 1px solid #e0a800; font-weight: bold; }
 #grdTrkData QHeaderView::section {
     background: #008080; color: #ffffff; padding: 4px; border: none;
     border-right: 1px solid #006666; }
 )";
+
+// Keeps `cover` (a sibling of `panel`) over the part of `panel` that the
+// controls `covered` take, whatever the fonts and the window's size.
+class PanelCover : public QObject {
+public:
+    PanelCover(QWidget* cover, QWidget* panel, QList<QWidget*> covered)
+        : QObject(cover), cover_(cover), covered_(std::move(covered)) {
+        panel->installEventFilter(this);
+        for (QWidget* w : covered_)
+            w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            QRect area;
+            for (const QWidget* w : covered_)
+                area |= QRect(w->mapTo(cover_->parentWidget(), QPoint(0, 0)), w->size());
+            cover_->setGeometry(area);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* cover_;
+    QList<QWidget*> covered_;
+};
 
 }  // namespace
 
@@ -96,11 +126,12 @@ void dlgKestrel::BuildControls() {
     work->setContentsMargins(0, 0, 0, 0);
     work->setSpacing(0);
     root->addWidget(workArea_, 1);
-    progress_ = new RequestProgressStrip(this);
-    root->addWidget(progress_);
+    constexpr int kCommandBarWidth = 160;
+    // Over the foot of the panels, so the command bar's foot stays in view.
+    progress_ = new RequestProgressStrip(this, kCommandBarWidth);
 
     lsbMenu_ = Named(new ListBar(workArea_), "lsbMenu", "SSListBar");
-    lsbMenu_->setFixedWidth(160);
+    lsbMenu_->setFixedWidth(kCommandBarWidth);
     lsbMenu_->setAttribute(Qt::WA_StyledBackground);
     work->addWidget(lsbMenu_);
     BuildCommandBar();
@@ -109,9 +140,6 @@ void dlgKestrel::BuildControls() {
     area->setObjectName(QStringLiteral("panelArea"));
     auto* areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(10, 10, 10, 10);
-    panels_ = new QStackedLayout();
-    panels_->setStackingMode(QStackedLayout::StackAll);
-    areaLayout->addLayout(panels_);
     work->addWidget(area, 1);
 
     // Panel 0: trunk boxes, catalogue tree, the selected item and value.
@@ -163,12 +191,19 @@ void dlgKestrel::BuildControls() {
         Named(new QCheckBox(QStringLiteral("Safety net: preview, verify, journal"), picPanel_[0]),
               "chkSafetyNet", "CheckBox");
     tree->addWidget(chkSafetyNet_, 4, 0, 1, 4);
+    lblSafetyNetOff_ = Named(new QLabel(picPanel_[0]), "lblSafetyNetOff", "Label");
+    lblSafetyNetOff_->setWordWrap(true);
+    lblSafetyNetOff_->hide();
+    tree->addWidget(lblSafetyNetOff_, 5, 0, 1, 4);
     tree->setRowStretch(1, 1);
+    areaLayout->addWidget(picPanel_[0]);
 
-    // Panel 1: the value list.
+    // Panel 1: the value list. It lies over the tree and the selected item
+    // only, so the trunk boxes and the safety net stay in view in both views.
     picPanel_[1] = Named(new QFrame(area), "picPanel", "SSPanel", 1);
     auto* list = new QVBoxLayout(picPanel_[1]);
-    list->setContentsMargins(10, 10, 10, 10);
+    list->setContentsMargins(0, 0, 0, 0);
+    new PanelCover(picPanel_[1], picPanel_[0], {tvwTrkData_, lblCMD_, lblData_});
     grdTrkData_ = Named(new DataGrid(picPanel_[1]), "grdTrkData", "SSDBGrid");
     grdTrkData_->setModel(&session_->Values());
     grdTrkData_->setSelectionModel(session_->Values().Selection());
@@ -196,9 +231,7 @@ void dlgKestrel::BuildControls() {
         control->setProperty("whatsThisHelpID", context);
     chkSafetyNet_->setProperty("whatsThisHelpID", 2090);
 
-    panels_->addWidget(picPanel_[0]);
-    panels_->addWidget(picPanel_[1]);
-    panels_->setCurrentIndex(0);
+    ShowPanel(0);
     BuildMenus();
 }
 

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStandardItem>
+#include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
 #include <QWhatsThis>
@@ -32,9 +34,31 @@
 
 namespace kestrel {
 
+namespace {
+
+// A command image with an amber warning mark in its corner.
+QIcon WithOffMark(const QIcon& image) {
+    constexpr int kSize = 32;
+    QPixmap pixmap = image.pixmap(QSize(kSize, kSize));
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x24, 0x38, 0x4b), 1.5));
+    painter.setBrush(QColor(0xff, 0xb3, 0x00));
+    painter.drawEllipse(QRectF(16.5, 16.5, 15, 15));
+    painter.setPen(QPen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(24, 20), QPointF(24, 25));
+    painter.drawPoint(QPointF(24, 28.5));
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
 void dlgKestrel::ConnectEvents() {
     chkSafetyNet_->setChecked(SafetyNetSetting());
-    connect(chkSafetyNet_, &QCheckBox::toggled, this, [](bool on) { SetSafetyNetSetting(on); });
+    connect(chkSafetyNet_, &QCheckBox::toggled, this, [this](bool on) {
+        SetSafetyNetSetting(on);
+        ShowSafetyNetState();
+    });
     new KeyFilterInstaller(txtTrunk_, FilterDigitKey);
     new KeyFilterInstaller(txtTrunkRange_, FilterRangeKey);
     connect(txtTrunk_, &QLineEdit::textChanged, this, &dlgKestrel::OnTrunkBoxChanged);
@@ -226,6 +250,19 @@ void dlgKestrel::ShowItemInTree(const QString& cmd, const QString& value) {
     tvwTrkData_->setCurrentIndex(index);
     if (!tvwTrkData_->isExpanded(index))
         tvwTrkData_->expand(index);
+}
+
+void dlgKestrel::ShowSafetyNetState() {
+    // The switch is stored: a window that opens with it off says so beside
+    // the switch, on the Copy command's image and in its tool tip.
+    const bool off = !chkSafetyNet_->isChecked();
+    lblSafetyNetOff_->setText(Msg(text::kSafetyNetOff));
+    lblSafetyNetOff_->setVisible(off);
+    ApplyShortcutTips();
+    if (QToolButton* copy = lsbMenu_->ButtonForKey(QStringLiteral("Copy"))) {
+        const QIcon image = CommandImage(QStringLiteral("set"));
+        copy->setIcon(off ? WithOffMark(image) : image);
+    }
 }
 
 }  // namespace kestrel

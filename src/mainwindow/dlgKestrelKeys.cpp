@@ -16,6 +16,8 @@
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
 #include "dlgKestrel.h"
+#include "localisation/MessageNumbers.h"
+#include "localisation/Messages.h"
 #include "platform/widgets/ChooseKey.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/HelpViewer.h"
@@ -70,13 +72,12 @@ void dlgKestrel::BindKeyboard() {
 
 bool dlgKestrel::focusNextPrevChild(bool next) {
     // Both panels stay shown, one over the other: Tab passes by the controls
-    // of the one behind, which the engineer cannot see.
-    QWidget* behind = picPanel_[FrontPanel() == 0 ? 1 : 0];
+    // of the view behind, which the engineer cannot see.
     for (int step = 0; step < 64; ++step) {
         if (!QWidget::focusNextPrevChild(next))
             return false;
         QWidget* now = focusWidget();
-        if (!now || !behind->isAncestorOf(now))
+        if (!now || !IsCovered(now, FrontPanel()))
             return true;
     }
     return true;
@@ -141,9 +142,15 @@ void dlgKestrel::ShowHelpOfFocus() {
 }
 
 void dlgKestrel::ApplyShortcutTips() {
+    const bool netOff = !chkSafetyNet_->isChecked();
     for (const CommandKey& command : CommandKeys()) {
-        if (QToolButton* button = lsbMenu_->ButtonForKey(QString::fromLatin1(command.command)))
-            button->setToolTip(TipWithShortcut(button->text(), command.keys));
+        const QString key = QString::fromLatin1(command.command);
+        if (QToolButton* button = lsbMenu_->ButtonForKey(key)) {
+            QString tip = TipWithShortcut(button->text(), command.keys);
+            if (netOff && key == u"Copy")
+                tip += u'\n' + Msg(text::kCopyTipNetOff);
+            button->setToolTip(tip);
+        }
     }
 }
 

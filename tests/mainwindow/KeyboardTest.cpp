@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QStandardItem>
 #include <QTest>
 #include <QTextBrowser>
@@ -11,8 +13,10 @@
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
+#include "localisation/MessageNumbers.h"
 #include "mainwindow/CommandKeys.h"
 #include "platform/widgets/ListBar.h"
+#include "safetynet/SafetyNetSetting.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -200,13 +204,44 @@ TEST_F(KeyboardTest, EachShortcutIsShownInItsToolTip) {
     for (const CommandKey& command : CommandKeys()) {
         QToolButton* button = Bar()->ButtonForKey(QString::fromLatin1(command.command));
         ASSERT_TRUE(button) << command.command;
-        EXPECT_EQ(button->toolTip(), button->text() + QStringLiteral(" (") +
-                                         command.keys.toString(QKeySequence::NativeText) + u')');
+        EXPECT_EQ(button->toolTip().section(u'\n', 0, 0),
+                  button->text() + QStringLiteral(" (") +
+                      command.keys.toString(QKeySequence::NativeText) + u')');
     }
     EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Get"))->toolTip(),
               QStringLiteral("Get Source Trunk (F5)"));
+    // The safety net is off as each test starts: Copy says what it leaves out.
+    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
+              QStringLiteral("Copy to Trunks (Ctrl+Return)\nSafety net off: nothing is shown "
+                             "before the copy, and nothing will be read back after it."));
+    auto* net = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet"));
+    QTest::mouseClick(net, Qt::LeftButton, {}, QPoint(8, net->height() / 2));
     EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
               QStringLiteral("Copy to Trunks (Ctrl+Return)"));
+}
+
+// In either view the trunk boxes and the safety net are in sight, and while
+// the net is off a notice beside it says so.
+TEST_F(KeyboardTest, TheBoxesAndTheSafetyNetStayInSightInBothViews) {
+    const auto inSight = [&](const char* name) {
+        auto* control = window_->findChild<QWidget*>(QString::fromLatin1(name));
+        QWidget* top = window_->childAt(control->mapTo(window_.get(), control->rect().center()));
+        return control->isVisible() && top && (top == control || control->isAncestorOf(top));
+    };
+    for (const int panel : {1, 0}) {
+        SCOPED_TRACE(panel);
+        window_->ShowPanel(panel);
+        for (const char* name : {"txtTrunk", "txtTrunkRange", "chkSafetyNet", "lblSafetyNetOff"})
+            EXPECT_TRUE(inSight(name)) << name;
+        EXPECT_EQ(inSight("grdTrkData"), panel == 1);
+        EXPECT_EQ(inSight("tvwTrkData"), panel == 0);
+    }
+    EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("lblSafetyNetOff"))->text(),
+              Msg(text::kSafetyNetOff));
+    auto* net = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet"));
+    QTest::mouseClick(net, Qt::LeftButton, {}, QPoint(8, net->height() / 2));
+    EXPECT_TRUE(SafetyNetSetting());
+    EXPECT_FALSE(inSight("lblSafetyNetOff"));
 }
 
 // Shift+F1 shows What's This of the focused control, or of the part of the

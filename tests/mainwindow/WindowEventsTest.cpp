@@ -310,15 +310,27 @@ TEST_F(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
     window->RunCommand(QStringLiteral("Get"));  // the check: one entry
     ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("5-8"));
+    const QSize size = window->size();
     window->RunCommand(QStringLiteral("Copy"));
     auto* strip = window->findChild<QWidget*>(QStringLiteral("picProgress"));
     ASSERT_NE(strip, nullptr);
     // The copy itself (14 items to 4 trunks) takes long enough to show.
     ASSERT_TRUE(test::WaitFor([&] { return strip->isVisible(); }, 10000));
+    EXPECT_EQ(window->size(), size);  // the strip takes no room of its own
     auto* count = strip->findChild<QLabel*>(QStringLiteral("lblProgress"));
     EXPECT_TRUE(count->text().startsWith(QStringLiteral("Exchange request: ")));
     EXPECT_TRUE(count->text().endsWith(QStringLiteral(" of 56 entries")))
         << count->text().toStdString();
+    // The count follows the entries as the exchange answers them.
+    QStringList counts{count->text()};
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            if (counts.constLast() != count->text())
+                counts << count->text();
+            return counts.size() >= 3;
+        },
+        10000))
+        << counts.join(u'|').toStdString();
     auto* cancel = strip->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
     EXPECT_FALSE(window->IsEnabled());
     EXPECT_TRUE(cancel->isEnabled());
@@ -326,6 +338,7 @@ TEST_F(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
     QTest::mouseClick(cancel, Qt::LeftButton);
     ASSERT_TRUE(test::WaitFor([&] { return !window->Session().RequestUnderWay(); }, 20000));
     EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(window->size(), size);
     EXPECT_TRUE(window->IsEnabled());
     EXPECT_EQ(window->Session().Dispatcher().ResponseList().ErrCode(), 61);
 }

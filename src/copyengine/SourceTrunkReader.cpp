@@ -184,6 +184,10 @@ void SourceTrunkReader::StoreTrunkListup() {
     bool failure = false;
     bool cancelled = false;
     const bool stored = WriteListup(failure, cancelled);
+    // Nothing half-written: a list that was not stored, or stored no item,
+    // leaves nothing to copy or print. Settled before the host is told
+    // anything, as the host's call may let other calls in.
+    window_.SetNoSourceData(!stored || values_.rowCount() == 0);
     // The closing status says how many items were read and names what was
     // left out (with nothing read it clears the line), before any box: the
     // storing is over while the box is open.
@@ -198,23 +202,15 @@ void SourceTrunkReader::StoreTrunkListup() {
         status << unknown;
     }
     HostMessage(status.join(u' '));
-    if (!stored) {
-        // Nothing half-written: the tables keep the previous trunk, the list
-        // is empty and Copy and Print stay refused.
-        window_.SetNoSourceData(true);
+    if (!stored || failure) {
+        // The tables keep the previous trunk when nothing was stored.
         ShowLinkFailed();
+    } else if (!cancelled) {
+        LangMsgBox(kCommonSource, msgbox::common::kRequestCompleted, QString(),
+                   Msg(text::kBoxTitle));
     } else {
-        if (failure) {
-            ShowLinkFailed();
-        } else if (!cancelled) {
-            LangMsgBox(kCommonSource, msgbox::common::kRequestCompleted, QString(),
-                       Msg(text::kBoxTitle));
-        } else {
-            // A cancel is told too: the list holds only what came before it.
-            ShowGetCancelled(Msg(text::kReadBeforeCancel).arg(values_.rowCount()));
-        }
-        // A list-up that stored no item leaves nothing to copy or print.
-        window_.SetNoSourceData(values_.rowCount() == 0);
+        // A cancel is told too: the list holds only what came before it.
+        ShowGetCancelled(Msg(text::kReadBeforeCancel).arg(values_.rowCount()));
     }
     window_.ClearSelectionLabels();
     window_.SetHourglass(false);

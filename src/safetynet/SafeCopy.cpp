@@ -478,18 +478,9 @@ JournalSummary SafeCopy::Summary(const QList<SourceItem>& items, const QList<Jou
         }
         i = j + 1;
     }
-    if (!notVerified.isEmpty()) {
-        text.Line().Text(summary::kNotVerified);
-        AddCellLines(text, notVerified, false);
-    }
-    if (!refused.isEmpty()) {
-        text.Line().Text(summary::kRefusedCells);
-        AddCellLines(text, refused, true);
-    }
-    if (!failed.isEmpty()) {
-        text.Line().Text(summary::kFailedCells);
-        AddCellLines(text, failed, true);
-    }
+    AddCellLines(text, summary::kNotVerified, notVerified, false);
+    AddCellLines(text, summary::kRefusedCells, refused, true);
+    AddCellLines(text, summary::kFailedCells, failed, true);
     return text;
 }
 

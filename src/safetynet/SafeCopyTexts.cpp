@@ -11,7 +11,11 @@ bool SameValue(const QString& a, const QString& b) {
     return norm(a) == norm(b);
 }
 
-void AddCellLines(JournalSummary& into, const QList<JournalCell>& cells, bool withDetail) {
+void AddCellLines(JournalSummary& into, int heading, const QList<JournalCell>& cells,
+                  bool withDetail) {
+    if (cells.isEmpty())
+        return;
+    into.Line().Text(heading);
     for (int i = 0; i < cells.size() && i < summary::kListedCells; ++i) {
         QString line = QStringLiteral("  ") + cells.at(i).trunk + u' ' + cells.at(i).item;
         if (withDetail && !cells.at(i).detail.isEmpty())

@@ -24,8 +24,10 @@ constexpr int kListedCells = 15;
 // The exchange writes "NONE" when told "CCC": the two are one value.
 bool SameValue(const QString& a, const QString& b);
 
-// Up to 15 "trunk item (detail)" lines, then "more...", each a line of its own.
-void AddCellLines(JournalSummary& summary, const QList<JournalCell>& cells, bool withDetail);
+// A heading (text `heading`) and up to 15 "trunk item (detail)" lines under
+// it, then "more...", each a line of its own; nothing for no cells.
+void AddCellLines(JournalSummary& summary, int heading, const QList<JournalCell>& cells,
+                  bool withDetail);
 
 // The journal could not record a copy or an undo; the reason follows.
 void ShowJournalWriteFailed(const QString& reason);

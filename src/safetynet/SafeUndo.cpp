@@ -262,14 +262,8 @@ void SafeUndo::OnWritten() {
             failed << cell;
         }
     }
-    if (!refused.isEmpty()) {
-        text.Line().Text(summary::kRefusedCells);
-        AddCellLines(text, refused, true);
-    }
-    if (!failed.isEmpty()) {
-        text.Line().Text(summary::kFailedCells);
-        AddCellLines(text, failed, true);
-    }
+    AddCellLines(text, summary::kRefusedCells, refused, true);
+    AddCellLines(text, summary::kFailedCells, failed, true);
     Record(cells, text);
     StoreForReport(cells);
     LangMsgBox(kOwnSource, msgbox::own::kUndoSummary, text.Render(), kProductTitle);

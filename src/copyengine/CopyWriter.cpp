@@ -404,6 +404,7 @@ bool CopyWriter::SendCells(const QList<CellWrite>& cells) {
         sentCells_.clear();
         return false;
     }
+    dispatcher_.AnswerNextAtOnce();
     if (dispatcher_.SendToHost(request))
         return true;
     sentCells_.clear();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "HostCalls.h"
 #include "RecordLimits.h"
@@ -134,8 +135,10 @@ bool RequestDispatcher::ScheduleStep(std::int16_t stepCode) {
 
 bool RequestDispatcher::SendToHost(cListRequest& request) {
     refusal_ = Refusal::None;
-    if (RequestInFlight())
+    if (RequestInFlight()) {
+        nextAtOnce_ = false;
         return false;  // started from inside a host call of the request under way
+    }
     state_ = DispatchState::LoggingIn;
     answered_ = false;
     overdue_ = false;
@@ -169,6 +172,7 @@ bool RequestDispatcher::SendToHost(cListRequest& request) {
     request.SetLoginID(currentLoginId_);
     request.SetPBXName(pbxName_);
     sentTag_ = request.Tag();
+    atOnce_ = std::exchange(nextAtOnce_, false);
     // From the send on, the answer may come at any moment, even while a later
     // host call of this send waits: the window takes no input from here until
     // the answer has been dealt with, and nothing after it disables it again.
@@ -264,7 +268,7 @@ void RequestDispatcher::OnAnswerOverdue() {
     pendingStep_ = step::kFailedAnswer;
     FinishRequest(currentLoginId_);
     state_ = DispatchState::PendingDispatch;
-    timer_.start();
+    StartAnswerTimer();
 }
 
 void RequestDispatcher::CallBack(cListRequest& response) {
@@ -297,7 +301,7 @@ void RequestDispatcher::CallBack(cListRequest& response) {
         pendingStep_ = step::kFailedAnswer;
         FinishRequest(response.LoginID());
         state_ = DispatchState::PendingDispatch;
-        timer_.start();
+        StartAnswerTimer();
         return;
     }
     const std::int32_t errCode = response.ErrCode();
@@ -322,6 +326,14 @@ void RequestDispatcher::CallBack(cListRequest& response) {
     }
     FinishRequest(response.LoginID());
     state_ = DispatchState::PendingDispatch;
+    StartAnswerTimer();
+}
+
+void RequestDispatcher::StartAnswerTimer() {
+    // The step runs once the host's call has returned: after the interval,
+    // or at the next turn of the event loop for a request sent to be
+    // answered at once.
+    timer_.setInterval(atOnce_ ? 0 : kTimerIntervalMs);
     timer_.start();
 }
 
@@ -366,6 +378,7 @@ void RequestDispatcher::OnTimer() {
         return;
     }
     timer_.stop();
+    timer_.setInterval(kTimerIntervalMs);
     state_ = DispatchState::Continuing;
     const std::int16_t stepCode = pendingStep_;
     const auto found = steps_.find(stepCode);

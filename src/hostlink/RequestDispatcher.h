@@ -112,6 +112,11 @@ public:
     // is never replaced.
     bool ScheduleStep(std::int16_t stepCode);
 
+    // The answer to the next request sent runs its step at the next turn of
+    // the event loop rather than after the timer's interval: for the safety
+    // net's many requests, where every wait adds to the engineer's.
+    void AnswerNextAtOnce() { nextAtOnce_ = true; }
+
     // The routine a step runs; a step without one runs nothing.
     void RegisterStep(std::int16_t stepCode, std::function<void()> routine);
     // The routine step 15 runs, after the host's message line, when the
@@ -148,6 +153,7 @@ private:
     void OnTimer();
     void OnAnswerOverdue();
     void CopyAnswer(const cListRequest& response);
+    void StartAnswerTimer();
     ExchangeLink* LinkObject() const;
 
     WindowState& window_;
@@ -163,6 +169,8 @@ private:
     std::int16_t liveObjects_ = 0;
     DispatchState state_ = DispatchState::Idle;
     bool answered_ = false;
+    bool nextAtOnce_ = false;  // the next request sent is answered at once
+    bool atOnce_ = false;      // the request in flight is
     // How the last send that returned false ended.
     enum class Refusal { None, Told, Reply } refusal_ = Refusal::None;
     QString refusedReply_;

@@ -199,6 +199,7 @@ void SafeUndo::OnRead(TrunkSnapshot& now) {
     }
     request.SetTag(QString::number(step::kUndoWritten));
     writing_ = true;
+    dispatcher_.AnswerNextAtOnce();
     if (!dispatcher_.SendToHost(request)) {
         writing_ = false;
         ShowDestinationsUnread(QStringLiteral("BUSY / ERROR"));

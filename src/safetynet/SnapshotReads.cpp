@@ -22,6 +22,7 @@ void SnapshotReads::SendNext() {
         return;
     }
     cListRequest request = requests_.at(next_++);
+    dispatcher_.AnswerNextAtOnce();
     if (!dispatcher_.SendToHost(request))
         Fail(QStringLiteral("BUSY / ERROR"));
 }

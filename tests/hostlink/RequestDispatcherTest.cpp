@@ -67,6 +67,7 @@ protected:
         answer.SetErrCode(errCode);
         host_.callback->CallBack(answer);
         ASSERT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
+        waited_ << dispatcher_.tmrEvent().interval();
         ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
     }
 
@@ -75,6 +76,7 @@ protected:
     test::ScriptedHost host_;
     RequestDispatcher dispatcher_{window_};
     QList<std::int16_t> ran_;
+    QList<int> waited_;  // the timer's interval before each answer's step
 };
 
 TEST_F(RequestDispatcherTest, AcceptedRequestDisablesTheWindowUntilTheAnswer) {
@@ -419,6 +421,18 @@ TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
     EXPECT_TRUE(window_.enabled);
     EXPECT_EQ(dispatcher_.ResponseList().Count(), 1);
     EXPECT_EQ(dispatcher_.ResponseList().SecondData(0), QStringLiteral("01"));
+}
+
+// The plain road's step waits the timer's interval; a request sent to be
+// answered at once (the safety net's) runs its step at the next turn, and
+// only that request.
+TEST_F(RequestDispatcherTest, OnlyARequestSentSoIsAnsweredAtOnce) {
+    RoundTrip(QStringLiteral("13"), 0);
+    dispatcher_.AnswerNextAtOnce();
+    RoundTrip(QStringLiteral("13"), 0);
+    RoundTrip(QStringLiteral("13"), 0);
+    EXPECT_EQ(waited_, QList<int>({100, 0, 100}));
+    EXPECT_EQ(ran_, QList<std::int16_t>({13, 13, 13}));
 }
 
 TEST_F(RequestDispatcherTest, FailedAnswerRunsStep15InsteadOfItsTag) {

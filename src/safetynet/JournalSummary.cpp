@@ -93,11 +93,11 @@ JournalSummary JournalSummary::Decode(const QString& encoded) {
     const QJsonDocument document = QJsonDocument::fromJson(encoded.toUtf8());
     if (!document.isArray())
         return summary;
-    for (const QJsonValue& line : document.array()) {
+    for (const QJsonValue line : document.array()) {
         if (!line.isArray())
             return {};
         summary.Line();
-        for (const QJsonValue& piece : line.toArray()) {
+        for (const QJsonValue piece : line.toArray()) {
             if (piece.isString()) {
                 summary.Plain(piece.toString());
                 continue;

@@ -44,7 +44,8 @@ bool WriterRuns(qint64 pid) {
     if (kill(static_cast<pid_t>(pid), 0) != 0)
         return false;
     const auto [name, state] = ProcessNameAndState(pid);
-    return state != 'Z' && state != 'X' && name == ProcessNameAndState(getpid()).first;
+    static const QByteArray ownName = ProcessNameAndState(getpid()).first;
+    return state != 'Z' && state != 'X' && name == ownName;
 }
 
 // The layout this build writes; a file stamped higher came from a newer build.

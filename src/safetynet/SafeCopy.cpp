@@ -230,17 +230,15 @@ void SafeCopy::BeginWriting() {
     // small enough for one record; a trunk with nothing to change is
     // neither written nor read back.
     batches_.clear();
-    int cellsInBatch = 0;
     for (const QString& trunk : targets) {
-        const int cells = static_cast<int>(CellsToWrite({trunk}).size());
-        if (cells == 0)
+        const QList<CopyWriter::CellWrite> cells = CellsToWrite(trunk);
+        if (cells.isEmpty())
             continue;
-        if (batches_.isEmpty() || cellsInBatch + cells > cListRequest::kMaxCount) {
-            batches_.append(QStringList());
-            cellsInBatch = 0;
-        }
-        batches_.last().append(trunk);
-        cellsInBatch += cells;
+        if (batches_.isEmpty() ||
+            batches_.last().cells.size() + cells.size() > cListRequest::kMaxCount)
+            batches_.append(Batch());
+        batches_.last().trunks.append(trunk);
+        batches_.last().cells += cells;
     }
     if (!record_.Begin(*journal_, NewEntry(QStringLiteral("Copy")), *plan_, included_))
         return;
@@ -261,9 +259,9 @@ void SafeCopy::SendNextBatch() {
         BeginVerify();
         return;
     }
-    const QStringList batch = batches_.at(nextBatch_++);
-    record_.Sending(batch);
-    if (!writer_.SendCells(CellsToWrite(batch))) {
+    const Batch batch = batches_.at(nextBatch_++);  // a copy: an answer may clear them
+    record_.Sending(batch.trunks);
+    if (!writer_.SendCells(batch.cells)) {
         stopped_ = true;
         stopReason_ = QStringLiteral("BUSY / ERROR");
         BeginVerify();
@@ -292,16 +290,14 @@ void SafeCopy::OnBatchEvaluated(const QList<CopyWriter::EntryResult>& results, b
     SendNextBatch();
 }
 
-QList<CopyWriter::CellWrite> SafeCopy::CellsToWrite(const QStringList& trunks) const {
+QList<CopyWriter::CellWrite> SafeCopy::CellsToWrite(const QString& trunk) const {
     QList<CopyWriter::CellWrite> cells;
-    for (const QString& trunk : trunks) {
-        for (const SourceItem& item : items_) {
-            if (!included_.contains(item.key))
-                continue;
-            const PlannedCell planned = plan_->Cell(trunk, item.key);
-            if (planned.changed)
-                cells.append({trunk, item.key, planned.newValue});
-        }
+    for (const SourceItem& item : items_) {
+        if (!included_.contains(item.key))
+            continue;
+        const PlannedCell planned = plan_->Cell(trunk, item.key);
+        if (planned.changed)
+            cells.append({trunk, item.key, planned.newValue});
     }
     return cells;
 }
@@ -314,7 +310,7 @@ void SafeCopy::BeginVerify() {
     // a refused or unanswered write may find the value there all the same.
     QStringList sent;
     for (int b = 0; b < nextBatch_ && b < batches_.size(); ++b)
-        sent += batches_.at(b);
+        sent += batches_.at(b).trunks;
     if (sent.isEmpty()) {
         FinishCopy(nullptr, QString());
         return;

@@ -89,8 +89,8 @@ private:
     void BeginVerify();
     void FinishCopy(const TrunkSnapshot* readBack, const QString& readBackFailure);
     QList<JournalCell> FinalCells(const TrunkSnapshot* readBack, QList<bool>& reached) const;
-    // The changed cells of the included items on these trunks, to be sent.
-    QList<CopyWriter::CellWrite> CellsToWrite(const QStringList& trunks) const;
+    // The changed cells of the included items on this trunk, to be sent.
+    QList<CopyWriter::CellWrite> CellsToWrite(const QString& trunk) const;
     // The report's tables and the source's originals follow the copy's end.
     void TakeForReport(const QList<JournalCell>& cells, const QList<bool>& reached);
 
@@ -127,7 +127,12 @@ private:
     qint64 readMark_ = 0;
     WriteAheadCopy record_;
     QSet<QString> included_;
-    QList<QStringList> batches_;
+    // Whole trunks and their changed cells, each small enough for a record.
+    struct Batch {
+        QStringList trunks;
+        QList<CopyWriter::CellWrite> cells;
+    };
+    QList<Batch> batches_;
     int nextBatch_ = 0;
     QList<CopyWriter::EntryResult> results_;
     bool stopped_ = false;

@@ -21,6 +21,18 @@ namespace kestrel {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
+
+// The pause before an answer's step: 100 ms, or less when
+// KESTREL_STEP_INTERVAL_MS asks for it (0 to 100), so that the test suite
+// and the soak need not sit out every pause of every request.
+int StepIntervalMs() {
+    static const int interval = [] {
+        bool ok = false;
+        const int asked = qEnvironmentVariableIntValue("KESTREL_STEP_INTERVAL_MS", &ok);
+        return ok && asked >= 0 && asked <= kTimerIntervalMs ? asked : kTimerIntervalMs;
+    }();
+    return interval;
+}
 // Without a word of its request from the host for this long, a request is
 // given up; once the host has said it ended, its answer has this long to
 // come. Progress reports restart the first wait.
@@ -50,7 +62,7 @@ std::optional<std::int16_t> StepFromTag(const QString& tag) {
 RequestDispatcher::RequestDispatcher(WindowState& window, QObject* parent)
     : QObject(parent), window_(window), answerTimeoutMs_(kAnswerTimeoutMs) {
     timer_.setObjectName(QStringLiteral("tmrEvent"));
-    timer_.setInterval(kTimerIntervalMs);
+    timer_.setInterval(StepIntervalMs());
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RequestDispatcher::OnTimer);
     answerWatch_.setSingleShot(true);
@@ -333,7 +345,7 @@ void RequestDispatcher::StartAnswerTimer() {
     // The step runs once the host's call has returned: after the interval,
     // or at the next turn of the event loop for a request sent to be
     // answered at once.
-    timer_.setInterval(atOnce_ ? 0 : kTimerIntervalMs);
+    timer_.setInterval(atOnce_ ? 0 : StepIntervalMs());
     timer_.start();
 }
 
@@ -378,7 +390,7 @@ void RequestDispatcher::OnTimer() {
         return;
     }
     timer_.stop();
-    timer_.setInterval(kTimerIntervalMs);
+    timer_.setInterval(StepIntervalMs());
     state_ = DispatchState::Continuing;
     const std::int16_t stepCode = pendingStep_;
     const auto found = steps_.find(stepCode);

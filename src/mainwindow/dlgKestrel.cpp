@@ -477,8 +477,10 @@ void dlgKestrel::CommandHistory() {
 void dlgKestrel::RunCommand(const QString& key) {
     if (InHostCall()) {
         // A command reaching us while a host call waits (from the session
-        // interface; clicks and keys are held off) runs once it has returned.
-        QTimer::singleShot(50, this, [this, key] { RunCommand(key); });
+        // interface; clicks and keys are held off) runs as it returns: a
+        // request that call was part of is then under way, and the command
+        // does nothing, however soon the request's next call follows.
+        UserInputBlocker::AfterReturn(this, [this, key] { RunCommand(key); });
         return;
     }
     // One request at a time, and nothing else meanwhile: a command of a

@@ -13,6 +13,7 @@
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
+#include "exchange/SimulatedExchange.h"
 #include "localisation/MessageNumbers.h"
 #include "mainwindow/CommandKeys.h"
 #include "platform/widgets/ListBar.h"
@@ -129,6 +130,12 @@ TEST_F(KeyboardTest, EveryShortcutIsTheClickOfItsItem) {
 }
 
 TEST_F(KeyboardTest, ShortcutsDoNothingWhileARequestIsInFlightOrTheBarIsOff) {
+    {  // a slow exchange keeps the read in flight while the keys are pressed
+        ExchangeFaults faults;
+        faults.entryDelayMs = 300;
+        SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath())
+            ->SetFaults(faults);
+    }
     Box("txtTrunk")->setText(QStringLiteral("4"));
     window_->RunCommand(QStringLiteral("Get"));
     ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));

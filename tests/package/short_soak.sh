@@ -15,7 +15,8 @@ mkdir -p "$work/home"
 mkdir -m 700 "$work/runtime"
 status=0
 env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
-    XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen HELM32_SOAK="${2:-16}" \
+    XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen KESTREL_STEP_INTERVAL_MS=1 \
+    HELM32_SOAK="${2:-16}" \
     HELM32_SOAK_SEED="${3:-1}" timeout 300 "$work/usr/bin/helm32" SOAK >"$work/soak.log" 2>&1 ||
     status=$?
 grep -E '^(SOAK|FAIL) ' "$work/soak.log" || tail -n 30 "$work/soak.log"

@@ -13,6 +13,9 @@
 // Qt warning that no test declared fails the test that caused it.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Requests pause 1 ms before each answer's step instead of 100 (the add-in
+    // processes the tests start inherit it): the tests wait for what they need.
+    qputenv("KESTREL_STEP_INTERVAL_MS", "1");
     QStandardPaths::setTestModeEnabled(true);
     kestrel::GuardedApplication app(argc, argv);
     QTemporaryDir settingsDir;

@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace kestrel {
 
@@ -46,6 +50,11 @@ public:
 
 int g_depth = 0;
 Filter* g_filter = nullptr;
+std::vector<std::pair<QPointer<QObject>, std::function<void()>>> g_afterReturn;
+
+void Post(QObject* context, std::function<void()> routine) {
+    QTimer::singleShot(0, context, std::move(routine));
+}
 
 }  // namespace
 
@@ -62,11 +71,22 @@ UserInputBlocker::~UserInputBlocker() {
             QCoreApplication::instance()->removeEventFilter(g_filter);
         delete g_filter;
         g_filter = nullptr;
+        for (auto& [context, routine] : std::exchange(g_afterReturn, {})) {
+            if (context)
+                Post(context, std::move(routine));
+        }
     }
 }
 
 bool UserInputBlocker::Active() {
     return g_depth > 0;
+}
+
+void UserInputBlocker::AfterReturn(QObject* context, std::function<void()> routine) {
+    if (g_depth > 0)
+        g_afterReturn.emplace_back(context, std::move(routine));
+    else
+        Post(context, std::move(routine));
 }
 
 }  // namespace kestrel

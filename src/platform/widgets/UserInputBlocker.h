@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 namespace kestrel {
 
@@ -18,6 +19,11 @@ public:
 
     // Whether input is being dropped now.
     static bool Active();
+    // Runs `routine` at the turn of the event loop after the host call now
+    // waiting has returned (at the next turn when none waits), unless
+    // `context` has gone: what arrived during the call meets the state the
+    // call left, not whatever state a later one leaves.
+    static void AfterReturn(QObject* context, std::function<void()> routine);
 };
 
 }  // namespace kestrel

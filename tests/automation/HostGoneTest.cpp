@@ -71,24 +71,20 @@ protected:
         return process_.waitForStarted(kBoundMs) &&
                test::WaitFor([this] { return connected_; }, kEndBoundMs);
     }
+    // A call whose answer may come only when what it opens has closed.
+    QDBusPendingCall Post(const QString& path, const QString& iface, const QString& member,
+                          const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
+        call.setArguments(args);
+        return host_.connection.asyncCall(call);
+    }
     // A call answered within the bound; an invalid message when it was not.
     QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
                       const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        return Finish(host_.connection.asyncCall(call));
-    }
-    QDBusMessage Finish(QDBusPendingCall pending) {
+        QDBusPendingCall pending = Post(path, iface, member, args);
         if (!test::WaitFor([&] { return pending.isFinished(); }, kBoundMs))
             return {};
         return pending.reply();
-    }
-    // A call whose answer comes only when what it opens has closed.
-    void Post(const QString& path, const QString& iface, const QString& member,
-              const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        host_.connection.asyncCall(call);
     }
     QVariant SessionCall(const QString& member, const QVariantList& args = {}) {
         return Call(contract::kSessionPath, contract::kSessionInterface, member, args)
@@ -119,11 +115,15 @@ protected:
         layer_ = layer;
         return layer;
     }
-    // A Get of trunk 004 through the session object, answered in full.
-    bool GetTrunk4() {
+    // A Get of trunk 004 through the session object, not waited for.
+    void StartGet() {
         SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
         Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
              {QStringLiteral("Get")});
+    }
+    // That Get, answered in full.
+    bool GetTrunk4() {
+        StartGet();
         return test::WaitFor(
             [&] {
                 return host_.tags.size() >= 2 &&
@@ -156,16 +156,6 @@ protected:
              {"AddressSanitizer", "LeakSanitizer", "runtime error", "double free"}) {
             EXPECT_FALSE(output_.contains(report)) << output_.toStdString();
         }
-    }
-
-    // Registers an exchange and starts a Get of trunk 4 without waiting for it.
-    bool StartGetOf4() {
-        if (CreateAndRegister().isEmpty())
-            return false;
-        SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-        Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
-             {QStringLiteral("Get")});
-        return true;
     }
 
     test::RuntimeTree tree_;
@@ -206,13 +196,18 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         {"during login", "1",
          [this] {
              host_.loginDelayMs = -1;
-             return StartGetOf4() && test::WaitFor([&] { return host_.logins == 1; }, kBoundMs);
+             if (CreateAndRegister().isEmpty())
+                 return false;
+             StartGet();
+             return test::WaitFor([&] { return host_.logins == 1; }, kBoundMs);
          }},
         {"during a request", "1",
          [this] {
              host_.deliver = [](const cListRequest&) {};
-             return StartGetOf4() &&
-                    test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
+             if (CreateAndRegister().isEmpty())
+                 return false;
+             StartGet();
+             return test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
                     SessionCall(QStringLiteral("Busy")).toBool();
          }},
         {"during a message box", "boxes", inBox},

@@ -83,6 +83,19 @@ protected:
     bool Visible(const QString& layer) {
         return OnLayer(layer, "GetVisible").arguments().value(0).toBool();
     }
+    // A window registered for PBX1 as id 3.
+    dlgKestrel* Registered(QString* layer = nullptr) {
+        const QString created = Create();
+        Register(created, QStringLiteral("PBX1"), 3);
+        if (layer)
+            *layer = created;
+        return addin_->Session().Window();
+    }
+    std::unique_ptr<SimulatedExchange> Exchange() const {
+        return SimulatedExchange::Open(tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
+                                       QStringLiteral("PBX1"),
+                                       tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
+    }
     // Reads trunk 004 in a window through the host; true once it holds data.
     static bool GetTrunk004(dlgKestrel* window) {
         window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
@@ -157,41 +170,19 @@ TEST_F(AutomationTest, ALoadErrorIsReportedAndEndsAsAFailedStart) {
     EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
 }
 
-TEST_F(AutomationTest, GetAndCopyThroughTheLink) {
-    const QString layer = Create();
-    Register(layer, QStringLiteral("PBX1"), 3);
-    dlgKestrel* window = addin_->Session().Window();
-    ASSERT_TRUE(GetTrunk004(window));
-    EXPECT_EQ(window->Session().Values().rowCount(), 14);
-    EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
-    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
-    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
-    tree_.boxes.Clear();
-    window->RunCommand(QStringLiteral("Copy"));
-    ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The trunk data has been copied to the destination trunks."));
-}
-
 // A long copy in a host start: the host reports its progress to the
 // add-in's window over the connection, and the window's Cancel cancels that
 // request alone, through the host. The copy ends with the usual cancelled
 // outcome and the window usable; another add-in's request on the same link
 // runs on, and this add-in cannot cancel it.
 TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn) {
-    const QString layer = Create();
-    Register(layer, QStringLiteral("PBX1"), 3);
+    QString layer;
+    dlgKestrel* window = Registered(&layer);
     OnLayer(layer, "SetVisible", {true});
-    dlgKestrel* window = addin_->Session().Window();
     ASSERT_TRUE(GetTrunk004(window));
-    {
-        auto exchange = SimulatedExchange::Open(
-            tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"), QStringLiteral("PBX1"),
-            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
-        ExchangeFaults faults;
-        faults.entryDelayMs = 40;
-        exchange->SetFaults(faults);
-    }
+    ExchangeFaults faults;
+    faults.entryDelayMs = 40;
+    Exchange()->SetFaults(faults);
     struct Other : CallBackTarget {
         cListRequest answer;
         int calls = 0;
@@ -251,15 +242,15 @@ TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn)
     link_->LogOut(QStringLiteral("PBX1"), otherLogin);
 }
 
-// Print in a host start: the host writes the PDF, and the add-in tells
-// where it went and opens it when asked; a report the host cannot write is
-// explained in the host's words.
-TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
+// Get, Print and Copy in a host start. Print: the host writes the PDF, and
+// the add-in tells where it went and opens it when asked; a report the host
+// cannot write is explained in the host's words.
+TEST_F(AutomationTest, GetPrintAndCopyThroughTheLink) {
     QTemporaryDir reports;
-    const QString layer = Create();
-    Register(layer, QStringLiteral("PBX1"), 3);
-    dlgKestrel* window = addin_->Session().Window();
+    dlgKestrel* window = Registered();
     ASSERT_TRUE(GetTrunk004(window));
+    EXPECT_EQ(window->Session().Values().rowCount(), 14);
+    EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
     QFile blocker(reports.filePath(QStringLiteral("in-the-way")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -300,15 +291,21 @@ TEST_F(AutomationTest, PrintTellsWhereTheHostsReportWentAndOpensIt) {
             EXPECT_TRUE(tree_.opened.isEmpty());
         }
     }
+    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
 }
 
 // A record with a text longer than a record holds is refused to the host
 // with an error naming it; the window ends its request, says so, and the
 // next Get works.
 TEST_F(AutomationTest, OversizedValuesAreRefusedAtTheRecord) {
-    const QString layer = Create();
-    Register(layer, QStringLiteral("PBX1"), 3);
-    dlgKestrel* window = addin_->Session().Window();
+    QString layer;
+    dlgKestrel* window = Registered(&layer);
     cListRequest record;
     record.AddToList(QStringLiteral("3001"), QStringLiteral("004"), QString(256, u'7'));
     const QDBusMessage reply = OnWindow("CallBack", {QVariant::fromValue(record)});
@@ -318,12 +315,9 @@ TEST_F(AutomationTest, OversizedValuesAreRefusedAtTheRecord) {
         << reply.errorMessage().toStdString();
 
     // Values of a megabyte on the exchange reach the add-in in the list-up.
-    const QString folder = tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/");
-    const QString seed = tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed");
-    SimulatedExchange::Open(folder, QStringLiteral("PBX1"), seed)
-        ->Db()
-        .Execute(QStringLiteral("UPDATE TrunkData SET Value = ? WHERE Trunk = 4 AND CMD > '3001'"),
-                 {QString(1 << 20, u'7')});
+    Exchange()->Db().Execute(
+        QStringLiteral("UPDATE TrunkData SET Value = ? WHERE Trunk = 4 AND CMD > '3001'"),
+        {QString(1 << 20, u'7')});
     window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
     tree_.boxes.Clear();
     window->RunCommand(QStringLiteral("Get"));
@@ -335,9 +329,7 @@ TEST_F(AutomationTest, OversizedValuesAreRefusedAtTheRecord) {
     EXPECT_EQ(window->Session().Values().rowCount(), 0);
     EXPECT_TRUE(window->Session().NoSourceData());
 
-    SimulatedExchange::Open(folder, QStringLiteral("PBX1"), seed)
-        ->Db()
-        .Execute(QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 4"));
+    Exchange()->Db().Execute(QStringLiteral("UPDATE TrunkData SET Value = '1' WHERE Trunk = 4"));
     tree_.boxes.Clear();
     window->RunCommand(QStringLiteral("Get"));
     ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));

@@ -131,12 +131,6 @@ protected:
     test::RuntimeTree tree_;
 };
 
-TEST_F(UserTreeTest, SharedByItsMarker) {
-    EXPECT_FALSE(IsSharedTree(Installed()));
-    MarkShared();
-    EXPECT_TRUE(IsSharedTree(Installed()));
-}
-
 // Run as root, the install test covers this with a tree nobody can write.
 TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
     if (::geteuid() == 0)
@@ -150,8 +144,11 @@ TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
     EXPECT_FALSE(IsSharedTree(Installed()));
 }
 
+// A tree is shared by its marker; the mirror leaves the marker out.
 TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
+    EXPECT_FALSE(IsSharedTree(Installed()));
     MarkShared();
+    EXPECT_TRUE(IsSharedTree(Installed()));
     MirrorTree(Installed(), Own());
     enum Kind { Folder, Copy, Link };
     const struct {

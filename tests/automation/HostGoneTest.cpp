@@ -368,5 +368,3 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
 
 }  // namespace
 }  // namespace kestrel
-
-#include "HostGoneTest.moc"

@@ -254,5 +254,3 @@ TEST_F(HostRaceTest, ASlowLoginShowsThePendingNoticeAndGoesOnWaiting) {
 
 }  // namespace
 }  // namespace kestrel
-
-#include "HostRaceTest.moc"

@@ -187,14 +187,7 @@ TEST_F(RequestDispatcherTest, ARefusalIsToldOnceWithTheHostsReply) {
     EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("(ERROR)")));
 
     host_.loginThrows = true;  // the error path shows common message 20 itself
-    window_.enabled = false;
     ASSERT_FALSE(dispatcher_.SendToHost(request));
-    EXPECT_TRUE(window_.enabled);
-    EXPECT_FALSE(window_.hourglass);
-    ASSERT_EQ(tree_.boxes.shown.size(), 3u);
-    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
     dispatcher_.ReportRefused();
     EXPECT_EQ(tree_.boxes.shown.size(), 3u);
 
@@ -406,6 +399,19 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
     }
 }
 
+TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
+    host_.loginThrows = true;
+    window_.enabled = false;
+    cListRequest request = Request(QStringLiteral("13"));
+    EXPECT_FALSE(dispatcher_.SendToHost(request));
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(window_.hourglass);
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
+}
+
 // The plain road's step waits the timer's interval; a request sent to be
 // answered at once (the safety net's) runs its step at the next turn, and
 // only that request.
@@ -463,8 +469,9 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
         QStringList answers;
         std::int16_t step;  // the step that ran, 0 for none
         const char* message;
+        const char* before = nullptr;  // the host's line before the last
     } cases[] = {
-        {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 99"},
+        {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 99", "M4"},
         {"10", 3, {QStringLiteral("OPX_SYSERROR")}, 0, "M5 3"},
         {"10", 3, {QString(), QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 3"},
         {"10", 3, {QStringLiteral("OPX_TIMEOUT")}, 0, "M5"},
@@ -476,10 +483,12 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
         host_.messages.clear();
         RoundTrip(QString::fromLatin1(c.tag), c.errCode, c.answers);
         EXPECT_EQ(host_.messages.last(), QString::fromLatin1(c.message));
+        if (c.before) {
+            EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QString::fromLatin1(c.before));
+        }
         if (c.step == 0) {
             EXPECT_TRUE(ran_.isEmpty());
             EXPECT_EQ(dispatcher_.PendingStep(), 15);
-            EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QStringLiteral("M4"));
         } else {
             EXPECT_EQ(ran_, QList<std::int16_t>{c.step});
             EXPECT_TRUE(dispatcher_.LastAnswerIs61());

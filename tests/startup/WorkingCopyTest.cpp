@@ -235,14 +235,16 @@ TEST_F(WorkingCopyTest, AFailedCopyIsToldAndLeavesNothing) {
         c.breakIt();
         const QString result = Make();
         c.mendIt();
-        if (c.tried >= 0)
+        if (c.tried >= 0) {
             EXPECT_EQ(Counter(), 200 + c.tried);
+        }
         EXPECT_EQ(result, QString());
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QString::fromLatin1(c.reason)))
             << tree_.boxes.Last().prompt.toStdString();
-        if (c.tried > 0)
+        if (c.tried > 0) {
             EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("64 numbers")));
+        }
         EXPECT_EQ(CopiesLeft(), QStringList());
         // The counter is free again for the next instance.
         auto next = Database::Open(Serial(), false);

@@ -621,11 +621,9 @@ protected:
     }
     qint64 Pid() const { return launcher_->ProcessId(QStringLiteral("PBX1")); }
     bool Shown() {
-        return Call(contract::kLayerPathPrefix + u'1', contract::kLayerInterface,
-                    QStringLiteral("GetVisible"))
-            .arguments()
-            .value(0)
-            .toBool();
+        const QDBusMessage reply = Call(contract::kLayerPathPrefix + u'1',
+                                        contract::kLayerInterface, QStringLiteral("GetVisible"));
+        return reply.arguments().value(0).toBool();
     }
     // The engineer's Exit in the first add-in's window.
     void PressExit() {

@@ -71,55 +71,16 @@ protected:
         return process_.waitForStarted(kBoundMs) &&
                test::WaitFor([this] { return connected_; }, kEndBoundMs);
     }
-    // A call whose answer may come only when what it opens has closed.
-    QDBusPendingCall Post(const QString& path, const QString& iface, const QString& member,
-                          const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        return host_.connection.asyncCall(call);
-    }
-    // A call answered within the bound; an invalid message when it was not.
-    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
-                      const QVariantList& args = {}) {
-        QDBusPendingCall pending = Post(path, iface, member, args);
-        if (!test::WaitFor([&] { return pending.isFinished(); }, kBoundMs))
-            return {};
-        return pending.reply();
-    }
     QVariant SessionCall(const QString& member, const QVariantList& args = {}) {
-        return Call(contract::kSessionPath, contract::kSessionInterface, member, args)
+        return host_.Call(contract::kSessionPath, contract::kSessionInterface, member, args)
             .arguments()
             .value(0);
-    }
-    QString CreateAndRegister() {
-        // The add-in offers its class object just after it has connected:
-        // asked as it connects, it has none yet, as a host asking too early
-        // finds.
-        QDBusMessage created;
-        test::WaitFor(
-            [&] {
-                created = Call(contract::kClassPath, contract::kClassInterface,
-                               QStringLiteral("CreateObject"), {contract::kClassName});
-                return created.type() == QDBusMessage::ReplyMessage &&
-                       !created.arguments().isEmpty();
-            },
-            kBoundMs);
-        if (created.type() != QDBusMessage::ReplyMessage || created.arguments().isEmpty())
-            return {};
-        const QString layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
-        Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
-             {QStringLiteral("PBX1"),
-              QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
-              QVariant::fromValue(qint16(3))});
-        Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
-        layer_ = layer;
-        return layer;
     }
     // A Get of trunk 004 through the session object, not waited for.
     void StartGet() {
         SessionCall(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-        Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("RunCommand"),
-             {QStringLiteral("Get")});
+        host_.Post(contract::kSessionPath, contract::kSessionInterface,
+                   QStringLiteral("RunCommand"), {QStringLiteral("Get")});
     }
     // That Get, answered in full.
     bool GetTrunk4() {
@@ -135,8 +96,8 @@ protected:
     // The host closing as helm32 does: it releases the window and goes on
     // answering until the add-in has ended.
     void HostCloses() {
-        Post(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
-             {QVariant::fromValue(QDBusObjectPath(layer_))});
+        host_.Post(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
+                   {QVariant::fromValue(QDBusObjectPath(host_.layer))});
     }
     // The connection closes with its last reference.
     void HostGoes() {
@@ -167,21 +128,20 @@ protected:
     QByteArray output_;
     bool connected_ = false;
     bool dropAtConnect_ = false;
-    QString layer_;  // the window the host created last
 };
 
 TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
     auto inBox = [this] {
         // The Get ends in the box saying the request has been completed.
-        return !CreateAndRegister().isEmpty() && GetTrunk4() &&
+        return !host_.CreateAndRegister().isEmpty() && GetTrunk4() &&
                test::WaitFor([&] { return OpenModal() == u"QMessageBox"; }, kEndBoundMs);
     };
     auto inDialog = [this] {
-        if (CreateAndRegister().isEmpty() || !GetTrunk4())
+        if (host_.CreateAndRegister().isEmpty() || !GetTrunk4())
             return false;
         // "Other route (1 to 64)", first by its empty value, asks for its number.
-        Post(contract::kSessionPath, contract::kSessionInterface, QStringLiteral("ChooseOption"),
-             {QStringLiteral("3001"), 0});
+        host_.Post(contract::kSessionPath, contract::kSessionInterface,
+                   QStringLiteral("ChooseOption"), {QStringLiteral("3001"), 0});
         return test::WaitFor([&] { return OpenModal() == u"frmCmd"; }, kEndBoundMs);
     };
     const struct {
@@ -192,11 +152,11 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         bool closes = false;  // the host closes as helm32 does instead of dropping the connection
     } states[] = {
         {"before any object is created", "", [this] { return dropAtConnect_ = true; }},
-        {"after create", "", [this] { return !CreateAndRegister().isEmpty(); }},
+        {"after create", "", [this] { return !host_.CreateAndRegister().isEmpty(); }},
         {"during login", "1",
          [this] {
              host_.loginDelayMs = -1;
-             if (CreateAndRegister().isEmpty())
+             if (host_.CreateAndRegister().isEmpty())
                  return false;
              StartGet();
              return test::WaitFor([&] { return host_.logins == 1; }, kBoundMs);
@@ -204,7 +164,7 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         {"during a request", "1",
          [this] {
              host_.deliver = [](const cListRequest&) {};
-             if (CreateAndRegister().isEmpty())
+             if (host_.CreateAndRegister().isEmpty())
                  return false;
              StartGet();
              return test::WaitFor([&] { return host_.tags.size() == 1; }, kBoundMs) &&
@@ -260,7 +220,7 @@ QVariant Answer(const char* tag, const char* login, int entries) {
 
 TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
     ASSERT_TRUE(StartAddin(QStringLiteral("1")));
-    const QString layer = CreateAndRegister();
+    const QString layer = host_.CreateAndRegister();
     ASSERT_FALSE(layer.isEmpty());
     const QString mega(1 << 20, u'7');
     const QVariant uneven = Record([](QDBusArgument& out) {
@@ -349,8 +309,8 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
         SCOPED_TRACE(row.what);
         QElapsedTimer took;
         took.start();
-        const QDBusMessage reply = Call(paths[row.object], interfaces[row.object],
-                                        QString::fromLatin1(row.member), row.args);
+        const QDBusMessage reply = host_.Call(paths[row.object], interfaces[row.object],
+                                              QString::fromLatin1(row.member), row.args);
         ASSERT_NE(reply.type(), QDBusMessage::InvalidMessage) << "no answer within the bound";
         EXPECT_EQ(reply.type() == QDBusMessage::ErrorMessage, row.refused)
             << reply.errorMessage().toStdString();
@@ -358,7 +318,7 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
         ASSERT_EQ(process_.state(), QProcess::Running) << output_.toStdString();
     }
     // Still serving, and nothing was ever written: no copy request was sent.
-    EXPECT_EQ(Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible")).type(),
+    EXPECT_EQ(host_.Call(layer, contract::kLayerInterface, QStringLiteral("GetVisible")).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_FALSE(host_.tags.contains(QStringLiteral("10"))) << host_.tags.join(u',').toStdString();
     // The count the host raised does not keep the add-in once the host goes.

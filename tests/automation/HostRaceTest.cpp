@@ -76,7 +76,7 @@ protected:
         addin_ = std::make_unique<AutomationServer>();
         ASSERT_TRUE(addin_->Start(server_->address()));
         ASSERT_TRUE(test::WaitFor([this] { return connected_; }));
-        ASSERT_TRUE(CreateAndRegister());
+        ASSERT_FALSE(host_.CreateAndRegister().isEmpty());
         window_ = addin_->Session().Window();
         ASSERT_NE(window_, nullptr);
     }
@@ -85,26 +85,6 @@ protected:
         QDBusConnection::disconnectFromPeer(host_.connection.name());
     }
 
-    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
-                      const QVariantList& args) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        QDBusPendingCall pending = host_.connection.asyncCall(call);
-        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
-        return pending.reply();
-    }
-    bool CreateAndRegister() {
-        const QDBusMessage created = Call(contract::kClassPath, contract::kClassInterface,
-                                          QStringLiteral("CreateObject"), {contract::kClassName});
-        if (created.arguments().isEmpty())
-            return false;
-        const QString layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
-        Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
-             {QStringLiteral("PBX1"),
-              QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
-              QVariant::fromValue(qint16(3))});
-        return true;
-    }
     QLineEdit* TrunkBox() const {
         return window_->findChild<QLineEdit*>(QStringLiteral("txtTrunk"));
     }

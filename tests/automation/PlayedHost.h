@@ -7,12 +7,14 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QTimer>
 #include <functional>
 #include <utility>
 
 #include "automation/AutomationContract.h"
 #include "helm32/HostObjects.h"
+#include "support/WaitFor.h"
 
 namespace kestrel::test {
 
@@ -121,6 +123,45 @@ public:
         ++answered;
         DBusCallBack(connection, callbackPath).CallBack(answer);
     }
+
+    // The host's call of the add-in, not waited for.
+    QDBusPendingCall Post(const QString& path, const QString& iface, const QString& member,
+                          const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
+        call.setArguments(args);
+        return connection.asyncCall(call);
+    }
+    // A call answered within the bound (5 s: longer is a hang); an invalid
+    // message when it was not.
+    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
+                      const QVariantList& args = {}) {
+        QDBusPendingCall pending = Post(path, iface, member, args);
+        if (!WaitFor([&] { return pending.isFinished(); }))
+            return {};
+        return pending.reply();
+    }
+    // Creates a window, registers PBX1 as id 3 with it and shows it; its
+    // path, empty when the add-in offered no class object.
+    QString CreateAndRegister() {
+        // The add-in offers its class object just after it has connected: a
+        // host asking as it connects finds none yet.
+        QDBusMessage created;
+        WaitFor([&] {
+            created = Call(contract::kClassPath, contract::kClassInterface,
+                           QStringLiteral("CreateObject"), {contract::kClassName});
+            return created.type() == QDBusMessage::ReplyMessage && !created.arguments().isEmpty();
+        });
+        if (created.type() != QDBusMessage::ReplyMessage || created.arguments().isEmpty())
+            return {};
+        layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
+        Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
+             {QStringLiteral("PBX1"),
+              QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
+              QVariant::fromValue(qint16(3))});
+        Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
+        return layer;
+    }
+    QString layer;  // the window the host created last
 
 private:
     PlayedParent parent_{*this};

@@ -97,23 +97,16 @@ std::vector<MatrixCase> Helm32Cases() {
     return cases;
 }
 
-std::string Name(const MatrixCase& c) {
+// Messages and test lists name a case as its test does, not as raw bytes.
+void PrintTo(const MatrixCase& c, std::ostream* out) {
     static const char* const scopes[] = {"Get", "Copy", "CopyRequestOnly", "CheckOnly"};
-    std::string name = kFaults[c.fault].name;
-    name += '_';
-    name += scopes[static_cast<int>(c.scope)];
+    *out << kFaults[c.fault].name << '_' << scopes[static_cast<int>(c.scope)];
     if (c.scope != Scope::Get)
-        name += c.road == Road::Plain ? "_Plain" : "_SafetyNet";
-    return name;
+        *out << (c.road == Road::Plain ? "_Plain" : "_SafetyNet");
 }
 
 std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
-    return Name(info.param);
-}
-
-// Messages and test lists name a case as its test does, not as raw bytes.
-void PrintTo(const MatrixCase& c, std::ostream* out) {
-    *out << Name(c);
+    return ::testing::PrintToString(info.param);
 }
 
 // A value as a Get stores it: answer codes ("DATA NOT SET") read as empty.

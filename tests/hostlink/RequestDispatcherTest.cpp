@@ -130,30 +130,30 @@ TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
     }
 }
 
-TEST_F(RequestDispatcherTest, RefusedLoginSendsNothingAndLogsNothingOut) {
-    for (const QString& reply : {QStringLiteral("BUSY"), QStringLiteral("ERROR"), QString()}) {
-        host_.loginReply = reply;
+// A refused login sends nothing and logs nothing out; a refused send logs
+// out. Either way the window is free again.
+TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
+    const struct {
+        const char* login;
+        const char* send;
+    } cases[] = {{"BUSY", "REQ1"},    {"ERROR", "REQ1"},  {"", "REQ1"},
+                 {"LOGIN7", "ERROR"}, {"LOGIN7", "BUSY"}, {"LOGIN7", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.login << "/" << c.send);
+        host_.loginReply = QString::fromLatin1(c.login);
+        host_.sendReply = QString::fromLatin1(c.send);
+        host_.logouts.clear();
+        host_.sends = 0;
+        const bool loggedIn = host_.loginReply == u"LOGIN7";
         cListRequest request = Request(QStringLiteral("13"));
         EXPECT_FALSE(dispatcher_.SendToHost(request));
-        EXPECT_EQ(host_.sends, 0);
-        EXPECT_TRUE(host_.logouts.isEmpty());
+        EXPECT_EQ(host_.sends, loggedIn ? 1 : 0);
+        EXPECT_EQ(host_.logouts, loggedIn ? QStringList{QStringLiteral("LOGIN7")} : QStringList());
         EXPECT_FALSE(window_.hourglass);
         EXPECT_TRUE(window_.enabled);
         EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
-}
-
-TEST_F(RequestDispatcherTest, RefusedSendLogsOutAndFreesTheWindow) {
-    for (const QString& reply : {QStringLiteral("ERROR"), QStringLiteral("BUSY"), QString()}) {
-        host_.sendReply = reply;
-        host_.logouts.clear();
-        cListRequest request = Request(QStringLiteral("13"));
-        EXPECT_FALSE(dispatcher_.SendToHost(request));
-        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
-        EXPECT_TRUE(window_.enabled);
-        EXPECT_FALSE(window_.hourglass);
-    }
     // A send the host fails counts as refused; the failure is logged.
     const test::ExpectQtWarning logged(
         QStringLiteral("^kestrel.hostlink: The host failed to take the request"));
@@ -412,6 +412,9 @@ TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
     EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
 }
 
+// The plain road's step waits the timer's interval; a request sent to be
+// answered at once (the safety net's) runs its step at the next turn, and
+// only that request.
 TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(ran_, QList<std::int16_t>{13});
@@ -421,33 +424,11 @@ TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
     EXPECT_TRUE(window_.enabled);
     EXPECT_EQ(dispatcher_.ResponseList().Count(), 1);
     EXPECT_EQ(dispatcher_.ResponseList().SecondData(0), QStringLiteral("01"));
-}
-
-// The plain road's step waits the timer's interval; a request sent to be
-// answered at once (the safety net's) runs its step at the next turn, and
-// only that request.
-TEST_F(RequestDispatcherTest, OnlyARequestSentSoIsAnsweredAtOnce) {
-    RoundTrip(QStringLiteral("13"), 0);
     dispatcher_.AnswerNextAtOnce();
     RoundTrip(QStringLiteral("13"), 0);
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(waited_, QList<int>({1, 0, 1}));  // the suite's pause, at once, the pause
     EXPECT_EQ(ran_, QList<std::int16_t>({13, 13, 13}));
-}
-
-TEST_F(RequestDispatcherTest, FailedAnswerRunsStep15InsteadOfItsTag) {
-    RoundTrip(QStringLiteral("11"), 99, {QStringLiteral("OPX_PORT TROUBLES")});
-    EXPECT_TRUE(ran_.isEmpty());
-    EXPECT_EQ(dispatcher_.PendingStep(), 15);
-    EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QStringLiteral("M4"));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M13 99"));
-}
-
-TEST_F(RequestDispatcherTest, CancelOnTheLastLineStillRunsTheTagStep) {
-    RoundTrip(QStringLiteral("10"), 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")});
-    EXPECT_TRUE(dispatcher_.LastAnswerIs61());
-    EXPECT_EQ(ran_, QList<std::int16_t>{10});
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M5"));
 }
 
 TEST_F(RequestDispatcherTest, TagsWithoutARoutineOrNumber) {
@@ -478,22 +459,40 @@ TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
     EXPECT_EQ(logged.Count(), 1);
 }
 
-TEST_F(RequestDispatcherTest, ReportFailedAnswerNamesTheFirstPortOrSystemFault) {
-    struct Case {
+// A failed answer runs step 15 instead of its Tag's, and the host's line
+// names the first port or system fault; a cancel on the last line still
+// runs the Tag's step.
+TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
+    const struct {
+        const char* tag;
+        std::int32_t errCode;
         QStringList answers;
-        const char* expected;
+        std::int16_t step;  // the step that ran, 0 for none
+        const char* message;
+        const char* before = nullptr;  // the host's line before the last
+    } cases[] = {
+        {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 99", "M4"},
+        {"10", 3, {QStringLiteral("OPX_SYSERROR")}, 0, "M5 3"},
+        {"10", 3, {QString(), QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 3"},
+        {"10", 3, {QStringLiteral("OPX_TIMEOUT")}, 0, "M5"},
+        {"10", 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")}, 10, "M5"},
     };
-    const Case cases[] = {
-        {{QStringLiteral("OPX_SYSERROR")}, "M5 3"},
-        {{QString(), QStringLiteral("OPX_PORT TROUBLES")}, "M13 3"},
-        {{QStringLiteral("OPX_TIMEOUT")}, ""},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ran_.clear();
         host_.messages.clear();
-        RoundTrip(QStringLiteral("10"), 3, c.answers);
-        EXPECT_EQ(host_.messages.last(), QString::fromUtf8(c.expected).isEmpty()
-                                             ? QStringLiteral("M5")
-                                             : QString::fromUtf8(c.expected));
+        RoundTrip(QString::fromLatin1(c.tag), c.errCode, c.answers);
+        EXPECT_EQ(host_.messages.last(), QString::fromLatin1(c.message));
+        if (c.before) {
+            EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QString::fromLatin1(c.before));
+        }
+        if (c.step == 0) {
+            EXPECT_TRUE(ran_.isEmpty());
+            EXPECT_EQ(dispatcher_.PendingStep(), 15);
+        } else {
+            EXPECT_EQ(ran_, QList<std::int16_t>{c.step});
+            EXPECT_TRUE(dispatcher_.LastAnswerIs61());
+        }
     }
 }
 

@@ -7,24 +7,11 @@
 namespace kestrel {
 namespace {
 
-TEST(cListRequestTest, NewRecordHasTheDefaults) {
-    const cListRequest r;
-    EXPECT_EQ(r.Count(), 0);
-    EXPECT_EQ(r.ObjectID(), QStringLiteral("1"));
-    EXPECT_EQ(r.CommandType(), 20);
-    EXPECT_TRUE(r.ShowBusy());
-    EXPECT_TRUE(r.WaitFlag());
-    EXPECT_FALSE(r.CompIndication());
-    EXPECT_EQ(r.ErrCode(), 0);
-    EXPECT_EQ(r.Mode(), 0);
-    for (const QString& text :
-         {r.PBXName(), r.PBXNumber(), r.LoginID(), r.RequestID(), r.Tag(), r.TimeTag(), r.Key()}) {
-        EXPECT_TRUE(text.isEmpty());
-    }
-}
-
-TEST(cListRequestTest, AddToListFillsEveryListInStep) {
+TEST(cListRequestTest, AddToListFillsEveryListInStepAndClearKeepsTheHeader) {
     cListRequest r;
+    r.SetTag(QStringLiteral("11"));
+    r.SetLoginID(QStringLiteral("LOGIN1"));
+    r.SetErrCode(99);
     r.AddToList(QStringLiteral("L30"));
     r.AddToList(QStringLiteral("3001"), QStringLiteral("005"), QStringLiteral("02"),
                 QStringLiteral("x"), QStringLiteral("Route"));
@@ -43,6 +30,12 @@ TEST(cListRequestTest, AddToListFillsEveryListInStep) {
           &r.DescriptionDataList(), &r.CKList(), &r.ERMFPList(), &r.MSGFPList()}) {
         EXPECT_EQ(list->size(), 2);
     }
+    r.Clear();
+    EXPECT_EQ(r.Count(), 0);
+    EXPECT_TRUE(r.CMD(0).isEmpty());
+    EXPECT_EQ(r.Tag(), QStringLiteral("11"));
+    EXPECT_EQ(r.LoginID(), QStringLiteral("LOGIN1"));
+    EXPECT_EQ(r.ErrCode(), 99);
 }
 
 TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
@@ -58,21 +51,6 @@ TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
     EXPECT_EQ(r.FirstData(0), QStringLiteral("001"));
     r.SetCK(0, QStringLiteral("k"));
     EXPECT_EQ(r.CK(0), QStringLiteral("k"));
-}
-
-TEST(cListRequestTest, ClearKeepsTheHeader) {
-    cListRequest r;
-    r.SetTag(QStringLiteral("11"));
-    r.SetLoginID(QStringLiteral("LOGIN1"));
-    r.SetErrCode(99);
-    for (int i = 0; i < 3; ++i)
-        r.AddToList(QStringLiteral("3001"));
-    r.Clear();
-    EXPECT_EQ(r.Count(), 0);
-    EXPECT_TRUE(r.CMD(0).isEmpty());
-    EXPECT_EQ(r.Tag(), QStringLiteral("11"));
-    EXPECT_EQ(r.LoginID(), QStringLiteral("LOGIN1"));
-    EXPECT_EQ(r.ErrCode(), 99);
 }
 
 TEST(cListRequestTest, TheLineAfter32767OverflowsAndChangesNothing) {

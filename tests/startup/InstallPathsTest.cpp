@@ -26,38 +26,6 @@ struct Setting {
     const char* value;
 };
 
-struct PathCase {
-    const char* name;
-    const char* programFolder;
-    std::vector<Setting> settings;
-    const char* module;
-    const char* kind;
-    const char* expected;
-};
-
-void PrintTo(const PathCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class InstallPathTest : public ::testing::TestWithParam<PathCase> {
-protected:
-    void SetUp() override { test::ResetProcessState(); }
-    void TearDown() override { test::ResetProcessState(); }
-};
-
-TEST_P(InstallPathTest, Resolves) {
-    const PathCase& c = GetParam();
-    test::MapSettingsStore store;
-    for (const Setting& s : c.settings) {
-        store.Set(QString::fromUtf8(s.application), QString::fromUtf8(s.section),
-                  QString::fromUtf8(s.key), QString::fromUtf8(s.value));
-    }
-    services().settings = &store;
-    services().programFolder = QString::fromUtf8(c.programFolder);
-    EXPECT_EQ(GetInstallPath(QString::fromUtf8(c.module), QString::fromUtf8(c.kind)),
-              QString::fromUtf8(c.expected));
-}
-
 const char* const kAddins = "/srv/x/OpsHelm32/30000/Addins";
 const char* const kHelm = "/srv/x/OpsHelm32/30000/Helm32";
 const std::vector<Setting> kNone;
@@ -68,45 +36,55 @@ const std::vector<Setting> kPrinterShort = {{"OPSHELM32", "30000", "Printer", "1
 const std::vector<Setting> kPrinterNoPath = {{"OPSHELM32", "30000", "Printer", "12000"}};
 const std::vector<Setting> kToolsAt = {{"TOOLS", "12345", "InstallPath", "/opt/tools/"}};
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, InstallPathTest,
-    ::testing::Values(
-        PathCase{"HelpWithoutSetting", kAddins, kNone, "Addins", "Help",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
-        PathCase{"DatabaseWithoutSetting", kAddins, kNone, "Addins", "DataBase",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/DATABASE/"},
-        PathCase{"ReportWithoutSetting", kAddins, kNone, "ADDINS", "Report",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/REPORT/"},
-        PathCase{"SuiteDbWithoutSetting", kAddins, kNone, "Addins", "RegDBofHelm32",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/../HELM32/DATABASE/"},
-        PathCase{"BackgroundsWithoutSetting", kAddins, kNone, "Addins", "BackGrnd",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/../BACKGRND/"},
-        PathCase{"MeWithoutSetting", kAddins, kNone, "Addins", "Me",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/"},
-        PathCase{"ReaderOnlyForHelm32", kAddins, kNone, "Addins", "ACROBATRD", "30000"},
-        PathCase{"DatabaseWithSetting", kAddins, kSuiteAt, "Addins", "Database",
-                 "/OPT/APP/ADDINS/DATABASE/"},
-        PathCase{"SuiteDbWithSetting", kAddins, kSuiteAt, "Addins", "REGDBOFHELM32",
-                 "/OPT/APP/ADDINS/../HELM32/DATABASE/"},
-        PathCase{"BackgroundsWithSetting", kAddins, kSuiteAt, "Addins", "BackGrnd",
-                 "/OPT/APP/ADDINS/../BACKGRND/"},
-        PathCase{"Helm32SuiteDbWithSetting", kHelm, kSuiteAt, "Helm32", "RegDBofHelm32",
-                 "/OPT/APP/HELM32/DATABASE/"},
-        PathCase{"Helm32ReaderWithSetting", kHelm, kSuiteAt, "Helm32", "AcrobatRd",
-                 "/OPT/APP/HELM32/READER/"},
+TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
+    const struct {
+        const char* programFolder;
+        const std::vector<Setting>& settings;
+        const char* module;
+        const char* kind;
+        const char* expected;
+    } cases[] = {
+        // Without a setting; the reader only for helm32.
+        {kAddins, kNone, "Addins", "Help", "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
+        {kAddins, kNone, "Addins", "DataBase", "/SRV/X/OPSHELM32/30000/ADDINS/DATABASE/"},
+        {kAddins, kNone, "ADDINS", "Report", "/SRV/X/OPSHELM32/30000/ADDINS/REPORT/"},
+        {kAddins, kNone, "Addins", "RegDBofHelm32",
+         "/SRV/X/OPSHELM32/30000/ADDINS/../HELM32/DATABASE/"},
+        {kAddins, kNone, "Addins", "BackGrnd", "/SRV/X/OPSHELM32/30000/ADDINS/../BACKGRND/"},
+        {kAddins, kNone, "Addins", "Me", "/SRV/X/OPSHELM32/30000/ADDINS/"},
+        {kAddins, kNone, "Addins", "ACROBATRD", "30000"},
+        // With the suite's setting.
+        {kAddins, kSuiteAt, "Addins", "Database", "/OPT/APP/ADDINS/DATABASE/"},
+        {kAddins, kSuiteAt, "Addins", "REGDBOFHELM32", "/OPT/APP/ADDINS/../HELM32/DATABASE/"},
+        {kAddins, kSuiteAt, "Addins", "BackGrnd", "/OPT/APP/ADDINS/../BACKGRND/"},
+        {kHelm, kSuiteAt, "Helm32", "RegDBofHelm32", "/OPT/APP/HELM32/DATABASE/"},
+        {kHelm, kSuiteAt, "Helm32", "AcrobatRd", "/OPT/APP/HELM32/READER/"},
         // Outside the layout the section is "NONE": the setting is not found.
-        PathCase{"FolderOffLayoutIgnoresSetting", "/usr/local/bin", kSuiteAt, "Addins", "Help",
-                 "/USR/LOCAL/BIN/HELP/"},
-        PathCase{"SettingOfAnotherVersionIgnored", "/srv/x/OpsHelm32/31000/Addins", kSuiteAt,
-                 "Addins", "Database", "/SRV/X/OPSHELM32/31000/ADDINS/DATABASE/"},
-        PathCase{"OtherKindThroughItsOwnApplication", kAddins, kPrinterAt, "Addins", "Printer",
-                 "/OPT/PRINTER/"},
-        PathCase{"OtherKindWithoutFiveCharacters", kAddins, kPrinterShort, "Addins", "Printer",
-                 "/SRV/X/OPSHELM32/30000/ADDINS/"},
-        PathCase{"OtherKindWithoutInstallPath", kAddins, kPrinterNoPath, "Addins", "Printer", "/"},
-        PathCase{"OtherModuleKeepsStoredBase", "/srv/TOOLS/12345", kToolsAt, "Tools", "Help",
-                 "/OPT/TOOLS/HELP/"}),
-    [](const auto& instance) { return std::string(instance.param.name); });
+        {"/usr/local/bin", kSuiteAt, "Addins", "Help", "/USR/LOCAL/BIN/HELP/"},
+        {"/srv/x/OpsHelm32/31000/Addins", kSuiteAt, "Addins", "Database",
+         "/SRV/X/OPSHELM32/31000/ADDINS/DATABASE/"},
+        // Another kind through its own application; without five characters or
+        // without its install path. Another module keeps its stored base.
+        {kAddins, kPrinterAt, "Addins", "Printer", "/OPT/PRINTER/"},
+        {kAddins, kPrinterShort, "Addins", "Printer", "/SRV/X/OPSHELM32/30000/ADDINS/"},
+        {kAddins, kPrinterNoPath, "Addins", "Printer", "/"},
+        {"/srv/TOOLS/12345", kToolsAt, "Tools", "Help", "/OPT/TOOLS/HELP/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        test::ResetProcessState();
+        test::MapSettingsStore store;
+        for (const Setting& s : c.settings) {
+            store.Set(QString::fromUtf8(s.application), QString::fromUtf8(s.section),
+                      QString::fromUtf8(s.key), QString::fromUtf8(s.value));
+        }
+        services().settings = &store;
+        services().programFolder = QString::fromUtf8(c.programFolder);
+        EXPECT_EQ(GetInstallPath(QString::fromUtf8(c.module), QString::fromUtf8(c.kind)),
+                  QString::fromUtf8(c.expected));
+    }
+    test::ResetProcessState();
+}
 
 struct VersionCase {
     const char* folder;
@@ -153,12 +131,6 @@ protected:
     test::RuntimeTree tree_;
 };
 
-TEST_F(UserTreeTest, SharedByItsMarker) {
-    EXPECT_FALSE(IsSharedTree(Installed()));
-    MarkShared();
-    EXPECT_TRUE(IsSharedTree(Installed()));
-}
-
 // Run as root, the install test covers this with a tree nobody can write.
 TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
     if (::geteuid() == 0)
@@ -172,8 +144,11 @@ TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
     EXPECT_FALSE(IsSharedTree(Installed()));
 }
 
+// A tree is shared by its marker; the mirror leaves the marker out.
 TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
+    EXPECT_FALSE(IsSharedTree(Installed()));
     MarkShared();
+    EXPECT_TRUE(IsSharedTree(Installed()));
     MirrorTree(Installed(), Own());
     enum Kind { Folder, Copy, Link };
     const struct {

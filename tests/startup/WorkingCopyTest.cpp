@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <memory>
 
 #include "platform/Database.h"
@@ -128,41 +129,6 @@ TEST_F(WorkingCopyTest, TheCounterRowIsFoundWhateverTheCaseOfItsKey) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
-TEST_F(WorkingCopyTest, NoCounterRowGivesAMessageAndNoCopy) {
-    tree_.Sql(Serial(), QStringLiteral("DELETE FROM SerialTable"));
-    EXPECT_EQ(Make(), QString());
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_FALSE(tree_.boxes.Last().title.has_value());  // plain box, default title
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("No current record."));
-    EXPECT_FALSE(QFile::exists(Copy(1)));
-}
-
-TEST_F(WorkingCopyTest, ASecondInstanceFailsAtOnceAndTouchesNothing) {
-    SetCounter(20);
-    auto holder = Database::Open(Serial(), false);
-    auto held = holder->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
-                                      RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
-    EXPECT_EQ(Make(), QString());
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("Couldn't lock")));
-    EXPECT_FALSE(QFile::exists(Copy(21)));
-    held->Close();
-    EXPECT_EQ(Counter(), 20);
-}
-
-TEST_F(WorkingCopyTest, AMissingTemplateIsGivenUpWithoutLocksLeft) {
-    SetCounter(100);
-    QFile::remove(tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB"));
-    EXPECT_EQ(Make(), QString());
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("64 numbers")));
-    EXPECT_EQ(Counter(), 100 + kMaxWorkingCopyAttempts);
-    // The counter is free again for the next instance.
-    auto next = Database::Open(Serial(), false);
-    EXPECT_NO_THROW(next->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
-                                        RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite));
-}
-
 // A language's own template is copied in place of KESTREL.MDB, beside which
 // the copy is made all the same.
 TEST_F(WorkingCopyTest, ALanguagesTemplateIsCopiedIntoTheDatabaseFolder) {
@@ -221,48 +187,83 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), QStringLiteral("KESTREL101.MDB")), nullptr);
 }
 
-// Every attempt that cannot be cured by another number fails without
-// leaving a file behind, however many numbers were tried.
-TEST_F(WorkingCopyTest, FailedAttemptsLeaveNoCopies) {
+// A copy that cannot be made is given up with a box saying why and leaves
+// no file behind. Without a counter row, or with the row held by a second
+// instance, it fails at once and the counter stays; an attempt no other
+// number can cure is tried 64 times, and the counter is free afterwards.
+TEST_F(WorkingCopyTest, AFailedCopyIsToldAndLeavesNothing) {
     const QString templatePath = tree_.DatabaseDir() + QStringLiteral("KESTREL.MDB");
     const qint64 templateSize = QFileInfo(templatePath).size();
     ASSERT_GT(templateSize, QFileInfo(Serial()).size() * 3);
+    std::unique_ptr<Database> holder;
+    std::unique_ptr<Recordset> held;
     const struct {
         const char* name;
-        bool folderAsTemplate;
-        bool fullDisk;
+        std::function<void()> breakIt, mendIt;
         const char* reason;
+        int tried;  // the numbers the counter moved on by
     } cases[] = {
-        {"a folder in place of the template", true, false, "Path/File access error"},
-        {"a full disk", false, true, "Disk full"},
+        {"no counter row", [&] { tree_.Sql(Serial(), QStringLiteral("DELETE FROM SerialTable")); },
+         [&] { tree_.Sql(Serial(), "INSERT INTO SerialTable VALUES ('KESTREL', 0)"); },
+         "No current record.", -1},
+        {"the counter held by a second instance",
+         [&] {
+             holder = Database::Open(Serial(), false);
+             held = holder->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
+                                          RecordsetType::Dynaset, rs::kDenyRead | rs::kDenyWrite);
+         },
+         [&] { held->Close(); }, "Couldn't lock", 0},
+        {"a missing template",
+         [&] { ASSERT_TRUE(QFile::rename(templatePath, templatePath + QStringLiteral(".saved"))); },
+         [&] { QFile::rename(templatePath + QStringLiteral(".saved"), templatePath); },
+         "64 numbers", kMaxWorkingCopyAttempts},
+        {"a folder in place of the template",
+         [&] {
+             ASSERT_TRUE(QFile::rename(templatePath, templatePath + QStringLiteral(".saved")));
+             ASSERT_TRUE(QDir().mkdir(templatePath));
+         },
+         [&] {
+             QDir().rmdir(templatePath);
+             QFile::rename(templatePath + QStringLiteral(".saved"), templatePath);
+         },
+         "Path/File access error", kMaxWorkingCopyAttempts},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         tree_.boxes.shown.clear();
         SetCounter(200);
-        if (c.folderAsTemplate) {
-            ASSERT_TRUE(QFile::rename(templatePath, templatePath + QStringLiteral(".saved")));
-            ASSERT_TRUE(QDir().mkdir(templatePath));
-        }
-        QString result;
-        {
-            std::unique_ptr<test::FileSizeLimit> limit;
-            if (c.fullDisk)
-                limit = std::make_unique<test::FileSizeLimit>(templateSize / 2);
-            result = Make();
-        }
-        if (c.folderAsTemplate) {
-            QDir().rmdir(templatePath);
-            QFile::rename(templatePath + QStringLiteral(".saved"), templatePath);
+        c.breakIt();
+        const QString result = Make();
+        c.mendIt();
+        if (c.tried >= 0) {
+            EXPECT_EQ(Counter(), 200 + c.tried);
         }
         EXPECT_EQ(result, QString());
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-        EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("64 numbers")));
         EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QString::fromLatin1(c.reason)))
             << tree_.boxes.Last().prompt.toStdString();
-        EXPECT_EQ(Counter(), 200 + kMaxWorkingCopyAttempts);
+        if (c.tried > 0) {
+            EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("64 numbers")));
+        }
         EXPECT_EQ(CopiesLeft(), QStringList());
+        // The counter is free again for the next instance.
+        auto next = Database::Open(Serial(), false);
+        EXPECT_NO_THROW(next->OpenRecordset(QStringLiteral("SELECT * FROM SerialTable"),
+                                            RecordsetType::Dynaset,
+                                            rs::kDenyRead | rs::kDenyWrite));
     }
+    // A full disk fails each number alike.
+    tree_.boxes.shown.clear();
+    SetCounter(200);
+    {
+        const test::FileSizeLimit limit(templateSize / 2);
+        EXPECT_EQ(Make(), QString());
+    }
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("Disk full")))
+        << tree_.boxes.Last().prompt.toStdString();
+    EXPECT_EQ(Counter(), 200 + kMaxWorkingCopyAttempts);
+    EXPECT_EQ(CopiesLeft(), QStringList());
 }
 
 // A copy that is no working database does not open: garbage, a file cut

@@ -264,26 +264,6 @@ TEST_F(SnapshotOverLinkTest, LinkFailureLeavesTheTrunkUnread) {
     EXPECT_EQ(s.Unanswered(asked), QStringList({"003"}));
 }
 
-TEST_F(SnapshotOverLinkTest, UserCancelKeepsWhatCameAndSaysSo) {
-    ExchangeFaults faults;
-    faults.cancelAfter = 2;
-    const QStringList asked = Trunks(3, 8);
-    const TrunkSnapshot s = Read(asked, faults);
-    EXPECT_FALSE(s.complete);
-    EXPECT_EQ(s.failure, QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(s.trunks, QStringList({"003", "004"}));
-    EXPECT_EQ(s.Unanswered(asked), QStringList({"005", "006", "007", "008"}));
-}
-
-TEST_F(SnapshotOverLinkTest, AnErrorCompletionWithFullDataIsStillIncomplete) {
-    ExchangeFaults faults;
-    faults.errCode = 99;
-    const TrunkSnapshot s = Read({"001", "003"}, faults);
-    EXPECT_FALSE(s.complete);
-    EXPECT_EQ(s.failure, QStringLiteral("ErrCode 99"));
-    EXPECT_EQ(s.trunks, QStringList({"001", "003"}));
-}
-
 TEST_F(SnapshotOverLinkTest, ACleanReadOfAWholeRangeIsComplete) {
     const QStringList asked = Trunks(5, 511);
     const TrunkSnapshot s = Read(asked, ExchangeFaults());

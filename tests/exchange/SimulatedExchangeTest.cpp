@@ -207,7 +207,7 @@ protected:
     Recorder recorder_;
 };
 
-TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeader) {
+TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
     SimulatedLink link(dir_.path() + u'/', kSeed);
     cListRequest request;
     request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
@@ -223,10 +223,9 @@ TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeader) {
     ASSERT_EQ(answer.Count(), 2);
     EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
     EXPECT_EQ(link.GetMPVersion(QStringLiteral("PBX2")), QStringLiteral("SC-K 4.2"));
-}
 
-TEST_F(SimulatedLinkTest, InjectedFaults) {
-    SimulatedLink link(dir_.path() + u'/', kSeed);
+    // The faults set in the exchange's file: a refused login or send, a link
+    // failing on an entry, a cancel from an entry on, an error code.
     ExchangeFaults faults;
     faults.loginReply = QStringLiteral("BUSY");
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
@@ -235,7 +234,7 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
     faults = ExchangeFaults();
     faults.sendReply = QStringLiteral("ERROR");
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
-    cListRequest request;
+    request = cListRequest();
     request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
     request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
     request.SetPBXName(QStringLiteral("PBX1"));
@@ -255,14 +254,14 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
         writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
                          QStringLiteral("1"));
     }
-    const cListRequest answer = Send(link, writes);
-    ASSERT_EQ(answer.Count(), 5);
-    EXPECT_EQ(answer.ExtraData(0), QStringLiteral("OK"));
-    EXPECT_EQ(answer.ExtraData(1), QStringLiteral("OPX_PORT TROUBLES"));
-    EXPECT_EQ(answer.ExtraData(2), QStringLiteral("OK"));
-    EXPECT_EQ(answer.SecondData(3), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(answer.ExtraData(4), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(answer.ErrCode(), 61);
+    const cListRequest faulted = Send(link, writes);
+    ASSERT_EQ(faulted.Count(), 5);
+    EXPECT_EQ(faulted.ExtraData(0), QStringLiteral("OK"));
+    EXPECT_EQ(faulted.ExtraData(1), QStringLiteral("OPX_PORT TROUBLES"));
+    EXPECT_EQ(faulted.ExtraData(2), QStringLiteral("OK"));
+    EXPECT_EQ(faulted.SecondData(3), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(faulted.ExtraData(4), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(faulted.ErrCode(), 61);
 
     faults = ExchangeFaults();
     faults.errCode = 99;

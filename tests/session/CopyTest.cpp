@@ -61,16 +61,6 @@ protected:
     }
 };
 
-TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
-    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    Copy({QStringLiteral("001"), QStringLiteral("002")}, QStringLiteral("1-2"));
-    const cListRequest& sent = host_.sent;
-    EXPECT_EQ(sent.Tag(), QStringLiteral("10"));
-    EXPECT_EQ(sent.CMDList(), QStringList({"3001", "3001", "3005", "3005", "3014", "3014"}));
-    EXPECT_EQ(sent.FirstDataList(), QStringList({"001", "002", "001", "002", "001", "002"}));
-    EXPECT_EQ(sent.SecondDataList(), QStringList({"03", "03", "CCC", "CCC", "IC", "IC"}));
-}
-
 // The safety net's request holds only the cells given; its answer is taken
 // by item key and trunk, in whatever order it comes, entries the request did
 // not hold (or a cell answered twice) telling nothing.
@@ -164,10 +154,18 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
         if (!edit.isEmpty())
             session_->Values().SetItemValue(edit.section(u'=', 0, 0), edit.section(u'=', 1));
         tree_.boxes.Clear();
-        Copy(ParseTrunkRange(QString::fromLatin1(c.typed), 511).trunks,
-             QString::fromLatin1(c.typed));
+        const QStringList trunks = ParseTrunkRange(QString::fromLatin1(c.typed), 511).trunks;
+        Copy(trunks, QString::fromLatin1(c.typed));
+        // The request is item-major, NONE sent as CCC.
         const QStringList answers = c.answers.split(u'|');
         ASSERT_EQ(host_.sent.Count(), answers.size());
+        for (int i = 0; i < answers.size(); ++i) {
+            const int row = i / static_cast<int>(trunks.size());
+            EXPECT_EQ(host_.sent.CMD(i), items[row]);
+            EXPECT_EQ(host_.sent.FirstData(i), trunks[i % trunks.size()]);
+            const QString value = session_->Values().Cell(row, ValueListModel::kData);
+            EXPECT_EQ(host_.sent.SecondData(i), value == u"NONE" ? QStringLiteral("CCC") : value);
+        }
         AnswerCopy(
             [&](int i, const QString& cmd, const QString& trunk) {
                 const QString sd = answers[i].section(u'/', 0, 0);

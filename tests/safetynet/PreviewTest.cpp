@@ -296,16 +296,6 @@ TEST_F(PreviewDialogTest, TheSourceWarningTheTrunksLeftOutAndAFailedReadAreShown
     EXPECT_TRUE(dialog_->findChild<QPushButton*>("cmdClose")->isEnabled());
 }
 
-TEST_F(PreviewDialogTest, TheTrunkListShowsFortyTrunksThenHowMany) {
-    QStringList trunks;
-    for (int t = 1; t <= 41; ++t)
-        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
-    EXPECT_EQ(frmPreview::TrunkListText(trunks.mid(0, 40)), trunks.mid(0, 40).join(", "));
-    EXPECT_EQ(frmPreview::TrunkListText(trunks),
-              trunks.mid(0, 40).join(", ") + QStringLiteral(" … (41 trunks)"));
-    EXPECT_EQ(frmPreview::TrunkListText({}), QString());
-}
-
 // Saves a picture of the dialog when KESTREL_PROBE_DIR names a folder.
 void Probe(QWidget& dialog, const QString& name) {
     const QString folder = qEnvironmentVariable("KESTREL_PROBE_DIR");
@@ -337,6 +327,15 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensInBothLanguages) {
     CopyPlan plan(copy.items, copy.destinations, copy.current, "004");
     ASSERT_EQ(plan.Destinations().size(), 477);  // every 17th is not assigned
     EXPECT_EQ(plan.NotAssigned().size(), 30);
+
+    // The trunk list shows forty trunks, then how many there are.
+    QStringList trunks;  // 001 to 041
+    for (int t = 1; t <= 41; ++t)
+        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks.mid(0, 40)), trunks.mid(0, 40).join(", "));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks),
+              trunks.mid(0, 40).join(", ") + QStringLiteral(" … (41 trunks)"));
+    EXPECT_EQ(frmPreview::TrunkListText({}), QString());
 
     struct Language {
         const char* probe;

@@ -93,7 +93,9 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     EXPECT_EQ(session_->Values().rowCount(), 2);
 }
 
-TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
+// A Get cancelled midway stores what came before and says so; every way a
+// Get can fail ends in a box, and nothing read is changed.
+TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
     Answer(QStringLiteral("11"),
            {{"3001", "005", "03"},
             {"3002", "005", "OPX_USERCANCEL"},
@@ -105,12 +107,6 @@ TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
               QStringLiteral("The Get was cancelled.\rItems read before the cancel: 1. The list "
                              "shows only those."));
     EXPECT_FALSE(session_->NoSourceData());
-}
-
-// Every way a Get can fail ends in a box, and nothing read is changed.
-TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    tree_.boxes.Clear();
     struct Case {
         const char* name;
         std::function<void()> run;

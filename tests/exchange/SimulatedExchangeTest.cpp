@@ -122,16 +122,29 @@ TEST_F(SimulatedExchangeTest, WritesAndRefusals) {
     EXPECT_EQ(again->Faults().refuseItems, QSet<QString>{QStringLiteral("3014")});
 }
 
+// Writes of a silent item are answered OK and not stored, also on a file made
+// before the column existed: setting the fault gives the file its column.
 TEST_F(SimulatedExchangeTest, SilentItemsAnswerOkAndStoreNothing) {
+    {
+        auto x = Open(QStringLiteral("PBX1"));
+        Database& db = x->Db();
+        db.Execute(QStringLiteral(
+            "CREATE TABLE OldFaults AS SELECT LoginReply, SendReply, EntryDelayMs, "
+            "LinkFailEntries, LinkFailText, CancelAfter, ErrCode, RefuseItems, RefuseText "
+            "FROM Faults"));
+        db.Execute(QStringLiteral("DROP TABLE Faults"));
+        db.Execute(QStringLiteral("ALTER TABLE OldFaults RENAME TO Faults"));
+    }
     auto x = Open(QStringLiteral("PBX1"));
-    ExchangeFaults faults;
-    faults.silentItems = {QStringLiteral("3002"), QStringLiteral("3014")};
-    faults.refuseItems = {QStringLiteral("3014")};
-    x->SetFaults(faults);
+    EXPECT_TRUE(x->Faults().silentItems.isEmpty());
     const auto before = Ask(*x, QStringLiteral("L30"), QStringLiteral("005"));
     ASSERT_GE(before.size(), 14u);
     ASSERT_EQ(before[1].cmd, QStringLiteral("3002"));
     ASSERT_NE(before[1].secondData, QStringLiteral("3"));
+    ExchangeFaults faults;
+    faults.silentItems = {QStringLiteral("3002"), QStringLiteral("3014")};
+    faults.refuseItems = {QStringLiteral("3014")};
+    x->SetFaults(faults);
     struct Case {
         const char* cmd;
         const char* trunk;
@@ -160,39 +173,6 @@ TEST_F(SimulatedExchangeTest, SilentItemsAnswerOkAndStoreNothing) {
     EXPECT_EQ(after[0].secondData, QStringLiteral("07"));
     for (size_t i = 1; i < after.size(); ++i)
         EXPECT_EQ(after[i].secondData, before[i].secondData) << after[i].cmd.toStdString();
-}
-
-TEST_F(SimulatedExchangeTest, ExchangeFilesWithoutTheSilentItemsColumnStillWork) {
-    {
-        // A file made before the column existed.
-        auto x = Open(QStringLiteral("PBX1"));
-        Database& db = x->Db();
-        db.Execute(QStringLiteral(
-            "CREATE TABLE OldFaults AS SELECT LoginReply, SendReply, EntryDelayMs, "
-            "LinkFailEntries, LinkFailText, CancelAfter, ErrCode, RefuseItems, RefuseText "
-            "FROM Faults"));
-        db.Execute(QStringLiteral("DROP TABLE Faults"));
-        db.Execute(QStringLiteral("ALTER TABLE OldFaults RENAME TO Faults"));
-    }
-    auto old = Open(QStringLiteral("PBX1"));
-    EXPECT_TRUE(old->Faults().silentItems.isEmpty());
-    EXPECT_EQ(
-        Ask(*old, QStringLiteral("3002"), QStringLiteral("005"), QStringLiteral("3"))[0].extraData,
-        QStringLiteral("OK"));
-    EXPECT_EQ(Ask(*old, QStringLiteral("L30"), QStringLiteral("005"))[1].secondData,
-              QStringLiteral("3"));
-    // Setting the fault gives the file its column.
-    ExchangeFaults faults;
-    faults.silentItems = {QStringLiteral("3002")};
-    old->SetFaults(faults);
-    old.reset();
-    auto again = Open(QStringLiteral("PBX1"));
-    EXPECT_EQ(again->Faults().silentItems, QSet<QString>{QStringLiteral("3002")});
-    EXPECT_EQ(Ask(*again, QStringLiteral("3002"), QStringLiteral("005"), QStringLiteral("0"))[0]
-                  .extraData,
-              QStringLiteral("OK"));
-    EXPECT_EQ(Ask(*again, QStringLiteral("L30"), QStringLiteral("005"))[1].secondData,
-              QStringLiteral("3"));
 }
 
 // A call-back that records answers and whether one came during a send.
@@ -227,7 +207,7 @@ protected:
     Recorder recorder_;
 };
 
-TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeader) {
+TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
     SimulatedLink link(dir_.path() + u'/', kSeed);
     cListRequest request;
     request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
@@ -243,10 +223,9 @@ TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeader) {
     ASSERT_EQ(answer.Count(), 2);
     EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
     EXPECT_EQ(link.GetMPVersion(QStringLiteral("PBX2")), QStringLiteral("SC-K 4.2"));
-}
 
-TEST_F(SimulatedLinkTest, InjectedFaults) {
-    SimulatedLink link(dir_.path() + u'/', kSeed);
+    // The faults set in the exchange's file: a refused login or send, a link
+    // failing on an entry, a cancel from an entry on, an error code.
     ExchangeFaults faults;
     faults.loginReply = QStringLiteral("BUSY");
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
@@ -255,7 +234,7 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
     faults = ExchangeFaults();
     faults.sendReply = QStringLiteral("ERROR");
     Open(QStringLiteral("PBX1"))->SetFaults(faults);
-    cListRequest request;
+    request = cListRequest();
     request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
     request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
     request.SetPBXName(QStringLiteral("PBX1"));
@@ -275,14 +254,14 @@ TEST_F(SimulatedLinkTest, InjectedFaults) {
         writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
                          QStringLiteral("1"));
     }
-    const cListRequest answer = Send(link, writes);
-    ASSERT_EQ(answer.Count(), 5);
-    EXPECT_EQ(answer.ExtraData(0), QStringLiteral("OK"));
-    EXPECT_EQ(answer.ExtraData(1), QStringLiteral("OPX_PORT TROUBLES"));
-    EXPECT_EQ(answer.ExtraData(2), QStringLiteral("OK"));
-    EXPECT_EQ(answer.SecondData(3), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(answer.ExtraData(4), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(answer.ErrCode(), 61);
+    const cListRequest faulted = Send(link, writes);
+    ASSERT_EQ(faulted.Count(), 5);
+    EXPECT_EQ(faulted.ExtraData(0), QStringLiteral("OK"));
+    EXPECT_EQ(faulted.ExtraData(1), QStringLiteral("OPX_PORT TROUBLES"));
+    EXPECT_EQ(faulted.ExtraData(2), QStringLiteral("OK"));
+    EXPECT_EQ(faulted.SecondData(3), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(faulted.ExtraData(4), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(faulted.ErrCode(), 61);
 
     faults = ExchangeFaults();
     faults.errCode = 99;
@@ -296,7 +275,7 @@ class LinkCancelTest : public SimulatedLinkTest {
 protected:
     void SetUp() override {
         ExchangeFaults faults;
-        faults.entryDelayMs = 10;
+        faults.entryDelayMs = 4;
         Open(QStringLiteral("PBX1"))->SetFaults(faults);
         first_ = link_.Login(QStringLiteral("PBX1"), &recorder_);
         second_ = link_.Login(QStringLiteral("PBX1"), &other_);
@@ -356,7 +335,9 @@ protected:
     std::vector<End> ended_;
 };
 
-TEST_F(LinkCancelTest, CancellingOneRequestLeavesTheOtherLoginsRequestAlone) {
+// A cancel takes only the request it names (by request, by login, or every
+// one under way), never one sent after it.
+TEST_F(LinkCancelTest, ACancelTakesOnlyTheRequestsItNames) {
     const QString a = Send(first_, 40);
     const QString b = Send(second_, 20);
     ASSERT_NE(a, b);
@@ -377,6 +358,36 @@ TEST_F(LinkCancelTest, CancellingOneRequestLeavesTheOtherLoginsRequestAlone) {
     EXPECT_EQ(link_.CancelLogin(QStringLiteral("LOGIN99")), 0);
     ASSERT_TRUE(WaitForAnswers(2, 2));
     EXPECT_TRUE(Untouched(recorder_.answers.back(), 20));
+    EXPECT_TRUE(Cancelled(other_.answers.back()));
+
+    // The host's cancel with nothing under way cancels nothing to come.
+    link_.Cancel();
+    Send(first_, 5);
+    ASSERT_TRUE(WaitForAnswers(3, 2));
+    EXPECT_TRUE(Untouched(recorder_.answers.back(), 5));
+
+    // A request sent after the cancel neither undoes it nor inherits it.
+    Send(first_, 40);
+    link_.Cancel();
+    Send(second_, 5);
+    ASSERT_TRUE(WaitForAnswers(4, 3));
+    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
+    EXPECT_TRUE(Untouched(other_.answers.back(), 5));
+
+    // The same login asks again after its cancelled request.
+    const QString again = Send(first_, 40);
+    link_.CancelRequest(again);
+    Send(first_, 5);
+    ASSERT_TRUE(WaitForAnswers(6, 3));
+    EXPECT_TRUE(Cancelled(recorder_.answers[4]));
+    EXPECT_TRUE(Untouched(recorder_.answers[5], 5));
+
+    // The host's cancel takes every request under way, each by its flag.
+    Send(first_, 40);
+    Send(second_, 40);
+    link_.Cancel();
+    ASSERT_TRUE(WaitForAnswers(7, 4));
+    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
     EXPECT_TRUE(Cancelled(other_.answers.back()));
 }
 
@@ -400,38 +411,6 @@ TEST_F(LinkCancelTest, EachEntryStaysAppliedAsItIsExecutedAndIsReported) {
                                   RecordsetType::Snapshot);
     EXPECT_EQ(TextOf(row->Fields(0)), QStringLiteral("NONE"));
     ASSERT_TRUE(WaitForAnswers(1, 0));
-}
-
-TEST_F(LinkCancelTest, ACancelNeverReachesALaterRequest) {
-    // The host's cancel with nothing under way cancels nothing to come.
-    link_.Cancel();
-    Send(first_, 5);
-    ASSERT_TRUE(WaitForAnswers(1, 0));
-    EXPECT_TRUE(Untouched(recorder_.answers.back(), 5));
-
-    // A request sent after the cancel neither undoes it nor inherits it.
-    Send(first_, 40);
-    link_.Cancel();
-    Send(second_, 5);
-    ASSERT_TRUE(WaitForAnswers(2, 1));
-    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
-    EXPECT_TRUE(Untouched(other_.answers.back(), 5));
-
-    // The same login asks again after its cancelled request.
-    const QString a = Send(first_, 40);
-    link_.CancelRequest(a);
-    Send(first_, 5);
-    ASSERT_TRUE(WaitForAnswers(4, 1));
-    EXPECT_TRUE(Cancelled(recorder_.answers[2]));
-    EXPECT_TRUE(Untouched(recorder_.answers[3], 5));
-
-    // The host's cancel takes every request under way, each by its flag.
-    Send(first_, 40);
-    Send(second_, 40);
-    link_.Cancel();
-    ASSERT_TRUE(WaitForAnswers(5, 2));
-    EXPECT_TRUE(Cancelled(recorder_.answers.back()));
-    EXPECT_TRUE(Cancelled(other_.answers.back()));
 }
 
 TEST_F(LinkCancelTest, ProgressIsReportedPerRequest) {

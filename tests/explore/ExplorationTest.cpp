@@ -7,6 +7,7 @@
 #include <rapidcheck.h>
 #include <rapidcheck/gtest.h>
 #include <rapidcheck/state.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +27,6 @@
 #include "safetynet/PreviewModel.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "safetynet/widgets/frmPreview.h"
-#include "support/SqlRows.h"
 #include "support/WindowFixture.h"
 #include "tools/AnswerCodes.h"
 
@@ -333,19 +333,35 @@ private:
     // The exchange as it is now, kept beside it in the oracle's own
     // temporary table: comparing inside SQLite is what keeps a step cheap.
     void Remember() {
-        exchange_->Db().Execute(QStringLiteral("DROP TABLE IF EXISTS temp.Base"));
-        exchange_->Db().Execute(
-            QStringLiteral("CREATE TEMP TABLE Base AS SELECT Trunk, CMD, Value FROM TrunkData"));
+        Raw("DROP TABLE IF EXISTS temp.Base");
+        Raw("CREATE TEMP TABLE Base AS SELECT Trunk, CMD, Value FROM TrunkData");
     }
     // "trunk/item=was=is" for every cell that differs from the one remembered.
     QStringList Changes() const {
-        return test::SqlRows(
-            exchange_->Db(),
-            QStringLiteral("SELECT printf('%03d/', t.Trunk) || t.CMD, b.Value, t.Value FROM "
-                           "TrunkData t LEFT JOIN temp.Base b ON b.Trunk = t.Trunk AND b.CMD = "
-                           "t.CMD WHERE b.Value IS NOT t.Value UNION ALL SELECT printf('%03d/', "
-                           "b.Trunk) || b.CMD, b.Value, NULL FROM temp.Base b LEFT JOIN TrunkData "
-                           "t ON b.Trunk = t.Trunk AND b.CMD = t.CMD WHERE t.Trunk IS NULL"));
+        return Raw(
+            "SELECT printf('%03d/', t.Trunk) || t.CMD, b.Value, t.Value FROM TrunkData t LEFT "
+            "JOIN temp.Base b ON b.Trunk = t.Trunk AND b.CMD = t.CMD WHERE b.Value IS NOT "
+            "t.Value UNION ALL SELECT printf('%03d/', b.Trunk) || b.CMD, b.Value, NULL FROM "
+            "temp.Base b LEFT JOIN TrunkData t ON b.Trunk = t.Trunk AND b.CMD = t.CMD WHERE "
+            "t.Trunk IS NULL");
+    }
+    // The rows of a statement run as written, fields joined by '=': the oracle
+    // compares byte for byte, not with the tool's case-blind text comparison.
+    QStringList Raw(const char* sql) const {
+        sqlite3* db = exchange_->Db().Handle();
+        sqlite3_stmt* stmt = nullptr;
+        Require(sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK,
+                QString::fromUtf8(sqlite3_errmsg(db)));
+        QStringList rows;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList fields;
+            for (int f = 0; f < sqlite3_column_count(stmt); ++f)
+                fields << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, f)));
+            rows << fields.join(u'=');
+        }
+        Require(sqlite3_finalize(stmt) == SQLITE_OK, QString::fromUtf8(sqlite3_errmsg(db)));
+        return rows;
     }
     // The modal dialogs, answered as the engineer does: the preview with
     // Copy or Close (what it showed is kept), the additional-data dialog
@@ -405,7 +421,8 @@ private:
                 for (const QString& item : plainItems_)
                     named.insert(trunk + u'/' + item);
         }
-        for (const QString& change : Changes()) {
+        const QStringList changes = Changes();
+        for (const QString& change : changes) {
             const QString key = change.section(u'=', 0, 0), was = change.section(u'=', 1, 1),
                           is = change.section(u'=', 2, 2);
             if (outside_.contains(key))
@@ -427,7 +444,8 @@ private:
                     "the journal names source " + entry.sourceTrunk + ", the data written was " +
                         FormatTrunk(writeSource_) + "'s: " + cell);
         }
-        Remember();
+        if (!changes.isEmpty())
+            Remember();
         journalSeen_ = newest;
         previewed_.clear();
         outside_.clear();

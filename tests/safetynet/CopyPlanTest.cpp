@@ -70,6 +70,16 @@ TEST(CopyPlanTest, DestinationsAreTheReadTrunksOnceInTheOrderGiven) {
     EXPECT_FALSE(plan.Cell("002", "3001").changed);
     EXPECT_FALSE(plan.Cell("005", "3099").changed);
     EXPECT_EQ(plan.ChangesFor("002"), 0);
+
+    // An incomplete read is carried into the plan.
+    TrunkSnapshot cut = Current();
+    cut.complete = false;
+    cut.failure = "OPX_USERCANCEL";
+    const CopyPlan incomplete(Source(), {"004", "010"}, cut, "001");
+    EXPECT_FALSE(incomplete.ReadComplete());
+    EXPECT_EQ(incomplete.ReadFailure(), QStringLiteral("OPX_USERCANCEL"));
+    EXPECT_EQ(incomplete.Destinations(), QStringList({"004"}));
+    EXPECT_EQ(incomplete.Unread(), QStringList({"010"}));
 }
 
 TEST(CopyPlanTest, TheSourceTrunkIsFoundHoweverItIsWritten) {
@@ -138,17 +148,6 @@ TEST(CopyPlanTest, ChangedOnlyKeepsTheItemsThatChangeSomewhere) {
     CopyPlan same({{"3003", "Dial type", "2"}}, {"004", "005"}, current, "009");
     same.IncludeChangedOnly();
     EXPECT_TRUE(same.IncludedItems().isEmpty());
-}
-
-TEST(CopyPlanTest, AnIncompleteReadIsCarriedIntoThePlan) {
-    TrunkSnapshot current = Current();
-    current.complete = false;
-    current.failure = "OPX_USERCANCEL";
-    const CopyPlan plan(Source(), {"004", "010"}, current, "001");
-    EXPECT_FALSE(plan.ReadComplete());
-    EXPECT_EQ(plan.ReadFailure(), QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(plan.Destinations(), QStringList({"004"}));
-    EXPECT_EQ(plan.Unread(), QStringList({"010"}));
 }
 
 }  // namespace

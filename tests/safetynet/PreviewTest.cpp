@@ -45,28 +45,10 @@ protected:
     test::RuntimeTree tree_;
 };
 
-TEST_F(PreviewTest, TheModelPassesTheModelTester) {
-    CopyPlan plan(Source(), {"004", "005", "006", "008"}, Current(), "004");
-    PreviewModel model(plan);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.SetIncluded("3002", false);
-    model.IncludeChangedOnly();
-    model.ChoiceChanged();
-    EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(model.columnCount(), 5);
-
-    CopyPlan empty({}, {}, TrunkSnapshot(), "004");
-    PreviewModel none(empty);
-    QAbstractItemModelTester emptyTester(&none,
-                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
-    none.ChoiceChanged();
-    EXPECT_EQ(none.rowCount(), 0);
-    EXPECT_EQ(none.columnCount(), 2);
-}
-
 TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
     CopyPlan plan(Source(), {"004", "005", "006", "008"}, Current(), "004");
     PreviewModel model(plan);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     const auto text = [&model](int row, int column) {
         return model.data(model.index(row, column)).toString();
     };
@@ -109,6 +91,18 @@ TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
     EXPECT_EQ(text(1, 2), QStringLiteral("02 → 01"));  // still shown, just not sent
     EXPECT_EQ(text(1, 1), QStringLiteral("0"));
     EXPECT_EQ(text(2, 1), QStringLiteral("1"));
+    model.IncludeChangedOnly();
+    model.ChoiceChanged();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.columnCount(), 5);
+
+    CopyPlan empty({}, {}, TrunkSnapshot(), "004");
+    PreviewModel none(empty);
+    QAbstractItemModelTester emptyTester(&none,
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
+    none.ChoiceChanged();
+    EXPECT_EQ(none.rowCount(), 0);
+    EXPECT_EQ(none.columnCount(), 2);
 }
 
 // Clicks the check box of a list's row where a user would.
@@ -158,12 +152,14 @@ protected:
     QCheckBox* changedOnly_ = nullptr;
 };
 
-TEST_F(PreviewDialogTest, UncheckingAnItemDimsItsColumnAndUpdatesTheCounts) {
+// Unchecking an item dims its column and updates the counts; "changed items
+// only" leaves out what changes nowhere and gives it back.
+TEST_F(PreviewDialogTest, TheItemsChosenDecideTheCounts) {
     Open({"004", "005", "006", "008"});
     EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Copy Preview"));
     EXPECT_EQ(items_->item(0)->text(), QStringLiteral("3001  Trunk route"));
-    EXPECT_EQ(Text("lblSummary"),
-              QStringLiteral("Changes: 3 on 3 of 4 trunks · items chosen: 3 of 3"));
+    const QString all = QStringLiteral("Changes: 3 on 3 of 4 trunks · items chosen: 3 of 3");
+    EXPECT_EQ(Text("lblSummary"), all);
     PreviewModel& model = dialog_->Model();
     ClickCheck(items_, 1);
     EXPECT_EQ(items_->item(1)->checkState(), Qt::Unchecked);
@@ -175,12 +171,8 @@ TEST_F(PreviewDialogTest, UncheckingAnItemDimsItsColumnAndUpdatesTheCounts) {
     ClickCheck(items_, 1);
     EXPECT_TRUE(plan_->Included("3002"));
     EXPECT_NE(Foreground(model, 2, 3), kDimmed);
-    EXPECT_EQ(Text("lblSummary"),
-              QStringLiteral("Changes: 3 on 3 of 4 trunks · items chosen: 3 of 3"));
-}
+    EXPECT_EQ(Text("lblSummary"), all);
 
-TEST_F(PreviewDialogTest, ChangedItemsOnlyLeavesOutWhatChangesNowhereAndGivesItBack) {
-    Open({"004", "005", "006", "008"});
     ClickCheck(items_, 0);  // the engineer's own choice first
     EXPECT_EQ(Checks(), QList<Qt::CheckState>({Qt::Unchecked, Qt::Checked, Qt::Checked}));
     EXPECT_FALSE(Shown("lblChangedOnly"));
@@ -267,7 +259,7 @@ TEST_F(PreviewDialogTest, TabWalksTheControlsArrowsTheCells) {
     EXPECT_EQ(dialog_->focusWidget()->objectName(), QStringLiteral("lstLeftOut"));
 }
 
-TEST_F(PreviewDialogTest, TheSourceWarningAndTheTrunksLeftOutAreShown) {
+TEST_F(PreviewDialogTest, TheSourceWarningTheTrunksLeftOutAndAFailedReadAreShown) {
     Open({"002", "004", "005", "007", "009"}, "4");
     EXPECT_TRUE(Shown("lblSourceWarning"));
     EXPECT_EQ(Text("lblSourceWarning"),
@@ -290,30 +282,18 @@ TEST_F(PreviewDialogTest, TheSourceWarningAndTheTrunksLeftOutAreShown) {
     EXPECT_FALSE(Shown("lstLeftOut"));
     EXPECT_FALSE(Shown("lblLeftOut"));
     EXPECT_FALSE(Shown("lblFailure"));
-}
 
-TEST_F(PreviewDialogTest, AnIncompleteReadOrNothingToWriteOffersNoCopy) {
+    // An incomplete read, or nothing left to write, offers no copy.
     current_.complete = false;
     current_.failure = "OPX_TIMEOUT";
     Open({"004", "010"});
     EXPECT_TRUE(Shown("lblFailure"));
     EXPECT_TRUE(Text("lblFailure").contains(QStringLiteral("(OPX_TIMEOUT)")));
     EXPECT_FALSE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
-
     current_ = Current();
-    Open({"002", "007"});  // no destination left to write
+    Open({"002", "007"});
     EXPECT_FALSE(dialog_->findChild<QPushButton*>("cmdCopy")->isEnabled());
     EXPECT_TRUE(dialog_->findChild<QPushButton*>("cmdClose")->isEnabled());
-}
-
-TEST_F(PreviewDialogTest, TheTrunkListShowsFortyTrunksThenHowMany) {
-    QStringList trunks;
-    for (int t = 1; t <= 41; ++t)
-        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
-    EXPECT_EQ(frmPreview::TrunkListText(trunks.mid(0, 40)), trunks.mid(0, 40).join(", "));
-    EXPECT_EQ(frmPreview::TrunkListText(trunks),
-              trunks.mid(0, 40).join(", ") + QStringLiteral(" … (41 trunks)"));
-    EXPECT_EQ(frmPreview::TrunkListText({}), QString());
 }
 
 // Saves a picture of the dialog when KESTREL_PROBE_DIR names a folder.
@@ -347,6 +327,15 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensInBothLanguages) {
     CopyPlan plan(copy.items, copy.destinations, copy.current, "004");
     ASSERT_EQ(plan.Destinations().size(), 477);  // every 17th is not assigned
     EXPECT_EQ(plan.NotAssigned().size(), 30);
+
+    // The trunk list shows forty trunks, then how many there are.
+    QStringList trunks;  // 001 to 041
+    for (int t = 1; t <= 41; ++t)
+        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks.mid(0, 40)), trunks.mid(0, 40).join(", "));
+    EXPECT_EQ(frmPreview::TrunkListText(trunks),
+              trunks.mid(0, 40).join(", ") + QStringLiteral(" … (41 trunks)"));
+    EXPECT_EQ(frmPreview::TrunkListText({}), QString());
 
     struct Language {
         const char* probe;

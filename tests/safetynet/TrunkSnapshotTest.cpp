@@ -35,18 +35,7 @@ protected:
     QTemporaryDir dir_;
 };
 
-TEST_F(TrunkSnapshotTest, RequestsAreOneListupPerTrunkInOrderWithoutDuplicates) {
-    const QStringList asked = {"004", "001", "004", "512", "002", "001", "017"};
-    const QList<cListRequest> requests = SnapshotRequests(asked, 16, 12);
-    ASSERT_EQ(requests.size(), 1);
-    const cListRequest& r = requests.first();
-    EXPECT_EQ(r.Tag(), QStringLiteral("12"));
-    EXPECT_EQ(r.FirstDataList(), QStringList({"004", "001", "512", "002", "017"}));
-    EXPECT_EQ(r.CMDList(), QStringList(5, QStringLiteral("L30")));
-    EXPECT_EQ(r.SecondDataList(), QStringList(5, QString()));
-    EXPECT_TRUE(SnapshotRequests({}, 16, 12).isEmpty());
-}
-
+// Requests are list-ups in batches whose answers never outgrow a record.
 TEST_F(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
     struct Case {
         int itemsPerTrunk;
@@ -81,6 +70,14 @@ TEST_F(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
         EXPECT_EQ(sizes, c.sizes) << c.itemsPerTrunk << " items, " << c.trunks << " trunks";
         EXPECT_EQ(sent, asked);
     }
+    // One list-up per trunk, in order, a trunk named twice asked once.
+    const QList<cListRequest> once =
+        SnapshotRequests({"004", "001", "004", "512", "002", "001", "017"}, 16, 12);
+    ASSERT_EQ(once.size(), 1);
+    EXPECT_EQ(once.first().FirstDataList(), QStringList({"004", "001", "512", "002", "017"}));
+    EXPECT_EQ(once.first().CMDList(), QStringList(5, QStringLiteral("L30")));
+    EXPECT_EQ(once.first().SecondDataList(), QStringList(5, QString()));
+    EXPECT_TRUE(SnapshotRequests({}, 16, 12).isEmpty());
 }
 
 TEST_F(TrunkSnapshotTest, TheExchangesAnswerFillsTheSnapshot) {
@@ -262,35 +259,6 @@ TEST_F(SnapshotOverLinkTest, LinkFailureLeavesTheTrunkUnread) {
     EXPECT_EQ(s.trunks, QStringList({"001", "004"}));
     EXPECT_EQ(s.notAssigned, QStringList({"002"}));
     EXPECT_EQ(s.Unanswered(asked), QStringList({"003"}));
-}
-
-TEST_F(SnapshotOverLinkTest, UserCancelKeepsWhatCameAndSaysSo) {
-    ExchangeFaults faults;
-    faults.cancelAfter = 2;
-    const QStringList asked = Trunks(3, 8);
-    const TrunkSnapshot s = Read(asked, faults);
-    EXPECT_FALSE(s.complete);
-    EXPECT_EQ(s.failure, QStringLiteral("OPX_USERCANCEL"));
-    EXPECT_EQ(s.trunks, QStringList({"003", "004"}));
-    EXPECT_EQ(s.Unanswered(asked), QStringList({"005", "006", "007", "008"}));
-}
-
-TEST_F(SnapshotOverLinkTest, AnErrorCompletionWithFullDataIsStillIncomplete) {
-    ExchangeFaults faults;
-    faults.errCode = 99;
-    const TrunkSnapshot s = Read({"001", "003"}, faults);
-    EXPECT_FALSE(s.complete);
-    EXPECT_EQ(s.failure, QStringLiteral("ErrCode 99"));
-    EXPECT_EQ(s.trunks, QStringList({"001", "003"}));
-}
-
-TEST_F(SnapshotOverLinkTest, ACleanReadOfAWholeRangeIsComplete) {
-    const QStringList asked = Trunks(5, 511);
-    const TrunkSnapshot s = Read(asked, ExchangeFaults());
-    EXPECT_TRUE(s.complete);
-    EXPECT_EQ(s.trunks.size() + s.notAssigned.size(), 507);
-    EXPECT_TRUE(s.Unanswered(asked).isEmpty());
-    EXPECT_EQ(s.Value("511", "3008"), Stored(*Open(), 511, "3008"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
+#include "copyengine/TrunkRange.h"
 #include "safetynet/SafetyNetSetting.h"
 #include "support/SessionFixture.h"
 #include "support/SqlRows.h"
@@ -60,16 +61,6 @@ protected:
     }
 };
 
-TEST_F(CopyTest, RequestIsItemMajorWithNoneSentAsCCC) {
-    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    Copy({QStringLiteral("001"), QStringLiteral("002")}, QStringLiteral("1-2"));
-    const cListRequest& sent = host_.sent;
-    EXPECT_EQ(sent.Tag(), QStringLiteral("10"));
-    EXPECT_EQ(sent.CMDList(), QStringList({"3001", "3001", "3005", "3005", "3014", "3014"}));
-    EXPECT_EQ(sent.FirstDataList(), QStringList({"001", "002", "001", "002", "001", "002"}));
-    EXPECT_EQ(sent.SecondDataList(), QStringList({"03", "03", "CCC", "CCC", "IC", "IC"}));
-}
-
 // The safety net's request holds only the cells given; its answer is taken
 // by item key and trunk, in whatever order it comes, entries the request did
 // not hold (or a cell answered twice) telling nothing.
@@ -93,51 +84,121 @@ TEST_F(CopyTest, TheNetsCellsAreAnsweredByKeyAndTrunk) {
     EXPECT_TRUE(tree_.boxes.shown.empty());  // the net sums up itself
 }
 
-TEST_F(CopyTest, RefusalsAreListedOncePerItem) {
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5,6"));
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        if (c == u"3014")
-            return QStringList{c, t, QString(), QStringLiteral("CODE NOT ALLOWED")};
-        if (c == u"3005")
-            return QStringList{c, t, QStringLiteral("CODE NOT USED"), QString()};
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    });
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(
-        tree_.boxes.Last().prompt.contains(QStringLiteral("\r\r\nCM30, YY=05\r\nCM30, YY=14\r")))
-        << tree_.boxes.Last().prompt.toStdString();
-    // A refusal still counts as written for the first destination.
-    EXPECT_EQ(Original(2), QStringLiteral("IC"));
-    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5,6")});
-    // The report shows them as refused, not as written.
-    EXPECT_EQ(ItemStates(), QStringList({"3001=0", "3005=1", "3014=1"}));
-}
-
-TEST_F(CopyTest, AFailureOnTheSecondTrunkStillUpdatesTheFirst) {
-    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        if (t == u"006")
-            return QStringList{c, t, QStringLiteral("OPX_TIMEOUT"), QStringLiteral("OPX_TIMEOUT")};
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    });
-    EXPECT_EQ(Original(2), QStringLiteral("OG"));
-    EXPECT_EQ(session_->Copier().FailedTrunks(), QStringList{QStringLiteral("006")});
-    EXPECT_EQ(ItemStates(), QStringList({"3001=2", "3005=2", "3014=2"}));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(Msg(7) + QStringLiteral("\r\n") + Msg(8) +
-                                                     QStringLiteral("\r\n006")));
-}
-
-TEST_F(CopyTest, AFailedFirstWriteLeavesTheOriginal) {
-    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    Copy({QStringLiteral("005")}, QStringLiteral("5"));
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        return QStringList{c, t, QString(), c == u"3001" ? QString() : QStringLiteral("OK")};
-    });
-    EXPECT_EQ(Original(0), QStringLiteral("01"));
-    EXPECT_TRUE(session_->Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
-    EXPECT_EQ(Stored("3001"), QStringLiteral("01"));
+// Each copy answered entry by entry: what the box says, which entries count
+// as written, how the report marks each item, and which value each row keeps
+// as its original (the first destination's, as the exchange took it).
+TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
+    const QString written = QStringLiteral("Written, as the exchange answered:");
+    const QString ended = QStringLiteral("The copy did not end normally (ErrCode %1).\r") +
+                          written +
+                          QStringLiteral("\r\n  005: 3001, 3005\r\n  006: 3001, 3005, 3014");
+    const char* cancel = "OPX_USERCANCEL/OPX_USERCANCEL";
+    struct Case {
+        const char* edit;  // "item=value" typed into the list before the copy
+        const char* typed;
+        QString answers;  // "SecondData/ExtraData" per entry, '|' between; "*" 300 characters
+        int errCode;
+        QString box;         // the whole box, or "…" and a part of it
+        int written;         // cells the copier counts as written, -1 unchecked
+        const char* states;  // the report's mark per item (0 written, 1 refused, 2 not), or ""
+        const char* originals;
+        const char* failed;  // trunks the copier names as failed, or ""
+    };
+    const Case cases[] = {
+        // A refusal is listed once per item and still counts as written.
+        {"", "5,6", "/OK|/OK|CODE NOT USED/|CODE NOT USED/|/CODE NOT ALLOWED|/CODE NOT ALLOWED", 0,
+         QStringLiteral("…\r\r\nCM30, YY=05\r\nCM30, YY=14\r"), -1, "3001=0 3005=1 3014=1",
+         "01 NONE IC", ""},
+        // A failure on the second trunk still updates the first.
+        {"3014=OG", "5-6",
+         "/OK|OPX_TIMEOUT/OPX_TIMEOUT|/OK|OPX_TIMEOUT/OPX_TIMEOUT|/OK|OPX_TIMEOUT/OPX_TIMEOUT", 0,
+         u'…' + Msg(7) + QStringLiteral("\r\n") + Msg(8) + QStringLiteral("\r\n006"), -1,
+         "3001=2 3005=2 3014=2", "01 NONE OG", "006"},
+        {"3001=03", "5", "/|/OK|/OK", 0, QStringLiteral("…"), -1, "", "01 NONE IC", ""},
+        {"3014=BW", "5,3,5", "/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK", 0, QStringLiteral("…"), 9, "",
+         "01 NONE BW", ""},
+        // Cancelled from the fourth entry on, nothing failed before: the box
+        // names the three cells written before the cancel, per trunk.
+        {"", "5-6", QStringLiteral("/OK|/OK|/OK|%1|%1|%1").arg(cancel), 61,
+         QStringLiteral("The copy was cancelled.\r") + written +
+             QStringLiteral("\r\n  005: 3001, 3005\r\n  006: 3001"),
+         3, "", "01 NONE IC", ""},
+        {"", "5", QStringLiteral("%1|%1|%1").arg(cancel), 61,
+         QStringLiteral("The copy was cancelled.\rNothing was written, as far as the answer "
+                        "tells."),
+         0, "", "01 NONE IC", ""},
+        {"", "5-6", "/OK|/OPX_TIMEOUT|/OK|/OPX_USERCANCEL|/OPX_USERCANCEL|/OPX_USERCANCEL", 61,
+         u'…' + written + QStringLiteral("\r\n  005: 3001, 3005\r"), -1, "", "01 NONE IC", "006"},
+        // An answer that failed as a whole (an error code, the last entry no
+        // cancel) still tells per entry what was written.
+        {"", "5-6", "/OK|/OK|/OK|/OK|/OPX_SYSERROR|/OK", 99, ended.arg(99), 5, "", "01 NONE IC",
+         ""},
+        {"", "5-6", "/OK|/OK|/OK|/OK|/OPX_SYSERROR|/OK", 61, ended.arg(61), 5, "", "01 NONE IC",
+         ""},
+        {"", "5-6", "/OK|/OK|/OK|/OK|/OPX_SYSERROR|/OK", 5, ended.arg(5), 5, "", "01 NONE IC", ""},
+        // An answer that cannot be used tells nothing: every cell of the
+        // request may have been written, and the box names them all.
+        {"", "5-6", "/OK|/OK|*/OK|/OK|/OK|/OK", 0,
+         QStringLiteral("The copy did not end normally (SecondData(2) holds 300 characters; a "
+                        "record's texts hold at most 255).\rMay have been written (the answer "
+                        "could not be used):\r\n  005, 006: 3001, 3005, 3014"),
+         6, "", "01 NONE IC", ""},
+    };
+    const QStringList items = {"3001", "3005", "3014"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answers.toStdString() + " ErrCode " + std::to_string(c.errCode));
+        // Trunk 004 read again: each case starts from its three items.
+        Answer(QStringLiteral("11"),
+               {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
+        const QString edit = QString::fromLatin1(c.edit);
+        if (!edit.isEmpty())
+            session_->Values().SetItemValue(edit.section(u'=', 0, 0), edit.section(u'=', 1));
+        tree_.boxes.Clear();
+        const QStringList trunks = ParseTrunkRange(QString::fromLatin1(c.typed), 511).trunks;
+        Copy(trunks, QString::fromLatin1(c.typed));
+        // The request is item-major, NONE sent as CCC.
+        const QStringList answers = c.answers.split(u'|');
+        ASSERT_EQ(host_.sent.Count(), answers.size());
+        for (int i = 0; i < answers.size(); ++i) {
+            const int row = i / static_cast<int>(trunks.size());
+            EXPECT_EQ(host_.sent.CMD(i), items[row]);
+            EXPECT_EQ(host_.sent.FirstData(i), trunks[i % trunks.size()]);
+            const QString value = session_->Values().Cell(row, ValueListModel::kData);
+            EXPECT_EQ(host_.sent.SecondData(i), value == u"NONE" ? QStringLiteral("CCC") : value);
+        }
+        AnswerCopy(
+            [&](int i, const QString& cmd, const QString& trunk) {
+                const QString sd = answers[i].section(u'/', 0, 0);
+                return QStringList{cmd, trunk, sd == u"*" ? QString(300, u'x') : sd,
+                                   answers[i].section(u'/', 1)};
+            },
+            c.errCode);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        const QString box = tree_.boxes.Last().prompt;
+        if (c.box.startsWith(u'…'))
+            EXPECT_TRUE(box.contains(c.box.mid(1))) << box.toStdString();
+        else
+            EXPECT_EQ(box, c.box);
+        if (c.written >= 0) {
+            EXPECT_EQ(session_->Copier().Written().size(), c.written);
+        }
+        if (*c.states) {
+            EXPECT_EQ(ItemStates().join(u' '), QString::fromLatin1(c.states));
+        }
+        if (*c.failed) {
+            EXPECT_EQ(session_->Copier().FailedTrunks().join(u' '), QString::fromLatin1(c.failed));
+        }
+        EXPECT_EQ(CopyTrunkRows(), QStringList{QString::fromLatin1(c.typed)});
+        const QStringList originals = QString::fromLatin1(c.originals).split(u' ');
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(Original(row), originals[row]) << row;
+            EXPECT_EQ(Stored(items[row].toLatin1().constData()), originals[row]) << row;
+            // A value the exchange did not take stays marked as edited.
+            EXPECT_EQ(session_->Values().index(row, 0).data(ValueListModel::EditedRole).toBool(),
+                      session_->Values().Cell(row, ValueListModel::kData) != originals[row])
+                << row;
+        }
+    }
 }
 
 // The copy's bookkeeping: a statement that fails changes nothing else, and
@@ -185,96 +246,6 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     EXPECT_FALSE(session_->WorkDb()->InTransaction());
 }
 
-TEST_F(CopyTest, CancelStopsTheWalkAndSaysWhatWasWritten) {
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    // Cancelled from the fourth entry on, nothing failed before: the box
-    // names the three cells written before the cancel, per trunk.
-    AnswerCopy(
-        [](int i, const QString& c, const QString& t) {
-            return i < 3 ? QStringList{c, t, QString(), QStringLiteral("OK")}
-                         : QStringList{c, t, QStringLiteral("OPX_USERCANCEL"),
-                                       QStringLiteral("OPX_USERCANCEL")};
-        },
-        61);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The copy was cancelled.\rWritten, as the exchange answered:"
-                             "\r\n  005: 3001, 3005\r\n  006: 3001"));
-    EXPECT_EQ(session_->Copier().Written().size(), 3);
-    EXPECT_EQ(Original(1), QStringLiteral("NONE"));
-    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5-6")});
-
-    // Cancelled at once: it says nothing was written.
-    tree_.boxes.Clear();
-    Copy({QStringLiteral("005")}, QStringLiteral("5"));
-    AnswerCopy(
-        [](int, const QString& c, const QString& t) {
-            return QStringList{c, t, QStringLiteral("OPX_USERCANCEL"),
-                               QStringLiteral("OPX_USERCANCEL")};
-        },
-        61);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The copy was cancelled.\rNothing was written, as far as the "
-                             "answer tells."));
-    tree_.boxes.Clear();
-
-    // A failure before the cancel: message 6.
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    AnswerCopy(
-        [](int i, const QString& c, const QString& t) {
-            if (i == 1)
-                return QStringList{c, t, QString(), QStringLiteral("OPX_TIMEOUT")};
-            return i < 3 ? QStringList{c, t, QString(), QStringLiteral("OK")}
-                         : QStringList{c, t, QString(), QStringLiteral("OPX_USERCANCEL")};
-        },
-        61);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("006")));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(
-        QStringLiteral("Written, as the exchange answered:\r\n  005: 3001, 3005\r")))
-        << tree_.boxes.Last().prompt.toStdString();
-}
-
-// An answer that failed as a whole (an error code, the last entry no
-// cancel) still tells per entry what was written, and the box says so.
-TEST_F(CopyTest, AFailedAnswerStillSaysWhatItsEntriesWrote) {
-    for (const int errCode : {99, 61, 5}) {
-        tree_.boxes.Clear();
-        Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-        AnswerCopy(
-            [](int i, const QString& c, const QString& t) {
-                return QStringList{c, t, QString(),
-                                   i == 4 ? QStringLiteral("OPX_SYSERROR") : QStringLiteral("OK")};
-            },
-            errCode);
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << errCode;
-        EXPECT_EQ(tree_.boxes.Last().prompt,
-                  QStringLiteral("The copy did not end normally (ErrCode %1).\r"
-                                 "Written, as the exchange answered:"
-                                 "\r\n  005: 3001, 3005\r\n  006: 3001, 3005, 3014")
-                      .arg(errCode));
-        EXPECT_EQ(session_->Copier().Written().size(), 5);
-    }
-}
-
-// An answer that cannot be used tells nothing: every cell of the request
-// may have been written, and the box names them all.
-TEST_F(CopyTest, ARefusedAnswerNamesEveryCellItMayHaveWritten) {
-    Copy({QStringLiteral("005"), QStringLiteral("006")}, QStringLiteral("5-6"));
-    AnswerCopy([](int i, const QString& c, const QString& t) {
-        return QStringList{c, t, i == 2 ? QString(300, u'x') : QString(), QStringLiteral("OK")};
-    });
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The copy did not end normally (SecondData(2) holds 300 "
-                             "characters; a record's texts hold at most 255).\r"
-                             "May have been written (the answer could not be used):"
-                             "\r\n  005, 006: 3001, 3005, 3014"));
-    EXPECT_EQ(session_->Copier().Written().size(), 6);
-    EXPECT_EQ(Original(0), QStringLiteral("01"));  // nothing taken from it
-}
-
 // What a copy wrote is that copy's: one that ends before its write (here
 // at its destination check) names nothing of the copy before.
 TEST_F(CopyTest, ANewCopyStartsWithNothingWritten) {
@@ -287,17 +258,6 @@ TEST_F(CopyTest, ANewCopyStartsWithNothingWritten) {
     session_->Copy(false);
     EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
     EXPECT_TRUE(session_->Copier().Written().isEmpty());
-}
-
-TEST_F(CopyTest, RepeatedDestinationsKeepRowsByPosition) {
-    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("BW"));
-    Copy({QStringLiteral("005"), QStringLiteral("003"), QStringLiteral("005")},
-         QStringLiteral("5,3,5"));
-    ASSERT_EQ(host_.sent.Count(), 9);
-    AnswerCopy(AllWritten);
-    EXPECT_EQ(Original(2), QStringLiteral("BW"));
-    EXPECT_EQ(Original(0), QStringLiteral("01"));
-    EXPECT_EQ(Original(1), QStringLiteral("NONE"));
 }
 
 TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
@@ -346,6 +306,9 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
         {true, "8,600", "Above the highest trunk (511), left out: 600", "008"},
         {false, "8,600", "The destination list holds a number that is not valid", "008"},
         {false, "5-", "", "005 004 003 002 001 000"},
+        {false, "3,1-2,600", "The destination list holds a number that is not valid",
+         "003 001 002"},
+        {false, "1,,2", "The destination list holds a number that is not valid", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);

@@ -78,13 +78,24 @@ TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
     // The storing was over while the box was open: the line said so.
     EXPECT_EQ(lineAtBox, QStringLiteral("Items read from trunk 005: 6."));
     tree_.boxes.onShow = nullptr;
-    EXPECT_EQ(Rows("Trunk"), 1);
-    EXPECT_EQ(Rows("PBXName"), 1);
     EXPECT_TRUE(host_.messages.contains(Msg(9)));
     EXPECT_EQ(host_.messages.last(), QStringLiteral("Items read from trunk 005: 6."));
+
+    // A second list-up leaves one row of trunk and exchange, and empties the
+    // last copy's outcome: it belonged with the trunk before.
+    session_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
+    window_.trunkBox = QStringLiteral("006");
+    Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
+    EXPECT_EQ(Rows("Trunk"), 1);
+    EXPECT_EQ(Rows("PBXName"), 1);
+    EXPECT_EQ(Rows("CopyOutcome"), 0);
+    EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
+    EXPECT_EQ(session_->Values().rowCount(), 2);
 }
 
-TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
+// A Get cancelled midway stores what came before and says so; every way a
+// Get can fail ends in a box, and nothing read is changed.
+TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
     Answer(QStringLiteral("11"),
            {{"3001", "005", "03"},
             {"3002", "005", "OPX_USERCANCEL"},
@@ -96,12 +107,6 @@ TEST_F(SourceTrunkTest, CancelMidwayStoresWhatCameBeforeAndSaysSo) {
               QStringLiteral("The Get was cancelled.\rItems read before the cancel: 1. The list "
                              "shows only those."));
     EXPECT_FALSE(session_->NoSourceData());
-}
-
-// Every way a Get can fail ends in a box, and nothing read is changed.
-TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    tree_.boxes.Clear();
     struct Case {
         const char* name;
         std::function<void()> run;
@@ -166,18 +171,6 @@ TEST_F(SourceTrunkTest, ARepeatingListupStaysTheCataloguesSize) {
     EXPECT_EQ(session_->Values().rowCount(), 1);
     EXPECT_EQ(host_.messages.last().count(u','), 15) << host_.messages.last().toStdString();
     EXPECT_TRUE(host_.messages.last().endsWith(Msg(11)));
-}
-
-TEST_F(SourceTrunkTest, TwoListupsLeaveOneRowOfTrunkAndExchange) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    session_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
-    window_.trunkBox = QStringLiteral("006");
-    Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
-    EXPECT_EQ(Rows("Trunk"), 1);
-    EXPECT_EQ(Rows("PBXName"), 1);
-    EXPECT_EQ(Rows("CopyOutcome"), 0);  // it belonged with the trunk before
-    EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
-    EXPECT_EQ(session_->Values().rowCount(), 2);
 }
 
 TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
@@ -246,31 +239,15 @@ TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
     Answer(QStringLiteral("12"), {{"3000", "002", "TRK NOT ASSIGNED"}});
     EXPECT_TRUE(Copied().isEmpty());
     EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\rD002,")));
-}
 
-// The engineer's cancel during the destination check ends the copy there:
-// nothing is written, and the add-in says so.
-TEST_F(SourceTrunkTest, ACancelDuringTheDestinationCheckWritesNothing) {
-    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
+    // The engineer's cancel during the check ends the copy there: nothing is
+    // written, and the add-in says so.
+    tree_.boxes.Clear();
     Answer(QStringLiteral("12"),
            {{"3000", "005", "01"}, {"3000", "006", "OPX_USERCANCEL", "OPX_USERCANCEL"}}, 61);
     EXPECT_TRUE(Copied().isEmpty());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy was cancelled")));
-}
-
-TEST_F(SourceTrunkTest, CopyChecksTheParsedDestinations) {
-    session_->SetNoSourceData(false);
-    window_.destinations = QStringLiteral("3,1-2,600");
-    session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
-    EXPECT_EQ(host_.sent.FirstDataList(), QStringList({"003", "001", "002"}));
-    EXPECT_EQ(tree_.boxes.shown.size(), 1u);  // 600 is above 511
-
-    host_.sends = 0;
-    window_.destinations = QStringLiteral("1,,2");
-    session_->Copy(false);
-    EXPECT_EQ(host_.sends, 0);
 }
 
 }  // namespace

@@ -208,11 +208,28 @@ SimulatedExchange::TrunkCheck SimulatedExchange::CheckTrunk(const QString& text,
     trunk = text.toInt();
     if (trunk > maxTrunk_)
         return TrunkCheck::DigitError;
-    auto row = db_->OpenRecordset(QStringLiteral("SELECT Assigned FROM Trunks WHERE Trunk = ?"),
-                                  RecordsetType::Snapshot, 0, {trunk});
-    if (row->Eof() || row->Fields(0).toInt() == 0)
-        return TrunkCheck::NotAssigned;
-    return TrunkCheck::Valid;
+    auto known = assigned_.constFind(trunk);
+    if (known == assigned_.cend()) {
+        auto row = db_->OpenRecordset(QStringLiteral("SELECT Assigned FROM Trunks WHERE Trunk = ?"),
+                                      RecordsetType::Snapshot, 0, {trunk});
+        const bool assigned = !row->Eof() && row->Fields(0).toInt() != 0;
+        if (!inTransaction_)
+            return assigned ? TrunkCheck::Valid : TrunkCheck::NotAssigned;
+        known = assigned_.insert(trunk, assigned);
+    }
+    return *known ? TrunkCheck::Valid : TrunkCheck::NotAssigned;
+}
+
+void SimulatedExchange::Begin() {
+    db_->BeginTrans();
+    inTransaction_ = true;
+}
+
+void SimulatedExchange::Commit() {
+    inTransaction_ = false;
+    patterns_.clear();
+    assigned_.clear();
+    db_->CommitTrans();
 }
 
 void SimulatedExchange::Answer(const QString& cmd, const QString& firstData,
@@ -271,9 +288,19 @@ void SimulatedExchange::Answer(const QString& cmd, const QString& firstData,
 void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
                               const QString& secondData, const ExchangeFaults& faults,
                               std::vector<AnswerEntry>& out) {
-    auto item = db_->OpenRecordset(QStringLiteral("SELECT Pattern FROM Items WHERE CMD = ?"),
-                                   RecordsetType::Snapshot, 0, {cmd});
-    if (item->Eof()) {
+    auto known = patterns_.constFind(cmd);
+    if (known == patterns_.cend()) {
+        auto item = db_->OpenRecordset(QStringLiteral("SELECT Pattern FROM Items WHERE CMD = ?"),
+                                       RecordsetType::Snapshot, 0, {cmd});
+        std::optional<QRegularExpression> read;
+        if (!item->Eof())
+            read.emplace(TextOf(item->Fields(0)));
+        known = patterns_.insert(cmd, std::move(read));
+    }
+    const std::optional<QRegularExpression> pattern = *known;
+    if (!inTransaction_)
+        patterns_.clear();
+    if (!pattern) {
         out.push_back({cmd, firstData, kCodeNotUsed, QString()});
         return;
     }
@@ -290,8 +317,7 @@ void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
     } else {
         if (value == u"CCC")
             value = QStringLiteral("NONE");
-        const QRegularExpression pattern(TextOf(item->Fields(0)));
-        if (value != u"NONE" && !pattern.match(value).hasMatch()) {
+        if (value != u"NONE" && !pattern->match(value).hasMatch()) {
             verdict = kDataError;
         } else if (faults.silentItems.contains(cmd)) {
             // Answers as a stored write would, and keeps the old value.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHash>
+#include <QRegularExpression>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ExchangeFaults.h"
@@ -44,8 +47,8 @@ public:
                 std::vector<AnswerEntry>& out);
 
     // Groups many writes into one transaction.
-    void Begin() { db_->BeginTrans(); }
-    void Commit() { db_->CommitTrans(); }
+    void Begin();
+    void Commit();
 
     // Direct access for tests and the host's maintenance views.
     Database& Db() { return *db_; }
@@ -62,6 +65,13 @@ private:
     QString name_;
     int maxTrunk_ = 0;
     ExchangeFaults faults_;
+    // What the open transaction has read of the items' patterns and the
+    // trunks' assignment: a large write asks for the same few again and
+    // again. Nothing is kept outside a transaction, where another
+    // connection may change them between two entries.
+    bool inTransaction_ = false;
+    mutable QHash<QString, std::optional<QRegularExpression>> patterns_;
+    mutable QHash<int, bool> assigned_;
 };
 
 class cListRequest;

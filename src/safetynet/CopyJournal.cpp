@@ -7,14 +7,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
+#include <QUuid>
 #include <array>
 
+#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include "platform/Database.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
+#include "startup/Globals.h"
 
 namespace kestrel {
 
@@ -49,7 +53,7 @@ bool WriterRuns(qint64 pid) {
 }
 
 // The layout this build writes; a file stamped higher came from a newer build.
-constexpr int kFormat = 3;
+constexpr int kFormat = 4;
 constexpr int kInvalidArgument = 5;
 
 constexpr std::array<CellOutcome, 8> kOutcomes = {
@@ -91,17 +95,26 @@ const QStringList kMigrations[] = {
     // Format 3: what each summary is made of, so that it is written in the
     // language of whoever reads it; older entries keep only their text.
     {QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN SummaryParts TEXT NOT NULL DEFAULT ''")},
+    // Format 4: each entry's own id and its desk, so that a team's record can
+    // hold it once and say who made it; older entries get ids when carried
+    // over (MakeMissingIds) and an empty desk.
+    {QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Uuid TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Engineer TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN EngineerName TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Machine TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Start TEXT NOT NULL DEFAULT ''")},
 };
 
 const QString kEntryColumns = QStringLiteral(
     "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf, State, "
     "Writer, CASE WHEN State = 1 THEN 0 ELSE (SELECT COUNT(*) FROM JournalCells c WHERE "
     "c.Entry = e.ID AND c.Outcome IN ('written', 'pending', 'not verified')) END, "
-    "SummaryParts FROM JournalEntries e");
+    "SummaryParts, Uuid, Engineer, EngineerName, Machine, Start FROM JournalEntries e");
 const QString kNewestFirst = QStringLiteral(" ORDER BY Time DESC, ID DESC");
 const QString kInsertEntry = QStringLiteral(
     "INSERT INTO JournalEntries (Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, "
-    "UndoOf, State, Writer, SummaryParts) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    "UndoOf, State, Writer, SummaryParts, Uuid, Engineer, EngineerName, Machine, Start) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 const QString kUpdateCell = QStringLiteral(
     "UPDATE JournalCells SET Outcome = ?, Detail = ?, OldValue = ? "
     "WHERE Entry = ? AND Trunk = ? AND Item = ?");
@@ -119,6 +132,26 @@ const QString kNotUndone = QStringLiteral(
 
 void Run(Database& db, const QString& sql) {
     Statement(db, sql).Run();
+}
+
+QString NewUuid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// Entries carried over from before format 4 get their own ids, then no two
+// entries may share one.
+void MakeMissingIds(Database& db) {
+    QList<qint64> ids;
+    for (Statement missing(db, QStringLiteral("SELECT ID FROM JournalEntries WHERE Uuid = ''"));
+         missing.Step();)
+        ids << missing.Column(0).toLongLong();
+    Statement give(db, QStringLiteral("UPDATE JournalEntries SET Uuid = ? WHERE ID = ?"));
+    for (qint64 id : ids) {
+        give.BindAll({NewUuid(), id});
+        give.Run();
+    }
+    Run(db, QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS JournalEntriesByUuid ON "
+                           "JournalEntries (Uuid)"));
 }
 
 CellOutcome OutcomeFromName(const QString& name) {
@@ -154,6 +187,7 @@ void PrepareFile(Database& db) {
                 for (const QString& sql : kMigrations[f])
                     Run(db, sql);
             }
+            MakeMissingIds(db);
             Run(db, QStringLiteral("PRAGMA user_version = %1").arg(kFormat));
             Run(db, QStringLiteral("COMMIT"));
         } catch (...) {
@@ -195,6 +229,32 @@ void AppendCsvLine(QString& out, const QStringList& fields) {
 }
 
 }  // namespace
+
+JournalDesk ThisDesk() {
+    static const JournalDesk person = [] {
+        JournalDesk desk;
+        for (const char* variable : {"LOGNAME", "USER"}) {
+            if (desk.engineer.isEmpty())
+                desk.engineer = qEnvironmentVariable(variable).trimmed();
+        }
+        const passwd* entry = desk.engineer.isEmpty()
+                                  ? getpwuid(getuid())
+                                  : getpwnam(desk.engineer.toLocal8Bit().constData());
+        if (entry) {
+            if (desk.engineer.isEmpty())
+                desk.engineer = QString::fromLocal8Bit(entry->pw_name);
+            // The first field of the comment is the full name; the others
+            // (room, telephones) are not.
+            desk.engineerName =
+                QString::fromLocal8Bit(entry->pw_gecos).section(u',', 0, 0).trimmed();
+        }
+        desk.machine = QSysInfo::machineHostName();
+        return desk;
+    }();
+    JournalDesk desk = person;
+    desk.start = g_Standalone ? QStringLiteral("standalone") : QStringLiteral("helm32");
+    return desk;
+}
 
 QString OutcomeName(CellOutcome outcome) {
     switch (outcome) {
@@ -316,11 +376,14 @@ qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& 
                                    .arg(entry.undoOf));
             }
         }
+        const JournalDesk desk = entry.desk.engineer.isEmpty() ? ThisDesk() : entry.desk;
         Statement insertEntry(*db_, kInsertEntry);
         insertEntry.BindAll({entry.kind, time.toMSecsSinceEpoch(), entry.exchange,
                              entry.sourceTrunk, entry.destinationList, entry.SummaryText(),
                              entry.undoOf, finished ? kFinished : kUnfinished,
-                             finished ? qint64(0) : qint64(getpid()), entry.made.Encode()});
+                             finished ? qint64(0) : qint64(getpid()), entry.made.Encode(),
+                             entry.uuid.isEmpty() ? NewUuid() : entry.uuid, desk.engineer,
+                             desk.engineerName, desk.machine, desk.start});
         insertEntry.Run();
         const qint64 id = sqlite3_last_insert_rowid(db_->Handle());
 
@@ -437,6 +500,9 @@ QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString
         e.writer = select.Column(9).toLongLong();
         e.mayBeWritten = select.Column(10).toInt();
         e.made = JournalSummary::Decode(TextOf(select.Column(11)));
+        e.uuid = TextOf(select.Column(12));
+        e.desk = {TextOf(select.Column(13)), TextOf(select.Column(14)), TextOf(select.Column(15)),
+                  TextOf(select.Column(16))};
         entries.append(e);
     }
     return entries;

@@ -44,8 +44,25 @@ struct JournalCell {
     QString detail;  // the exchange's text
 };
 
+// Who recorded an entry and where: the engineer's login and full name (empty
+// where the system does not know it), the machine, and the start ("helm32"
+// or "standalone").
+struct JournalDesk {
+    QString engineer;
+    QString engineerName;
+    QString machine;
+    QString start;
+};
+
+// This process's desk: the login of LOGNAME or USER, else of the user it
+// runs as; the full name from the user database.
+JournalDesk ThisDesk();
+
 struct JournalEntry {
-    qint64 id = 0;
+    qint64 id = 0;  // this journal's number of the entry
+    // The entry's own id wherever it is kept, made before its first write.
+    QString uuid;
+    JournalDesk desk;
     QString kind;  // "Preview", "Copy", "Undo"
     QDateTime time;
     QString exchange;
@@ -85,7 +102,9 @@ public:
     const QString& Path() const { return path_; }
 
     // One transaction, prepared statements: 32704 cells well under 200 ms. Returns
-    // the new entry's id. An error rolls everything back and raises RunError.
+    // the new entry's id. An entry without a uuid is given a new one, one
+    // without an engineer this process's desk. An error rolls everything
+    // back and raises RunError.
     qint64 Record(const JournalEntry& entry, const QList<JournalCell>& cells);
     QList<JournalEntry> Entries(const QString& exchange = QString()) const;  // newest first
 

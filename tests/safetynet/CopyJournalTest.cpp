@@ -154,7 +154,7 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
         {"a newer journal",
          [](const QString& p) {
              OtherConnection other(p);
-             ASSERT_EQ(other.Exec("PRAGMA user_version = 4"), SQLITE_OK);
+             ASSERT_EQ(other.Exec("PRAGMA user_version = 5"), SQLITE_OK);
          },
          "written by a newer version"},
     };
@@ -394,8 +394,11 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     }
     auto journal = OpenOrFail(path);
     ASSERT_TRUE(journal);
-    EXPECT_TRUE(journal->Entries().first().finished);
-    EXPECT_EQ(journal->Entries().first().SummaryText(), QStringLiteral("done"));
+    const JournalEntry former = journal->Entries().first();
+    EXPECT_TRUE(former.finished);
+    EXPECT_EQ(former.SummaryText(), QStringLiteral("done"));
+    EXPECT_EQ(former.uuid.size(), 36);  // given its own id when carried over
+    EXPECT_TRUE(former.desk.engineer.isEmpty());
     const QList<JournalCell> cells = {Cell("005", "3001", CellOutcome::Skipped),
                                       Cell("005", "3002", CellOutcome::Skipped)};
     const qint64 id = journal->BeginEntry(Entry("Copy", "PBX1", 9), cells);
@@ -403,6 +406,15 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     sent.outcome = CellOutcome::Pending;
     journal->UpdateCells(id, {sent});
     JournalEntry ahead = journal->Entries().first();
+    // Its own id and the desk that records it, from before the first write.
+    EXPECT_EQ(ahead.uuid.size(), 36);
+    EXPECT_NE(ahead.uuid, former.uuid);
+    const QString aheadId = ahead.uuid;
+    const JournalDesk desk = ThisDesk();
+    EXPECT_FALSE(desk.engineer.isEmpty());
+    EXPECT_EQ(QStringList({ahead.desk.engineer, ahead.desk.engineerName, ahead.desk.machine,
+                           ahead.desk.start}),
+              QStringList({desk.engineer, desk.engineerName, desk.machine, desk.start}));
     EXPECT_FALSE(ahead.finished);
     EXPECT_EQ(ahead.mayBeWritten, 1);
     EXPECT_EQ(journal->LastCopy(QStringLiteral("PBX1"))->id, id);
@@ -417,6 +429,7 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
     g_Messages = QStringList{QStringLiteral("%1 von %2 Leitungen"), QStringLiteral("mehr")};
     ahead = journal->Entries().first();
     EXPECT_TRUE(ahead.finished);
+    EXPECT_EQ(ahead.uuid, aheadId);
     EXPECT_EQ(ahead.summary, QStringLiteral("3 of 5%1 trunks\r\n  005 3001 (%1)"));
     EXPECT_EQ(ahead.SummaryText(), QStringLiteral("3 von 5%1 Leitungen\r\n  005 3001 (%1)mehr"));
     g_Messages = messages;

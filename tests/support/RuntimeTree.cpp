@@ -6,6 +6,8 @@
 #include <QFile>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
 #include "platform/Services.h"
@@ -25,11 +27,18 @@ void CopyTree(const QString& from, const QString& to) {
         const QString target = to + u'/' + entry.fileName();
         if (entry.isDir()) {
             CopyTree(entry.filePath(), target);
+        } else if (entry.isExecutable() && link(QFile::encodeName(entry.filePath()).constData(),
+                                                QFile::encodeName(target).constData()) == 0) {
+            // The programmes (a hundred megabytes with the sanitizers) are
+            // linked, not copied: no test writes them, and a hard link still
+            // starts them from this tree.
         } else if (!entry.fileName().contains(QStringLiteral("KESTREL"), Qt::CaseSensitive) ||
                    entry.fileName() == u"KESTREL.MDB") {
             // Working copies of the developer's own runs are left behind.
             QFile::copy(entry.filePath(), target);
-            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            QFile(target).setPermissions(
+                QFile::ReadOwner | QFile::WriteOwner |
+                (entry.isExecutable() ? QFile::ExeOwner : QFile::Permissions()));
         }
     }
 }

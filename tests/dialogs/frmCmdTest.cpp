@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "copyengine/StationCheck.h"
 #include "dialogs/CmdDialogCaller.h"
@@ -18,6 +19,7 @@
 #include "startup/Globals.h"
 #include "support/InputRoads.h"
 #include "support/RuntimeTree.h"
+#include "support/SpokenNames.h"
 
 namespace kestrel {
 namespace {
@@ -83,6 +85,10 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
     EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("07"));
     EXPECT_EQ(Box("txtData1")->maxLength(), 2);
     EXPECT_TRUE(Box("txtData2")->isHidden());
+    // Each control has a name to say, the hidden second box too.
+    const auto names = test::SpokenNames(dialog_.get());
+    for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
+        EXPECT_FALSE(names.value(QString::fromLatin1(control)).isEmpty()) << control;
     dialog_.reset();
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
 }
@@ -109,13 +115,12 @@ TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
 // The dialog's boxes take text only through the rule's filter, by key or
 // by any paste; Return and Escape keep their meaning for the dialog.
 TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
-    struct Case {
+    const struct {
         int rule;  // 1 digits, 3 hexadecimal, 2 station
         const char* clipboard;
         const char* road;
         const char* after;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {1, "", "typed x5", "5"},
         {1, "ab", "ctrl+v x11", ""},
         {1, "12", "ctrl+v x11", "12"},
@@ -131,7 +136,7 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
         {2, "", "typed 2ab9", "2AB9"},
         {2, "2c", "menu paste", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Open(c.rule, QString());
         QLineEdit* box = Box("txtData1");
         ASSERT_TRUE(
@@ -159,30 +164,35 @@ TEST_F(frmCmdTest, AnAdditionThatCannotBeMadeIsRefusedEveryTime) {
     }
 }
 
-TEST_F(frmCmdTest, ReturnPressesOkAndEscapeCancels) {
-    Open(1, QStringLiteral("07"));
-    dialog_->show();
-    QTest::keyClick(Box("txtData1"), Qt::Key_Return);
-    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("07"));
-    EXPECT_FALSE(dialog_->IsLoaded());
-
-    caller_.secondData = QStringLiteral("untouched");
-    Open(1, QStringLiteral("07"));
-    dialog_->show();
-    QTest::keyClick(Box("txtData1"), Qt::Key_Escape);
-    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    EXPECT_FALSE(dialog_->IsLoaded());
-}
-
-TEST_F(frmCmdTest, CancelLeavesTheValueAlone) {
-    Open(3, QStringLiteral("1F"));
-    QTest::keyClicks(Box("txtData1"), QStringLiteral("a"));
-    dialog_->cmdButton_Click(1);
-    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    EXPECT_FALSE(dialog_->IsLoaded());
+// Return is OK; Escape and Cancel leave the value alone, a typed change too.
+TEST_F(frmCmdTest, ReturnPressesOkEscapeAndCancelLeaveTheValue) {
+    const struct {
+        int rule;
+        const char* start;
+        std::function<void(frmCmd&, QLineEdit*)> act;
+        const char* tag;
+        const char* handedBack;
+    } cases[] = {
+        {1, "07", [](frmCmd&, QLineEdit* box) { QTest::keyClick(box, Qt::Key_Return); }, "ok",
+         "07"},
+        {1, "07", [](frmCmd&, QLineEdit* box) { QTest::keyClick(box, Qt::Key_Escape); }, "cancel",
+         "untouched"},
+        {3, "1F",
+         [](frmCmd& dialog, QLineEdit* box) {
+             QTest::keyClicks(box, QStringLiteral("a"));
+             dialog.cmdButton_Click(1);
+         },
+         "cancel", "untouched"},
+    };
+    for (const auto& c : cases) {
+        caller_.secondData = QStringLiteral("untouched");
+        Open(c.rule, QString::fromLatin1(c.start));
+        dialog_->show();
+        c.act(*dialog_, Box("txtData1"));
+        EXPECT_EQ(caller_.tag, QString::fromLatin1(c.tag));
+        EXPECT_EQ(caller_.secondData, QString::fromLatin1(c.handedBack));
+        EXPECT_FALSE(dialog_->IsLoaded());
+    }
 }
 
 TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {

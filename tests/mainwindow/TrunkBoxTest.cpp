@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
-#include <QFocusEvent>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QMimeData>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>

@@ -84,10 +84,14 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
     EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("07"));
     EXPECT_EQ(Box("txtData1")->maxLength(), 2);
     EXPECT_TRUE(Box("txtData2")->isHidden());
-    // Each control has a name to say, the hidden second box too.
-    const auto names = test::SpokenNames(dialog_.get());
-    for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
-        EXPECT_FALSE(names.value(QString::fromLatin1(control)).isEmpty()) << control;
+    // Each control has a name to say, the hidden second box too; without a
+    // rule (and so without prompts) the boxes have their own names.
+    for (const int rule : {1, 99}) {
+        Open(rule, QStringLiteral("07"));
+        const auto names = test::SpokenNames(dialog_.get());
+        for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
+            EXPECT_FALSE(names.value(QString::fromLatin1(control)).isEmpty()) << rule << control;
+    }
     dialog_.reset();
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
 }

@@ -48,14 +48,9 @@ protected:
                                     "DialogID) VALUES (?, ?, ?, ?)"),
                      {title, data, QString::fromLatin1(text), dialog});
     }
-    void Build() {
-        CatalogueContext c;
-        c.workDb = db_.get();
-        c.tree = &tree_;
-        c.values = &values_;
-        c.setTreeEnabled = [this](bool e) { enabledLog_ << e; };
-        c.parent = &host_;
-        BuildCatalogueTree(c);
+    QStringList Build() {
+        return BuildCatalogueTree(CatalogueContext{db_.get(), &tree_, &values_,
+                                                   [this](bool e) { enabledLog_ << e; }, &host_});
     }
     // "key|text|tag|image" of every node, depth first.
     QStringList Nodes() const {
@@ -98,7 +93,8 @@ TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
     Option(9, QStringLiteral("1"), "never read", 0);
     Build();
     // Ordered by CMD, options by Data (Null first); the running number
-    // goes across items and skips invisible ones.
+    // goes across items and skips invisible ones. Options show whether they
+    // take a dialog and which one the value list holds.
     EXPECT_EQ(Nodes(), QStringList({
                            "Title3|First|3001|Num",
                            "  D0:|Typed|4|More",
@@ -115,18 +111,6 @@ TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
     EXPECT_EQ(CatalogueTreeModel::OptionData(QStringLiteral("D9:a:b")), QStringLiteral("a:b"));
     EXPECT_TRUE(CatalogueTreeModel::IsTitle(QStringLiteral("Title12")));
     EXPECT_FALSE(tree_.data(tree_.index(0, 0), Qt::DecorationRole).isNull());
-}
-
-TEST_F(CatalogueTest, ImagesFollowTheValueList) {
-    Title(1, "3001", "Route", -1);
-    Option(1, QStringLiteral("01"), "Route 1", 0);
-    Option(1, QStringLiteral("02"), "Route 2", 5);
-    Option(1, QStringLiteral("03"), "Route 3", 0);
-    values_.AddRow(QStringLiteral("3001;03;Route;03"));
-    Build();
-    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D0:01"))), image::kBlank);
-    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D1:02"))), image::kMore);
-    EXPECT_EQ(CatalogueTreeModel::ImageKey(tree_.Node(QStringLiteral("D2:03"))), image::kCheck);
 }
 
 // A row that cannot be built (no dialog number, a number no rule
@@ -146,9 +130,7 @@ TEST_F(CatalogueTest, ABrokenRowIsLeftOutAndNamedAndTheRestIsBuilt) {
         host_.messages.clear();
         host_.codes.clear();
         enabledLog_.clear();
-        CatalogueContext c{db_.get(), &tree_, &values_, [this](bool e) { enabledLog_ << e; },
-                           &host_};
-        const QStringList faults = BuildCatalogueTree(c);
+        const QStringList faults = Build();
         EXPECT_EQ(Nodes(), QStringList({"Title1|Route|3001|Num", "  D0:01|Route 1|0|Blank",
                                         "  D1:04|Route 4|1|More", "Title2|Class|3002|Num",
                                         "  D2:0|Plain|0|Blank"}))

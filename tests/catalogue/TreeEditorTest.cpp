@@ -90,13 +90,12 @@ protected:
 };
 
 TEST_F(TreeEditorTest, DoubleClickTransitions) {
-    struct Step {
+    const struct {
         int option;
         std::optional<QString> dialog;
         const char* images;
         const char* value;
-    };
-    const Step steps[] = {
+    } steps[] = {
         {1, std::nullopt, "Check Edit Blank More More", "02"},   // plain option chosen
         {2, std::nullopt, "Check Blank Edit More More", "03"},   // another replaces it
         {2, std::nullopt, "Check Blank Blank More More", "01"},  // again: back to original
@@ -107,7 +106,7 @@ TEST_F(TreeEditorTest, DoubleClickTransitions) {
         {3, QStringLiteral("01"), "Check Blank Blank More More", "01"},  // original entered
         {3, std::nullopt, "Check Blank Blank More More", "01"},          // cancelled
     };
-    for (const Step& s : steps) {
+    for (const auto& s : steps) {
         dialogAnswer_ = s.dialog;
         Choose(s.option);
         EXPECT_EQ(Images(), QString::fromLatin1(s.images)) << s.option;
@@ -191,18 +190,17 @@ TEST_F(TreeEditorTest, ExpandMarksTheValueReadAndClearsStaleChoices) {
 }
 
 TEST_F(TreeEditorTest, MarkWrittenValue) {
-    struct Case {
+    const struct {
         const char* before;
         const char* value;
         const char* after;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"Check Edit Blank More More", "02", "Blank Check Blank More More"},
         {"Check Blank Blank Medit More", "42", "Blank Blank Blank More More"},
         {"Check Blank Edit More More", "01", "Check Blank Edit More More"},
         {"Blank Blank Blank More Medit", "9", "Blank Blank Blank More Check"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SetImages(QString::fromLatin1(c.before));
         editor_->MarkWrittenValue(QStringLiteral("3001"), QString::fromLatin1(c.value));
         EXPECT_EQ(Images(), QString::fromLatin1(c.after)) << c.before;

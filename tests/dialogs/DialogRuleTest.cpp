@@ -21,14 +21,13 @@ DialogRule Rule(const char* prefix, const char* filter, const char* format, int 
 }
 
 TEST(DialogRuleTest, PrefillByPrefix) {
-    struct Case {
+    const struct {
         DialogRule rule;
         const char* start;
         std::optional<QString> box1;
         std::optional<QString> box2;
         const char* startAfter;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Rule("-", "DIGIT_FILTER", "00", 2), "NONE", std::nullopt, std::nullopt, ""},
         {Rule("-", "DIGIT_FILTER", "00", 2), "07", QStringLiteral("07"), std::nullopt, "07"},
         {Rule("-", "STN_FILTER", "-", 6), "201", QStringLiteral("201"), std::nullopt, "201"},
@@ -41,7 +40,7 @@ TEST(DialogRuleTest, PrefillByPrefix) {
         {Rule("C", "DIGIT_FILTER", "-", 3), "C012", QStringLiteral("012"), std::nullopt, "C012"},
         {Rule("+", "DIGIT_FILTER", "0000", 3), "X0100", QString(), QString(), "X0100"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QString start = QString::fromLatin1(c.start);
         const Prefill p = PrefillBoxes(c.rule, start);
         EXPECT_EQ(p.box1, c.box1) << c.rule.prefix.toStdString() << " " << c.start;
@@ -51,15 +50,14 @@ TEST(DialogRuleTest, PrefillByPrefix) {
 }
 
 TEST(DialogRuleTest, ComposeByPrefix) {
-    struct Case {
+    const struct {
         DialogRule rule;
         const char* start;
         const char* text1;
         const char* text2;
         bool box2;
         std::optional<QString> value;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Rule("-", "DIGIT_FILTER", "00", 2), "", "7", "", false, QStringLiteral("07")},
         {Rule("-", "STN_FILTER", "-", 6), "", "201", "", false, QStringLiteral("201")},
         {Rule("&", "DIGIT_FILTER", "0000", 2, 2), "", "3", "12", true, QStringLiteral("0312")},
@@ -71,7 +69,7 @@ TEST(DialogRuleTest, ComposeByPrefix) {
         {Rule("+", "DIGIT_FILTER", "0000", 3), "", "5", "", false, std::nullopt},
         {Rule("+", "DIGIT_FILTER", "00000", 5), "X9999", "32767", "", false, std::nullopt},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         DialogRule rule = c.rule;
         EXPECT_EQ(ComposeValue(rule, QString::fromLatin1(c.start), QString::fromLatin1(c.text1),
                                QString::fromLatin1(c.text2), c.box2),
@@ -87,14 +85,13 @@ TEST(DialogRuleTest, ComposeByPrefix) {
 }
 
 TEST(DialogRuleTest, BoundsWhileTyping) {
-    struct Case {
+    const struct {
         const char* filter;
         const char* text;
         int min;
         int max;
         const char* held;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"DIGIT_FILTER", "45", 1, 30, "30"},
         {"DIGIT_FILTER", "0", 1, 30, "1"},
         {"DIGIT_FILTER", "30", 1, 30, "30"},
@@ -109,7 +106,7 @@ TEST(DialogRuleTest, BoundsWhileTyping) {
         {"STN_FILTER", "99999", 0, 0, "99999"},
         {"OTHER", "45", 1, 30, "45"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(
             HoldInBounds(QString::fromLatin1(c.filter), QString::fromLatin1(c.text), c.min, c.max),
             QString::fromLatin1(c.held))

@@ -18,6 +18,7 @@
 #include "startup/Globals.h"
 #include "support/InputRoads.h"
 #include "support/RuntimeTree.h"
+#include "support/SpokenNames.h"
 
 namespace kestrel {
 namespace {
@@ -83,6 +84,14 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
     EXPECT_EQ(Box("txtData1")->text(), QStringLiteral("07"));
     EXPECT_EQ(Box("txtData1")->maxLength(), 2);
     EXPECT_TRUE(Box("txtData2")->isHidden());
+    // Each control has a name to say, the hidden second box too; without a
+    // rule (and so without prompts) the boxes have their own names.
+    for (const int rule : {1, 99}) {
+        Open(rule, QStringLiteral("07"));
+        const auto names = test::SpokenNames(dialog_.get());
+        for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
+            EXPECT_FALSE(names.value(QString::fromLatin1(control)).isEmpty()) << rule << control;
+    }
     dialog_.reset();
     EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
 }
@@ -109,13 +118,12 @@ TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
 // The dialog's boxes take text only through the rule's filter, by key or
 // by any paste; Return and Escape keep their meaning for the dialog.
 TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
-    struct Case {
+    const struct {
         int rule;  // 1 digits, 3 hexadecimal, 2 station
         const char* clipboard;
         const char* road;
         const char* after;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {1, "", "typed x5", "5"},
         {1, "ab", "ctrl+v x11", ""},
         {1, "12", "ctrl+v x11", "12"},
@@ -131,7 +139,7 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
         {2, "", "typed 2ab9", "2AB9"},
         {2, "2c", "menu paste", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Open(c.rule, QString());
         QLineEdit* box = Box("txtData1");
         ASSERT_TRUE(
@@ -159,30 +167,22 @@ TEST_F(frmCmdTest, AnAdditionThatCannotBeMadeIsRefusedEveryTime) {
     }
 }
 
-TEST_F(frmCmdTest, ReturnPressesOkAndEscapeCancels) {
-    Open(1, QStringLiteral("07"));
-    dialog_->show();
-    QTest::keyClick(Box("txtData1"), Qt::Key_Return);
-    EXPECT_EQ(caller_.tag, QStringLiteral("ok"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("07"));
-    EXPECT_FALSE(dialog_->IsLoaded());
-
-    caller_.secondData = QStringLiteral("untouched");
-    Open(1, QStringLiteral("07"));
-    dialog_->show();
-    QTest::keyClick(Box("txtData1"), Qt::Key_Escape);
-    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    EXPECT_FALSE(dialog_->IsLoaded());
-}
-
-TEST_F(frmCmdTest, CancelLeavesTheValueAlone) {
-    Open(3, QStringLiteral("1F"));
-    QTest::keyClicks(Box("txtData1"), QStringLiteral("a"));
-    dialog_->cmdButton_Click(1);
-    EXPECT_EQ(caller_.tag, QStringLiteral("cancel"));
-    EXPECT_EQ(caller_.secondData, QStringLiteral("untouched"));
-    EXPECT_FALSE(dialog_->IsLoaded());
+// Return is OK; Escape, and Cancel after a typed change, leave the value alone.
+TEST_F(frmCmdTest, ReturnPressesOkEscapeAndCancelLeaveTheValue) {
+    for (const int road : {0, 1, 2}) {
+        caller_.secondData = QStringLiteral("untouched");
+        Open(road == 2 ? 3 : 1, QString::fromLatin1(road == 2 ? "1F" : "07"));
+        dialog_->show();
+        if (road == 2) {
+            QTest::keyClicks(Box("txtData1"), QStringLiteral("a"));
+            dialog_->cmdButton_Click(1);
+        } else {
+            QTest::keyClick(Box("txtData1"), road == 0 ? Qt::Key_Return : Qt::Key_Escape);
+        }
+        EXPECT_EQ(caller_.tag, QString::fromLatin1(road == 0 ? "ok" : "cancel")) << road;
+        EXPECT_EQ(caller_.secondData, QString::fromLatin1(road == 0 ? "07" : "untouched")) << road;
+        EXPECT_FALSE(dialog_->IsLoaded()) << road;
+    }
 }
 
 TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {

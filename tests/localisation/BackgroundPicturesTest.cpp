@@ -69,21 +69,14 @@ protected:
     ListBar* bar_;
 };
 
-TEST_F(BackgroundPicturesTest, SetsMapNamesAndImagesTakeTheirBase) {
-    Row("imgBack", 0, "back.png", "me", -1);
-    ASSERT_TRUE(Load(0));
-    EXPECT_EQ(image_->pixmap().width(), 20);  // set 0: the name as stored
-    EXPECT_EQ(image_->size(), window_.size());
-    EXPECT_EQ(image_->pos(), QPoint(0, 0));
-    ASSERT_TRUE(Load(3));
-    EXPECT_EQ(image_->pixmap().width(), 30);  // the first mapping of the name wins
-}
-
+// A panel base is shown after its picture changes, also one hidden before,
+// and also when the picture fails.
 TEST_F(BackgroundPicturesTest, PanelBaseAndListBarPicture) {
     Row("imgBack", 0, "back.png", "picPanel", -1);
     Row("lsbMenu", -1, "back.png", "me", -1);
     Row("imgBack", 0, "missing.png", "me", -1);  // skipped silently
     Row("imgBack", 0, "-1", "me", -1);
+    panel_->hide();
     ASSERT_TRUE(Load(0));
     EXPECT_EQ(image_->size(), QSize(120, 80));
     EXPECT_FALSE(panel_->isHidden());
@@ -93,20 +86,21 @@ TEST_F(BackgroundPicturesTest, PanelBaseAndListBarPicture) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
-// Rows find their window, controls and set names whatever the case.
+// Sets map a picture's name (set 0 takes it as stored, the first mapping
+// wins), and rows find their window, controls and set names whatever the
+// case; an image on its window fills it.
 TEST_F(BackgroundPicturesTest, NamesMatchWhateverTheirCase) {
     g_CommonDb->Execute(
         QStringLiteral("INSERT INTO PictureFileName VALUES (4, 'BACK.PNG', 'back3.png')"));
-    struct Case {
+    const struct {
         const char* window;
         const char* file;
         int set;
         int width;
-    };
-    const Case cases[] = {{"FRMPICS", "back.png", 0, 20},
-                          {"frmpics", "Back.png", 4, 30},
-                          {"FrmPics", "back.PNG", 3, 30}};
-    for (const Case& c : cases) {
+    } cases[] = {{"FRMPICS", "back.png", 0, 20},
+                 {"frmpics", "Back.png", 4, 30},
+                 {"FrmPics", "back.PNG", 3, 30}};
+    for (const auto& c : cases) {
         image_->clear();
         g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture"));
         g_LangDb->Execute(
@@ -114,45 +108,29 @@ TEST_F(BackgroundPicturesTest, NamesMatchWhateverTheirCase) {
             {QString::fromLatin1(c.window), QString::fromLatin1(c.file)});
         ASSERT_TRUE(Load(c.set)) << c.window;
         EXPECT_EQ(image_->pixmap().width(), c.width) << c.window << " " << c.file;
+        EXPECT_EQ(image_->size(), window_.size());
+        EXPECT_EQ(image_->pos(), QPoint(0, 0));
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
-// A panel base is shown after its picture changes, also one hidden before,
-// and also when the picture fails.
-TEST_F(BackgroundPicturesTest, APanelBaseHiddenBeforeIsShownAfterwards) {
-    struct Case {
-        const char* file;
-        bool result;
-    };
-    const Case cases[] = {{"back.png", true}, {"junk.png", false}};
-    for (const Case& c : cases) {
-        g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture WHERE FormName = 'frmPics'"));
-        Row("imgBack", 0, c.file, "picPanel", -1);
-        panel_->hide();
-        EXPECT_EQ(Load(0), c.result) << c.file;
-        EXPECT_FALSE(panel_->isHidden()) << c.file;
-    }
-    EXPECT_EQ(image_->size(), QSize(120, 80));
-}
-
 TEST_F(BackgroundPicturesTest, FailuresStopAndShowTheBaseAgain) {
-    struct Breakage {
+    const struct {
         const char* object;
         const char* file;
         const char* base;
         const char* number;
-    };
-    const Breakage breakages[] = {
+    } breakages[] = {
         {"imgNone", "back.png", "me", "[730]"},
         {"imgBack", "back.png", "picNone", "[730]"},
         {"imgBack", "junk.png", "picPanel", "[481]"},
         {"picPanel", "back.png", "me", "[438]"},
     };
-    for (const Breakage& b : breakages) {
+    for (const auto& b : breakages) {
         g_LangDb->Execute(QStringLiteral("DELETE FROM tPicture WHERE FormName = 'frmPics'"));
         tree_.boxes.Clear();
         Row(b.object, b.object == QStringLiteral("imgBack") ? 0 : -1, b.file, b.base, -1);
+        panel_->setHidden(QLatin1String(b.base) == "picPanel");
         EXPECT_FALSE(Load(0)) << b.object << " " << b.file;
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QString::fromLatin1(b.number)))

@@ -16,6 +16,7 @@
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/HelpViewers.h"
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 
@@ -39,42 +40,15 @@ protected:
     test::RuntimeTree tree_;
 };
 
-TEST_F(LangMsgBoxTest, CommonMessageTakesTheCallersTitle) {
-    tree_.boxes.Script({answer::kOk});
-    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("Trunk Copy")), 1);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    const MessageBoxRequest& box = tree_.boxes.Last();
-    EXPECT_EQ(box.title, QStringLiteral("Trunk Copy"));
-    EXPECT_EQ(box.flags, 48);
-    EXPECT_TRUE(box.prompt.contains(u'\r'));
-    EXPECT_FALSE(box.context.has_value());
-}
-
-TEST_F(LangMsgBoxTest, TitleMinusOneMeansTheApplicationTitle) {
-    LangMsgBox(kCommonSource, 7, QString(), QStringLiteral("-1"));
-    EXPECT_FALSE(tree_.boxes.Last().title.has_value());
+// A record's fields as shown: the caller's title for a common message, the
+// application's for "-1"; insert values run through prompt, title, then
+// help file; a context of "-1" or none means no help.
+TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
     OwnMessage(40, QStringLiteral("Hello"), QStringLiteral("vbOKOnly"), QStringLiteral("-1"),
                QString(), QStringLiteral("-1"));
-    LangMsgBox(kOwnSource, 40, QString(), QStringLiteral("ignored for own messages"));
-    EXPECT_FALSE(tree_.boxes.Last().title.has_value());
-}
-
-TEST_F(LangMsgBoxTest, InsertValuesRunThroughPromptThenTitleThenHelpFile) {
     OwnMessage(41, QStringLiteral("Trunk&%SP&%ST&%SP&is busy"),
                QStringLiteral("vbYesNo+vbQuestion+vbMsgBoxHelpButton"),
                QStringLiteral("Trunk&%SP&%ST"), QStringLiteral("HELP/%ST"), QStringLiteral("12"));
-    tree_.boxes.Script({answer::kNo});
-    EXPECT_EQ(LangMsgBox(kOwnSource, 41, QStringLiteral("012%034%x.hlp"), QString()), 7);
-    const MessageBoxRequest& box = tree_.boxes.Last();
-    EXPECT_EQ(box.prompt, QStringLiteral("Trunk 012 is busy"));
-    EXPECT_EQ(box.title, QStringLiteral("Trunk 034"));
-    // The folder and the name form one piece, replaced whole by its value.
-    EXPECT_EQ(box.helpFile, QStringLiteral("x.hlp"));
-    EXPECT_EQ(box.context, 12);
-    EXPECT_EQ(box.flags, 4 + 32 + 16384);
-}
-
-TEST_F(LangMsgBoxTest, ContextMinusOneOrEmptyMeansNoHelp) {
     for (const QVariant& context :
          {QVariant(QStringLiteral("-1")), QVariant(QString()), QVariant()}) {
         OwnMessage(42, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
@@ -83,6 +57,40 @@ TEST_F(LangMsgBoxTest, ContextMinusOneOrEmptyMeansNoHelp) {
         EXPECT_FALSE(tree_.boxes.Last().context.has_value());
         EXPECT_TRUE(tree_.boxes.Last().helpFile.isEmpty());
     }
+    const struct {
+        std::int16_t source;
+        std::int16_t msgNo;
+        const char* insert;
+        const char* title;  // the caller's
+        int answer;
+        std::optional<QString> shownTitle;
+        int flags;
+        std::optional<int> context;
+        const char* helpFile;
+    } cases[] = {
+        {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, ""},
+        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, ""},
+        {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, ""},
+        {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12,
+         "x.hlp"},  // the folder and the name are one piece, replaced whole
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.msgNo);
+        tree_.boxes.Clear();
+        tree_.boxes.Script({c.answer});
+        EXPECT_EQ(LangMsgBox(c.source, c.msgNo, QString::fromLatin1(c.insert),
+                             QString::fromLatin1(c.title)),
+                  c.answer);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+        const MessageBoxRequest& box = tree_.boxes.Last();
+        EXPECT_EQ(box.title, c.shownTitle);
+        EXPECT_EQ(box.context, c.context);
+        EXPECT_EQ(box.helpFile, QString::fromLatin1(c.helpFile));
+        if (c.flags >= 0) {
+            EXPECT_EQ(box.flags, c.flags);
+        }
+    }
+    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Trunk 012 is busy"));
 }
 
 // Each broken record gives the fatal notice with its error number and 0.
@@ -94,12 +102,11 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
     g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Buttons = NULL WHERE MsgNo = 44"));
     OwnMessage(45, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(),
                QStringLiteral("topic"));
-    struct Failure {
+    const struct {
         std::int16_t source;
         std::int16_t msgNo;
         const char* number;
-    };
-    const Failure failures[] = {
+    } failures[] = {
         {kOwnSource, 999, "[3021]"},
         {kCommonSource, 3, "[3021]"},  // own numbers are not in the
                                        // common database
@@ -107,7 +114,7 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
         {kOwnSource, 44, "[94]"},
         {kOwnSource, 45, "[13]"},
     };
-    for (const Failure& f : failures) {
+    for (const auto& f : failures) {
         tree_.boxes.Clear();
         EXPECT_EQ(LangMsgBox(f.source, f.msgNo, QString(), QStringLiteral("T")), 0) << f.msgNo;
         ASSERT_EQ(tree_.boxes.shown.size(), 1u) << f.msgNo;
@@ -186,13 +193,12 @@ void CloseFromFrame(QMessageBox* box) {
 // Help or without) or a Cancel button; Yes/No and Abort/Retry/Ignore boxes
 // wait for a button.
 TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
-    struct Case {
+    const struct {
         int flags;
         bool closedByEscape;
         QMessageBox::StandardButton press;  // pressed when the box is still open
         int answer;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {mb::kOkOnly, true, QMessageBox::Ok, answer::kOk},
         {mb::kOkOnly + mb::kHelpButton, true, QMessageBox::Ok, answer::kOk},
         {mb::kOkCancel, true, QMessageBox::Ok, answer::kCancel},
@@ -203,7 +209,7 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
         {mb::kAbortRetryIgnore, false, QMessageBox::Retry, answer::kRetry},
     };
     QtMessageBoxes boxes;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         bool openAfterEscape = false;
         bool openAfterClose = false;
         WhenBoxIsUp([&](QMessageBox* box) {
@@ -240,34 +246,18 @@ public:
     bool blocked = false;
 };
 
-QWidget* OpenViewer() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == u"helpViewer" && w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
-
-void CloseViewers() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == u"helpViewer")
-            w->close();
-    }
-}
-
 // The Help flag shows the Help button with or without a help reference.
 // Pressing it (or F1) never answers the box: with a reference the topic
 // opens in front of the box and stays usable beside it while the box waits.
 TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     test::RuntimeTree tree;
     const QString helpFile = tree.AddinsDir() + QStringLiteral("/HELP/kestrel.hlp");
-    struct Case {
+    const struct {
         const char* what;
         std::optional<int> context;
         bool byKey;  // F1 instead of the button
         bool viewer;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"button without a reference", std::nullopt, false, false},
         {"button with a reference", 1, false, true},
         {"F1 with a reference", 1, true, true},
@@ -275,9 +265,9 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     QtMessageBoxes boxes;
     BlockWatch watch;
     qApp->installEventFilter(&watch);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        CloseViewers();
+        test::CloseHelpViewers();
         watch.blocked = false;
         bool helpButton = false;
         bool boxStayed = false;
@@ -294,10 +284,10 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
             } else if (help)
                 QTest::mouseClick(help, Qt::LeftButton);
             if (c.viewer)
-                test::WaitFor([] { return OpenViewer() != nullptr; });
+                test::WaitFor([] { return test::OpenHelpViewer() != nullptr; });
             QCoreApplication::processEvents();
             boxStayed = box->isVisible() && RunningBox() == box;
-            if (QWidget* viewer = OpenViewer()) {
+            if (QWidget* viewer = test::OpenHelpViewer()) {
                 inFront = viewer->windowHandle()->transientParent() == box->windowHandle();
                 usable = !watch.blocked;
             }
@@ -311,12 +301,12 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
         EXPECT_EQ(boxes.Show(request), answer::kYes);
         EXPECT_TRUE(helpButton);
         EXPECT_TRUE(boxStayed);
-        EXPECT_EQ(OpenViewer() != nullptr, c.viewer);
+        EXPECT_EQ(test::OpenHelpViewer() != nullptr, c.viewer);
         EXPECT_EQ(inFront, c.viewer);
         EXPECT_EQ(usable, c.viewer);
     }
     qApp->removeEventFilter(&watch);
-    CloseViewers();
+    test::CloseHelpViewers();
 }
 
 }  // namespace

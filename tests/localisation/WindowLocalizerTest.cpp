@@ -59,6 +59,10 @@ protected:
         action_ = menu->addAction(QStringLiteral("design item"));
         action_->setObjectName(QStringLiteral("itmPop"));
     }
+    // A row that leaves font and tip as designed ("-1").
+    void Caption(const char* name, int index, const QString& caption) {
+        Control(name, index, caption, QStringLiteral("-1"), QVariant(), QStringLiteral("-1"));
+    }
     void Control(const char* name, int index, const QVariant& caption, const QVariant& font,
                  const QVariant& size, const QVariant& tip) {
         db_->Execute(QStringLiteral("INSERT INTO tControls VALUES ('frmTest', ?, ?, ?, ?, ?, ?)"),
@@ -80,19 +84,8 @@ protected:
     ValueListModel model_;
 };
 
-TEST_F(WindowLocalizerTest, FormCaptionIsExpandedAndFontApplied) {
-    db_->Execute(
-        QStringLiteral("INSERT INTO tForms VALUES ('frmTest', 'Trunk&%SP&Copy', "
-                       "'DejaVu Serif', 13)"));
-    ASSERT_TRUE(LocalizeForm(&window_, db_));
-    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Trunk Copy"));
-    EXPECT_EQ(window_.font().family(), QStringLiteral("DejaVu Serif"));
-    EXPECT_EQ(window_.font().pointSizeF(), 13);
-}
-
 TEST_F(WindowLocalizerTest, MinusOneLeavesAndEmptyBlanks) {
-    Control("lblOne", -1, QStringLiteral("-1"), QStringLiteral("-1"), QVariant(),
-            QStringLiteral("-1"));
+    Caption("lblOne", -1, QStringLiteral("-1"));
     ASSERT_TRUE(LocalizeControls(&window_, db_));
     EXPECT_EQ(label_->text(), QStringLiteral("design"));
     EXPECT_EQ(label_->toolTip(), QStringLiteral("design tip"));
@@ -105,15 +98,21 @@ TEST_F(WindowLocalizerTest, MinusOneLeavesAndEmptyBlanks) {
     EXPECT_FALSE(label_->property("fontsApplied").isValid());  // empty font: as designed
 }
 
-// Fonts by type name: which fonts, in what order, and the character set.
+// Fonts by type name: which fonts, in what order, and the character set;
+// the window's caption is expanded and its font applied.
 TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
-    struct Case {
+    db_->Execute(QStringLiteral(
+        "INSERT INTO tForms VALUES ('frmTest', 'Trunk&%SP&Copy', 'DejaVu Serif', 13)"));
+    ASSERT_TRUE(LocalizeForm(&window_, db_));
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Trunk Copy"));
+    EXPECT_EQ(window_.font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window_.font().pointSizeF(), 13);
+    const struct {
         const char* name;
         int index;
         QStringList applied;
         int charset;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"txtBox", -1, {"FontName,FontSize:204"}, 204},
         {"picPanel", 1, {"FontName,FontSize:128"}, 128},
         {"lstItems", -1, {"FontName,FontSize"}, 0},
@@ -125,12 +124,12 @@ TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
          {"HeadFont:204", "PageFooterFont:204", "PageHeaderFont:204", "Font:204"},
          204},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Control(c.name, c.index, QStringLiteral("-1"), QStringLiteral("DejaVu Sans Mono"), 12,
                 QStringLiteral("-1"));
     }
     ASSERT_TRUE(LocalizeControls(&window_, db_));
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QObject* control = FindControl(&window_, QString::fromLatin1(c.name), c.index);
         EXPECT_EQ(control->property("fontsApplied").toStringList(), c.applied) << c.name;
         EXPECT_EQ(control->property("charset").toInt(), c.charset) << c.name;
@@ -144,28 +143,24 @@ TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
 
 // The failing row stops the walk: earlier rows stay applied, later do not.
 TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
-    struct Breakage {
+    const struct {
         const char* name;
         int index;
         const char* caption;
         const char* number;
-    };
-    const Breakage breakages[] = {
+    } breakages[] = {
         {"lblMissing", -1, "x", "[730]"},
         {"picPanel", 5, "-1", "[340]"},
         {"picPanel", -1, "-1", "[343]"},
         {"txtBox", -1, "a caption a text box does not have", "[438]"},
     };
-    for (const Breakage& b : breakages) {
+    for (const auto& b : breakages) {
         db_->Execute(QStringLiteral("DELETE FROM tControls WHERE FormName = 'frmTest'"));
         tree_.boxes.Clear();
         label_->setText(QStringLiteral("design"));
-        Control("lblOne", -1, QStringLiteral("before"), QStringLiteral("-1"), QVariant(),
-                QStringLiteral("-1"));
-        Control(b.name, b.index, QString::fromLatin1(b.caption), QStringLiteral("-1"), QVariant(),
-                QStringLiteral("-1"));
-        Control("chkOther", -1, QStringLiteral("after"), QStringLiteral("-1"), QVariant(),
-                QStringLiteral("-1"));
+        Caption("lblOne", -1, QStringLiteral("before"));
+        Caption(b.name, b.index, QString::fromLatin1(b.caption));
+        Caption("chkOther", -1, QStringLiteral("after"));
         EXPECT_FALSE(LocalizeControls(&window_, db_)) << b.name;
         EXPECT_EQ(label_->text(), QStringLiteral("before"));
         EXPECT_NE(check_->text(), QStringLiteral("after"));
@@ -177,13 +172,12 @@ TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
 
 // Rows find their window and control whatever the case of the names.
 TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
-    struct Case {
+    const struct {
         const char* window;
         const char* control;
-    };
-    const Case cases[] = {{"FRMTEST", "lblOne"}, {"frmtest", "LBLONE"}, {"FrmTest", "lblone"}};
+    } cases[] = {{"FRMTEST", "lblOne"}, {"frmtest", "LBLONE"}, {"FrmTest", "lblone"}};
     int n = 0;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const QString window = QString::fromLatin1(c.window);
         const QString control = QString::fromLatin1(c.control);
         const QString text = QStringLiteral("text %1").arg(++n);
@@ -218,12 +212,11 @@ TEST_F(WindowLocalizerTest, CaptionsByKind) {
     auto* command = Add<QPushButton>(&window_, "cmdGo", "SSCommand");
     auto* image = Add<QLabel>(&window_, "imgPicture", "Image");
     image->setText(QStringLiteral("design"));
-    struct Case {
+    const struct {
         const char* name;
         bool takes;
         std::function<QString()> shown;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"fraPanel", true, [&] { return frame->property("caption").toString(); }},
         {"grdGrid", true, [&] { return grid_->Caption(); }},
         {"cmdGo", true, [&] { return command->text(); }},
@@ -236,11 +229,10 @@ TEST_F(WindowLocalizerTest, CaptionsByKind) {
         {"imgPicture", false, [&] { return image->text(); }},
         {"lsbBar", false, [&] { return QString(); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         db_->Execute(QStringLiteral("DELETE FROM tControls WHERE FormName = 'frmTest'"));
         tree_.boxes.Clear();
-        Control(c.name, -1, QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)),
-                QStringLiteral("-1"), QVariant(), QStringLiteral("-1"));
+        Caption(c.name, -1, QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)));
         EXPECT_EQ(LocalizeControls(&window_, db_), c.takes) << c.name;
         if (c.takes) {
             EXPECT_EQ(c.shown(), QStringLiteral("Caption of %1").arg(QString::fromLatin1(c.name)))

@@ -68,22 +68,11 @@ protected:
         tree->scrollTo(index);
         const QPoint at = tree->visualRect(index).center();
         if (!typed.isEmpty()) {
-            auto* poll = new QTimer(window_.get());
-            poll->setInterval(20);
-            QObject::connect(poll, &QTimer::timeout, [this, poll, typed] {
-                auto* dialog = qobject_cast<frmCmd*>(QApplication::activeModalWidget());
-                if (!dialog || !dialog->isVisible())
-                    return;
-                poll->stop();
-                poll->deleteLater();
+            WhenModal([typed](QWidget* modal) {
+                auto* dialog = qobject_cast<frmCmd*>(modal);
                 auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
                 box->clear();
                 QTest::keyClicks(box, typed.first());
-                const QString shots = qEnvironmentVariable("KESTREL_TEST_SHOTS");
-                if (!shots.isEmpty()) {
-                    dialog->grab().save(shots +
-                                        QStringLiteral("/dialog-%1.png").arg(typed.first()));
-                }
                 dialog->cmdButton_Click(0);
                 // A station number waits for the exchange; then the answer
                 // for a refused number is to cancel.
@@ -94,29 +83,41 @@ protected:
                         dialog->cmdButton_Click(1);
                 }
             });
-            poll->start();
         }
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_TRUE(test::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     }
-    // Clicks `button` of the next modal dialog once it is up, after handing
-    // the dialog to `look`.
-    void AnswerDialog(const char* button, std::function<void(QWidget*)> look = {}) {
+    // Hands the next modal dialog to `act` once it is up.
+    void WhenModal(std::function<void(QWidget*)> act) {
         auto* poll = new QTimer(window_.get());
         poll->setInterval(20);
-        QObject::connect(poll, &QTimer::timeout, [poll, button, look] {
+        QObject::connect(poll, &QTimer::timeout, [poll, act] {
             QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog)
+            if (!dialog || !dialog->isVisible())
                 return;
             poll->stop();
             poll->deleteLater();
+            act(dialog);
+        });
+        poll->start();
+    }
+    // Clicks `button` of the next modal dialog, after handing it to `look`.
+    void AnswerDialog(const char* button, std::function<void(QWidget*)> look = {}) {
+        WhenModal([button, look](QWidget* dialog) {
             if (look)
                 look(dialog);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)),
                               Qt::LeftButton);
         });
-        poll->start();
+    }
+    // With the net on, trunk 004 read and its class of service set to 3, to
+    // be copied to `destinations`.
+    void ClassThreeOfTrunk4(const char* destinations) {
+        SetSafetyNetSetting(true);
+        Get("4");
+        Choose("3002", 3);
+        Box("txtTrunkRange")->setText(QString::fromLatin1(destinations));
     }
     QString ValueOf(int trunk, const char* cmd) {
         return test::ExchangeValue(*Exchange(), trunk, QString::fromLatin1(cmd));
@@ -164,10 +165,7 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
 // The safety net's commands from the command bar: Preview and Copy show the
 // preview dialog, History the journal, Undo asks and writes the old value.
 TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
-    SetSafetyNetSetting(true);
-    Get("4");
-    Choose("3002", 3);
-    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    ClassThreeOfTrunk4("5");
     const QString before = ValueOf(5, "3002");
     ASSERT_NE(before, QStringLiteral("3"));
     QString shown;
@@ -189,16 +187,12 @@ TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
     tree_.boxes.Script({6});  // Yes, undo it
     RunAndWait(QStringLiteral("Undo"));
     EXPECT_EQ(ValueOf(5, "3002"), before);
-    SetSafetyNetSetting(false);
 }
 
 // The source box retyped without leaving it: Copy reads the trunk in the
 // box first and copies its data, never the data of the trunk read before.
 TEST_F(CopyEndToEndTest, CopyAfterTheSourceWasRetypedCopiesTheTrunkInTheBox) {
-    SetSafetyNetSetting(true);
-    Get("4");
-    Choose("3002", 3);
-    Box("txtTrunkRange")->setText(QStringLiteral("5"));
+    ClassThreeOfTrunk4("5");
     Box("txtTrunk")->setText(QStringLiteral("8"));
     QString heading;
     AnswerDialog("cmdCopy", [&](QWidget* d) {
@@ -211,22 +205,18 @@ TEST_F(CopyEndToEndTest, CopyAfterTheSourceWasRetypedCopiesTheTrunkInTheBox) {
     EXPECT_TRUE(heading.startsWith(QStringLiteral("Source trunk 008"))) << heading.toStdString();
     EXPECT_EQ(ValueOf(5, "3002"), ValueOf(8, "3002"));
     EXPECT_EQ(ValueOf(5, "3001"), ValueOf(8, "3001"));
-    SetSafetyNetSetting(false);
 }
 
 // Closing the window while a copy writes asks first; kept open, the copy
 // goes on; stopped, it ends after the entries in flight, is recorded whole
 // and only then does the window unload. The exchange's file is the judge.
 TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) {
-    SetSafetyNetSetting(true);
-    Get("4");
-    Choose("3002", 3);
+    ClassThreeOfTrunk4("5-12");
     {
         ExchangeFaults faults;
         faults.entryDelayMs = 30;
         Exchange()->SetFaults(faults);
     }
-    Box("txtTrunkRange")->setText(QStringLiteral("5-12"));
     AnswerDialog("cmdCopy");
     window_->RunCommand(QStringLiteral("Copy"));
     ASSERT_TRUE(test::WaitFor([&] { return ValueOf(5, "3002") == u"3"; }, 20000));
@@ -259,7 +249,6 @@ TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) 
     }
     EXPECT_GT(written, 0);
     EXPECT_EQ(ValueOf(12, "3002"), QString::number(12 % 4));  // never reached
-    SetSafetyNetSetting(false);
 }
 
 }  // namespace

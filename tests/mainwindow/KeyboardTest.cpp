@@ -9,15 +9,16 @@
 #include <QTreeView>
 #include <QWhatsThis>
 #include <functional>
+#include <optional>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeImages.h"
 #include "catalogue/ValueListModel.h"
-#include "exchange/SimulatedExchange.h"
 #include "localisation/MessageNumbers.h"
 #include "mainwindow/CommandKeys.h"
 #include "platform/widgets/ListBar.h"
 #include "safetynet/SafetyNetSetting.h"
+#include "support/HelpViewers.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel {
@@ -68,6 +69,10 @@ protected:
     }
 };
 
+// The window opens in the source trunk box, where Enter reads a new number
+// (only a new one). An empty box turns the command bar off, and its
+// shortcuts with it (while a request is in flight every command does
+// nothing: dlgKestrelTest.CommandsByKey).
 TEST_F(KeyboardTest, OpensInTheSourceTrunkBoxWhereEnterReads) {
     EXPECT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
     QTest::keyClicks(Box("txtTrunk"), QStringLiteral("4"));
@@ -75,40 +80,52 @@ TEST_F(KeyboardTest, OpensInTheSourceTrunkBoxWhereEnterReads) {
     EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("004"));
     ASSERT_TRUE(test::WaitFor([&] { return Session().Values().rowCount() == 14; }, 20000));
     WaitIdle();
-    // Enter again on the same number reads nothing; the focus stays.
     QTest::keyClick(Box("txtTrunk"), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
     EXPECT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
+
+    tree_.boxes.Clear();
+    Box("txtTrunk")->clear();
+    for (const char* command : {"Get", "Copy", "Exit"})
+        Press(CommandShortcut(QString::fromLatin1(command)));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_FALSE(Session().RequestUnderWay());
+    EXPECT_TRUE(Prompts().isEmpty());
+    Box("txtTrunk")->setText(QStringLiteral("4"));
+    Press(CommandShortcut(QStringLiteral("Exit")));
+    EXPECT_FALSE(window_->IsLoaded());
 }
 
 // Each shortcut does what a click on its command-bar item does: run the
-// command, or give the same refusal.
+// command, or give the same refusal. None of these commands changes the data
+// read, so each state is read once.
 TEST_F(KeyboardTest, EveryShortcutIsTheClickOfItsItem) {
-    struct Case {
+    const struct {
         const char* command;
-        bool withData;  // after a Get of trunk 004
+        bool withData;  // after a Get of trunk 004, else of trunk 000 (not assigned)
         bool refused;
-    };
-    const Case cases[] = {
-        {"Copy", false, true},      {"Preview", false, true},    {"Print", false, true},
-        {"Undo", false, true},      {"View List", false, false}, {"View List", true, false},
-        {"View Tree", true, false}, {"Copy", true, true},  // no destinations given
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"Copy", false, true},       {"Preview", false, true},
+                 {"Print", false, true},      {"Undo", false, true},
+                 {"View List", false, false}, {"View List", true, false},
+                 {"View Tree", true, false},  {"Copy", true, true}};  // no destinations given
+    std::optional<bool> read;
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.command) + (c.withData ? " with data" : " before Get"));
+        if (read != c.withData) {
+            if (c.withData) {
+                ReadTrunk("4");
+            } else {
+                WaitIdle();
+                Box("txtTrunk")->clear();
+                window_->RunCommand(QStringLiteral("Get"));
+            }
+            read = c.withData;
+        }
         const QString key = QString::fromLatin1(c.command);
         QString byKeys;
         QString byClick;
         for (QString* outcome : {&byKeys, &byClick}) {
             window_->ShowPanel(0);
-            if (c.withData) {
-                ReadTrunk("4");
-            } else {
-                // Before a Get that found data: trunk 000 read, not assigned.
-                WaitIdle();
-                Box("txtTrunk")->clear();
-                window_->RunCommand(QStringLiteral("Get"));
-            }
             window_->activateWindow();
             // Leaving the trunk box may read it: done before the command.
             Box("txtTrunkRange")->setFocus(Qt::TabFocusReason);
@@ -127,40 +144,6 @@ TEST_F(KeyboardTest, EveryShortcutIsTheClickOfItsItem) {
         EXPECT_EQ(byKeys, byClick);
         EXPECT_EQ(!Prompts().isEmpty(), c.refused) << Prompts().join(u'|').toStdString();
     }
-}
-
-TEST_F(KeyboardTest, ShortcutsDoNothingWhileARequestIsInFlightOrTheBarIsOff) {
-    {  // a slow exchange keeps the read in flight while the keys are pressed
-        ExchangeFaults faults;
-        faults.entryDelayMs = 300;
-        SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath())
-            ->SetFaults(faults);
-    }
-    Box("txtTrunk")->setText(QStringLiteral("4"));
-    window_->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));
-    for (const CommandKey& command : CommandKeys()) {
-        if (QLatin1String(command.command) != "Help")  // F1 is help on the control
-            Press(command.keys);
-    }
-    EXPECT_TRUE(window_->IsLoaded());
-    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
-    WaitIdle();
-    ASSERT_EQ(Prompts(), QStringList{QStringLiteral("The request has been completed.")});
-
-    // An empty trunk box turns the command bar off; its shortcuts with it.
-    tree_.boxes.Clear();
-    Box("txtTrunk")->setFocus(Qt::TabFocusReason);
-    Box("txtTrunk")->clear();
-    for (const char* command : {"Get", "Copy", "Exit"})
-        Press(CommandShortcut(QString::fromLatin1(command)));
-    EXPECT_TRUE(window_->IsLoaded());
-    EXPECT_FALSE(Session().RequestUnderWay());
-    EXPECT_TRUE(Prompts().isEmpty());
-
-    Box("txtTrunk")->setText(QStringLiteral("4"));
-    Press(CommandShortcut(QStringLiteral("Exit")));
-    EXPECT_FALSE(window_->IsLoaded());
 }
 
 TEST_F(KeyboardTest, TabReachesEveryCommandAndSpaceOrEnterRunsIt) {
@@ -207,7 +190,10 @@ TEST_F(KeyboardTest, TabReachesEveryCommandAndSpaceOrEnterRunsIt) {
     }
 }
 
-TEST_F(KeyboardTest, EachShortcutIsShownInItsToolTip) {
+// Each shortcut is shown in its item's tool tip. In either view the trunk
+// boxes and the safety net are in sight, and while the net is off a notice
+// beside it and Copy's tip say what it leaves out.
+TEST_F(KeyboardTest, ShortcutsInTipsAndTheSafetyNetInSightInBothViews) {
     for (const CommandKey& command : CommandKeys()) {
         QToolButton* button = Bar()->ButtonForKey(QString::fromLatin1(command.command));
         ASSERT_TRUE(button) << command.command;
@@ -217,19 +203,6 @@ TEST_F(KeyboardTest, EachShortcutIsShownInItsToolTip) {
     }
     EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Get"))->toolTip(),
               QStringLiteral("Get Source Trunk (F5)"));
-    // The safety net is off as each test starts: Copy says what it leaves out.
-    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
-              QStringLiteral("Copy to Trunks (Ctrl+Return)\nSafety net off: nothing is shown "
-                             "before the copy, and nothing will be read back after it."));
-    auto* net = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet"));
-    QTest::mouseClick(net, Qt::LeftButton, {}, QPoint(8, net->height() / 2));
-    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
-              QStringLiteral("Copy to Trunks (Ctrl+Return)"));
-}
-
-// In either view the trunk boxes and the safety net are in sight, and while
-// the net is off a notice beside it says so.
-TEST_F(KeyboardTest, TheBoxesAndTheSafetyNetStayInSightInBothViews) {
     const auto inSight = [&](const char* name) {
         auto* control = window_->findChild<QWidget*>(QString::fromLatin1(name));
         QWidget* top = window_->childAt(control->mapTo(window_.get(), control->rect().center()));
@@ -245,53 +218,35 @@ TEST_F(KeyboardTest, TheBoxesAndTheSafetyNetStayInSightInBothViews) {
     }
     EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("lblSafetyNetOff"))->text(),
               Msg(text::kSafetyNetOff));
+    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
+              QStringLiteral("Copy to Trunks (Ctrl+Return)\nSafety net off: nothing is shown "
+                             "before the copy, and nothing will be read back after it."));
     auto* net = window_->findChild<QCheckBox*>(QStringLiteral("chkSafetyNet"));
     QTest::mouseClick(net, Qt::LeftButton, {}, QPoint(8, net->height() / 2));
     EXPECT_TRUE(SafetyNetSetting());
     EXPECT_FALSE(inSight("lblSafetyNetOff"));
+    EXPECT_EQ(Bar()->ButtonForKey(QStringLiteral("Copy"))->toolTip(),
+              QStringLiteral("Copy to Trunks (Ctrl+Return)"));
 }
 
-// Shift+F1 shows What's This of the focused control, or of the part of the
-// window it lies in.
-TEST_F(KeyboardTest, ShiftF1ExplainsTheFocusedControl) {
-    const auto shown = [] {
+// F1 opens the help topic of the control with the focus (or of the one the
+// engineer was in before a request took it), whether or not the command bar
+// is on; Shift+F1 shows its What's This.
+TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
+    const auto viewer = test::OpenHelpViewer;
+    const auto whatsThisShown = [] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->isVisible() && QLatin1String(w->metaObject()->className()) == "QWhatsThat")
                 return true;
         }
         return false;
     };
-    for (QWidget* control : {static_cast<QWidget*>(Box("txtTrunk")),
-                             static_cast<QWidget*>(Bar()->ButtonForKey(QStringLiteral("Get")))}) {
-        SCOPED_TRACE(control->objectName().toStdString());
-        window_->activateWindow();
-        control->setFocus(Qt::TabFocusReason);
-        WaitIdle();
-        ASSERT_FALSE(shown());
-        Press(kWhatsThisKeys);
-        EXPECT_TRUE(test::WaitFor(shown, 2000));
-        QWhatsThis::hideText();
-        ASSERT_TRUE(test::WaitFor([&] { return !shown(); }, 2000));
-    }
-}
-
-// F1 opens the help topic of the control with the focus (or of the one the
-// engineer was in before a request took it), whether or not the command bar
-// is on.
-TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
-    const auto viewer = []() -> QTextBrowser* {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"helpViewer" && w->isVisible())
-                return qobject_cast<QTextBrowser*>(w);
-        }
-        return nullptr;
-    };
-    struct Case {
+    const struct {
         const char* what;
         std::function<void()> arrange;
         const char* topic;
-    };
-    const Case cases[] = {
+        bool whatsThis = true;
+    } cases[] = {
         {"bar off: the trunk box emptied",
          [&] {
              Box("txtTrunk")->setFocus(Qt::TabFocusReason);
@@ -307,15 +262,22 @@ TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
              window_->RunCommand(QStringLiteral("Get"));
              ASSERT_TRUE(test::WaitFor([&] { return !window_->IsEnabled(); }, 20000));
          },
-         "2020"},
+         "2020", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WaitIdle();
         if (QTextBrowser* open = viewer())
             open->hide();
         ShowActive();
         c.arrange();
+        if (c.whatsThis) {
+            ASSERT_FALSE(whatsThisShown());
+            Press(kWhatsThisKeys);
+            EXPECT_TRUE(test::WaitFor(whatsThisShown, 2000));
+            QWhatsThis::hideText();
+            ASSERT_TRUE(test::WaitFor([&] { return !whatsThisShown(); }, 2000));
+        }
         Press(QKeySequence(Qt::Key_F1));
         ASSERT_TRUE(test::WaitFor([&] { return viewer() != nullptr; }, 2000));
         EXPECT_EQ(viewer()->source().fileName(), QStringLiteral("kestrel.hlp"));
@@ -325,7 +287,8 @@ TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
     viewer()->close();
 }
 
-// Enter, keypad Enter and Space on a tree node do what a double-click does.
+// Enter, keypad Enter and Space on a tree node do what a double-click does:
+// each road chooses an option not yet taken.
 TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
     ReadTrunk("4");
     auto& model = Session().Tree();
@@ -371,7 +334,6 @@ TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
     };
     for (const auto& [name, road] : roads) {
         SCOPED_TRACE(name);
-        ReadTrunk("4");  // every option as read again
         QStandardItem* node = option();
         ASSERT_TRUE(node);
         Tree()->expand(model.indexFromItem(node->parent()));

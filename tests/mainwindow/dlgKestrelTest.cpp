@@ -1,57 +1,35 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QCoreApplication>
 #include <QFile>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTreeView>
 #include <algorithm>
 
 #include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/ValueListModel.h"
-#include "exchange/BuiltInHost.h"
-#include "exchange/SimulatedLink.h"
-#include "hostlink/RequestDispatcher.h"
-#include "localisation/Messages.h"
 #include "localisation/TokenExpansion.h"
 #include "mainwindow/WindowPosition.h"
-#include "mainwindow/dlgKestrel.h"
 #include "platform/Database.h"
 #include "platform/Recordset.h"
-#include "platform/RunError.h"
-#include "platform/Services.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
-#include "session/TrunkCopySession.h"
-#include "startup/DbAccess.h"
-#include "startup/Globals.h"
-#include "support/RuntimeTree.h"
-#include "support/ScriptedHost.h"
-#include "support/WaitFor.h"
+#include "support/HelpViewers.h"
+#include "support/SpokenNames.h"
+#include "support/WindowFixture.h"
 
 namespace kestrel {
 namespace {
 
-class dlgKestrelTest : public ::testing::Test {
+class dlgKestrelTest : public test::WindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tree_.OpenStartupDatabases());
+        WindowFixture::SetUp();
         window_ = std::make_unique<dlgKestrel>();
     }
-    void TearDown() override { window_.reset(); }
 
     QString WorkCopy() const { return tree_.DatabaseDir() + g_WorkDbName; }
     template <typename T>
     T* Child(const char* name) const {
         return window_->findChild<T*>(QString::fromLatin1(name));
     }
-
-    test::RuntimeTree tree_;
-    test::ScriptedHost host_;
-    std::unique_ptr<dlgKestrel> window_;
 };
 
 TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
@@ -69,19 +47,8 @@ TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     EXPECT_TRUE(Child<QLineEdit>("txtTrunk")->whatsThis().contains(QStringLiteral("trunk")));
     EXPECT_EQ(window_->Session().StandaloneHost(), nullptr);
     EXPECT_TRUE(tree_.boxes.shown.empty());
-
-    const QString copy = WorkCopy();
-    window_->Unload();
-    EXPECT_FALSE(window_->IsLoaded());
-    EXPECT_FALSE(QFile::exists(copy));
-    EXPECT_EQ(g_LangDb, nullptr);
-    EXPECT_EQ(window_->Session().WorkDb(), nullptr);
-    EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
-}
-
-TEST_F(dlgKestrelTest, ExchangeNameSetsCaptionMenuAndHighestTrunk) {
-    window_->SetParent(&host_);
-    ASSERT_TRUE(window_->Load());
+    // The exchange's name sets caption, menu and (from its processor) the
+    // highest trunk.
     host_.processor = QStringLiteral("SC-K 4.2");
     window_->SetPBXName(QStringLiteral("PBX1"));
     EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" (PBX1)"));
@@ -92,6 +59,14 @@ TEST_F(dlgKestrelTest, ExchangeNameSetsCaptionMenuAndHighestTrunk) {
     EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" ()"));
     EXPECT_FALSE(Child<ListBar>("lsbMenu")->isEnabled());
     EXPECT_EQ(window_->Session().HighestTrunk(), 511);
+
+    const QString copy = WorkCopy();
+    window_->Unload();
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(g_LangDb, nullptr);
+    EXPECT_EQ(window_->Session().WorkDb(), nullptr);
+    EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
 }
 
 TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {
@@ -129,33 +104,22 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
     EXPECT_NE(window_->Session().StandaloneHost(), nullptr);
     EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
     EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
-    // With no host to show it, Help opens the help file's contents; F1 the
-    // topic of the control in hand, the trunk box the window opens in.
-    for (const bool byKey : {false, true}) {
-        SCOPED_TRACE(byKey ? "F1" : "Help");
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"helpViewer")
-                w->hide();
-        }
-        if (byKey) {
-            window_->show();
-            window_->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-            QTest::keyClick(window_.get(), Qt::Key_F1);
-        } else {
-            window_->RunCommand(QStringLiteral("Help"));
-        }
-        QTextBrowser* viewer = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"helpViewer" && w->isVisible())
-                viewer = qobject_cast<QTextBrowser*>(w);
-        }
-        ASSERT_NE(viewer, nullptr);
-        EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel.hlp"));
-        EXPECT_EQ(viewer->source().fragment(),
-                  byKey ? QStringLiteral("2010") : QStringLiteral("1000"));
-        viewer->close();
-    }
+    // Every control that takes the focus has a name to say; the boxes take
+    // theirs from their labels.
+    const auto names = test::SpokenNames(window_.get());
+    for (const char* control : {"txtTrunk", "txtTrunkRange", "tvwTrkData", "grdTrkData",
+                                "chkSafetyNet", "lsbItem_Get", "lsbGroup1", "cmdCancel"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(control))) << control;
+    for (auto it = names.cbegin(); it != names.cend(); ++it)
+        EXPECT_FALSE(it.value().isEmpty()) << it.key().toStdString();
+    EXPECT_EQ(names.value(QStringLiteral("txtTrunk")), QStringLiteral("Source trunk"));
+    // With no host to show it, Help opens the help file's contents.
+    window_->RunCommand(QStringLiteral("Help"));
+    QTextBrowser* viewer = test::OpenHelpViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel.hlp"));
+    EXPECT_EQ(viewer->source().fragment(), QStringLiteral("1000"));
+    viewer->close();
     // Hide Window unloads a standalone window and deletes its copy.
     const QString copy = WorkCopy();
     window_->RunCommand(QStringLiteral("Hide Window"));
@@ -181,14 +145,6 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
     EXPECT_FALSE(window_->Session().Dispatcher().tmrEvent().isActive());  // unchanged: no request
     window_->RunCommand(QStringLiteral("View Tree"));
     EXPECT_EQ(window_->FrontPanel(), 0);
-
-    for (const char* key : {"Copy", "Print"}) {
-        tree_.boxes.Clear();
-        window_->RunCommand(QString::fromLatin1(key));
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << key;
-        EXPECT_EQ(tree_.boxes.Last().title, Msg(15));
-        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
-    }
 
     host_.loginReply = QStringLiteral("LOGIN7");
     Child<QLineEdit>("txtTrunk")->setText(QStringLiteral("7"));
@@ -247,12 +203,6 @@ TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
     EXPECT_EQ(FormatPosition(QPoint(1200, 900)), QStringLiteral("1200,900"));
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 // Swapping the language databases swaps the window's language, its help
 // and the help of its message boxes.
 TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
@@ -302,8 +252,9 @@ TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
                     .contains(QStringLiteral("Fehler in der Zielliste")));
 }
 
-// The German help holds every topic of the English one.
-TEST(LanguageSwapTest, GermanHelpHasEveryTopic) {
+// The German help holds every topic of the English one. The history's
+// window, its command and its help topic carry one name, in either language.
+TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
     const auto topics = [](const QString& file) {
         QList<int> found =
             HelpViewer::TopicTexts(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/HELP/") + file)
@@ -314,11 +265,6 @@ TEST(LanguageSwapTest, GermanHelpHasEveryTopic) {
     const QList<int> english = topics(QStringLiteral("kestrel.hlp"));
     EXPECT_GE(english.size(), 17);
     EXPECT_EQ(topics(QStringLiteral("kestrel_de.hlp")), english);
-}
-
-// The history's window, its command and its help topic carry one name, in
-// either language.
-TEST(LanguageSwapTest, HistoryHasOneName) {
     const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
     for (const char* language : {"", "LANGUAGES/DE/"}) {
         SCOPED_TRACE(language);

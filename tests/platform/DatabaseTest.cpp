@@ -42,25 +42,35 @@ protected:
     std::unique_ptr<Database> db_;
 };
 
-TEST_F(DatabaseTest, OpenFailuresCarryTheirNumbers) {
-    EXPECT_EQ(ErrorOf([&] { Database::Open(dir_.filePath(QStringLiteral("none.mdb")), true); }),
-              err::kCouldNotFindFile);
+// Each failure of opening, a statement or a change carries its number.
+TEST_F(DatabaseTest, FailuresCarryTheirNumbers) {
     const QString junk = dir_.filePath(QStringLiteral("junk.lng"));
     QFile file(junk);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(4096, 'x'));
     file.close();
-    EXPECT_EQ(ErrorOf([&] { Database::Open(junk, true); }), err::kUnrecognizedFormat);
-    EXPECT_EQ(ErrorOf([&] { Database::Open(dir_.path(), false); }), err::kCouldNotFindFile);
-}
-
-TEST_F(DatabaseTest, StatementFailuresCarryTheirNumbers) {
-    EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset(QStringLiteral("SELECT * FROM Missing")); }),
-              err::kTableNotFound);
-    EXPECT_EQ(ErrorOf([&] { db_->Execute(QStringLiteral("SELEC nonsense")); }), err::kSyntaxError);
     auto readOnly = Database::Open(path_, true);
-    EXPECT_EQ(ErrorOf([&] { readOnly->Execute(QStringLiteral("DELETE * FROM Items")); }),
-              err::kReadOnly);
+    auto snapshot =
+        db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"), RecordsetType::Snapshot);
+    auto dynaset = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
+    const std::pair<std::function<void()>, int> cases[] = {
+        {[&] { Database::Open(dir_.filePath(QStringLiteral("none.mdb")), true); },
+         err::kCouldNotFindFile},
+        {[&] { Database::Open(junk, true); }, err::kUnrecognizedFormat},
+        {[&] { Database::Open(dir_.path(), false); }, err::kCouldNotFindFile},
+        {[&] { db_->OpenRecordset(QStringLiteral("SELECT * FROM Missing")); }, err::kTableNotFound},
+        {[&] { db_->Execute(QStringLiteral("SELEC nonsense")); }, err::kSyntaxError},
+        {[&] { readOnly->Execute(QStringLiteral("DELETE * FROM Items")); }, err::kReadOnly},
+        {[&] { snapshot->Edit(); }, err::kReadOnly},
+        {[&] { dynaset->Update(); }, err::kUpdateWithoutEdit},
+        {[&] { dynaset->SetField(QStringLiteral("Data"), 1); }, err::kUpdateWithoutEdit},
+    };
+    int i = 0;
+    for (const auto& [action, number] : cases)
+        EXPECT_EQ(ErrorOf(action), number) << "case " << i++;
+    auto joined = db_->OpenRecordset(
+        QStringLiteral("SELECT a.CMD FROM Items a JOIN Items b ON a.CMD = b.CMD"));
+    EXPECT_FALSE(joined->Updatable());
 }
 
 TEST_F(DatabaseTest, NullIsDistinctFromEmptyText) {
@@ -115,19 +125,6 @@ TEST_F(DatabaseTest, DynasetEditAndAddNewReachTheFile) {
                              RecordsetType::Snapshot);
     ASSERT_EQ(added->RecordCount(), 1);
     EXPECT_TRUE(added->Fields(0).isNull());
-}
-
-TEST_F(DatabaseTest, ChangesNeedAnUpdatableSetInEditMode) {
-    auto snapshot =
-        db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"), RecordsetType::Snapshot);
-    EXPECT_EQ(ErrorOf([&] { snapshot->Edit(); }), err::kReadOnly);
-    auto dynaset = db_->OpenRecordset(QStringLiteral("SELECT * FROM Items"));
-    EXPECT_EQ(ErrorOf([&] { dynaset->Update(); }), err::kUpdateWithoutEdit);
-    EXPECT_EQ(ErrorOf([&] { dynaset->SetField(QStringLiteral("Data"), 1); }),
-              err::kUpdateWithoutEdit);
-    auto joined = db_->OpenRecordset(
-        QStringLiteral("SELECT a.CMD FROM Items a JOIN Items b ON a.CMD = b.CMD"));
-    EXPECT_FALSE(joined->Updatable());
 }
 
 TEST_F(DatabaseTest, JetFormsKeepTheirMeaning) {

@@ -33,32 +33,11 @@ int CopyError(const QString& from, const QString& to) {
     return 0;
 }
 
+// Components are found whatever their case (backslashes separate as well;
+// a missing part keeps its given name). Where several entries match a
+// component, the one that leads furthest wins; ties go to the exact name,
+// then to directory order.
 TEST(ResolvePathTest, FindsComponentsWhateverTheirCase) {
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("OpsHelm32/30000/Addins/DataBase"));
-    Write(dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/Kestrel.lng")), "x");
-    QDir(dir.path()).mkpath(QStringLiteral("OpsHelm32/30000/BACKGRND"));
-
-    const QString base = dir.path() + QStringLiteral("/OPSHELM32/30000/ADDINS/");
-    EXPECT_EQ(ResolvePath(base + QStringLiteral("DATABASE/KESTREL.LNG")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/Kestrel.lng")));
-    EXPECT_EQ(ResolvePath(base + QStringLiteral("../BACKGRND/")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/BACKGRND/")));
-    // Backslashes separate as well; a missing file keeps its given name.
-    EXPECT_EQ(ResolvePath(base + QStringLiteral("DATABASE\\KESTREL7.MDB")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/KESTREL7.MDB")));
-    EXPECT_EQ(ResolvePath(base + QStringLiteral("NOPE/SUB/FILE")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/NOPE/SUB/FILE")));
-    // A name in a folder: the folder as above, the name whatever its case.
-    EXPECT_EQ(ResolvePathIn(base + QStringLiteral("DATABASE/"), QStringLiteral("KESTREL.LNG")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/Kestrel.lng")));
-    EXPECT_EQ(ResolvePathIn(base + QStringLiteral("DATABASE"), QStringLiteral("KESTREL7.MDB")),
-              dir.filePath(QStringLiteral("OpsHelm32/30000/Addins/DataBase/KESTREL7.MDB")));
-}
-
-// Where several entries match a component whatever the case, the one that
-// leads furthest wins; ties go to the exact name, then to directory order.
-TEST(ResolvePathTest, TakesTheEntryThatLeadsFurthest) {
     QTemporaryDir dir;
     QDir root(dir.path());
     // An upper-case folder "weiß" becomes in the install-path rules.
@@ -75,11 +54,10 @@ TEST(ResolvePathTest, TakesTheEntryThatLeadsFurthest) {
     root.mkpath(QStringLiteral("Sets/a"));
     root.mkpath(QStringLiteral("sets/b"));
 
-    struct Case {
+    const struct {
         const char* asked;
         const char* expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
         {"WEISS/DATA/KESTREL7.MDB", "weiß/Data/KESTREL7.MDB"},
         {"WEIß/data/", "weiß/Data/"},
@@ -93,12 +71,22 @@ TEST(ResolvePathTest, TakesTheEntryThatLeadsFurthest) {
         {"SETS/C/NEW", "Sets/C/NEW"},
         {"sets/c/new", "sets/c/new"},
         {"PICS/../WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
+        {"ADDINS/DATABASE/../../WEISS/", "weiß/"},
+        {"ADDINS\\DATABASE\\SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
+        {"ADDINS/NOPE/SUB/FILE", "ADDINS/NOPE/SUB/FILE"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(ResolvePath(dir.path() + u'/' + QString::fromUtf8(c.asked)),
                   dir.filePath(QString::fromUtf8(c.expected)))
             << c.asked;
     }
+    // A name in a folder: the folder as above, the name whatever its case.
+    EXPECT_EQ(
+        ResolvePathIn(dir.path() + QStringLiteral("/WEISS/DATA/"), QStringLiteral("KESTREL.LNG")),
+        dir.filePath(QStringLiteral("weiß/Data/Kestrel.lng")));
+    EXPECT_EQ(
+        ResolvePathIn(dir.path() + QStringLiteral("/WEISS/DATA"), QStringLiteral("KESTREL7.MDB")),
+        dir.filePath(QStringLiteral("weiß/Data/KESTREL7.MDB")));
 }
 
 TEST(CopyFileLockedTest, CopiesAndHoldsTheDestination) {

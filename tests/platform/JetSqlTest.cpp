@@ -7,49 +7,36 @@
 namespace kestrel {
 namespace {
 
-struct JetCase {
-    const char* jet;
-    const char* sqlite;
-};
-
-void PrintTo(const JetCase& c, std::ostream* os) {
-    *os << c.jet;
+TEST(JetSqlTest, TranslatesTheDesktopEnginesForms) {
+    const struct {
+        const char* jet;
+        const char* sqlite;
+    } cases[] = {
+        {"DELETE * FROM Trunk", "DELETE FROM Trunk"},
+        {"delete   *   from PBXName", "DELETE FROM PBXName"},
+        {"SELECT * FROM SerialTable Where Addin = \"KESTREL\"",
+         "SELECT * FROM SerialTable Where Addin = 'KESTREL'"},
+        {"SELECT * FROM T WHERE a = \"it's\"", "SELECT * FROM T WHERE a = 'it''s'"},
+        {"SELECT * FROM T WHERE a = \"say \"\"hi\"\"\"", "SELECT * FROM T WHERE a = 'say \"hi\"'"},
+        {"SELECT * FROM T WHERE a = 'DELETE * FROM x'",
+         "SELECT * FROM T WHERE a = 'DELETE * FROM x'"},
+        {"SELECT Index FROM tControls ORDER BY Index",
+         "SELECT [Index] FROM tControls ORDER BY [Index]"},
+        {"SELECT [Index], t.Index, IndexNo FROM t", "SELECT [Index], t.Index, IndexNo FROM t"},
+        {"SELECT * FROM T WHERE a = 'Index'", "SELECT * FROM T WHERE a = 'Index'"},
+        {"SELECT * FROM T WHERE a = \"Über\"", "SELECT * FROM T WHERE a = 'Über'"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TranslateJetSql(QString::fromUtf8(c.jet)), QString::fromUtf8(c.sqlite)) << c.jet;
 }
-
-class JetSqlTest : public ::testing::TestWithParam<JetCase> {};
-
-TEST_P(JetSqlTest, Translates) {
-    EXPECT_EQ(TranslateJetSql(QString::fromUtf8(GetParam().jet)),
-              QString::fromUtf8(GetParam().sqlite));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, JetSqlTest,
-    ::testing::Values(
-        JetCase{"DELETE * FROM Trunk", "DELETE FROM Trunk"},
-        JetCase{"delete   *   from PBXName", "DELETE FROM PBXName"},
-        JetCase{"SELECT * FROM SerialTable Where Addin = \"KESTREL\"",
-                "SELECT * FROM SerialTable Where Addin = 'KESTREL'"},
-        JetCase{"SELECT * FROM T WHERE a = \"it's\"", "SELECT * FROM T WHERE a = 'it''s'"},
-        JetCase{"SELECT * FROM T WHERE a = \"say \"\"hi\"\"\"",
-                "SELECT * FROM T WHERE a = 'say \"hi\"'"},
-        JetCase{"SELECT * FROM T WHERE a = 'DELETE * FROM x'",
-                "SELECT * FROM T WHERE a = 'DELETE * FROM x'"},
-        JetCase{"SELECT Index FROM tControls ORDER BY Index",
-                "SELECT [Index] FROM tControls ORDER BY [Index]"},
-        JetCase{"SELECT [Index], t.Index, IndexNo FROM t",
-                "SELECT [Index], t.Index, IndexNo FROM t"},
-        JetCase{"SELECT * FROM T WHERE a = 'Index'", "SELECT * FROM T WHERE a = 'Index'"},
-        JetCase{"SELECT * FROM T WHERE a = \"Über\"", "SELECT * FROM T WHERE a = 'Über'"}));
 
 TEST(CaseInsensitiveTextTest, CollatesTheRightOperandOfTextComparisons) {
     const QString c = QStringLiteral(" COLLATE ") + QLatin1String(kNoCaseCollation);
-    struct Case {
+    const struct {
         const char* sql;
         QVariantList params;
         QString expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"SELECT * FROM T WHERE a = ?", {QStringLiteral("x")}, "SELECT * FROM T WHERE a = ?" + c},
         {"SELECT * FROM T WHERE a = ? AND b = ?",
          {7, QStringLiteral("x")},
@@ -71,7 +58,7 @@ TEST(CaseInsensitiveTextTest, CollatesTheRightOperandOfTextComparisons) {
         {"CREATE TABLE T (a TEXT CHECK (a = 'x'))", {}, "CREATE TABLE T (a TEXT CHECK (a = 'x'))"},
         {"PRAGMA user_version = 3", {}, "PRAGMA user_version = 3"},
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         EXPECT_EQ(WithCaseInsensitiveText(QString::fromUtf8(k.sql), &k.params), k.expected)
             << k.sql;
     }

@@ -10,28 +10,11 @@
 namespace kestrel {
 namespace {
 
-// The test main points QSettings' user scope at a temporary folder.
-TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplication) {
-    {
-        QSettings writer(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("OPSHELM32"));
-        writer.setValue(QStringLiteral("30000/InstallPath"), QStringLiteral("/opt/suite/"));
-        writer.sync();
-    }
-    const QSettingsStore store;
-    EXPECT_EQ(store.Read(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
-                         QStringLiteral("InstallPath"), QStringLiteral("NONE")),
-              QStringLiteral("/opt/suite/"));
-    EXPECT_EQ(store.Read(QStringLiteral("OPSHELM32"), QStringLiteral("NONE"),
-                         QStringLiteral("InstallPath"), QStringLiteral("NONE")),
-              QStringLiteral("NONE"));
-    EXPECT_EQ(store.Read(QStringLiteral("OTHER"), QStringLiteral("30000"),
-                         QStringLiteral("InstallPath"), QStringLiteral("\\")),
-              QStringLiteral("\\"));
-}
-
-// A value as the engineer writes it into the file by hand, commas and
-// quotes included, reads as written.
-TEST(QSettingsStoreTest, AValueWithACommaReadsAsWritten) {
+// The application's file (the test main points QSettings' user scope at a
+// temporary folder), its section and key are read; a value as the engineer
+// writes it into the file by hand, commas and quotes included, reads as
+// written. Another section or application gives the default.
+TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplicationAsWritten) {
     const struct {
         const char* line;
         const char* read;
@@ -55,6 +38,12 @@ TEST(QSettingsStoreTest, AValueWithACommaReadsAsWritten) {
                   QString::fromUtf8(c.read))
             << c.line;
     }
+    EXPECT_EQ(store.Read(QStringLiteral("COMMAS"), QStringLiteral("NONE"),
+                         QStringLiteral("InstallPath"), QStringLiteral("NONE")),
+              QStringLiteral("NONE"));
+    EXPECT_EQ(store.Read(QStringLiteral("OTHER"), QStringLiteral("30000"),
+                         QStringLiteral("InstallPath"), QStringLiteral("\\")),
+              QStringLiteral("\\"));
 }
 
 }  // namespace

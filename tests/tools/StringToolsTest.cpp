@@ -8,12 +8,11 @@ namespace kestrel {
 namespace {
 
 TEST(ApplyDataFormatTest, LaysTheValueInFromTheRight) {
-    struct Case {
+    const struct {
         QVariant value;
         const char* format;
         const char* expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {5, "000", "005"},
         {12345, "000", "12345"},
         {123, "0-00", "0-23"},
@@ -29,7 +28,7 @@ TEST(ApplyDataFormatTest, LaysTheValueInFromTheRight) {
         {QStringLiteral("42"), "", "42"},
         {QStringLiteral("42"), "-", "-42"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(ApplyDataFormat(c.value, QString::fromUtf8(c.format)),
                   QString::fromUtf8(c.expected))
             << c.value.toString().toStdString() << " in " << c.format;
@@ -37,13 +36,12 @@ TEST(ApplyDataFormatTest, LaysTheValueInFromTheRight) {
 }
 
 TEST(SplitListTest, StopsAtTheFirstEmptyPiece) {
-    struct Case {
+    const struct {
         const char* text;
         const char* sep;
         int last;
         QStringList pieces;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"7", ",", 0, {"7"}},
         {"", ",", -1, {"kept"}},
         {"1,2,3", ",", 2, {"1", "2", "3"}},
@@ -54,7 +52,7 @@ TEST(SplitListTest, StopsAtTheFirstEmptyPiece) {
         {"a::b", "::", 1, {"a", "b"}},
         {"abc", "", -1, {"kept"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QStringList pieces{QStringLiteral("kept")};
         EXPECT_EQ(SplitList(QString::fromUtf8(c.text), pieces, QString::fromUtf8(c.sep)), c.last)
             << c.text;
@@ -63,16 +61,15 @@ TEST(SplitListTest, StopsAtTheFirstEmptyPiece) {
 }
 
 TEST(RangeTest, NumbersAroundTheFirstDash) {
-    struct Case {
+    const struct {
         const char* text;
         int start;
         int end;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"1-5", 1, 5}, {"20-10", 20, 10}, {"-5", 0, 5},          {"5-", 5, 0},      {"1-5-9", 1, 5},
         {"0-0", 0, 0}, {"007-9x", 7, 9},  {"99999-1", 32767, 1}, {"abc-def", 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(RangeStart(QString::fromUtf8(c.text)), c.start) << c.text;
         EXPECT_EQ(RangeEnd(QString::fromUtf8(c.text)), c.end) << c.text;
     }
@@ -82,21 +79,20 @@ TEST(RangeTest, NumbersAroundTheFirstDash) {
 }
 
 TEST(KeyFilterTest, PassRaiseOrDrop) {
-    struct Case {
+    const struct {
         int key;
         int digit;
         int hex;
         int station;
         int range;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {'0', '0', '0', '0', '0'}, {'9', '9', '9', '9', '9'}, {8, 8, 8, 8, 8},
         {'a', 0, 'A', 'A', 0},     {'b', 0, 'B', 'B', 0},     {'c', 0, 'C', 0, 0},
         {'F', 0, 'F', 0, 0},       {'f', 0, 'F', 0, 0},       {'g', 0, 0, 0, 0},
         {'A', 0, 'A', 'A', 0},     {'-', 0, 0, 0, '-'},       {',', 0, 0, 0, ','},
         {' ', 0, 0, 0, 0},         {13, 0, 0, 0, 0},          {0xE9, 0, 0, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(FilterDigitKey(c.key), c.digit) << c.key;
         EXPECT_EQ(FilterHexKey(c.key), c.hex) << c.key;
         EXPECT_EQ(FilterStationKey(c.key), c.station) << c.key;

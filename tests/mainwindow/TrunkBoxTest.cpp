@@ -115,10 +115,12 @@ TEST_F(TrunkBoxTest, TheEmptyBoxReadsNothingAndItsGetFindsTrunk000NotAssigned) {
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
     EXPECT_TRUE(Session().NoSourceData());
     EXPECT_EQ(Session().Values().rowCount(), 0);
-    tree_.boxes.Clear();
-    window_->RunCommand(QStringLiteral("Copy"));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+    for (const char* key : {"Copy", "Print"}) {
+        tree_.boxes.Clear();
+        window_->RunCommand(QString::fromLatin1(key));
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << key;
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
+    }
 
     tree_.boxes.Clear();
     Box("txtTrunk")->setText(QStringLiteral("10"));

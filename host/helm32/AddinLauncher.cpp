@@ -86,6 +86,12 @@ bool AddinLauncher::Known(const Session* session) const {
                        [session](const auto& s) { return s.get() == session; });
 }
 
+AddinLauncher::Session* AddinLauncher::Find(int id) const {
+    const auto found = std::find_if(sessions_.begin(), sessions_.end(),
+                                    [id](const auto& s) { return s->id == id; });
+    return found == sessions_.end() ? nullptr : found->get();
+}
+
 void AddinLauncher::Open(const QString& exchange) {
     for (auto& s : sessions_) {
         if (s->exchange != exchange || s->ending)
@@ -118,14 +124,14 @@ void AddinLauncher::Open(const QString& exchange) {
         return;
     }
     auto session = std::make_unique<Session>();
-    Session* raw = session.get();
+    const int id = nextId_++;
     session->exchange = exchange;
-    session->id = nextId_++;
+    session->id = id;
     session->process = std::make_unique<QProcess>();
     session->process->setProcessChannelMode(QProcess::ForwardedChannels);
-    connect(session->process.get(), &QProcess::finished, this, [this, raw] {
+    connect(session->process.get(), &QProcess::finished, this, [this, id] {
         // Not inside the process's own signal: forgetting deletes it.
-        QTimer::singleShot(0, this, [this, raw] { Forget(raw); });
+        QTimer::singleShot(0, this, [this, id] { Forget(Find(id)); });
     });
     session->process->start(program_, {contract::kEmbedding, Address()});
     if (!session->process->waitForStarted(5000)) {
@@ -152,8 +158,10 @@ void AddinLauncher::OnConnection(const QDBusConnection& connection) {
     session->connectionName = connection.name();
     QDBusConnection c(connection);
     auto parent = std::make_unique<ParentAdaptor>(model_);
-    connect(parent.get(), &ParentAdaptor::childUnloaded, this,
-            [this, session](int) { OnChildUnloaded(session); });
+    connect(parent.get(), &ParentAdaptor::childUnloaded, this, [this, id = session->id](int) {
+        if (Session* s = Find(id))
+            OnChildUnloaded(s);
+    });
     auto link = std::make_unique<LinkAdaptor>(link_);
     auto processor = std::make_unique<ProcessorAdaptor>(link_);
     c.registerObject(contract::kHostParentPath, parent.get(), QDBusConnection::ExportAllSlots);
@@ -185,35 +193,36 @@ void AddinLauncher::TryCreate(Session* session, int attemptsLeft) {
     QDBusMessage create = QDBusMessage::createMethodCall(
         QString(), contract::kClassPath, contract::kClassInterface, QStringLiteral("CreateObject"));
     create << contract::kClassName;
-    creating_ = session;
+    creating_ = session->id;
     auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(create), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, session, attemptsLeft](QDBusPendingCallWatcher* w) {
+            [this, id = session->id, attemptsLeft](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
-                if (creating_ == session) {
+                if (creating_ == id) {
                     // The next add-in's creation waits only for this answer.
-                    creating_ = nullptr;
+                    creating_ = 0;
                     QTimer::singleShot(0, this, &AddinLauncher::CreateNext);
                 }
-                if (!Known(session) || session->ending)
+                Session* live = Find(id);
+                if (!live || live->ending)
                     return;
                 const QDBusMessage reply = w->reply();
                 if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
                     if (attemptsLeft > 0) {
-                        QTimer::singleShot(100, this, [this, session, attemptsLeft] {
-                            if (Known(session))
-                                QueueCreate(session, attemptsLeft - 1);
+                        QTimer::singleShot(100, this, [this, id, attemptsLeft] {
+                            if (Session* again = Find(id))
+                                QueueCreate(again, attemptsLeft - 1);
                         });
                     } else {
                         emit status(QStringLiteral("Trunk Copy did not answer."));
                         // Stopped, so the next Open starts afresh.
-                        session->ending = true;
-                        session->process->kill();
+                        live->ending = true;
+                        live->process->kill();
                     }
                     return;
                 }
-                session->layerPath = qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
-                Register(session);
+                live->layerPath = qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
+                Register(live);
             });
 }
 
@@ -225,29 +234,30 @@ void AddinLauncher::Register(Session* session) {
     auto* watcher = new QDBusPendingCallWatcher(Connection(*session).asyncCall(reg), this);
     connect(
         watcher, &QDBusPendingCallWatcher::finished, this,
-        [this, session](QDBusPendingCallWatcher* w) {
+        [this, id = session->id](QDBusPendingCallWatcher* w) {
             w->deleteLater();
-            if (!Known(session) || session->ending)
+            Session* live = Find(id);
+            if (!live || live->ending)
                 return;
             const QDBusMessage reply = w->reply();
             // True: the add-in could not prepare its working database, or
             // its window has already unloaded. Such a window is no use.
             if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().value(0).toBool()) {
-                session->loadFailed = true;
-                emit status(NotReadyText(session->exchange));
-                End(session);
+                live->loadFailed = true;
+                emit status(NotReadyText(live->exchange));
+                End(live);
                 return;
             }
-            session->shown = true;
-            QDBusMessage show = QDBusMessage::createMethodCall(QString(), session->layerPath,
+            live->shown = true;
+            QDBusMessage show = QDBusMessage::createMethodCall(QString(), live->layerPath,
                                                                contract::kLayerInterface,
                                                                QStringLiteral("SetVisible"));
             show << true;
-            Connection(*session).asyncCall(show);
+            Connection(*live).asyncCall(show);
             if (backgroundSet_ != 0)
                 SetBackGround(backgroundSet_);
-            emit status(QStringLiteral("Trunk Copy open for %1").arg(session->exchange));
-            emit opened(session->exchange);
+            emit status(QStringLiteral("Trunk Copy open for %1").arg(live->exchange));
+            emit opened(live->exchange);
         });
 }
 
@@ -257,9 +267,9 @@ void AddinLauncher::OnChildUnloaded(Session* session) {
     // Unloaded is final: from now on Open starts a fresh add-in. The release
     // waits until the add-in has had the answer to its UnloadChild.
     session->ending = true;
-    QTimer::singleShot(0, this, [this, session] {
-        if (Known(session))
-            End(session);
+    QTimer::singleShot(0, this, [this, id = session->id] {
+        if (Session* s = Find(id))
+            End(s);
     });
 }
 
@@ -300,8 +310,8 @@ void AddinLauncher::Forget(Session* session) {
     std::unique_ptr<Session> gone = std::move(*found);
     sessions_.erase(found);
     std::erase_if(createQueue_, [&gone](const auto& queued) { return queued.first == gone.get(); });
-    if (creating_ == gone.get()) {
-        creating_ = nullptr;
+    if (creating_ == gone->id) {
+        creating_ = 0;
         QTimer::singleShot(0, this, &AddinLauncher::CreateNext);
     }
     gone->objects.clear();

@@ -95,6 +95,9 @@ private:
     // does not end by itself.
     void WatchConnections();
     bool Known(const Session* session) const;
+    // The session of `id`, while there is one. Replies and timers name their
+    // session by id: a session made after one has gone may take its address.
+    Session* Find(int id) const;
     // Runs `ready` once none of `stopping` is still open.
     void WhenEnded(std::vector<Session*> stopping, const std::function<void()>& ready);
     QDBusConnection Connection(const Session& s) const;
@@ -107,7 +110,7 @@ private:
     std::unique_ptr<QDBusServer> server_;
     std::vector<std::unique_ptr<Session>> sessions_;
     std::deque<std::pair<Session*, int>> createQueue_;
-    Session* creating_ = nullptr;  // whose creation is under way
+    int creating_ = 0;  // the id of the session whose creation is under way
     QTimer connectionWatch_;
     int nextId_ = 1;
 };

@@ -295,7 +295,7 @@ void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
         std::optional<QRegularExpression> read;
         if (!item->Eof())
             read.emplace(TextOf(item->Fields(0)));
-        known = patterns_.insert(cmd, std::move(read));
+        known = patterns_.insert(cmd, read);
     }
     const std::optional<QRegularExpression> pattern = *known;
     if (!inTransaction_)

@@ -208,16 +208,12 @@ SimulatedExchange::TrunkCheck SimulatedExchange::CheckTrunk(const QString& text,
     trunk = text.toInt();
     if (trunk > maxTrunk_)
         return TrunkCheck::DigitError;
-    auto known = assigned_.constFind(trunk);
-    if (known == assigned_.cend()) {
+    const bool assigned = ReadOnce(assigned_, trunk, [&] {
         auto row = db_->OpenRecordset(QStringLiteral("SELECT Assigned FROM Trunks WHERE Trunk = ?"),
                                       RecordsetType::Snapshot, 0, {trunk});
-        const bool assigned = !row->Eof() && row->Fields(0).toInt() != 0;
-        if (!inTransaction_)
-            return assigned ? TrunkCheck::Valid : TrunkCheck::NotAssigned;
-        known = assigned_.insert(trunk, assigned);
-    }
-    return *known ? TrunkCheck::Valid : TrunkCheck::NotAssigned;
+        return !row->Eof() && row->Fields(0).toInt() != 0;
+    });
+    return assigned ? TrunkCheck::Valid : TrunkCheck::NotAssigned;
 }
 
 void SimulatedExchange::Begin() {
@@ -288,18 +284,14 @@ void SimulatedExchange::Answer(const QString& cmd, const QString& firstData,
 void SimulatedExchange::Write(const QString& cmd, const QString& firstData,
                               const QString& secondData, const ExchangeFaults& faults,
                               std::vector<AnswerEntry>& out) {
-    auto known = patterns_.constFind(cmd);
-    if (known == patterns_.cend()) {
+    const std::optional<QRegularExpression> pattern = ReadOnce(patterns_, cmd, [&] {
         auto item = db_->OpenRecordset(QStringLiteral("SELECT Pattern FROM Items WHERE CMD = ?"),
                                        RecordsetType::Snapshot, 0, {cmd});
         std::optional<QRegularExpression> read;
         if (!item->Eof())
             read.emplace(TextOf(item->Fields(0)));
-        known = patterns_.insert(cmd, read);
-    }
-    const std::optional<QRegularExpression> pattern = *known;
-    if (!inTransaction_)
-        patterns_.clear();
+        return read;
+    });
     if (!pattern) {
         out.push_back({cmd, firstData, kCodeNotUsed, QString()});
         return;

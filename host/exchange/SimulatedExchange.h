@@ -70,6 +70,16 @@ private:
     // again. Nothing is kept outside a transaction, where another
     // connection may change them between two entries.
     bool inTransaction_ = false;
+    // The value `read` gives for `key`, read once in the open transaction.
+    template <typename Key, typename Value, typename Read>
+    Value ReadOnce(QHash<Key, Value>& kept, const Key& key, Read read) const {
+        if (const auto found = kept.constFind(key); found != kept.cend())
+            return *found;
+        Value value = read();
+        if (inTransaction_)
+            kept.insert(key, value);
+        return value;
+    }
     mutable QHash<QString, std::optional<QRegularExpression>> patterns_;
     mutable QHash<int, bool> assigned_;
 };

@@ -184,19 +184,20 @@ bool CopyWriter::SendCopyRequests(const QStringList& destinations, const QSet<QS
 }
 
 void CopyWriter::OnCopyAnswered() {
-    if (!sentCells_.isEmpty()) {
-        EvaluateCells(QString());
-    } else {
-        Evaluate(QString());
-    }
+    TakeAnswer(QString());
 }
 
 void CopyWriter::OnCopyFailed() {
-    if (!sentCells_.isEmpty()) {
-        EvaluateCells(dispatcher_.FailureReason());
-    } else {
-        Evaluate(dispatcher_.FailureReason());
-    }
+    TakeAnswer(dispatcher_.FailureReason());
+}
+
+void CopyWriter::TakeAnswer(const QString& failure) {
+    // The safety net's cells are matched by key and trunk; the plain
+    // request's entries by their place.
+    if (!sentCells_.isEmpty())
+        EvaluateCells(failure);
+    else
+        Evaluate(failure);
 }
 
 void CopyWriter::TellWritten(bool cancelled, const QString& failure) {

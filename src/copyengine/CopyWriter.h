@@ -101,6 +101,7 @@ public:
     static QString CellLines(const QList<Cell>& cells);
 
 private:
+    void TakeAnswer(const QString& failure);
     void Evaluate(const QString& failure);
     void EvaluateCells(const QString& failure);
     // Takes an item's value as written to the first destination: the list's

@@ -100,7 +100,6 @@ void SafeCopy::Start(const QStringList& destinations, bool previewOnly) {
     sourceTrunk_ = hooks_.sourceTrunk ? hooks_.sourceTrunk() : window_.TrunkBoxText();
     items_ = SourceItems();
     const DestinationList list = ReadDestinationList(destinationText_, window_.HighestTrunk());
-    leftOutLine_ = LeftOutText(list, window_.HighestTrunk());
     leftOut_ = JournalSummary();
     if (!list.leftOut.isEmpty()) {
         leftOut_.Text(
@@ -133,7 +132,7 @@ void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
     phase_ = Phase::Idle;
     NoteRead();
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot, sourceTrunk_);
-    plan_->SetLeftOutLine(leftOutLine_);
+    plan_->SetLeftOutLine(leftOut_.Render());
     if (plan_->Destinations().isEmpty() && !plan_->NotAssigned().isEmpty() &&
         plan_->Unread().isEmpty() && plan_->Refused().isEmpty()) {
         // No destination is assigned: nothing to show or copy.
@@ -198,7 +197,7 @@ void SafeCopy::ReadBackup() {
 void SafeCopy::OnBackupRead(TrunkSnapshot& now) {
     phase_ = Phase::Idle;
     auto current = std::make_unique<CopyPlan>(items_, destinations_, now, sourceTrunk_);
-    current->SetLeftOutLine(leftOutLine_);
+    current->SetLeftOutLine(leftOut_.Render());
     const int differences = current->MarkChangedSince(*plan_);
     NoteRead();
     plan_ = std::move(current);

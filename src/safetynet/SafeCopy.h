@@ -117,8 +117,8 @@ private:
     QStringList destinations_;
     QString destinationText_;
     QString sourceTrunk_;
-    QString leftOutLine_;     // numbers of the list left out, named to the engineer
-    JournalSummary leftOut_;  // the same, for the journal
+    // Numbers of the list left out, named to the engineer and the journal.
+    JournalSummary leftOut_;
     QList<SourceItem> items_;
     std::unique_ptr<CopyPlan> plan_;
     // When the destinations were last read, and the journal's newest write

@@ -53,7 +53,7 @@ bool WriterRuns(qint64 pid) {
 }
 
 // The layout this build writes; a file stamped higher came from a newer build.
-constexpr int kFormat = 4;
+constexpr int kFormat = 5;
 constexpr int kInvalidArgument = 5;
 
 constexpr std::array<CellOutcome, 8> kOutcomes = {
@@ -103,18 +103,22 @@ const QStringList kMigrations[] = {
      QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN EngineerName TEXT NOT NULL DEFAULT ''"),
      QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Machine TEXT NOT NULL DEFAULT ''"),
      QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Start TEXT NOT NULL DEFAULT ''")},
+    // Format 5: whether the team's server holds the entry (1), so that what
+    // waits is sent once, in order; older entries wait.
+    {QStringLiteral("ALTER TABLE JournalEntries ADD COLUMN Sent INTEGER NOT NULL DEFAULT 0")},
 };
 
 const QString kEntryColumns = QStringLiteral(
     "SELECT ID, Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, UndoOf, State, "
     "Writer, CASE WHEN State = 1 THEN 0 ELSE (SELECT COUNT(*) FROM JournalCells c WHERE "
     "c.Entry = e.ID AND c.Outcome IN ('written', 'pending', 'not verified')) END, "
-    "SummaryParts, Uuid, Engineer, EngineerName, Machine, Start FROM JournalEntries e");
+    "SummaryParts, Uuid, Engineer, EngineerName, Machine, Start, Sent, "
+    "(SELECT u.Uuid FROM JournalEntries u WHERE u.ID = e.UndoOf) FROM JournalEntries e");
 const QString kNewestFirst = QStringLiteral(" ORDER BY Time DESC, ID DESC");
 const QString kInsertEntry = QStringLiteral(
     "INSERT INTO JournalEntries (Kind, Time, Exchange, SourceTrunk, DestinationList, Summary, "
-    "UndoOf, State, Writer, SummaryParts, Uuid, Engineer, EngineerName, Machine, Start) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    "UndoOf, State, Writer, SummaryParts, Uuid, Engineer, EngineerName, Machine, Start, Sent) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 const QString kUpdateCell = QStringLiteral(
     "UPDATE JournalCells SET Outcome = ?, Detail = ?, OldValue = ? "
     "WHERE Entry = ? AND Trunk = ? AND Item = ?");
@@ -152,16 +156,6 @@ void MakeMissingIds(Database& db) {
     }
     Run(db, QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS JournalEntriesByUuid ON "
                            "JournalEntries (Uuid)"));
-}
-
-CellOutcome OutcomeFromName(const QString& name) {
-    for (CellOutcome outcome : kOutcomes) {
-        if (OutcomeName(outcome) == name)
-            return outcome;
-    }
-    throw RunError(
-        err::kTypeMismatch,
-        QStringLiteral("Type mismatch (cell outcome '%1' in the copy journal)").arg(name));
 }
 
 // Makes the tables of a new file; checks that an existing one is a journal this
@@ -256,6 +250,16 @@ JournalDesk ThisDesk() {
     return desk;
 }
 
+CellOutcome OutcomeFromName(const QString& name) {
+    for (CellOutcome outcome : kOutcomes) {
+        if (OutcomeName(outcome) == name)
+            return outcome;
+    }
+    throw RunError(
+        err::kTypeMismatch,
+        QStringLiteral("Type mismatch (cell outcome '%1' in the copy journal)").arg(name));
+}
+
 QString OutcomeName(CellOutcome outcome) {
     switch (outcome) {
         case CellOutcome::Written:
@@ -345,15 +349,34 @@ std::unique_ptr<CopyJournal> CopyJournal::Open(const QString& path, QString* err
 }
 
 qint64 CopyJournal::Record(const JournalEntry& entry, const QList<JournalCell>& cells) {
-    return Insert(entry, cells, true);
+    return Insert(entry, cells, Kept::Finished);
 }
 
 qint64 CopyJournal::BeginEntry(const JournalEntry& entry, const QList<JournalCell>& cells) {
-    return Insert(entry, cells, false);
+    return Insert(entry, cells, Kept::Unfinished);
 }
 
-qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& cells,
-                           bool finished) {
+qint64 CopyJournal::Receive(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    Statement known(*db_, QStringLiteral("SELECT ID FROM JournalEntries WHERE Uuid = ?"));
+    known.Bind(1, entry.uuid);
+    if (known.Step())
+        return known.Column(0).toLongLong();
+    JournalEntry kept = entry;
+    kept.undoOf = 0;
+    if (!entry.undoOfUuid.isEmpty()) {
+        Statement undone(*db_, QStringLiteral("SELECT ID FROM JournalEntries WHERE Uuid = ?"));
+        undone.Bind(1, entry.undoOfUuid);
+        if (undone.Step())
+            kept.undoOf = undone.Column(0).toLongLong();
+    }
+    return Insert(kept, cells, Kept::Received);
+}
+
+qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& cells, Kept kept) {
+    const bool finished = kept == Kept::Finished || (kept == Kept::Received && entry.finished);
+    // A colleague's unfinished copy is not this desk's to name as cut off.
+    const int state =
+        finished ? kFinished : (kept == Kept::Received ? kUnfinishedNamed : kUnfinished);
     if (!kKinds.contains(entry.kind)) {
         throw RunError(kInvalidArgument,
                        QStringLiteral("Invalid procedure call or argument (journal entry kind "
@@ -378,12 +401,12 @@ qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& 
         }
         const JournalDesk desk = entry.desk.engineer.isEmpty() ? ThisDesk() : entry.desk;
         Statement insertEntry(*db_, kInsertEntry);
-        insertEntry.BindAll({entry.kind, time.toMSecsSinceEpoch(), entry.exchange,
-                             entry.sourceTrunk, entry.destinationList, entry.SummaryText(),
-                             entry.undoOf, finished ? kFinished : kUnfinished,
-                             finished ? qint64(0) : qint64(getpid()), entry.made.Encode(),
-                             entry.uuid.isEmpty() ? NewUuid() : entry.uuid, desk.engineer,
-                             desk.engineerName, desk.machine, desk.start});
+        insertEntry.BindAll(
+            {entry.kind, time.toMSecsSinceEpoch(), entry.exchange, entry.sourceTrunk,
+             entry.destinationList, entry.SummaryText(), entry.undoOf, state,
+             state == kUnfinished ? qint64(getpid()) : qint64(0), entry.made.Encode(),
+             entry.uuid.isEmpty() ? NewUuid() : entry.uuid, desk.engineer, desk.engineerName,
+             desk.machine, desk.start, kept == Kept::Received ? 1 : 0});
         insertEntry.Run();
         const qint64 id = sqlite3_last_insert_rowid(db_->Handle());
 
@@ -394,6 +417,8 @@ qint64 CopyJournal::Insert(const JournalEntry& entry, const QList<JournalCell>& 
             insertCell.Run();
         }
         Run(*db_, QStringLiteral("COMMIT"));
+        if (onRecorded)
+            onRecorded();
         return id;
     } catch (...) {
         db_->Rollback();
@@ -448,6 +473,8 @@ void CopyJournal::FinishEntry(qint64 id, const JournalSummary& summary,
         finish.BindAll({kFinished, summary.Render(), summary.Encode(), id});
         finish.Run();
         Run(*db_, QStringLiteral("COMMIT"));
+        if (onRecorded)
+            onRecorded();
     } catch (...) {
         db_->Rollback();
         throw;
@@ -457,7 +484,7 @@ void CopyJournal::FinishEntry(qint64 id, const JournalSummary& summary,
 QList<JournalEntry> CopyJournal::Abandoned(const QString& exchange) const {
     QList<JournalEntry> abandoned;
     for (const JournalEntry& e :
-         ReadEntries(kOfExchange + QStringLiteral(" AND State = 0"), exchange)) {
+         ReadEntries(kOfExchange + QStringLiteral(" AND State = 0"), {exchange})) {
         // A writer that still runs (another window's copy under way) has
         // not abandoned its entry.
         if (!WriterRuns(e.writer))
@@ -481,10 +508,84 @@ void CopyJournal::MarkNamed(const QList<qint64>& ids) {
     }
 }
 
-QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString& exchange) const {
-    Statement select(*db_, kEntryColumns + where + kNewestFirst);
-    if (!where.isEmpty())
-        select.Bind(1, exchange);
+QList<JournalEntry> CopyJournal::Outbox(int limit) const {
+    QList<JournalEntry> ready;
+    for (const JournalEntry& e : ReadEntries(QStringLiteral(" WHERE Sent = 0"), {},
+                                             QStringLiteral(" ORDER BY ID LIMIT %1").arg(limit))) {
+        if (!e.finished && WriterRuns(e.writer))
+            break;
+        ready.append(e);
+    }
+    return ready;
+}
+
+void CopyJournal::MarkSent(qint64 id) {
+    Statement mark(*db_, QStringLiteral("UPDATE JournalEntries SET Sent = 1 WHERE ID = ?"));
+    mark.Bind(1, id);
+    mark.Run();
+}
+
+QHash<QString, LastChange> CopyJournal::LastChanges(const QString& exchange,
+                                                    const QStringList& trunks) const {
+    Statement newest(
+        *db_, QStringLiteral("SELECT e.Engineer, e.EngineerName, e.Machine, e.Start, e.Time, "
+                             "e.Kind, e.Uuid FROM JournalCells c JOIN JournalEntries e ON "
+                             "e.ID = c.Entry WHERE c.Trunk = ? AND e.Exchange = ? COLLATE "
+                             "KESTREL_NOCASE AND e.Kind <> 'Preview' AND c.Outcome IN "
+                             "('written', 'pending', 'not verified', 'undone') "
+                             "ORDER BY e.Time DESC, e.ID DESC LIMIT 1"));
+    QHash<QString, LastChange> changes;
+    for (const QString& trunk : trunks) {
+        newest.BindAll({trunk, exchange});
+        if (newest.Step()) {
+            changes.insert(trunk, {{TextOf(newest.Column(0)), TextOf(newest.Column(1)),
+                                    TextOf(newest.Column(2)), TextOf(newest.Column(3))},
+                                   QDateTime::fromMSecsSinceEpoch(newest.Column(4).toLongLong()),
+                                   TextOf(newest.Column(5)),
+                                   TextOf(newest.Column(6))});
+        }
+        newest.Reset();
+    }
+    return changes;
+}
+
+int CopyJournal::WaitingCount() const {
+    Statement count(*db_, QStringLiteral("SELECT COUNT(*) FROM JournalEntries WHERE Sent = 0"));
+    return count.Step() ? count.Column(0).toInt() : 0;
+}
+
+QList<JournalEntry> CopyJournal::Entries(const JournalFilter& filter) const {
+    QStringList terms;
+    QVariantList values;
+    auto add = [&](const QString& term, const QVariant& value) {
+        terms << term;
+        values << value;
+    };
+    if (!filter.exchange.isEmpty())
+        add(QStringLiteral("Exchange = ? COLLATE KESTREL_NOCASE"), filter.exchange);
+    if (!filter.engineer.isEmpty())
+        add(QStringLiteral("Engineer = ?"), filter.engineer);
+    if (!filter.kind.isEmpty())
+        add(QStringLiteral("Kind = ?"), filter.kind);
+    if (filter.from.isValid())
+        add(QStringLiteral("Time >= ?"), filter.from.toMSecsSinceEpoch());
+    if (filter.to.isValid())
+        add(QStringLiteral("Time <= ?"), filter.to.toMSecsSinceEpoch());
+    if (!filter.trunk.isEmpty()) {
+        add(QStringLiteral("EXISTS (SELECT 1 FROM JournalCells c WHERE c.Entry = e.ID AND "
+                           "c.Trunk = ?)"),
+            filter.trunk);
+    }
+    return ReadEntries(terms.isEmpty()
+                           ? QString()
+                           : QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND ")),
+                       values);
+}
+
+QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QVariantList& values,
+                                             const QString& order) const {
+    Statement select(*db_, kEntryColumns + where + (order.isEmpty() ? kNewestFirst : order));
+    select.BindAll(values);
     QList<JournalEntry> entries;
     while (select.Step()) {
         JournalEntry e;
@@ -503,14 +604,15 @@ QList<JournalEntry> CopyJournal::ReadEntries(const QString& where, const QString
         e.uuid = TextOf(select.Column(12));
         e.desk = {TextOf(select.Column(13)), TextOf(select.Column(14)), TextOf(select.Column(15)),
                   TextOf(select.Column(16))};
+        e.waiting = select.Column(17).toInt() == 0;
+        e.undoOfUuid = TextOf(select.Column(18));
         entries.append(e);
     }
     return entries;
 }
 
 QList<JournalEntry> CopyJournal::Entries(const QString& exchange) const {
-    return exchange.isEmpty() ? ReadEntries(QString(), QString())
-                              : ReadEntries(kOfExchange, exchange);
+    return exchange.isEmpty() ? ReadEntries(QString(), {}) : ReadEntries(kOfExchange, {exchange});
 }
 
 QList<JournalCell> CopyJournal::Cells(qint64 id) const {
@@ -531,7 +633,7 @@ QList<JournalCell> CopyJournal::Cells(qint64 id) const {
 }
 
 std::optional<JournalEntry> CopyJournal::LastCopy(const QString& exchange) const {
-    const QList<JournalEntry> copies = ReadEntries(kOfExchange + kNotUndone, exchange);
+    const QList<JournalEntry> copies = ReadEntries(kOfExchange + kNotUndone, {exchange});
     if (copies.isEmpty())
         return std::nullopt;
     return copies.first();

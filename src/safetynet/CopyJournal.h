@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,6 +33,8 @@ enum class CellOutcome {
 // "written", "unchanged", "refused", "failed", "not verified", "undone", "skipped",
 // "pending": the names the journal stores and the CSV shows, whatever the language.
 QString OutcomeName(CellOutcome outcome);
+// The outcome of a stored name; an unknown name raises RunError.
+CellOutcome OutcomeFromName(const QString& name);
 
 // The old value recorded for an item the exchange held as not set: no
 // write can put that back.
@@ -58,6 +63,17 @@ struct JournalDesk {
 // runs as; the full name from the user database.
 JournalDesk ThisDesk();
 
+// Which entries History shows; an empty text or invalid time lets every
+// entry through on that field.
+struct JournalFilter {
+    QString exchange = {};  // without regard to case
+    QString engineer = {};  // a login
+    QString trunk = {};     // entries with a cell of this trunk
+    QString kind = {};      // "Preview", "Copy", "Undo"
+    QDateTime from = {};
+    QDateTime to = {};
+};
+
 struct JournalEntry {
     qint64 id = 0;  // this journal's number of the entry
     // The entry's own id wherever it is kept, made before its first write.
@@ -72,16 +88,27 @@ struct JournalEntry {
     // only `summary`, the text as it read when recorded.
     JournalSummary made;
     QString summary;
-    qint64 undoOf = 0;  // the copy an undo undid
+    qint64 undoOf = 0;   // the copy an undo undid
+    QString undoOfUuid;  // and its own id
     // False from the moment a copy is recorded ahead of its first write until
     // its end is recorded: a copy that stays so was cut off (a kill, a host gone).
     bool finished = true;
     qint64 writer = 0;     // the process that records the entry while it is unfinished
     int mayBeWritten = 0;  // of an unfinished entry: cells written or sent unanswered
+    // Recorded at this desk and not yet on the team's server.
+    bool waiting = false;
 
     // The summary in the language of the window: made again when it can be,
     // else as recorded.
     QString SummaryText() const { return made.IsEmpty() ? summary : made.Render(); }
+};
+
+// The newest copy or undo that wrote a trunk: who, when, which entry.
+struct LastChange {
+    JournalDesk desk;
+    QDateTime time;
+    QString kind;
+    QString uuid;
 };
 
 // Every preview, copy and undo with the old and new value and the outcome of each
@@ -100,6 +127,8 @@ public:
     CopyJournal& operator=(const CopyJournal&) = delete;
 
     const QString& Path() const { return path_; }
+    // Called after an entry is recorded or ended (the team's sender wakes).
+    std::function<void()> onRecorded;
 
     // One transaction, prepared statements: 32704 cells well under 200 ms. Returns
     // the new entry's id. An entry without a uuid is given a new one, one
@@ -107,6 +136,22 @@ public:
     // back and raises RunError.
     qint64 Record(const JournalEntry& entry, const QList<JournalCell>& cells);
     QList<JournalEntry> Entries(const QString& exchange = QString()) const;  // newest first
+    QList<JournalEntry> Entries(const JournalFilter& filter) const;
+    // A colleague's entry taken from the team's server, kept as it was
+    // recorded (its id, desk and time) and not sent back; an entry already
+    // here keeps its number. Returns the number.
+    qint64 Receive(const JournalEntry& entry, const QList<JournalCell>& cells);
+
+    // What waits to go to the team's server, oldest first: ended and
+    // abandoned entries, up to the first one a running copy still writes,
+    // so that the server receives them in the order they were made.
+    QList<JournalEntry> Outbox(int limit) const;
+    // By trunk of `trunks`, the newest entry of the exchange that wrote it
+    // (or may have); a trunk no entry wrote is absent.
+    QHash<QString, LastChange> LastChanges(const QString& exchange,
+                                           const QStringList& trunks) const;
+    void MarkSent(qint64 id);
+    int WaitingCount() const;
 
     // The entry written ahead: recorded unfinished, by this process, before
     // anything is sent; its cells' outcomes follow as answers come in
@@ -136,8 +181,10 @@ public:
 private:
     CopyJournal(std::unique_ptr<Database> db, QString path);
 
-    QList<JournalEntry> ReadEntries(const QString& where, const QString& exchange) const;
-    qint64 Insert(const JournalEntry& entry, const QList<JournalCell>& cells, bool finished);
+    QList<JournalEntry> ReadEntries(const QString& where, const QVariantList& values,
+                                    const QString& order = QString()) const;
+    enum class Kept { Unfinished, Finished, Received };
+    qint64 Insert(const JournalEntry& entry, const QList<JournalCell>& cells, Kept kept);
     void SetOutcomes(qint64 id, const QList<JournalCell>& cells);
 
     std::unique_ptr<Database> db_;

@@ -38,6 +38,7 @@
 #include "startup/InstallPaths.h"
 #include "startup/LanguageFiles.h"
 #include "startup/WorkingCopy.h"
+#include "teamjournal/TeamJournal.h"
 #include "tools/StringTools.h"
 
 namespace kestrel {
@@ -367,8 +368,15 @@ CopyJournal* TrunkCopySession::Journal() {
             LangMsgBox(kOwnSource, msgbox::own::kJournalUnusable, error, kProductTitle);
             return nullptr;
         }
+        journal_->onRecorded = [this] { Team().Recorded(); };
     }
     return journal_.get();
+}
+
+TeamJournal& TrunkCopySession::Team() {
+    if (!team_)
+        team_ = std::make_unique<TeamJournal>(CopyJournal::DefaultPath(), TeamServerSetting());
+    return *team_;
 }
 
 QString TrunkCopySession::TrunkBoxText() const {

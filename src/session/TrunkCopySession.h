@@ -23,6 +23,7 @@ class RequestDispatcher;
 class SafeCopy;
 class SessionDialogs;
 class SessionWindow;
+class TeamJournal;
 class SourceTrunkReader;
 class StationCheck;
 class TreeEditor;
@@ -100,6 +101,9 @@ public:
     // The copy journal, opened on first use; nullptr (after telling the
     // engineer why) when it cannot be used.
     CopyJournal* Journal();
+    // The team's record beside the local journal (the local one alone when
+    // the settings name no server); made on first use.
+    TeamJournal& Team();
 
     RequestDispatcher& Dispatcher() { return *dispatcher_; }
     ValueListModel& Values() { return *values_; }
@@ -138,6 +142,7 @@ private:
     std::unique_ptr<StationCheck> stationCheck_;
     std::unique_ptr<SafeCopy> safeCopy_;
     std::unique_ptr<CopyJournal> journal_;
+    std::unique_ptr<TeamJournal> team_;
     bool previewOnly_ = false;
     std::function<void()> afterRead_;
     bool continuing_ = false;  // a command that waited for a read is about to run

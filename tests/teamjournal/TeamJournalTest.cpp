@@ -1,0 +1,437 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include "platform/Database.h"
+#include "safetynet/CopyJournal.h"
+#include "support/QtPrinters.h"
+#include "support/WaitFor.h"
+#include "teamjournal/PgLink.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamRecord.h"
+#include "teamjournal/TeamSchema.h"
+
+namespace kestrel {
+namespace {
+
+using test::WaitFor;
+
+// The private server the test command starts (scripts/pg-private.sh).
+QString ServerFolder() {
+    return qEnvironmentVariable("KESTREL_TEST_PG_DIR");
+}
+
+int ServerPort() {
+    QFile file(ServerFolder() + QStringLiteral("/port"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+}
+
+// Stands between the tool and the server, so that the server can go away
+// and come back at the same address while a desk sends.
+class TcpRelay {
+public:
+    explicit TcpRelay(int target) : target_(target) { Up(); }
+
+    int Port() const { return port_; }
+    void Up() {
+        EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, port_));
+        port_ = server_.serverPort();
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* near = server_.nextPendingConnection()) {
+                auto* far = new QTcpSocket(near);
+                far->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(target_));
+                Pipe(near, far);
+                Pipe(far, near);
+                open_ << near;
+            }
+        });
+    }
+    void Down() {
+        server_.disconnect();
+        server_.close();
+        for (const QPointer<QTcpSocket>& socket : open_) {
+            if (socket)
+                socket->abort();
+        }
+        open_.clear();
+    }
+
+private:
+    static void Pipe(QTcpSocket* from, QTcpSocket* to) {
+        QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] {
+            if (to->state() == QAbstractSocket::ConnectedState)
+                to->write(from->readAll());
+        });
+        QObject::connect(to, &QTcpSocket::connected, from,
+                         [from, to] { to->write(from->readAll()); });
+        QObject::connect(from, &QTcpSocket::disconnected, to, &QTcpSocket::disconnectFromHost);
+    }
+
+    QTcpServer server_;
+    int target_;
+    quint16 port_ = 0;
+    QList<QPointer<QTcpSocket>> open_;
+};
+
+JournalDesk Desk(const QString& engineer) {
+    return {engineer, engineer.toUpper(), QStringLiteral("desk-") + engineer,
+            QStringLiteral("helm32")};
+}
+
+JournalEntry Entry(const QString& engineer, const QString& kind, qint64 minute,
+                   const QString& exchange = QStringLiteral("PBX1")) {
+    JournalEntry e;
+    e.desk = Desk(engineer);
+    e.kind = kind;
+    e.exchange = exchange;
+    e.time = QDateTime::fromSecsSinceEpoch(1'800'000'000 + minute * 60);
+    e.sourceTrunk = QStringLiteral("004");
+    e.destinationList = QStringLiteral("21-22");
+    e.summary = QStringLiteral("%1 %2 at %3").arg(engineer, kind).arg(minute);
+    return e;
+}
+
+QList<JournalCell> Cells(const QStringList& trunks) {
+    QList<JournalCell> cells;
+    for (const QString& trunk : trunks) {
+        cells.append({trunk, QStringLiteral("3007"), QStringLiteral("old\t\\x"),
+                      QStringLiteral("new\nline"), CellOutcome::Written, QString()});
+    }
+    return cells;
+}
+
+QStringList Summaries(const QList<JournalEntry>& entries) {
+    QStringList summaries;
+    for (const JournalEntry& e : entries)
+        summaries << e.summary;
+    return summaries;
+}
+
+// A database of its own per test on the private server, its schema prepared
+// by the administrator; the engineers anna and ben log in over TCP with
+// passwords from the password file, as members of the tool's role.
+class TeamJournalTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_GT(ServerPort(), 0) << "no private server in " << ServerFolder().toStdString();
+        auto admin = Admin(QStringLiteral("postgres"));
+        admin->RunScript(QStringLiteral(R"sql(
+DO $$ BEGIN
+    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kestrel_tool') THEN
+        CREATE ROLE kestrel_tool NOLOGIN;
+    END IF;
+    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'anna') THEN
+        CREATE ROLE anna LOGIN PASSWORD 'anna-pw' IN ROLE kestrel_tool;
+        CREATE ROLE ben LOGIN PASSWORD 'ben-pw' IN ROLE kestrel_tool;
+        CREATE ROLE carl LOGIN PASSWORD 'carl-pw' IN ROLE kestrel_tool;
+    END IF;
+END $$)sql"));
+        // carl's line holds a wrong password.
+        static QTemporaryDir folder;
+        const QString passFile = folder.filePath(QStringLiteral("pgpass"));
+        QFile file(passFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("*:*:*:anna:anna-pw\n*:*:*:ben:ben-pw\n*:*:*:carl:not-carls\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        qputenv("PGPASSFILE", passFile.toUtf8());
+    }
+
+    static std::unique_ptr<PgLink> Admin(const QString& database) {
+        TeamError error{};
+        auto link = PgLink::Connect(QStringLiteral("host=%1 port=%2 user=kestrel_admin dbname=%3")
+                                        .arg(ServerFolder())
+                                        .arg(ServerPort())
+                                        .arg(database),
+                                    &error);
+        EXPECT_TRUE(link) << qPrintable(error.detail);
+        return link;
+    }
+
+    void SetUp() override {
+        database_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
+        Admin(QStringLiteral("postgres"))
+            ->RunScript(QStringLiteral("CREATE DATABASE ") + database_);
+        admin_ = Admin(database_);
+        if (prepared_)
+            PrepareTeamSchema(*admin_);
+    }
+
+    TeamServer As(const QString& user, int port = 0) const {
+        TeamServer server;
+        server.host = QStringLiteral("127.0.0.1");
+        server.port = port ? port : ServerPort();
+        server.database = database_;
+        server.user = user;
+        return server;
+    }
+
+    std::unique_ptr<CopyJournal> Local(const QString& name) {
+        QString error;
+        auto journal = CopyJournal::Open(dir_.filePath(name), &error);
+        EXPECT_TRUE(journal) << qPrintable(error);
+        return journal;
+    }
+
+    QStringList ServerColumn(const QString& sql) {
+        const PgRows rows = admin_->Run(sql);
+        QStringList texts;
+        for (int r = 0; r < rows.Count(); ++r)
+            texts << rows.Text(r, 0);
+        return texts;
+    }
+
+    static std::unique_ptr<TeamJournal> Team(const CopyJournal& local, const TeamServer& server) {
+        auto team = std::make_unique<TeamJournal>(local.Path(), server);
+        team->SetRetry(20, 200);
+        return team;
+    }
+
+    bool prepared_ = true;
+    QString database_;
+    std::unique_ptr<PgLink> admin_;
+    QTemporaryDir dir_;
+};
+
+TEST_F(TeamJournalTest, EveryEntryArrivesOnceAndInOrderThroughOutages) {
+    TcpRelay relay(ServerPort());
+    relay.Down();  // the server is away as the desk starts
+    auto local = Local(QStringLiteral("anna.db"));
+    local->Record(Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 1), Cells({"021", "022"}));
+    local->Record(Entry(QStringLiteral("anna"), QStringLiteral("Preview"), 2), {});
+    // A copy under way: nothing after it is sent before it ends.
+    const qint64 running =
+        local->BeginEntry(Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 3), Cells({"023"}));
+    local->Record(Entry(QStringLiteral("anna"), QStringLiteral("Undo"), 4), {});
+    auto team = Team(*local, As(QStringLiteral("anna"), relay.Port()));
+    ASSERT_TRUE(WaitFor([&] { return team->Problem() == TeamProblem::Unreachable; }));
+    EXPECT_EQ(team->Waiting(), 4);
+
+    relay.Up();
+    ASSERT_TRUE(
+        WaitFor([&] { return team->Waiting() == 2 && team->Problem() == TeamProblem::None; }));
+    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT summary FROM entries ORDER BY received")),
+              QStringList({"anna Copy at 1", "anna Preview at 2"}));
+    // Tabs, backslashes and line ends survive the way in.
+    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT old_value || '|' || new_value FROM cells "
+                                          "ORDER BY seq LIMIT 1")),
+              QStringList({"old\t\\x|new\nline"}));
+
+    relay.Down();  // away while the copy ends
+    local->FinishEntry(running, {}, Cells({"023"}));
+    team->Recorded();
+    ASSERT_TRUE(WaitFor([&] { return team->Problem() == TeamProblem::Unreachable; }));
+    EXPECT_EQ(team->Waiting(), 2);
+    relay.Up();
+    ASSERT_TRUE(
+        WaitFor([&] { return team->Waiting() == 0 && team->Problem() == TeamProblem::None; }));
+    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT kind || ' ' || finished FROM entries "
+                                          "ORDER BY received")),
+              QStringList({"Copy true", "Preview true", "Copy true", "Undo true"}));
+}
+
+TEST_F(TeamJournalTest, TwoDesksRecordingAtOnceSeeEachOther) {
+    auto annaLocal = Local(QStringLiteral("anna.db"));
+    auto benLocal = Local(QStringLiteral("ben.db"));
+    auto anna = Team(*annaLocal, As(QStringLiteral("anna")));
+    auto ben = Team(*benLocal, As(QStringLiteral("ben")));
+    TeamError problem{};
+    anna->Entries(*annaLocal, {}, &problem);  // History open at anna's desk
+    ASSERT_EQ(problem.problem, TeamProblem::None) << qPrintable(problem.detail);
+    QSignalSpy heard(anna.get(), &TeamJournal::EntriesArrived);
+
+    annaLocal->Record(Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 1), Cells({"021"}));
+    benLocal->Record(Entry(QStringLiteral("ben"), QStringLiteral("Copy"), 1), Cells({"021"}));
+    anna->Recorded();
+    ben->Recorded();
+    ASSERT_TRUE(
+        WaitFor([&] { return anna->Waiting() == 0 && ben->Waiting() == 0 && heard.count() >= 1; }));
+    for (auto* desk : {anna.get(), ben.get()}) {
+        CopyJournal& local = desk == anna.get() ? *annaLocal : *benLocal;
+        QStringList engineers;
+        for (const JournalEntry& e : desk->Entries(local, {}, &problem))
+            engineers << e.desk.engineer + u'/' + (e.waiting ? u'w' : u's');
+        engineers.sort();
+        EXPECT_EQ(engineers, QStringList({"anna/s", "ben/s"}));
+    }
+}
+
+TEST_F(TeamJournalTest, AServerThatCannotBeUsedLeavesTheCopyWaitingWithTheReason) {
+    struct Row {
+        const char* user;
+        bool requireTls;
+        int port;  // 0: the server's; -1: a port nobody listens on
+        TeamProblem problem;
+    };
+    for (const Row& row :
+         {Row{"carl", false, 0, TeamProblem::LoginRefused},
+          Row{"dora", false, 0, TeamProblem::LoginRefused},  // no password to give
+          Row{"anna", true, 0, TeamProblem::TlsRequired},    // the server offers none
+          Row{"anna", false, -1, TeamProblem::Unreachable}}) {
+        SCOPED_TRACE(row.user);
+        auto local = Local(QString::number(row.port) + QString::fromLatin1(row.user) +
+                           (row.requireTls ? QStringLiteral("tls.db") : QStringLiteral(".db")));
+        local->Record(Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 1), Cells({"021"}));
+        TeamServer server = As(QString::fromLatin1(row.user));
+        server.requireTls = row.requireTls;
+        if (row.port < 0) {
+            QTcpServer gone;
+            ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+            server.port = gone.serverPort();
+        }
+        auto team = Team(*local, server);
+        ASSERT_TRUE(WaitFor([&] { return team->Problem() == row.problem; }))
+            << static_cast<int>(team->Problem()) << qPrintable(team->ProblemDetail());
+        EXPECT_EQ(team->Waiting(), 1);
+        TeamError problem{};
+        EXPECT_EQ(Summaries(team->Entries(*local, {}, &problem)), QStringList({"anna Copy at 1"}));
+        EXPECT_EQ(problem.problem, row.problem);
+    }
+    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT count(*) FROM entries")), QStringList({"0"}));
+}
+
+TEST_F(TeamJournalTest, AFinishedEntryCannotBeRewrittenThroughTheToolsRole) {
+    TeamError error{};
+    auto anna = PgLink::Connect(As(QStringLiteral("anna")), &error);
+    ASSERT_TRUE(anna) << qPrintable(error.detail);
+    JournalEntry done = Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 1);
+    done.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    JournalEntry cut = Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 2);
+    cut.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    cut.finished = false;
+    ASSERT_TRUE(team::Send(*anna, done, Cells({"021"})));
+    ASSERT_TRUE(team::Send(*anna, cut, Cells({"022"})));
+    EXPECT_FALSE(team::Send(*anna, done, Cells({"021"})));
+
+    // A copy cut off is completed once.
+    anna->Run(QStringLiteral("UPDATE cells SET outcome = 'written' WHERE entry = $1"), {cut.uuid});
+    anna->Run(QStringLiteral("UPDATE entries SET finished = true WHERE uuid = $1"), {cut.uuid});
+    for (const char* sql :
+         {"UPDATE entries SET summary = 'nothing happened' WHERE uuid = $1",
+          "UPDATE entries SET finished = false WHERE uuid = $1",
+          "UPDATE entries SET engineer = 'ben' WHERE uuid = $1",
+          "DELETE FROM entries WHERE uuid = $1",
+          "UPDATE cells SET new_value = 'x' WHERE entry = $1",
+          "UPDATE cells SET outcome = 'failed' WHERE entry = $1",
+          "DELETE FROM cells WHERE entry = $1",
+          "INSERT INTO cells VALUES ($1, 9, '029', '3007', 'a', 'b', 'written', '')",
+          "TRUNCATE cells"}) {
+        for (const QString& uuid : {done.uuid, cut.uuid}) {
+            SCOPED_TRACE(sql);
+            const QString statement = QString::fromLatin1(sql);
+            try {
+                anna->Run(statement,
+                          statement.contains(u'$') ? QVariantList{uuid} : QVariantList{});
+                ADD_FAILURE() << "the server let it through";
+            } catch (const TeamError& e) {
+                EXPECT_EQ(e.problem, TeamProblem::Refused);
+            }
+        }
+    }
+    EXPECT_EQ(
+        ServerColumn(QStringLiteral("SELECT count(*) || ' ' || bool_and(finished) FROM entries")),
+        QStringList({"2 true"}));
+}
+
+class TeamSchemaTest : public TeamJournalTest {
+protected:
+    TeamSchemaTest() { prepared_ = false; }
+};
+
+TEST_F(TeamSchemaTest, ASchemaOfThePreviousVersionIsMigratedOnlyByItsOwner) {
+    PrepareTeamSchema(*admin_, 1);
+    admin_->RunScript(QStringLiteral(
+        "INSERT INTO entries VALUES ('00000000-0000-0000-0000-000000000001', 'Copy', now(), "
+        "'PBX1', '004', '21', 'kept', '', NULL, true, 'anna', '', '', 'helm32')"));
+    TeamError error{};
+    auto anna = PgLink::Connect(As(QStringLiteral("anna")), &error);
+    ASSERT_TRUE(anna);
+    try {
+        PrepareTeamSchema(*anna);
+        ADD_FAILURE() << "a login that does not own the schema migrated it";
+    } catch (const TeamError& e) {
+        EXPECT_EQ(e.problem, TeamProblem::SchemaOutOfDate);
+    }
+    PrepareTeamSchema(*admin_);
+    EXPECT_EQ(TeamSchemaVersion(*anna), kTeamSchemaVersion);
+    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT summary FROM entries")), QStringList({"kept"}));
+    EXPECT_THROW(anna->Run(QStringLiteral("DELETE FROM entries")), TeamError);
+
+    admin_->RunScript(QStringLiteral("UPDATE kestrel_schema SET version = 99"));
+    try {
+        PrepareTeamSchema(*anna);
+        ADD_FAILURE() << "a newer schema was taken";
+    } catch (const TeamError& e) {
+        EXPECT_EQ(e.problem, TeamProblem::SchemaNewer);
+    }
+}
+
+// History's questions asked of either back end: the local file alone, and
+// the team's server (with anna's desk sending hers and ben's his).
+class TeamHistoryTest : public TeamJournalTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TeamHistoryTest, FiltersLastChangesAndLastCopyAnswerAlikeOnBothBackEnds) {
+    const bool server = GetParam();
+    auto annaLocal = Local(QStringLiteral("anna.db"));
+    auto benLocal = Local(QStringLiteral("ben.db"));
+    // Without a server, a colleague's entries are those kept here.
+    CopyJournal& benWrites = server ? *benLocal : *annaLocal;
+    annaLocal->Record(Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 1),
+                      Cells({"021", "022"}));
+    benWrites.Record(Entry(QStringLiteral("ben"), QStringLiteral("Copy"), 2), Cells({"022"}));
+    benWrites.Record(Entry(QStringLiteral("ben"), QStringLiteral("Preview"), 3), Cells({"021"}));
+    annaLocal->Record(
+        Entry(QStringLiteral("anna"), QStringLiteral("Copy"), 4, QStringLiteral("PBX2")),
+        Cells({"021"}));
+    auto anna = Team(*annaLocal, server ? As(QStringLiteral("anna")) : TeamServer());
+    if (server) {
+        auto ben = Team(*benLocal, As(QStringLiteral("ben")));
+        ASSERT_TRUE(WaitFor([&] { return anna->Waiting() == 0 && ben->Waiting() == 0; }));
+    }
+
+    const QDateTime minute2 = QDateTime::fromSecsSinceEpoch(1'800'000'000 + 120);
+    struct Row {
+        JournalFilter filter;
+        QStringList summaries;
+    };
+    for (const Row& row : {
+             Row{{}, {"anna Copy at 4", "ben Preview at 3", "ben Copy at 2", "anna Copy at 1"}},
+             Row{{.exchange = "pbx1"}, {"ben Preview at 3", "ben Copy at 2", "anna Copy at 1"}},
+             Row{{.engineer = "anna"}, {"anna Copy at 4", "anna Copy at 1"}},
+             Row{{.exchange = "PBX1", .trunk = "021"}, {"ben Preview at 3", "anna Copy at 1"}},
+             Row{{.trunk = "022", .kind = "Copy"}, {"ben Copy at 2", "anna Copy at 1"}},
+             Row{{.from = minute2, .to = minute2.addSecs(60)},
+                 {"ben Preview at 3", "ben Copy at 2"}},
+             Row{{.trunk = "099"}, {}},
+         }) {
+        SCOPED_TRACE(row.summaries.join(u';').toStdString());
+        TeamError problem{};
+        EXPECT_EQ(Summaries(anna->Entries(*annaLocal, row.filter, &problem)), row.summaries);
+        EXPECT_EQ(problem.problem, TeamProblem::None);
+    }
+
+    const auto changes =
+        anna->LastChanges(*annaLocal, QStringLiteral("pbx1"), {"021", "022", "023"});
+    EXPECT_EQ(changes.value(QStringLiteral("021")).desk.engineer,
+              u"anna");  // a preview writes nothing
+    EXPECT_EQ(changes.value(QStringLiteral("022")).desk.engineer, u"ben");
+    EXPECT_EQ(changes.value(QStringLiteral("022")).time, minute2);
+    EXPECT_FALSE(changes.contains(QStringLiteral("023")));
+
+    // The newest copy is ben's, kept here with its cells so an undo can name it.
+    const auto last = anna->LastCopy(*annaLocal, QStringLiteral("PBX1"));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->desk.engineer, u"ben");
+    EXPECT_EQ(annaLocal->Cells(last->id).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, TeamHistoryTest, ::testing::Values(false, true),
+                         [](const auto& p) { return p.param ? "Server" : "LocalFile"; });
+
+}  // namespace
+}  // namespace kestrel

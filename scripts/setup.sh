@@ -4,7 +4,8 @@
 # for the fuzz build; Qt's own translations, for the standard buttons of a
 # language other than English; the validators of the desktop entry and the
 # AppStream metadata, and dpkg-shlibdeps for the package's dependencies;
-# gcovr, for the coverage figures of scripts/coverage.sh).
+# gcovr, for the coverage figures of scripts/coverage.sh; PostgreSQL's
+# server and client library, for the team journal and its tests).
 # Idempotent: when every package is present it only asks dpkg and returns.
 set -eu
 
@@ -12,7 +13,8 @@ PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools \
 qt6-translations-l10n \
 libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev librapidcheck-dev libbenchmark-dev \
 xvfb xauth x11-utils fonts-dejavu-core clang libclang-rt-14-dev \
-clang-format clang-tidy appstream desktop-file-utils dpkg-dev gcovr"
+clang-format clang-tidy appstream desktop-file-utils dpkg-dev gcovr \
+postgresql libpq-dev"
 
 # The repository's own hooks: formatting is checked before each commit.
 repo="$(dirname "$0")/.."

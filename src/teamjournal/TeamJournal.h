@@ -27,8 +27,10 @@ class TeamJournal : public QObject {
     Q_OBJECT
 
 public:
-    // History shows at most this many entries.
-    static constexpr int kHistoryRows = 100000;
+    // History shows at most this many of the newest entries that pass its
+    // filters: a team's years of entries would take a second to fetch, and
+    // nobody reads that far down a list (the filters find older ones).
+    static constexpr int kHistoryRows = 2000;
 
     TeamJournal(QString localPath, TeamServer server, QObject* parent = nullptr);
     ~TeamJournal() override;

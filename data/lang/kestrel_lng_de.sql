@@ -91,7 +91,7 @@ INSERT INTO tMessages VALUES
  (28, 'Leitung'),
  (29, 'Änderungen'),
  (30, 'Änderungen: %1 auf %2 von %3 Leitungen · gewählte Merkmale: %4 von %5'),
- (31, 'Zeit|Art|Anlage|Quellleitung|Zielleitungen|Zusammenfassung'),
+ (31, 'Zeit|Techniker|Art|Anlage|Quellleitung|Zielleitungen|Zusammenfassung'),
  (32, 'Leitung|Merkmal|Alter Wert|Neuer Wert|Ergebnis|Meldung'),
  (33, '&Öffnen'),
  (34, '&Exportieren...'),
@@ -270,3 +270,21 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMessages VALUES
  (85, 'Sicherheitsnetz aus: Kopien werden ohne Vorschau geschrieben, nicht zurückgelesen und können nicht rückgängig gemacht werden.'),
  (86, 'Sicherheitsnetz aus: Vor der Kopie wird nichts gezeigt, und danach wird nichts zurückgelesen.');
+
+-- Die Filter des Verlaufs, die Markierung eines Eintrags, der noch an den
+-- Server des Teams geht, warum der Server nicht zu nutzen war, und die Zeile
+-- des Hauptfensters, solange Einträge warten.
+INSERT INTO tMessages VALUES
+ (87, '&Techniker:|&Anlage:|&Leitung:|A&rt:|&Zeitraum:'),
+ (88, 'Alle|Ich'),
+ (89, 'Jede Art'),
+ (90, 'Jederzeit|Letzte Stunde|Heute|Letzte 7 Tage|Letzte 30 Tage'),
+ (91, 'wartet auf das Senden'),
+ (92, 'Der Server des Teamjournals %1 ist nicht erreichbar: %2'),
+ (93, 'Der Server des Teamjournals %1 hat die Anmeldung abgewiesen (%2). Prüfen Sie das Passwort in der Passwortdatei von PostgreSQL.'),
+ (94, 'Der Server des Teamjournals %1 bietet die verschlüsselte Verbindung nicht an, die die Einstellungen verlangen.'),
+ (95, 'Das Teamjournal auf %1 hat einen älteren Aufbau, und diese Anmeldung darf ihn nicht aktualisieren. Wenden Sie sich an die Betreuung des Servers.'),
+ (96, 'Das Teamjournal auf %1 wurde von einem neueren Kestrel angelegt. Aktualisieren Sie Kestrel, um es zu nutzen.'),
+ (97, 'Der Server des Teamjournals %1 hat eine Anfrage abgewiesen: %2'),
+ (98, 'Es werden nur die Einträge dieses Computers gezeigt.'),
+ (99, '%1 Journaleinträge warten darauf, an das Teamjournal gesendet zu werden.');

@@ -92,7 +92,7 @@ INSERT INTO tMessages VALUES
  (28, 'Trunk'),
  (29, 'Changes'),
  (30, 'Changes: %1 on %2 of %3 trunks · items chosen: %4 of %5'),
- (31, 'Time|Kind|Exchange|Source trunk|Destinations|Summary'),
+ (31, 'Time|Engineer|Kind|Exchange|Source trunk|Destinations|Summary'),
  (32, 'Trunk|Item|Old value|New value|Outcome|Detail'),
  (33, '&Open'),
  (34, '&Export...'),
@@ -269,3 +269,21 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMessages VALUES
  (85, 'Safety net off: copies are written without a preview, are not read back and cannot be undone.'),
  (86, 'Safety net off: nothing is shown before the copy, and nothing will be read back after it.');
+
+-- History's filters, the mark of an entry that waits to go to the team's
+-- server, why the server could not be used, and the main window's line
+-- while entries wait.
+INSERT INTO tMessages VALUES
+ (87, 'E&ngineer:|E&xchange:|&Trunk:|&Kind:|Ti&me:'),
+ (88, 'Everyone|Me'),
+ (89, 'Every kind'),
+ (90, 'Any time|Last hour|Today|Last 7 days|Last 30 days'),
+ (91, 'waiting to be sent'),
+ (92, 'The team journal server %1 cannot be reached: %2'),
+ (93, 'The team journal server %1 refused the login (%2). Check the password in the PostgreSQL password file.'),
+ (94, 'The team journal server %1 does not offer the encrypted connection the settings require.'),
+ (95, 'The team journal on %1 has an older layout, and this login may not bring it up to date. Ask whoever keeps the server.'),
+ (96, 'The team journal on %1 was set up by a newer Kestrel. Update Kestrel to use it.'),
+ (97, 'The team journal server %1 refused a request: %2'),
+ (98, 'Only the entries kept on this computer are shown.'),
+ (99, '%1 journal entries are waiting to be sent to the team journal.');

@@ -186,6 +186,23 @@ constexpr int kTreeKeyTwice = 84;
 // command's tool tip gains then.
 constexpr int kSafetyNetOff = 85;
 constexpr int kCopyTipNetOff = 86;
+// History's filter captions and choices, the mark of an entry not sent yet
+// and the line said when only this computer's entries could be read.
+constexpr int kHistoryFilterHeads = 87;
+constexpr int kHistoryEngineers = 88;
+constexpr int kHistoryEveryKind = 89;
+constexpr int kHistoryRanges = 90;
+constexpr int kHistoryWaiting = 91;
+// Why the team's server could not be used (%1 the server, %2 its own words).
+constexpr int kTeamUnreachable = 92;
+constexpr int kTeamLoginRefused = 93;
+constexpr int kTeamTlsRequired = 94;
+constexpr int kTeamSchemaOutOfDate = 95;
+constexpr int kTeamSchemaNewer = 96;
+constexpr int kTeamRefused = 97;
+constexpr int kHistoryLocalOnly = 98;
+// The main window's line while entries wait to go to the team's server.
+constexpr int kTeamWaiting = 99;
 }  // namespace text
 
 }  // namespace kestrel

@@ -42,6 +42,7 @@
 #include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
 #include "startup/InstallPaths.h"
+#include "teamjournal/TeamJournal.h"
 
 namespace kestrel {
 
@@ -92,6 +93,12 @@ bool dlgKestrel::Load() {
     }
     ApplyShortcutTips();
     ShowSafetyNetState();
+    session_->StartTeam();
+    if (TeamJournal* team = session_->MadeTeam()) {
+        connect(team, &TeamJournal::WaitingChanged, this, &dlgKestrel::ShowTeamWaiting,
+                Qt::UniqueConnection);
+    }
+    ShowTeamWaiting();
     LocalizeAccessibility(this, g_LangDb.get());
 
     txtTrunk_->setProperty("tag", QStringLiteral("Init"));
@@ -469,7 +476,7 @@ bool dlgKestrel::InHostCall() const {
 
 void dlgKestrel::CommandHistory() {
     if (CopyJournal* journal = session_->Journal()) {
-        OwnedDialog<frmHistory> history(*journal, PBXName(), this);
+        OwnedDialog<frmHistory> history(*journal, session_->Team(), PBXName(), this);
         history.Exec();
     }
 }

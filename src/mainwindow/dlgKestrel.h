@@ -171,6 +171,8 @@ private:
     // Says while the safety net is off that copies are neither previewed
     // nor read back.
     void ShowSafetyNetState();
+    // Says how many journal entries wait to go to the team's server, and why.
+    void ShowTeamWaiting();
     void OnTrunkBoxChanged(const QString& text);
     void OnTrunkBoxLeft();
     // A header or item of the command bar's Help or Exit group.
@@ -202,6 +204,7 @@ private:
     QLabel* lblData_ = nullptr;
     QCheckBox* chkSafetyNet_ = nullptr;
     QLabel* lblSafetyNetOff_ = nullptr;  // shown while the safety net is off
+    QLabel* lblTeamWaiting_ = nullptr;   // shown while entries wait for the team's server
     QLineEdit* txtTrunk_ = nullptr;
     QLineEdit* txtTrunkRange_ = nullptr;
     QLabel* lblTrunk_[2] = {nullptr, nullptr};

@@ -68,6 +68,8 @@ QLineEdit { padding: 3px 5px; border: 1px solid #9aa6b2; background: #ffffff; }
 #lblCMD, #lblData { padding: 4px 8px; background: #f6f8fa; border: 1px solid #d7dde3; }
 #lblSafetyNetOff { padding: 4px 8px; background: #fff4d6; color: #4a3200;
     border: 1px solid #e0a800; font-weight: bold; }
+#lblTeamWaiting { padding: 4px 8px; background: #e8f0f8; color: #1c3446;
+    border: 1px solid #7f9db9; }
 #grdTrkData QHeaderView::section {
     background: #008080; color: #ffffff; padding: 4px; border: none;
     border-right: 1px solid #006666; }
@@ -195,6 +197,10 @@ void dlgKestrel::BuildControls() {
     lblSafetyNetOff_->setWordWrap(true);
     lblSafetyNetOff_->hide();
     tree->addWidget(lblSafetyNetOff_, 5, 0, 1, 4);
+    lblTeamWaiting_ = Named(new QLabel(picPanel_[0]), "lblTeamWaiting", "Label");
+    lblTeamWaiting_->setWordWrap(true);
+    lblTeamWaiting_->hide();
+    tree->addWidget(lblTeamWaiting_, 6, 0, 1, 4);
     tree->setRowStretch(1, 1);
     areaLayout->addWidget(picPanel_[0]);
 

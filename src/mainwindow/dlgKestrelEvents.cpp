@@ -30,6 +30,8 @@
 #include "safetynet/SafetyNetSetting.h"
 #include "session/TrunkCopySession.h"
 #include "startup/Globals.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamTexts.h"
 #include "tools/KeyFilters.h"
 
 namespace kestrel {
@@ -263,6 +265,24 @@ void dlgKestrel::ShowSafetyNetState() {
         const QIcon image = CommandImage(QStringLiteral("set"));
         copy->setIcon(off ? WithOffMark(image) : image);
     }
+}
+
+void dlgKestrel::ShowTeamWaiting() {
+    // Only a desk whose settings name a server has anything to send.
+    const TeamJournal* team = session_->MadeTeam();
+    const int waiting = team && team->HasServer() ? team->Waiting() : 0;
+    if (waiting <= 0) {
+        lblTeamWaiting_->hide();
+        lblTeamWaiting_->clear();
+        lblTeamWaiting_->setToolTip(QString());
+        return;
+    }
+    const QString reason =
+        TeamProblemText(team->Problem(), team->Server().Name(), team->ProblemDetail());
+    const QString line = Msg(text::kTeamWaiting).arg(waiting);
+    lblTeamWaiting_->setText(reason.isEmpty() ? line : line + u' ' + reason);
+    lblTeamWaiting_->setToolTip(reason);
+    lblTeamWaiting_->show();
 }
 
 }  // namespace kestrel

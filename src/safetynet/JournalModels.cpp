@@ -1,6 +1,7 @@
 #include "JournalModels.h"
 
 #include "SafeCopyTexts.h"
+#include "copyengine/TrunkRange.h"
 
 #include <QBrush>
 #include <QColor>
@@ -22,6 +23,35 @@ QVariant Head(const QStringList& heads, int section, Qt::Orientation orientation
 
 }  // namespace
 
+JournalFilter ToJournalFilter(const HistoryChoice& choice, const QDateTime& now) {
+    JournalFilter filter;
+    filter.exchange = choice.exchange.trimmed();
+    if (choice.mineOnly)
+        filter.engineer = ThisDesk().engineer;
+    bool number = false;
+    const int trunk = choice.trunk.trimmed().toInt(&number);
+    filter.trunk = number && trunk >= 0 ? FormatTrunk(trunk) : choice.trunk.trimmed();
+    if (choice.kind != HistoryChoice::kEveryKind)
+        filter.kind = kKindOrder.value(choice.kind - HistoryChoice::kPreview);
+    switch (choice.range) {
+        case HistoryChoice::kAnyTime:
+            break;
+        case HistoryChoice::kLastHour:
+            filter.from = now.addSecs(-3600);
+            break;
+        case HistoryChoice::kToday:
+            filter.from = now.toLocalTime().date().startOfDay();
+            break;
+        case HistoryChoice::kLast7Days:
+            filter.from = now.addDays(-7);
+            break;
+        case HistoryChoice::kLast30Days:
+            filter.from = now.addDays(-30);
+            break;
+    }
+    return filter;
+}
+
 JournalEntryModel::JournalEntryModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void JournalEntryModel::SetTexts(const QStringList& heads, const QStringList& kindNames) {
@@ -30,6 +60,21 @@ void JournalEntryModel::SetTexts(const QStringList& heads, const QStringList& ki
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
     if (!entries_.isEmpty())
         emit dataChanged(index(0, kKind), index(rowCount() - 1, kKind));
+}
+
+void JournalEntryModel::SetWaitingMark(const QString& mark) {
+    waitingMark_ = mark;
+    if (!entries_.isEmpty())
+        emit dataChanged(index(0, kSummary), index(rowCount() - 1, kSummary));
+}
+
+int JournalEntryModel::RowOf(const JournalEntry& entry) const {
+    for (int row = 0; row < entries_.size(); ++row) {
+        const JournalEntry& e = entries_.at(row);
+        if (entry.uuid.isEmpty() ? e.id == entry.id && e.id != 0 : e.uuid == entry.uuid)
+            return row;
+    }
+    return -1;
 }
 
 void JournalEntryModel::SetEntries(QList<JournalEntry> entries) {
@@ -59,11 +104,17 @@ QVariant JournalEntryModel::data(const QModelIndex& index, int role) const {
     const JournalEntry& e = entries_.at(index.row());
     // A copy cut off has no summary of its own: what it may have written is
     // said instead.
-    const QString summary = e.finished ? e.SummaryText() : UnfinishedCopyText(e);
+    QString summary = e.finished ? e.SummaryText() : UnfinishedCopyText(e);
+    if (e.waiting && !waitingMark_.isEmpty())
+        summary = QStringLiteral("(%1) %2").arg(waitingMark_, summary);
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case kTime:
                 return e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            case kEngineer:
+                return e.desk.engineerName.isEmpty() || e.desk.engineerName == e.desk.engineer
+                           ? e.desk.engineer
+                           : QStringLiteral("%1 (%2)").arg(e.desk.engineer, e.desk.engineerName);
             case kKind:
                 return KindText(e.kind);
             case kExchange:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QList>
 #include <QStringList>
 
@@ -8,21 +9,51 @@
 
 namespace kestrel {
 
+// What History's filter controls hold.
+struct HistoryChoice {
+    enum Kind { kEveryKind, kPreview, kCopy, kUndo };
+    enum Range { kAnyTime, kLastHour, kToday, kLast7Days, kLast30Days };
+    bool mineOnly = false;  // this desk's engineer, else everyone
+    QString exchange;       // empty: every exchange
+    QString trunk;          // digits as typed; empty: every trunk
+    Kind kind = kEveryKind;
+    Range range = kAnyTime;
+};
+
+// The journal's filter for `choice` at `now`. A typed trunk is written as
+// the journal stores it ("21" is "021"); "today" starts at local midnight.
+JournalFilter ToJournalFilter(const HistoryChoice& choice, const QDateTime& now);
+
 // The journal's entries, one row each in the order given (newest first):
-// time, kind, exchange, source trunk, destinations, summary.
+// time, engineer, kind, exchange, source trunk, destinations, summary.
 class JournalEntryModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { kTime, kKind, kExchange, kSource, kDestinations, kSummary, kColumnCount };
+    enum Column {
+        kTime,
+        kEngineer,
+        kKind,
+        kExchange,
+        kSource,
+        kDestinations,
+        kSummary,
+        kColumnCount
+    };
 
     explicit JournalEntryModel(QObject* parent = nullptr);
 
     // Column heads, and the shown names of the kinds "Preview", "Copy", "Undo" in
     // that order; a kind without a shown name is shown as stored.
     void SetTexts(const QStringList& heads, const QStringList& kindNames);
+    // The words that mark an entry still waiting to go to the team's
+    // server; empty (no server) marks none.
+    void SetWaitingMark(const QString& mark);
     void SetEntries(QList<JournalEntry> entries);
     const JournalEntry& Entry(int row) const { return entries_.at(row); }
+    // The row of the entry with `entry`'s uuid (or id, when it has none); -1
+    // when it is not shown.
+    int RowOf(const JournalEntry& entry) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,6 +67,7 @@ private:
     QList<JournalEntry> entries_;
     QStringList heads_;
     QStringList kindNames_;
+    QString waitingMark_;
 };
 
 // The cells of one entry, one row each in the order recorded: trunk, item, old

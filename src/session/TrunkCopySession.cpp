@@ -379,6 +379,11 @@ TeamJournal& TrunkCopySession::Team() {
     return *team_;
 }
 
+void TrunkCopySession::StartTeam() {
+    if (!team_ && TeamServerSetting().IsSet())
+        Team();
+}
+
 QString TrunkCopySession::TrunkBoxText() const {
     return window_.TrunkBoxText();
 }

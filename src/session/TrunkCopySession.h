@@ -104,6 +104,11 @@ public:
     // The team's record beside the local journal (the local one alone when
     // the settings name no server); made on first use.
     TeamJournal& Team();
+    // Makes the team's record now when the settings name a server, so that
+    // what waits is sent from the start; a desk without one pays nothing.
+    void StartTeam();
+    // The team's record if it has been made; nullptr otherwise.
+    TeamJournal* MadeTeam() const { return team_.get(); }
 
     RequestDispatcher& Dispatcher() { return *dispatcher_; }
     ValueListModel& Values() { return *values_; }

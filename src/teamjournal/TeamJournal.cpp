@@ -33,8 +33,9 @@ TeamJournal::TeamJournal(QString localPath, TeamServer server, QObject* parent)
 
 TeamJournal::~TeamJournal() {
     if (sender_) {
-        thread_.quit();
+        // Before quit: once the thread ends it deletes the sender.
         sender_->Abort();
+        thread_.quit();
         thread_.wait();
     }
 }

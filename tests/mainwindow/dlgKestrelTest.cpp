@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QLabel>
 #include <QTextBrowser>
 #include <QTreeView>
 #include <algorithm>
@@ -11,9 +12,12 @@
 #include "platform/Recordset.h"
 #include "platform/widgets/HelpViewer.h"
 #include "platform/widgets/ListBar.h"
+#include "safetynet/CopyJournal.h"
 #include "support/HelpViewers.h"
 #include "support/SpokenNames.h"
 #include "support/WindowFixture.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamTexts.h"
 
 namespace kestrel {
 namespace {
@@ -47,6 +51,9 @@ TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     EXPECT_TRUE(Child<QLineEdit>("txtTrunk")->whatsThis().contains(QStringLiteral("trunk")));
     EXPECT_EQ(window_->Session().StandaloneHost(), nullptr);
     EXPECT_TRUE(tree_.boxes.shown.empty());
+    // Without a team's server nothing of it is made, and nothing waits.
+    EXPECT_EQ(window_->Session().MadeTeam(), nullptr);
+    EXPECT_TRUE(Child<QLabel>("lblTeamWaiting")->isHidden());
     // The exchange's name sets caption, menu and (from its processor) the
     // highest trunk.
     host_.processor = QStringLiteral("SC-K 4.2");
@@ -67,6 +74,41 @@ TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     EXPECT_EQ(g_LangDb, nullptr);
     EXPECT_EQ(window_->Session().WorkDb(), nullptr);
     EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
+}
+
+// With a server set, the journal's entries not yet sent are counted under
+// the safety net, with why they wait; the count follows the sender.
+TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
+    {
+        QString error;
+        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        ASSERT_TRUE(journal) << error.toStdString();
+        JournalEntry entry;
+        entry.kind = QStringLiteral("Preview");
+        entry.exchange = QStringLiteral("PBX1");
+        entry.time = QDateTime::currentDateTime();
+        journal->Record(entry, {});
+    }
+    TeamServer server;
+    server.host = QStringLiteral("127.0.0.1");
+    server.port = 1;  // nobody listens there
+    SetTeamServerSetting(server);
+    window_->SetParent(&host_);
+    const bool loaded = window_->Load();
+    SetTeamServerSetting(TeamServer());  // the other tests have none
+    ASSERT_TRUE(loaded);
+    const TeamJournal* team = window_->Session().MadeTeam();
+    ASSERT_NE(team, nullptr);
+    auto* line = Child<QLabel>("lblTeamWaiting");
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return team->Problem() == TeamProblem::Unreachable && !line->isHidden(); }));
+    EXPECT_EQ(team->Waiting(), 1);
+    const QString reason =
+        TeamProblemText(TeamProblem::Unreachable, server.Name(), team->ProblemDetail());
+    EXPECT_EQ(
+        line->text(),
+        QStringLiteral("1 journal entries are waiting to be sent to the team journal. ") + reason);
+    EXPECT_EQ(line->toolTip(), reason);
 }
 
 TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {

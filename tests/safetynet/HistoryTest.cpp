@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
@@ -18,6 +21,9 @@
 #include "safetynet/JournalModels.h"
 #include "safetynet/widgets/frmHistory.h"
 #include "support/RuntimeTree.h"
+#include "support/WaitFor.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamTexts.h"
 
 namespace kestrel {
 namespace {
@@ -59,6 +65,7 @@ protected:
         QString error;
         journal_ = CopyJournal::Open(dir_.filePath(QStringLiteral("journal.db")), &error);
         ASSERT_TRUE(journal_) << error.toStdString();
+        team_ = std::make_unique<TeamJournal>(journal_->Path(), TeamServer());
     }
     qint64 Add(const QString& kind, const QString& exchange, int minute,
                const QList<JournalCell>& cells, qint64 undoOf = 0,
@@ -77,7 +84,7 @@ protected:
     // The dialog, its two models watched by Qt's model tester throughout
     // (unless they are too large for it to walk in time).
     void Show(const QString& exchange, bool watch = true) {
-        dialog_ = std::make_unique<frmHistory>(*journal_, exchange);
+        dialog_ = std::make_unique<frmHistory>(*journal_, *team_, exchange);
         for (const char* table : {"tblEntries", "tblCells"}) {
             if (!watch)
                 break;
@@ -114,6 +121,7 @@ protected:
     test::RuntimeTree tree_;
     QTemporaryDir dir_;
     std::unique_ptr<CopyJournal> journal_;
+    std::unique_ptr<TeamJournal> team_;
     std::unique_ptr<frmHistory> dialog_;
 };
 
@@ -146,7 +154,7 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
         EXPECT_EQ(dialog_->windowTitle(), c.title);
         const QStringList entryHeads = Heads(Table("tblEntries")->model());
         const QStringList cellHeads = Heads(Table("tblCells")->model());
-        ASSERT_EQ(entryHeads.size(), 6);
+        ASSERT_EQ(entryHeads.size(), 7);
         ASSERT_EQ(cellHeads.size(), 6);
         EXPECT_EQ(cellHeads.first(), c.trunkHead);
         for (const QString& head : entryHeads + cellHeads)
@@ -270,6 +278,112 @@ TEST_F(HistoryTest, AJournalThatCannotBeReadIsSaidAndOpensNothing) {
     EXPECT_EQ(dialog_->OpenId(), 0);
     EXPECT_EQ(Table("tblCells")->model()->rowCount(), 0);
     EXPECT_FALSE(Button("cmdExport")->isEnabled());
+}
+
+// Each filter narrows the entries shown: the exchange starts as the
+// window's and empty means every one, "Me" is this desk's login, a typed
+// trunk matches as the journal writes it, times count back from now.
+TEST_F(HistoryTest, FiltersNarrowTheEntriesShown) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const JournalDesk ann{QStringLiteral("ann"), QStringLiteral("Ann Other"),
+                          QStringLiteral("desk2"), QStringLiteral("helm32")};
+    auto record = [&](const char* summary, const char* kind, const char* exchange,
+                      const char* trunk, const QDateTime& time, const JournalDesk& desk) {
+        JournalEntry e;
+        e.desk = desk;
+        e.kind = QString::fromLatin1(kind);
+        e.exchange = QString::fromLatin1(exchange);
+        e.time = time;
+        e.summary = QString::fromLatin1(summary);
+        journal_->Record(e,
+                         {{QString::fromLatin1(trunk), QStringLiteral("3001"), QStringLiteral("1"),
+                           QStringLiteral("2"), CellOutcome::Written, QString()}});
+    };
+    // Today and within the hour whenever the test runs.
+    record("a", "Copy", "PBX1", "021", std::max(now.addSecs(-120), now.date().startOfDay()),
+           JournalDesk());
+    record("b", "Preview", "PBX1", "005", now.addDays(-3), ann);
+    record("c", "Undo", "PBX2", "021", now.addDays(-20), ann);
+    record("d", "Copy", "PBX2", "005", now.addDays(-60), JournalDesk());
+    Show(QStringLiteral("PBX1"));
+    auto* engineer = dialog_->findChild<QComboBox*>(QStringLiteral("cboEngineer"));
+    auto* exchange = dialog_->findChild<QLineEdit*>(QStringLiteral("txtExchange"));
+    auto* trunk = dialog_->findChild<QLineEdit*>(QStringLiteral("txtTrunk"));
+    auto* kind = dialog_->findChild<QComboBox*>(QStringLiteral("cboKind"));
+    auto* time = dialog_->findChild<QComboBox*>(QStringLiteral("cboTime"));
+    ASSERT_TRUE(engineer && exchange && trunk && kind && time);
+    EXPECT_EQ(exchange->text(), QStringLiteral("PBX1"));
+    EXPECT_EQ(engineer->count(), 2);
+    EXPECT_EQ(kind->itemText(2), Msg(36).split(u'|').value(1));
+    EXPECT_EQ(time->count(), 5);
+    const QAbstractItemModel* model = Table("tblEntries")->model();
+    EXPECT_EQ(Column(model, JournalEntryModel::kSummary), (QStringList{"a", "b"}));
+    EXPECT_EQ(Column(model, JournalEntryModel::kEngineer).value(1),
+              QStringLiteral("ann (Ann Other)"));
+
+    struct Case {
+        int engineer;  // Everyone, Me
+        const char* exchange;
+        const char* typed;  // keys typed into the trunk box
+        int kind;           // every kind, Preview, Copy, Undo
+        int time;           // any time, last hour, today, last 7 days, last 30 days
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {0, "", "", 0, 0, {"a", "b", "c", "d"}},
+        {1, "", "", 0, 0, {"a", "d"}},
+        {0, "", "2x1", 0, 0, {"a", "c"}},
+        {0, "pbx2", "5", 0, 0, {"d"}},
+        {0, "", "", 2, 0, {"a", "d"}},
+        {0, "", "", 1, 0, {"b"}},
+        {0, "", "", 0, 1, {"a"}},
+        {0, "", "", 0, 2, {"a"}},
+        {0, "", "", 0, 3, {"a", "b"}},
+        {0, "", "", 0, 4, {"a", "b", "c"}},
+        {1, "PBX1", "21", 3, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.engineer << " '" << c.exchange << "' '" << c.typed
+                                          << "' " << c.kind << " " << c.time);
+        engineer->setCurrentIndex(c.engineer);
+        exchange->setText(QString::fromLatin1(c.exchange));
+        trunk->clear();
+        QTest::keyClicks(trunk, QString::fromLatin1(c.typed));
+        kind->setCurrentIndex(c.kind);
+        time->setCurrentIndex(c.time);
+        EXPECT_EQ(Column(model, JournalEntryModel::kSummary), c.shown);
+    }
+}
+
+// With a server set, what this desk has not sent yet is marked; a server
+// nobody answers at is said above the entries, which are this computer's.
+// An entry that arrives keeps the open one open and chosen.
+TEST_F(HistoryTest, WaitingEntriesAreMarkedAndAServerNotReachedIsSaid) {
+    const qint64 copy = Add(QStringLiteral("Copy"), QStringLiteral("PBX1"), 1, TwoCells());
+    TeamServer server;
+    server.host = QStringLiteral("127.0.0.1");
+    server.port = 1;  // nobody listens there
+    team_ = std::make_unique<TeamJournal>(journal_->Path(), server);
+    ASSERT_TRUE(test::WaitFor([&] { return team_->Problem() == TeamProblem::Unreachable; }));
+    Show(QStringLiteral("PBX1"));
+    const QAbstractItemModel* model = Table("tblEntries")->model();
+    EXPECT_EQ(Column(model, JournalEntryModel::kSummary),
+              QStringList{QStringLiteral("(%1) Copy at 1").arg(Msg(91))});
+    auto* problem = dialog_->findChild<QLabel*>(QStringLiteral("lblTeamProblem"));
+    ASSERT_TRUE(problem);
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_EQ(problem->text(),
+              TeamProblemText(TeamProblem::Unreachable, server.Name(), team_->ProblemDetail()) +
+                  u' ' + Msg(98));
+    EXPECT_TRUE(problem->text().startsWith(
+        QStringLiteral("The team journal server %1 cannot be reached").arg(server.Name())));
+
+    ASSERT_TRUE(dialog_->OpenEntry(0));
+    Add(QStringLiteral("Preview"), QStringLiteral("PBX1"), 2, {});
+    emit team_->EntriesArrived();
+    ASSERT_TRUE(test::WaitFor([&] { return model->rowCount() == 2; }));
+    EXPECT_EQ(dialog_->OpenId(), copy);
+    EXPECT_TRUE(Table("tblEntries")->selectionModel()->isRowSelected(1, {}));
 }
 
 TEST_F(HistoryTest, TheLargestCopyOpensWhole) {

@@ -1,29 +1,37 @@
 #include "frmHistory.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
+#include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 #include "localisation/widgets/WindowLocalizer.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Notices.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
-#include "safetynet/JournalModels.h"
 #include "startup/Globals.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamTexts.h"
 
 namespace kestrel {
 
@@ -103,6 +111,23 @@ QString ChooseExportFile(QWidget* parent, const QString& title, const QString& s
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QComboBox* Choices(const char* name, const QStringList& items) {
+    auto* box = new QComboBox;
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return box;
+}
+
+// The caption of a filter control, its buddy; `at` picks the caption of the
+// message's list, the control's name when the list is short.
+QLabel* Caption(const QStringList& captions, int at, QWidget* buddy) {
+    auto* label = new QLabel(captions.value(at, buddy->objectName().mid(3)));
+    label->setObjectName(QStringLiteral("lbl") + buddy->objectName().mid(3));
+    label->setBuddy(buddy);
+    return label;
+}
+
 QPushButton* Button(const char* name, const QString& text) {
     auto* button = new QPushButton(text);
     button->setObjectName(QString::fromLatin1(name));
@@ -112,19 +137,49 @@ QPushButton* Button(const char* name, const QString& text) {
 
 }  // namespace
 
-frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* parent)
+frmHistory::frmHistory(CopyJournal& journal, TeamJournal& team, const QString& exchange,
+                       QWidget* parent)
     : QDialog(parent),
       journal_(journal),
-      exchange_(exchange),
+      team_(team),
       entries_(new JournalEntryModel(this)),
       cells_(new JournalCellModel(this)),
       tblEntries_(new QTableView),
       tblCells_(new QTableView),
-      txtSummary_(new QPlainTextEdit) {
+      txtSummary_(new QPlainTextEdit),
+      cboEngineer_(Choices("cboEngineer", MsgList(text::kHistoryEngineers))),
+      txtExchange_(new QLineEdit(exchange)),
+      txtTrunk_(new QLineEdit),
+      cboKind_(Choices("cboKind", QStringList{Msg(text::kHistoryEveryKind)} + MsgList(kKindNames))),
+      cboTime_(Choices("cboTime", MsgList(text::kHistoryRanges))),
+      lblProblem_(new QLabel) {
     setObjectName(QStringLiteral("frmHistory"));
     setProperty("typeName", QStringLiteral("Form"));
     entries_->SetTexts(MsgList(kEntryHeads), MsgList(kKindNames));
+    // Without a server every entry is only here: none waits to be sent.
+    entries_->SetWaitingMark(team_.HasServer() ? Msg(text::kHistoryWaiting) : QString());
     cells_->SetTexts(MsgList(kCellHeads), MsgList(kOutcomeNames));
+
+    txtExchange_->setObjectName(QStringLiteral("txtExchange"));
+    txtExchange_->setClearButtonEnabled(true);
+    txtTrunk_->setObjectName(QStringLiteral("txtTrunk"));
+    txtTrunk_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
+    txtTrunk_->setMaximumWidth(txtTrunk_->fontMetrics().horizontalAdvance(u'0') * 8 + 16);
+    lblProblem_->setObjectName(QStringLiteral("lblTeamProblem"));
+    lblProblem_->setWordWrap(true);
+    lblProblem_->setStyleSheet(QStringLiteral(
+        "padding: 4px 8px; background: #fff4d6; color: #4a3200; border: 1px solid #e0a800;"));
+    lblProblem_->hide();
+    const QStringList captions = MsgList(text::kHistoryFilterHeads);
+    auto* filters = new QHBoxLayout;
+    int at = 0;
+    for (QWidget* control : {static_cast<QWidget*>(cboEngineer_),
+                             static_cast<QWidget*>(txtExchange_), static_cast<QWidget*>(txtTrunk_),
+                             static_cast<QWidget*>(cboKind_), static_cast<QWidget*>(cboTime_)}) {
+        filters->addWidget(Caption(captions, at++, control));
+        filters->addWidget(control, control == txtExchange_ ? 1 : 0);
+    }
 
     SetUpTable(tblEntries_, "tblEntries");
     tblEntries_->setModel(entries_);
@@ -155,15 +210,19 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
     buttons->addWidget(cmdExport_);
     buttons->addWidget(cmdClose_);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(lblProblem_);
     layout->addWidget(splitter);
     layout->addLayout(buttons);
-    resize(900, 600);
+    resize(1000, 640);
 
     chooseFile = [this] {
         const QString suggested =
             QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                .filePath(
-                    QStringLiteral("kestrel-%1-%2.csv").arg(open_.kind.toLower()).arg(open_.id));
+                .filePath(QStringLiteral("kestrel-%1-%2.csv")
+                              .arg(open_.kind.toLower(),
+                                   // an entry kept on the server only has no number here
+                                   open_.id != 0 ? QString::number(open_.id) : open_.uuid.left(8)));
         return ChooseExportFile(this, Msg(kExportTitle), suggested, Msg(kExportFilter));
     };
 
@@ -178,6 +237,14 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
     });
     connect(cmdExport_, &QPushButton::clicked, this, [this] { Export(); });
     connect(cmdClose_, &QPushButton::clicked, this, &QDialog::reject);
+    for (QComboBox* box : {cboEngineer_, cboKind_, cboTime_})
+        connect(box, &QComboBox::currentIndexChanged, this, &frmHistory::Reload);
+    for (QLineEdit* box : {txtExchange_, txtTrunk_})
+        connect(box, &QLineEdit::textChanged, this, &frmHistory::Reload);
+    // A colleague's entry reached the server, or this desk's went there:
+    // read again once the signal's own work is done.
+    connect(&team_, &TeamJournal::EntriesArrived, this, &frmHistory::ReloadSoon);
+    connect(&team_, &TeamJournal::WaitingChanged, this, &frmHistory::ReloadSoon);
 
     if (g_LangDb)
         LocalizeForm(this, g_LangDb.get());
@@ -186,23 +253,77 @@ frmHistory::frmHistory(CopyJournal& journal, const QString& exchange, QWidget* p
 
 frmHistory::~frmHistory() = default;
 
+HistoryChoice frmHistory::Choice() const {
+    HistoryChoice choice;
+    choice.mineOnly = cboEngineer_->currentIndex() == 1;
+    choice.exchange = txtExchange_->text();
+    choice.trunk = txtTrunk_->text();
+    choice.kind = static_cast<HistoryChoice::Kind>(std::max(0, cboKind_->currentIndex()));
+    choice.range = static_cast<HistoryChoice::Range>(std::max(0, cboTime_->currentIndex()));
+    return choice;
+}
+
+void frmHistory::ReloadSoon() {
+    if (reloadDue_)
+        return;
+    reloadDue_ = true;
+    QMetaObject::invokeMethod(this, &frmHistory::Reload, Qt::QueuedConnection);
+}
+
 void frmHistory::Reload() {
+    reloadDue_ = false;
+    // The chosen entry stays chosen when it is still shown.
+    const QModelIndexList selected = tblEntries_->selectionModel()->selectedRows();
+    const std::optional<JournalEntry> chosen =
+        selected.isEmpty() ? std::nullopt : std::optional(entries_->Entry(selected.first().row()));
+    TeamError problem{TeamProblem::None, QString()};
     try {
-        entries_->SetEntries(journal_.Entries(exchange_));
+        entries_->SetEntries(team_.Entries(
+            journal_, ToJournalFilter(Choice(), QDateTime::currentDateTime()), &problem));
     } catch (const RunError& e) {
         entries_->SetEntries({});
         ShowErrorNoNotice(e);
     }
+    if (problem.problem == TeamProblem::None) {
+        lblProblem_->hide();
+        lblProblem_->clear();
+    } else {
+        const QString reason =
+            TeamProblemText(problem.problem, team_.Server().Name(), problem.detail);
+        lblProblem_->setText(reason + u' ' + Msg(text::kHistoryLocalOnly));
+        lblProblem_->show();
+    }
     FitColumns(tblEntries_);
-    // The newest entry is chosen, so Open works at once.
-    if (entries_->rowCount() > 0)
+    const int row = chosen ? entries_->RowOf(*chosen) : -1;
+    // Else the newest entry is chosen, so Open works at once.
+    if (row >= 0)
+        tblEntries_->selectRow(row);
+    else if (entries_->rowCount() > 0)
         tblEntries_->selectRow(0);
     UpdateButtons();
 }
 
 void frmHistory::UpdateButtons() {
     cmdOpen_->setEnabled(tblEntries_->selectionModel()->hasSelection());
-    cmdExport_->setEnabled(open_.id != 0);
+    cmdExport_->setEnabled(isOpen_);
+}
+
+void frmHistory::CloseEntry() {
+    isOpen_ = false;
+    open_ = JournalEntry();
+    cells_->SetCells({});
+    txtSummary_->clear();
+    UpdateButtons();
+}
+
+void frmHistory::SayCellsUnread(const QString& reason) {
+    CloseEntry();
+    if (MessageBoxes* boxes = services().messageBoxes) {
+        MessageBoxRequest request;
+        request.prompt = reason;
+        request.flags = mb::kOkOnly | mb::kExclamation;
+        boxes->Show(request);
+    }
 }
 
 bool frmHistory::OpenEntry(int row) {
@@ -210,16 +331,18 @@ bool frmHistory::OpenEntry(int row) {
         return false;
     const JournalEntry entry = entries_->Entry(row);
     try {
-        cells_->SetCells(journal_.Cells(entry.id));
+        cells_->SetCells(team_.Cells(journal_, entry));
     } catch (const RunError& e) {
-        open_ = JournalEntry();
-        cells_->SetCells({});
-        txtSummary_->clear();
-        UpdateButtons();
+        CloseEntry();
         ShowErrorNoNotice(e);
+        return false;
+    } catch (const TeamError& e) {
+        // Kept on the server only, and the server cannot be read now.
+        SayCellsUnread(TeamProblemText(e.problem, team_.Server().Name(), e.detail));
         return false;
     }
     open_ = entry;
+    isOpen_ = true;
     const QString summary =
         entries_->data(entries_->index(row, JournalEntryModel::kSummary), Qt::ToolTipRole)
             .toString();
@@ -233,7 +356,7 @@ bool frmHistory::OpenEntry(int row) {
 }
 
 bool frmHistory::Export() {
-    if (open_.id == 0 || !chooseFile)
+    if (!isOpen_ || !chooseFile)
         return false;
     const QString path = chooseFile();
     if (path.isEmpty())

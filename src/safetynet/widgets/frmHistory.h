@@ -5,23 +5,29 @@
 #include <functional>
 
 #include "safetynet/CopyJournal.h"
+#include "safetynet/JournalModels.h"
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 
 namespace kestrel {
 
-class JournalCellModel;
-class JournalEntryModel;
+class TeamJournal;
 
-// The journal's previews, copies and undos, newest first; an entry opened shows
-// its cells, which can be exported as CSV.
+// The journal's previews, copies and undos, newest first: the team's when the
+// settings name a server, else this computer's; filtered by engineer,
+// exchange, trunk, kind and time. An entry opened shows its cells, which can
+// be exported as CSV. New entries show as they arrive.
 class frmHistory : public QDialog {
     Q_OBJECT
 
 public:
-    frmHistory(CopyJournal& journal, const QString& exchange, QWidget* parent = nullptr);
+    frmHistory(CopyJournal& journal, TeamJournal& team, const QString& exchange,
+               QWidget* parent = nullptr);
     ~frmHistory() override;
 
     // Asks where the export goes; the empty text cancels. Replaceable (tests).
@@ -33,21 +39,35 @@ public:
     // Writes the open entry's CSV to a chosen file; false when nothing was written
     // (no entry open, cancelled, or a failure said in a message box).
     bool Export();
-    // The id of the open entry; 0 when none is open.
+    // The local id of the open entry; 0 when none is open or it is kept on
+    // the team's server only.
     qint64 OpenId() const { return open_.id; }
+    // What the filter controls hold.
+    HistoryChoice Choice() const;
 
 private:
     void Reload();
+    void ReloadSoon();
     void UpdateButtons();
+    void CloseEntry();
+    void SayCellsUnread(const QString& reason);
 
     CopyJournal& journal_;
-    QString exchange_;
+    TeamJournal& team_;
     JournalEntry open_;
+    bool isOpen_ = false;
+    bool reloadDue_ = false;
     JournalEntryModel* entries_;
     JournalCellModel* cells_;
     QTableView* tblEntries_;
     QTableView* tblCells_;
     QPlainTextEdit* txtSummary_;  // the open entry's summary, whole
+    QComboBox* cboEngineer_;
+    QLineEdit* txtExchange_;
+    QLineEdit* txtTrunk_;
+    QComboBox* cboKind_;
+    QComboBox* cboTime_;
+    QLabel* lblProblem_;  // why the team's server could not be read
     QPushButton* cmdOpen_;
     QPushButton* cmdExport_;
     QPushButton* cmdClose_;

@@ -270,3 +270,14 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMessages VALUES
  (85, 'Sicherheitsnetz aus: Kopien werden ohne Vorschau geschrieben, nicht zurückgelesen und können nicht rückgängig gemacht werden.'),
  (86, 'Sicherheitsnetz aus: Vor der Kopie wird nichts gezeigt, und danach wird nichts zurückgelesen.');
+
+-- Wer jede Zielleitung zuletzt geändert hat: die Spalte der Vorschau und ihre
+-- Warnung vor Änderungen seit dem Holen; das Rückgängigmachen der Kopie eines
+-- Kollegen.
+INSERT INTO tMsgBox VALUES
+ (52, 'Die letzte Kopie dieser Anlage hat&%SP&%ST&%SP&am&%SP&%ST&%SP&um&%SP&%ST&%SP&gemacht: Leitung&%SP&%ST&%SP&nach&%SP&%ST&.&%CR&Diese Kopie rückgängig machen? Die Werte, die die Zielleitungen vorher hatten, werden zurückgeschrieben, und das Rückgängigmachen wird unter Ihrem Namen aufgezeichnet.',
+      'vbYesNo+vbExclamation+vbDefaultButton2', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (110, 'Zuletzt geändert'),
+ (111, 'Seit Sie die Quellleitung geholt haben, von jemand anderem geändert: %1'),
+ (112, '%1 hat diese Leitung geändert, nachdem Sie die Quellleitung geholt haben.');

@@ -269,3 +269,13 @@ INSERT INTO tMessages VALUES
 INSERT INTO tMessages VALUES
  (85, 'Safety net off: copies are written without a preview, are not read back and cannot be undone.'),
  (86, 'Safety net off: nothing is shown before the copy, and nothing will be read back after it.');
+
+-- Who changed each destination last: the preview's column and its warning
+-- over changes made since the Get; the undo of a colleague's copy.
+INSERT INTO tMsgBox VALUES
+ (52, 'The last copy of this exchange was made by&%SP&%ST&%SP&on&%SP&%ST&%SP&at&%SP&%ST&: trunk&%SP&%ST&%SP&to&%SP&%ST&.&%CR&Undo their copy? The values the destination trunks held before it are written back, and the undo is recorded under your name.',
+      'vbYesNo+vbExclamation+vbDefaultButton2', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (110, 'Last changed'),
+ (111, 'Changed by someone else since your Get: %1'),
+ (112, '%1 changed this trunk after your Get of the source trunk.');

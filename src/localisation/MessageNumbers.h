@@ -99,6 +99,9 @@ constexpr std::int16_t kCannotAddToValue = 48;
 constexpr std::int16_t kStationNotChecked = 49;
 // Catalogue rows that could not be built into the tree (%ST, one a line).
 constexpr std::int16_t kTreeRowsNotBuilt = 51;
+// The last copy is a colleague's: undo it? (%ST: login and full name, date,
+// time, source trunk, destination list) Yes / No, No by default.
+constexpr std::int16_t kUndoColleaguesCopy = 52;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -186,6 +189,13 @@ constexpr int kTreeKeyTwice = 84;
 // command's tool tip gains then.
 constexpr int kSafetyNetOff = 85;
 constexpr int kCopyTipNetOff = 86;
+// Who changed each destination last, in the preview (numbered in one run,
+// so that moving them is one edit): the column's head; the warning line
+// "Changed by someone else since your Get: %1" (%1: "021 (ben, 10:42), ...");
+// the tool tip of such a trunk's cell, %1 the colleague.
+constexpr int kLastChangedHead = 110;
+constexpr int kChangedByOthers = 111;
+constexpr int kChangedByOtherTip = 112;
 }  // namespace text
 
 }  // namespace kestrel

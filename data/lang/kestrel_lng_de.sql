@@ -288,3 +288,13 @@ INSERT INTO tMessages VALUES
  (97, 'Der Server des Teamjournals %1 hat eine Anfrage abgewiesen: %2'),
  (98, 'Es werden nur die Einträge dieses Computers gezeigt.'),
  (99, '%1 Journaleinträge warten darauf, an das Teamjournal gesendet zu werden.');
+-- Wer jede Zielleitung zuletzt geändert hat: die Spalte der Vorschau und ihre
+-- Warnung vor Änderungen seit dem Holen; das Rückgängigmachen der Kopie eines
+-- Kollegen.
+INSERT INTO tMsgBox VALUES
+ (52, 'Die letzte Kopie dieser Anlage hat&%SP&%ST&%SP&am&%SP&%ST&%SP&um&%SP&%ST&%SP&gemacht: Leitung&%SP&%ST&%SP&nach&%SP&%ST&.&%CR&Diese Kopie rückgängig machen? Die Werte, die die Zielleitungen vorher hatten, werden zurückgeschrieben, und das Rückgängigmachen wird unter Ihrem Namen aufgezeichnet.',
+      'vbYesNo+vbExclamation+vbDefaultButton2', 'Letzte Kopie rückgängig', 'HELP/kestrel_de.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (100, 'Zuletzt geändert'),
+ (101, 'Seit Sie die Quellleitung geholt haben, von jemand anderem geändert: %1'),
+ (102, '%1 hat diese Leitung geändert, nachdem Sie die Quellleitung geholt haben.');

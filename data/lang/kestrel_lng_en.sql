@@ -287,3 +287,13 @@ INSERT INTO tMessages VALUES
  (97, 'The team journal server %1 refused a request: %2'),
  (98, 'Only the entries kept on this computer are shown.'),
  (99, '%1 journal entries are waiting to be sent to the team journal.');
+
+-- Who changed each destination last: the preview's column and its warning
+-- over changes made since the Get; the undo of a colleague's copy.
+INSERT INTO tMsgBox VALUES
+ (52, 'The last copy of this exchange was made by&%SP&%ST&%SP&on&%SP&%ST&%SP&at&%SP&%ST&: trunk&%SP&%ST&%SP&to&%SP&%ST&.&%CR&Undo their copy? The values the destination trunks held before it are written back, and the undo is recorded under your name.',
+      'vbYesNo+vbExclamation+vbDefaultButton2', 'Undo Last Copy', 'HELP/kestrel.hlp', '-1');
+INSERT INTO tMessages VALUES
+ (100, 'Last changed'),
+ (101, 'Changed by someone else since your Get: %1'),
+ (102, '%1 changed this trunk after your Get of the source trunk.');

@@ -99,6 +99,9 @@ constexpr std::int16_t kCannotAddToValue = 48;
 constexpr std::int16_t kStationNotChecked = 49;
 // Catalogue rows that could not be built into the tree (%ST, one a line).
 constexpr std::int16_t kTreeRowsNotBuilt = 51;
+// The last copy is a colleague's: undo it? (%ST: login and full name, date,
+// time, source trunk, destination list) Yes / No, No by default.
+constexpr std::int16_t kUndoColleaguesCopy = 52;
 }  // namespace msgbox::own
 
 // Short texts of the tool's own "tMessages" table, read with Msg().
@@ -203,6 +206,13 @@ constexpr int kTeamRefused = 97;
 constexpr int kHistoryLocalOnly = 98;
 // The main window's line while entries wait to go to the team's server.
 constexpr int kTeamWaiting = 99;
+// Who changed each destination last, in the preview (numbered in one run,
+// so that moving them is one edit): the column's head; the warning line
+// "Changed by someone else since your Get: %1" (%1: "021 (ben, 10:42), ...");
+// the tool tip of such a trunk's cell, %1 the colleague.
+constexpr int kLastChangedHead = 100;
+constexpr int kChangedByOthers = 101;
+constexpr int kChangedByOtherTip = 102;
 }  // namespace text
 
 }  // namespace kestrel

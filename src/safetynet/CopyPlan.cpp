@@ -201,4 +201,34 @@ int CopyPlan::MarkChangedSince(const CopyPlan& seen) {
     return changedSince_;
 }
 
+void CopyPlan::SetLastChanges(QHash<QString, LastChange> changes, const QString& engineer,
+                              const QDateTime& readAt) {
+    lastChanges_ = std::move(changes);
+    changedByOther_.clear();
+    for (const QString& trunk : std::as_const(destinations_)) {
+        const auto found = lastChanges_.constFind(trunk);
+        changedByOther_.append(found != lastChanges_.constEnd() && readAt.isValid() &&
+                               !engineer.isEmpty() && !found->desk.engineer.isEmpty() &&
+                               found->desk.engineer != engineer && found->time > readAt);
+    }
+}
+
+const LastChange* CopyPlan::LastChangeAt(int row) const {
+    const auto found = lastChanges_.constFind(destinations_.value(row));
+    return found == lastChanges_.constEnd() ? nullptr : &*found;
+}
+
+bool CopyPlan::ChangedByOtherAt(int row) const {
+    return changedByOther_.value(row);
+}
+
+QStringList CopyPlan::ChangedByOthers() const {
+    QStringList trunks;
+    for (qsizetype row = 0; row < changedByOther_.size(); ++row) {
+        if (changedByOther_.at(row))
+            trunks << destinations_.at(row);
+    }
+    return trunks;
+}
+
 }  // namespace kestrel

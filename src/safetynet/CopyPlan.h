@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "CopyJournal.h"
 #include "TrunkSnapshot.h"
 
 namespace kestrel {
@@ -75,6 +76,18 @@ public:
     int MarkChangedSince(const CopyPlan& seen);
     int ChangedSinceCount() const { return changedSince_; }
 
+    // Who last changed each destination, as the journals know it; a change
+    // by another engineer after `readAt` (the Get of the source trunk) is
+    // one this engineer has not seen. An empty engineer on either side, or
+    // no time of the Get, counts as no one else's.
+    void SetLastChanges(QHash<QString, LastChange> changes, const QString& engineer,
+                        const QDateTime& readAt);
+    // Nullptr when no change of the trunk is known.
+    const LastChange* LastChangeAt(int row) const;
+    bool ChangedByOtherAt(int row) const;
+    // Those destinations, in their order.
+    QStringList ChangedByOthers() const;
+
     // The engineer's choice of items: all included at first.
     void SetIncluded(const QString& item, bool included);
     bool Included(const QString& item) const;
@@ -104,6 +117,8 @@ private:
     QList<bool> changesSomewhere_;
     int changedSince_ = 0;
     QString leftOutLine_;
+    QHash<QString, LastChange> lastChanges_;
+    QList<bool> changedByOther_;  // by row
 };
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 
+#include "SafeCopyTexts.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
 
@@ -41,6 +42,20 @@ QString PreviewModel::ChangeText(const QString& oldValue, const QString& newValu
     return Shown(oldValue) + QStringLiteral(" → ") + Shown(newValue);
 }
 
+QString PreviewModel::ChangedByOthersLine(const CopyPlan& plan, const QDate& today) {
+    QStringList trunks;
+    const int rows = static_cast<int>(plan.Destinations().size());
+    for (int row = 0; row < rows; ++row) {
+        if (!plan.ChangedByOtherAt(row))
+            continue;
+        const LastChange& change = *plan.LastChangeAt(row);
+        trunks << plan.Destinations().at(row) + QStringLiteral(" (") + change.desk.engineer +
+                      QStringLiteral(", ") + WhenText(change.time, today) + u')';
+    }
+    return trunks.isEmpty() ? QString()
+                            : Msg(text::kChangedByOthers).arg(trunks.join(QStringLiteral(", ")));
+}
+
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -60,6 +75,23 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             case Qt::ForegroundRole:
                 return changes == 0 ? QVariant(QBrush(kDimmed)) : QVariant();
+            default:
+                return {};
+        }
+    }
+    if (column == kLastChanged) {
+        const LastChange* change = plan_.LastChangeAt(row);
+        const bool other = plan_.ChangedByOtherAt(row);
+        switch (role) {
+            case Qt::DisplayRole:
+                return change ? DeskName(change->desk) + u' ' +
+                                    WhenText(change->time, QDate::currentDate())
+                              : QString();
+            case Qt::ToolTipRole:
+                return other ? Msg(text::kChangedByOtherTip).arg(DeskName(change->desk))
+                             : QVariant();
+            case Qt::BackgroundRole:
+                return other ? QVariant(QBrush(kChangedSinceBackground)) : QVariant();
             default:
                 return {};
         }
@@ -97,15 +129,27 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
 QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Vertical) {
         // The trunk again, for views that keep it in sight while scrolling.
-        if (role == Qt::DisplayRole && section >= 0 && section < rowCount())
-            return plan_.Destinations().at(section);
+        if (section >= 0 && section < rowCount()) {
+            if (role == Qt::DisplayRole)
+                return plan_.Destinations().at(section);
+            // A trunk someone else changed since the Get is marked in its row head too.
+            if (plan_.ChangedByOtherAt(section) && role == Qt::BackgroundRole)
+                return QBrush(kChangedSinceBackground);
+            if (plan_.ChangedByOtherAt(section) && role == Qt::ToolTipRole) {
+                return Msg(text::kChangedByOtherTip)
+                    .arg(DeskName(plan_.LastChangeAt(section)->desk));
+            }
+        }
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (section == kTrunk || section == kChanges) {
-        if (role == Qt::DisplayRole)
-            return Msg(section == kTrunk ? kTrunkHead : kChangesHead);
+    if (section == kTrunk || section == kChanges || section == kLastChanged) {
+        if (role == Qt::DisplayRole) {
+            return Msg(section == kTrunk     ? kTrunkHead
+                       : section == kChanges ? kChangesHead
+                                             : text::kLastChangedHead);
+        }
         return {};
     }
     const int item = section - kFirstItem;

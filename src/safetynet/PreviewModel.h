@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -9,15 +10,15 @@
 namespace kestrel {
 
 // The preview table over a copy plan: one row per destination trunk;
-// column 0 the trunk, column 1 its count of changes (included items), then
-// one column per item. A changed cell shows "old → new", an unchanged one
-// the value alone, dimmed; columns of items left out are dimmed as well.
+// column 0 the trunk, column 1 its count of changes (included items),
+// column 2 who changed it last and when, then one column per item. A changed cell shows "old →
+// new", an unchanged one the value alone, dimmed; columns of items left out are dimmed as well.
 // Cells are computed when asked, so a large plan costs no widgets.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { kTrunk = 0, kChanges = 1, kFirstItem = 2 };
+    enum Column { kTrunk = 0, kChanges = 1, kLastChanged = 2, kFirstItem = 3 };
     // True for a cell whose value the copy would change.
     static constexpr int ChangedRole = Qt::UserRole + 1;
     // True for a cell the copy would send (its item is included).
@@ -41,6 +42,9 @@ public:
 
     // The display text of a changed cell.
     static QString ChangeText(const QString& oldValue, const QString& newValue);
+    // The warning over the destinations another engineer changed since the
+    // Get: "...: 021 (ben, 10:42), 022 (...)"; empty when there are none.
+    static QString ChangedByOthersLine(const CopyPlan& plan, const QDate& today);
 
 private:
     CopyPlan& plan_;

@@ -14,6 +14,7 @@
 #include "localisation/CommonBoxes.h"
 #include "localisation/MessageNumbers.h"
 #include "localisation/Messages.h"
+#include "platform/Logging.h"
 #include "platform/RunError.h"
 
 namespace kestrel {
@@ -26,7 +27,8 @@ SafeCopy::SafeCopy(TrunkWindow& window, RequestDispatcher& dispatcher, CopyWrite
       values_(values),
       hooks_(std::move(hooks)),
       reads_(dispatcher),
-      undo_(window, dispatcher, hooks_.journal, [this] { return ItemsPerTrunk(); }) {}
+      undo_(window, dispatcher, hooks_.journal, hooks_.lastCopy,
+            [this] { return ItemsPerTrunk(); }) {}
 
 QList<SourceItem> SafeCopy::SourceItems() const {
     QList<SourceItem> items;
@@ -133,6 +135,7 @@ void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
     NoteRead();
     plan_ = std::make_unique<CopyPlan>(items_, destinations_, snapshot, sourceTrunk_);
     plan_->SetLeftOutLine(leftOut_.Render());
+    NoteLastChanges(*plan_);
     if (plan_->Destinations().isEmpty() && !plan_->NotAssigned().isEmpty() &&
         plan_->Unread().isEmpty() && plan_->Refused().isEmpty()) {
         // No destination is assigned: nothing to show or copy.
@@ -146,6 +149,20 @@ void SafeCopy::OnAllRead(TrunkSnapshot& snapshot) {
         BeginWriting();
     } else {
         ReadBackup();
+    }
+}
+
+void SafeCopy::NoteLastChanges(CopyPlan& plan) const {
+    if (!hooks_.lastChanges)
+        return;
+    try {
+        plan.SetLastChanges(hooks_.lastChanges(window_.PBXName(), plan.Destinations()),
+                            ThisDesk().engineer, hooks_.readAt ? hooks_.readAt() : QDateTime());
+    } catch (const RunError& e) {
+        // The preview is still right without the names; the journal's
+        // trouble shows when the copy is recorded.
+        qCWarning(lcDb, "The last changes of the destinations could not be read: %s [%d]",
+                  qUtf8Printable(e.Description()), e.Number());
     }
 }
 
@@ -198,6 +215,7 @@ void SafeCopy::OnBackupRead(TrunkSnapshot& now) {
     phase_ = Phase::Idle;
     auto current = std::make_unique<CopyPlan>(items_, destinations_, now, sourceTrunk_);
     current->SetLeftOutLine(leftOut_.Render());
+    NoteLastChanges(*current);
     const int differences = current->MarkChangedSince(*plan_);
     NoteRead();
     plan_ = std::move(current);

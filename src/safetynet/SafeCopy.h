@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "CopyJournal.h"
 #include "CopyPlan.h"
@@ -41,6 +44,17 @@ public:
         std::function<CopyJournal*()> journal;
         // The trunk whose data the value list holds (the trunk read).
         std::function<QString()> sourceTrunk;
+        // By destination trunk, who changed it last (anyone's copy or undo);
+        // without it the preview names no one.
+        std::function<QHash<QString, LastChange>(const QString& exchange,
+                                                 const QStringList& trunks)>
+            lastChanges;
+        // When the source trunk was read (the Get), to tell a colleague's
+        // change this engineer has not seen.
+        std::function<QDateTime()> readAt;
+        // The exchange's last copy not undone, whoever made it; without it
+        // the journal's own.
+        std::function<std::optional<JournalEntry>(const QString& exchange)> lastCopy;
     };
 
     // `values` is the value list: the items a copy writes, in order.
@@ -74,6 +88,8 @@ private:
     void OnAllRead(TrunkSnapshot& snapshot);
     void ReadFailed(const QString& reason);
     bool ShowPreview(CopyPlan& plan);
+    // Tells the plan who last changed its destinations.
+    void NoteLastChanges(CopyPlan& plan) const;
     void RecordPreview(const CopyPlan& plan);
     // Backup
     void NoteRead();

@@ -41,4 +41,16 @@ QString UnfinishedCopyText(const JournalEntry& entry) {
         .arg(entry.mayBeWritten);
 }
 
+QString DeskName(const JournalDesk& desk) {
+    return desk.engineerName.isEmpty()
+               ? desk.engineer
+               : desk.engineer + QStringLiteral(" (") + desk.engineerName + u')';
+}
+
+QString WhenText(const QDateTime& time, const QDate& today) {
+    const QDateTime local = time.toLocalTime();
+    return local.toString(local.date() == today ? QStringLiteral("HH:mm")
+                                                : QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 }  // namespace kestrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -35,5 +37,12 @@ void ShowJournalWriteFailed(const QString& reason);
 // The line naming a copy that did not finish: source, destinations, time and
 // how many cells it may have written.
 QString UnfinishedCopyText(const JournalEntry& entry);
+
+// Who an entry names: "ben (Ben Miller)", or the login alone when no full
+// name is known.
+QString DeskName(const JournalDesk& desk);
+// When, as the preview names a change: "10:42" on `today`, else with its
+// date, "2024-05-03 10:42".
+QString WhenText(const QDateTime& time, const QDate& today);
 
 }  // namespace kestrel

@@ -43,10 +43,13 @@ bool MayHaveWritten(const JournalCell& cell) {
 }  // namespace
 
 SafeUndo::SafeUndo(TrunkWindow& window, RequestDispatcher& dispatcher,
-                   std::function<CopyJournal*()> journal, std::function<int()> itemsPerTrunk)
+                   std::function<CopyJournal*()> journal,
+                   std::function<std::optional<JournalEntry>(const QString&)> lastCopy,
+                   std::function<int()> itemsPerTrunk)
     : window_(window),
       dispatcher_(dispatcher),
       journal_(std::move(journal)),
+      lastCopy_(std::move(lastCopy)),
       itemsPerTrunk_(std::move(itemsPerTrunk)),
       reads_(dispatcher) {}
 
@@ -70,7 +73,7 @@ void SafeUndo::Start() {
     std::optional<JournalEntry> last;
     QList<JournalCell> recorded;
     try {
-        last = using_->LastCopy(window_.PBXName());
+        last = lastCopy_ ? lastCopy_(window_.PBXName()) : using_->LastCopy(window_.PBXName());
         if (last)
             recorded = using_->Cells(last->id);
     } catch (const RunError& e) {
@@ -88,10 +91,22 @@ void SafeUndo::Start() {
         return;
     }
     undoOf_ = *last;
-    const QString insert = last->sourceTrunk + u'%' + last->destinationList + u'%' +
-                           last->time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    if (LangMsgBox(kOwnSource, msgbox::own::kUndoQuestion, insert, kProductTitle) != kYes)
-        return;
+    if (!last->desk.engineer.isEmpty() && last->desk.engineer != ThisDesk().engineer) {
+        // A colleague's copy: the question names whose and when, and stands
+        // for the plain one. The undo is recorded as this engineer's.
+        const QDateTime when = last->time.toLocalTime();
+        const QString insert = DeskName(last->desk) + u'%' +
+                               when.toString(QStringLiteral("yyyy-MM-dd")) + u'%' +
+                               when.toString(QStringLiteral("HH:mm")) + u'%' + last->sourceTrunk +
+                               u'%' + last->destinationList;
+        if (LangMsgBox(kOwnSource, msgbox::own::kUndoColleaguesCopy, insert, kProductTitle) != kYes)
+            return;
+    } else {
+        const QString insert = last->sourceTrunk + u'%' + last->destinationList + u'%' +
+                               last->time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (LangMsgBox(kOwnSource, msgbox::own::kUndoQuestion, insert, kProductTitle) != kYes)
+            return;
+    }
     QStringList trunks;
     QSet<QString> seen;
     for (const JournalCell& cell : std::as_const(toRestore_)) {

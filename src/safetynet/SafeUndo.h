@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "CopyJournal.h"
 #include "SnapshotReads.h"
@@ -20,8 +21,12 @@ class TrunkWindow;
 // copy's value now; one the exchange held as not set is never written back.
 class SafeUndo {
 public:
+    // `lastCopy` names the copy to undo, whoever made it; without it the
+    // journal's own last copy.
     SafeUndo(TrunkWindow& window, RequestDispatcher& dispatcher,
-             std::function<CopyJournal*()> journal, std::function<int()> itemsPerTrunk);
+             std::function<CopyJournal*()> journal,
+             std::function<std::optional<JournalEntry>(const QString&)> lastCopy,
+             std::function<int()> itemsPerTrunk);
     void RegisterSteps();
     void Start();
     bool Active() const { return reads_.Active() || writing_; }
@@ -37,6 +42,7 @@ private:
     TrunkWindow& window_;
     RequestDispatcher& dispatcher_;
     std::function<CopyJournal*()> journal_;
+    std::function<std::optional<JournalEntry>(const QString&)> lastCopy_;
     std::function<int()> itemsPerTrunk_;
     SnapshotReads reads_;
     bool writing_ = false;

@@ -1,6 +1,7 @@
 #include "TrunkCopySession.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
@@ -74,6 +75,8 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
     reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
     reader_->RegisterSteps();
     reader_->SetFinished([this](bool stored) {
+        if (stored)
+            readAt_ = QDateTime::currentDateTime();
         // A command that waited for the trunk in the box to be read goes on
         // once the read is over, outside the step that ended it.
         auto next = std::exchange(afterRead_, {});
@@ -113,6 +116,20 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
     };
     netHooks.journal = [this] { return Journal(); };
     netHooks.sourceTrunk = [this] { return reader_->TrunkRead(); };
+    // Whoever changed a destination or made the last copy, on this desk or
+    // (with a team's server) any other.
+    netHooks.lastChanges = [this](const QString& exchange, const QStringList& trunks) {
+        CopyJournal* journal = Journal();
+        return journal ? Team().LastChanges(*journal, exchange, trunks)
+                       : QHash<QString, LastChange>();
+    };
+    netHooks.readAt = [this] { return readAt_; };
+    netHooks.lastCopy = [this](const QString& exchange) -> std::optional<JournalEntry> {
+        CopyJournal* journal = Journal();
+        if (!journal)
+            return std::nullopt;
+        return Team().LastCopy(*journal, exchange);
+    };
     safeCopy_ = std::make_unique<SafeCopy>(*this, *dispatcher_, *copier_, *values_, netHooks);
     destinations_ = std::make_unique<DestinationChecker>(
         *this, *dispatcher_,

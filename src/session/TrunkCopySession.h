@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -151,6 +152,8 @@ private:
     bool previewOnly_ = false;
     std::function<void()> afterRead_;
     bool continuing_ = false;  // a command that waited for a read is about to run
+    // When the source trunk was last read whole (the Get).
+    QDateTime readAt_;
 
     std::unique_ptr<Database> workDb_;
     std::unique_ptr<StandaloneLink> standaloneHost_;

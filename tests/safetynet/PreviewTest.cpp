@@ -18,6 +18,7 @@
 #include "ExchangeAnswers.h"
 #include "SmallPlan.h"
 #include "safetynet/PreviewModel.h"
+#include "safetynet/SafeCopyTexts.h"
 #include "safetynet/widgets/frmPreview.h"
 #include "support/QtPrinters.h"
 #include "support/RuntimeTree.h"
@@ -54,23 +55,25 @@ TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
     };
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Trunk"));
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Changes"));
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("3001"));
-    EXPECT_EQ(model.headerData(3, Qt::Horizontal, Qt::ToolTipRole).toString(),
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Last changed"));
+    EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("3001"));
+    EXPECT_EQ(model.headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(),
               QStringLiteral("Class of service"));
     EXPECT_EQ(text(1, 0), QStringLiteral("005"));
     EXPECT_EQ(text(1, 1), QStringLiteral("1"));
-    EXPECT_EQ(text(1, 2), QStringLiteral("02 → 01"));
-    EXPECT_EQ(text(1, 3), QStringLiteral("NONE"));  // NONE and CCC are one value
-    EXPECT_EQ(text(2, 3), QStringLiteral("3 → CCC"));
-    EXPECT_EQ(text(3, 3), QStringLiteral("— → CCC"));  // an unset value is a dash
+    EXPECT_EQ(text(1, 3), QStringLiteral("02 → 01"));
+    EXPECT_EQ(text(1, 4), QStringLiteral("NONE"));  // NONE and CCC are one value
+    EXPECT_EQ(text(2, 4), QStringLiteral("3 → CCC"));
+    EXPECT_EQ(text(3, 4), QStringLiteral("— → CCC"));  // an unset value is a dash
     EXPECT_EQ(text(0, 1), QStringLiteral("0"));
-    EXPECT_EQ(model.data(model.index(2, 3), Qt::ToolTipRole).toString(),
+    EXPECT_EQ(text(0, 2), QString());  // no journal asked: nobody named
+    EXPECT_EQ(model.data(model.index(2, 4), Qt::ToolTipRole).toString(),
               QStringLiteral("Class of service"));
-    EXPECT_TRUE(model.data(model.index(1, 2), PreviewModel::ChangedRole).toBool());
-    EXPECT_FALSE(model.data(model.index(1, 3), PreviewModel::ChangedRole).toBool());
+    EXPECT_TRUE(model.data(model.index(1, 3), PreviewModel::ChangedRole).toBool());
+    EXPECT_FALSE(model.data(model.index(1, 4), PreviewModel::ChangedRole).toBool());
     // Unchanged cells are dimmed, changed ones are not.
-    EXPECT_EQ(Foreground(model, 1, 3), kDimmed);
-    EXPECT_NE(Foreground(model, 1, 2), kDimmed);
+    EXPECT_EQ(Foreground(model, 1, 4), kDimmed);
+    EXPECT_NE(Foreground(model, 1, 3), kDimmed);
 
     // Leaving an item out dims its whole column and takes it out of the counts.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
@@ -80,21 +83,21 @@ TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
     const QModelIndex from = changed.at(0).at(0).toModelIndex();
     const QModelIndex to = changed.at(0).at(1).toModelIndex();
     EXPECT_LE(from.column(), 1);
-    EXPECT_GE(to.column(), 2);
+    EXPECT_GE(to.column(), 3);
     EXPECT_EQ(from.row(), 0);
     EXPECT_EQ(to.row(), 3);
     EXPECT_EQ(heads.size(), 1);
-    EXPECT_EQ(Foreground(model, 1, 2), kDimmed);
-    EXPECT_FALSE(model.data(model.index(1, 2), PreviewModel::IncludedRole).toBool());
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>().color(),
+    EXPECT_EQ(Foreground(model, 1, 3), kDimmed);
+    EXPECT_FALSE(model.data(model.index(1, 3), PreviewModel::IncludedRole).toBool());
+    EXPECT_EQ(model.headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QBrush>().color(),
               kDimmed);
-    EXPECT_EQ(text(1, 2), QStringLiteral("02 → 01"));  // still shown, just not sent
+    EXPECT_EQ(text(1, 3), QStringLiteral("02 → 01"));  // still shown, just not sent
     EXPECT_EQ(text(1, 1), QStringLiteral("0"));
     EXPECT_EQ(text(2, 1), QStringLiteral("1"));
     model.IncludeChangedOnly();
     model.ChoiceChanged();
     EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(model.columnCount(), 5);
+    EXPECT_EQ(model.columnCount(), 6);
 
     CopyPlan empty({}, {}, TrunkSnapshot(), "004");
     PreviewModel none(empty);
@@ -102,7 +105,7 @@ TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
     none.ChoiceChanged();
     EXPECT_EQ(none.rowCount(), 0);
-    EXPECT_EQ(none.columnCount(), 2);
+    EXPECT_EQ(none.columnCount(), 3);
 }
 
 // Clicks the check box of a list's row where a user would.
@@ -130,6 +133,8 @@ class PreviewDialogTest : public PreviewTest {
 protected:
     void Open(const QStringList& destinations, const QString& source = "001") {
         plan_ = std::make_unique<CopyPlan>(Source(), destinations, current_, source);
+        if (!lastChanges_.isEmpty())
+            plan_->SetLastChanges(lastChanges_, QStringLiteral("amy"), readAt_);
         dialog_ = std::make_unique<frmPreview>(*plan_);
         dialog_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
@@ -146,6 +151,9 @@ protected:
         return states;
     }
     TrunkSnapshot current_ = Current();
+    // Who changed the destinations last, as the journals say; this engineer is amy.
+    QHash<QString, LastChange> lastChanges_;
+    QDateTime readAt_;
     std::unique_ptr<CopyPlan> plan_;
     std::unique_ptr<frmPreview> dialog_;
     QListWidget* items_ = nullptr;
@@ -164,13 +172,13 @@ TEST_F(PreviewDialogTest, TheItemsChosenDecideTheCounts) {
     ClickCheck(items_, 1);
     EXPECT_EQ(items_->item(1)->checkState(), Qt::Unchecked);
     EXPECT_FALSE(plan_->Included("3002"));
-    EXPECT_EQ(Foreground(model, 2, 3), kDimmed);  // 006: 3 -> CCC, left out
+    EXPECT_EQ(Foreground(model, 2, 4), kDimmed);  // 006: 3 -> CCC, left out
     EXPECT_EQ(model.data(model.index(2, 1)).toInt(), 0);
     EXPECT_EQ(Text("lblSummary"),
               QStringLiteral("Changes: 1 on 1 of 4 trunks · items chosen: 2 of 3"));
     ClickCheck(items_, 1);
     EXPECT_TRUE(plan_->Included("3002"));
-    EXPECT_NE(Foreground(model, 2, 3), kDimmed);
+    EXPECT_NE(Foreground(model, 2, 4), kDimmed);
     EXPECT_EQ(Text("lblSummary"), all);
 
     ClickCheck(items_, 0);  // the engineer's own choice first
@@ -296,6 +304,57 @@ TEST_F(PreviewDialogTest, TheSourceWarningTheTrunksLeftOutAndAFailedReadAreShown
     EXPECT_TRUE(dialog_->findChild<QPushButton*>("cmdClose")->isEnabled());
 }
 
+// Each destination names who changed it last; a colleague's change after the
+// Get is warned of and marked, one's own or one made before the Get is not.
+TEST_F(PreviewDialogTest, ColleaguesChangesSinceTheGetAreWarnedOf) {
+    const QDate today = QDate::currentDate();
+    const QDateTime yesterday(today.addDays(-1), QTime(23, 50));
+    readAt_ = yesterday;  // the Get
+    const QString before = yesterday.date().toString(QStringLiteral("yyyy-MM-dd "));
+    struct Case {
+        const char* trunk;
+        JournalDesk desk;
+        QDateTime time;
+        QString shown;
+        bool warned;
+    };
+    const JournalDesk amy{"amy", "Amy Stone", "", ""};
+    const JournalDesk ben{"ben", "Ben Miller", "", ""};
+    const JournalDesk carl{"carl", "", "", ""};  // no full name known
+    const Case cases[] = {
+        {"004", amy, QDateTime(today, QTime(0, 5)), "amy (Amy Stone) 00:05", false},
+        {"005", ben, yesterday.addSecs(-600), "ben (Ben Miller) " + before + "23:40", false},
+        {"006", ben, QDateTime(today, QTime(0, 20)), "ben (Ben Miller) 00:20", true},
+        {"008", carl, yesterday.addSecs(300), "carl " + before + "23:55", true},
+    };
+    for (const Case& c : cases)
+        lastChanges_.insert(c.trunk, {c.desk, c.time, "Copy", QString()});
+    Open({"004", "005", "006", "008"});
+    EXPECT_TRUE(Shown("lblChangedByOthers"));
+    EXPECT_EQ(Text("lblChangedByOthers"),
+              "Changed by someone else since your Get: 006 (ben, 00:20), 008 (carl, " + before +
+                  "23:55)");
+    const PreviewModel& model = dialog_->Model();
+    for (int row = 0; row < 4; ++row) {
+        const Case& c = cases[row];
+        const QModelIndex cell = model.index(row, PreviewModel::kLastChanged);
+        EXPECT_EQ(model.data(cell).toString(), c.shown) << c.trunk;
+        EXPECT_EQ(model.data(cell, Qt::BackgroundRole).isValid(), c.warned) << c.trunk;
+        EXPECT_EQ(model.data(cell, Qt::ToolTipRole).toString(),
+                  c.warned
+                      ? DeskName(c.desk) + " changed this trunk after your Get of the source trunk."
+                      : QString())
+            << c.trunk;
+    }
+    // No Get known: nothing is since it.
+    readAt_ = QDateTime();
+    Open({"004", "005", "006", "008"});
+    EXPECT_FALSE(Shown("lblChangedByOthers"));
+    EXPECT_EQ(
+        dialog_->Model().data(dialog_->Model().index(2, PreviewModel::kLastChanged)).toString(),
+        cases[2].shown);
+}
+
 // Saves a picture of the dialog when KESTREL_PROBE_DIR names a folder.
 void Probe(QWidget& dialog, const QString& name) {
     const QString folder = qEnvironmentVariable("KESTREL_PROBE_DIR");
@@ -360,7 +419,7 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensInBothLanguages) {
         EXPECT_EQ(dialog.findChild<QPushButton*>("cmdCopy")->text(), QString::fromUtf8(l.copy));
         auto* table = dialog.findChild<QTableView*>("tblPreview");
         EXPECT_EQ(table->model()->rowCount(), 477);
-        EXPECT_EQ(table->model()->columnCount(), 18);
+        EXPECT_EQ(table->model()->columnCount(), 19);
         EXPECT_EQ(table->model()->headerData(0, Qt::Horizontal).toString(),
                   QString::fromUtf8(l.trunkHead));
         EXPECT_TRUE(

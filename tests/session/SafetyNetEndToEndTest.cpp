@@ -312,6 +312,45 @@ TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone)
     EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
 }
 
+// The last copy is a colleague's: the undo asks first, naming them and when
+// (that question stands for the plain one). No leaves the trunks as they
+// are; Yes undoes, recorded as this engineer's.
+TEST_F(SafetyNetEndToEndTest, UndoingAColleaguesCopyNamesThemFirst) {
+    Prepare(QStringLiteral("5-6"));
+    const QString old5 = ValueOf(5);
+    Copy();
+    ASSERT_EQ(ValueOf(5), QStringLiteral("3"));
+    Database::Open(CopyJournal::DefaultPath(), false)
+        ->Execute(QStringLiteral("UPDATE JournalEntries SET Engineer = 'ben', "
+                                 "EngineerName = 'Ben Miller' WHERE Kind = 'Copy'"));
+    const JournalEntry copy = Newest();
+    ASSERT_EQ(copy.kind, QStringLiteral("Copy"));
+    const QDateTime when = copy.time.toLocalTime();
+    const QString question =
+        QStringLiteral(
+            "The last copy of this exchange was made by ben (Ben Miller) on %1 at %2: "
+            "trunk 004 to 5-6.")
+            .arg(when.toString(QStringLiteral("yyyy-MM-dd")),
+                 when.toString(QStringLiteral("HH:mm")));
+    const QStringList copied = Dump();
+    Undo({kNo});
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(Last().startsWith(question)) << Last().toStdString();
+    EXPECT_EQ(Dump(), copied);
+    EXPECT_EQ(Newest().kind, QStringLiteral("Copy"));
+
+    Undo({kYes});
+    EXPECT_TRUE(Shown(question));
+    EXPECT_FALSE(Shown(QStringLiteral("Undo the copy of trunk")));
+    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
+    EXPECT_EQ(ValueOf(5), old5);
+    const JournalEntry undo = Newest();
+    EXPECT_EQ(undo.kind, QStringLiteral("Undo"));
+    EXPECT_EQ(undo.undoOf, copy.id);
+    EXPECT_EQ(undo.desk.engineer, ThisDesk().engineer);
+    EXPECT_NE(undo.desk.engineer, QStringLiteral("ben"));
+}
+
 TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
     test::RuntimeTree tree;
     ASSERT_TRUE(tree.OpenStartupDatabases());

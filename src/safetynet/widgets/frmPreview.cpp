@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDate>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -81,6 +82,12 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     lblChangedSince_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
     lblChangedSince_->setText(Msg(text::kChangedSincePreview).arg(plan_.ChangedSinceCount()));
     lblChangedSince_->setVisible(plan_.ChangedSinceCount() > 0);
+    // Destinations a colleague wrote after this engineer's Get.
+    lblChangedByOthers_ = Named(new QLabel(this), "lblChangedByOthers", "Label");
+    lblChangedByOthers_->setWordWrap(true);
+    lblChangedByOthers_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    lblChangedByOthers_->setText(PreviewModel::ChangedByOthersLine(plan_, QDate::currentDate()));
+    lblChangedByOthers_->setVisible(!lblChangedByOthers_->text().isEmpty());
 
     lblItems_ = Named(new QLabel(Msg(kItemsHead), this), "lblItems", "Label");
     lstItems_ = Named(new QListWidget(this), "lstItems", "ListBox");
@@ -139,6 +146,7 @@ frmPreview::frmPreview(CopyPlan& plan, QWidget* parent) : QDialog(parent), plan_
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblTrunks_);
     layout->addWidget(lblSourceWarning_);
+    layout->addWidget(lblChangedByOthers_);
     layout->addLayout(body, 1);
     layout->addWidget(lblFailure_);
     layout->addWidget(lblChangedSince_);

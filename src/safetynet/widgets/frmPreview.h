@@ -55,6 +55,7 @@ private:
     QListWidget* lstLeftOut_;
     QLabel* lblFailure_;
     QLabel* lblChangedSince_ = nullptr;
+    QLabel* lblChangedByOthers_ = nullptr;
     QTableView* tblPreview_;
     QPushButton* cmdCopy_;
     QPushButton* cmdClose_;

@@ -249,8 +249,11 @@ TEST_F(TeamJournalTest, TwoDesksRecordingAtOnceSeeEachOther) {
     benLocal->Record(Entry(QStringLiteral("ben"), QStringLiteral("Copy"), 1), Cells({"021"}));
     anna->Recorded();
     ben->Recorded();
-    ASSERT_TRUE(
-        WaitFor([&] { return anna->Waiting() == 0 && ben->Waiting() == 0 && heard.count() >= 1; }));
+    // Each desk's own file says when its entry is on the server.
+    ASSERT_TRUE(WaitFor([&] {
+        return annaLocal->WaitingCount() == 0 && benLocal->WaitingCount() == 0 &&
+               heard.count() >= 1;
+    }));
     for (auto* desk : {anna.get(), ben.get()}) {
         CopyJournal& local = desk == anna.get() ? *annaLocal : *benLocal;
         QStringList engineers;

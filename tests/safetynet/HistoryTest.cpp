@@ -351,6 +351,7 @@ TEST_F(HistoryTest, FiltersNarrowTheEntriesShown) {
         QTest::keyClicks(trunk, QString::fromLatin1(c.typed));
         kind->setCurrentIndex(c.kind);
         time->setCurrentIndex(c.time);
+        test::WaitFor([&] { return Column(model, JournalEntryModel::kSummary) == c.shown; });
         EXPECT_EQ(Column(model, JournalEntryModel::kSummary), c.shown);
     }
 }

@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -239,8 +240,14 @@ frmHistory::frmHistory(CopyJournal& journal, TeamJournal& team, const QString& e
     connect(cmdClose_, &QPushButton::clicked, this, &QDialog::reject);
     for (QComboBox* box : {cboEngineer_, cboKind_, cboTime_})
         connect(box, &QComboBox::currentIndexChanged, this, &frmHistory::Reload);
+    // Typing reads again once the engineer pauses, not at every key: each
+    // reading may ask the team's server.
+    typed_ = new QTimer(this);
+    typed_->setSingleShot(true);
+    typed_->setInterval(200);
+    connect(typed_, &QTimer::timeout, this, &frmHistory::Reload);
     for (QLineEdit* box : {txtExchange_, txtTrunk_})
-        connect(box, &QLineEdit::textChanged, this, &frmHistory::Reload);
+        connect(box, &QLineEdit::textChanged, typed_, qOverload<>(&QTimer::start));
     // A colleague's entry reached the server, or this desk's went there:
     // read again once the signal's own work is done.
     connect(&team_, &TeamJournal::EntriesArrived, this, &frmHistory::ReloadSoon);
@@ -272,6 +279,7 @@ void frmHistory::ReloadSoon() {
 
 void frmHistory::Reload() {
     reloadDue_ = false;
+    typed_->stop();
     // The chosen entry stays chosen when it is still shown.
     const QModelIndexList selected = tblEntries_->selectionModel()->selectedRows();
     const std::optional<JournalEntry> chosen =

@@ -13,6 +13,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace kestrel {
 
@@ -57,6 +58,7 @@ private:
     JournalEntry open_;
     bool isOpen_ = false;
     bool reloadDue_ = false;
+    QTimer* typed_ = nullptr;
     JournalEntryModel* entries_;
     JournalCellModel* cells_;
     QTableView* tblEntries_;

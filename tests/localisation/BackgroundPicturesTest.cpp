@@ -22,12 +22,11 @@ protected:
         ASSERT_TRUE(OpenDB(tree_.SuiteDatabaseDir() + u"Common.LNG"_s, g_CommonDb, false));
         window_.setObjectName(u"frmPics"_s);
         window_.resize(300, 200);
-        image_ = Make<QLabel>("imgBack", "Image");
-        image_->setProperty("index", 0);
-        panel_ = Make<QWidget>("picPanel", "SSPanel");
+        image_ = test::AddControl<QLabel>(&window_, "imgBack", "Image", 0);
+        panel_ = test::AddControl<QWidget>(&window_, "picPanel", "SSPanel");
         panel_->resize(120, 80);
         panel_->show();
-        bar_ = Make<ListBar>("lsbMenu", "SSListBar");
+        bar_ = test::AddControl<ListBar>(&window_, "lsbMenu", "SSListBar");
         bar_->move(5, 5);
         Picture("back.png", 20, 10);
         Picture("back3.png", 30, 10);
@@ -35,13 +34,6 @@ protected:
         g_CommonDb->Execute(
             QStringLiteral("INSERT INTO PictureFileName VALUES (3, 'back.png', 'back3.png'), "
                            "(3, 'back.png', 'ignored.png')"));
-    }
-    template <typename T>
-    T* Make(const char* name, const char* type) {
-        auto* c = new T(&window_);
-        c->setObjectName(Q(name));
-        c->setProperty("typeName", Q(type));
-        return c;
     }
     void Picture(const char* name, int width, int height) {
         QImage image(width, height, QImage::Format_RGB32);

@@ -24,39 +24,29 @@
 namespace kestrel {
 namespace {
 
-template <typename T>
-T* Add(QWidget* window, const char* name, const char* typeName, int index = -1) {
-    auto* c = new T(window);
-    c->setObjectName(Q(name));
-    c->setProperty("typeName", Q(typeName));
-    if (index >= 0)
-        c->setProperty("index", index);
-    return c;
-}
-
 class WindowLocalizerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + u"Kestrel.lng"_s, g_LangDb, false));
         db_ = g_LangDb.get();
         window_.setObjectName(u"frmTest"_s);
-        label_ = Add<QLabel>(&window_, "lblOne", "Label");
+        label_ = test::AddControl<QLabel>(&window_, "lblOne", "Label");
         label_->setText(u"design"_s);
         label_->setToolTip(u"design tip"_s);
-        box_ = Add<QLineEdit>(&window_, "txtBox", "TextBox");
-        panel_[0] = Add<QLabel>(&window_, "picPanel", "SSPanel", 0);
-        panel_[1] = Add<QLabel>(&window_, "picPanel", "SSPanel", 1);
-        list_ = Add<QListWidget>(&window_, "lstItems", "ListBox");
-        tree_view_ = Add<QTreeView>(&window_, "tvwTree", "TreeView");
-        check_ = Add<QPushButton>(&window_, "chkOther", "CheckBox");
-        grid_ = Add<DataGrid>(&window_, "grdGrid", "SSDBGrid");
+        box_ = test::AddControl<QLineEdit>(&window_, "txtBox", "TextBox");
+        panel_[0] = test::AddControl<QLabel>(&window_, "picPanel", "SSPanel", 0);
+        panel_[1] = test::AddControl<QLabel>(&window_, "picPanel", "SSPanel", 1);
+        list_ = test::AddControl<QListWidget>(&window_, "lstItems", "ListBox");
+        tree_view_ = test::AddControl<QTreeView>(&window_, "tvwTree", "TreeView");
+        check_ = test::AddControl<QPushButton>(&window_, "chkOther", "CheckBox");
+        grid_ = test::AddControl<DataGrid>(&window_, "grdGrid", "SSDBGrid");
         grid_->setModel(&model_);
-        bar_ = Add<ListBar>(&window_, "lsbBar", "SSListBar");
+        bar_ = test::AddControl<ListBar>(&window_, "lsbBar", "SSListBar");
         bar_->AddGroup(u"G1"_s);
         bar_->AddItem(1, u"I1"_s, QIcon(), QString(), u"k1"_s);
         bar_->AddItem(1, u"I2"_s, QIcon(), QString(), u"k2"_s);
         bar_->AddGroup(u"G2"_s);
-        auto* menu = Add<QMenu>(&window_, "mnuPop", "Menu");
+        auto* menu = test::AddControl<QMenu>(&window_, "mnuPop", "Menu");
         action_ = menu->addAction(u"design item"_s);
         action_->setObjectName(u"itmPop"_s);
     }
@@ -142,7 +132,7 @@ TEST_F(WindowLocalizerTest, FontTreatmentByTypeName) {
 // The failing row stops the walk: earlier rows stay applied, later do not.
 // The kinds whose original control has no caption refuse one with 438.
 TEST_F(WindowLocalizerTest, FailingRowStopsTheWalk) {
-    auto* image = Add<QLabel>(&window_, "imgPicture", "Image");
+    auto* image = test::AddControl<QLabel>(&window_, "imgPicture", "Image");
     image->setText(u"design"_s);
     const struct {
         const char* name;
@@ -208,8 +198,8 @@ TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
 
 // Every kind whose original control has a caption takes one.
 TEST_F(WindowLocalizerTest, CaptionsByKind) {
-    auto* frame = Add<QFrame>(&window_, "fraPanel", "SSPanel");
-    auto* command = Add<QPushButton>(&window_, "cmdGo", "SSCommand");
+    auto* frame = test::AddControl<QFrame>(&window_, "fraPanel", "SSPanel");
+    auto* command = test::AddControl<QPushButton>(&window_, "cmdGo", "SSCommand");
     const std::pair<const char*, std::function<QString()>> cases[] = {
         {"fraPanel", [&] { return frame->property("caption").toString(); }},
         {"grdGrid", [&] { return grid_->Caption(); }},

@@ -110,11 +110,6 @@ protected:
         ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     }
     void SetUp() override { services().settings = &settings_; }
-    static qlonglong Counter(const QString& serial) {
-        return test::SqlValue(*Database::Open(serial, true),
-                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
-            .toLongLong();
-    }
 
     test::RuntimeTree tree_;
     UserTreeSettings settings_{tree_.settings};
@@ -180,7 +175,7 @@ TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
 
     MirrorTree(Installed(), Own());
 
-    EXPECT_EQ(Counter(serial), 41) << "the user's counter is kept";
+    EXPECT_EQ(test::StoredCounter(serial), 41) << "the user's counter is kept";
     EXPECT_FALSE(QFileInfo(lng).isSymLink()) << "the user's own language database stays";
     EXPECT_EQ(QFileInfo(help).symLinkTarget(), Installed() + u"/ADDINS/HELP"_s);
     EXPECT_FALSE(QFileInfo(gone).isSymLink()) << "a link that leads nowhere is removed";
@@ -241,13 +236,13 @@ TEST_F(UserTreeTest, AProgramOfASharedTreeWorksInTheUsersTree) {
     EXPECT_TRUE(tree_.boxes.shown.empty());
 
     const QString installedSerial = Installed() + u"/ADDINS/DATABASE/Serial.MDB"_s;
-    const qlonglong before = Counter(installedSerial);
+    const qlonglong before = test::StoredCounter(installedSerial);
     const QString folder = Own() + u"/ADDINS/DATABASE/"_s;
     const QString name = MakeWorkingCopy(u"KESTREL"_s, folder, u"KESTREL"_s);
     ASSERT_FALSE(name.isEmpty());
     EXPECT_TRUE(QFileInfo(folder + name).isFile() && !QFileInfo(folder + name).isSymLink());
-    EXPECT_EQ(Counter(folder + u"Serial.MDB"_s), (before + 1) % 10000);
-    EXPECT_EQ(Counter(installedSerial), before);
+    EXPECT_EQ(test::StoredCounter(folder + u"Serial.MDB"_s), (before + 1) % 10000);
+    EXPECT_EQ(test::StoredCounter(installedSerial), before);
     EXPECT_FALSE(QFileInfo::exists(Installed() + u"/ADDINS/DATABASE/"_s + name));
 }
 

@@ -261,15 +261,7 @@ protected:
     QStringList CopiesLeft() const { return CopiesLeft(tree_); }
 
     // The counter as stored for good; -1 while an instance holds it.
-    qlonglong StoredCounter() const {
-        try {
-            return test::SqlValue(*Database::Open(File(tree_, "Serial.MDB"), true),
-                                  "SELECT SerialCounter FROM SerialTable")
-                .toLongLong();
-        } catch (const RunError&) {
-            return -1;
-        }
-    }
+    qlonglong StoredCounter() const { return test::StoredCounter(File(tree_, "Serial.MDB")); }
 
     test::RuntimeTree tree_;
     QString program_;

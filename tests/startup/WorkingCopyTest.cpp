@@ -30,11 +30,7 @@ protected:
                                  "'KESTREL'")
                       .arg(n));
     }
-    qlonglong Counter() const {
-        return test::SqlValue(*Database::Open(Serial(), true),
-                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
-            .toLongLong();
-    }
+    qlonglong Counter() const { return test::StoredCounter(Serial()); }
     // Makes a copy as the add-in asked by `addin`; the test's end removes it.
     QString Make(const QString& addin = u"KESTREL"_s, const QString& templateFile = QString()) {
         const QString name =

@@ -7,6 +7,8 @@
 
 #include "platform/Database.h"
 #include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "support/SqlRows.h"
 
 namespace kestrel::test {
 
@@ -25,6 +27,30 @@ inline bool WriteFile(const QString& path, const QByteArray& content) {
 inline QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The add-in's working copy counter as stored in `serial`; -1 while an
+// instance holds it.
+inline qlonglong StoredCounter(const QString& serial) {
+    try {
+        return SqlValue(*Database::Open(serial, true),
+                        "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
+            .toLongLong();
+    } catch (const RunError&) {
+        return -1;
+    }
+}
+
+// A control of `window` as the localisation tables name it: by name, type
+// name and, in a control array, index.
+template <typename T, typename Window>
+T* AddControl(Window* window, const char* name, const char* typeName, int index = -1) {
+    auto* c = new T(window);
+    c->setObjectName(Q(name));
+    c->setProperty("typeName", Q(typeName));
+    if (index >= 0)
+        c->setProperty("index", index);
+    return c;
 }
 
 // A table held for reading and writing, as a second instance holds the

@@ -14,6 +14,7 @@
 #include "support/QtPrinters.h"
 #include "support/QtWarnings.h"
 #include "support/ScriptedHost.h"
+#include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
@@ -26,27 +27,26 @@ protected:
         g_Standalone = false;
         g_Messages = QStringList();
         for (int i = 0; i < 80; ++i)
-            g_Messages << QStringLiteral("M%1").arg(i);
-        g_Messages << QStringLiteral("%1 %2: %3") << QStringLiteral("%1 has no number")
-                   << QStringLiteral("%1 names %2") << QStringLiteral("%1 is one too many")
-                   << QStringLiteral("%1 twice");
-        const QString path = dir_.filePath(QStringLiteral("work.mdb"));
+            g_Messages << u"M%1"_s.arg(i);
+        g_Messages << u"%1 %2: %3"_s << u"%1 has no number"_s << u"%1 names %2"_s
+                   << u"%1 is one too many"_s << u"%1 twice"_s;
+        const QString path = dir_.filePath(u"work.mdb"_s);
         QFile::copy(kTemplate, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         db_ = Database::Open(path, false);
-        db_->Execute(QStringLiteral("DELETE FROM CMD30Titles"));
-        db_->Execute(QStringLiteral("DELETE FROM CMD30Codes"));
+        db_->Execute(u"DELETE FROM CMD30Titles"_s);
+        db_->Execute(u"DELETE FROM CMD30Codes"_s);
     }
     void TearDown() override { g_Messages.clear(); }
 
     void Title(int id, const char* cmd, const char* text, const QVariant& visible) {
-        db_->Execute(QStringLiteral("INSERT INTO CMD30Titles VALUES (?, ?, ?, ?)"),
-                     {id, QString::fromLatin1(cmd), QString::fromLatin1(text), visible});
+        db_->Execute(u"INSERT INTO CMD30Titles VALUES (?, ?, ?, ?)"_s,
+                     {id, Q(cmd), Q(text), visible});
     }
     void Option(int title, const QVariant& data, const char* text, const QVariant& dialog) {
         db_->Execute(QStringLiteral("INSERT INTO CMD30Codes (TitleID, Data, Description, "
                                     "DialogID) VALUES (?, ?, ?, ?)"),
-                     {title, data, QString::fromLatin1(text), dialog});
+                     {title, data, Q(text), dialog});
     }
     QStringList Build() {
         return BuildCatalogueTree(CatalogueContext{db_.get(), &tree_, &values_,
@@ -59,7 +59,7 @@ protected:
             const QStandardItem* title = tree_.item(r);
             out << Describe(title);
             for (int o = 0; o < title->rowCount(); ++o) {
-                out << QStringLiteral("  ") + Describe(title->child(o));
+                out << u"  "_s + Describe(title->child(o));
             }
         }
         return out;
@@ -85,12 +85,12 @@ TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
     Title(9, "3000", "Hidden", 0);
     Title(4, "3005", "Null visible", QVariant());
     Title(5, "3009", "No options", -1);
-    Option(3, QStringLiteral("1"), "One", 0);
+    Option(3, u"1"_s, "One", 0);
     Option(3, QVariant(), "Typed", 4);
-    Option(3, QStringLiteral(" 2 "), " Two ", 3);
-    Option(3, QStringLiteral(""), "Empty", 0);
-    Option(7, QStringLiteral("1"), "One again", 0);
-    Option(9, QStringLiteral("1"), "never read", 0);
+    Option(3, u" 2 "_s, " Two ", 3);
+    Option(3, u""_s, "Empty", 0);
+    Option(7, u"1"_s, "One again", 0);
+    Option(9, u"1"_s, "never read", 0);
     Build();
     // Ordered by CMD, options by Data (Null first); the running number
     // goes across items and skips invisible ones. Options show whether they
@@ -107,9 +107,9 @@ TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
                        }));
     EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
     EXPECT_TRUE(host_.messages.isEmpty());
-    EXPECT_EQ(CatalogueTreeModel::OptionData(QStringLiteral("D2:2")), QStringLiteral("2"));
-    EXPECT_EQ(CatalogueTreeModel::OptionData(QStringLiteral("D9:a:b")), QStringLiteral("a:b"));
-    EXPECT_TRUE(CatalogueTreeModel::IsTitle(QStringLiteral("Title12")));
+    EXPECT_EQ(CatalogueTreeModel::OptionData(u"D2:2"_s), u"2"_s);
+    EXPECT_EQ(CatalogueTreeModel::OptionData(u"D9:a:b"_s), u"a:b"_s);
+    EXPECT_TRUE(CatalogueTreeModel::IsTitle(u"Title12"_s));
     EXPECT_FALSE(tree_.data(tree_.index(0, 0), Qt::DecorationRole).isNull());
 }
 
@@ -119,12 +119,12 @@ TEST_F(CatalogueTest, KeysTagsAndImagesOfASmallCatalogue) {
 TEST_F(CatalogueTest, ABrokenRowIsLeftOutAndNamedAndTheRestIsBuilt) {
     Title(1, "3001", "Route", -1);
     Title(2, "3002", "Class", -1);
-    Option(1, QStringLiteral("01"), "Route 1", 0);
-    Option(1, QStringLiteral("02"), "Route 2", QVariant());
-    Option(1, QStringLiteral("03"), "Route 3", 999);
-    Option(1, QStringLiteral("04"), "Route 4", 1);
-    Option(2, QStringLiteral("0"), "Plain", 0);
-    const test::ExpectQtWarning logged(QStringLiteral("Catalogue tree: 3001 Route"));
+    Option(1, u"01"_s, "Route 1", 0);
+    Option(1, u"02"_s, "Route 2", QVariant());
+    Option(1, u"03"_s, "Route 3", 999);
+    Option(1, u"04"_s, "Route 4", 1);
+    Option(2, u"0"_s, "Plain", 0);
+    const test::ExpectQtWarning logged(u"Catalogue tree: 3001 Route"_s);
     for (const bool standalone : {false, true}) {
         g_Standalone = standalone;
         host_.messages.clear();
@@ -145,69 +145,64 @@ TEST_F(CatalogueTest, ABrokenRowIsLeftOutAndNamedAndTheRestIsBuilt) {
 }
 
 TEST_F(CatalogueTest, NoWorkingDatabaseReportsMessage10AndLeavesTheTree) {
-    tree_.AddTitleNode(QStringLiteral("Title1"), QStringLiteral("kept"));
-    CatalogueContext c;
-    c.tree = &tree_;
-    c.values = &values_;
-    c.parent = &host_;
-    BuildCatalogueTree(c);
-    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("M10")});
+    tree_.AddTitleNode(u"Title1"_s, u"kept"_s);
+    BuildCatalogueTree(CatalogueContext{nullptr, &tree_, &values_, {}, &host_});
+    EXPECT_EQ(host_.messages, QStringList{u"M10"_s});
     EXPECT_EQ(host_.codes, QList<std::int32_t>{3024});
     EXPECT_EQ(tree_.rowCount(), 1);
 }
 
 TEST_F(CatalogueTest, TheRunningNumberStopsAt32767) {
-    const test::ExpectQtWarning logged(QStringLiteral("one too many"));
+    const test::ExpectQtWarning logged(u"one too many"_s);
     Title(1, "3001", "Many", -1);
     db_->Execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32769) "
         "INSERT INTO CMD30Codes (TitleID, Data, Description, DialogID) "
         "SELECT 1, printf('%05d', i), 'v', 0 FROM n"));
     Build();
-    const QStandardItem* title = tree_.Node(QStringLiteral("Title1"));
+    const QStandardItem* title = tree_.Node(u"Title1"_s);
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->rowCount(), 32768);  // D0 .. D32767
-    EXPECT_NE(tree_.Node(QStringLiteral("D32767:32767")), nullptr);
+    EXPECT_NE(tree_.Node(u"D32767:32767"_s), nullptr);
     EXPECT_EQ(host_.codes, QList<std::int32_t>{6});
-    EXPECT_EQ(host_.messages, QStringList{QStringLiteral("3001 Many: v is one too many")});
+    EXPECT_EQ(host_.messages, QStringList{u"3001 Many: v is one too many"_s});
     EXPECT_EQ(enabledLog_, QList<bool>({false, true}));
 }
 
 TEST(ValueListModelTest, SearchTakesTheFirstMatchAndMarksTheRow) {
     ValueListModel values;
     QAbstractItemModelTester tester(&values);
-    values.AddRow(QStringLiteral("3001;01;Route;01"));
-    values.AddRow(QStringLiteral("3002;2;Class;1"));
-    values.AddRow(QStringLiteral("3001;09;Duplicate;09"));
-    values.AddRow(QStringLiteral("3003;;Dial;"));
+    values.AddRow(u"3001;01;Route;01"_s);
+    values.AddRow(u"3002;2;Class;1"_s);
+    values.AddRow(u"3001;09;Duplicate;09"_s);
+    values.AddRow(u"3003;;Dial;"_s);
 
-    EXPECT_EQ(values.GetItemValue(QStringLiteral("3001")).toString(), QStringLiteral("01"));
+    EXPECT_EQ(values.GetItemValue(u"3001"_s).toString(), u"01"_s);
     EXPECT_EQ(values.CurrentRow(), 0);
-    EXPECT_EQ(values.GetOriginalValue(QStringLiteral("3002")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(values.GetOriginalValue(u"3002"_s).toString(), u"1"_s);
     EXPECT_EQ(values.CurrentRow(), 1);
     EXPECT_TRUE(values.index(1, 0).data(ValueListModel::EditedRole).toBool());
     EXPECT_FALSE(values.index(0, 0).data(ValueListModel::EditedRole).toBool());
 
     // A missing key: empty value, the last row current and selected.
-    const QVariant missing = values.GetItemValue(QStringLiteral("30"));
+    const QVariant missing = values.GetItemValue(u"30"_s);
     EXPECT_TRUE(missing.isNull());
-    EXPECT_EQ(missing.toString(), QString());
     EXPECT_EQ(values.CurrentRow(), 3);
     EXPECT_TRUE(values.Selection()->isRowSelected(3, QModelIndex()));
     EXPECT_TRUE(values.Selection()->isRowSelected(0, QModelIndex()));
 
-    values.SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
-    EXPECT_EQ(values.Cell(0, ValueListModel::kData), QStringLiteral("04"));
-    EXPECT_EQ(values.Cell(2, ValueListModel::kData), QStringLiteral("09"));
+    values.SetItemValue(u"3001"_s, u"04"_s);
+    EXPECT_EQ(values.Cell(0, ValueListModel::kData), u"04"_s);
+    EXPECT_EQ(values.Cell(2, ValueListModel::kData), u"09"_s);
     EXPECT_TRUE(values.index(0, 2).data(ValueListModel::EditedRole).toBool());
-    values.SetItemValue(QStringLiteral("3999"), QStringLiteral("x"));
+    values.SetItemValue(u"3999"_s, u"x"_s);
     EXPECT_EQ(values.CurrentRow(), 3);
     // Case counts.
-    EXPECT_TRUE(values.GetItemValue(QStringLiteral("3001 ")).isNull());
+    EXPECT_TRUE(values.GetItemValue(u"3001 "_s).isNull());
 
     values.Clear();
     EXPECT_EQ(values.rowCount(), 0);
-    EXPECT_TRUE(values.GetItemValue(QStringLiteral("3001")).isNull());
+    EXPECT_TRUE(values.GetItemValue(u"3001"_s).isNull());
     EXPECT_EQ(values.CurrentRow(), -1);
 }
 

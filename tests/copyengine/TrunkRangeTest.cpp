@@ -3,6 +3,7 @@
 #include "copyengine/DestinationList.h"
 #include "copyengine/TrunkRange.h"
 #include "support/QtPrinters.h"
+#include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
@@ -52,8 +53,8 @@ TEST(TrunkRangeTest, Expands) {
         EXPECT_EQ(r.trunks.join(u' '), QString::fromUtf8(c.trunks));
         EXPECT_EQ(r.numberErrors, c.errors);
     }
-    EXPECT_EQ(FormatTrunk(5), QStringLiteral("005"));
-    EXPECT_EQ(FormatTrunk(1234), QStringLiteral("1234"));  // three digits at least
+    EXPECT_EQ(FormatTrunk(5), u"005"_s);
+    EXPECT_EQ(FormatTrunk(1234), u"1234"_s);  // three digits at least
 }
 
 // The safety net's strict reading: the first fault and its character, or

@@ -9,6 +9,7 @@
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
+#include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
@@ -16,44 +17,37 @@ namespace {
 class CaptionTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-        g_LangDb->Execute(QStringLiteral("CREATE TABLE tSample (ID INTEGER, Caption TEXT)"));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + u"Kestrel.lng"_s, g_LangDb, false));
+        g_LangDb->Execute(u"CREATE TABLE tSample (ID INTEGER, Caption TEXT)"_s);
     }
     test::RuntimeTree tree_;
 };
 
+// Entries are positions, not IDs. An empty table, or none, fails with the
+// fatal notice and keeps what was loaded (the start's own failures with a
+// missing or empty message table are in StartupTest).
 TEST_F(CaptionTableTest, EntriesArePositionsNotIds) {
-    g_LangDb->Execute(
-        QStringLiteral("INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"));
-    QStringList entries;
-    ASSERT_TRUE(LoadCaptionTable(entries, QStringLiteral("tSample"), g_LangDb.get()));
-    EXPECT_EQ(entries, QStringList({QStringLiteral("zero"), QString(), QStringLiteral("five")}));
-    EXPECT_TRUE(tree_.boxes.shown.empty());
-}
-
-TEST_F(CaptionTableTest, AnEmptyOrMissingTableFails) {
-    QStringList entries{QStringLiteral("kept")};
-    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tSample"), g_LangDb.get()));
-    EXPECT_EQ(entries, QStringList{QStringLiteral("kept")});
-    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tNothing"), g_LangDb.get()));
-    EXPECT_FALSE(LoadCaptionTable(entries, QStringLiteral("tSample"), nullptr));
-    ASSERT_EQ(tree_.boxes.shown.size(), 3u);
-    for (const auto& box : tree_.boxes.shown) {
-        EXPECT_EQ(box.title, QStringLiteral("System Fatal Notice"));
-        EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Error No: [")));
-    }
+    QStringList entries{u"kept"_s};
+    EXPECT_FALSE(LoadCaptionTable(entries, u"tSample"_s, g_LangDb.get()));
+    EXPECT_FALSE(LoadCaptionTable(entries, u"tSample"_s, nullptr));
+    EXPECT_EQ(entries, QStringList{u"kept"_s});
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_EQ(tree_.boxes.Last().title, u"System Fatal Notice"_s);
+    g_LangDb->Execute(u"INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"_s);
+    ASSERT_TRUE(LoadCaptionTable(entries, u"tSample"_s, g_LangDb.get()));
+    EXPECT_EQ(entries, QStringList({u"zero"_s, QString(), u"five"_s}));
+    EXPECT_EQ(tree_.boxes.shown.size(), 2u);
 }
 
 // The project record is found by its key whatever the case, quotes and all;
 // empty fields give empty texts, and no record leaves what was loaded.
 TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
-    g_LangDb->Execute(QStringLiteral("UPDATE tProject SET EXEName = 'KESTREL'"));
+    g_LangDb->Execute(u"UPDATE tProject SET EXEName = 'KESTREL'"_s);
     g_LangDb->Execute(QStringLiteral(
         "INSERT INTO tProject (EXEName, Title) VALUES ('It''s \"quoted\"', 'Other title'), "
         "('Größe', 'Sized title')"));
     const struct {
-        const char* asked;
-        const char* title;
+        const char *asked, *title;
     } cases[] = {{"It's \"quoted\"", "Other title"},
                  {"GRÖßE", "Sized title"},
                  {"größe", "Sized title"},
@@ -61,16 +55,16 @@ TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
                  {"Kestrel", "Kestrel Trunk Copy"}};
     for (const auto& c : cases) {
         App().Title.clear();
-        EXPECT_TRUE(LoadProjectInfo(QString::fromUtf8(c.asked), g_LangDb.get())) << c.asked;
-        EXPECT_EQ(App().Title, QString::fromUtf8(c.title)) << c.asked;
+        EXPECT_TRUE(LoadProjectInfo(Q(c.asked), g_LangDb.get())) << c.asked;
+        EXPECT_EQ(App().Title, Q(c.title)) << c.asked;
         EXPECT_EQ(App().OleServerBusyMsgText.isEmpty(), *c.title != 'K') << c.asked;
     }
-    EXPECT_EQ(HelpFileName(), QStringLiteral("kestrel.hlp"));  // none named: the default
+    EXPECT_EQ(HelpFileName(), u"kestrel.hlp"_s);  // none named: the default
     EXPECT_TRUE(tree_.boxes.shown.empty());
-    EXPECT_FALSE(LoadProjectInfo(QStringLiteral("Nobody"), g_LangDb.get()));
+    EXPECT_FALSE(LoadProjectInfo(u"Nobody"_s, g_LangDb.get()));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral(" [3021]")));
-    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(u" [3021]"_s));
+    EXPECT_EQ(App().Title, u"Kestrel Trunk Copy"_s);
 }
 
 // The project record names the language, its help file and its report
@@ -78,37 +72,32 @@ TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
 // existed, gives English: no language, kestrel.hlp, kestrel.rpt.
 TEST_F(CaptionTableTest, ProjectInfoNamesTheLanguageAndItsFiles) {
     const struct {
-        const char* column;
-        const char* value;
+        const char *column, *value;
         QString (*read)();
         const char* english;
-    } fields[] = {
-        {"HelpFile", "kestrel_xx.hlp", HelpFileName, "kestrel.hlp"},
-        {"ReportFile", "kestrel_xx.rpt", ReportFileName, "kestrel.rpt"},
-        {"Language", " XX ", [] { return App().Language; }, ""},
-    };
+    } fields[] = {{"HelpFile", "kestrel_xx.hlp", HelpFileName, "kestrel.hlp"},
+                  {"ReportFile", "kestrel_xx.rpt", ReportFileName, "kestrel.rpt"},
+                  {"Language", " XX ", [] { return App().Language; }, ""}};
     for (const auto& f : fields) {
-        const QString column = QString::fromLatin1(f.column);
-        const QString set = QStringLiteral("UPDATE tProject SET %1 = '%2'").arg(column, f.value);
+        const QString column = Q(f.column);
+        const QString set = u"UPDATE tProject SET %1 = '%2'"_s.arg(column, f.value);
         g_LangDb->Execute(set);
-        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-        EXPECT_EQ(f.read(), QString::fromLatin1(f.value).trimmed()) << f.column;
-        g_LangDb->Execute(QStringLiteral("UPDATE tProject SET %1 = NULL").arg(column));
-        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-        EXPECT_EQ(f.read(), QString::fromLatin1(f.english)) << f.column;
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.value).trimmed()) << f.column;
+        g_LangDb->Execute(u"UPDATE tProject SET %1 = NULL"_s.arg(column));
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.english)) << f.column;
         g_LangDb->Execute(set);
-        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-        g_LangDb->Execute(QStringLiteral("ALTER TABLE tProject DROP COLUMN %1").arg(column));
-        EXPECT_TRUE(LoadProjectInfo(QStringLiteral("Kestrel"), g_LangDb.get()));
-        EXPECT_EQ(f.read(), QString::fromLatin1(f.english)) << f.column;
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        g_LangDb->Execute(u"ALTER TABLE tProject DROP COLUMN %1"_s.arg(column));
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.english)) << f.column;
     }
     // English is the language of no name and of "EN", whatever its case.
-    for (const char* language : {"", "EN", "en", " En "}) {
-        App().Language = QString::fromLatin1(language);
-        EXPECT_TRUE(IsDefaultLanguage()) << language;
+    for (const char* language : {"", "EN", "en", " En ", "DE"}) {
+        App().Language = Q(language);
+        EXPECT_EQ(IsDefaultLanguage(), *language != 'D') << language;
     }
-    App().Language = QStringLiteral("DE");
-    EXPECT_FALSE(IsDefaultLanguage());
     EXPECT_TRUE(tree_.boxes.shown.empty());
 }
 
@@ -118,9 +107,8 @@ TEST_F(CaptionTableTest, ProjectInfoNamesTheLanguageAndItsFiles) {
 TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
     const auto rows = [](const QString& file) {
         auto db = Database::Open(file, true);
-        auto row =
-            db->OpenRecordset(QStringLiteral("SELECT ID, Caption FROM tMessages ORDER BY ID"),
-                              RecordsetType::Snapshot);
+        auto row = db->OpenRecordset(u"SELECT ID, Caption FROM tMessages ORDER BY ID"_s,
+                                     RecordsetType::Snapshot);
         QStringList captions;
         for (; !row->Eof(); row->MoveNext()) {
             EXPECT_EQ(row->Fields(0).toInt(), captions.size()) << file.toStdString();
@@ -128,12 +116,11 @@ TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
         }
         return captions;
     };
-    const QStringList english = rows(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"));
-    const QStringList german =
-        rows(tree_.DatabaseDir() + QStringLiteral("LANGUAGES/DE/Kestrel.lng"));
+    const QStringList english = rows(tree_.DatabaseDir() + u"Kestrel.lng"_s);
+    const QStringList german = rows(tree_.DatabaseDir() + u"LANGUAGES/DE/Kestrel.lng"_s);
     ASSERT_GE(english.size(), 31);
     ASSERT_EQ(german.size(), english.size());
-    static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+    static const QRegularExpression placeholder(u"%[1-9]"_s);
     const auto placeholders = [](const QString& text) {
         QStringList found;
         for (auto it = placeholder.globalMatch(text); it.hasNext();)
@@ -152,20 +139,16 @@ TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
 // every language their texts ask for no other button.
 TEST(ProjectNoticeTest, TheWaitNoticesAskForNoButtonTheyLack) {
     const struct {
-        const char* lng;
-        const char* otherButtons;
+        const char *lng, *otherButtons;
     } languages[] = {
         {"/ADDINS/DATABASE/Kestrel.lng", "Retry|Cancel|Ignore|Abort|Yes|No"},
-        {"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng", "Wiederholen|Abbrechen|Ignorieren|Ja|Nein"},
-    };
+        {"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng", "Wiederholen|Abbrechen|Ignorieren|Ja|Nein"}};
     for (const auto& language : languages) {
-        auto db = Database::Open(
-            QStringLiteral(KESTREL_STAGE_ROOT) + QString::fromLatin1(language.lng), true);
+        auto db = Database::Open(QStringLiteral(KESTREL_STAGE_ROOT) + Q(language.lng), true);
         auto rows = db->OpenRecordset(
-            QStringLiteral("SELECT OleServerBusyMsgText, OleRequestPendingMsgText FROM tProject"));
+            u"SELECT OleServerBusyMsgText, OleRequestPendingMsgText FROM tProject"_s);
         ASSERT_FALSE(rows->Eof()) << language.lng;
-        const QRegularExpression button(
-            QStringLiteral("\\b(%1)\\b").arg(QString::fromLatin1(language.otherButtons)));
+        const QRegularExpression button(u"\\b(%1)\\b"_s.arg(Q(language.otherButtons)));
         for (int field = 0; field < 2; ++field) {
             const QString text = rows->Fields(field).toString();
             EXPECT_FALSE(text.isEmpty()) << language.lng;

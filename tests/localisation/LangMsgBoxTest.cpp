@@ -18,6 +18,7 @@
 #include "startup/Globals.h"
 #include "support/HelpViewers.h"
 #include "support/RuntimeTree.h"
+#include "support/TableFiles.h"
 #include "support/WaitFor.h"
 
 namespace kestrel {
@@ -26,15 +27,24 @@ namespace {
 class LangMsgBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(
-            OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
-        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+        ASSERT_TRUE(OpenDB(tree_.SuiteDatabaseDir() + u"Common.LNG"_s, g_CommonDb, true));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + u"Kestrel.lng"_s, g_LangDb, false));
     }
-    void OwnMessage(int no, const QString& prompt, const QString& buttons, const QVariant& title,
+    void OwnMessage(int no, const QVariant& prompt, const QVariant& buttons, const QVariant& title,
                     const QVariant& helpFile, const QVariant& context) {
-        g_LangDb->Execute(
-            QStringLiteral("INSERT OR REPLACE INTO tMsgBox VALUES (?, ?, ?, ?, ?, ?)"),
-            {no, prompt, buttons, title, helpFile, context});
+        g_LangDb->Execute(u"INSERT OR REPLACE INTO tMsgBox VALUES (?, ?, ?, ?, ?, ?)"_s,
+                          {no, prompt, buttons, title, helpFile, context});
+    }
+    // The answer and the start of the one box shown, pressing OK if asked.
+    QString Shown(std::int16_t source, std::int16_t msgNo) {
+        tree_.boxes.Clear();
+        tree_.boxes.Script({answer::kOk});
+        const int answer = LangMsgBox(source, msgNo, QString(), u"T"_s);
+        if (tree_.boxes.shown.size() != 1)
+            return u"%1 boxes"_s.arg(tree_.boxes.shown.size());
+        const QString prompt = tree_.boxes.Last().prompt;
+        const qsizetype end = prompt.indexOf(u']');
+        return u"%1 %2"_s.arg(answer).arg(end < 0 ? prompt : prompt.left(end + 1));
     }
 
     test::RuntimeTree tree_;
@@ -44,22 +54,17 @@ protected:
 // application's for "-1"; insert values run through prompt, title, then
 // help file; a context of "-1" or none means no help.
 TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
-    OwnMessage(40, QStringLiteral("Hello"), QStringLiteral("vbOKOnly"), QStringLiteral("-1"),
-               QString(), QStringLiteral("-1"));
-    OwnMessage(41, QStringLiteral("Trunk&%SP&%ST&%SP&is busy"),
-               QStringLiteral("vbYesNo+vbQuestion+vbMsgBoxHelpButton"),
-               QStringLiteral("Trunk&%SP&%ST"), QStringLiteral("HELP/%ST"), QStringLiteral("12"));
-    for (const QVariant& context :
-         {QVariant(QStringLiteral("-1")), QVariant(QString()), QVariant()}) {
-        OwnMessage(42, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
-                   QStringLiteral("HELP/kestrel.hlp"), context);
+    OwnMessage(40, u"Hello"_s, u"vbOKOnly"_s, u"-1"_s, QString(), u"-1"_s);
+    OwnMessage(41, u"Trunk&%SP&%ST&%SP&is busy"_s, u"vbYesNo+vbQuestion+vbMsgBoxHelpButton"_s,
+               u"Trunk&%SP&%ST"_s, u"HELP/%ST"_s, u"12"_s);
+    for (const QVariant& context : {QVariant(u"-1"_s), QVariant(QString()), QVariant()}) {
+        OwnMessage(42, u"x"_s, u"vbOKOnly"_s, u"T"_s, u"HELP/kestrel.hlp"_s, context);
         EXPECT_EQ(LangMsgBox(kOwnSource, 42, QString(), QString()), 1);
         EXPECT_FALSE(tree_.boxes.Last().context.has_value());
         EXPECT_TRUE(tree_.boxes.Last().helpFile.isEmpty());
     }
     const struct {
-        std::int16_t source;
-        std::int16_t msgNo;
+        std::int16_t source, msgNo;
         const char* insert;
         const char* title;  // the caller's
         int answer;
@@ -78,52 +83,39 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         SCOPED_TRACE(c.msgNo);
         tree_.boxes.Clear();
         tree_.boxes.Script({c.answer});
-        EXPECT_EQ(LangMsgBox(c.source, c.msgNo, QString::fromLatin1(c.insert),
-                             QString::fromLatin1(c.title)),
-                  c.answer);
+        EXPECT_EQ(LangMsgBox(c.source, c.msgNo, Q(c.insert), Q(c.title)), c.answer);
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         const MessageBoxRequest& box = tree_.boxes.Last();
         EXPECT_EQ(box.title, c.shownTitle);
         EXPECT_EQ(box.context, c.context);
-        EXPECT_EQ(box.helpFile, QString::fromLatin1(c.helpFile));
+        EXPECT_EQ(box.helpFile, Q(c.helpFile));
         if (c.flags >= 0) {
             EXPECT_EQ(box.flags, c.flags);
         }
     }
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Trunk 012 is busy"));
+    EXPECT_EQ(tree_.boxes.Last().prompt, u"Trunk 012 is busy"_s);
 }
 
 // Each broken record gives the fatal notice with its error number and 0.
 TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
-    OwnMessage(43, QString(), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(),
-               QString());
-    g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Prompt = NULL WHERE MsgNo = 43"));
-    OwnMessage(44, QStringLiteral("x"), QString(), QStringLiteral("T"), QString(), QString());
-    g_LangDb->Execute(QStringLiteral("UPDATE tMsgBox SET Buttons = NULL WHERE MsgNo = 44"));
-    OwnMessage(45, QStringLiteral("x"), QStringLiteral("vbOKOnly"), QStringLiteral("T"), QString(),
-               QStringLiteral("topic"));
+    OwnMessage(43, QVariant(), u"vbOKOnly"_s, u"T"_s, QString(), QString());
+    OwnMessage(44, u"x"_s, QVariant(), u"T"_s, QString(), QString());
+    OwnMessage(45, u"x"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"topic"_s);
     const struct {
-        std::int16_t source;
-        std::int16_t msgNo;
+        std::int16_t source, msgNo;
         const char* number;
-    } failures[] = {
-        {kOwnSource, 999, "[3021]"},
-        {kCommonSource, 3, "[3021]"},  // own numbers are not in the
-                                       // common database
-        {kOwnSource, 43, "[94]"},
-        {kOwnSource, 44, "[94]"},
-        {kOwnSource, 45, "[13]"},
-    };
+    } failures[] = {{kOwnSource, 999, "[3021]"},
+                    {kCommonSource, 3, "[3021]"},  // own numbers are not in the
+                                                   // common database
+                    {kOwnSource, 43, "[94]"},
+                    {kOwnSource, 44, "[94]"},
+                    {kOwnSource, 45, "[13]"}};
     for (const auto& f : failures) {
-        tree_.boxes.Clear();
-        EXPECT_EQ(LangMsgBox(f.source, f.msgNo, QString(), QStringLiteral("T")), 0) << f.msgNo;
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << f.msgNo;
+        EXPECT_EQ(Shown(f.source, f.msgNo), u"0 Error No: "_s + f.number) << f.msgNo;
         const MessageBoxRequest& box = tree_.boxes.Last();
-        EXPECT_EQ(box.title, QStringLiteral("System Fatal Notice"));
+        EXPECT_EQ(box.title, u"System Fatal Notice"_s);
         EXPECT_EQ(box.flags, 16);
-        EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Error No: ") + f.number))
-            << box.prompt.toStdString();
-        EXPECT_TRUE(box.prompt.contains(QStringLiteral("\r    ")));
+        EXPECT_TRUE(box.prompt.contains(u"\r    "_s));
     }
 }
 
@@ -131,34 +123,22 @@ TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
 // closed through them later counts. No database, or no handle, gives the
 // fatal notice for an unset object and 0.
 TEST_F(LangMsgBoxTest, ReadsTheDatabasesThroughTheHandlesHandedOver) {
-    OwnMessage(40, QStringLiteral("Hello"), QStringLiteral("vbOKOnly"), QStringLiteral("T"),
-               QString(), QStringLiteral("-1"));
+    OwnMessage(40, u"Hello"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"-1"_s);
     std::unique_ptr<Database> common;
     std::unique_ptr<Database> own;
     SetLanguageDatabases(&common, &own);
-    const auto expectUnset = [this](std::int16_t source, std::int16_t msgNo) {
-        tree_.boxes.Clear();
-        EXPECT_EQ(LangMsgBox(source, msgNo, QString(), QStringLiteral("T")), 0) << source;
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << source;
-        EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
-        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("Error No: [91]")))
-            << tree_.boxes.Last().prompt.toStdString();
-    };
-    expectUnset(kCommonSource, 17);
+    const QString unset = u"0 Error No: [91]"_s;
+    EXPECT_EQ(Shown(kCommonSource, 17), unset);
     common = std::move(g_CommonDb);
-    tree_.boxes.Clear();
-    tree_.boxes.Script({answer::kOk});
-    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("T")), 1);
-    expectUnset(kOwnSource, 40);
+    EXPECT_TRUE(Shown(kCommonSource, 17).startsWith(u"1 "));
+    EXPECT_EQ(Shown(kOwnSource, 40), unset);
     own = std::move(g_LangDb);
-    tree_.boxes.Clear();
-    tree_.boxes.Script({answer::kOk});
-    EXPECT_EQ(LangMsgBox(kOwnSource, 40, QString(), QString()), 1);
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("Hello"));
+    EXPECT_EQ(Shown(kOwnSource, 40), u"1 Hello"_s);
     common.reset();
-    expectUnset(kCommonSource, 17);
+    EXPECT_EQ(Shown(kCommonSource, 17), unset);
     SetLanguageDatabases(nullptr, nullptr);
-    expectUnset(kOwnSource, 40);
+    EXPECT_EQ(Shown(kOwnSource, 40), unset);
+    EXPECT_EQ(tree_.boxes.Last().title, u"System Fatal Notice"_s);
 }
 
 // The message box that runs modally now, or nullptr.
@@ -198,16 +178,14 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
         bool closedByEscape;
         QMessageBox::StandardButton press;  // pressed when the box is still open
         int answer;
-    } cases[] = {
-        {mb::kOkOnly, true, QMessageBox::Ok, answer::kOk},
-        {mb::kOkOnly + mb::kHelpButton, true, QMessageBox::Ok, answer::kOk},
-        {mb::kOkCancel, true, QMessageBox::Ok, answer::kCancel},
-        {mb::kYesNoCancel + mb::kQuestion, true, QMessageBox::Yes, answer::kCancel},
-        {mb::kRetryCancel, true, QMessageBox::Retry, answer::kCancel},
-        {mb::kYesNo + mb::kQuestion, false, QMessageBox::Yes, answer::kYes},
-        {mb::kYesNo + 256, false, QMessageBox::Yes, answer::kYes},  // default No
-        {mb::kAbortRetryIgnore, false, QMessageBox::Retry, answer::kRetry},
-    };
+    } cases[] = {{mb::kOkOnly, true, QMessageBox::Ok, answer::kOk},
+                 {mb::kOkOnly + mb::kHelpButton, true, QMessageBox::Ok, answer::kOk},
+                 {mb::kOkCancel, true, QMessageBox::Ok, answer::kCancel},
+                 {mb::kYesNoCancel + mb::kQuestion, true, QMessageBox::Yes, answer::kCancel},
+                 {mb::kRetryCancel, true, QMessageBox::Retry, answer::kCancel},
+                 {mb::kYesNo + mb::kQuestion, false, QMessageBox::Yes, answer::kYes},
+                 {mb::kYesNo + 256, false, QMessageBox::Yes, answer::kYes},  // default No
+                 {mb::kAbortRetryIgnore, false, QMessageBox::Retry, answer::kRetry}};
     QtMessageBoxes boxes;
     for (const auto& c : cases) {
         bool openAfterEscape = false;
@@ -222,10 +200,9 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
             if (box->isVisible())
                 QTest::mouseClick(box->button(c.press), Qt::LeftButton);
         });
-        MessageBoxRequest request;
-        request.prompt = QStringLiteral("Question");
-        request.flags = c.flags;
-        EXPECT_EQ(boxes.Show(request), c.answer) << c.flags;
+        EXPECT_EQ(boxes.Show({u"Question"_s, c.flags, std::nullopt, QString(), std::nullopt}),
+                  c.answer)
+            << c.flags;
         EXPECT_EQ(openAfterEscape, !c.closedByEscape) << c.flags;
         EXPECT_EQ(openAfterClose, !c.closedByEscape) << c.flags;
     }
@@ -251,17 +228,15 @@ public:
 // opens in front of the box and stays usable beside it while the box waits.
 TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     test::RuntimeTree tree;
-    const QString helpFile = tree.AddinsDir() + QStringLiteral("/HELP/kestrel.hlp");
+    const QString helpFile = tree.AddinsDir() + u"/HELP/kestrel.hlp"_s;
     const struct {
         const char* what;
         std::optional<int> context;
         bool byKey;  // F1 instead of the button
         bool viewer;
-    } cases[] = {
-        {"button without a reference", std::nullopt, false, false},
-        {"button with a reference", 1, false, true},
-        {"F1 with a reference", 1, true, true},
-    };
+    } cases[] = {{"button without a reference", std::nullopt, false, false},
+                 {"button with a reference", 1, false, true},
+                 {"F1 with a reference", 1, true, true}};
     QtMessageBoxes boxes;
     BlockWatch watch;
     qApp->installEventFilter(&watch);
@@ -269,13 +244,11 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
         SCOPED_TRACE(c.what);
         test::CloseHelpViewers();
         watch.blocked = false;
-        bool helpButton = false;
-        bool boxStayed = false;
-        bool inFront = false;
-        bool usable = false;
+        QStringList seen;
         WhenBoxIsUp([&](QMessageBox* box) {
             QAbstractButton* help = box->button(QMessageBox::Help);
-            helpButton = help && help->isVisible();
+            if (help && help->isVisible())
+                seen << u"help button"_s;
             if (c.byKey) {
                 // A shortcut of the box acts while it is the active window.
                 box->activateWindow();
@@ -286,24 +259,23 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
             if (c.viewer)
                 test::WaitFor([] { return test::OpenHelpViewer() != nullptr; });
             QCoreApplication::processEvents();
-            boxStayed = box->isVisible() && RunningBox() == box;
+            if (box->isVisible() && RunningBox() == box)
+                seen << u"box waits"_s;
             if (QWidget* viewer = test::OpenHelpViewer()) {
-                inFront = viewer->windowHandle()->transientParent() == box->windowHandle();
-                usable = !watch.blocked;
+                if (viewer->windowHandle()->transientParent() == box->windowHandle())
+                    seen << u"viewer in front"_s;
+                if (!watch.blocked)
+                    seen << u"viewer usable"_s;
             }
             QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
         });
-        MessageBoxRequest request;
-        request.prompt = QStringLiteral("Question");
-        request.flags = mb::kYesNo + mb::kHelpButton;
-        request.context = c.context;
-        request.helpFile = c.context ? helpFile : QString();
-        EXPECT_EQ(boxes.Show(request), answer::kYes);
-        EXPECT_TRUE(helpButton);
-        EXPECT_TRUE(boxStayed);
+        EXPECT_EQ(boxes.Show({u"Question"_s, mb::kYesNo + mb::kHelpButton, std::nullopt,
+                              c.context ? helpFile : QString(), c.context}),
+                  answer::kYes);
+        EXPECT_EQ(seen.join(u", "), c.viewer
+                                        ? "help button, box waits, viewer in front, viewer usable"
+                                        : "help button, box waits");
         EXPECT_EQ(test::OpenHelpViewer() != nullptr, c.viewer);
-        EXPECT_EQ(inFront, c.viewer);
-        EXPECT_EQ(usable, c.viewer);
     }
     qApp->removeEventFilter(&watch);
     test::CloseHelpViewers();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/TableFiles.h"
 
 #include "localisation/MsgBoxButtons.h"
 #include "localisation/TokenExpansion.h"
@@ -10,10 +11,7 @@ namespace {
 
 TEST(ExpandTokensTest, ExpandsPiecesAndTakesInsertValuesInTurn) {
     const struct {
-        const char* text;
-        const char* insertBefore;
-        const char* expected;
-        const char* insertAfter;
+        const char *text, *insertBefore, *expected, *insertAfter;
     } cases[] = {{"Line one & %CR & Line two", "", "Line one\rLine two", ""},
                  {"a&%SP&b", "", "a b", ""},
                  {"a&%SP4&b", "", "a    b", ""},
@@ -32,10 +30,9 @@ TEST(ExpandTokensTest, ExpandsPiecesAndTakesInsertValuesInTurn) {
                  {"%ST", "D001,D002,\r\nmore...", "D001,D002,\r\nmore...", "D001,D002,\r\nmore..."},
                  {"Ünïcode & %SP & 'quoted' \"text\"", "", "Ünïcode 'quoted' \"text\"", ""}};
     for (const auto& c : cases) {
-        QString insert = QString::fromUtf8(c.insertBefore);
-        EXPECT_EQ(ExpandTokens(QString::fromUtf8(c.text), insert), QString::fromUtf8(c.expected))
-            << c.text;
-        EXPECT_EQ(insert, QString::fromUtf8(c.insertAfter)) << c.text;
+        QString insert = Q(c.insertBefore);
+        EXPECT_EQ(ExpandTokens(Q(c.text), insert), Q(c.expected)) << c.text;
+        EXPECT_EQ(insert, Q(c.insertAfter)) << c.text;
     }
 }
 
@@ -55,9 +52,9 @@ TEST(ParseButtonsTest, SumsExactNames) {
                  {"vbApplicationModal+vbDefaultButton1+Unknown", 0},
                  {"+vbCritical+", 16}};
     for (const auto& c : cases)
-        EXPECT_EQ(ParseButtons(QString::fromUtf8(c.names)), c.value) << c.names;
-    EXPECT_EQ(ButtonConstant(QStringLiteral("vbMsgBoxHelpButton")), 16384);
-    EXPECT_EQ(ButtonConstant(QStringLiteral("VBCRITICAL")), 0);
+        EXPECT_EQ(ParseButtons(Q(c.names)), c.value) << c.names;
+    EXPECT_EQ(ButtonConstant(u"vbMsgBoxHelpButton"_s), 16384);
+    EXPECT_EQ(ButtonConstant(u"VBCRITICAL"_s), 0);
 }
 
 }  // namespace

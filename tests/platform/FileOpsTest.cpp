@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/TableFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 #include "platform/FileOps.h"
 #include "platform/RunError.h"
@@ -12,17 +14,6 @@
 
 namespace kestrel {
 namespace {
-
-void Write(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 int CopyError(const QString& from, const QString& to) {
     try {
@@ -41,119 +32,107 @@ TEST(ResolvePathTest, FindsComponentsWhateverTheirCase) {
     QTemporaryDir dir;
     QDir root(dir.path());
     // An upper-case folder "weiß" becomes in the install-path rules.
-    root.mkpath(QStringLiteral("weiß/Data"));
-    Write(dir.filePath(QStringLiteral("weiß/Data/Kestrel.lng")), "x");
+    root.mkpath(u"weiß/Data"_s);
+    test::WriteFile(dir.filePath(u"weiß/Data/Kestrel.lng"_s), "x");
     // An upper-case sibling without the file beside the folder that has it.
-    root.mkpath(QStringLiteral("ADDINS/DATABASE"));
-    root.mkpath(QStringLiteral("Addins/DataBase"));
-    Write(dir.filePath(QStringLiteral("Addins/DataBase/Serial.MDB")), "x");
+    root.mkpath(u"ADDINS/DATABASE"_s);
+    root.mkpath(u"Addins/DataBase"_s);
+    test::WriteFile(dir.filePath(u"Addins/DataBase/Serial.MDB"_s), "x");
     // Siblings that differ only in case, each holding a different part.
-    root.mkpath(QStringLiteral("Pics/one/two"));
-    root.mkpath(QStringLiteral("pics/one"));
-    Write(dir.filePath(QStringLiteral("pics/one/back.png")), "x");
-    root.mkpath(QStringLiteral("Sets/a"));
-    root.mkpath(QStringLiteral("sets/b"));
+    root.mkpath(u"Pics/one/two"_s);
+    root.mkpath(u"pics/one"_s);
+    test::WriteFile(dir.filePath(u"pics/one/back.png"_s), "x");
+    root.mkpath(u"Sets/a"_s);
+    root.mkpath(u"sets/b"_s);
 
     const struct {
-        const char* asked;
-        const char* expected;
-    } cases[] = {
-        {"WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
-        {"WEISS/DATA/KESTREL7.MDB", "weiß/Data/KESTREL7.MDB"},
-        {"WEIß/data/", "weiß/Data/"},
-        {"ADDINS/DATABASE/SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
-        {"ADDINS/DATABASE/KESTREL3.MDB", "ADDINS/DATABASE/KESTREL3.MDB"},
-        {"PICS/ONE/BACK.PNG", "pics/one/back.png"},
-        {"PICS/ONE/TWO/NEW.PNG", "Pics/one/two/NEW.PNG"},
-        {"PICS/ONE/NEW.PNG", "Pics/one/NEW.PNG"},
-        {"pics/one/new.png", "pics/one/new.png"},
-        {"SETS/B/NEW", "sets/b/NEW"},
-        {"SETS/C/NEW", "Sets/C/NEW"},
-        {"sets/c/new", "sets/c/new"},
-        {"PICS/../WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
-        {"ADDINS/DATABASE/../../WEISS/", "weiß/"},
-        {"ADDINS\\DATABASE\\SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
-        {"ADDINS/NOPE/SUB/FILE", "ADDINS/NOPE/SUB/FILE"},
-    };
+        const char *asked, *expected;
+    } cases[] = {{"WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
+                 {"WEISS/DATA/KESTREL7.MDB", "weiß/Data/KESTREL7.MDB"},
+                 {"WEIß/data/", "weiß/Data/"},
+                 {"ADDINS/DATABASE/SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
+                 {"ADDINS/DATABASE/KESTREL3.MDB", "ADDINS/DATABASE/KESTREL3.MDB"},
+                 {"PICS/ONE/BACK.PNG", "pics/one/back.png"},
+                 {"PICS/ONE/TWO/NEW.PNG", "Pics/one/two/NEW.PNG"},
+                 {"PICS/ONE/NEW.PNG", "Pics/one/NEW.PNG"},
+                 {"pics/one/new.png", "pics/one/new.png"},
+                 {"SETS/B/NEW", "sets/b/NEW"},
+                 {"SETS/C/NEW", "Sets/C/NEW"},
+                 {"sets/c/new", "sets/c/new"},
+                 {"PICS/../WEISS/DATA/KESTREL.LNG", "weiß/Data/Kestrel.lng"},
+                 {"ADDINS/DATABASE/../../WEISS/", "weiß/"},
+                 {"ADDINS\\DATABASE\\SERIAL.MDB", "Addins/DataBase/Serial.MDB"},
+                 {"ADDINS/NOPE/SUB/FILE", "ADDINS/NOPE/SUB/FILE"}};
     for (const auto& c : cases) {
-        EXPECT_EQ(ResolvePath(dir.path() + u'/' + QString::fromUtf8(c.asked)),
-                  dir.filePath(QString::fromUtf8(c.expected)))
+        EXPECT_EQ(ResolvePath(dir.path() + u'/' + Q(c.asked)), dir.filePath(Q(c.expected)))
             << c.asked;
     }
     // A name in a folder: the folder as above, the name whatever its case.
-    EXPECT_EQ(
-        ResolvePathIn(dir.path() + QStringLiteral("/WEISS/DATA/"), QStringLiteral("KESTREL.LNG")),
-        dir.filePath(QStringLiteral("weiß/Data/Kestrel.lng")));
-    EXPECT_EQ(
-        ResolvePathIn(dir.path() + QStringLiteral("/WEISS/DATA"), QStringLiteral("KESTREL7.MDB")),
-        dir.filePath(QStringLiteral("weiß/Data/KESTREL7.MDB")));
+    EXPECT_EQ(ResolvePathIn(dir.path() + u"/WEISS/DATA/"_s, u"KESTREL.LNG"_s),
+              dir.filePath(u"weiß/Data/Kestrel.lng"_s));
+    EXPECT_EQ(ResolvePathIn(dir.path() + u"/WEISS/DATA"_s, u"KESTREL7.MDB"_s),
+              dir.filePath(u"weiß/Data/KESTREL7.MDB"_s));
 }
 
 TEST(CopyFileLockedTest, CopiesAndHoldsTheDestination) {
     QTemporaryDir dir;
-    const QString from = dir.filePath(QStringLiteral("T.MDB"));
-    const QString to = dir.filePath(QStringLiteral("T1.MDB"));
-    Write(from, "template");
-    Write(to, "an older and longer working copy");
+    const QString from = dir.filePath(u"T.MDB"_s);
+    const QString to = dir.filePath(u"T1.MDB"_s);
+    test::WriteFile(from, "template");
+    test::WriteFile(to, "an older and longer working copy");
     FileLock lock = CopyFileLocked(from, to);
     EXPECT_TRUE(lock.Held());
-    EXPECT_EQ(Read(to), QByteArray("template"));
+    EXPECT_EQ(test::ReadFile(to), QByteArray("template"));
     EXPECT_EQ(CopyError(from, to), err::kPermissionDenied);  // in use by its holder
     EXPECT_FALSE(TryLockFile(to).Held());
     lock.Release();
     EXPECT_TRUE(TryLockFile(to).Held());
 }
 
-TEST(CopyFileLockedTest, FailuresCarryTheirNumbers) {
+// Each failure carries its number. One that fails once it has made or
+// taken its destination deletes it, so failed attempts leave nothing behind;
+// one that fails before leaves a file that is not its own alone.
+TEST(CopyFileLockedTest, FailuresCarryTheirNumbersAndLeaveNoDestinationOfTheirOwn) {
     QTemporaryDir dir;
-    const QString from = dir.filePath(QStringLiteral("T.MDB"));
-    Write(from, "template");
-    EXPECT_EQ(CopyError(dir.filePath(QStringLiteral("missing.MDB")),
-                        dir.filePath(QStringLiteral("x.MDB"))),
-              err::kFileNotFound);
-    EXPECT_EQ(CopyError(from, dir.filePath(QStringLiteral("nofolder/x.MDB"))), err::kPathNotFound);
-
-    const QString readOnly = dir.filePath(QStringLiteral("T2.MDB"));
-    Write(readOnly, "old");
-    QFile::setPermissions(readOnly, QFile::ReadOwner);
-    EXPECT_EQ(CopyError(from, readOnly), err::kPathFileAccess);
-    EXPECT_EQ(Read(readOnly), QByteArray("old"));
-    ClearAttributes(readOnly);
-    EXPECT_EQ(CopyError(from, readOnly), 0);
-    EXPECT_EQ(Read(readOnly), QByteArray("template"));
-}
-
-// A copy that fails once it has made or taken its destination deletes it,
-// so failed attempts leave nothing behind; one that fails before leaves a
-// file that is not its own alone.
-TEST(CopyFileLockedTest, AFailedCopyLeavesNoDestination) {
-    QTemporaryDir dir;
-    const QString from = dir.filePath(QStringLiteral("T.MDB"));
-    const QString to = dir.filePath(QStringLiteral("T1.MDB"));
-    Write(from, QByteArray(256 * 1024, 'x'));
-    {
-        test::FileSizeLimit fullDisk(64 * 1024);
-        EXPECT_EQ(CopyError(from, to), err::kDiskFull);
-    }
-    EXPECT_FALSE(QFile::exists(to));
-
-    Write(to, "left by an instance that was killed");
-    {
-        test::FileSizeLimit fullDisk(64 * 1024);
-        EXPECT_EQ(CopyError(from, to), err::kDiskFull);
-    }
-    EXPECT_FALSE(QFile::exists(to));
-
-    const QString folder = dir.filePath(QStringLiteral("F.MDB"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    EXPECT_EQ(CopyError(folder, to), err::kPathFileAccess);
-    EXPECT_FALSE(QFile::exists(to));
-
-    Write(to, "in use");
-    FileLock holder = TryLockFile(to);
+    const auto path = [&dir](const char* name) { return dir.filePath(Q(name)); };
+    test::WriteFile(path("T.MDB"), "template");
+    test::WriteFile(path("Big.MDB"), QByteArray(256 * 1024, 'x'));
+    ASSERT_TRUE(QDir().mkdir(path("F.MDB")));
+    test::WriteFile(path("RO.MDB"), "old");
+    QFile::setPermissions(path("RO.MDB"), QFile::ReadOwner);
+    test::WriteFile(path("Held.MDB"), "in use");
+    FileLock holder = TryLockFile(path("Held.MDB"));
     ASSERT_TRUE(holder.Held());
-    EXPECT_EQ(CopyError(from, to), err::kPermissionDenied);
-    EXPECT_EQ(Read(to), QByteArray("in use"));
+    const struct {
+        const char *from, *to, *before;  // the destination's content beforehand, if any
+        bool fullDisk;
+        int error;
+        const char* after;
+    } cases[] = {
+        {"missing.MDB", "x.MDB", "", false, err::kFileNotFound, "gone"},
+        {"T.MDB", "nofolder/x.MDB", "", false, err::kPathNotFound, "gone"},
+        {"T.MDB", "RO.MDB", "", false, err::kPathFileAccess, "old"},
+        {"T.MDB", "Held.MDB", "", false, err::kPermissionDenied, "in use"},
+        {"Big.MDB", "T1.MDB", "", true, err::kDiskFull, "gone"},
+        {"Big.MDB", "T1.MDB", "left by an instance that was killed", true, err::kDiskFull, "gone"},
+        {"F.MDB", "T1.MDB", "", false, err::kPathFileAccess, "gone"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " to " + c.to);
+        if (*c.before)
+            test::WriteFile(path(c.to), c.before);
+        std::optional<test::FileSizeLimit> fullDisk;
+        if (c.fullDisk)
+            fullDisk.emplace(64 * 1024);
+        EXPECT_EQ(CopyError(path(c.from), path(c.to)), c.error);
+        fullDisk.reset();
+        EXPECT_EQ(QFile::exists(path(c.to)) ? test::ReadFile(path(c.to)) : QByteArray("gone"),
+                  QByteArray(c.after));
+    }
+    // A read-only destination takes the copy once its attributes are cleared.
+    ClearAttributes(path("RO.MDB"));
+    EXPECT_EQ(CopyError(path("T.MDB"), path("RO.MDB")), 0);
+    EXPECT_EQ(test::ReadFile(path("RO.MDB")), QByteArray("template"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/TableFiles.h"
 
 #include <QFile>
 #include <QSettings>
@@ -16,16 +17,13 @@ namespace {
 // written. Another section or application gives the default.
 TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplicationAsWritten) {
     const struct {
-        const char* line;
-        const char* read;
-    } cases[] = {
-        {"/opt/suite/", "/opt/suite/"},
-        {"/opt/Suite, test/", "/opt/Suite, test/"},
-        {"/opt/a,b,c/", "/opt/a,b,c/"},
-        {"\"/opt/quoted, too/\"", "/opt/quoted, too/"},
-    };
+        const char *line, *read;
+    } cases[] = {{"/opt/suite/", "/opt/suite/"},
+                 {"/opt/Suite, test/", "/opt/Suite, test/"},
+                 {"/opt/a,b,c/", "/opt/a,b,c/"},
+                 {"\"/opt/quoted, too/\"", "/opt/quoted, too/"}};
     const QString file =
-        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("COMMAS")).fileName();
+        QSettings(QSettings::IniFormat, QSettings::UserScope, u"COMMAS"_s).fileName();
     const QSettingsStore store;
     for (const auto& c : cases) {
         QFile ini(file);
@@ -33,17 +31,11 @@ TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplicationAsWritten) {
         ini.write(QByteArray("[29999]\nInstallPath=other\n[30000]\nInstallPath=") + c.line +
                   "\nOther=x\n");
         ini.close();
-        EXPECT_EQ(store.Read(QStringLiteral("COMMAS"), QStringLiteral("30000"),
-                             QStringLiteral("InstallPath"), QStringLiteral("NONE")),
-                  QString::fromUtf8(c.read))
+        EXPECT_EQ(store.Read(u"COMMAS"_s, u"30000"_s, u"InstallPath"_s, u"NONE"_s), Q(c.read))
             << c.line;
     }
-    EXPECT_EQ(store.Read(QStringLiteral("COMMAS"), QStringLiteral("NONE"),
-                         QStringLiteral("InstallPath"), QStringLiteral("NONE")),
-              QStringLiteral("NONE"));
-    EXPECT_EQ(store.Read(QStringLiteral("OTHER"), QStringLiteral("30000"),
-                         QStringLiteral("InstallPath"), QStringLiteral("\\")),
-              QStringLiteral("\\"));
+    EXPECT_EQ(store.Read(u"COMMAS"_s, u"NONE"_s, u"InstallPath"_s, u"NONE"_s), u"NONE"_s);
+    EXPECT_EQ(store.Read(u"OTHER"_s, u"30000"_s, u"InstallPath"_s, u"\\"_s), u"\\"_s);
 }
 
 }  // namespace

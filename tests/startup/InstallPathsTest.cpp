@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,16 +13,14 @@
 #include "startup/WorkingCopy.h"
 #include "support/RuntimeTree.h"
 #include "support/SqlRows.h"
+#include "support/TableFiles.h"
 #include "support/TestDoubles.h"
 
 namespace kestrel {
 namespace {
 
 struct Setting {
-    const char* application;
-    const char* section;
-    const char* key;
-    const char* value;
+    const char *application, *section, *key, *value;
 };
 
 const char* const kAddins = "/srv/x/OpsHelm32/30000/Addins";
@@ -40,9 +37,7 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
     const struct {
         const char* programFolder;
         const std::vector<Setting>& settings;
-        const char* module;
-        const char* kind;
-        const char* expected;
+        const char *module, *kind, *expected;
     } cases[] = {
         // Without a setting; the reader only for helm32.
         {kAddins, kNone, "Addins", "Help", "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
@@ -68,46 +63,38 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
         {kAddins, kPrinterAt, "Addins", "Printer", "/OPT/PRINTER/"},
         {kAddins, kPrinterShort, "Addins", "Printer", "/SRV/X/OPSHELM32/30000/ADDINS/"},
         {kAddins, kPrinterNoPath, "Addins", "Printer", "/"},
-        {"/srv/TOOLS/12345", kToolsAt, "Tools", "Help", "/OPT/TOOLS/HELP/"},
-    };
+        {"/srv/TOOLS/12345", kToolsAt, "Tools", "Help", "/OPT/TOOLS/HELP/"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);
         test::ResetProcessState();
         test::MapSettingsStore store;
         for (const Setting& s : c.settings) {
-            store.Set(QString::fromUtf8(s.application), QString::fromUtf8(s.section),
-                      QString::fromUtf8(s.key), QString::fromUtf8(s.value));
+            store.Set(Q(s.application), Q(s.section), Q(s.key), Q(s.value));
         }
         services().settings = &store;
-        services().programFolder = QString::fromUtf8(c.programFolder);
-        EXPECT_EQ(GetInstallPath(QString::fromUtf8(c.module), QString::fromUtf8(c.kind)),
-                  QString::fromUtf8(c.expected));
+        services().programFolder = Q(c.programFolder);
+        EXPECT_EQ(GetInstallPath(Q(c.module), Q(c.kind)), Q(c.expected));
     }
     test::ResetProcessState();
 }
 
 struct VersionCase {
-    const char* folder;
-    const char* module;
-    const char* expected;
+    const char *folder, *module, *expected;
 };
 
 TEST(GetVersionFolderTest, ReadsTheLayout) {
-    const VersionCase cases[] = {
-        {"/srv/x/OPSHELM32/30000/ADDINS", "Addins", "30000"},
-        {"/srv/x/opshelm32/21000/addins", "ADDINS", "21000"},
-        {"/srv/x/OPSHELM32/30000/ADDINS", "Helm32", "NONE"},
-        {"/srv/x/OPSHELM32/30000/HELM32", "helm32", "30000"},
-        {"/srv/x/OTHERSUITE/30000/ADDINS", "Addins", "NONE"},
-        {"ADDINS", "Addins", "NONE"},
-        {"/srv/TOOLS/12345", "Tools", "12345"},
-        {"/srv/TOOLS/12345", "Tool", "NONE"},
-    };
+    const VersionCase cases[] = {{"/srv/x/OPSHELM32/30000/ADDINS", "Addins", "30000"},
+                                 {"/srv/x/opshelm32/21000/addins", "ADDINS", "21000"},
+                                 {"/srv/x/OPSHELM32/30000/ADDINS", "Helm32", "NONE"},
+                                 {"/srv/x/OPSHELM32/30000/HELM32", "helm32", "30000"},
+                                 {"/srv/x/OTHERSUITE/30000/ADDINS", "Addins", "NONE"},
+                                 {"ADDINS", "Addins", "NONE"},
+                                 {"/srv/TOOLS/12345", "Tools", "12345"},
+                                 {"/srv/TOOLS/12345", "Tool", "NONE"}};
     test::ResetProcessState();
     for (const VersionCase& c : cases) {
-        services().programFolder = QString::fromUtf8(c.folder);
-        EXPECT_EQ(GetVersionFolder(QString::fromUtf8(c.module)), QString::fromUtf8(c.expected))
-            << c.folder << " " << c.module;
+        services().programFolder = Q(c.folder);
+        EXPECT_EQ(GetVersionFolder(Q(c.module)), Q(c.expected)) << c.folder << " " << c.module;
     }
     test::ResetProcessState();
 }
@@ -115,20 +102,17 @@ TEST(GetVersionFolderTest, ReadsTheLayout) {
 // An installed tree shared by its users, and the user's own tree beside it.
 class UserTreeTest : public ::testing::Test {
 protected:
-    QString Installed() const { return tree_.Root() + QStringLiteral("/OPSHELM32/30000"); }
-    QString Data() const { return tree_.Root() + QStringLiteral("/home/.local/share"); }
-    QString Own() const { return Data() + QStringLiteral("/OPSHELM32/30000"); }
+    QString Installed() const { return tree_.Root() + u"/OPSHELM32/30000"_s; }
+    QString Data() const { return tree_.Root() + u"/home/.local/share"_s; }
+    QString Own() const { return Data() + u"/OPSHELM32/30000"_s; }
     void MarkShared() const {
         QFile marker(Installed() + u'/' + SharedTreeMarker());
         ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     }
-    static qlonglong Counter(const QString& serial) {
-        return test::SqlValue(*Database::Open(serial, true),
-                              "SELECT SerialCounter FROM SerialTable WHERE Addin = 'KESTREL'")
-            .toLongLong();
-    }
+    void SetUp() override { services().settings = &settings_; }
 
     test::RuntimeTree tree_;
+    UserTreeSettings settings_{tree_.settings};
 };
 
 // Run as root, the install test covers this with a tree nobody can write.
@@ -136,7 +120,7 @@ TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "an administrator writes every folder";
     for (const char* folder : {"/HELM32/DATABASE", "/ADDINS/DATABASE"}) {
-        const QString path = Installed() + QString::fromUtf8(folder);
+        const QString path = Installed() + Q(folder);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
         EXPECT_TRUE(IsSharedTree(Installed())) << folder;
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -150,89 +134,59 @@ TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
     MarkShared();
     EXPECT_TRUE(IsSharedTree(Installed()));
     MirrorTree(Installed(), Own());
-    enum Kind { Folder, Copy, Link };
-    const struct {
-        const char* path;
-        Kind kind;
-    } expected[] = {
-        {"ADDINS", Folder},
-        {"ADDINS/DATABASE", Folder},
-        {"HELM32", Folder},
-        {"HELM32/DATABASE", Folder},
-        {"ADDINS/DATABASE/Serial.MDB", Copy},
-        {"HELM32/DATABASE/Register.mdb", Copy},
-        {"ADDINS/DATABASE/KESTREL.MDB", Link},
-        {"ADDINS/DATABASE/Kestrel.lng", Link},
-        {"ADDINS/DATABASE/LANGUAGES", Link},
-        {"ADDINS/HELP", Link},
-        {"ADDINS/REPORT", Link},
-        {"HELM32/DATABASE/Common.LNG", Link},
-        {"HELM32/DATABASE/Exchange.seed", Link},
-        {"BACKGRND", Link},
+    // Folders and copies of the user's own, writable; links to the installed tree.
+    const auto kind = [this](const QString& path) {
+        const QFileInfo info(Own() + u'/' + path);
+        if (info.isSymLink())
+            return info.symLinkTarget() == Installed() + u'/' + path ? "link" : "stray link";
+        if (!info.exists() || !info.isWritable())
+            return "missing or read-only";
+        return info.isDir() ? "folder" : "copy";
     };
-    for (const auto& e : expected) {
-        const QString own = Own() + u'/' + QString::fromUtf8(e.path);
-        const QFileInfo info(own);
-        ASSERT_TRUE(info.exists()) << e.path;
-        EXPECT_EQ(info.isSymLink(), e.kind == Link) << e.path;
-        if (e.kind == Link) {
-            EXPECT_EQ(info.symLinkTarget(), Installed() + u'/' + QString::fromUtf8(e.path))
-                << e.path;
-        } else {
-            EXPECT_EQ(info.isDir(), e.kind == Folder) << e.path;
-            EXPECT_TRUE(info.isWritable()) << e.path;
-        }
+    const std::pair<const char*, const char*> expected[] = {
+        {"folder", "ADDINS ADDINS/DATABASE HELM32 HELM32/DATABASE"},
+        {"copy", "ADDINS/DATABASE/Serial.MDB HELM32/DATABASE/Register.mdb"},
+        {"link",
+         "ADDINS/DATABASE/KESTREL.MDB ADDINS/DATABASE/Kestrel.lng ADDINS/DATABASE/LANGUAGES "
+         "ADDINS/HELP ADDINS/REPORT HELM32/DATABASE/Common.LNG HELM32/DATABASE/Exchange.seed "
+         "BACKGRND"}};
+    for (const auto& [want, paths] : expected) {
+        for (const QString& path : Q(paths).split(u' '))
+            EXPECT_STREQ(kind(path), want) << path.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(Own() + u'/' + SharedTreeMarker()));
 }
 
 TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
     MirrorTree(Installed(), Own());
-    const QString serial = Own() + QStringLiteral("/ADDINS/DATABASE/Serial.MDB");
-    tree_.Sql(serial, QStringLiteral("UPDATE SerialTable SET SerialCounter = 41"));
-    const QString lng = Own() + QStringLiteral("/ADDINS/DATABASE/Kestrel.lng");
+    const QString serial = Own() + u"/ADDINS/DATABASE/Serial.MDB"_s;
+    tree_.Sql(serial, u"UPDATE SerialTable SET SerialCounter = 41"_s);
+    const QString lng = Own() + u"/ADDINS/DATABASE/Kestrel.lng"_s;
     ASSERT_TRUE(QFile::remove(lng));
-    ASSERT_TRUE(QFile::copy(
-        Installed() + QStringLiteral("/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng"), lng));
-    const QString help = Own() + QStringLiteral("/ADDINS/HELP");
+    ASSERT_TRUE(QFile::copy(Installed() + u"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng"_s, lng));
+    const QString help = Own() + u"/ADDINS/HELP"_s;
     ASSERT_TRUE(QFile::remove(help));
     ASSERT_TRUE(QFile::link(tree_.Root(), help));
-    const QString gone = Own() + QStringLiteral("/ADDINS/DATABASE/Old.lng");
-    ASSERT_TRUE(QFile::link(Installed() + QStringLiteral("/ADDINS/DATABASE/Old.lng"), gone));
-    QFile added(Installed() + QStringLiteral("/ADDINS/DATABASE/Added.lng"));
+    const QString gone = Own() + u"/ADDINS/DATABASE/Old.lng"_s;
+    ASSERT_TRUE(QFile::link(Installed() + u"/ADDINS/DATABASE/Old.lng"_s, gone));
+    QFile added(Installed() + u"/ADDINS/DATABASE/Added.lng"_s);
     ASSERT_TRUE(added.open(QIODevice::WriteOnly));
     added.close();
 
     MirrorTree(Installed(), Own());
 
-    EXPECT_EQ(Counter(serial), 41) << "the user's counter is kept";
+    EXPECT_EQ(test::StoredCounter(serial), 41) << "the user's counter is kept";
     EXPECT_FALSE(QFileInfo(lng).isSymLink()) << "the user's own language database stays";
-    EXPECT_EQ(QFileInfo(help).symLinkTarget(), Installed() + QStringLiteral("/ADDINS/HELP"));
+    EXPECT_EQ(QFileInfo(help).symLinkTarget(), Installed() + u"/ADDINS/HELP"_s);
     EXPECT_FALSE(QFileInfo(gone).isSymLink()) << "a link that leads nowhere is removed";
-    EXPECT_EQ(QFileInfo(Own() + QStringLiteral("/ADDINS/DATABASE/Added.lng")).symLinkTarget(),
-              added.fileName());
-}
-
-TEST_F(UserTreeTest, ANewWorkingCopyLeavesTheInstalledTreeAlone) {
-    MirrorTree(Installed(), Own());
-    const QString installedSerial = Installed() + QStringLiteral("/ADDINS/DATABASE/Serial.MDB");
-    const qlonglong before = Counter(installedSerial);
-    const QString folder = Own() + QStringLiteral("/ADDINS/DATABASE/");
-    const QString name =
-        MakeWorkingCopy(QStringLiteral("KESTREL"), folder, QStringLiteral("KESTREL"));
-    ASSERT_FALSE(name.isEmpty());
-    EXPECT_TRUE(QFileInfo(folder + name).isFile());
-    EXPECT_FALSE(QFileInfo(folder + name).isSymLink());
-    EXPECT_EQ(Counter(folder + QStringLiteral("Serial.MDB")), (before + 1) % 10000);
-    EXPECT_EQ(Counter(installedSerial), before);
-    EXPECT_FALSE(QFileInfo::exists(Installed() + QStringLiteral("/ADDINS/DATABASE/") + name));
+    EXPECT_EQ(QFileInfo(Own() + u"/ADDINS/DATABASE/Added.lng"_s).symLinkTarget(), added.fileName());
 }
 
 TEST_F(UserTreeTest, AFolderThatCannotBeMadeIsNamed) {
-    QFile file(tree_.Root() + QStringLiteral("/plain"));
+    QFile file(tree_.Root() + u"/plain"_s);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const QString below = file.fileName() + QStringLiteral("/OPSHELM32/30000");
+    const QString below = file.fileName() + u"/OPSHELM32/30000"_s;
     try {
         MirrorTree(Installed(), below);
         FAIL() << "a tree below a file was made";
@@ -240,88 +194,78 @@ TEST_F(UserTreeTest, AFolderThatCannotBeMadeIsNamed) {
         EXPECT_EQ(e.Number(), err::kPathNotFound);
         EXPECT_TRUE(e.Description().contains(below)) << e.Description().toStdString();
     }
-    EXPECT_THROW(MirrorTree(tree_.Root() + QStringLiteral("/none"), Own()), RunError);
+    EXPECT_THROW(MirrorTree(tree_.Root() + u"/none"_s, Own()), RunError);
 }
 
 TEST_F(UserTreeTest, SettingsDefaultTheSuiteInstallPathOnly) {
-    UserTreeSettings settings(tree_.settings);
-    const QString none = QStringLiteral("NONE");
-    const QString path = QStringLiteral("/home/u/OPSHELM32/30000/");
-    EXPECT_EQ(settings.Read(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
-                            QStringLiteral("InstallPath"), none),
-              none);
-    settings.SetInstallPathDefault(QStringLiteral("30000"), path);
+    const QString none = u"NONE"_s;
+    const QString path = u"/home/u/OPSHELM32/30000/"_s;
+    EXPECT_EQ(settings_.Read(u"OPSHELM32"_s, u"30000"_s, u"InstallPath"_s, none), none);
+    settings_.SetInstallPathDefault(u"30000"_s, path);
     const struct {
-        const char* application;
-        const char* section;
-        const char* key;
+        const char *application, *section, *key;
         bool userTree;
-    } cases[] = {
-        {"OPSHELM32", "30000", "InstallPath", true},  {"opshelm32", "30000", "installpath", true},
-        {"OPSHELM32", "21000", "InstallPath", false}, {"OPSHELM32", "30000", "Printer", false},
-        {"TOOLS", "30000", "InstallPath", false},
-    };
+    } cases[] = {{"OPSHELM32", "30000", "InstallPath", true},
+                 {"opshelm32", "30000", "installpath", true},
+                 {"OPSHELM32", "21000", "InstallPath", false},
+                 {"OPSHELM32", "30000", "Printer", false},
+                 {"TOOLS", "30000", "InstallPath", false}};
     for (const auto& c : cases) {
-        EXPECT_EQ(settings.Read(QString::fromUtf8(c.application), QString::fromUtf8(c.section),
-                                QString::fromUtf8(c.key), none),
+        EXPECT_EQ(settings_.Read(Q(c.application), Q(c.section), Q(c.key), none),
                   c.userTree ? path : none)
             << c.application << " " << c.section << " " << c.key;
     }
-    tree_.settings.Set(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
-                       QStringLiteral("InstallPath"), QStringLiteral("/opt/app/"));
-    EXPECT_EQ(settings.Read(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
-                            QStringLiteral("InstallPath"), none),
-              QStringLiteral("/opt/app/"));
 }
 
+// A program of a shared tree works in the user's mirror, and its working
+// copies leave the installed tree alone.
 TEST_F(UserTreeTest, AProgramOfASharedTreeWorksInTheUsersTree) {
-    UserTreeSettings settings(tree_.settings);
-    services().settings = &settings;
     const QString own = tree_.DatabaseDir().toUpper();
-    ASSERT_TRUE(UsePerUserTree(settings, Data()));
-    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")), own)
-        << "a tree of its own is worked in";
+    ASSERT_TRUE(UsePerUserTree(settings_, Data()));
+    EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s), own) << "a tree of its own is worked in";
     EXPECT_FALSE(QFileInfo::exists(Own()));
 
     MarkShared();
-    ASSERT_TRUE(UsePerUserTree(settings, Data()));
-    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
-              (Own() + QStringLiteral("/ADDINS/DATABASE/")).toUpper());
-    services().programFolder = Installed() + QStringLiteral("/HELM32");
-    EXPECT_EQ(GetInstallPath(QStringLiteral("HELM32"), QStringLiteral("RegDBofHelm32")),
-              (Own() + QStringLiteral("/HELM32/DATABASE/")).toUpper());
-    EXPECT_TRUE(QFileInfo(Own() + QStringLiteral("/HELM32/DATABASE/Register.mdb")).isFile());
+    ASSERT_TRUE(UsePerUserTree(settings_, Data()));
+    EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s),
+              (Own() + u"/ADDINS/DATABASE/"_s).toUpper());
+    services().programFolder = Installed() + u"/HELM32"_s;
+    EXPECT_EQ(GetInstallPath(u"HELM32"_s, u"RegDBofHelm32"_s),
+              (Own() + u"/HELM32/DATABASE/"_s).toUpper());
+    EXPECT_TRUE(QFileInfo(Own() + u"/HELM32/DATABASE/Register.mdb"_s).isFile());
     EXPECT_TRUE(tree_.boxes.shown.empty());
+
+    const QString installedSerial = Installed() + u"/ADDINS/DATABASE/Serial.MDB"_s;
+    const qlonglong before = test::StoredCounter(installedSerial);
+    const QString folder = Own() + u"/ADDINS/DATABASE/"_s;
+    const QString name = MakeWorkingCopy(u"KESTREL"_s, folder, u"KESTREL"_s);
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_TRUE(QFileInfo(folder + name).isFile() && !QFileInfo(folder + name).isSymLink());
+    EXPECT_EQ(test::StoredCounter(folder + u"Serial.MDB"_s), (before + 1) % 10000);
+    EXPECT_EQ(test::StoredCounter(installedSerial), before);
+    EXPECT_FALSE(QFileInfo::exists(Installed() + u"/ADDINS/DATABASE/"_s + name));
 }
 
 TEST_F(UserTreeTest, TheUsersSettingWinsOverTheUsersTree) {
     MarkShared();
-    tree_.settings.Set(QStringLiteral("OPSHELM32"), QStringLiteral("30000"),
-                       QStringLiteral("InstallPath"), QStringLiteral("/opt/app/"));
-    UserTreeSettings settings(tree_.settings);
-    services().settings = &settings;
-    ASSERT_TRUE(UsePerUserTree(settings, Data()));
-    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
-              QStringLiteral("/OPT/APP/ADDINS/DATABASE/"));
+    tree_.settings.Set(u"OPSHELM32"_s, u"30000"_s, u"InstallPath"_s, u"/opt/app/"_s);
+    ASSERT_TRUE(UsePerUserTree(settings_, Data()));
+    EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s), u"/OPT/APP/ADDINS/DATABASE/"_s);
     EXPECT_FALSE(QFileInfo::exists(Own()));
 }
 
 TEST_F(UserTreeTest, AUserTreeThatCannotBeMadeEndsTheStartWithItsReason) {
     MarkShared();
-    UserTreeSettings settings(tree_.settings);
-    services().settings = &settings;
-    for (const QString& data : {QString(), tree_.DatabaseDir() + QStringLiteral("Serial.MDB")}) {
+    for (const QString& data : {QString(), tree_.DatabaseDir() + u"Serial.MDB"_s}) {
         tree_.boxes.shown.clear();
-        EXPECT_FALSE(UsePerUserTree(settings, data)) << data.toStdString();
+        EXPECT_FALSE(UsePerUserTree(settings_, data)) << data.toStdString();
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-        EXPECT_EQ(tree_.boxes.shown[0].title.value_or(QString()),
-                  QStringLiteral("System Fatal Notice"));
-        EXPECT_TRUE(tree_.boxes.shown[0].prompt.startsWith(
-            QStringLiteral("This user's runtime tree could not be made")))
+        EXPECT_EQ(tree_.boxes.shown[0].title.value_or(QString()), u"System Fatal Notice"_s);
+        EXPECT_TRUE(
+            tree_.boxes.shown[0].prompt.startsWith(u"This user's runtime tree could not be made"_s))
             << tree_.boxes.shown[0].prompt.toStdString();
     }
-    EXPECT_EQ(GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")),
-              tree_.DatabaseDir().toUpper());
+    EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s), tree_.DatabaseDir().toUpper());
 }
 
 }  // namespace

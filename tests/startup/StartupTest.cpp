@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <bit>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,7 @@
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 #include "support/SqlRows.h"
+#include "support/TableFiles.h"
 #include "support/WaitFor.h"
 
 namespace kestrel {
@@ -29,52 +31,63 @@ namespace {
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetMainWindowLauncher([this] {
-            ++windowsShown_;
-            return launcherResult_;
-        });
+        SetMainWindowLauncher([this] { return ++windowsShown_ > 0; });
     }
     void TearDown() override { SetMainWindowLauncher(nullptr); }
 
     test::RuntimeTree tree_;
     int windowsShown_ = 0;
-    bool launcherResult_ = true;
 };
 
-// The start also hands the language databases it opens to the message
-// boxes by number.
-TEST_F(StartupTest, StandaloneStartLoadsEverythingAndShowsTheWindow) {
-    SetLanguageDatabases(nullptr, nullptr);
-    services().commandLine = QStringLiteral("PBX1");
-    Main();
-    EXPECT_FALSE(tree_.process.Ended());
-    EXPECT_TRUE(g_Standalone);
-    EXPECT_EQ(windowsShown_, 1);
-    EXPECT_EQ(g_AddinVersion, QStringLiteral("30000"));
-    EXPECT_TRUE(g_BackgroundPath.endsWith(QStringLiteral("/ADDINS/../BACKGRND/")));
-    EXPECT_NE(g_CommonDb, nullptr);
-    EXPECT_TRUE(g_CommonDb->IsReadOnly());
-    ASSERT_NE(g_LangDb, nullptr);
-    EXPECT_FALSE(g_LangDb->IsReadOnly());
-    EXPECT_GE(g_Messages.size(), 16);
-    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy"));
-    EXPECT_FALSE(App().OleServerBusyMsgText.isEmpty());
-    EXPECT_EQ(g_CmdDialogShown, QStringLiteral("False"));
+// Only a start with a command line shows the window; "-Embedding" waits for
+// the host. The standalone start loads everything and hands the language
+// databases it opens to the message boxes by number.
+TEST_F(StartupTest, StartModes) {
+    const struct {
+        const char* commandLine;
+        bool standalone;
+        int windows;
+    } modes[] = {{"-Embedding unix:path=/tmp/x", false, 0},
+                 {"-embedding", false, 0},
+                 {"", true, 0},
+                 {"   ", true, 0},
+                 {"PBX 2 North", true, 1}};
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.commandLine);
+        test::ResetProcessState();
+        SetLanguageDatabases(nullptr, nullptr);
+        services().messageBoxes = &tree_.boxes;
+        services().process = &tree_.process;
+        services().programFolder = tree_.AddinsDir();
+        services().commandLine = Q(mode.commandLine);
+        windowsShown_ = 0;
+        Main();
+        EXPECT_FALSE(tree_.process.Ended());
+        EXPECT_EQ(g_Standalone, mode.standalone);
+        EXPECT_EQ(windowsShown_, mode.windows);
+    }
+    // Version, background folder, the common database read-only and the own
+    // one writable, the message table, the project record.
+    ASSERT_TRUE(g_CommonDb && g_LangDb);
+    EXPECT_EQ(
+        QStringList(
+            {g_AddinVersion, g_BackgroundPath.right(20), QString::number(g_CommonDb->IsReadOnly()),
+             QString::number(g_LangDb->IsReadOnly()), QString::number(g_Messages.size() >= 16),
+             App().Title, QString::number(App().OleServerBusyMsgText.isEmpty())}),
+        QStringList({"30000", "/ADDINS/../BACKGRND/", "1", "0", "1", "Kestrel Trunk Copy", "0"}));
     EXPECT_TRUE(tree_.boxes.shown.empty());
     tree_.boxes.Script({answer::kOk});
-    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), QStringLiteral("T")), 1);
+    EXPECT_EQ(LangMsgBox(kCommonSource, 17, QString(), u"T"_s), 1);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_NE(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
+    EXPECT_NE(tree_.boxes.Last().title, u"System Fatal Notice"_s);
 }
 
 // The add-in's row of the host's registry is found whatever the case of its
 // key, stored or asked; the key keeps its case and no other row changes.
 TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
-    const QString registry = tree_.SuiteDatabaseDir() + QStringLiteral("Register.mdb");
+    const QString registry = tree_.SuiteDatabaseDir() + u"Register.mdb"_s;
     struct Case {
-        const char* stored;
-        const char* asked;
-        const char* version;
+        const char *stored, *asked, *version;
     };
     const Case cases[] = {{"Kestrel.WRX", "kestrel.wrx", "13.0.1"},
                           {"kestrel.wrx", "KESTREL.WRX", "13.0.2"},
@@ -82,46 +95,16 @@ TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
     for (const Case& c : cases) {
         tree_.Sql(registry, QStringLiteral("UPDATE Registry SET AppName = '%1' WHERE "
                                            "lower(AppName) = 'kestrel.wrx'")
-                                .arg(QString::fromLatin1(c.stored)));
-        EXPECT_TRUE(RegisterAddin(QStringLiteral("ADDINS"), QString::fromLatin1(c.asked),
-                                  QString::fromLatin1(c.version)));
+                                .arg(Q(c.stored)));
+        EXPECT_TRUE(RegisterAddin(u"ADDINS"_s, Q(c.asked), Q(c.version)));
         auto db = Database::Open(registry, true);
-        EXPECT_EQ(
-            test::SqlRows(*db, QStringLiteral("SELECT AppName, Version FROM Registry "
-                                              "ORDER BY lower(AppName)")),
-            QStringList({"alarmlog.wrx=4.0.3",
-                         QString::fromLatin1(c.stored) + u'=' + QString::fromLatin1(c.version),
-                         "lineview.wrx=2.1.0"}))
+        EXPECT_EQ(test::SqlRows(*db, QStringLiteral("SELECT AppName, Version FROM Registry "
+                                                    "ORDER BY lower(AppName)")),
+                  QStringList({"alarmlog.wrx=4.0.3", Q(c.stored) + u'=' + Q(c.version),
+                               "lineview.wrx=2.1.0"}))
             << c.asked;
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
-}
-
-TEST_F(StartupTest, StartModes) {
-    struct Mode {
-        const char* commandLine;
-        bool standalone;
-        int windows;
-    };
-    const Mode modes[] = {
-        {"-Embedding unix:path=/tmp/x", false, 0},
-        {"-embedding", false, 0},
-        {"", true, 0},
-        {"   ", true, 0},
-        {"PBX 2 North", true, 1},
-    };
-    for (const Mode& mode : modes) {
-        test::ResetProcessState();
-        services().messageBoxes = &tree_.boxes;
-        services().process = &tree_.process;
-        services().programFolder = tree_.AddinsDir();
-        services().commandLine = QString::fromUtf8(mode.commandLine);
-        windowsShown_ = 0;
-        Main();
-        EXPECT_FALSE(tree_.process.Ended()) << mode.commandLine;
-        EXPECT_EQ(g_Standalone, mode.standalone) << mode.commandLine;
-        EXPECT_EQ(windowsShown_, mode.windows) << mode.commandLine;
-    }
 }
 
 // In German the start picks the language's own catalogue, help, report and
@@ -133,56 +116,45 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
         const char* name;
         int missing;
     };
-    const Case cases[] = {
-        {"nothing", kNone},  {"catalogue", kCatalogue}, {"help", kHelp},
-        {"report", kReport}, {"Qt's translation", kQt}, {"all", kCatalogue | kHelp | kReport | kQt},
-    };
+    // Each file missing beside others present, and all of them.
+    const Case cases[] = {{"nothing", kNone},
+                          {"catalogue and help", kCatalogue | kHelp},
+                          {"report and Qt's translation", kReport | kQt},
+                          {"all", kCatalogue | kHelp | kReport | kQt}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::RuntimeTree tree;
-        tree.UseLanguage(QStringLiteral("DE"));
+        tree.UseLanguage(u"DE"_s);
         const QString addins = tree.AddinsDir();
-        const QString files[] = {addins + QStringLiteral("/DATABASE/LANGUAGES/DE/KESTREL.MDB"),
-                                 addins + QStringLiteral("/HELP/kestrel_de.hlp"),
-                                 addins + QStringLiteral("/REPORT/kestrel_de.rpt")};
-        for (int i = 0; i < 3; ++i) {
-            if (c.missing & (1 << i)) {
-                ASSERT_TRUE(QFile::remove(files[i]));
-            }
-        }
+        const QString files[] = {addins + u"/DATABASE/LANGUAGES/DE/KESTREL.MDB"_s,
+                                 addins + u"/HELP/kestrel_de.hlp"_s,
+                                 addins + u"/REPORT/kestrel_de.rpt"_s};
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(!(c.missing & (1 << i)) || QFile::remove(files[i]));
         QTemporaryDir noTranslations;
         if (c.missing & kQt)
             services().translationsFolder = noTranslations.path();
-        int missingCount = 0;
-        for (int bit : {kCatalogue, kHelp, kReport, kQt})
-            missingCount += (c.missing & bit) != 0;
+        const int missingCount = std::popcount(static_cast<unsigned>(c.missing));
         // Each missing file is logged as well.
         std::optional<test::ExpectQtWarning> logged;
         if (missingCount > 0)
-            logged.emplace(QStringLiteral("^kestrel.ui: A file of the language is missing"));
+            logged.emplace(u"^kestrel.ui: A file of the language is missing"_s);
         int windows = 0;
         SetMainWindowLauncher([&windows] { return ++windows > 0; });
-        services().commandLine = QStringLiteral("PBX1");
+        services().commandLine = u"PBX1"_s;
         Main();
         SetMainWindowLauncher(nullptr);
         EXPECT_FALSE(tree.process.Ended());
         EXPECT_EQ(windows, 1);
 
-        EXPECT_EQ(CatalogueTemplate().isEmpty(), (c.missing & kCatalogue) != 0);
-        if (!(c.missing & kCatalogue)) {
-            EXPECT_TRUE(CatalogueTemplate().endsWith(u"/LANGUAGES/DE/KESTREL.MDB"));
-        }
-        EXPECT_EQ(HelpFileName(), c.missing & kHelp ? QStringLiteral("kestrel.hlp")
-                                                    : QStringLiteral("kestrel_de.hlp"));
-        EXPECT_EQ(ReportFileName(), c.missing & kReport ? QStringLiteral("kestrel.rpt")
-                                                        : QStringLiteral("kestrel_de.rpt"));
+        EXPECT_EQ(CatalogueTemplate(), c.missing & kCatalogue ? QString() : files[0]);
+        EXPECT_EQ(HelpFileName(), c.missing & kHelp ? u"kestrel.hlp"_s : u"kestrel_de.hlp"_s);
+        EXPECT_EQ(ReportFileName(), c.missing & kReport ? u"kestrel.rpt"_s : u"kestrel_de.rpt"_s);
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
-                  c.missing & kQt ? QStringLiteral("Cancel") : QStringLiteral("Abbrechen"));
+                  c.missing & kQt ? u"Cancel"_s : u"Abbrechen"_s);
 
         EXPECT_EQ(MissingLanguageFiles().size(), missingCount);
-        if (logged) {
-            EXPECT_EQ(logged->Count(), missingCount);
-        }
+        EXPECT_EQ(logged ? logged->Count() : 0, missingCount);
         ASSERT_EQ(tree.boxes.shown.size(), missingCount > 0 ? 1u : 0u);
         if (missingCount > 0) {
             const MessageBoxRequest& notice = tree.boxes.Last();
@@ -201,91 +173,74 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
         LangMsgBox(kOwnSource, msgbox::own::kBadDestinationList, QString(), kProductTitle);
         ASSERT_EQ(tree.boxes.shown.size(), 1u);
         EXPECT_TRUE(tree.boxes.Last().helpFile.endsWith(
-            c.missing & kHelp ? QStringLiteral("/HELP/kestrel.hlp")
-                              : QStringLiteral("/HELP/kestrel_de.hlp")))
+            c.missing & kHelp ? u"/HELP/kestrel.hlp"_s : u"/HELP/kestrel_de.hlp"_s))
             << tree.boxes.Last().helpFile.toStdString();
     }
     // English needs no files of its own, and nothing of German stays behind.
     test::RuntimeTree english;
-    services().commandLine = QStringLiteral("PBX1");
+    services().commandLine = u"PBX1"_s;
     Main();
     EXPECT_TRUE(english.boxes.shown.empty());
     EXPECT_TRUE(CatalogueTemplate().isEmpty());
-    EXPECT_EQ(ReportFileName(), QStringLiteral("kestrel.rpt"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    EXPECT_EQ(ReportFileName(), u"kestrel.rpt"_s);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Cancel"_s);
+}
+
+// A database of the tree the start reads, by its name.
+QString File(const test::RuntimeTree& t, const char* name) {
+    return (qstrcmp(name, "Common.LNG") == 0 ? t.SuiteDatabaseDir() : t.DatabaseDir()) + Q(name);
+}
+
+// Breaks `name` by `how`: removed, garbage, empty, a folder in its place,
+// held as a second instance starting in the same instant holds it, or the
+// statement given. What it returns is kept until the start has ended.
+std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const char* how) {
+    const QString file = File(t, name);
+    const QByteArray kind(how);
+    if (kind == "garbage" || kind == "empty" || kind == "remove" || kind == "folder")
+        QFile::remove(file);
+    if (kind == "garbage")
+        test::WriteFile(file, QByteArray(3000, '\x5a'));
+    else if (kind == "empty")
+        test::WriteFile(file, QByteArray());
+    else if (kind == "folder")
+        QDir().mkdir(file);
+    else if (kind == "hold")
+        return std::make_shared<test::HeldTable>(file, u"SerialTable"_s);
+    else if (kind != "remove")
+        t.Sql(file, Q(how));
+    return nullptr;
 }
 
 // Each broken database ends the process at once, with the message its
 // routine shows and without going on to the next step.
-struct Breakage {
-    const char* name;
-    std::function<void(test::RuntimeTree&)> breakIt;
-    const char* promptEnd;
-    bool langDbOpened;
-};
-
-void PrintTo(const Breakage& b, std::ostream* os) {
-    *os << b.name;
+TEST_F(StartupTest, ABrokenDatabaseEndsTheProcess) {
+    const struct {
+        const char *file, *how, *promptEnd;
+        bool langDbOpened;
+    } cases[] = {{"Common.LNG", "remove", "[3024]", false},
+                 {"Kestrel.lng", "garbage", "[3343]", false},
+                 {"Kestrel.lng", "DELETE FROM tMessages", "table tMessages has no rows)", true},
+                 {"Kestrel.lng", "DROP TABLE tMessages",
+                  "Make sure it exists and that its name is spelled correctly.", true},
+                 {"Kestrel.lng", "UPDATE tProject SET EXEName = 'Other'", "[3021]", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        test::RuntimeTree tree;
+        windowsShown_ = 0;
+        Break(tree, c.file, c.how);
+        services().commandLine = u"PBX1"_s;
+        const test::ExpectQtWarning logged(u"^kestrel.ui: The start failed: "_s);
+        Main();
+        EXPECT_EQ(tree.process.ends, std::vector<int>{kStartupFailureExit});
+        EXPECT_EQ(windowsShown_, 0);
+        EXPECT_EQ(g_LangDb != nullptr, c.langDbOpened);
+        ASSERT_EQ(tree.boxes.shown.size(), 1u);
+        EXPECT_EQ(tree.boxes.Last().title, u"System Fatal Notice"_s);
+        EXPECT_TRUE(tree.boxes.Last().prompt.endsWith(Q(c.promptEnd)))
+            << tree.boxes.Last().prompt.toStdString();
+    }
 }
-
-class StartupFailureTest : public StartupTest, public ::testing::WithParamInterface<Breakage> {};
-
-TEST_P(StartupFailureTest, EndsTheProcess) {
-    GetParam().breakIt(tree_);
-    services().commandLine = QStringLiteral("PBX1");
-    const test::ExpectQtWarning logged(QStringLiteral("^kestrel.ui: The start failed: "));
-    Main();
-    EXPECT_EQ(tree_.process.ends, std::vector<int>{kStartupFailureExit});
-    EXPECT_EQ(windowsShown_, 0);
-    EXPECT_EQ(g_LangDb != nullptr, GetParam().langDbOpened);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("System Fatal Notice"));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QString::fromUtf8(GetParam().promptEnd)))
-        << tree_.boxes.Last().prompt.toStdString();
-}
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QString Template(const test::RuntimeTree& t) {
-    return t.DatabaseDir() + QStringLiteral("KESTREL.MDB");
-}
-
-QString LangDb(const test::RuntimeTree& t) {
-    return t.DatabaseDir() + QStringLiteral("Kestrel.lng");
-}
-
-QString SerialDb(const test::RuntimeTree& t) {
-    return t.DatabaseDir() + QStringLiteral("Serial.MDB");
-}
-
-QString CommonLng(const test::RuntimeTree& t) {
-    return t.SuiteDatabaseDir() + QStringLiteral("Common.LNG");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Broken, StartupFailureTest,
-    ::testing::Values(
-        Breakage{"MissingCommonLng",
-                 [](test::RuntimeTree& tree) { QFile::remove(CommonLng(tree)); }, "[3024]", false},
-        Breakage{"CorruptKestrelLng",
-                 [](test::RuntimeTree& tree) { WriteFile(LangDb(tree), QByteArray(2048, '\x7f')); },
-                 "[3343]", false},
-        Breakage{"EmptyMessageTable",
-                 [](test::RuntimeTree& tree) { tree.Sql(LangDb(tree), "DELETE FROM tMessages"); },
-                 "table tMessages has no rows)", true},
-        Breakage{"MissingMessageTable",
-                 [](test::RuntimeTree& tree) { tree.Sql(LangDb(tree), "DROP TABLE tMessages"); },
-                 "Make sure it exists and that its name is spelled correctly.", true},
-        Breakage{"NoProjectRow",
-                 [](test::RuntimeTree& tree) {
-                     tree.Sql(LangDb(tree), "UPDATE tProject SET EXEName = 'Other'");
-                 },
-                 "[3021]", true}),
-    [](const auto& instance) { return std::string(instance.param.name); });
 
 // The real program started standalone in a copy of the staged tree.
 class StandaloneProgramTest : public ::testing::Test {
@@ -295,40 +250,18 @@ protected:
         if (program_.isEmpty())
             GTEST_SKIP() << "the add-in program is not staged";
     }
-    struct Ended {
-        QProcess::ExitStatus how = QProcess::CrashExit;
-        int status = -1;
-        QString out;
-        QString err;
-    };
-    Ended Run(const QProcessEnvironment& env) {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(program_, {QStringLiteral("PBX1")});
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitStatus(), process.exitCode(),
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
     // The numbered working copies (and journals) in the database folder.
-    QStringList CopiesLeft() const {
-        QStringList left = QDir(tree_.DatabaseDir())
-                               .entryList({QStringLiteral("KESTREL*.MDB*")},
-                                          QDir::AllEntries | QDir::NoDotAndDotDot);
-        left.removeAll(QStringLiteral("KESTREL.MDB"));
+    static QStringList CopiesLeft(const test::RuntimeTree& tree) {
+        QStringList left =
+            QDir(tree.DatabaseDir())
+                .entryList({u"KESTREL*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot);
+        left.removeAll(u"KESTREL.MDB"_s);
         return left;
     }
+    QStringList CopiesLeft() const { return CopiesLeft(tree_); }
 
     // The counter as stored for good; -1 while an instance holds it.
-    qlonglong StoredCounter() const {
-        try {
-            return test::SqlValue(*Database::Open(SerialDb(tree_), true),
-                                  "SELECT SerialCounter FROM SerialTable")
-                .toLongLong();
-        } catch (const RunError&) {
-            return -1;
-        }
-    }
+    qlonglong StoredCounter() const { return test::StoredCounter(File(tree_, "Serial.MDB")); }
 
     test::RuntimeTree tree_;
     QString program_;
@@ -336,109 +269,49 @@ protected:
 
 // Each broken condition of the start ends it with status 1, its message
 // box, a line on the standard error saying why, and no working copy left.
-// (A garbled language database and a missing message table end the start
-// in StartupFailureTest.)
-struct BrokenStart {
-    const char* name;
-    // Breaks the tree; what it returns is kept until the program has ended.
-    std::function<std::shared_ptr<void>(test::RuntimeTree&)> breakIt;
-    const char* reason;
-};
-
-void PrintTo(const BrokenStart& b, std::ostream* os) {
-    *os << b.name;
+TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
+    const struct {
+        const char *file, *how, *reason;
+    } cases[] = {{"KESTREL.MDB", "remove", "64 numbers"},
+                 {"KESTREL.MDB", "garbage", "of KESTREL.MDB cannot be used"},
+                 {"KESTREL.MDB", "empty", "'CMD30Titles'"},
+                 {"Serial.MDB", "remove", "Serial.MDB"},
+                 {"Serial.MDB", "DELETE FROM SerialTable", "No current record"},
+                 {"Serial.MDB", "hold", "Couldn't lock"},
+                 {"Kestrel.lng", "remove", "Kestrel.lng could not be opened"},
+                 {"Kestrel.lng", "folder", "Kestrel.lng could not be opened"},
+                 {"Kestrel.lng", "DROP TABLE tForms", "'tForms'"},
+                 {"Common.LNG", "remove", "Common.LNG could not be opened"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.how);
+        test::RuntimeTree tree;
+        const std::shared_ptr<void> kept = Break(tree, c.file, c.how);
+        QProcess process;
+        process.setProcessEnvironment(tree.AddinEnvironment());
+        process.start(tree.AddinProgram(), {u"PBX1"_s});
+        ASSERT_TRUE(process.waitForFinished(120000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_TRUE(err.contains(u"kestrel.ui: The start failed: "_s)) << err.toStdString();
+        EXPECT_TRUE(err.contains(Q(c.reason))) << err.toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().contains("[message]"));
+        EXPECT_EQ(CopiesLeft(tree), QStringList());
+    }
 }
-
-class StandaloneStartFailureTest : public StandaloneProgramTest,
-                                   public ::testing::WithParamInterface<BrokenStart> {};
-
-TEST_P(StandaloneStartFailureTest, SaysWhyAndEndsWithStatusOne) {
-    const std::shared_ptr<void> kept = GetParam().breakIt(tree_);
-    const Ended ended = Run(tree_.AddinEnvironment());
-    EXPECT_EQ(ended.how, QProcess::NormalExit);
-    EXPECT_EQ(ended.status, 1);
-    EXPECT_TRUE(ended.err.contains(QStringLiteral("kestrel.ui: The start failed: ")))
-        << ended.err.toStdString();
-    EXPECT_TRUE(ended.err.contains(QString::fromUtf8(GetParam().reason)))
-        << ended.err.toStdString();
-    EXPECT_TRUE(ended.out.contains(QStringLiteral("[message]"))) << ended.out.toStdString();
-    EXPECT_EQ(CopiesLeft(), QStringList());
-}
-
-// The counter row held the way a second instance starting in the same
-// instant finds it.
-struct HeldCounter {
-    std::unique_ptr<Database> db;
-    std::unique_ptr<Recordset> set;
-};
-
-// A break that needs nothing kept while the program runs.
-std::function<std::shared_ptr<void>(test::RuntimeTree&)> Just(
-    std::function<void(test::RuntimeTree&)> breakIt) {
-    return [breakIt](test::RuntimeTree& tree) {
-        breakIt(tree);
-        return std::shared_ptr<void>();
-    };
-}
-
-void ReplaceByFolder(const QString& path) {
-    QFile::remove(path);
-    QDir().mkdir(path);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Broken, StandaloneStartFailureTest,
-    ::testing::Values(
-        BrokenStart{"MissingTemplate", Just([](auto& tree) { QFile::remove(Template(tree)); }),
-                    "64 numbers"},
-        BrokenStart{"GarbageTemplate",
-                    Just([](auto& tree) { WriteFile(Template(tree), QByteArray(3000, '\x5a')); }),
-                    "of KESTREL.MDB cannot be used"},
-        BrokenStart{"EmptyTemplate",
-                    Just([](auto& tree) { WriteFile(Template(tree), QByteArray()); }),
-                    "'CMD30Titles'"},
-        BrokenStart{"MissingCounterDatabase",
-                    Just([](auto& tree) { QFile::remove(SerialDb(tree)); }), "Serial.MDB"},
-        BrokenStart{"NoCounterRow",
-                    Just([](auto& tree) { tree.Sql(SerialDb(tree), "DELETE FROM SerialTable"); }),
-                    "No current record"},
-        BrokenStart{"CounterHeldByAnInstanceStartingAtTheSameTime",
-                    [](test::RuntimeTree& tree) {
-                        auto held = std::make_shared<HeldCounter>();
-                        held->db = Database::Open(SerialDb(tree), false);
-                        held->set = held->db->OpenRecordset(
-                            QStringLiteral("SELECT * FROM SerialTable"), RecordsetType::Dynaset,
-                            rs::kDenyRead | rs::kDenyWrite);
-                        return std::shared_ptr<void>(held);
-                    },
-                    "Couldn't lock"},
-        BrokenStart{"MissingLanguageDatabase",
-                    Just([](auto& tree) { QFile::remove(LangDb(tree)); }),
-                    "Kestrel.lng could not be opened"},
-        BrokenStart{"FolderInPlaceOfTheLanguageDatabase",
-                    Just([](auto& tree) { ReplaceByFolder(LangDb(tree)); }),
-                    "Kestrel.lng could not be opened"},
-        BrokenStart{"NoFormsTable",
-                    Just([](auto& tree) { tree.Sql(LangDb(tree), "DROP TABLE tForms"); }),
-                    "'tForms'"},
-        BrokenStart{"MissingCommonLanguageDatabase",
-                    Just([](auto& tree) { QFile::remove(CommonLng(tree)); }),
-                    "Common.LNG could not be opened"}),
-    [](const auto& instance) { return std::string(instance.param.name); });
 
 // An instance killed by SIGKILL leaves its working copy behind; the next
 // start removes it, and its own copy goes when it ends.
 TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     QProcess killed;
     killed.setProcessEnvironment(tree_.AddinEnvironment());
-    killed.start(program_, {QStringLiteral("PBX1")});
+    killed.start(program_, {u"PBX1"_s});
     // Killed once its copy is made and its number stored for good (killed
     // before, its number would simply be handed out again).
     ASSERT_TRUE(test::WaitFor(
         [&] {
             const QStringList copies = CopiesLeft();
-            return copies.size() == 1 &&
-                   copies.first() == QStringLiteral("KESTREL%1.MDB").arg(StoredCounter());
+            return copies.size() == 1 && copies.first() == u"KESTREL%1.MDB"_s.arg(StoredCounter());
         },
         60000));
     const QString leftover = CopiesLeft().first();
@@ -448,10 +321,10 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
 
     QProcessEnvironment env = tree_.AddinEnvironment();
     // It ends by itself once its window is up.
-    env.insert(QStringLiteral("KESTREL_SCREENSHOT"), tree_.Root() + QStringLiteral("/shot.png"));
+    env.insert(u"KESTREL_SCREENSHOT"_s, tree_.Root() + u"/shot.png"_s);
     QProcess next;
     next.setProcessEnvironment(env);
-    next.start(program_, {QStringLiteral("PBX1")});
+    next.start(program_, {u"PBX1"_s});
     ASSERT_TRUE(test::WaitFor(
         [&] {
             const QStringList copies = CopiesLeft();
@@ -471,11 +344,11 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
 // neither ends silently, at least one starts, and no copy is left.
 TEST_F(StandaloneProgramTest, TwoStartsInTheSameInstantEachSayHowTheyEnded) {
     QProcessEnvironment env = tree_.AddinEnvironment();
-    env.insert(QStringLiteral("KESTREL_SCREENSHOT"), tree_.Root() + QStringLiteral("/shot.png"));
+    env.insert(u"KESTREL_SCREENSHOT"_s, tree_.Root() + u"/shot.png"_s);
     QProcess starts[2];
     for (QProcess& start : starts) {
         start.setProcessEnvironment(env);
-        start.start(program_, {QStringLiteral("PBX1")});
+        start.start(program_, {u"PBX1"_s});
     }
     int started = 0;
     for (QProcess& start : starts) {
@@ -486,7 +359,7 @@ TEST_F(StandaloneProgramTest, TwoStartsInTheSameInstantEachSayHowTheyEnded) {
             ++started;
         } else {
             EXPECT_EQ(start.exitCode(), 1);
-            EXPECT_TRUE(err.contains(QStringLiteral("Couldn't lock"))) << err.toStdString();
+            EXPECT_TRUE(err.contains(u"Couldn't lock"_s)) << err.toStdString();
         }
     }
     EXPECT_GE(started, 1);

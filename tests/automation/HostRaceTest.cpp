@@ -51,16 +51,6 @@ extern "C" unsigned dbus_connection_send_with_reply(void* connection, void* mess
 namespace kestrel {
 namespace {
 
-// When the host delivers the answer, relative to the add-in's host calls.
-enum class Race {
-    StrayDuringLogin,   // a call-back nobody asked for arrives during Login
-    DuringSend,         // before the reply to SendRequest
-    AfterSendReply,     // right behind that reply
-    DuringShowMessage,  // inside the message-line call that follows the send
-    DuringSlowReply,    // while a slow message-line reply is still awaited
-    AfterShortDelay,    // a few milliseconds later
-};
-
 class HostRaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -98,43 +88,6 @@ protected:
             10000);
     }
 
-    // The host delivers each answer at the moment the race names.
-    void Play(Race race) {
-        test::PlayedHost* host = &host_;
-        host_.duringLogin = nullptr;
-        host_.deliver = nullptr;
-        host_.showMessageDelayMs = race == Race::DuringSlowReply ? 30 : 0;
-        switch (race) {
-            case Race::StrayDuringLogin:
-                host_.duringLogin = [host] {
-                    // An answer to nothing: a copy request's step, which must not run.
-                    cListRequest stray;
-                    stray.SetTag(QStringLiteral("12"));
-                    stray.SetLoginID(QStringLiteral("LOGIN0"));
-                    stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"),
-                                    QStringLiteral("01"));
-                    DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
-                };
-                break;
-            case Race::DuringSend:
-                host_.deliver = [host](const cListRequest& a) { host->Deliver(a); };
-                break;
-            case Race::DuringShowMessage:
-            case Race::DuringSlowReply:
-                host_.deliver = [host](const cListRequest& a) {
-                    host->armedAnswer = [host, a] { host->Deliver(a); };
-                };
-                break;
-            case Race::AfterShortDelay:
-                host_.deliver = [host](const cListRequest& a) {
-                    QTimer::singleShot(3, [host, a] { host->Deliver(a); });
-                };
-                break;
-            case Race::AfterSendReply:
-                break;
-        }
-    }
-
     test::RuntimeTree tree_;
     test::PlayedHost host_;
     std::unique_ptr<QDBusServer> server_;
@@ -144,23 +97,45 @@ protected:
 };
 
 TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
+    test::PlayedHost* host = &host_;
+    using Deliver = std::function<void(const cListRequest&)>;
+    // Delivers the answer inside the message-line call that follows the send.
+    const Deliver inShowMessage = [host](const cListRequest& a) {
+        host->armedAnswer = [host, a] { host->Deliver(a); };
+    };
     const struct {
-        Race race;
         const char* name;
+        Deliver deliver;  // none: at the next turn, right behind the send's reply
+        bool strayDuringLogin = false;
+        int showMessageDelayMs = 0;
     } races[] = {
-        {Race::StrayDuringLogin, "stray answer during Login"},
-        {Race::DuringSend, "answer during SendRequest"},
-        {Race::AfterSendReply, "answer right after the send reply"},
-        {Race::DuringShowMessage, "answer inside ShowMessage"},
-        {Race::DuringSlowReply, "answer while a ShowMessage reply is awaited"},
-        {Race::AfterShortDelay, "answer a few milliseconds later"},
+        {"stray answer during Login", nullptr, true},
+        {"answer during SendRequest", [host](const cListRequest& a) { host->Deliver(a); }},
+        {"answer right after the send reply", nullptr},
+        {"answer inside ShowMessage", inShowMessage},
+        {"answer while a ShowMessage reply is awaited", inShowMessage, false, 30},
+        {"answer a few milliseconds later",
+         [host](const cListRequest& a) { QTimer::singleShot(3, [host, a] { host->Deliver(a); }); }},
     };
     constexpr int kRounds = 2;  // the second Get follows one that raced
     for (const auto& r : races) {
         for (int round = 0; round < kRounds; ++round) {
             SCOPED_TRACE(
                 QStringLiteral("%1, round %2").arg(QLatin1String(r.name)).arg(round).toStdString());
-            Play(r.race);
+            host_.deliver = r.deliver;
+            host_.showMessageDelayMs = r.showMessageDelayMs;
+            host_.duringLogin = nullptr;
+            if (r.strayDuringLogin) {
+                host_.duringLogin = [host] {
+                    // An answer to nothing: a copy request's step, which must not run.
+                    cListRequest stray;
+                    stray.SetTag(QStringLiteral("12"));
+                    stray.SetLoginID(QStringLiteral("LOGIN0"));
+                    stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"),
+                                    QStringLiteral("01"));
+                    DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
+                };
+            }
             const int answers = host_.answered;
             const auto sends = host_.tags.size();
             window_->Session().Values().Clear();

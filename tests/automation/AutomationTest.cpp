@@ -456,7 +456,8 @@ TEST_F(AutomationTest, AReleaseWhileTheWindowTellsTheHostItUnloaded) {
     EXPECT_TRUE(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")).has_value());
 }
 
-// A host member that answers busy until told otherwise, and one that is slow.
+// A host whose stored-position question is answered busy `busyAnswers`
+// times, and runs `meanwhile` before it is answered.
 class MoodyHost : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
@@ -464,14 +465,16 @@ class MoodyHost : public QObject, protected QDBusContext {
 public:
     int busyAnswers = 0;
     int calls = 0;
+    std::function<void()> meanwhile;
 
 public slots:
     QString GetComData(const QString&, const QString&) {
-        ++calls;
-        if (calls <= busyAnswers) {
+        if (++calls <= busyAnswers) {
             sendErrorReply(contract::kBusyError, QStringLiteral("busy"));
             return {};
         }
+        if (meanwhile)
+            meanwhile();
         return QStringLiteral("120,90");
     }
 };
@@ -784,27 +787,10 @@ TEST_F(AddinLauncherTest, TheUnattendedSessionFailsWhenItsAddinIsKilled) {
     EXPECT_FALSE(text.contains(QStringLiteral("did not come up"))) << text.toStdString();
 }
 
-// A host whose stored-position question is answered only after the
-// engineer has pressed Exit in the add-in's window.
-class SlowHost : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
-
-public:
-    std::function<void()> meanwhile;
-
-public slots:
-    QString GetComData(const QString&, const QString&) {
-        if (meanwhile)
-            meanwhile();
-        return QStringLiteral("120,90");
-    }
-};
-
 // Exit pressed while registration waits for the host is carried out once
 // that host call has returned; the window it unloads stays unloaded.
 TEST_F(AutomationTest, ExitDuringRegistrationWaitsForTheHostCall) {
-    SlowHost slow;
+    MoodyHost slow;  // answered once the engineer has pressed Exit
     host_->registerObject(QStringLiteral("/Slow"), &slow, QDBusConnection::ExportAllSlots);
     // The slow host has no other member and no link objects: the add-in's
     // calls of them (the processor version, the unload, the position) fail,

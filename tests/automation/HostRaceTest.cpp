@@ -96,24 +96,54 @@ protected:
     bool connected_ = false;
 };
 
+// Clicks, keys and commands that arrive while Login waits for the host do
+// not start a second request inside the first either.
 TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
+    window_->show();
+    ListBar* bar = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"));
+    ASSERT_NE(bar, nullptr);
+    QToolButton* get = nullptr;
+    for (int item = 1; item <= bar->ItemCount(1); ++item) {
+        if (bar->ItemKey(1, item) == u"Get")
+            get = bar->ItemButton(1, item);
+    }
+    ASSERT_NE(get, nullptr);
     test::PlayedHost* host = &host_;
     using Deliver = std::function<void(const cListRequest&)>;
     // Delivers the answer inside the message-line call that follows the send.
     const Deliver inShowMessage = [host](const cListRequest& a) {
         host->armedAnswer = [host, a] { host->Deliver(a); };
     };
+    const auto strayAnswer = [host] {
+        // An answer to nothing: a copy request's step, which must not run.
+        cListRequest stray;
+        stray.SetTag(QStringLiteral("12"));
+        stray.SetLoginID(QStringLiteral("LOGIN0"));
+        stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"), QStringLiteral("01"));
+        DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
+    };
+    int pokes = 0;
+    const auto input = [&] {
+        if (host_.logins % 2 == 0)
+            return;  // the Get's second login
+        ++pokes;
+        EXPECT_TRUE(window_->InHostCall());
+        QTest::mouseClick(get, Qt::LeftButton);
+        QTest::keyClicks(TrunkBox(), QStringLiteral("9"));
+        window_->RunCommand(QStringLiteral("Get"));
+    };
     const struct {
         const char* name;
         Deliver deliver;  // none: at the next turn, right behind the send's reply
-        bool strayDuringLogin = false;
+        std::function<void()> duringLogin = nullptr;
         int showMessageDelayMs = 0;
     } races[] = {
-        {"stray answer during Login", nullptr, true},
+        {"stray answer during Login", nullptr, strayAnswer},
+        {"input during Login", nullptr, input},
         {"answer during SendRequest", [host](const cListRequest& a) { host->Deliver(a); }},
         {"answer right after the send reply", nullptr},
         {"answer inside ShowMessage", inShowMessage},
-        {"answer while a ShowMessage reply is awaited", inShowMessage, false, 30},
+        {"answer while a ShowMessage reply is awaited", inShowMessage, nullptr, 30},
         {"answer a few milliseconds later",
          [host](const cListRequest& a) { QTimer::singleShot(3, [host, a] { host->Deliver(a); }); }},
     };
@@ -124,66 +154,26 @@ TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
                 QStringLiteral("%1, round %2").arg(QLatin1String(r.name)).arg(round).toStdString());
             host_.deliver = r.deliver;
             host_.showMessageDelayMs = r.showMessageDelayMs;
-            host_.duringLogin = nullptr;
-            if (r.strayDuringLogin) {
-                host_.duringLogin = [host] {
-                    // An answer to nothing: a copy request's step, which must not run.
-                    cListRequest stray;
-                    stray.SetTag(QStringLiteral("12"));
-                    stray.SetLoginID(QStringLiteral("LOGIN0"));
-                    stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"),
-                                    QStringLiteral("01"));
-                    DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
-                };
-            }
+            host_.duringLogin = r.duringLogin;
             const int answers = host_.answered;
             const auto sends = host_.tags.size();
             window_->Session().Values().Clear();
-            TrunkBox()->setText(QString::number(4 + round));
+            const QString trunk = QStringLiteral("00%1").arg(4 + round);  // as a Get pads it
+            TrunkBox()->setText(trunk);
             window_->RunCommand(QStringLiteral("Get"));
+            ASSERT_TRUE(GetFinished(answers));
+            // Whatever was deferred has had its turn by now.
+            QCoreApplication::processEvents();
             ASSERT_TRUE(GetFinished(answers));
             EXPECT_TRUE(window_->IsEnabled());
             EXPECT_EQ(window_->Session().Dispatcher().State(), DispatchState::Idle);
             EXPECT_EQ(host_.tags.size(), sends + 2);  // the check and the list-up, nothing more
             EXPECT_EQ(window_->Session().Values().rowCount(), 3);
             EXPECT_EQ(host_.logouts, host_.logins);
+            EXPECT_EQ(TrunkBox()->text(), trunk);
         }
     }
-}
-
-// Clicks, keys and commands that arrive while Login waits for the host do
-// not start a second request inside the first.
-TEST_F(HostRaceTest, InputDuringAHostCallStartsNothing) {
-    TrunkBox()->setText(QStringLiteral("004"));
-    window_->show();
-    ListBar* bar = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"));
-    ASSERT_NE(bar, nullptr);
-    QToolButton* get = nullptr;
-    for (int item = 1; item <= bar->ItemCount(1); ++item) {
-        if (bar->ItemKey(1, item) == u"Get")
-            get = bar->ItemButton(1, item);
-    }
-    ASSERT_NE(get, nullptr);
-    bool pokedDuringLogin = false;
-    host_.duringLogin = [&] {
-        if (host_.logins != 1)
-            return;
-        pokedDuringLogin = window_->InHostCall();
-        QTest::mouseClick(get, Qt::LeftButton);
-        QTest::keyClicks(TrunkBox(), QStringLiteral("9"));
-        window_->RunCommand(QStringLiteral("Get"));
-    };
-    const int answers = host_.answered;
-    window_->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(GetFinished(answers));
-    // Whatever was deferred has had its turn by now.
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(GetFinished(answers));
-    EXPECT_TRUE(pokedDuringLogin);
-    EXPECT_EQ(host_.logins, 2);  // one Get: the check and the list-up
-    EXPECT_EQ(host_.tags.size(), 2);
-    EXPECT_EQ(TrunkBox()->text(), QStringLiteral("004"));
-    EXPECT_TRUE(window_->IsEnabled());
+    EXPECT_EQ(pokes, kRounds);
 }
 
 // The host may keep a call waiting while it asks the engineer, longer than

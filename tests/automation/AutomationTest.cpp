@@ -764,12 +764,9 @@ TEST_F(AddinLauncherTest, TheUnattendedSessionFailsWhenItsAddinIsKilled) {
     auto* session = new ScriptedSession(*launcher_, model_, &hostWindow, QStringLiteral("PBX1"),
                                         folder.path(), nullptr, out);
     session->Start();
-    // A hang, not a result. The timer is this test's own: a stray one would end
-    // the event loops of every later test in the process.
-    QTimer hang;
-    hang.setSingleShot(true);
-    QObject::connect(&hang, &QTimer::timeout, [] { QApplication::exit(99); });
-    hang.start(120000);
+    // A hang, not a result. The timer goes with this test's window: a stray
+    // one would end the event loops of every later test in the process.
+    QTimer::singleShot(120000, &hostWindow, [] { QApplication::exit(99); });
     const int status = QApplication::exec();
     delete session;
     std::fflush(out);

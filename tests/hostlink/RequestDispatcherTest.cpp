@@ -302,32 +302,26 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
     g_logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(CaptureHostlinkLog);
     const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
-    auto answer = [](const QString& login, const QString& tag) {
+    auto answer = [&](const char* login, const char* tag) {
         cListRequest a;
-        a.SetLoginID(login);
-        a.SetTag(tag);
+        a.SetLoginID(QString::fromLatin1(login));
+        a.SetTag(QString::fromLatin1(tag));
         a.AddToList(QStringLiteral("3000"), QStringLiteral("100"), QStringLiteral("01"));
-        return a;
+        dispatcher_.CallBack(a);
     };
-    cListRequest early = answer(QStringLiteral("LOGIN7"), QStringLiteral("12"));
-    dispatcher_.CallBack(early);  // nothing sent yet
+    answer("LOGIN7", "12");  // nothing sent yet
     EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
     ASSERT_TRUE(Send());
-    const struct {
-        const char* login;
-        const char* tag;
-    } strays[] = {{"LOGIN8", "13"}, {"LOGIN7", "12"}, {"LOGIN7", "10"}, {"", "13"}};
-    for (const auto& stray : strays) {
-        cListRequest a = answer(QString::fromLatin1(stray.login), QString::fromLatin1(stray.tag));
-        dispatcher_.CallBack(a);
-        EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer) << stray.login << stray.tag;
+    const std::pair<const char*, const char*> strays[] = {
+        {"LOGIN8", "13"}, {"LOGIN7", "12"}, {"LOGIN7", "10"}, {"", "13"}};
+    for (const auto& [login, tag] : strays) {
+        answer(login, tag);
+        EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer) << login << tag;
     }
     EXPECT_FALSE(window_.enabled);
-    cListRequest right = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
-    host_.callback->CallBack(right);
+    answer("LOGIN7", "13");
     EXPECT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
-    cListRequest again = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
-    dispatcher_.CallBack(again);
+    answer("LOGIN7", "13");
     ASSERT_TRUE(Idle());
     EXPECT_EQ(ran_, QList<std::int16_t>{13});  // once, and no step 12 or 10
     EXPECT_TRUE(window_.enabled);

@@ -41,24 +41,19 @@ const FaultKind kFaults[] = {
     {"LoginBusy", [](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); }},
     {"SendError", [](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); }},
     {"SlowEntries", [](ExchangeFaults& f) { f.entryDelayMs = 2; }},
-    {"LinkTimeout",
-     [](ExchangeFaults& f) {
-         f.linkFailEntries = {0, 5};
-     }},
+    {"LinkTimeout", [](ExchangeFaults& f) { f.linkFailEntries << 0 << 5; }},
     {"PortTrouble",
      [](ExchangeFaults& f) {
-         f.linkFailEntries = {1};
          f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
+         f.linkFailEntries << 1;
      }},
     {"CancelAtOnce", [](ExchangeFaults& f) { f.cancelAfter = 0; }},
     {"CancelAfter10", [](ExchangeFaults& f) { f.cancelAfter = 10; }},
     {"ErrCode99", [](ExchangeFaults& f) { f.errCode = 99; }},
     {"ErrCode61", [](ExchangeFaults& f) { f.errCode = 61; }},
     {"RefusedItems",
-     [](ExchangeFaults& f) {
-         f.refuseItems = {QStringLiteral("3002"), QStringLiteral("3014")};
-     }},
-    {"SilentWrites", [](ExchangeFaults& f) { f.silentItems = {QStringLiteral("3002")}; }, true},
+     [](ExchangeFaults& f) { f.refuseItems << QStringLiteral("3002") << QStringLiteral("3014"); }},
+    {"SilentWrites", [](ExchangeFaults& f) { f.silentItems << QStringLiteral("3002"); }, true},
 };
 
 // Where the faults apply: every request of a Get or of a copy, or only the

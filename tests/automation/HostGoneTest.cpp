@@ -201,13 +201,14 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
     }
 }
 
-// A record whose header is followed by `lists` (the eight lists of entries).
-QVariant Record(const std::function<void(QDBusArgument&)>& lists) {
+// A record whose header (saying `count` entries) is followed by `lists` (the
+// eight lists of entries).
+QVariant Record(const std::function<void(QDBusArgument&)>& lists, qint16 count = 1) {
     QDBusArgument out;
     out.beginStructure();
     out << QStringLiteral("1") << QStringLiteral("PBX1") << QStringLiteral("1")
         << QStringLiteral("LOGIN1") << QStringLiteral("10") << QStringLiteral("10") << QString()
-        << qint16(1) << qint16(20) << qint32(0) << true << false << true << qint16(0) << QString();
+        << count << qint16(20) << qint32(0) << true << false << true << qint16(0) << QString();
     lists(out);
     out.endStructure();
     return QVariant::fromValue(out);
@@ -233,14 +234,26 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
         for (int i = 0; i < 7; ++i)
             out << QStringList{QStringLiteral("005")};
     });
+    // Lists of one entry under a header that says two.
+    const QVariant miscounted = Record(
+        [](QDBusArgument& out) {
+            for (int i = 0; i < 8; ++i)
+                out << QStringList{QStringLiteral("005")};
+        },
+        2);
     const QVariant huge = Record([](QDBusArgument& out) {
         for (int i = 0; i < 8; ++i)
             out << QStringList(100000, QStringLiteral("3001"));
     });
     auto path = [](const char* p) { return QVariant::fromValue(QDBusObjectPath(p)); };
     const QVariant parent = QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath));
+    const QVariant nobody = path("/nobody");
     const QVariant set3 = QVariant::fromValue(qint16(3));
-    enum Object { kClass, kLayer, kWindow, kNowhere };
+    const QVariant req1 = QStringLiteral("REQ1");
+    const QVariant login1 = QStringLiteral("LOGIN1");
+    const QVariant pbx1 = QStringLiteral("PBX1");
+    auto text = [](const char* t) { return QVariant(QString::fromLatin1(t)); };
+    enum Object { kClass, kLayer, kWindow };
     const struct {
         const char* what;
         Object object;
@@ -248,68 +261,37 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
         QVariantList args;
         bool refused = false;  // answered with an error
     } rows[] = {
-        {"CreateObject with a number", kClass, "CreateObject", {42}, true},
         {"CreateObject of no class", kClass, "CreateObject", {QString()}, true},
         {"CreateObject of a 1 MB class name", kClass, "CreateObject", {mega}, true},
         {"ReleaseObject of an unknown path", kClass, "ReleaseObject", {path("/cOLELayer/99")}},
-        {"ReleaseObject with a text", kClass, "ReleaseObject", {QStringLiteral("x")}, true},
-        {"a member of an unknown path", kNowhere, "GetVisible", {}, true},
-        {"an unknown member", kClass, "Destroy", {}, true},
-        {"RegisterPBX with numbers", kLayer, "RegisterPBX", {1, 2, 3}, true},
         {"RegisterPBX of a 1 MB exchange", kLayer, "RegisterPBX", {mega, parent, set3}},
-        {"RegisterPBX with an unknown parent",
-         kLayer,
-         "RegisterPBX",
-         {QStringLiteral("PBX1"), path("/nobody"), set3}},
-        {"SetVisible with a text", kLayer, "SetVisible", {QStringLiteral("yes")}, true},
-        {"SetBackGround of a set that does not exist",
-         kLayer,
-         "SetBackGround",
-         {QVariant::fromValue(qint16(32767))}},
-        {"SetBackGround with a 32-bit number", kLayer, "SetBackGround", {7}, true},
+        {"RegisterPBX, unknown parent", kLayer, "RegisterPBX", {pbx1, nobody, set3}},
+        {"SetBackGround of no set", kLayer, "SetBackGround", {QVariant::fromValue(qint16(32767))}},
         {"CallBack with lists of differing length", kWindow, "CallBack", {uneven}, true},
-        {"CallBack with a text", kWindow, "CallBack", {mega}, true},
+        {"CallBack with a miscounted record", kWindow, "CallBack", {miscounted}, true},
         {"CallBack of 100000 entries", kWindow, "CallBack", {huge}, true},
         {"CallBack with no request in flight", kWindow, "CallBack", {Answer("10", "LOGIN1", 3)}},
         {"CallBack of another step", kWindow, "CallBack", {Answer("12", "LOGIN1", 3)}},
         {"CallBack of another login", kWindow, "CallBack", {Answer("13", "LOGIN999", 1)}},
-        {"CallBack of the station check with another login",
-         kWindow,
-         "CallBack",
-         {Answer("14", "LOGIN999", 1)}},
+        {"CallBack, station check, other login", kWindow, "CallBack", {Answer("14", "LOGIN9", 1)}},
         {"PBXName of 1 MB", kWindow, "PBXName", {mega}},
         {"TrunkNumber of 1 MB", kWindow, "TrunkNumber", {mega}},
         {"Search_CMD of 1 MB", kWindow, "Search_CMD", {mega}},
         {"SecondData of 1 MB", kWindow, "SecondData", {mega}},
         {"ShowWhatsThis of a 1 MB name", kWindow, "ShowWhatsThis", {mega}, true},
         {"ShowWhatsThis of no name", kWindow, "ShowWhatsThis", {QString()}, true},
-        {"Parent of an unknown path", kWindow, "Parent", {path("/nobody")}},
-        {"FrmMove to an unknown host", kWindow, "FrmMove", {path("/nobody")}},
-        {"ID with a text", kWindow, "ID", {QStringLiteral("3")}, true},
+        {"Parent of an unknown path", kWindow, "Parent", {nobody}},
+        {"FrmMove to an unknown host", kWindow, "FrmMove", {nobody}},
         {"BackGround of a negative set", kWindow, "BackGround", {QVariant::fromValue(qint16(-1))}},
-        {"TurnFlow with a number", kWindow, "TurnFlow", {1}, true},
         {"IncrementCount", kWindow, "IncrementCount", {}},
         {"Check_STNData of 1 MB", kWindow, "Check_STNData", {mega, mega}},
-        {"RequestProgress of no request",
-         kWindow,
-         "RequestProgress",
-         {QStringLiteral("REQ1"), QStringLiteral("LOGIN1"), -5, 1 << 30}},
+        {"RequestProgress of no request", kWindow, "RequestProgress", {req1, login1, -5, 1 << 30}},
         {"RequestProgress of 1 MB names", kWindow, "RequestProgress", {mega, mega, 1, 2}},
-        {"RequestProgress with texts for counts",
-         kWindow,
-         "RequestProgress",
-         {QStringLiteral("REQ1"), QStringLiteral("LOGIN1"), QStringLiteral("1"),
-          QStringLiteral("2")},
-         true},
-        {"RequestEnded of no request",
-         kWindow,
-         "RequestEnded",
-         {QStringLiteral("REQ9"), QStringLiteral("LOGIN9"), 61}},
+        {"RequestEnded of no request", kWindow, "RequestEnded", {text("REQ9"), text("LOGIN9"), 61}},
     };
-    const QString paths[] = {contract::kClassPath, layer, contract::kWindowPath,
-                             QStringLiteral("/cOLELayer/99")};
+    const QString paths[] = {contract::kClassPath, layer, contract::kWindowPath};
     const QString interfaces[] = {contract::kClassInterface, contract::kLayerInterface,
-                                  contract::kWindowInterface, contract::kLayerInterface};
+                                  contract::kWindowInterface};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         QElapsedTimer took;

@@ -51,16 +51,6 @@ extern "C" unsigned dbus_connection_send_with_reply(void* connection, void* mess
 namespace kestrel {
 namespace {
 
-// When the host delivers the answer, relative to the add-in's host calls.
-enum class Race {
-    StrayDuringLogin,   // a call-back nobody asked for arrives during Login
-    DuringSend,         // before the reply to SendRequest
-    AfterSendReply,     // right behind that reply
-    DuringShowMessage,  // inside the message-line call that follows the send
-    DuringSlowReply,    // while a slow message-line reply is still awaited
-    AfterShortDelay,    // a few milliseconds later
-};
-
 class HostRaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -98,43 +88,6 @@ protected:
             10000);
     }
 
-    // The host delivers each answer at the moment the race names.
-    void Play(Race race) {
-        test::PlayedHost* host = &host_;
-        host_.duringLogin = nullptr;
-        host_.deliver = nullptr;
-        host_.showMessageDelayMs = race == Race::DuringSlowReply ? 30 : 0;
-        switch (race) {
-            case Race::StrayDuringLogin:
-                host_.duringLogin = [host] {
-                    // An answer to nothing: a copy request's step, which must not run.
-                    cListRequest stray;
-                    stray.SetTag(QStringLiteral("12"));
-                    stray.SetLoginID(QStringLiteral("LOGIN0"));
-                    stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"),
-                                    QStringLiteral("01"));
-                    DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
-                };
-                break;
-            case Race::DuringSend:
-                host_.deliver = [host](const cListRequest& a) { host->Deliver(a); };
-                break;
-            case Race::DuringShowMessage:
-            case Race::DuringSlowReply:
-                host_.deliver = [host](const cListRequest& a) {
-                    host->armedAnswer = [host, a] { host->Deliver(a); };
-                };
-                break;
-            case Race::AfterShortDelay:
-                host_.deliver = [host](const cListRequest& a) {
-                    QTimer::singleShot(3, [host, a] { host->Deliver(a); });
-                };
-                break;
-            case Race::AfterSendReply:
-                break;
-        }
-    }
-
     test::RuntimeTree tree_;
     test::PlayedHost host_;
     std::unique_ptr<QDBusServer> server_;
@@ -143,43 +96,9 @@ protected:
     bool connected_ = false;
 };
 
-TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
-    const struct {
-        Race race;
-        const char* name;
-    } races[] = {
-        {Race::StrayDuringLogin, "stray answer during Login"},
-        {Race::DuringSend, "answer during SendRequest"},
-        {Race::AfterSendReply, "answer right after the send reply"},
-        {Race::DuringShowMessage, "answer inside ShowMessage"},
-        {Race::DuringSlowReply, "answer while a ShowMessage reply is awaited"},
-        {Race::AfterShortDelay, "answer a few milliseconds later"},
-    };
-    constexpr int kRounds = 2;  // the second Get follows one that raced
-    for (const auto& r : races) {
-        for (int round = 0; round < kRounds; ++round) {
-            SCOPED_TRACE(
-                QStringLiteral("%1, round %2").arg(QLatin1String(r.name)).arg(round).toStdString());
-            Play(r.race);
-            const int answers = host_.answered;
-            const auto sends = host_.tags.size();
-            window_->Session().Values().Clear();
-            TrunkBox()->setText(QString::number(4 + round));
-            window_->RunCommand(QStringLiteral("Get"));
-            ASSERT_TRUE(GetFinished(answers));
-            EXPECT_TRUE(window_->IsEnabled());
-            EXPECT_EQ(window_->Session().Dispatcher().State(), DispatchState::Idle);
-            EXPECT_EQ(host_.tags.size(), sends + 2);  // the check and the list-up, nothing more
-            EXPECT_EQ(window_->Session().Values().rowCount(), 3);
-            EXPECT_EQ(host_.logouts, host_.logins);
-        }
-    }
-}
-
 // Clicks, keys and commands that arrive while Login waits for the host do
-// not start a second request inside the first.
-TEST_F(HostRaceTest, InputDuringAHostCallStartsNothing) {
-    TrunkBox()->setText(QStringLiteral("004"));
+// not start a second request inside the first either.
+TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
     window_->show();
     ListBar* bar = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"));
     ASSERT_NE(bar, nullptr);
@@ -189,26 +108,72 @@ TEST_F(HostRaceTest, InputDuringAHostCallStartsNothing) {
             get = bar->ItemButton(1, item);
     }
     ASSERT_NE(get, nullptr);
-    bool pokedDuringLogin = false;
-    host_.duringLogin = [&] {
-        if (host_.logins != 1)
-            return;
-        pokedDuringLogin = window_->InHostCall();
+    test::PlayedHost* host = &host_;
+    using Deliver = std::function<void(const cListRequest&)>;
+    // Delivers the answer inside the message-line call that follows the send.
+    const Deliver inShowMessage = [host](const cListRequest& a) {
+        host->armedAnswer = [host, a] { host->Deliver(a); };
+    };
+    const auto strayAnswer = [host] {
+        // An answer to nothing: a copy request's step, which must not run.
+        cListRequest stray;
+        stray.SetTag(QStringLiteral("12"));
+        stray.SetLoginID(QStringLiteral("LOGIN0"));
+        stray.AddToList(QStringLiteral("3000"), QStringLiteral("100"), QStringLiteral("01"));
+        DBusCallBack(host->connection, host->callbackPath).CallBack(stray);
+    };
+    int pokes = 0;
+    const auto input = [&] {
+        if (host_.logins % 2 == 0)
+            return;  // the Get's second login
+        ++pokes;
+        EXPECT_TRUE(window_->InHostCall());
         QTest::mouseClick(get, Qt::LeftButton);
         QTest::keyClicks(TrunkBox(), QStringLiteral("9"));
         window_->RunCommand(QStringLiteral("Get"));
     };
-    const int answers = host_.answered;
-    window_->RunCommand(QStringLiteral("Get"));
-    ASSERT_TRUE(GetFinished(answers));
-    // Whatever was deferred has had its turn by now.
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(GetFinished(answers));
-    EXPECT_TRUE(pokedDuringLogin);
-    EXPECT_EQ(host_.logins, 2);  // one Get: the check and the list-up
-    EXPECT_EQ(host_.tags.size(), 2);
-    EXPECT_EQ(TrunkBox()->text(), QStringLiteral("004"));
-    EXPECT_TRUE(window_->IsEnabled());
+    const struct {
+        const char* name;
+        Deliver deliver;  // none: at the next turn, right behind the send's reply
+        std::function<void()> duringLogin = nullptr;
+        int showMessageDelayMs = 0;
+    } races[] = {
+        {"stray answer during Login", nullptr, strayAnswer},
+        {"input during Login", nullptr, input},
+        {"answer during SendRequest", [host](const cListRequest& a) { host->Deliver(a); }},
+        {"answer right after the send reply", nullptr},
+        {"answer inside ShowMessage", inShowMessage},
+        {"answer while a ShowMessage reply is awaited", inShowMessage, nullptr, 30},
+        {"answer a few milliseconds later",
+         [host](const cListRequest& a) { QTimer::singleShot(3, [host, a] { host->Deliver(a); }); }},
+    };
+    constexpr int kRounds = 2;  // the second Get follows one that raced
+    for (const auto& r : races) {
+        for (int round = 0; round < kRounds; ++round) {
+            SCOPED_TRACE(
+                QStringLiteral("%1, round %2").arg(QLatin1String(r.name)).arg(round).toStdString());
+            host_.deliver = r.deliver;
+            host_.showMessageDelayMs = r.showMessageDelayMs;
+            host_.duringLogin = r.duringLogin;
+            const int answers = host_.answered;
+            const auto sends = host_.tags.size();
+            window_->Session().Values().Clear();
+            const QString trunk = QStringLiteral("00%1").arg(4 + round);  // as a Get pads it
+            TrunkBox()->setText(trunk);
+            window_->RunCommand(QStringLiteral("Get"));
+            ASSERT_TRUE(GetFinished(answers));
+            // Whatever was deferred has had its turn by now.
+            QCoreApplication::processEvents();
+            ASSERT_TRUE(GetFinished(answers));
+            EXPECT_TRUE(window_->IsEnabled());
+            EXPECT_EQ(window_->Session().Dispatcher().State(), DispatchState::Idle);
+            EXPECT_EQ(host_.tags.size(), sends + 2);  // the check and the list-up, nothing more
+            EXPECT_EQ(window_->Session().Values().rowCount(), 3);
+            EXPECT_EQ(host_.logouts, host_.logins);
+            EXPECT_EQ(TrunkBox()->text(), trunk);
+        }
+    }
+    EXPECT_EQ(pokes, kRounds);
 }
 
 // The host may keep a call waiting while it asks the engineer, longer than

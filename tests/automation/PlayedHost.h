@@ -18,17 +18,64 @@
 
 namespace kestrel::test {
 
-class PlayedHost;
+// Replies to a call after `ms`, the event loop running meanwhile.
+inline void ReplyLater(const QDBusConnection& connection, const QDBusMessage& call,
+                       const QVariantList& values, int ms) {
+    const QDBusMessage reply = call.createReply(values);
+    QTimer::singleShot(ms, [connection, reply] { QDBusConnection(connection).send(reply); });
+}
+
+// What the host is told to do, and what it has seen.
+struct PlayedState {
+    int loginDelayMs = 0;               // below 0: Login is never answered
+    std::function<void()> duringLogin;  // runs inside Login
+    // Delivers the answer to a request; by default at the next turn.
+    std::function<void(const cListRequest&)> deliver;
+    std::function<void()> armedAnswer;  // sent inside the next ShowMessage
+    int showMessageDelayMs = 0;
+    int logins = 0;
+    int logouts = 0;
+    int answered = 0;
+    QStringList tags;  // the step of every request sent
+    QString callbackPath;
+    QDBusConnection connection{QStringLiteral("none")};
+
+    void Deliver(cListRequest answer) {
+        ++answered;
+        DBusCallBack(connection, callbackPath).CallBack(answer);
+    }
+    static cListRequest AnswerTo(const cListRequest& request) {
+        cListRequest answer = request;
+        answer.Clear();
+        const QString fd = request.Count() > 0 ? request.FirstData(0) : QString();
+        if (request.Tag() == u"13") {
+            answer.AddToList(QStringLiteral("3000"), fd, QStringLiteral("01"));
+        } else if (request.Tag() == u"14") {
+            answer.AddToList(request.CMD(0), fd, QString(), QStringLiteral("OPX_STN_STATION"));
+        } else {
+            for (const char* key : {"3001", "3002", "3003"})
+                answer.AddToList(QString::fromLatin1(key), fd, QStringLiteral("01"));
+        }
+        return answer;
+    }
+};
 
 class PlayedParent : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_PARENT_INTERFACE)
 
 public:
-    explicit PlayedParent(PlayedHost& host) : host_(host) {}
+    explicit PlayedParent(PlayedState& host) : host_(host) {}
 
 public slots:
-    void ShowMessage(const QString&);
+    void ShowMessage(const QString&) {
+        if (host_.armedAnswer)
+            std::exchange(host_.armedAnswer, nullptr)();
+        if (host_.showMessageDelayMs > 0) {
+            setDelayedReply(true);
+            ReplyLater(connection(), message(), {}, host_.showMessageDelayMs);
+        }
+    }
     void ShowCode(int) {}
     void DisplayHelp(const QString&) {}
     void UnloadChild(qint16) {}
@@ -45,7 +92,7 @@ public slots:
     void AddItem(const QString&) {}
 
 private:
-    PlayedHost& host_;
+    PlayedState& host_;
 };
 
 class PlayedLink : public QObject, protected QDBusContext {
@@ -53,15 +100,37 @@ class PlayedLink : public QObject, protected QDBusContext {
     Q_CLASSINFO("D-Bus Interface", KESTREL_DBUS_LINK_INTERFACE)
 
 public:
-    explicit PlayedLink(PlayedHost& host) : host_(host) {}
+    explicit PlayedLink(PlayedState& host) : host_(host) {}
 
 public slots:
-    QString Login(const QString&, const QDBusObjectPath& callback);
-    QString SendRequest(const kestrel::cListRequest& request);
-    void LogOut(const QString&, const QString&);
+    QString Login(const QString&, const QDBusObjectPath& callback) {
+        host_.callbackPath = callback.path();
+        const QString id = QStringLiteral("LOGIN%1").arg(++host_.logins);
+        if (host_.duringLogin)
+            host_.duringLogin();
+        if (host_.loginDelayMs != 0) {
+            setDelayedReply(true);
+            if (host_.loginDelayMs > 0)
+                ReplyLater(connection(), message(), {id}, host_.loginDelayMs);
+            return {};
+        }
+        return id;
+    }
+    QString SendRequest(const kestrel::cListRequest& request) {
+        host_.tags << request.Tag();
+        const cListRequest answer = PlayedState::AnswerTo(request);
+        if (host_.deliver) {
+            host_.deliver(answer);
+        } else {
+            PlayedState* host = &host_;
+            QTimer::singleShot(0, [host, answer] { host->Deliver(answer); });
+        }
+        return QStringLiteral("REQ%1").arg(host_.tags.size());
+    }
+    void LogOut(const QString&, const QString&) { ++host_.logouts; }
 
 private:
-    PlayedHost& host_;
+    PlayedState& host_;
 };
 
 class PlayedProcessor : public QObject {
@@ -72,29 +141,9 @@ public slots:
     QString GetMPVersion(const QString&) { return QStringLiteral("SC-K R5.0"); }
 };
 
-class PlayedHost {
+class PlayedHost : public PlayedState {
 public:
-    int loginDelayMs = 0;               // below 0: Login is never answered
-    std::function<void()> duringLogin;  // runs inside Login
-    // Delivers the answer to a request; by default at the next turn.
-    std::function<void(const cListRequest&)> deliver;
-    std::function<void()> armedAnswer;  // sent inside the next ShowMessage
-    int showMessageDelayMs = 0;
-    int logins = 0;
-    int logouts = 0;
-    int answered = 0;
-    QStringList tags;  // the step of every request sent
-    QString callbackPath;
-    QDBusConnection connection{QStringLiteral("none")};
-
-    void Reset() {
-        loginDelayMs = showMessageDelayMs = logins = logouts = answered = 0;
-        duringLogin = nullptr;
-        deliver = nullptr;
-        armedAnswer = nullptr;
-        tags.clear();
-        connection = QDBusConnection(QStringLiteral("none"));
-    }
+    void Reset() { static_cast<PlayedState&>(*this) = PlayedState(); }
     // Offers the host's objects on the add-in's connection.
     void Serve(const QDBusConnection& c) {
         connection = c;
@@ -105,25 +154,6 @@ public:
         connection.registerObject(contract::kHostParentPath + contract::kProcessorPathSuffix,
                                   &processor_, QDBusConnection::ExportAllSlots);
     }
-    static cListRequest AnswerTo(const cListRequest& request) {
-        cListRequest answer = request;
-        answer.Clear();
-        const QString fd = request.Count() > 0 ? request.FirstData(0) : QString();
-        if (request.Tag() == u"13") {
-            answer.AddToList(QStringLiteral("3000"), fd, QStringLiteral("01"));
-        } else if (request.Tag() == u"14") {
-            answer.AddToList(request.CMD(0), fd, QString(), QStringLiteral("OPX_STN_STATION"));
-        } else {
-            for (const char* key : {"3001", "3002", "3003"})
-                answer.AddToList(QString::fromLatin1(key), fd, QStringLiteral("01"));
-        }
-        return answer;
-    }
-    void Deliver(cListRequest answer) {
-        ++answered;
-        DBusCallBack(connection, callbackPath).CallBack(answer);
-    }
-
     // The host's call of the add-in, not waited for.
     QDBusPendingCall Post(const QString& path, const QString& iface, const QString& member,
                           const QVariantList& args = {}) {
@@ -168,51 +198,5 @@ private:
     PlayedLink link_{*this};
     PlayedProcessor processor_;
 };
-
-// Replies to a call after `ms`, the event loop running meanwhile.
-inline void ReplyLater(const QDBusConnection& connection, const QDBusMessage& call,
-                       const QVariantList& values, int ms) {
-    const QDBusMessage reply = call.createReply(values);
-    QTimer::singleShot(ms, [connection, reply] { QDBusConnection(connection).send(reply); });
-}
-
-inline void PlayedParent::ShowMessage(const QString&) {
-    if (host_.armedAnswer)
-        std::exchange(host_.armedAnswer, nullptr)();
-    if (host_.showMessageDelayMs > 0) {
-        setDelayedReply(true);
-        ReplyLater(connection(), message(), {}, host_.showMessageDelayMs);
-    }
-}
-
-inline QString PlayedLink::Login(const QString&, const QDBusObjectPath& callback) {
-    host_.callbackPath = callback.path();
-    const QString id = QStringLiteral("LOGIN%1").arg(++host_.logins);
-    if (host_.duringLogin)
-        host_.duringLogin();
-    if (host_.loginDelayMs != 0) {
-        setDelayedReply(true);
-        if (host_.loginDelayMs > 0)
-            ReplyLater(connection(), message(), {id}, host_.loginDelayMs);
-        return {};
-    }
-    return id;
-}
-
-inline QString PlayedLink::SendRequest(const kestrel::cListRequest& request) {
-    host_.tags << request.Tag();
-    const cListRequest answer = PlayedHost::AnswerTo(request);
-    if (host_.deliver) {
-        host_.deliver(answer);
-    } else {
-        PlayedHost* host = &host_;
-        QTimer::singleShot(0, [host, answer] { host->Deliver(answer); });
-    }
-    return QStringLiteral("REQ%1").arg(host_.tags.size());
-}
-
-inline void PlayedLink::LogOut(const QString&, const QString&) {
-    ++host_.logouts;
-}
 
 }  // namespace kestrel::test

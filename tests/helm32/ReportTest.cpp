@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -80,12 +81,10 @@ TEST_F(ReportTest, EachLanguagesTemplateNamesTheReportInItsWords) {
         const QByteArray content = pdf.readAll();
         EXPECT_TRUE(content.startsWith("%PDF")) << c.templ;
         // The document's title, as PDF keeps text: UTF-16 with its mark.
-        const QString title = QString::fromUtf8(c.title);
-        QByteArray utf16("\xFE\xFF");
-        for (QChar ch : title)
-            utf16.append(static_cast<char>(ch.unicode() >> 8))
-                .append(static_cast<char>(ch.unicode()));
-        EXPECT_TRUE(content.contains(utf16)) << c.templ;
+        const QByteArray title =
+            QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom)
+                .encode(QString::fromUtf8(c.title));
+        EXPECT_TRUE(content.contains(title)) << c.templ;
     }
 }
 

@@ -51,6 +51,13 @@ protected:
         r.SetTag(tag);
         return r;
     }
+    bool Send(const QString& tag = QStringLiteral("13")) {
+        cListRequest request = Request(tag);
+        return dispatcher_.SendToHost(request);
+    }
+    bool Idle() {
+        return test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; });
+    }
 
     // Sends a request, answers it with the given code and lines, and waits
     // for the timer tick.
@@ -68,7 +75,7 @@ protected:
         host_.callback->CallBack(answer);
         ASSERT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
         waited_ << dispatcher_.tmrEvent().interval();
-        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        ASSERT_TRUE(Idle());
     }
 
     test::RuntimeTree tree_;
@@ -79,50 +86,34 @@ protected:
     QList<int> waited_;  // the timer's interval before each answer's step
 };
 
-TEST_F(RequestDispatcherTest, AcceptedRequestDisablesTheWindowUntilTheAnswer) {
-    cListRequest request = Request(QStringLiteral("13"));
-    EXPECT_TRUE(dispatcher_.SendToHost(request));
-    EXPECT_FALSE(window_.enabled);
-    EXPECT_TRUE(window_.hourglass);
-    EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer);
-    EXPECT_EQ(host_.sent.LoginID(), QStringLiteral("LOGIN7"));
-    EXPECT_EQ(host_.sent.PBXName(), QStringLiteral("PBX1"));
-    EXPECT_EQ(host_.messages, QStringList({"M1: LOGIN7", "M1: REQ1"}));
-    EXPECT_TRUE(host_.logouts.isEmpty());
-}
-
 // The engineer's cancel reaches the host only for this window's request
 // under way, by the id the host answered its send with.
 TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
-    struct Case {
+    const struct {
         const char* what;
-        bool sent;        // a request is under way
-        QString id;       // the id cancelled
-        bool hostThrows;  // the host fails the call
-        bool asked;       // the host is asked
-        bool cancelled;
+        bool sent;                // a request is under way
+        QString id;               // the id cancelled
+        bool cancelled;           // the host was asked, and cancelled it
+        bool hostThrows = false;  // the host fails the call
+    } cases[] = {
+        {"under way", true, QStringLiteral("REQ1"), true},
+        {"another request", true, QStringLiteral("REQ2"), false},
+        {"no id", true, QString(), false},
+        {"nothing under way", false, QStringLiteral("REQ1"), false},
+        {"the host fails", true, QStringLiteral("REQ1"), false, true},
     };
-    const Case cases[] = {
-        {"under way", true, QStringLiteral("REQ1"), false, true, true},
-        {"another request", true, QStringLiteral("REQ2"), false, false, false},
-        {"no id", true, QString(), false, false, false},
-        {"nothing under way", false, QStringLiteral("REQ1"), false, false, false},
-        {"the host fails", true, QStringLiteral("REQ1"), true, false, false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host_.cancelled.clear();
         host_.cancelThrows = c.hostThrows;
         if (c.sent) {
-            cListRequest request = Request(QStringLiteral("10"));
-            ASSERT_TRUE(dispatcher_.SendToHost(request));
+            ASSERT_TRUE(Send(QStringLiteral("10")));
         }
         std::optional<test::ExpectQtWarning> logged;
         if (c.hostThrows)
             logged.emplace(QStringLiteral("^kestrel.hostlink: The host failed to cancel"));
         EXPECT_EQ(dispatcher_.CancelRequest(c.id), c.cancelled);
-        EXPECT_EQ(host_.cancelled == QStringList{c.id}, c.asked);
-        EXPECT_EQ(host_.cancelled.isEmpty(), !c.asked);
+        EXPECT_EQ(host_.cancelled, c.cancelled ? QStringList{c.id} : QStringList());
         // Asked or not, the request waits for its answer as before.
         EXPECT_EQ(dispatcher_.RequestInFlight(), c.sent);
         if (c.sent)
@@ -131,36 +122,43 @@ TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
 }
 
 // A refused login sends nothing and logs nothing out; a refused send logs
-// out. Either way the window is free again.
+// out. Either way the window is free again. An accepted one holds the
+// window until its answer.
 TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
     const struct {
         const char* login;
         const char* send;
-    } cases[] = {{"BUSY", "REQ1"},    {"ERROR", "REQ1"},  {"", "REQ1"},
-                 {"LOGIN7", "ERROR"}, {"LOGIN7", "BUSY"}, {"LOGIN7", ""}};
+    } cases[] = {{"BUSY", "REQ1"},   {"ERROR", "REQ1"}, {"", "REQ1"},      {"LOGIN7", "ERROR"},
+                 {"LOGIN7", "BUSY"}, {"LOGIN7", ""},    {"LOGIN7", "REQ1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.login << "/" << c.send);
         host_.loginReply = QString::fromLatin1(c.login);
         host_.sendReply = QString::fromLatin1(c.send);
         host_.logouts.clear();
+        host_.messages.clear();
         host_.sends = 0;
         const bool loggedIn = host_.loginReply == u"LOGIN7";
-        cListRequest request = Request(QStringLiteral("13"));
-        EXPECT_FALSE(dispatcher_.SendToHost(request));
+        const bool accepted = loggedIn && host_.sendReply == u"REQ1";
+        EXPECT_EQ(Send(), accepted);
         EXPECT_EQ(host_.sends, loggedIn ? 1 : 0);
-        EXPECT_EQ(host_.logouts, loggedIn ? QStringList{QStringLiteral("LOGIN7")} : QStringList());
-        EXPECT_FALSE(window_.hourglass);
-        EXPECT_TRUE(window_.enabled);
-        EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+        EXPECT_EQ(host_.logouts,
+                  loggedIn && !accepted ? QStringList{QStringLiteral("LOGIN7")} : QStringList());
+        EXPECT_EQ(window_.hourglass, accepted);
+        EXPECT_EQ(window_.enabled, !accepted);
+        EXPECT_EQ(dispatcher_.State(),
+                  accepted ? DispatchState::WaitingForAnswer : DispatchState::Idle);
     }
+    EXPECT_EQ(host_.sent.LoginID(), QStringLiteral("LOGIN7"));
+    EXPECT_EQ(host_.sent.PBXName(), QStringLiteral("PBX1"));
+    EXPECT_EQ(host_.messages, QStringList({"M1: LOGIN7", "M1: REQ1"}));
+    dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // A send the host fails counts as refused; the failure is logged.
     const test::ExpectQtWarning logged(
         QStringLiteral("^kestrel.hostlink: The host failed to take the request"));
     host_.sendThrows = true;
     host_.sendReply = QStringLiteral("REQ1");
-    cListRequest request = Request(QStringLiteral("13"));
-    EXPECT_FALSE(dispatcher_.SendToHost(request));
+    EXPECT_FALSE(Send());
     EXPECT_EQ(dispatcher_.SendReply(), QString());
     EXPECT_EQ(logged.Count(), 1);
 }
@@ -169,85 +167,111 @@ TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
 // one the error path has already shown is not told again.
 TEST_F(RequestDispatcherTest, ARefusalIsToldOnceWithTheHostsReply) {
     ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-    host_.loginReply = QStringLiteral("BUSY");
-    cListRequest request = Request(QStringLiteral("13"));
-    ASSERT_FALSE(dispatcher_.SendToHost(request));
-    dispatcher_.ReportRefused();
+    host_.loginThrows = true;  // the error path shows common message 20 itself
+    window_.enabled = false;
+    ASSERT_FALSE(Send());
     dispatcher_.ReportRefused();
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(window_.hourglass);
+
+    host_.loginThrows = false;
+    host_.loginReply = QStringLiteral("BUSY");
+    ASSERT_FALSE(Send());
+    dispatcher_.ReportRefused();
+    dispatcher_.ReportRefused();
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
         QStringLiteral("The exchange link refused the request (BUSY)")))
         << tree_.boxes.Last().prompt.toStdString();
 
     host_.loginReply = QStringLiteral("LOGIN7");
     host_.sendReply = QStringLiteral("ERROR");
-    ASSERT_FALSE(dispatcher_.SendToHost(request));
+    ASSERT_FALSE(Send());
     dispatcher_.ReportRefused();
-    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    ASSERT_EQ(tree_.boxes.shown.size(), 3u);
     EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("(ERROR)")));
 
-    host_.loginThrows = true;  // the error path shows common message 20 itself
-    ASSERT_FALSE(dispatcher_.SendToHost(request));
-    dispatcher_.ReportRefused();
-    EXPECT_EQ(tree_.boxes.shown.size(), 3u);
-
-    host_.loginThrows = false;
     host_.sendReply = QStringLiteral("REQ1");
-    ASSERT_TRUE(dispatcher_.SendToHost(request));
+    ASSERT_TRUE(Send());
     dispatcher_.ReportRefused();  // nothing was refused
     EXPECT_EQ(tree_.boxes.shown.size(), 3u);
 }
 
 // An answer holding a text longer than a record's in a list the tool reads,
-// or one that arrived unreadable, is refused: nothing of it is kept, and its
-// request ends as a failed answer whose routine runs. Long texts the tool
-// never reads spoil nothing.
+// one that arrived unreadable, or an error answer of the login in flight
+// whatever step it names (the host has ended the request) ends its request
+// as failed: nothing of it is kept and its failure routine runs. Long texts
+// the tool never reads spoil nothing; an error answer of another login stays
+// dropped.
 TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
     QList<std::int16_t> failed;
-    dispatcher_.RegisterFailure(11, [&] { failed << 11; });
+    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
+    using Spoil = std::function<void(cListRequest&)>;
+    auto error = [](const char* login, const char* tag, std::int32_t code) -> Spoil {
+        return [=](cListRequest& a) {
+            a.SetLoginID(QString::fromLatin1(login));
+            a.SetTag(QString::fromLatin1(tag));
+            a.SetErrCode(code);
+            // A cancel on the last line runs the Tag's step, but only its own.
+            a.SetSecondData(1, QStringLiteral("OPX_USERCANCEL"));
+        };
+    };
+    enum Outcome { kUsed, kFailed, kDropped };
     const struct {
         const char* what;
-        std::function<void(cListRequest&)> spoil;
-        const char* refusal;  // empty: the answer is used
+        Spoil spoil;
+        Outcome outcome;
+        const char* refusal = "";
     } cases[] = {
-        {"255 read", [](cListRequest& a) { a.SetSecondData(1, QString(255, u'x')); }, ""},
-        {"256 read", [](cListRequest& a) { a.SetSecondData(1, QString(256, u'x')); },
+        {"255 read", [](cListRequest& a) { a.SetSecondData(1, QString(255, u'x')); }, kUsed},
+        {"256 read", [](cListRequest& a) { a.SetSecondData(1, QString(256, u'x')); }, kFailed,
          "SecondData(1) holds 256 characters"},
-        {"huge read", [](cListRequest& a) { a.SetExtraData(0, QString(1 << 20, u'x')); },
+        {"huge read", [](cListRequest& a) { a.SetExtraData(0, QString(1 << 20, u'x')); }, kFailed,
          "ExtraData(0) holds 1048576 characters"},
         {"long unread entry", [](cListRequest& a) { a.SetDescriptionData(1, QString(999, u'x')); },
-         ""},
-        {"long host list", [](cListRequest& a) { a.SetMSGFP(0, QString(300, u'x')); }, ""},
-        {"long header", [](cListRequest& a) { a.SetKey(QString(300, u'x')); }, ""},
-        {"unreadable", [](cListRequest& a) { a.SetUnreadable(true); }, "M75"},
+         kUsed},
+        {"long host list", [](cListRequest& a) { a.SetMSGFP(0, QString(300, u'x')); }, kUsed},
+        {"long header", [](cListRequest& a) { a.SetKey(QString(300, u'x')); }, kUsed},
+        {"unreadable", [](cListRequest& a) { a.SetUnreadable(true); }, kFailed, "M75"},
+        {"error, no step", error("LOGIN7", "", 99), kFailed},
+        {"error of another step", error("LOGIN7", "12", 5), kFailed},
+        {"cancel of another step", error("LOGIN7", "12", 61), kFailed},
+        {"error of another login", error("LOGIN8", "", 99), kDropped},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ran_.clear();
         failed.clear();
-        cListRequest request = Request(QStringLiteral("11"));
-        ASSERT_TRUE(dispatcher_.SendToHost(request));
-        cListRequest answer = request;
+        host_.logouts.clear();
+        ASSERT_TRUE(Send());
+        cListRequest answer = host_.sent;
         answer.Clear();
         answer.AddToList(QStringLiteral("3001"), QStringLiteral("001"), QStringLiteral("01"));
         answer.AddToList(QStringLiteral("3002"), QStringLiteral("001"), QStringLiteral("02"));
         c.spoil(answer);
         host_.callback->CallBack(answer);
-        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        if (c.outcome == kDropped) {
+            EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer);
+            EXPECT_FALSE(window_.enabled);
+            dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
+            continue;
+        }
+        ASSERT_TRUE(Idle());
         EXPECT_TRUE(window_.enabled);
-        EXPECT_EQ(host_.logouts.size(), 1);
-        host_.logouts.clear();
-        const QString refusal = QString::fromUtf8(c.refusal);
-        if (refusal.isEmpty()) {
-            EXPECT_EQ(ran_, QList<std::int16_t>{11});
-            EXPECT_TRUE(failed.isEmpty());
+        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+        // Either the step ran or the failure routine, once.
+        EXPECT_EQ(c.outcome == kUsed ? ran_ : failed, QList<std::int16_t>{13});
+        EXPECT_TRUE((c.outcome == kUsed ? failed : ran_).isEmpty());
+        if (c.outcome == kUsed) {
             EXPECT_EQ(dispatcher_.ResponseList().Count(), 2);
             EXPECT_TRUE(dispatcher_.RefusedAnswer().isEmpty());
-        } else {
-            EXPECT_TRUE(ran_.isEmpty());
-            EXPECT_EQ(failed, QList<std::int16_t>{11});
+        } else if (*c.refusal) {
             EXPECT_EQ(dispatcher_.ResponseList().Count(), 0);
-            EXPECT_TRUE(dispatcher_.RefusedAnswer().startsWith(refusal))
+            EXPECT_TRUE(dispatcher_.RefusedAnswer().startsWith(QString::fromUtf8(c.refusal)))
                 << dispatcher_.RefusedAnswer().toStdString();
             EXPECT_EQ(dispatcher_.FailureReason(), dispatcher_.RefusedAnswer());
         }
@@ -256,12 +280,11 @@ TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
 
 TEST_F(RequestDispatcherTest, AnAnswerBeforeTheSendReplyLeavesTheWindowUsable) {
     host_.answerDuringSend = true;
-    cListRequest request = Request(QStringLiteral("13"));
-    EXPECT_TRUE(dispatcher_.SendToHost(request));
+    EXPECT_TRUE(Send());
     EXPECT_TRUE(window_.enabled);
     EXPECT_FALSE(window_.hourglass);
     EXPECT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
-    ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+    ASSERT_TRUE(Idle());
     EXPECT_EQ(ran_, QList<std::int16_t>{13});
 }
 
@@ -279,34 +302,27 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
     g_logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(CaptureHostlinkLog);
     const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
-    auto answer = [](const QString& login, const QString& tag) {
+    auto answer = [&](const char* login, const char* tag) {
         cListRequest a;
-        a.SetLoginID(login);
-        a.SetTag(tag);
+        a.SetLoginID(QString::fromLatin1(login));
+        a.SetTag(QString::fromLatin1(tag));
         a.AddToList(QStringLiteral("3000"), QStringLiteral("100"), QStringLiteral("01"));
-        return a;
-    };
-    cListRequest early = answer(QStringLiteral("LOGIN7"), QStringLiteral("12"));
-    dispatcher_.CallBack(early);  // nothing sent yet
-    EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
-    cListRequest request = Request(QStringLiteral("13"));
-    ASSERT_TRUE(dispatcher_.SendToHost(request));
-    const struct {
-        const char* login;
-        const char* tag;
-    } strays[] = {{"LOGIN8", "13"}, {"LOGIN7", "12"}, {"LOGIN7", "10"}, {"", "13"}};
-    for (const auto& stray : strays) {
-        cListRequest a = answer(QString::fromLatin1(stray.login), QString::fromLatin1(stray.tag));
         dispatcher_.CallBack(a);
-        EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer) << stray.login << stray.tag;
+    };
+    answer("LOGIN7", "12");  // nothing sent yet
+    EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
+    ASSERT_TRUE(Send());
+    const std::pair<const char*, const char*> strays[] = {
+        {"LOGIN8", "13"}, {"LOGIN7", "12"}, {"LOGIN7", "10"}, {"", "13"}};
+    for (const auto& [login, tag] : strays) {
+        answer(login, tag);
+        EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer) << login << tag;
     }
     EXPECT_FALSE(window_.enabled);
-    cListRequest right = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
-    host_.callback->CallBack(right);
+    answer("LOGIN7", "13");
     EXPECT_EQ(dispatcher_.State(), DispatchState::PendingDispatch);
-    cListRequest again = answer(QStringLiteral("LOGIN7"), QStringLiteral("13"));
-    dispatcher_.CallBack(again);
-    ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+    answer("LOGIN7", "13");
+    ASSERT_TRUE(Idle());
     EXPECT_EQ(ran_, QList<std::int16_t>{13});  // once, and no step 12 or 10
     EXPECT_TRUE(window_.enabled);
     ASSERT_EQ(g_logged.size(), 6) << g_logged.join(u'\n').toStdString();
@@ -315,50 +331,6 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
     EXPECT_EQ(g_logged.at(1), QStringLiteral("Dropped an answer nobody asked for: login "
                                              "'LOGIN8', step '13' (another request is in "
                                              "flight)"));
-}
-
-// An error answer of the login in flight ends its request as failed,
-// whatever step it names (the host has ended the request); one of another
-// login, or a good answer of another step, stays dropped.
-TEST_F(RequestDispatcherTest, AnErrorAnswerOfTheLoginInFlightEndsItsRequest) {
-    QList<std::int16_t> failed;
-    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
-    const struct {
-        const char* login;
-        const char* tag;
-        std::int32_t errCode;
-        bool taken;
-    } cases[] = {
-        {"LOGIN7", "", 99, true},  {"LOGIN7", "12", 5, true},  {"LOGIN7", "12", 61, true},
-        {"LOGIN8", "", 99, false}, {"LOGIN7", "12", 0, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.login << " '" << c.tag << "' " << c.errCode);
-        ran_.clear();
-        failed.clear();
-        host_.logouts.clear();
-        cListRequest request = Request(QStringLiteral("13"));
-        ASSERT_TRUE(dispatcher_.SendToHost(request));
-        cListRequest answer;
-        answer.SetLoginID(QString::fromLatin1(c.login));
-        answer.SetTag(QString::fromLatin1(c.tag));
-        answer.SetErrCode(c.errCode);
-        // A cancel on the last line runs the Tag's step, but only its own.
-        answer.AddToList(QStringLiteral("3000"), QStringLiteral("001"),
-                         QStringLiteral("OPX_USERCANCEL"));
-        host_.callback->CallBack(answer);
-        if (!c.taken) {
-            EXPECT_EQ(dispatcher_.State(), DispatchState::WaitingForAnswer);
-            EXPECT_FALSE(window_.enabled);
-            dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
-            continue;
-        }
-        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
-        EXPECT_TRUE(ran_.isEmpty());
-        EXPECT_EQ(failed, QList<std::int16_t>{13});
-        EXPECT_TRUE(window_.enabled);
-        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
-    }
 }
 
 // A request no answer ends is given up: the host is asked to cancel it, the
@@ -377,10 +349,8 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
         host_.logouts.clear();
         const std::size_t boxes = tree_.boxes.shown.size();
         const test::ExpectQtWarning logged(QStringLiteral("^kestrel.hostlink: No answer came"));
-        cListRequest request =
-            Request(hasFailureRoutine ? QStringLiteral("13") : QStringLiteral("14"));
-        ASSERT_TRUE(dispatcher_.SendToHost(request));
-        ASSERT_TRUE(test::WaitFor([&] { return dispatcher_.State() == DispatchState::Idle; }));
+        ASSERT_TRUE(Send(hasFailureRoutine ? QStringLiteral("13") : QStringLiteral("14")));
+        ASSERT_TRUE(Idle());
         EXPECT_TRUE(window_.enabled);
         EXPECT_FALSE(window_.hourglass);
         EXPECT_EQ(host_.cancelled, QStringList{QStringLiteral("REQ1")});
@@ -392,24 +362,11 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
             EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
                 QStringLiteral("No answer came from the exchange link")));
         }
-        cListRequest late = request;
+        cListRequest late = host_.sent;
         host_.callback->CallBack(late);
         EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
         EXPECT_TRUE(ran_.isEmpty());
     }
-}
-
-TEST_F(RequestDispatcherTest, LoginErrorShowsCommonMessage20) {
-    host_.loginThrows = true;
-    window_.enabled = false;
-    cListRequest request = Request(QStringLiteral("13"));
-    EXPECT_FALSE(dispatcher_.SendToHost(request));
-    EXPECT_TRUE(window_.enabled);
-    EXPECT_FALSE(window_.hourglass);
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
 }
 
 // The plain road's step waits the timer's interval; a request sent to be
@@ -429,10 +386,7 @@ TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(waited_, QList<int>({1, 0, 1}));  // the suite's pause, at once, the pause
     EXPECT_EQ(ran_, QList<std::int16_t>({13, 13, 13}));
-}
-
-TEST_F(RequestDispatcherTest, TagsWithoutARoutineOrNumber) {
-    RoundTrip(QStringLiteral("13"), 0);
+    // Tags without a routine or a number.
     ran_.clear();
     RoundTrip(QStringLiteral("7"), 0);
     EXPECT_TRUE(ran_.isEmpty());
@@ -460,8 +414,8 @@ TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
 }
 
 // A failed answer runs step 15 instead of its Tag's, and the host's line
-// names the first port or system fault; a cancel on the last line still
-// runs the Tag's step.
+// names the first port or system fault (nothing in a standalone start); a
+// cancel on the last line still runs the Tag's step.
 TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
     const struct {
         const char* tag;
@@ -470,19 +424,33 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
         std::int16_t step;  // the step that ran, 0 for none
         const char* message;
         const char* before = nullptr;  // the host's line before the last
+        bool standalone = false;
     } cases[] = {
         {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 99", "M4"},
         {"10", 3, {QStringLiteral("OPX_SYSERROR")}, 0, "M5 3"},
         {"10", 3, {QString(), QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 3"},
         {"10", 3, {QStringLiteral("OPX_TIMEOUT")}, 0, "M5"},
         {"10", 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")}, 10, "M5"},
+        {"10", 99, {QStringLiteral("OPX_SYSERROR")}, 0, nullptr, nullptr, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.message ? c.message : "standalone");
         ran_.clear();
         host_.messages.clear();
+        host_.codes.clear();
+        host_.logouts.clear();
+        if (c.standalone) {
+            g_Standalone = true;
+            dispatcher_.SetStandaloneHost(&host_);
+        }
         RoundTrip(QString::fromLatin1(c.tag), c.errCode, c.answers);
-        EXPECT_EQ(host_.messages.last(), QString::fromLatin1(c.message));
+        EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+        if (c.standalone) {
+            EXPECT_TRUE(host_.messages.isEmpty());
+            EXPECT_TRUE(host_.codes.isEmpty());
+        } else {
+            EXPECT_EQ(host_.messages.last(), QString::fromLatin1(c.message));
+        }
         if (c.before) {
             EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QString::fromLatin1(c.before));
         }
@@ -494,15 +462,6 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
             EXPECT_TRUE(dispatcher_.LastAnswerIs61());
         }
     }
-}
-
-TEST_F(RequestDispatcherTest, StandaloneShowsNothingOnTheHostLine) {
-    g_Standalone = true;
-    dispatcher_.SetStandaloneHost(&host_);
-    RoundTrip(QStringLiteral("10"), 99, {QStringLiteral("OPX_SYSERROR")});
-    EXPECT_TRUE(host_.messages.isEmpty());
-    EXPECT_TRUE(host_.codes.isEmpty());
-    EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
 }
 
 // A host's failure is logged and swallowed; a fault of ours is not.

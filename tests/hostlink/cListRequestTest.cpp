@@ -21,10 +21,8 @@ TEST(cListRequestTest, AddToListFillsEveryListInStepAndClearKeepsTheHeader) {
                                 r.DescriptionData(0), r.CK(0), r.ERMFP(0), r.MSGFP(0)}) {
         EXPECT_TRUE(text.isEmpty());
     }
-    EXPECT_EQ(r.FirstData(1), QStringLiteral("005"));
-    EXPECT_EQ(r.SecondData(1), QStringLiteral("02"));
-    EXPECT_EQ(r.ExtraData(1), QStringLiteral("x"));
-    EXPECT_EQ(r.DescriptionData(1), QStringLiteral("Route"));
+    EXPECT_EQ(QStringList({r.FirstData(1), r.SecondData(1), r.ExtraData(1), r.DescriptionData(1)}),
+              QStringList({"005", "02", "x", "Route"}));
     for (const QStringList* list :
          {&r.CMDList(), &r.FirstDataList(), &r.SecondDataList(), &r.ExtraDataList(),
           &r.DescriptionDataList(), &r.CKList(), &r.ERMFPList(), &r.MSGFPList()}) {
@@ -33,9 +31,8 @@ TEST(cListRequestTest, AddToListFillsEveryListInStepAndClearKeepsTheHeader) {
     r.Clear();
     EXPECT_EQ(r.Count(), 0);
     EXPECT_TRUE(r.CMD(0).isEmpty());
-    EXPECT_EQ(r.Tag(), QStringLiteral("11"));
-    EXPECT_EQ(r.LoginID(), QStringLiteral("LOGIN1"));
-    EXPECT_EQ(r.ErrCode(), 99);
+    EXPECT_EQ(QStringList({r.Tag(), r.LoginID(), QString::number(r.ErrCode())}),
+              QStringList({"11", "LOGIN1", "99"}));
 }
 
 TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {

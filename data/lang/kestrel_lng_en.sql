@@ -296,4 +296,5 @@ INSERT INTO tMsgBox VALUES
 INSERT INTO tMessages VALUES
  (100, 'Last changed'),
  (101, 'Changed by someone else since your Get: %1'),
- (102, '%1 changed this trunk after your Get of the source trunk.');
+ (102, '%1 changed this trunk after your Get of the source trunk.'),
+ (103, '1 journal entry is waiting to be sent to the team journal.');

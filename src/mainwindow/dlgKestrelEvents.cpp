@@ -279,7 +279,8 @@ void dlgKestrel::ShowTeamWaiting() {
     }
     const QString reason =
         TeamProblemText(team->Problem(), team->Server().Name(), team->ProblemDetail());
-    const QString line = Msg(text::kTeamWaiting).arg(waiting);
+    const QString line =
+        waiting == 1 ? Msg(text::kTeamOneWaiting) : Msg(text::kTeamWaiting).arg(waiting);
     lblTeamWaiting_->setText(reason.isEmpty() ? line : line + u' ' + reason);
     lblTeamWaiting_->setToolTip(reason);
     lblTeamWaiting_->show();

@@ -48,7 +48,7 @@ private:
     std::unique_ptr<PgLink> link_;
     QTimer* retry_ = nullptr;
     int firstMs_ = 1000;
-    int lastMs_ = 30000;
+    int lastMs_ = 10000;
     int nextMs_ = 1000;
     QString lastDetail_;
     std::atomic<int> socket_{-1};

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 
 #include "JournalSender.h"
@@ -22,6 +23,16 @@ TeamJournal::TeamJournal(QString localPath, TeamServer server, QObject* parent)
     : QObject(parent), server_(std::move(server)) {
     if (!server_.IsSet())
         return;
+    // A listening link that broke is made again, and History reads what
+    // arrived meanwhile.
+    relisten_ = new QTimer(this);
+    relisten_->setSingleShot(true);
+    connect(relisten_, &QTimer::timeout, this, [this] {
+        if (Reader())
+            emit EntriesArrived();
+        else
+            Relisten();
+    });
     sender_ = new JournalSender(std::move(localPath), server_);
     sender_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, sender_, &QObject::deleteLater);
@@ -46,6 +57,7 @@ void TeamJournal::Recorded() {
 }
 
 void TeamJournal::SetRetry(int firstMs, int lastMs) {
+    firstRetryMs_ = relistenMs_ = firstMs;
     if (sender_) {
         QMetaObject::invokeMethod(sender_, [sender = sender_, firstMs, lastMs] {
             sender->SetRetry(firstMs, lastMs);
@@ -57,9 +69,12 @@ void TeamJournal::SetRetry(int firstMs, int lastMs) {
 void TeamJournal::OnPassed(int waiting, TeamProblem problem, const QString& detail) {
     if (waiting == waiting_ && problem == problem_ && detail == detail_)
         return;
+    const bool back = problem_ != TeamProblem::None && problem == TeamProblem::None;
     waiting_ = waiting;
     problem_ = problem;
     detail_ = detail;
+    if (back && relisten_ && relisten_->isActive())
+        relisten_->start(0);
     emit WaitingChanged();
 }
 
@@ -72,32 +87,46 @@ PgLink* TeamJournal::Reader() {
         reader_.reset();
     }
     // While the sender cannot reach the server, History does not wait for
-    // it either.
-    if (!reader_ && problem_ != TeamProblem::Unreachable) {
+    // it either; the listener tries again when the sender is through.
+    if (!reader_ && problem_ == TeamProblem::Unreachable) {
+        Relisten();
+        return nullptr;
+    }
+    if (!reader_) {
         TeamError error{TeamProblem::None, QString()};
         reader_ = PgLink::Connect(server_, &error);
-        if (!reader_) {
-            OnPassed(waiting_, error.problem, error.detail);
-            return nullptr;
-        }
         try {
+            if (!reader_)
+                throw error;
             if (TeamSchemaVersion(*reader_) < kTeamSchemaVersion)
                 PrepareTeamSchema(*reader_);
             reader_->RunScript(QStringLiteral("LISTEN kestrel_entries"));
         } catch (const TeamError& e) {
             reader_.reset();
-            OnPassed(waiting_, e.problem, e.detail);
+            readerProblem_ = e;
+            Relisten();
             return nullptr;
         }
+        relistenMs_ = firstRetryMs_;
         heard_ = new QSocketNotifier(reader_->Socket(), QSocketNotifier::Read, this);
         connect(heard_, &QSocketNotifier::activated, this, [this] {
             if (reader_ && reader_->TakeNotifications())
                 emit EntriesArrived();
-            if (reader_ && reader_->Broken())
+            if (reader_ && reader_->Broken()) {
                 heard_->setEnabled(false);
+                Relisten();
+            }
         });
     }
     return reader_.get();
+}
+
+void TeamJournal::Relisten() {
+    if (relisten_->isActive())
+        return;
+    relisten_->start(relistenMs_);
+    // Each try waits on the main thread; a server away is tried less often.
+    relistenMs_ = std::min(relistenMs_ * 2, 60000);
 }
 
 QList<JournalEntry> TeamJournal::Entries(CopyJournal& local, const JournalFilter& filter,
@@ -108,7 +137,8 @@ QList<JournalEntry> TeamJournal::Entries(CopyJournal& local, const JournalFilter
         return entries;
     PgLink* reader = Reader();
     if (!reader) {
-        *problem = {problem_, detail_};
+        *problem =
+            problem_ == TeamProblem::Unreachable ? TeamError{problem_, detail_} : readerProblem_;
         return entries;
     }
     try {
@@ -135,7 +165,7 @@ QList<JournalCell> TeamJournal::Cells(CopyJournal& local, const JournalEntry& en
         return local.Cells(entry.id);
     PgLink* reader = Reader();
     if (!reader)
-        throw TeamError{problem_, detail_};
+        throw problem_ == TeamProblem::Unreachable ? TeamError{problem_, detail_} : readerProblem_;
     return team::Cells(*reader, entry.uuid);
 }
 

@@ -14,6 +14,7 @@
 #include "safetynet/CopyJournal.h"
 
 class QSocketNotifier;
+class QTimer;
 
 namespace kestrel {
 
@@ -69,6 +70,7 @@ signals:
 
 private:
     PgLink* Reader();
+    void Relisten();
     void OnPassed(int waiting, TeamProblem problem, const QString& detail);
 
     TeamServer server_;
@@ -76,6 +78,10 @@ private:
     JournalSender* sender_ = nullptr;
     std::unique_ptr<PgLink> reader_;
     QSocketNotifier* heard_ = nullptr;
+    QTimer* relisten_ = nullptr;
+    TeamError readerProblem_{TeamProblem::None, QString()};
+    int firstRetryMs_ = 5000;
+    int relistenMs_ = 5000;
     int waiting_ = -1;
     TeamProblem problem_ = TeamProblem::None;
     QString detail_;

@@ -107,7 +107,7 @@ TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
         TeamProblemText(TeamProblem::Unreachable, server.Name(), team->ProblemDetail());
     EXPECT_EQ(
         line->text(),
-        QStringLiteral("1 journal entries are waiting to be sent to the team journal. ") + reason);
+        QStringLiteral("1 journal entry is waiting to be sent to the team journal. ") + reason);
     EXPECT_EQ(line->toolTip(), reason);
 }
 

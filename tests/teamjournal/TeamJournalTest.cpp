@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
+#include <functional>
 
 #include "platform/Database.h"
 #include "safetynet/CopyJournal.h"
@@ -33,36 +34,53 @@ int ServerPort() {
 }
 
 // Stands between the tool and the server, so that the server can go away
-// and come back at the same address while a desk sends.
+// and come back at the same address while a desk sends. It runs on a
+// thread of its own: the window's thread waits in libpq while it connects.
 class TcpRelay {
 public:
-    explicit TcpRelay(int target) : target_(target) { Up(); }
+    explicit TcpRelay(int target) : target_(target) {
+        thread_.start();
+        mover_.moveToThread(&thread_);
+        Up();
+    }
+    ~TcpRelay() {
+        Down();
+        thread_.quit();
+        thread_.wait();
+    }
 
     int Port() const { return port_; }
     void Up() {
-        EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, port_));
-        port_ = server_.serverPort();
-        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
-            while (QTcpSocket* near = server_.nextPendingConnection()) {
-                auto* far = new QTcpSocket(near);
-                far->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(target_));
-                Pipe(near, far);
-                Pipe(far, near);
-                open_ << near;
-            }
+        OnRelayThread([this] {
+            server_ = new QTcpServer(&mover_);
+            EXPECT_TRUE(server_->listen(QHostAddress::LocalHost, port_));
+            port_ = server_->serverPort();
+            QObject::connect(server_, &QTcpServer::newConnection, server_, [this] {
+                while (QTcpSocket* near = server_->nextPendingConnection()) {
+                    auto* far = new QTcpSocket(near);
+                    far->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(target_));
+                    Pipe(near, far);
+                    Pipe(far, near);
+                }
+            });
         });
     }
+    // Every connection through it ends, and nobody answers at its port.
     void Down() {
-        server_.disconnect();
-        server_.close();
-        for (const QPointer<QTcpSocket>& socket : open_) {
-            if (socket)
+        OnRelayThread([this] {
+            if (!server_)
+                return;
+            for (QTcpSocket* socket : server_->findChildren<QTcpSocket*>())
                 socket->abort();
-        }
-        open_.clear();
+            delete server_;
+            server_ = nullptr;
+        });
     }
 
 private:
+    void OnRelayThread(const std::function<void()>& work) {
+        QMetaObject::invokeMethod(&mover_, work, Qt::BlockingQueuedConnection);
+    }
     static void Pipe(QTcpSocket* from, QTcpSocket* to) {
         QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] {
             if (to->state() == QAbstractSocket::ConnectedState)
@@ -73,10 +91,11 @@ private:
         QObject::connect(from, &QTcpSocket::disconnected, to, &QTcpSocket::disconnectFromHost);
     }
 
-    QTcpServer server_;
+    QThread thread_;
+    QObject mover_;
+    QTcpServer* server_ = nullptr;
     int target_;
     quint16 port_ = 0;
-    QList<QPointer<QTcpSocket>> open_;
 };
 
 JournalDesk Desk(const QString& engineer) {
@@ -211,6 +230,11 @@ TEST_F(TeamJournalTest, EveryEntryArrivesOnceAndInOrderThroughOutages) {
     auto team = Team(*local, As(QStringLiteral("anna"), relay.Port()));
     ASSERT_TRUE(WaitFor([&] { return team->Problem() == TeamProblem::Unreachable; }));
     EXPECT_EQ(team->Waiting(), 4);
+    // History open all along: it hears of entries again after each outage.
+    QSignalSpy heard(team.get(), &TeamJournal::EntriesArrived);
+    TeamError problem{};
+    team->Entries(*local, {}, &problem);
+    EXPECT_EQ(problem.problem, TeamProblem::Unreachable);
 
     relay.Up();
     ASSERT_TRUE(
@@ -222,14 +246,17 @@ TEST_F(TeamJournalTest, EveryEntryArrivesOnceAndInOrderThroughOutages) {
                                           "ORDER BY seq LIMIT 1")),
               QStringList({"old\t\\x|new\nline"}));
 
+    ASSERT_TRUE(WaitFor([&] { return heard.count() > 0; }));
     relay.Down();  // away while the copy ends
     local->FinishEntry(running, {}, Cells({"023"}));
     team->Recorded();
     ASSERT_TRUE(WaitFor([&] { return team->Problem() == TeamProblem::Unreachable; }));
     EXPECT_EQ(team->Waiting(), 2);
+    heard.clear();
     relay.Up();
-    ASSERT_TRUE(
-        WaitFor([&] { return team->Waiting() == 0 && team->Problem() == TeamProblem::None; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return team->Waiting() == 0 && team->Problem() == TeamProblem::None && heard.count() > 0;
+    }));
     EXPECT_EQ(ServerColumn(QStringLiteral("SELECT kind || ' ' || finished FROM entries "
                                           "ORDER BY received")),
               QStringList({"Copy true", "Preview true", "Copy true", "Undo true"}));

@@ -134,18 +134,6 @@ TEST_F(WindowEventsTest, TheTrunkBoxClampsAndSaysSo) {
     EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("511"));
 }
 
-// Print hands the report of the trunk read to the host; an empty list is
-// refused.
-TEST_F(WindowEventsTest, PrintAsksTheHostForTheTrunksReport) {
-    window_->RunCommand(QStringLiteral("Print"));
-    EXPECT_TRUE(host_.printed.isEmpty());
-    ReadSource({{"3001", "005", "01"}});
-    tree_.boxes.Clear();
-    window_->RunCommand(QStringLiteral("Print"));
-    EXPECT_EQ(host_.printed, QStringList{QStringLiteral("{Trunk.Trunk}= '005'")});
-    EXPECT_TRUE(tree_.boxes.shown.empty());
-}
-
 // Shift and a click on a node sends that node's line to the host, not the
 // line of the node clicked before.
 TEST_F(WindowEventsTest, ShiftClickSendsTheNodeJustClicked) {

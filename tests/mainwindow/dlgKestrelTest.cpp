@@ -201,18 +201,20 @@ TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
 // The German help holds every topic of the English one. The history's
 // window, its command and its help topic carry one name, in either language.
 TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
-    const auto topics = [](const QString& file) {
-        QList<int> found =
-            HelpViewer::TopicTexts(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/HELP/") + file)
-                .keys();
-        std::sort(found.begin(), found.end());
+    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
+    const auto help = [&](const char* file) {
+        return HelpViewer::TopicTexts(addins + QStringLiteral("HELP/") + QLatin1String(file));
+    };
+    const auto topics = [&](const char* file) {
+        QList<int> found = help(file).keys();
+        std::ranges::sort(found);
         return found;
     };
-    const QList<int> english = topics(QStringLiteral("kestrel.hlp"));
-    EXPECT_GE(english.size(), 17);
-    EXPECT_EQ(topics(QStringLiteral("kestrel_de.hlp")), english);
-    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
-    for (const char* language : {"", "LANGUAGES/DE/"}) {
+    EXPECT_GE(topics("kestrel.hlp").size(), 17);
+    EXPECT_EQ(topics("kestrel_de.hlp"), topics("kestrel.hlp"));
+    const std::pair<const char*, const char*> languages[] = {{"", "kestrel.hlp"},
+                                                             {"LANGUAGES/DE/", "kestrel_de.hlp"}};
+    for (const auto& [language, file] : languages) {
         SCOPED_TRACE(language);
         auto db = Database::Open(
             addins + QStringLiteral("DATABASE/") + language + QStringLiteral("Kestrel.lng"), true);
@@ -223,15 +225,11 @@ TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
         QString noInsert;
         const QString title = ExpandTokens(
             first("SELECT Caption FROM tForms WHERE ObjectName = 'frmHistory'"), noInsert);
-        const QString help =
-            HelpViewer::TopicTexts(addins + (*language ? QStringLiteral("HELP/kestrel_de.hlp")
-                                                       : QStringLiteral("HELP/kestrel.hlp")))
-                .value(1110);
         EXPECT_FALSE(title.isEmpty());
         EXPECT_EQ(first("SELECT Text FROM tSSListBar WHERE ObjectName = 'lsbMenu' AND "
                         "GroupIndex = '1' AND ListItemIndex = '8'"),
                   title);
-        EXPECT_EQ(help.section(u'\n', 0, 0), title);
+        EXPECT_EQ(help(file).value(1110).section(u'\n', 0, 0), title);
     }
 }
 

@@ -9,25 +9,18 @@
 #include <rapidcheck/state.h>
 #include <sqlite3.h>
 
-#include <QApplication>
+#include <array>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QRegularExpression>
 
-#include "catalogue/CatalogueTreeModel.h"
 #include "catalogue/TreeEditor.h"
-#include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
-#include "dialogs/frmCmd.h"
-#include "exchange/SimulatedExchange.h"
-#include "platform/FileOps.h"
-#include "safetynet/CopyJournal.h"
 #include "safetynet/PreviewModel.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "safetynet/widgets/frmPreview.h"
-#include "support/WindowFixture.h"
+#include "support/MainWindowParts.h"
 #include "tools/AnswerCodes.h"
 
 namespace kestrel {
@@ -47,12 +40,8 @@ constexpr int kCap = 60000;  // ms a request chain may take before the window co
 const QString kListupTag = QString::number(step::kListupAnswered);
 const QString kWriteTag = QString::number(step::kCopyAnswered);
 
-QString Text(const char* text) {
-    return QString::fromLatin1(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
+const auto Text = [](const char* text) { return QString::fromLatin1(text); };
+const auto S = [](const QString& text) { return text.toStdString(); };
 void Require(bool ok, const QString& what) {
     if (!ok)
         RC_FAIL(S(what));
@@ -63,9 +52,9 @@ bool Same(const QString& a, const QString& b) {
     // The journal's "not set" is what the exchange answers as not set.
     auto v = [](const QString& x) {
         const int c = ClassifyAnswer(x);
-        if (x == kNotSetValue)
-            return QString();
-        return x == u"CCC" ? QStringLiteral("NONE") : c != -1 && c != code::kNone ? QString() : x;
+        if (x == u"CCC")
+            return QStringLiteral("NONE");
+        return x == kNotSetValue || (c != -1 && c != code::kNone) ? QString() : x;
     };
     return v(a) == v(b);
 }
@@ -187,17 +176,16 @@ public:
         progressed_ = false;
         watchTag_ = tag;
         action();
-        if (leave)
+        if (leave) {
             WaitFor([&] { return Idle() || progressed_; }, kCap);
-        else
-            Settle();
+        } else {
+            Require(WaitFor([&] { return Idle(); }, kCap),
+                    "the window is still busy after a minute");
+            Require(!Open() || window_->IsEnabled(), "the window is idle but disabled");
+        }
         tree_.boxes.answers.clear();
         if (Idle())
             Check();
-    }
-    void Settle() {
-        Require(WaitFor([&] { return Idle(); }, kCap), "the window is still busy after a minute");
-        Require(!Open() || window_->IsEnabled(), "the window is idle but disabled");
     }
     void Command(const QString& key) {
         if (Open())
@@ -231,8 +219,6 @@ public:
         tree_.boxes.Script({yes ? 6 : 7});
         Command(QStringLiteral("Undo"));
     }
-    // A plain option of the tree, an option whose dialog takes a typed
-    // value, or the value list's cell.
     void Edit(int how, const QString& item, int option, const QString& value) {
         if (!Open() || !window_->IsEnabled())
             return;
@@ -241,12 +227,10 @@ public:
             return;
         }
         dialogText_ = value;
-        for (int r = 0; r < Session().Tree().rowCount(); ++r) {
-            QStandardItem* title = Session().Tree().item(r);
-            if (CatalogueTreeModel::Tag(title) == item && option < title->rowCount()) {
-                Session().Editor().NodeClick(title->child(option));
-                Session().Editor().DoubleClick(title->child(option));
-            }
+        if (QStandardItem* title = test::Title(Session().Tree(), item);
+            title && option < title->rowCount()) {
+            Session().Editor().NodeClick(title->child(option));
+            Session().Editor().DoubleClick(title->child(option));
         }
     }
     void CancelRequest() {
@@ -263,9 +247,8 @@ public:
         window_->close();
         Require(WaitFor([&] { return !Open(); }, kCap), "the window does not close");
         Require(!window_->isVisible(), "the closed window is still shown");
-        Require(QDir(tree_.DatabaseDir()).entryList(QDir::Files) == files_,
-                "a working copy is left after the close: " +
-                    QDir(tree_.DatabaseDir()).entryList(QDir::Files).join(u' '));
+        const QStringList files = QDir(tree_.DatabaseDir()).entryList(QDir::Files);
+        Require(files == files_, "a working copy is left after the close: " + files.join(u' '));
     }
     // A new start on the same exchange (closing ended the last one).
     void Reopen() {
@@ -427,8 +410,7 @@ private:
                           is = change.section(u'=', 2, 2);
             if (outside_.contains(key))
                 continue;
-            const QString cell = key + QStringLiteral(" (") + was + QStringLiteral(" -> ") + is +
-                                 QStringLiteral(")");
+            const QString cell = QStringLiteral("%1 (%2 -> %3)").arg(key, was, is);
             Require(!refuseAll_, "with the net on, a malformed destination list wrote " + cell);
             if (named.contains(key))
                 continue;
@@ -484,38 +466,47 @@ T Pick(std::vector<T> choices) {
 }
 
 // A command of the open window; its name can be left out by EXPLORE_WITHOUT.
+// Its values are drawn as it is made, in the order they are named; `act` is
+// its one step, left running when `leave` is set.
 struct Action : Base {
-    explicit Action(const char* command) : name(command) {
-        const QStringList without = qEnvironmentVariable("EXPLORE_WITHOUT").split(u',');
-        if (without.contains(QString::fromLatin1(command)))
+    explicit Action(const char* command, std::function<void(Explorer&)> step = {})
+        : name(command), act(std::move(step)) {
+        if (qEnvironmentVariable("EXPLORE_WITHOUT").split(u',').contains(Text(command)))
             RC_DISCARD("left out");
     }
     void checkPreconditions(const Model& m) const override { RC_PRE(m.open); }
     void show(std::ostream& os) const override { os << name << ' ' << args; }
+    void run(const Model&, Explorer& t) const override {
+        t.Step([&] { act(t); }, leave, tag);
+    }
     const char* name;
     std::string args;
+    std::function<void(Explorer&)> act;
+    bool leave = false;
+    QString tag;
 };
 
 struct Get : Action {
-    Get() : Action("Get") { args = leave ? "(left running)" : ""; }
-    bool leave = *rc::gen::arbitrary<bool>();
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Command(Text("Get")); }, leave, QString::number(step::kSourceChecked));
+    Get() : Action("Get", [](Explorer& t) { t.Command(Text("Get")); }) {
+        leave = *rc::gen::arbitrary<bool>();
+        args = leave ? "(left running)" : "";
+        tag = QString::number(step::kSourceChecked);
     }
 };
 struct TypeSource : Action {
     TypeSource() : Action("TypeSource") {
-        args = S(text) + (leave ? " and leave the box" : " and stay in the box");
-    }
-    QString text = Text(Pick<const char*>({"4", "004", "8", "6", "2", "17", "600", "", "4a"}));
-    bool leave = *rc::gen::arbitrary<bool>();
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.TypeSource(text, leave); });
+        const QString text =
+            Text(Pick<const char*>({"4", "004", "8", "6", "2", "17", "600", "", "4a"}));
+        const bool away = *rc::gen::arbitrary<bool>();
+        args = S(text) + (away ? " and leave the box" : " and stay in the box");
+        act = [=](Explorer& t) { t.TypeSource(text, away); };
     }
 };
+// A plain option of the tree, an option whose dialog takes a typed value, or
+// the value list's cell.
 struct Edit : Action {
     Edit() : Action("Edit") {
-        const auto [h, i, o, v] =
+        const auto [how, i, option, v] =
             Pick<std::tuple<int, const char*, int, const char*>>({{0, "3002", 0, ""},
                                                                   {0, "3002", 3, ""},
                                                                   {0, "3014", 1, ""},
@@ -524,31 +515,21 @@ struct Edit : Action {
                                                                   {2, "3006", 0, "3C"},
                                                                   {2, "3002", 0, "Z"},
                                                                   {2, "3005", 0, "NONE"}});
-        how = h, item = Text(i), option = o, value = Text(v);
-        args = S(QStringLiteral("%1 %2 %3 by %4")
-                     .arg(item)
-                     .arg(option)
-                     .arg(value)
-                     .arg(Text(how == 0   ? "tree"
-                               : how == 1 ? "dialog"
-                                          : "list")));
-    }
-    int how = 0, option = 0;
-    QString item, value;
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Edit(how, item, option, value); });
+        args = std::string(i) + ' ' + std::to_string(option) + ' ' + v + " by " +
+               std::array{"tree", "dialog", "list"}[how];
+        act = [h = how, o = option, item = Text(i), value = Text(v)](Explorer& t) {
+            t.Edit(h, item, o, value);
+        };
     }
 };
 struct Destination : Action {
     explicit Destination(const char* command = "Destination",
                          std::vector<const char*> texts = {"5", "5-7", "6,8", "9-5", "4", "5-9",
                                                            "510-511"})
-        : Action(command), text(Text(Pick(std::move(texts)))) {
+        : Action(command) {
+        const QString text = Text(Pick(std::move(texts)));
         args = '"' + S(text) + '"';
-    }
-    QString text;
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.TypeDestination(text); });
+        act = [=](Explorer& t) { t.TypeDestination(text); };
     }
 };
 // A slip of the fingers: a range without its end, a doubled or trailing
@@ -558,89 +539,69 @@ struct SlippedDestination : Destination {
         : Destination("SlippedDestination", {"5-", "5-65-", "40-4135-36", "8,600", ""}) {}
 };
 struct Preview : Action {
-    Preview() : Action("Preview") {}
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Copy(true, false); });
-    }
+    Preview() : Action("Preview", [](Explorer& t) { t.Copy(true, false); }) {}
 };
 struct Copy : Action {
     Copy() : Action("Copy") {
+        const bool accept = *rc::gen::weightedElement<bool>({{4, true}, {1, false}});
+        leave = *rc::gen::arbitrary<bool>();
         args = std::string(accept ? "preview accepted" : "preview closed") +
                (leave ? ", left writing" : "");
-    }
-    bool accept = *rc::gen::weightedElement<bool>({{4, true}, {1, false}});
-    bool leave = *rc::gen::arbitrary<bool>();
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Copy(false, accept); }, leave, kWriteTag);
+        tag = kWriteTag;
+        act = [=](Explorer& t) { t.Copy(false, accept); };
     }
 };
 struct Cancel : Action {
-    Cancel() : Action("Cancel") {}
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.CancelRequest(); });
-    }
+    Cancel() : Action("Cancel", [](Explorer& t) { t.CancelRequest(); }) {}
 };
 struct Undo : Action {
-    Undo() : Action("Undo") { args = yes ? "yes" : "no"; }
-    bool yes = *rc::gen::weightedElement<bool>({{3, true}, {1, false}});
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Undo(yes); });
+    Undo() : Action("Undo") {
+        const bool yes = *rc::gen::weightedElement<bool>({{3, true}, {1, false}});
+        args = yes ? "yes" : "no";
+        act = [=](Explorer& t) { t.Undo(yes); };
     }
 };
 struct Print : Action {
-    Print() : Action("Print") {}
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Command(Text("Print")); });
-    }
+    Print() : Action("Print", [](Explorer& t) { t.Command(Text("Print")); }) {}
 };
 struct History : Action {
-    History() : Action("History") {}
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Command(Text("History")); });
-    }
+    History() : Action("History", [](Explorer& t) { t.Command(Text("History")); }) {}
 };
 struct Net : Action {
-    Net() : Action("Net") { args = on ? "on" : "off"; }
-    bool on = *rc::gen::arbitrary<bool>();
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.SetNet(on); });
+    Net() : Action("Net") {
+        const bool on = *rc::gen::arbitrary<bool>();
+        args = on ? "on" : "off";
+        act = [=](Explorer& t) { t.SetNet(on); };
     }
 };
 struct Close : Action {
-    Close() : Action("Close") {}
+    Close() : Action("Close", [](Explorer& t) { t.Close(); }) {}
     void apply(Model& m) const override { m.open = false; }
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Close(); });
-    }
 };
 struct Reopen : Action {
-    Reopen() : Action("Reopen") {}
+    Reopen() : Action("Reopen", [](Explorer& t) { t.Reopen(); }) {}
     void checkPreconditions(const Model& m) const override { RC_PRE(!m.open); }
     void apply(Model& m) const override { m.open = true; }
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.Reopen(); });
-    }
 };
+// Another engineer's change, mostly where copies go.
 struct Outside : Action {
-    Outside() : Action("Outside") { args = std::to_string(trunk) + ' ' + S(item) + '=' + S(value); }
-    int trunk = *rc::gen::inRange(5, 8);  // where copies go most
-    QString item = Text(Pick<const char*>({"3002", "3006"}));
-    QString value = item == u"3002" ? QString::number(*rc::gen::inRange(0, 4)) : Text("A1");
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.ChangeOutside(trunk, item, value); });
+    Outside() : Action("Outside") {
+        const int trunk = *rc::gen::inRange(5, 8);
+        const QString item = Text(Pick<const char*>({"3002", "3006"}));
+        const QString value =
+            item == u"3002" ? QString::number(*rc::gen::inRange(0, 4)) : Text("A1");
+        args = std::to_string(trunk) + ' ' + S(item) + '=' + S(value);
+        act = [=](Explorer& t) { t.ChangeOutside(trunk, item, value); };
     }
 };
 struct OtherWindowCopy : Action {
     OtherWindowCopy() : Action("OtherWindowCopy") {
+        const int first = *rc::gen::inRange(4, 9), value = *rc::gen::inRange(0, 4);
         args = "3002=" + std::to_string(value) + " to " + std::to_string(first) + "-" +
                std::to_string(first + 2);
-    }
-    int first = *rc::gen::inRange(4, 9);
-    int value = *rc::gen::inRange(0, 4);
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] {
+        act = [=](Explorer& t) {
             t.OtherCopy({first, first + 1, first + 2}, Text("3002"), QString::number(value));
-        });
+        };
     }
 };
 struct Fault : Action {
@@ -650,6 +611,7 @@ struct Fault : Action {
                                "link failure", "cancel after", "ErrCode 1",
                                "refused 3002", "silent 3006",  "slow entries"};
         const int n = *rc::gen::inRange(0, 4);
+        ExchangeFaults faults;
         if (kind == 1)
             faults.loginReply = Text("BUSY");
         if (kind == 2)
@@ -668,10 +630,7 @@ struct Fault : Action {
         faults.entryDelayMs = kind == 8 || *rc::gen::arbitrary<bool>() ? 3 : 0;
         args = std::string(names[kind]) + (kind == 3 || kind == 4 ? " " + std::to_string(n) : "") +
                (faults.entryDelayMs ? ", slow" : "");
-    }
-    ExchangeFaults faults;
-    void run(const Model&, Explorer& t) const override {
-        t.Step([&] { t.SetFaults(faults); });
+        act = [=](Explorer& t) { t.SetFaults(faults); };
     }
 };
 

@@ -1,26 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-#include <QTreeView>
-#include <functional>
-
-#include "catalogue/CatalogueTreeModel.h"
-#include "catalogue/ValueListModel.h"
-#include "copyengine/StationCheck.h"
-#include "dialogs/frmCmd.h"
-#include "exchange/BuiltInHost.h"
-#include "exchange/SimulatedExchange.h"
-#include "platform/FileOps.h"
-#include "safetynet/CopyJournal.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "support/ExchangeValue.h"
-#include "support/WindowFixture.h"
+#include "support/MainWindowParts.h"
 
 namespace kestrel {
 namespace {
@@ -44,72 +25,61 @@ protected:
         RunAndWait(QStringLiteral("Get"));
         tree_.boxes.Clear();
     }
-    QString Value(const char* cmd) const {
-        for (int r = 0; r < Session().Values().rowCount(); ++r) {
-            if (Session().Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd)) {
-                return Session().Values().Cell(r, ValueListModel::kData);
+    // The items edited, as "3002=3 3001=09 ...", the class of service first.
+    QString Values() const {
+        QStringList shown;
+        for (const char* cmd : {"3002", "3001", "3006", "3005", "3008"}) {
+            shown << QString::fromLatin1(cmd) + u'=';
+            for (int r = 0; r < Session().Values().rowCount(); ++r) {
+                if (Session().Values().Cell(r, ValueListModel::kCmd) == QString::fromLatin1(cmd))
+                    shown.last() += Session().Values().Cell(r, ValueListModel::kData);
             }
         }
-        return QStringLiteral("<none>");
+        return shown.join(u' ');
     }
     // Selects the option and double-clicks it; a dialog it opens is given
-    // to answer (typed text, then OK) while it is shown.
-    void Choose(const char* cmd, int option, const QStringList& typed = {}) {
-        QStandardItem* title = nullptr;
-        for (int r = 0; r < Session().Tree().rowCount(); ++r) {
-            if (CatalogueTreeModel::Tag(Session().Tree().item(r)) == QString::fromLatin1(cmd)) {
-                title = Session().Tree().item(r);
-            }
-        }
+    // the typed text, then OK.
+    void Choose(const char* cmd, int option, const char* typed = nullptr) {
+        QStandardItem* title = test::Title(Session().Tree(), QString::fromLatin1(cmd));
         ASSERT_NE(title, nullptr);
-        auto* tree = window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
+        auto* tree = test::Child<QTreeView>(window_.get(), "tvwTrkData");
         tree->expand(Session().Tree().indexFromItem(title));
-        const QModelIndex index = Session().Tree().indexFromItem(title->child(option));
-        tree->scrollTo(index);
-        const QPoint at = tree->visualRect(index).center();
-        if (!typed.isEmpty()) {
-            WhenModal([typed](QWidget* modal) {
-                auto* dialog = qobject_cast<frmCmd*>(modal);
-                auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtData1"));
-                box->clear();
-                QTest::keyClicks(box, typed.first());
-                dialog->cmdButton_Click(0);
-                // A station number waits for the exchange; then the answer
-                // for a refused number is to cancel.
-                if (dialog->IsLoaded()) {
-                    test::WaitFor([&] { return !g_StationCheckPending || !dialog->isVisible(); },
-                                  10000);
-                    if (dialog->isVisible())
-                        dialog->cmdButton_Click(1);
-                }
-            });
+        const QPoint at =
+            test::NodeCentre(tree, Session().Tree().indexFromItem(title->child(option)));
+        if (typed) {
+            test::OnModal(
+                window_.get(),
+                [typed](QWidget* modal) {
+                    auto* dialog = qobject_cast<frmCmd*>(modal);
+                    auto* box = test::Child<QLineEdit>(dialog, "txtData1");
+                    box->clear();
+                    QTest::keyClicks(box, QString::fromLatin1(typed));
+                    dialog->cmdButton_Click(0);
+                    // A station number waits for the exchange; then the answer
+                    // for a refused number is to cancel.
+                    if (dialog->IsLoaded()) {
+                        test::WaitFor(
+                            [&] { return !g_StationCheckPending || !dialog->isVisible(); }, 10000);
+                        if (dialog->isVisible())
+                            dialog->cmdButton_Click(1);
+                    }
+                },
+                true);
         }
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         ASSERT_TRUE(test::WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
     }
-    // Hands the next modal dialog to `act` once it is up.
-    void WhenModal(std::function<void(QWidget*)> act) {
-        auto* poll = new QTimer(window_.get());
-        poll->setInterval(20);
-        QObject::connect(poll, &QTimer::timeout, [poll, act] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog || !dialog->isVisible())
-                return;
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-        });
-        poll->start();
-    }
     // Clicks `button` of the next modal dialog, after handing it to `look`.
     void AnswerDialog(const char* button, std::function<void(QWidget*)> look = {}) {
-        WhenModal([button, look](QWidget* dialog) {
-            if (look)
-                look(dialog);
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)),
-                              Qt::LeftButton);
-        });
+        test::OnModal(
+            window_.get(),
+            [button, look](QWidget* dialog) {
+                if (look)
+                    look(dialog);
+                QTest::mouseClick(test::Child<QPushButton>(dialog, button), Qt::LeftButton);
+            },
+            true);
     }
     // With the net on, trunk 004 read and its class of service set to 3, to
     // be copied to `destinations`.
@@ -130,19 +100,16 @@ protected:
 
 TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     Get("1");
-    Choose("3002", 3);                           // class of service: plain option 3
-    Choose("3001", 0, {QStringLiteral("9")});    // route typed: 09
-    Choose("3006", 0, {QStringLiteral("3c")});   // hex code typed: 3C
-    Choose("3008", 0, {QStringLiteral("7")});    // restriction class 7, table kept
-    Choose("3005", 0, {QStringLiteral("300")});  // night station checked: accepted
-    EXPECT_EQ(Value("3002"), QStringLiteral("3"));
-    EXPECT_EQ(Value("3001"), QStringLiteral("09"));
-    EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
-    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
-    const QString toll = Value("3008");
-    EXPECT_TRUE(toll.startsWith(QStringLiteral("07"))) << toll.toStdString();
-    Choose("3005", 0, {QStringLiteral("999")});  // not assigned: refused, cancelled
-    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
+    Choose("3002", 3);         // class of service: plain option 3
+    Choose("3001", 0, "9");    // route typed: 09
+    Choose("3006", 0, "3c");   // hex code typed: 3C
+    Choose("3008", 0, "7");    // restriction class 7, table kept
+    Choose("3005", 0, "300");  // night station checked: accepted
+    const QString edited = Values();
+    EXPECT_TRUE(edited.startsWith(QStringLiteral("3002=3 3001=09 3006=3C 3005=300 3008=07")))
+        << edited.toStdString();
+    Choose("3005", 0, "999");  // not assigned: refused, cancelled
+    EXPECT_EQ(Values(), edited);
     ASSERT_FALSE(tree_.boxes.shown.empty());
     EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("This station number")));
 
@@ -155,38 +122,7 @@ TEST_F(CopyEndToEndTest, EditedValuesReachTheDestinations) {
     EXPECT_FALSE(Session().Values().index(0, 0).data(ValueListModel::EditedRole).toBool());
 
     Get("6");
-    EXPECT_EQ(Value("3002"), QStringLiteral("3"));
-    EXPECT_EQ(Value("3001"), QStringLiteral("09"));
-    EXPECT_EQ(Value("3006"), QStringLiteral("3C"));
-    EXPECT_EQ(Value("3005"), QStringLiteral("300"));
-    EXPECT_EQ(Value("3008"), toll);
-}
-
-// The safety net's commands from the command bar: Preview and Copy show the
-// preview dialog, History the journal, Undo asks and writes the old value.
-TEST_F(CopyEndToEndTest, PreviewCopyHistoryAndUndoFromTheCommandBar) {
-    ClassThreeOfTrunk4("5");
-    const QString before = ValueOf(5, "3002");
-    ASSERT_NE(before, QStringLiteral("3"));
-    QString shown;
-    AnswerDialog("cmdClose", [&](QWidget* d) { shown = d->objectName(); });
-    RunAndWait(QStringLiteral("Preview"));
-    EXPECT_EQ(shown, QStringLiteral("frmPreview"));
-    EXPECT_EQ(ValueOf(5, "3002"), before);
-    AnswerDialog("cmdCopy");
-    RunAndWait(QStringLiteral("Copy"));
-    EXPECT_EQ(ValueOf(5, "3002"), QStringLiteral("3"));
-    int entries = 0;
-    AnswerDialog("cmdClose", [&](QWidget* d) {
-        shown = d->objectName();
-        entries = d->findChild<QTableView*>(QStringLiteral("tblEntries"))->model()->rowCount();
-    });
-    window_->RunCommand(QStringLiteral("History"));
-    EXPECT_EQ(shown, QStringLiteral("frmHistory"));
-    EXPECT_EQ(entries, 2);    // the preview and the copy
-    tree_.boxes.Script({6});  // Yes, undo it
-    RunAndWait(QStringLiteral("Undo"));
-    EXPECT_EQ(ValueOf(5, "3002"), before);
+    EXPECT_EQ(Values(), edited);
 }
 
 // The source box retyped without leaving it: Copy reads the trunk in the

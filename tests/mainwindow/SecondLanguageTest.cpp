@@ -3,34 +3,19 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextDocument>
-#include <QTimer>
 
-#include "catalogue/CatalogueTreeModel.h"
-#include "catalogue/ValueListModel.h"
 #include "copyengine/ReportWriter.h"
 #include "dialogs/CmdDialogCaller.h"
-#include "dialogs/frmCmd.h"
 #include "platform/AppInfo.h"
-#include "platform/Database.h"
-#include "platform/Recordset.h"
-#include "platform/RunError.h"
 #include "platform/widgets/DataGrid.h"
-#include "platform/widgets/HelpViewer.h"
-#include "platform/widgets/ListBar.h"
 #include "platform/widgets/QtMessageBoxes.h"
-#include "safetynet/SafetyNetSetting.h"
 #include "startup/InstallPaths.h"
-#include "support/SpokenNames.h"
-#include "support/WindowFixture.h"
+#include "support/MainWindowParts.h"
 
 namespace kestrel {
 namespace {
@@ -39,15 +24,19 @@ namespace {
 const QSet<QString> kSameInBoth = {QStringLiteral("OK")};
 
 // The standard buttons' own English texts, which Qt's translation replaces.
-const QStringList kQtEnglishButtons = {
-    QStringLiteral("OK"),    QStringLiteral("Cancel"), QStringLiteral("Yes"),
-    QStringLiteral("No"),    QStringLiteral("Help"),   QStringLiteral("Abort"),
-    QStringLiteral("Retry"), QStringLiteral("Ignore"), QStringLiteral("Close")};
+const QStringList kQtEnglishButtons =
+    QStringLiteral("OK Cancel Yes No Help Abort Retry Ignore Close").split(u' ');
 
 // A shown text as the engineer reads it: without the mnemonic marks.
 QString Readable(QString text) {
     static const QRegularExpression mnemonic(QStringLiteral("&(?=[^&\\s])"));
     return text.remove(mnemonic).trimmed();
+}
+
+// A widget's name, or its class for one without.
+QString Name(const QWidget* w) {
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                     : w->objectName();
 }
 
 // Every text the English databases, help and report template hold, cut into
@@ -61,18 +50,18 @@ public:
         auto common = Database::Open(stage + QStringLiteral("/HELM32/DATABASE/Common.LNG"), true);
         auto mdb = Database::Open(stage + QStringLiteral("/ADDINS/DATABASE/KESTREL.MDB"), true);
         for (Database* db : {lng.get(), common.get()})
-            AddTokens(*db, QStringLiteral("SELECT Prompt, Title FROM tMsgBox"));
-        AddTokens(*lng, QStringLiteral("SELECT Caption FROM tForms"));
-        AddPlaced(*lng, QStringLiteral("SELECT Caption FROM tMessages"));
-        AddPlaced(*lng, QStringLiteral("SELECT Caption, ToolTipText FROM tControls"));
-        AddPlaced(*lng, QStringLiteral("SELECT Caption FROM tSSGridsHD"));
-        AddPlaced(*lng, QStringLiteral("SELECT Caption, Text FROM tSSListBar"));
-        AddPlaced(*lng, QStringLiteral("SELECT Title, OleServerBusyMsgTitle, OleServerBusyMsgText, "
-                                       "OleRequestPendingMsgTitle, OleRequestPendingMsgText "
-                                       "FROM tProject"));
-        AddPlaced(*mdb, QStringLiteral("SELECT Description FROM CMD30Titles"));
-        AddPlaced(*mdb, QStringLiteral("SELECT Description FROM CMD30Codes"));
-        AddPlaced(*mdb, QStringLiteral("SELECT Description, Prompt1, Prompt2 FROM DialogRules"));
+            AddRows(*db, QStringLiteral("SELECT Prompt, Title FROM tMsgBox"), true);
+        AddRows(*lng, QStringLiteral("SELECT Caption FROM tForms"), true);
+        AddRows(*lng, QStringLiteral("SELECT Caption FROM tMessages"));
+        AddRows(*lng, QStringLiteral("SELECT Caption, ToolTipText FROM tControls"));
+        AddRows(*lng, QStringLiteral("SELECT Caption FROM tSSGridsHD"));
+        AddRows(*lng, QStringLiteral("SELECT Caption, Text FROM tSSListBar"));
+        AddRows(*lng, QStringLiteral("SELECT Title, OleServerBusyMsgTitle, OleServerBusyMsgText, "
+                                     "OleRequestPendingMsgTitle, OleRequestPendingMsgText "
+                                     "FROM tProject"));
+        AddRows(*mdb, QStringLiteral("SELECT Description FROM CMD30Titles"));
+        AddRows(*mdb, QStringLiteral("SELECT Description FROM CMD30Codes"));
+        AddRows(*mdb, QStringLiteral("SELECT Description, Prompt1, Prompt2 FROM DialogRules"));
         for (const QString& button : kQtEnglishButtons)
             Add(button);
         // The help's topics, sentence by sentence.
@@ -124,25 +113,19 @@ private:
         if (piece.size() >= 12 && piece.contains(u' '))
             phrases_ << piece;
     }
-    void AddTokens(Database& db, const QString& sql) {
-        for (auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot); !rows->Eof();
-             rows->MoveNext()) {
-            for (int f = 0; f < rows->FieldCount(); ++f) {
-                for (const QString& piece : TextOf(rows->Fields(f)).split(u'&')) {
-                    const QString p = piece.trimmed();
-                    if (!p.startsWith(u'%') && !p.contains(QStringLiteral("%ST")) && p != u"-1")
-                        Add(p);
-                }
-            }
-        }
-    }
-    void AddPlaced(Database& db, const QString& sql) {
+    // A stored prompt is cut at its tokens, which are left out; any other
+    // text at its places and bars.
+    void AddRows(Database& db, const QString& sql, bool tokens = false) {
         static const QRegularExpression place(QStringLiteral("%\\d|\\|"));
         for (auto rows = db.OpenRecordset(sql, RecordsetType::Snapshot); !rows->Eof();
              rows->MoveNext()) {
             for (int f = 0; f < rows->FieldCount(); ++f) {
-                for (const QString& piece : TextOf(rows->Fields(f)).split(place))
-                    Add(piece);
+                const QString text = TextOf(rows->Fields(f));
+                for (const QString& piece : tokens ? text.split(u'&') : text.split(place)) {
+                    const QString p = piece.trimmed();
+                    if (!tokens || (!p.startsWith(u'%') && !p.contains(u"%ST") && p != u"-1"))
+                        Add(p);
+                }
             }
         }
     }
@@ -162,21 +145,12 @@ void CollectTexts(QWidget* root, const QString& where, QList<QPair<QString, QStr
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
     widgets.prepend(root);
     for (QWidget* w : widgets) {
-        const QString name = w->objectName().isEmpty()
-                                 ? QString::fromLatin1(w->metaObject()->className())
-                                 : w->objectName();
+        const QString name = Name(w);
         if (w->isWindow())
             add(name + QStringLiteral(".title"), w->windowTitle());
-        add(name + QStringLiteral(".tip"), w->toolTip());
-        add(name + QStringLiteral(".whatsThis"), w->whatsThis());
-        if (auto* label = qobject_cast<QLabel*>(w))
-            add(name, label->text());
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            add(name, button->text());
-        if (auto* box = qobject_cast<QLineEdit*>(w)) {
-            add(name, box->text());
-            add(name + QStringLiteral(".placeholder"), box->placeholderText());
-        }
+        // Labels', buttons' and boxes' text, a box's placeholder, any tip.
+        for (const char* property : {"text", "placeholderText", "toolTip", "whatsThis"})
+            add(name + u'.' + QLatin1String(property), w->property(property).toString());
         if (auto* group = qobject_cast<QGroupBox*>(w))
             add(name, group->title());
         if (auto* grid = qobject_cast<DataGrid*>(w))
@@ -225,50 +199,6 @@ void CollectSpokenNames(QWidget* form, const QString& where, QList<QPair<QString
     }
 }
 
-// Looks at each modal dialog or box as it comes up, keeps its texts and
-// answers it: a box with Yes or OK, the preview with Copy, any other dialog
-// with its close or cancel button.
-class ModalWatcher : public QObject {
-public:
-    explicit ModalWatcher(QList<QPair<QString, QString>>& texts) : texts_(texts) {
-        timer_.setInterval(10);
-        connect(&timer_, &QTimer::timeout, this, &ModalWatcher::Look);
-        timer_.start();
-    }
-    QStringList seen;
-
-private:
-    void Look() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        const QString name = modal->objectName().isEmpty()
-                                 ? QString::fromLatin1(modal->metaObject()->className())
-                                 : modal->objectName();
-        seen << name;
-        CollectTexts(modal, name, texts_);
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            QAbstractButton* press = box->button(QMessageBox::Yes);
-            if (!press)
-                press = box->button(QMessageBox::Ok);
-            if (!press)
-                press = box->buttons().value(0);
-            press->click();
-            return;
-        }
-        for (const char* button : {"cmdCopy", "cmdClose"}) {
-            if (auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button))) {
-                b->click();
-                return;
-            }
-        }
-        modal->close();
-    }
-
-    QList<QPair<QString, QString>>& texts_;
-    QTimer timer_;
-};
-
 class NoCaller : public CmdDialogCaller {
 public:
     void SetSecondData(const QString&) override {}
@@ -301,7 +231,26 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     const EnglishTexts english;
     ASSERT_GT(english.Size(), 200);
     QList<QPair<QString, QString>> texts;
-    ModalWatcher watcher(texts);
+    // Each modal dialog or box, as it comes up: its texts kept, a box
+    // answered with Yes or OK, the preview with Copy, any other closed.
+    QStringList seen;
+    QObject watching;  // ends the watch before what it fills
+    test::OnModal(&watching, [&](QWidget* modal) {
+        const QString name = Name(modal);
+        seen << name;
+        CollectTexts(modal, name, texts);
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QList<QAbstractButton*> presses =
+            box ? QList<QAbstractButton*>{box->button(QMessageBox::Yes),
+                                          box->button(QMessageBox::Ok), box->buttons().value(0)}
+                : QList<QAbstractButton*>{test::Child<QPushButton>(modal, "cmdCopy"),
+                                          test::Child<QPushButton>(modal, "cmdClose")};
+        presses.removeAll(nullptr);
+        if (presses.isEmpty())
+            modal->close();
+        else
+            presses.first()->click();
+    });
 
     // The window with a source trunk read, the catalogue and the list.
     Box("txtTrunk")->setText(QStringLiteral("4"));
@@ -320,6 +269,18 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     EXPECT_TRUE(window_->findChild<QWidget*>(QStringLiteral("chkSafetyNet"))
                     ->whatsThis()
                     .startsWith(QStringLiteral("<p><b>Sicherheitsnetz</b></p><p>Mit ")));
+    // The Help command and F1 open the German help.
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Leitungen kopieren (PBX1)"));
+    ShowActive();
+    for (const bool byKey : {false, true}) {
+        if (byKey)
+            QTest::keyClick(window_.get(), Qt::Key_F1);
+        else
+            window_->RunCommand(QStringLiteral("Help"));
+        ASSERT_TRUE(test::WaitFor([] { return test::OpenHelpViewer() != nullptr; }));
+        EXPECT_EQ(test::OpenHelpViewer()->source().fileName(), QStringLiteral("kestrel_de.hlp"));
+        test::CloseHelpViewers();
+    }
     // Qt's own dialogs and formats follow the language chosen.
     EXPECT_EQ(QLocale().language(), QLocale::German);
     EXPECT_EQ(QLocale().monthName(12), QStringLiteral("Dezember"));
@@ -363,7 +324,7 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     window_->RunCommand(QStringLiteral("History"));
     RunAndWait(QStringLiteral("Undo"));
     for (const char* dialog : {"frmPreview", "QMessageBox", "frmHistory"})
-        EXPECT_TRUE(watcher.seen.contains(QString::fromLatin1(dialog))) << dialog;
+        EXPECT_TRUE(seen.contains(QString::fromLatin1(dialog))) << dialog;
 
     // Every message box of both language databases, with some insert text.
     for (std::int16_t source : {kOwnSource, kCommonSource}) {
@@ -381,7 +342,7 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     // Their buttons are Qt's German ones.
     QStringList buttons;
     for (const auto& [where, text] : texts) {
-        if (where.startsWith(u"QMessageBox/") && where.endsWith(u"QPushButton"))
+        if (where.startsWith(u"QMessageBox/") && where.endsWith(u"QPushButton.text"))
             buttons << Readable(text);
     }
     for (const char* german : {"Ja", "Nein", "Abbrechen", "Hilfe"})

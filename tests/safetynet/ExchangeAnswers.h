@@ -34,9 +34,8 @@ inline QList<SourceItem> SourceItemsOf(SimulatedExchange& exchange, const QStrin
     QList<SourceItem> items;
     for (int n = 3001; n <= 3016; ++n) {
         const QString key = QString::number(n);
-        auto row = titles->OpenRecordset(
-            QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = ?"),
-            RecordsetType::Snapshot, 0, {key});
+        auto row = titles->OpenRecordset("SELECT Description FROM CMD30Titles WHERE CMD = ?",
+                                         RecordsetType::Snapshot, 0, {key});
         items.append(
             {key, row->Eof() ? QString() : row->Fields(0).toString(), source.Value(trunk, key)});
     }

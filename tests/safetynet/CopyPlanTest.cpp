@@ -61,16 +61,6 @@ TEST(CopyPlanTest, DestinationsAreTheReadTrunksOnceInTheOrderGiven) {
     // Trunks and items outside the plan have no change.
     EXPECT_FALSE(plan.Cell("002", "3001").changed || plan.Cell("005", "3099").changed);
     EXPECT_EQ(plan.ChangesFor("002"), 0);
-
-    // An incomplete read is carried into the plan.
-    TrunkSnapshot cut = Current();
-    cut.complete = false;
-    cut.failure = "OPX_USERCANCEL";
-    const CopyPlan incomplete(Source(), {"004", "010"}, cut, "001");
-    EXPECT_FALSE(incomplete.ReadComplete());
-    EXPECT_EQ(incomplete.ReadFailure(), "OPX_USERCANCEL");
-    EXPECT_EQ(incomplete.Destinations(), QStringList({"004"}));
-    EXPECT_EQ(incomplete.Unread(), QStringList({"010"}));
 }
 
 TEST(CopyPlanTest, TheSourceTrunkIsFoundHoweverItIsWritten) {

@@ -259,8 +259,11 @@ TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBac
 }
 
 // A copy is in the journal, unfinished, before its first write; one cut off
-// (its writer gone) is named once and undone by what the trunks hold.
-TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone) {
+// (its writer gone) is named once and undone by what the trunks hold. Here
+// it is a colleague's: the undo asks first, naming them and when (that
+// question stands for the plain one). No leaves the trunks as they are; Yes
+// undoes, recorded as this engineer's.
+TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingThem) {
     Prepare("5-6");
     const QString old5 = ValueOf(5);
     std::optional<JournalEntry> ahead;
@@ -280,10 +283,12 @@ TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone)
     EXPECT_GT(pending, 0);
     EXPECT_TRUE(Newest().finished);
 
-    // As if cut off after writing 005 only: the entry is made unfinished
-    // again, its writer gone, and 006 holds its old value once more.
+    // As if ben's copy was cut off after writing 005 only: the entry is made
+    // unfinished again, its writer gone, and 006 holds its old value once more.
     auto db = Database::Open(CopyJournal::DefaultPath(), false);
-    db->Execute("UPDATE JournalEntries SET State = 0, Writer = 999999999");
+    db->Execute(
+        "UPDATE JournalEntries SET State = 0, Writer = 999999999, Engineer = 'ben', "
+        "EngineerName = 'Ben Miller' WHERE Kind = 'Copy'");
     db->Execute("UPDATE JournalCells SET Outcome = 'pending' WHERE Outcome = 'written'");
     Change(6, "2");
     tree_.boxes.Clear();
@@ -292,36 +297,19 @@ TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone)
     tree_.boxes.Clear();
     session_->NameAbandonedCopies();  // named once
     EXPECT_TRUE(tree_.boxes.shown.empty());
-    Undo({kYes});
-    EXPECT_EQ(ValueOf(5), old5);
-    EXPECT_EQ(ValueOf(6), "2");
-    EXPECT_TRUE(Shown("The undo has ended."));
-}
 
-// The last copy is a colleague's: the undo asks first, naming them and when
-// (that question stands for the plain one). No leaves the trunks as they
-// are; Yes undoes, recorded as this engineer's.
-TEST_F(SafetyNetEndToEndTest, UndoingAColleaguesCopyNamesThemFirst) {
-    Prepare("5-6");
-    const QString old5 = ValueOf(5);
-    Copy();
-    ASSERT_EQ(ValueOf(5), "3");
-    Database::Open(CopyJournal::DefaultPath(), false)
-        ->Execute(QStringLiteral("UPDATE JournalEntries SET Engineer = 'ben', "
-                                 "EngineerName = 'Ben Miller' WHERE Kind = 'Copy'"));
     const JournalEntry copy = Newest();
-    ASSERT_EQ(copy.kind, "Copy");
     const QDateTime when = copy.time.toLocalTime();
     const QString question =
         QStringLiteral(
             "The last copy of this exchange was made by ben (Ben Miller) on %1 at %2: "
             "trunk 004 to 5-6.")
             .arg(when.toString("yyyy-MM-dd"), when.toString("HH:mm"));
-    const QStringList copied = Dump();
+    const QStringList cutOff = Dump();
     Undo({kNo});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(Last().startsWith(question)) << Last().toStdString();
-    EXPECT_EQ(Dump(), copied);
+    EXPECT_EQ(Dump(), cutOff);
     EXPECT_EQ(Newest().kind, "Copy");
 
     Undo({kYes});
@@ -329,6 +317,7 @@ TEST_F(SafetyNetEndToEndTest, UndoingAColleaguesCopyNamesThemFirst) {
     EXPECT_FALSE(Shown("Undo the copy of trunk"));
     EXPECT_TRUE(Shown("The undo has ended."));
     EXPECT_EQ(ValueOf(5), old5);
+    EXPECT_EQ(ValueOf(6), "2");
     const JournalEntry undo = Newest();
     EXPECT_EQ(undo.kind, "Undo");
     EXPECT_EQ(undo.undoOf, copy.id);

@@ -386,12 +386,11 @@ TEST_F(CopyJournalTest, AWriterRunsOnlyWhileItsProgrammeRuns) {
         {getpid(), false}, {zombie, true}, {other.processId(), true}, {0, true}};
     for (const auto& [writer, abandoned] : writers) {
         const qint64 id = journal->BeginEntry(Entry("Copy", "PBX7", 1), {});
-        OtherConnection(path).Exec(
-            QStringLiteral("UPDATE JournalEntries SET Writer = %1 WHERE ID = %2")
-                .arg(writer)
-                .arg(id)
-                .toUtf8()
-                .constData());
+        const QByteArray sql = QStringLiteral("UPDATE JournalEntries SET Writer = %1 WHERE ID = %2")
+                                   .arg(writer)
+                                   .arg(id)
+                                   .toUtf8();
+        OtherConnection(path).Exec(sql.constData());
         EXPECT_EQ(journal->Abandoned("PBX7").size(), abandoned ? 1 : 0) << writer;
         journal->FinishEntry(id, JournalSummary().Plain("done"), {});
     }

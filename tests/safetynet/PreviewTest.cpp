@@ -164,6 +164,7 @@ TEST_F(PreviewDialogTest, TheItemsChosenDecideTheCounts) {
     ClickCheck(items_, 1);
     EXPECT_EQ(Checks(), "x-x");
     EXPECT_FALSE(plan_->Included("3002"));
+    EXPECT_EQ(Foreground(dialog_->Model(), 2, 4), kDimmed);  // 006: 3 -> CCC, left out
     EXPECT_EQ(Text("lblSummary"), "Changes: 1 on 1 of 4 trunks · items chosen: 2 of 3");
     ClickCheck(items_, 1);
     EXPECT_TRUE(plan_->Included("3002"));
@@ -283,13 +284,11 @@ TEST_F(PreviewDialogTest, ColleaguesChangesSinceTheGetAreWarnedOf) {
     for (int row = 0; row < 4; ++row) {
         const Case& c = cases[row];
         const QModelIndex cell = dialog_->Model().index(row, PreviewModel::kLastChanged);
-        SCOPED_TRACE(c.trunk);
-        EXPECT_EQ(cell.data().toString(), c.shown);
-        EXPECT_EQ(cell.data(Qt::BackgroundRole).isValid(), c.warned);
-        EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(),
-                  c.warned
-                      ? DeskName(c.desk) + " changed this trunk after your Get of the source trunk."
-                      : QString());
+        const QString tip =
+            DeskName(c.desk) + " changed this trunk after your Get of the source trunk.";
+        EXPECT_EQ(cell.data().toString() + u'|' + cell.data(Qt::ToolTipRole).toString(),
+                  c.shown + u'|' + (c.warned ? tip : QString()));
+        EXPECT_EQ(cell.data(Qt::BackgroundRole).isValid(), c.warned) << c.trunk;
     }
     // No Get known: nothing is since it.
     readAt_ = QDateTime();

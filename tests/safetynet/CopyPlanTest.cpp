@@ -8,10 +8,8 @@ namespace kestrel {
 namespace {
 
 // Two items of the small plan: 3001 changes on 005, 3002 on 006 and 008.
-const auto Current = test::SmallSnapshot;
-QList<SourceItem> Source() {
-    return test::SmallSource(2);
-}
+using test::SmallSnapshot;
+const QList<SourceItem> kSource = test::SmallSource(2);
 
 TEST(CopyPlanTest, ChangedMeansADifferentValueWithNoneAndCccAlike) {
     struct Case {
@@ -41,8 +39,8 @@ TEST(CopyPlanTest, ChangedMeansADifferentValueWithNoneAndCccAlike) {
 }
 
 TEST(CopyPlanTest, DestinationsAreTheReadTrunksOnceInTheOrderGiven) {
-    const CopyPlan plan(Source(), {"006", "002", "005", "006", "007", "009", "004", "005"},
-                        Current(), "004");
+    const CopyPlan plan(kSource, {"006", "002", "005", "006", "007", "009", "004", "005"},
+                        SmallSnapshot(), "004");
     EXPECT_EQ(plan.Destinations(), QStringList({"006", "005", "004"}));
     EXPECT_EQ(plan.NotAssigned(), QStringList({"002"}));
     EXPECT_EQ(plan.Refused(), (QMap<QString, QString>{{"007", "WAIT, BUSY NOW"}}));
@@ -75,17 +73,17 @@ TEST(CopyPlanTest, TheSourceTrunkIsFoundHoweverItIsWritten) {
         {{"005"}, "", false},           {{"040"}, "004", false},
     };
     for (const Case& c : cases) {
-        const CopyPlan plan(Source(), c.destinations, Current(), QString::fromUtf8(c.source));
+        const CopyPlan plan(kSource, c.destinations, SmallSnapshot(), QString::fromUtf8(c.source));
         EXPECT_EQ(plan.IncludesSource(), c.included)
             << c.destinations.join(',').toStdString() << " / " << c.source;
     }
 }
 
 TEST(CopyPlanTest, ChangedOnlyKeepsTheItemsThatChangeSomewhere) {
-    QList<SourceItem> items = Source();
+    QList<SourceItem> items = kSource;
     items.append({"3003", "Dial type", "2"});
     items.append({"3004", "Answer supervision", "0"});
-    TrunkSnapshot current = Current();
+    TrunkSnapshot current = SmallSnapshot();
     for (const QString& trunk : current.trunks)
         current.values[trunk]["3004"] = "0";
     current.values["008"]["3004"] = "1";

@@ -15,13 +15,6 @@ namespace {
 
 using test::kExchangeSeed;
 
-QStringList Trunks(int from, int to) {
-    QStringList trunks;
-    for (int t = from; t <= to; ++t)
-        trunks.append(QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
-    return trunks;
-}
-
 class TrunkSnapshotTest : public ::testing::Test {
 protected:
     std::unique_ptr<SimulatedExchange> Open() {
@@ -82,7 +75,8 @@ TEST_F(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
 TEST_F(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
     auto x = Open();
     const QStringList asked =
-        QStringList{"001", "002", "003", "017", "512", "007", "004", "003", "abc"} + Trunks(30, 60);
+        QStringList{"001", "002", "003", "017", "512", "007", "004", "003", "abc"} +
+        ParseTrunkRange("30-60", 511).trunks;
     ASSERT_EQ(SnapshotRequests(asked, 1000, 12).size(), 2);
     const TrunkSnapshot s = test::ReadSnapshot(*x, asked, 1000);
     EXPECT_TRUE(s.complete && s.failure.isEmpty() && s.refused.isEmpty());

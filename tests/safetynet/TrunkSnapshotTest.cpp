@@ -109,12 +109,11 @@ TEST_F(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
 // Each kind of entry and where it goes: a value of a trunk, a trunk not
 // assigned, one refused or the first failure.
 TEST_F(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
+    // clang-format off
     const char* cases[][4] = {
-        {"3001", "005", "07", "value 005=07"},
-        {"3005", "005", "NONE", "value 005=NONE"},
-        {"3016", "005", "DATA NOT SET", "value 005="},
+        {"3001", "005", "07", "value 005=07"}, {"3005", "005", "NONE", "value 005=NONE"},
+        {"3016", "005", "DATA NOT SET", "value 005="}, {"3002", "005", "", "value 005="},
         {"3002", "005", "CODE NOT USED", "value 005="},
-        {"3002", "005", "", "value 005="},
         {"3003", "T005", "2", "value 005=2"},  // the trunk is the last three characters
         {"L30", "005", "TRK NOT ASSIGNED", "not assigned 005"},
         {"L30", "600", "DIGIT ERROR", "not assigned 600"},
@@ -126,6 +125,7 @@ TEST_F(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
         {"L30", "005", "OPX_USERCANCEL", "incomplete OPX_USERCANCEL"},
         {"3001", "005", "OPX_STN_MLTIP", "incomplete OPX_STN_MLTIP"},
     };
+    // clang-format on
     for (const auto& [cmd, fd, sd, expected] : cases) {
         cListRequest answer;
         answer.AddToList(QString::fromUtf8(cmd), QString::fromUtf8(fd), QString::fromUtf8(sd));

@@ -7,9 +7,9 @@
 #include "exchange/SimulatedExchange.h"
 #include "hostlink/cListRequest.h"
 #include "platform/Database.h"
-#include "platform/Recordset.h"
 #include "safetynet/CopyPlan.h"
 #include "safetynet/TrunkSnapshot.h"
+#include "support/SqlRows.h"
 
 namespace kestrel::test {
 
@@ -34,11 +34,9 @@ inline QList<SourceItem> SourceItemsOf(SimulatedExchange& exchange, const QStrin
     QList<SourceItem> items;
     for (int n = 3001; n <= 3016; ++n) {
         const QString key = QString::number(n);
-        auto row = titles->OpenRecordset(
-            QStringLiteral("SELECT Description FROM CMD30Titles WHERE CMD = ?"),
-            RecordsetType::Snapshot, 0, {key});
-        items.append(
-            {key, row->Eof() ? QString() : row->Fields(0).toString(), source.Value(trunk, key)});
+        items.append({key,
+                      SqlValue(*titles, "SELECT Description FROM CMD30Titles WHERE CMD = ?", {key}),
+                      source.Value(trunk, key)});
     }
     return items;
 }

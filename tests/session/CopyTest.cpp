@@ -13,7 +13,7 @@ namespace {
 
 // The copy's answer for an exchange that wrote every entry.
 QStringList AllWritten(int, const QString& c, const QString& t) {
-    return {c, t, QString(), QStringLiteral("OK")};
+    return {c, t, QString(), "OK"};
 }
 
 class CopyTest : public test::SessionFixture {
@@ -21,10 +21,9 @@ protected:
     void SetUp() override {
         SessionFixture::SetUp();
         OpenHosted();
-        window_.trunkBox = QStringLiteral("004");
+        window_.trunkBox = "004";
         // Three items as a Get of trunk 004 leaves them.
-        Answer(QStringLiteral("11"),
-               {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
+        Answer("11", {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
         tree_.boxes.Clear();
     }
     void Copy(const QStringList& destinations, const QString& typed) {
@@ -39,25 +38,26 @@ protected:
         for (int i = 0; i < sent.Count(); ++i) {
             lines << verdict(i, sent.CMD(i), sent.FirstData(i));
         }
-        Answer(QStringLiteral("10"), lines, errCode);
+        Answer("10", lines, errCode);
     }
     QString Original(int row) const {
         return session_->Values().Cell(row, ValueListModel::kOriginal);
     }
     QStringList CopyTrunkRows() const {
-        return test::SqlRows(*session_->WorkDb(), QStringLiteral("SELECT Trunk FROM CopyTrunk"));
+        return test::SqlRows(*session_->WorkDb(), "SELECT Trunk FROM CopyTrunk");
     }
     // How the report marks each item of the last copy (0 written, 1 refused,
     // 2 not written).
     QStringList ItemStates() const {
-        return test::SqlRows(
-            *session_->WorkDb(),
-            QStringLiteral("SELECT CMD || '=' || State FROM CopyItem ORDER BY CMD"));
+        return test::SqlRows(*session_->WorkDb(),
+                             "SELECT CMD || '=' || State FROM CopyItem ORDER BY CMD");
     }
-    QString Stored(const char* cmd) const {
-        return test::SqlValue(*session_->WorkDb(),
-                              QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD = ?"),
-                              {QString::fromLatin1(cmd)}, QStringLiteral("<none>"));
+    // The stored values of 3001, 3005 and 3014.
+    QString StoredItems() const {
+        return test::SqlRows(*session_->WorkDb(),
+                             QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD IN "
+                                            "('3001', '3005', '3014') ORDER BY CMD"))
+            .join(u' ');
     }
 };
 
@@ -72,11 +72,11 @@ TEST_F(CopyTest, TheNetsCellsAreAnsweredByKeyAndTrunk) {
         {{"005", "3001", "01"}, {"005", "3005", "NONE"}, {"006", "3014", "IC"}}));
     EXPECT_EQ(host_.sent.CMDList(), QStringList({"3001", "3005", "3014"}));
     EXPECT_EQ(host_.sent.SecondDataList(), QStringList({"01", "CCC", "IC"}));
-    Answer(QStringLiteral("10"), {{"3014", "006", "", "CODE NOT ALLOWED"},
-                                  {"3001", "009", "", "OK"},
-                                  {"3005", "005", "", "OK"},
-                                  {"3001", "005", "", "OK"},
-                                  {"3005", "005", "", "TIMEOUT"}});
+    Answer("10", {{"3014", "006", "", "CODE NOT ALLOWED"},
+                  {"3001", "009", "", "OK"},
+                  {"3005", "005", "", "OK"},
+                  {"3001", "005", "", "OK"},
+                  {"3005", "005", "", "TIMEOUT"}});
     QStringList seen;
     for (const CopyWriter::EntryResult& r : results)
         seen << r.trunk + u'/' + r.item + u'=' + QString::number(r.kind) + u'/' + r.value;
@@ -88,10 +88,9 @@ TEST_F(CopyTest, TheNetsCellsAreAnsweredByKeyAndTrunk) {
 // as written, how the report marks each item, and which value each row keeps
 // as its original (the first destination's, as the exchange took it).
 TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
-    const QString written = QStringLiteral("Written, as the exchange answered:");
+    const QString written = "Written, as the exchange answered:";
     const QString ended = QStringLiteral("The copy did not end normally (ErrCode %1).\r") +
-                          written +
-                          QStringLiteral("\r\n  005: 3001, 3005\r\n  006: 3001, 3005, 3014");
+                          written + "\r\n  005: 3001, 3005\r\n  006: 3001, 3005, 3014";
     const char* cancel = "OPX_USERCANCEL/OPX_USERCANCEL";
     struct Case {
         const char* edit;  // "item=value" typed into the list before the copy
@@ -107,21 +106,20 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
     const Case cases[] = {
         // A refusal is listed once per item and still counts as written.
         {"", "5,6", "/OK|/OK|CODE NOT USED/|CODE NOT USED/|/CODE NOT ALLOWED|/CODE NOT ALLOWED", 0,
-         QStringLiteral("…\r\r\nCM30, YY=05\r\nCM30, YY=14\r"), -1, "3001=0 3005=1 3014=1",
-         "01 NONE IC", ""},
+         "…\r\r\nCM30, YY=05\r\nCM30, YY=14\r", -1, "3001=0 3005=1 3014=1", "01 NONE IC", ""},
         // A failure on the second trunk still updates the first.
         {"3014=OG", "5-6",
          "/OK|OPX_TIMEOUT/OPX_TIMEOUT|/OK|OPX_TIMEOUT/OPX_TIMEOUT|/OK|OPX_TIMEOUT/OPX_TIMEOUT", 0,
          u'…' + Msg(7) + QStringLiteral("\r\n") + Msg(8) + QStringLiteral("\r\n006"), -1,
          "3001=2 3005=2 3014=2", "01 NONE OG", "006"},
-        {"3001=03", "5", "/|/OK|/OK", 0, QStringLiteral("…"), -1, "", "01 NONE IC", ""},
-        {"3014=BW", "5,3,5", "/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK", 0, QStringLiteral("…"), 9, "",
-         "01 NONE BW", ""},
+        {"3001=03", "5", "/|/OK|/OK", 0, "…", -1, "", "01 NONE IC", ""},
+        {"3014=BW", "5,3,5", "/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK|/OK", 0, "…", 9, "", "01 NONE BW",
+         ""},
         // Cancelled from the fourth entry on, nothing failed before: the box
         // names the three cells written before the cancel, per trunk.
         {"", "5-6", QStringLiteral("/OK|/OK|/OK|%1|%1|%1").arg(cancel), 61,
          QStringLiteral("The copy was cancelled.\r") + written +
-             QStringLiteral("\r\n  005: 3001, 3005\r\n  006: 3001"),
+             "\r\n  005: 3001, 3005\r\n  006: 3001",
          3, "", "01 NONE IC", ""},
         {"", "5", QStringLiteral("%1|%1|%1").arg(cancel), 61,
          QStringLiteral("The copy was cancelled.\rNothing was written, as far as the answer "
@@ -148,8 +146,7 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answers.toStdString() + " ErrCode " + std::to_string(c.errCode));
         // Trunk 004 read again: each case starts from its three items.
-        Answer(QStringLiteral("11"),
-               {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
+        Answer("11", {{"3001", "004", "01"}, {"3005", "004", "NONE"}, {"3014", "004", "IC"}});
         const QString edit = QString::fromLatin1(c.edit);
         if (!edit.isEmpty())
             session_->Values().SetItemValue(edit.section(u'=', 0, 0), edit.section(u'=', 1));
@@ -164,7 +161,7 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
             EXPECT_EQ(host_.sent.CMD(i), items[row]);
             EXPECT_EQ(host_.sent.FirstData(i), trunks[i % trunks.size()]);
             const QString value = session_->Values().Cell(row, ValueListModel::kData);
-            EXPECT_EQ(host_.sent.SecondData(i), value == u"NONE" ? QStringLiteral("CCC") : value);
+            EXPECT_EQ(host_.sent.SecondData(i), value == u"NONE" ? "CCC" : value);
         }
         AnswerCopy(
             [&](int i, const QString& cmd, const QString& trunk) {
@@ -189,10 +186,10 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
             EXPECT_EQ(session_->Copier().FailedTrunks().join(u' '), QString::fromLatin1(c.failed));
         }
         EXPECT_EQ(CopyTrunkRows(), QStringList{QString::fromLatin1(c.typed)});
+        EXPECT_EQ(StoredItems(), QString::fromLatin1(c.originals));
         const QStringList originals = QString::fromLatin1(c.originals).split(u' ');
         for (int row = 0; row < 3; ++row) {
             EXPECT_EQ(Original(row), originals[row]) << row;
-            EXPECT_EQ(Stored(items[row].toLatin1().constData()), originals[row]) << row;
             // A value the exchange did not take stays marked as edited.
             EXPECT_EQ(session_->Values().index(row, 0).data(ValueListModel::EditedRole).toBool(),
                       session_->Values().Cell(row, ValueListModel::kData) != originals[row])
@@ -207,39 +204,35 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     session_->WorkDb()->Execute(
         QStringLiteral("CREATE TRIGGER keep_3005 BEFORE UPDATE ON TrkDataListup "
                        "WHEN OLD.CMD = '3005' BEGIN SELECT RAISE(ABORT, 'item 3005 locked'); END"));
-    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("03"));
-    session_->Values().SetItemValue(QStringLiteral("3005"), QStringLiteral("201"));
-    session_->Values().SetItemValue(QStringLiteral("3014"), QStringLiteral("OG"));
-    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    session_->Values().SetItemValue("3001", "03");
+    session_->Values().SetItemValue("3005", "201");
+    session_->Values().SetItemValue("3014", "OG");
+    Copy({"005"}, "5");
     AnswerCopy(AllWritten);
-    EXPECT_EQ(Stored("3001"), QStringLiteral("03"));
-    EXPECT_EQ(Stored("3005"), QStringLiteral("NONE"));
-    EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
-    EXPECT_EQ(CopyTrunkRows(), QStringList{QStringLiteral("5")});
+    EXPECT_EQ(StoredItems(), "03 NONE OG");
+    EXPECT_EQ(CopyTrunkRows(), QStringList{"5"});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);  // no box per item
     EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The trunk data has been copied to the destination trunks."));
-    EXPECT_TRUE(host_.messages.last().contains(QStringLiteral("item 3005 locked")))
+              "The trunk data has been copied to the destination trunks.");
+    EXPECT_TRUE(host_.messages.last().contains("item 3005 locked"))
         << host_.messages.last().toStdString();
     EXPECT_NE(host_.codes.last(), 0);
 
     // The copy's own row cannot be written: the item values stay.
-    session_->WorkDb()->Execute(QStringLiteral("DROP TRIGGER keep_3005"));
-    session_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    session_->WorkDb()->Execute("DROP TRIGGER keep_3005");
+    session_->WorkDb()->Execute("DROP TABLE CopyTrunk");
     tree_.boxes.Clear();
-    session_->Values().SetItemValue(QStringLiteral("3001"), QStringLiteral("04"));
-    Copy({QStringLiteral("006")}, QStringLiteral("6"));
+    session_->Values().SetItemValue("3001", "04");
+    Copy({"006"}, "6");
     AnswerCopy(AllWritten);
-    EXPECT_EQ(Stored("3001"), QStringLiteral("04"));
-    EXPECT_EQ(Stored("3005"), QStringLiteral("201"));
-    EXPECT_EQ(Stored("3014"), QStringLiteral("OG"));
+    EXPECT_EQ(StoredItems(), "04 201 OG");
     EXPECT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(host_.messages.last().contains(QStringLiteral("CopyTrunk")));
+    EXPECT_TRUE(host_.messages.last().contains("CopyTrunk"));
     EXPECT_EQ(host_.codes.last(), 3078);
 
     // A clean copy clears the status line again.
-    session_->WorkDb()->Execute(QStringLiteral("CREATE TABLE CopyTrunk (Trunk TEXT)"));
-    Copy({QStringLiteral("007")}, QStringLiteral("7"));
+    session_->WorkDb()->Execute("CREATE TABLE CopyTrunk (Trunk TEXT)");
+    Copy({"007"}, "7");
     AnswerCopy(AllWritten);
     EXPECT_EQ(host_.messages.last(), QString());
     EXPECT_EQ(host_.codes.last(), 0);
@@ -249,42 +242,37 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
 // What a copy wrote is that copy's: one that ends before its write (here
 // at its destination check) names nothing of the copy before.
 TEST_F(CopyTest, ANewCopyStartsWithNothingWritten) {
-    Copy({QStringLiteral("005")}, QStringLiteral("5"));
-    AnswerCopy([](int, const QString& c, const QString& t) {
-        return QStringList{c, t, QString(), QStringLiteral("OK")};
-    });
+    Copy({"005"}, "5");
+    AnswerCopy(AllWritten);
     ASSERT_EQ(session_->Copier().Written().size(), 3);
-    window_.destinations = QStringLiteral("6");
+    window_.destinations = "6";
     session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
+    EXPECT_EQ(host_.sent.Tag(), "12");
     EXPECT_TRUE(session_->Copier().Written().isEmpty());
 }
 
 TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
     host_.sends = 0;
     session_->Values().Clear();
-    Copy({QStringLiteral("005")}, QStringLiteral("5"));
+    Copy({"005"}, "5");
     EXPECT_EQ(host_.sends, 0);
     EXPECT_EQ(tree_.boxes.beeps, 1);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().title, Msg(15));
 
     for (int i = 0; i < 64; ++i) {
-        session_->Values().AddItem(QStringLiteral("30%1").arg(i), QStringLiteral("1"), QString(),
-                                   QStringLiteral("1"));
+        session_->Values().AddItem(QStringLiteral("30%1").arg(i), "1", QString(), "1");
     }
-    QStringList all;
-    for (int t = 1; t <= 511; ++t)
-        all << QStringLiteral("%1").arg(t, 3, 10, QChar(u'0'));
-    Copy(all, QStringLiteral("1-511"));
+    QStringList all = ParseTrunkRange("1-511", 511).trunks;
+    Copy(all, "1-511");
     EXPECT_EQ(host_.sends, 1);  // 64 x 511 = 32704 entries fit
     EXPECT_EQ(host_.sent.Count(), 32704);
-    all << QStringLiteral("001");
+    all << "001";
     tree_.boxes.Clear();
-    Copy(all, QStringLiteral("1-511,1"));
+    Copy(all, "1-511,1");
     EXPECT_EQ(host_.sends, 1);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("A copy of 64 items to 512")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith("A copy of 64 items to 512"));
 }
 
 // With the safety net a list that cannot be meant is refused before the
@@ -324,7 +312,7 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
         }
         EXPECT_EQ(host_.sent.FirstDataList().join(u' '), QString::fromLatin1(c.checked));
         if (host_.sent.Count() > 0)
-            Answer(QStringLiteral("12"), {}, 1);  // a failed check ends the copy
+            Answer("12", {}, 1);  // a failed check ends the copy
     }
     SetSafetyNetSetting(true);
 }
@@ -339,9 +327,8 @@ TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
     EXPECT_EQ(CopyWriter::FailedTrunksText(eighteen),
               QStringLiteral("M7\r\nM8\r\n001  002  003  004  005\r\n006  007  008  009  010\r\n"
                              "011  012  013  014  015\r\nM11"));
-    EXPECT_EQ(CopyWriter::FailedTrunksText({QStringLiteral("007")}),
-              QStringLiteral("M7\r\nM8\r\n007  "));
-    EXPECT_EQ(CopyWriter::RefusedLine(QStringLiteral("3014")), QStringLiteral("\r\nCM30, YY=14"));
+    EXPECT_EQ(CopyWriter::FailedTrunksText({"007"}), "M7\r\nM8\r\n007  ");
+    EXPECT_EQ(CopyWriter::RefusedLine("3014"), "\r\nCM30, YY=14");
     g_Messages.clear();
 }
 
@@ -359,45 +346,34 @@ protected:
 };
 
 TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
-    struct Verdict {
-        const char* answer;
-        bool accepted;
-        const char* promptStart;
+    const char* notAssigned = "This station number is not assigned";
+    const char* otherKind = "The number entered belongs";
+    const char* failed = "The request could not be completed";
+    const char* verdicts[][2] = {
+        // the answer, the box it opens (none: accepted)
+        {"OPX_STN_STATION", ""}, {"OPX_STN_PS", ""},
+        {"OPX_STN_MLTIP", ""},   {"OPX_STN_NOT ASSIGNED", notAssigned},
+        {"101", notAssigned},    {"OPX_STN_ISDN", otherKind},
+        {"OPX_STN", otherKind},  {"", otherKind},
+        {"OPX_TIMEOUT", failed}, {"OPX_PORT TROUBLES", failed},
     };
-    const Verdict verdicts[] = {
-        {"OPX_STN_STATION", true, nullptr},
-        {"OPX_STN_PS", true, nullptr},
-        {"OPX_STN_MLTIP", true, nullptr},
-        {"OPX_STN_NOT ASSIGNED", false, "This station number is not assigned"},
-        {"101", false, "This station number is not assigned"},
-        {"OPX_STN_ISDN", false, "The number entered belongs"},
-        {"OPX_STN", false, "The number entered belongs"},
-        {"", false, "The number entered belongs"},
-        {"OPX_TIMEOUT", false, "The request could not be completed"},
-        {"OPX_PORT TROUBLES", false, "The request could not be completed"},
-    };
-    for (const Verdict& v : verdicts) {
+    for (const auto& [answer, box] : verdicts) {
+        SCOPED_TRACE(answer);
         g_StationCheckPending = false;
         tree_.boxes.Clear();
-        EXPECT_FALSE(session_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")));
+        EXPECT_FALSE(session_->Check_STNData("@LEN", "201"));
         EXPECT_TRUE(g_StationCheckPending);
-        EXPECT_EQ(host_.sent.Tag(), QStringLiteral("14"));
-        EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("@LEN"));
+        EXPECT_EQ(host_.sent.Tag() + u' ' + host_.sent.CMD(0), "14 @LEN");
         EXPECT_FALSE(host_.sent.ShowBusy());
-        Answer(QStringLiteral("14"), {{"@LEN", "201", "", QString::fromLatin1(v.answer)}});
+        Answer("14", {{"@LEN", "201", "", QString::fromLatin1(answer)}});
         // No dialog is open to take the verdict, so the step dropped it.
         EXPECT_FALSE(g_StationCheckPending);
-        EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
+        EXPECT_TRUE(tree_.boxes.shown.empty());
         g_StationCheckPending = true;  // as an open dialog that asked holds it
-        EXPECT_EQ(session_->Check_STNData(QStringLiteral("@LEN"), QStringLiteral("201")),
-                  v.accepted)
-            << v.answer;
-        if (v.promptStart) {
-            ASSERT_FALSE(tree_.boxes.shown.empty()) << v.answer;
-            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromLatin1(v.promptStart)))
-                << v.answer;
-        } else {
-            EXPECT_TRUE(tree_.boxes.shown.empty()) << v.answer;
+        EXPECT_EQ(session_->Check_STNData("@LEN", "201"), !*box);
+        ASSERT_EQ(tree_.boxes.shown.size(), *box ? 1u : 0u);
+        if (*box) {
+            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromLatin1(box)));
         }
     }
 }

@@ -31,21 +31,20 @@ protected:
         OpenStandalone();
     }
     std::unique_ptr<SimulatedExchange> Exchange() const {
-        return SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"),
-                                       ExchangeSeedPath());
+        return SimulatedExchange::Open(ExchangeFolder(), "PBX1", ExchangeSeedPath());
     }
     // Every trunk-data row of the exchange, one text per row.
     QStringList Dump() const {
-        return test::SqlRows(Exchange()->Db(), QStringLiteral("SELECT Trunk, CMD, Value FROM "
-                                                              "TrunkData ORDER BY Trunk, CMD"));
+        return test::SqlRows(Exchange()->Db(),
+                             "SELECT Trunk, CMD, Value FROM TrunkData ORDER BY Trunk, CMD");
     }
-    QString ValueOf(int trunk, const QString& cmd = QStringLiteral("3002")) const {
+    QString ValueOf(int trunk, const QString& cmd = "3002") const {
         return test::ExchangeValue(*Exchange(), trunk, cmd);
     }
-    // Another engineer's change, straight into the exchange's file.
-    void Change(const QString& where, const QString& value) const {
-        Exchange()->Db().Execute(QStringLiteral("UPDATE TrunkData SET Value = ? WHERE ") + where,
-                                 {value});
+    // Another engineer's change, straight into the exchange's file ("%": every item).
+    void Change(int trunk, const QString& value, const QString& cmd = "3002") const {
+        Exchange()->Db().Execute("UPDATE TrunkData SET Value = ? WHERE Trunk = ? AND CMD LIKE ?",
+                                 {value, trunk, cmd});
     }
     void SetFaults(const QStringList& refused, const QStringList& silent) const {
         ExchangeFaults faults;
@@ -60,8 +59,8 @@ protected:
     }
     // Reads trunk 004 and edits 3002 to "3", ready to copy to `destinations`.
     void Prepare(const QString& destinations) {
-        Get(QStringLiteral("004"));
-        session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
+        Get("004");
+        session_->Values().SetItemValue("3002", "3");
         window_.destinations = destinations;
     }
     // Copies (or only previews), the preview answered with Copy or Close.
@@ -82,7 +81,7 @@ protected:
         return journal;
     }
     JournalEntry Newest() const {
-        const QList<JournalEntry> entries = OpenJournal()->Entries(QStringLiteral("PBX1"));
+        const QList<JournalEntry> entries = OpenJournal()->Entries("PBX1");
         return entries.isEmpty() ? JournalEntry() : entries.first();
     }
     bool Shown(const QString& start, const QString& part = {}) const {
@@ -105,7 +104,7 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
     QStringList requests;  // entries of each request, in order
     QObject::connect(link_, &SimulatedLink::requestStarted,
                      [&](const QString&, int entries) { requests << QString::number(entries); });
-    Prepare(QStringLiteral("5-9"));
+    Prepare("5-9");
     const QStringList before = Dump();
     // Answer codes held as values ("DATA NOT SET") read as empty, as a Get stores them.
     auto asRead = [](const QString& v) {
@@ -119,8 +118,8 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
         EXPECT_EQ(requests, QStringList({"5"}));
         EXPECT_EQ(Dump(), before);
         const JournalEntry entry = Newest();
-        EXPECT_EQ(entry.kind, QStringLiteral("Preview"));
-        EXPECT_TRUE(entry.summary.startsWith(QStringLiteral("Changes: ")));
+        EXPECT_EQ(entry.kind, "Preview");
+        EXPECT_TRUE(entry.summary.startsWith("Changes: "));
         int checked = 0;
         for (const JournalCell& cell : OpenJournal()->Cells(entry.id)) {
             const QString source = session_->Values().GetItemValue(cell.item).toString();
@@ -149,12 +148,14 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
 }
 
 // A number above the highest trunk is left out of the copy, and both the
-// preview and the summary name it.
-TEST_F(SafetyNetEndToEndTest, CopyThenUndoLeavesEveryDestinationAsBefore) {
-    // Trunk 007 holds an item the exchange reports as not set, which no
-    // write can bring back; the others can be restored byte for byte.
-    Prepare(QStringLiteral("5-6,8-9,600"));
+// preview and the summary name it. An undo restores every destination
+// byte for byte, but a value changed since the copy is listed and, if the
+// engineer says so, left; when every value the copy wrote has changed, the
+// undo writes nothing.
+TEST_F(SafetyNetEndToEndTest, AnUndoRestoresAllButWhatChangedSinceTheCopy) {
+    Prepare("5-6,8-9,600");
     const QStringList before = Dump();
+    const QString old6 = ValueOf(6);
     QString previewed;
     window_.preview = [&](CopyPlan& plan, bool) {
         previewed = plan.LeftOutLine();
@@ -162,51 +163,40 @@ TEST_F(SafetyNetEndToEndTest, CopyThenUndoLeavesEveryDestinationAsBefore) {
     };
     RunAndWait([&] { session_->Copy(false); });
     ASSERT_EQ(window_.previews, 1);
-    EXPECT_EQ(ValueOf(5), QStringLiteral("3"));
-    const QString line = QStringLiteral("Above the highest trunk (511), left out: 600");
+    ASSERT_EQ(ValueOf(6), "3");
+    const QString line = "Above the highest trunk (511), left out: 600";
     EXPECT_EQ(previewed, line);
-    EXPECT_TRUE(Last().startsWith(QStringLiteral("The copy has ended."))) << Last().toStdString();
-    EXPECT_TRUE(Last().endsWith(line)) << Last().toStdString();
-    Undo({kYes});
-    EXPECT_EQ(Dump(), before);
-    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
-    Undo({});  // nothing left to undo
-    EXPECT_TRUE(Shown(QStringLiteral("No copy of this exchange is recorded")));
-}
-
-// A value changed since the copy is listed and, if the engineer says so,
-// left; when every value the copy wrote has changed, the undo writes nothing.
-TEST_F(SafetyNetEndToEndTest, AnUndoLeavesWhatChangedSinceTheCopy) {
-    Prepare(QStringLiteral("5-6"));
-    const QString old5 = ValueOf(5);
-    Copy();
-    ASSERT_EQ(ValueOf(6), QStringLiteral("3"));
-    Change(QStringLiteral("Trunk = 6 AND CMD = '3002'"), QStringLiteral("1"));
+    EXPECT_TRUE(Last().startsWith("The copy has ended.") && Last().endsWith(line))
+        << Last().toStdString();
+    Change(6, "1");
     Undo({kYes, kNo});  // undo: yes; the changed value: leave it
-    EXPECT_TRUE(Shown(QStringLiteral("These values were changed"), QStringLiteral("006 3002")));
-    EXPECT_EQ(ValueOf(6), QStringLiteral("1"));
-    EXPECT_EQ(ValueOf(5), old5);
-
-    window_.destinations = QStringLiteral("5");
-    Copy();
-    Change(QStringLiteral("Trunk = 5"), QStringLiteral("NONE"));
-    const QStringList before = Dump();
-    Undo({kYes});
+    EXPECT_TRUE(Shown("These values were changed", "006 3002"));
+    EXPECT_TRUE(Shown("The undo has ended."));
+    EXPECT_EQ(ValueOf(6), "1");
+    Change(6, old6);
     EXPECT_EQ(Dump(), before);
-    EXPECT_TRUE(Last().startsWith(QStringLiteral("Every value the copy wrote has changed since")));
+    Undo({});  // nothing left to undo
+    EXPECT_TRUE(Shown("No copy of this exchange is recorded"));
+
+    window_.destinations = "5";
+    Copy();
+    Change(5, "NONE", "%");
+    const QStringList changed = Dump();
+    Undo({kYes});
+    EXPECT_EQ(Dump(), changed);
+    EXPECT_TRUE(Last().startsWith("Every value the copy wrote has changed since"));
 }
 
 // What reached the trunks is what they hold: a refused write to a trunk that
 // already held the value still counts as reached; a write answered OK but
 // not stored is not verified, and having changed nothing leaves nothing to undo.
 TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
-    Get(QStringLiteral("004"));
-    Change(QStringLiteral("Trunk = 5 AND CMD = '3013'"),
-           session_->Values().GetItemValue(QStringLiteral("3013")).toString());
-    Change(QStringLiteral("Trunk = 6 AND CMD = '3013'"), QStringLiteral("NONE"));
-    SetFaults({QStringLiteral("3013")}, {QStringLiteral("3002")});
-    session_->Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("3"));
-    window_.destinations = QStringLiteral("5-6");
+    Get("004");
+    Change(5, session_->Values().GetItemValue("3013").toString(), "3013");
+    Change(6, "NONE", "3013");
+    SetFaults({"3013"}, {"3002"});
+    session_->Values().SetItemValue("3002", "3");
+    window_.destinations = "5-6";
     Copy();
     const std::string summary = Last().toStdString();
     for (const char* part :
@@ -215,15 +205,15 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     int notVerified = 0;
     for (const JournalCell& cell : OpenJournal()->Cells(Newest().id)) {
         if (cell.outcome == CellOutcome::NotVerified) {
-            EXPECT_EQ(cell.item, QStringLiteral("3002"));
+            EXPECT_EQ(cell.item, "3002");
             ++notVerified;
         }
     }
     EXPECT_EQ(notVerified, 2);
     SetFaults({}, {});
     Undo({kYes});
-    EXPECT_FALSE(Shown(QStringLiteral("These values were changed")));
-    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
+    EXPECT_FALSE(Shown("These values were changed"));
+    EXPECT_TRUE(Shown("The undo has ended."));
 }
 
 // A journal that cannot be used refuses the copy with the safety net on (no
@@ -231,19 +221,17 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
 TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
     QDir().mkpath(services().dataFolder);
     QFile garbage(services().dataFolder + QStringLiteral("/journal.db"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) > 0);
     garbage.close();
-    Prepare(QStringLiteral("5"));
+    Prepare("5");
     const QStringList before = Dump();
     tree_.boxes.Clear();
     RunAndWait([&] { session_->Copy(false); });
     EXPECT_EQ(Dump(), before);
-    EXPECT_TRUE(
-        Shown(QStringLiteral("The copy journal cannot be used"), QStringLiteral("journal.db")));
+    EXPECT_TRUE(Shown("The copy journal cannot be used", "journal.db"));
     session_->SetSafetyNetOn(false);
     RunAndWait([&] { session_->Copy(false); });
-    EXPECT_EQ(ValueOf(5), QStringLiteral("3"));
+    EXPECT_EQ(ValueOf(5), "3");
 }
 
 // Another engineer changes a destination while the preview is looked at:
@@ -252,11 +240,11 @@ TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
 TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBackedUp) {
     const qint64 fresh = SafeCopy::freshReadMs;
     SafeCopy::freshReadMs = 0;
-    Prepare(QStringLiteral("5-6"));
+    Prepare("5-6");
     int marked = -1;
     window_.preview = [&](CopyPlan& plan, bool) {
         if (window_.previews == 1)
-            Change(QStringLiteral("Trunk = 6 AND CMD = '3002'"), QStringLiteral("0"));
+            Change(6, "0");
         else
             marked = plan.ChangedSinceCount();
         return true;
@@ -265,15 +253,18 @@ TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBac
     SafeCopy::freshReadMs = fresh;
     EXPECT_EQ(window_.previews, 2);
     EXPECT_EQ(marked, 1);
-    ASSERT_EQ(ValueOf(6), QStringLiteral("3"));
+    ASSERT_EQ(ValueOf(6), "3");
     Undo({kYes});
-    EXPECT_EQ(ValueOf(6), QStringLiteral("0"));  // never the stale 2
+    EXPECT_EQ(ValueOf(6), "0");  // never the stale 2
 }
 
 // A copy is in the journal, unfinished, before its first write; one cut off
-// (its writer gone) is named once and undone by what the trunks hold.
-TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone) {
-    Prepare(QStringLiteral("5-6"));
+// (its writer gone) is named once and undone by what the trunks hold. Here
+// it is a colleague's: the undo asks first, naming them and when (that
+// question stands for the plain one). No leaves the trunks as they are; Yes
+// undoes, recorded as this engineer's.
+TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingThem) {
+    Prepare("5-6");
     const QString old5 = ValueOf(5);
     std::optional<JournalEntry> ahead;
     int pending = 0;
@@ -292,63 +283,46 @@ TEST_F(SafetyNetEndToEndTest, ACopyIsRecordedAheadAndACutOffOneIsNamedAndUndone)
     EXPECT_GT(pending, 0);
     EXPECT_TRUE(Newest().finished);
 
-    // As if cut off after writing 005 only: the entry is made unfinished
-    // again, its writer gone, and 006 holds its old value once more.
+    // As if ben's copy was cut off after writing 005 only: the entry is made
+    // unfinished again, its writer gone, and 006 holds its old value once more.
     auto db = Database::Open(CopyJournal::DefaultPath(), false);
-    db->Execute(QStringLiteral("UPDATE JournalEntries SET State = 0, Writer = 999999999"));
     db->Execute(
-        QStringLiteral("UPDATE JournalCells SET Outcome = 'pending' WHERE Outcome = 'written'"));
-    Change(QStringLiteral("Trunk = 6 AND CMD = '3002'"), QStringLiteral("2"));
+        "UPDATE JournalEntries SET State = 0, Writer = 999999999, Engineer = 'ben', "
+        "EngineerName = 'Ben Miller' WHERE Kind = 'Copy'");
+    db->Execute("UPDATE JournalCells SET Outcome = 'pending' WHERE Outcome = 'written'");
+    Change(6, "2");
     tree_.boxes.Clear();
     session_->NameAbandonedCopies();
-    EXPECT_TRUE(Shown(QStringLiteral("The copy of 004 to 5-6 at "),
-                      QStringLiteral("did not finish: up to")));
+    EXPECT_TRUE(Shown("The copy of 004 to 5-6 at ", "did not finish: up to"));
     tree_.boxes.Clear();
     session_->NameAbandonedCopies();  // named once
     EXPECT_TRUE(tree_.boxes.shown.empty());
-    Undo({kYes});
-    EXPECT_EQ(ValueOf(5), old5);
-    EXPECT_EQ(ValueOf(6), QStringLiteral("2"));
-    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
-}
 
-// The last copy is a colleague's: the undo asks first, naming them and when
-// (that question stands for the plain one). No leaves the trunks as they
-// are; Yes undoes, recorded as this engineer's.
-TEST_F(SafetyNetEndToEndTest, UndoingAColleaguesCopyNamesThemFirst) {
-    Prepare(QStringLiteral("5-6"));
-    const QString old5 = ValueOf(5);
-    Copy();
-    ASSERT_EQ(ValueOf(5), QStringLiteral("3"));
-    Database::Open(CopyJournal::DefaultPath(), false)
-        ->Execute(QStringLiteral("UPDATE JournalEntries SET Engineer = 'ben', "
-                                 "EngineerName = 'Ben Miller' WHERE Kind = 'Copy'"));
     const JournalEntry copy = Newest();
-    ASSERT_EQ(copy.kind, QStringLiteral("Copy"));
     const QDateTime when = copy.time.toLocalTime();
     const QString question =
         QStringLiteral(
             "The last copy of this exchange was made by ben (Ben Miller) on %1 at %2: "
             "trunk 004 to 5-6.")
-            .arg(when.toString(QStringLiteral("yyyy-MM-dd")),
-                 when.toString(QStringLiteral("HH:mm")));
-    const QStringList copied = Dump();
+            .arg(when.toString("yyyy-MM-dd"), when.toString("HH:mm"));
+    const QStringList cutOff = Dump();
     Undo({kNo});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(Last().startsWith(question)) << Last().toStdString();
-    EXPECT_EQ(Dump(), copied);
-    EXPECT_EQ(Newest().kind, QStringLiteral("Copy"));
+    EXPECT_EQ(Dump(), cutOff);
+    EXPECT_EQ(Newest().kind, "Copy");
 
     Undo({kYes});
     EXPECT_TRUE(Shown(question));
-    EXPECT_FALSE(Shown(QStringLiteral("Undo the copy of trunk")));
-    EXPECT_TRUE(Shown(QStringLiteral("The undo has ended.")));
+    EXPECT_FALSE(Shown("Undo the copy of trunk"));
+    EXPECT_TRUE(Shown("The undo has ended."));
     EXPECT_EQ(ValueOf(5), old5);
+    EXPECT_EQ(ValueOf(6), "2");
     const JournalEntry undo = Newest();
-    EXPECT_EQ(undo.kind, QStringLiteral("Undo"));
+    EXPECT_EQ(undo.kind, "Undo");
     EXPECT_EQ(undo.undoOf, copy.id);
     EXPECT_EQ(undo.desk.engineer, ThisDesk().engineer);
-    EXPECT_NE(undo.desk.engineer, QStringLiteral("ben"));
+    EXPECT_NE(undo.desk.engineer, "ben");
 }
 
 TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
@@ -356,19 +330,17 @@ TEST(SafetyNetSummaryTest, RunsOfEqualCountsBreakAtItemsLeftOut) {
     ASSERT_TRUE(tree.OpenStartupDatabases());
     QList<SourceItem> items;
     for (int n = 3001; n <= 3006; ++n)
-        items.append({QString::number(n), QString(), QStringLiteral("1")});
+        items.append({QString::number(n), QString(), "1"});
     QList<JournalCell> cells;
     QList<bool> reached;
     for (const char* item : {"3001", "3002", "3004", "3005", "3006"}) {
         for (const char* trunk : {"005", "006"}) {
-            cells.append({QString::fromLatin1(trunk), QString::fromLatin1(item),
-                          QStringLiteral("0"), QStringLiteral("1"), CellOutcome::Written,
-                          QString()});
+            cells.append({QString::fromLatin1(trunk), QString::fromLatin1(item), "0", "1",
+                          CellOutcome::Written, QString()});
             reached.append(QByteArray(item) != "3006" || QByteArray(trunk) == "005");
         }
     }
-    const QStringList lines =
-        SafeCopy::Summary(items, cells, reached, 2).Render().split(QStringLiteral("\r\n"));
+    const QStringList lines = SafeCopy::Summary(items, cells, reached, 2).Render().split("\r\n");
     EXPECT_EQ(lines, QStringList({"3001 to 3002: 2 of 2 trunks each",
                                   "3004 to 3005: 2 of 2 trunks each", "3006: 1 of 2 trunks"}));
 }
@@ -390,34 +362,30 @@ protected:
 // are exactly the ones without it: the destination check, then the copy,
 // nothing read before or after.
 TEST_F(SafetyNetSwitchTest, SwitchedOffTheCopyGoesStraightOut) {
-    window_.trunkBox = QStringLiteral("005");
-    Answer(QStringLiteral("13"), {{"3000", "005", "01"}});
-    Answer(QStringLiteral("11"), {{"3001", "005", "01"}, {"3002", "005", "2"}});
-    window_.destinations = QStringLiteral("7");
+    const auto sent = [&] { return host_.sent.Tag() + u' ' + host_.sent.CMD(0); };
+    window_.trunkBox = "005";
+    Answer("13", {{"3000", "005", "01"}});
+    Answer("11", {{"3001", "005", "01"}, {"3002", "005", "2"}});
+    window_.destinations = "7";
     session_->Copy(true);
-    Answer(QStringLiteral("12"), {{"3000", "007", "01"}});
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
-    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
-    Answer(QStringLiteral("16"), {{"3001", "007", "01"}, {"3002", "007", "2"}});
+    Answer("12", {{"3000", "007", "01"}});
+    EXPECT_EQ(sent(), "16 L30");
+    Answer("16", {{"3001", "007", "01"}, {"3002", "007", "2"}});
 
-    window_.destinations = QStringLiteral("7,8");
+    window_.destinations = "7,8";
     session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("12"));
-    Answer(QStringLiteral("12"), {{"3000", "007", "01"}, {"3000", "008", "01"}});
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("10"));
-    ASSERT_EQ(host_.sent.Count(), 4);
-    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("3001"));
-    EXPECT_EQ(host_.sent.FirstData(1), QStringLiteral("008"));
+    EXPECT_EQ(host_.sent.Tag(), "12");
+    Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
+    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '), "10 3001 007 008 007 008");
     // Switched on, the same copy reads the destinations first: that one read
     // tells whether each is assigned too, so no check is sent.
-    Answer(QStringLiteral("10"), {{"3001", "007", "", "OK"},
-                                  {"3001", "008", "", "OK"},
-                                  {"3002", "007", "", "OK"},
-                                  {"3002", "008", "", "OK"}});
+    Answer("10", {{"3001", "007", "", "OK"},
+                  {"3001", "008", "", "OK"},
+                  {"3002", "007", "", "OK"},
+                  {"3002", "008", "", "OK"}});
     session_->SetSafetyNetOn(true);
     session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("16"));
-    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
+    EXPECT_EQ(sent(), "16 L30");
     EXPECT_TRUE(SafetyNetSetting());  // the window's switch is the setting
 }
 
@@ -430,10 +398,9 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
         db.BeginTrans();
         for (int i = 18; i < 72; ++i) {
             const QString key = QStringLiteral("30%1").arg(i, 2, 10, QChar(u'0'));
-            db.Execute(QStringLiteral("INSERT OR IGNORE INTO Items (CMD, Pattern) VALUES (?, ?)"),
-                       {key, QStringLiteral("^[0-9]$")});
-            db.Execute(QStringLiteral("INSERT OR REPLACE INTO TrunkData VALUES (4, ?, '7')"),
-                       {key});
+            db.Execute("INSERT OR IGNORE INTO Items (CMD, Pattern) VALUES (?, ?)",
+                       {key, "^[0-9]$"});
+            db.Execute("INSERT OR REPLACE INTO TrunkData VALUES (4, ?, '7')", {key});
             session_->WorkDb()->Execute(
                 QStringLiteral("INSERT INTO CMD30Titles (TitleID, CMD, Description, Visible) "
                                "VALUES (?, ?, ?, -1)"),
@@ -441,20 +408,16 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
         }
         db.CommitTrans();
     }
-    Get(QStringLiteral("004"));
+    Get("004");
     ASSERT_GE(session_->Values().rowCount(), 64);
-    window_.destinations = QStringLiteral("5-511");
+    window_.destinations = "5-511";
     Copy();
-    // Every assigned destination holds the source's value of every item.
-    auto exchange = Exchange();
-    EXPECT_EQ(
-        test::SqlValue(exchange->Db(),
-                       "SELECT COUNT(*) FROM TrunkData d JOIN Trunks t ON t.Trunk = d.Trunk "
-                       "WHERE t.Assigned <> 0 AND d.Trunk BETWEEN 5 AND 511 AND d.CMD = '3050' "
-                       "AND d.Value = '7'"),
-        test::SqlValue(exchange->Db(),
-                       "SELECT COUNT(*) FROM Trunks WHERE Assigned <> 0 AND "
-                       "Trunk BETWEEN 5 AND 511"));
+    // No assigned destination lacks the source's value of the items beyond the first 64.
+    EXPECT_EQ(test::SqlValue(Exchange()->Db(),
+                             "SELECT COUNT(*) FROM Trunks t LEFT JOIN TrunkData d ON d.Trunk = "
+                             "t.Trunk AND d.CMD = '3050' WHERE t.Assigned <> 0 AND t.Trunk "
+                             "BETWEEN 5 AND 511 AND d.Value IS NOT '7'"),
+              "0");
 }
 
 }  // namespace

@@ -9,12 +9,20 @@
 namespace kestrel {
 namespace {
 
+// A list-up's answer lines for trunk 005 from "item=answer;item=answer".
+QList<QStringList> Lines(const QString& text) {
+    QList<QStringList> lines;
+    for (const QString& line : text.split(u';'))
+        lines << QStringList{line.section(u'=', 0, 0), "005", line.section(u'=', 1)};
+    return lines;
+}
+
 class SourceTrunkTest : public test::SessionFixture {
 protected:
     void SetUp() override {
         SessionFixture::SetUp();
         OpenHosted();
-        window_.trunkBox = QStringLiteral("005");
+        window_.trunkBox = "005";
     }
     int Rows(const char* table) const {
         return test::SqlValue(*session_->WorkDb(),
@@ -31,121 +39,136 @@ protected:
         return trunks;
     }
     QStringList Listup() const {
-        return test::SqlRows(*session_->WorkDb(),
-                             QStringLiteral("SELECT CMD, Data FROM TrkDataListup"));
+        return test::SqlRows(*session_->WorkDb(), "SELECT CMD, Data FROM TrkDataListup");
     }
 };
 
 TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
-    Answer(QStringLiteral("13"), {{"3000", "005", "02"}});
-    EXPECT_EQ(host_.sent.CMD(0), QStringLiteral("L30"));
-    EXPECT_EQ(host_.sent.FirstData(0), QStringLiteral("005"));
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("11"));
+    Answer("13", {{"3000", "005", "02"}});
+    EXPECT_EQ(host_.sent.Tag() + u' ' + host_.sent.CMD(0) + u' ' + host_.sent.FirstData(0),
+              "11 L30 005");
 
-    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
+    session_->Values().AddRow("3001;01;Route;01");
     session_->SetNoSourceData(false);
-    Answer(QStringLiteral("13"), {{"3000", "005", "TRK NOT ASSIGNED"}});
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("13"));  // no list-up asked for
+    Answer("13", {{"3000", "005", "TRK NOT ASSIGNED"}});
+    EXPECT_EQ(host_.sent.Tag(), "13");  // no list-up asked for
     EXPECT_EQ(session_->Values().rowCount(), 0);
     EXPECT_TRUE(session_->NoSourceData());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith("The source trunk is not"));
 }
 
-TEST_F(SourceTrunkTest, ListupStoresValuesCodesAndVisibleItemsOnly) {
+// Each list-up as the exchange answered it: what is stored and shown, the
+// box and the host's line, which says what was read before the box opens.
+TEST_F(SourceTrunkTest, AListupStoresTheCataloguesItemsAndSaysWhatItRead) {
     QString lineAtBox;
     tree_.boxes.onShow = [&](const MessageBoxRequest&) {
         lineAtBox = host_.messages.value(host_.messages.size() - 1);
     };
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"},
-                                  {"3005", "005", "NONE"},
-                                  {"3012", "005", "DATA NOT SET"},
-                                  {"3002", "005", "OPX_TIMEOUT"},
-                                  {"3003", "005", "DATA NOT FOUND"},
-                                  {"3015", "005", "0"},
-                                  {"3016", "005", "1"},
-                                  {"3006", "005", "O'Ü \"1\""}});
-    EXPECT_EQ(Listup(),
-              QStringList({"3001=03", "3005=NONE", "3012=", "3002=", "3003=", "3006=O'Ü \"1\""}));
-    EXPECT_EQ(session_->Values().rowCount(), 6);
-    EXPECT_EQ(session_->Values().Cell(1, ValueListModel::kOriginal), QStringLiteral("NONE"));
-    EXPECT_EQ(session_->Values().Cell(0, ValueListModel::kDescription),
-              QStringLiteral("Trunk route"));
-    EXPECT_FALSE(session_->NoSourceData());
-    // The timeout was followed by an exchange answer: done, not failed.
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
-    // The storing was over while the box was open: the line said so.
-    EXPECT_EQ(lineAtBox, QStringLiteral("Items read from trunk 005: 6."));
-    tree_.boxes.onShow = nullptr;
+    const QString done = "The request has been completed.";
+    QList<QStringList> repeating;  // thousands of unknown items, 3001 over and over
+    for (int i = 0; i < 20000; ++i)
+        repeating << QStringList{i % 2 ? "3001" : QStringLiteral("9%1").arg(i), "005",
+                                 QStringLiteral("0%1").arg(i % 4 + 1)};
+    struct Case {
+        const char* name;
+        QList<QStringList> lines;
+        int errCode;
+        const char* stored;
+        QString box;   // empty: not checked
+        QString line;  // the host's line at the box and after; "*": not checked
+    };
+    const QString cancelled =
+        "The Get was cancelled.\rItems read before the cancel: 1. The list shows only those.";
+    // clang-format off
+    const Case cases[] = {
+        // A timeout followed by an exchange answer is done, not failed.
+        {"values, codes and hidden items", Lines("3001=03;3005=NONE;3012=DATA NOT SET;"
+         "3002=OPX_TIMEOUT;3003=DATA NOT FOUND;3015=0;3016=1;3006=O'Ü \"1\""), 0,
+         "3001=03 3005=NONE 3012= 3002= 3003= 3006=O'Ü \"1\"", done,
+         "Items read from trunk 005: 6."},
+        {"unknown items", Lines("3001=03;3099=7;3098=DATA NOT SET;3097=NONE;3099=8"), 0,
+         "3001=03", done, "Items read from trunk 005: 1. " + Msg(16) + " 3099, 3097"},
+        {"a trunk not assigned", Lines("L30=TRK NOT ASSIGNED"), 0, "", {}, ""},
+        {"a digit error", Lines("L30=DIGIT ERROR"), 0, "", {}, ""},
+        {"cancelled midway", Lines("3001=03;3002=OPX_USERCANCEL;3003=OPX_USERCANCEL"), 61,
+         "3001=03", cancelled, "*"},
+        {"repeating", repeating, 0, "3001=02", {}, "*"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree_.boxes.Clear();
+        lineAtBox.clear();
+        session_->SetNoSourceData(false);
+        Answer("11", c.lines, c.errCode);
+        const QString stored = QString::fromUtf8(c.stored);
+        EXPECT_EQ(Listup().join(u' '), stored);
+        EXPECT_EQ(session_->Values().rowCount(), Listup().size());
+        // With nothing stored, Copy and Print stay refused.
+        EXPECT_EQ(session_->NoSourceData(), stored.isEmpty());
+        if (!c.box.isEmpty()) {
+            ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+            EXPECT_EQ(tree_.boxes.Last().prompt, c.box);
+        }
+        if (c.line != u"*") {
+            EXPECT_EQ(host_.messages.last(), c.line);
+            EXPECT_EQ(lineAtBox, c.box.isEmpty() ? QString() : c.line);
+        }
+    }
+    // The repeating list-up names a few of the unknown items only.
+    EXPECT_EQ(host_.messages.last().count(u','), 15) << host_.messages.last().toStdString();
+    EXPECT_TRUE(host_.messages.last().endsWith(Msg(11)));
     EXPECT_TRUE(host_.messages.contains(Msg(9)));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("Items read from trunk 005: 6."));
+    EXPECT_EQ(session_->Values().Cell(0, ValueListModel::kDescription), "Trunk route");
+    tree_.boxes.onShow = nullptr;
 
-    // A second list-up leaves one row of trunk and exchange, and empties the
+    // Another trunk's list-up leaves one row of trunk and exchange, and empties the
     // last copy's outcome: it belonged with the trunk before.
-    session_->WorkDb()->Execute(QStringLiteral("INSERT INTO CopyOutcome VALUES ('007', 'x')"));
-    window_.trunkBox = QStringLiteral("006");
-    Answer(QStringLiteral("11"), {{"3001", "006", "04"}, {"3002", "006", "1"}});
-    EXPECT_EQ(Rows("Trunk"), 1);
-    EXPECT_EQ(Rows("PBXName"), 1);
-    EXPECT_EQ(Rows("CopyOutcome"), 0);
-    EXPECT_EQ(Listup(), QStringList({"3001=04", "3002=1"}));
-    EXPECT_EQ(session_->Values().rowCount(), 2);
+    session_->WorkDb()->Execute("INSERT INTO CopyOutcome VALUES ('007', 'x')");
+    window_.trunkBox = "006";
+    Answer("11", {{"3001", "006", "04"}, {"3002", "006", "1"}});
+    EXPECT_EQ(QList<int>({Rows("Trunk"), Rows("PBXName"), Rows("CopyOutcome")}),
+              QList<int>({1, 1, 0}));
+    EXPECT_EQ(Listup().join(u' '), "3001=04 3002=1");
+    host_.sends = 0;
+    session_->SetNoSourceData(true);
+    for (const bool print : {false, true}) {
+        tree_.boxes.Clear();
+        print ? session_->Print() : session_->Copy(false);
+        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << print;
+        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith("There is no trunk data"));
+    }
+    EXPECT_EQ(host_.sends, 0);
 }
 
-// A Get cancelled midway stores what came before and says so; every way a
-// Get can fail ends in a box, and nothing read is changed.
+// Every way a Get can fail ends in a box, and nothing read is changed.
 TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
-    Answer(QStringLiteral("11"),
-           {{"3001", "005", "03"},
-            {"3002", "005", "OPX_USERCANCEL"},
-            {"3003", "005", "OPX_USERCANCEL"}},
-           61);
-    EXPECT_EQ(Listup(), QStringList{"3001=03"});
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The Get was cancelled.\rItems read before the cancel: 1. The list "
-                             "shows only those."));
-    EXPECT_FALSE(session_->NoSourceData());
+    Answer("11", {{"3001", "005", "03"}});
     struct Case {
         const char* name;
         std::function<void()> run;
         const char* start;
     };
+    // clang-format off
     const Case cases[] = {
-        {"login refused",
-         [&] {
-             host_.loginReply = QStringLiteral("BUSY");
-             session_->GetSourceTrunk();
-             host_.loginReply = QStringLiteral("LOGIN7");
-         },
+        {"login refused", [&] { host_.loginReply = "BUSY"; session_->GetSourceTrunk(); },
          "The exchange link refused the request (BUSY)"},
-        {"send refused",
-         [&] {
-             host_.sendReply = QString();
-             session_->GetSourceTrunk();
-             host_.sendReply = QStringLiteral("REQ1");
-         },
+        {"send refused", [&] { host_.sendReply = QString(); session_->GetSourceTrunk(); },
          "The exchange link refused the request (no reply)"},
-        {"check failed",
-         [&] {
-             Answer(QStringLiteral("13"), {{"3000", "005", "01"}}, 99);
-         },
+        {"check failed", [&] { Answer("13", {{"3000", "005", "01"}}, 99); },
          "The source trunk could not be read (ErrCode 99)"},
-        {"list-up failed",
-         [&] {
-             Answer(QStringLiteral("11"), {{"3001", "005", "04"}}, 5);
-         },
+        {"list-up failed", [&] { Answer("11", {{"3001", "005", "04"}}, 5); },
          "The source trunk could not be read (ErrCode 5)"},
-        {"check cancelled",
-         [&] {
-             Answer(QStringLiteral("13"), {{"3000", "005", "OPX_USERCANCEL"}}, 61);
-         },
+        {"check cancelled", [&] { Answer("13", {{"3000", "005", "OPX_USERCANCEL"}}, 61); },
          "The Get was cancelled.\rNothing was read"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         tree_.boxes.Clear();
         c.run();
+        host_.loginReply = "LOGIN7";
+        host_.sendReply = "REQ1";
         ASSERT_TRUE(test::WaitFor([&] { return !session_->RequestUnderWay(); })) << c.name;
         ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.name;
         EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QString::fromUtf8(c.start)))
@@ -155,99 +178,48 @@ TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
         EXPECT_TRUE(window_.enabled) << c.name;
     }
     // The cancelled check asked for no list-up.
-    EXPECT_EQ(host_.sent.Tag(), QStringLiteral("13"));
-}
-
-// A list-up that repeats an item or names thousands the catalogue does not
-// know stores each item once and names a few of the unknown ones.
-TEST_F(SourceTrunkTest, ARepeatingListupStaysTheCataloguesSize) {
-    QList<QStringList> lines;
-    for (int i = 0; i < 20000; ++i) {
-        lines << QStringList{i % 2 ? QStringLiteral("3001") : QStringLiteral("9%1").arg(i),
-                             QStringLiteral("005"), QStringLiteral("0%1").arg(i % 4 + 1)};
-    }
-    Answer(QStringLiteral("11"), lines);
-    EXPECT_EQ(Listup(), QStringList{"3001=02"});
-    EXPECT_EQ(session_->Values().rowCount(), 1);
-    EXPECT_EQ(host_.messages.last().count(u','), 15) << host_.messages.last().toStdString();
-    EXPECT_TRUE(host_.messages.last().endsWith(Msg(11)));
-}
-
-TEST_F(SourceTrunkTest, UnknownItemsAreLeftOutAndNamedOnTheMessageLine) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"},
-                                  {"3099", "005", "7"},
-                                  {"3098", "005", "DATA NOT SET"},
-                                  {"3097", "005", "NONE"},
-                                  {"3099", "005", "8"}});
-    EXPECT_EQ(Listup(), QStringList{"3001=03"});
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);  // no box of its own
-    EXPECT_EQ(tree_.boxes.Last().prompt, QStringLiteral("The request has been completed."));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("Items read from trunk 005: 1. ") + Msg(16) +
-                                         QStringLiteral(" 3099, 3097"));
-    EXPECT_FALSE(Msg(16).isEmpty());
-
-    // The exchange's answer for a trunk it does not hold is no item: nothing
-    // is named and, with nothing stored, Copy and Print stay refused.
-    for (const char* verdict : {"TRK NOT ASSIGNED", "DIGIT ERROR"}) {
-        tree_.boxes.Clear();
-        session_->SetNoSourceData(false);
-        Answer(QStringLiteral("11"), {{"L30", "005", verdict}});
-        EXPECT_EQ(Rows("TrkDataListup"), 0);
-        EXPECT_EQ(host_.messages.last(), QString()) << verdict;
-        EXPECT_TRUE(session_->NoSourceData()) << verdict;
-    }
-    host_.sends = 0;
-    for (const bool print : {false, true}) {
-        tree_.boxes.Clear();
-        print ? session_->Print() : session_->Copy(false);
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << print;
-        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("There is no trunk data")));
-    }
-    EXPECT_EQ(host_.sends, 0);
+    EXPECT_EQ(host_.sent.Tag(), "13");
 }
 
 TEST_F(SourceTrunkTest, AFailedStoreWritesNothingAndKeepsCopyRefused) {
-    Answer(QStringLiteral("11"), {{"3001", "005", "03"}});
-    session_->WorkDb()->Execute(QStringLiteral("DROP TABLE CopyTrunk"));
+    Answer("11", {{"3001", "005", "03"}});
+    session_->WorkDb()->Execute("DROP TABLE CopyTrunk");
     tree_.boxes.Clear();
-    Answer(QStringLiteral("11"), {{"3001", "005", "04"}});
+    Answer("11", {{"3001", "005", "04"}});
     EXPECT_EQ(Listup(), QStringList{"3001=03"});  // rolled back
     EXPECT_EQ(session_->Values().rowCount(), 0);
     EXPECT_TRUE(session_->NoSourceData());
     ASSERT_EQ(tree_.boxes.shown.size(), 2u);
-    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("[3078]")));
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith("[3078]"));
 }
 
 TEST_F(SourceTrunkTest, DestinationsCheckedReportAndCopyTheRest) {
-    session_->Values().AddRow(QStringLiteral("3001;01;Route;01"));
+    session_->Values().AddRow("3001;01;Route;01");
     QList<QStringList> lines;
     for (int t = 1; t <= 7; ++t) {
-        lines.append({QStringLiteral("3000"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
-                      QStringLiteral("TRK NOT ASSIGNED")});
+        lines.append({"3000", QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')), "TRK NOT ASSIGNED"});
     }
-    lines.append({QStringLiteral("3000"), QStringLiteral("009"), QStringLiteral("02")});
-    lines.append({QStringLiteral("3000"), QStringLiteral("600"), QStringLiteral("DIGIT ERROR")});
-    lines.append({QStringLiteral("3000"), QStringLiteral("1011"), QStringLiteral("01")});
-    Answer(QStringLiteral("12"), lines);
+    lines.append({"3000", "009", "02"});
+    lines.append({"3000", "600", "DIGIT ERROR"});
+    lines.append({"3000", "1011", "01"});
+    Answer("12", lines);
     EXPECT_EQ(Copied(), QStringList({"009", "011"}));
     ASSERT_EQ(tree_.boxes.shown.size(), 2u);
-    EXPECT_TRUE(
-        tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("D001,D002,D003,D004,D005,more...")));
-    EXPECT_TRUE(tree_.boxes.shown[1].prompt.startsWith(QStringLiteral("The destination list")));
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith("D001,D002,D003,D004,D005,more..."));
+    EXPECT_TRUE(tree_.boxes.shown[1].prompt.startsWith("The destination list"));
 
     tree_.boxes.Clear();
-    Answer(QStringLiteral("12"), {{"3000", "002", "TRK NOT ASSIGNED"}});
+    Answer("12", {{"3000", "002", "TRK NOT ASSIGNED"}});
     EXPECT_TRUE(Copied().isEmpty());
-    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith(QStringLiteral("\rD002,")));
+    EXPECT_TRUE(tree_.boxes.shown[0].prompt.endsWith("\rD002,"));
 
     // The engineer's cancel during the check ends the copy there: nothing is
     // written, and the add-in says so.
     tree_.boxes.Clear();
-    Answer(QStringLiteral("12"),
-           {{"3000", "005", "01"}, {"3000", "006", "OPX_USERCANCEL", "OPX_USERCANCEL"}}, 61);
+    Answer("12", {{"3000", "005", "01"}, {"3000", "006", "OPX_USERCANCEL", "OPX_USERCANCEL"}}, 61);
     EXPECT_TRUE(Copied().isEmpty());
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The copy was cancelled")));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith("The copy was cancelled"));
 }
 
 }  // namespace

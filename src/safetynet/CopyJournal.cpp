@@ -554,27 +554,35 @@ int CopyJournal::WaitingCount() const {
     return count.Step() ? count.Column(0).toInt() : 0;
 }
 
+QList<std::pair<FilterField, QVariant>> SetFields(const JournalFilter& filter) {
+    QList<std::pair<FilterField, QVariant>> fields;
+    auto add = [&](bool set, FilterField field, const QVariant& value) {
+        if (set)
+            fields.append({field, value});
+    };
+    add(!filter.exchange.isEmpty(), FilterField::Exchange, filter.exchange);
+    add(!filter.engineer.isEmpty(), FilterField::Engineer, filter.engineer);
+    add(!filter.kind.isEmpty(), FilterField::Kind, filter.kind);
+    add(filter.from.isValid(), FilterField::From, filter.from.toMSecsSinceEpoch());
+    add(filter.to.isValid(), FilterField::To, filter.to.toMSecsSinceEpoch());
+    add(!filter.trunk.isEmpty(), FilterField::Trunk, filter.trunk);
+    return fields;
+}
+
 QList<JournalEntry> CopyJournal::Entries(const JournalFilter& filter) const {
+    static const QHash<FilterField, QString> kTerms = {
+        {FilterField::Exchange, QStringLiteral("Exchange = ? COLLATE KESTREL_NOCASE")},
+        {FilterField::Engineer, QStringLiteral("Engineer = ?")},
+        {FilterField::Kind, QStringLiteral("Kind = ?")},
+        {FilterField::From, QStringLiteral("Time >= ?")},
+        {FilterField::To, QStringLiteral("Time <= ?")},
+        {FilterField::Trunk, QStringLiteral("EXISTS (SELECT 1 FROM JournalCells c WHERE "
+                                            "c.Entry = e.ID AND c.Trunk = ?)")}};
     QStringList terms;
     QVariantList values;
-    auto add = [&](const QString& term, const QVariant& value) {
-        terms << term;
+    for (const auto& [field, value] : SetFields(filter)) {
+        terms << kTerms.value(field);
         values << value;
-    };
-    if (!filter.exchange.isEmpty())
-        add(QStringLiteral("Exchange = ? COLLATE KESTREL_NOCASE"), filter.exchange);
-    if (!filter.engineer.isEmpty())
-        add(QStringLiteral("Engineer = ?"), filter.engineer);
-    if (!filter.kind.isEmpty())
-        add(QStringLiteral("Kind = ?"), filter.kind);
-    if (filter.from.isValid())
-        add(QStringLiteral("Time >= ?"), filter.from.toMSecsSinceEpoch());
-    if (filter.to.isValid())
-        add(QStringLiteral("Time <= ?"), filter.to.toMSecsSinceEpoch());
-    if (!filter.trunk.isEmpty()) {
-        add(QStringLiteral("EXISTS (SELECT 1 FROM JournalCells c WHERE c.Entry = e.ID AND "
-                           "c.Trunk = ?)"),
-            filter.trunk);
     }
     return ReadEntries(terms.isEmpty()
                            ? QString()

@@ -74,6 +74,12 @@ struct JournalFilter {
     QDateTime to = {};
 };
 
+// The fields a filter sets, in this order, each with the value it compares
+// with (times as milliseconds since the epoch): each journal words them in
+// its own SQL.
+enum class FilterField { Exchange, Engineer, Kind, From, To, Trunk };
+QList<std::pair<FilterField, QVariant>> SetFields(const JournalFilter& filter);
+
 struct JournalEntry {
     qint64 id = 0;  // this journal's number of the entry
     // The entry's own id wherever it is kept, made before its first write.

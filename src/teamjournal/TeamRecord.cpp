@@ -13,10 +13,6 @@ QVariant OrNull(const QString& text) {
 
 // Times cross the link as milliseconds since the epoch, whatever the
 // server's zone and date style.
-qint64 Stamp(const QDateTime& time) {
-    return time.toMSecsSinceEpoch();
-}
-
 QDateTime TimeOf(const QString& milliseconds) {
     return QDateTime::fromMSecsSinceEpoch(milliseconds.toLongLong());
 }
@@ -42,8 +38,8 @@ bool Send(PgLink& link, const JournalEntry& entry, const QList<JournalCell>& cel
                            "to_timestamp($3::bigint / 1000.0), $4, $5, "
                            "$6, $7, $8, $9, false, $10, $11, $12, $13) ON CONFLICT (uuid) DO "
                            "NOTHING"),
-            {entry.uuid, entry.kind, Stamp(entry.time), entry.exchange, entry.sourceTrunk,
-             entry.destinationList, entry.SummaryText(), entry.made.Encode(),
+            {entry.uuid, entry.kind, entry.time.toMSecsSinceEpoch(), entry.exchange,
+             entry.sourceTrunk, entry.destinationList, entry.SummaryText(), entry.made.Encode(),
              OrNull(entry.undoOfUuid), entry.desk.engineer, entry.desk.engineerName,
              entry.desk.machine, entry.desk.start});
         if (added.Affected() == 0) {
@@ -91,25 +87,19 @@ QList<JournalEntry> ReadEntries(PgLink& link, const QString& where, const QStrin
 }  // namespace
 
 QList<JournalEntry> Entries(PgLink& link, const JournalFilter& filter, int limit) {
+    static const QHash<FilterField, QString> kTerms = {
+        {FilterField::Exchange, QStringLiteral("lower(e.exchange) = lower($%1)")},
+        {FilterField::Engineer, QStringLiteral("e.engineer = $%1")},
+        {FilterField::Kind, QStringLiteral("e.kind = $%1")},
+        {FilterField::From, QStringLiteral("e.time >= to_timestamp($%1::bigint / 1000.0)")},
+        {FilterField::To, QStringLiteral("e.time <= to_timestamp($%1::bigint / 1000.0)")},
+        {FilterField::Trunk,
+         QStringLiteral("e.uuid IN (SELECT c.entry FROM cells c WHERE c.trunk = $%1)")}};
     QStringList terms;
     QVariantList values;
-    auto add = [&](const QString& term, const QVariant& value) {
+    for (const auto& [field, value] : SetFields(filter)) {
         values << value;
-        terms << term.arg(values.size());
-    };
-    if (!filter.exchange.isEmpty())
-        add(QStringLiteral("lower(e.exchange) = lower($%1)"), filter.exchange);
-    if (!filter.engineer.isEmpty())
-        add(QStringLiteral("e.engineer = $%1"), filter.engineer);
-    if (!filter.kind.isEmpty())
-        add(QStringLiteral("e.kind = $%1"), filter.kind);
-    if (filter.from.isValid())
-        add(QStringLiteral("e.time >= to_timestamp($%1::bigint / 1000.0)"), Stamp(filter.from));
-    if (filter.to.isValid())
-        add(QStringLiteral("e.time <= to_timestamp($%1::bigint / 1000.0)"), Stamp(filter.to));
-    if (!filter.trunk.isEmpty()) {
-        add(QStringLiteral("e.uuid IN (SELECT c.entry FROM cells c WHERE c.trunk = $%1)"),
-            filter.trunk);
+        terms << kTerms.value(field).arg(values.size());
     }
     const QString where = terms.isEmpty()
                               ? QString()

@@ -298,4 +298,5 @@ INSERT INTO tMessages VALUES
  (100, 'Zuletzt geändert'),
  (101, 'Seit Sie die Quellleitung geholt haben, von jemand anderem geändert: %1'),
  (102, '%1 hat diese Leitung geändert, nachdem Sie die Quellleitung geholt haben.'),
- (103, '1 Journaleintrag wartet darauf, an das Teamjournal gesendet zu werden.');
+ (103, '1 Journaleintrag wartet darauf, an das Teamjournal gesendet zu werden.'),
+ (104, 'Die neuesten %1 Einträge werden gezeigt; die Filter finden ältere.');

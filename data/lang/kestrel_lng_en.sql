@@ -297,4 +297,5 @@ INSERT INTO tMessages VALUES
  (100, 'Last changed'),
  (101, 'Changed by someone else since your Get: %1'),
  (102, '%1 changed this trunk after your Get of the source trunk.'),
- (103, '1 journal entry is waiting to be sent to the team journal.');
+ (103, '1 journal entry is waiting to be sent to the team journal.'),
+ (104, 'The newest %1 entries are shown; the filters find older ones.');

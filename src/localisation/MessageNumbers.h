@@ -207,6 +207,8 @@ constexpr int kHistoryLocalOnly = 98;
 // The main window's line while entries wait to go to the team's server.
 constexpr int kTeamWaiting = 99;
 constexpr int kTeamOneWaiting = 103;
+// History holds the newest %1 entries of the team's record that pass its filters.
+constexpr int kHistoryNewestOnly = 104;
 // Who changed each destination last, in the preview (numbered in one run,
 // so that moving them is one edit): the column's head; the warning line
 // "Changed by someone else since your Get: %1" (%1: "021 (ben, 10:42), ...");

@@ -292,15 +292,15 @@ void frmHistory::Reload() {
         entries_->SetEntries({});
         ShowErrorNoNotice(e);
     }
-    if (problem.problem == TeamProblem::None) {
-        lblProblem_->hide();
-        lblProblem_->clear();
-    } else {
-        const QString reason =
-            TeamProblemText(problem.problem, team_.Server().Name(), problem.detail);
-        lblProblem_->setText(reason + u' ' + Msg(text::kHistoryLocalOnly));
-        lblProblem_->show();
+    QStringList said;
+    if (problem.problem != TeamProblem::None) {
+        said << TeamProblemText(problem.problem, team_.Server().Name(), problem.detail)
+             << Msg(text::kHistoryLocalOnly);
+    } else if (team_.HasServer() && entries_->rowCount() >= TeamJournal::kHistoryRows) {
+        said << Msg(text::kHistoryNewestOnly).arg(TeamJournal::kHistoryRows);
     }
+    lblProblem_->setText(said.join(u' '));
+    lblProblem_->setVisible(!said.isEmpty());
     FitColumns(tblEntries_);
     const int row = chosen ? entries_->RowOf(*chosen) : -1;
     // Else the newest entry is chosen, so Open works at once.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSysInfo>
 #include <QUuid>
 #include <array>
@@ -356,19 +357,17 @@ qint64 CopyJournal::BeginEntry(const JournalEntry& entry, const QList<JournalCel
     return Insert(entry, cells, Kept::Unfinished);
 }
 
-qint64 CopyJournal::Receive(const JournalEntry& entry, const QList<JournalCell>& cells) {
+qint64 CopyJournal::IdOf(const QString& uuid) const {
     Statement known(*db_, QStringLiteral("SELECT ID FROM JournalEntries WHERE Uuid = ?"));
-    known.Bind(1, entry.uuid);
-    if (known.Step())
-        return known.Column(0).toLongLong();
+    known.Bind(1, uuid);
+    return known.Step() ? known.Column(0).toLongLong() : 0;
+}
+
+qint64 CopyJournal::Receive(const JournalEntry& entry, const QList<JournalCell>& cells) {
+    if (const qint64 known = IdOf(entry.uuid))
+        return known;
     JournalEntry kept = entry;
-    kept.undoOf = 0;
-    if (!entry.undoOfUuid.isEmpty()) {
-        Statement undone(*db_, QStringLiteral("SELECT ID FROM JournalEntries WHERE Uuid = ?"));
-        undone.Bind(1, entry.undoOfUuid);
-        if (undone.Step())
-            kept.undoOf = undone.Column(0).toLongLong();
-    }
+    kept.undoOf = entry.undoOfUuid.isEmpty() ? 0 : IdOf(entry.undoOfUuid);
     return Insert(kept, cells, Kept::Received);
 }
 
@@ -527,24 +526,32 @@ void CopyJournal::MarkSent(qint64 id) {
 
 QHash<QString, LastChange> CopyJournal::LastChanges(const QString& exchange,
                                                     const QStringList& trunks) const {
-    Statement newest(
-        *db_, QStringLiteral("SELECT e.Engineer, e.EngineerName, e.Machine, e.Start, e.Time, "
-                             "e.Kind, e.Uuid FROM JournalCells c JOIN JournalEntries e ON "
-                             "e.ID = c.Entry WHERE c.Trunk = ? AND e.Exchange = ? COLLATE "
-                             "KESTREL_NOCASE AND e.Kind <> 'Preview' AND c.Outcome IN "
-                             "('written', 'pending', 'not verified', 'undone') "
-                             "ORDER BY e.Time DESC, e.ID DESC LIMIT 1"));
+    // Newest entry first, each read by its own index, until every trunk is
+    // named: one pass, not a search of every cell per trunk.
+    Statement entries(
+        *db_, QStringLiteral("SELECT ID, Engineer, EngineerName, Machine, Start, Time, Kind, "
+                             "Uuid FROM JournalEntries WHERE Exchange = ? COLLATE "
+                             "KESTREL_NOCASE AND Kind <> 'Preview' ORDER BY Time DESC, ID DESC"));
+    Statement wrote(*db_, QStringLiteral("SELECT DISTINCT Trunk FROM JournalCells WHERE Entry = ? "
+                                         "AND Outcome IN ('written', 'pending', 'not verified', "
+                                         "'undone')"));
+    QSet<QString> unnamed(trunks.begin(), trunks.end());
     QHash<QString, LastChange> changes;
-    for (const QString& trunk : trunks) {
-        newest.BindAll({trunk, exchange});
-        if (newest.Step()) {
-            changes.insert(trunk, {{TextOf(newest.Column(0)), TextOf(newest.Column(1)),
-                                    TextOf(newest.Column(2)), TextOf(newest.Column(3))},
-                                   QDateTime::fromMSecsSinceEpoch(newest.Column(4).toLongLong()),
-                                   TextOf(newest.Column(5)),
-                                   TextOf(newest.Column(6))});
+    entries.Bind(1, exchange);
+    while (!unnamed.isEmpty() && entries.Step()) {
+        wrote.Bind(1, entries.Column(0));
+        while (wrote.Step()) {
+            const QString trunk = TextOf(wrote.Column(0));
+            if (unnamed.remove(trunk)) {
+                changes.insert(trunk,
+                               {{TextOf(entries.Column(1)), TextOf(entries.Column(2)),
+                                 TextOf(entries.Column(3)), TextOf(entries.Column(4))},
+                                QDateTime::fromMSecsSinceEpoch(entries.Column(5).toLongLong()),
+                                TextOf(entries.Column(6)),
+                                TextOf(entries.Column(7))});
+            }
         }
-        newest.Reset();
+        wrote.Reset();
     }
     return changes;
 }

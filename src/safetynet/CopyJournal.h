@@ -147,6 +147,8 @@ public:
     // recorded (its id, desk and time) and not sent back; an entry already
     // here keeps its number. Returns the number.
     qint64 Receive(const JournalEntry& entry, const QList<JournalCell>& cells);
+    // This journal's number of the entry with that id; 0 when it holds none.
+    qint64 IdOf(const QString& uuid) const;
 
     // What waits to go to the team's server, oldest first: ended and
     // abandoned entries, up to the first one a running copy still writes,

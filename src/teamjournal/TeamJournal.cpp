@@ -203,12 +203,10 @@ std::optional<JournalEntry> TeamJournal::LastCopy(CopyJournal& local, const QStr
         std::optional<JournalEntry> team = team::LastCopy(*reader, exchange, undone);
         if (!team || (mine && mine->time >= team->time))
             return mine;
-        const qint64 id = local.Receive(*team, team::Cells(*reader, team->uuid));
-        for (const JournalEntry& e : local.Entries(exchange)) {
-            if (e.id == id)
-                return e;
-        }
-        return mine;
+        team->id = local.IdOf(team->uuid);
+        if (team->id == 0)
+            team->id = local.Receive(*team, team::Cells(*reader, team->uuid));
+        return team;
     } catch (const TeamError&) {
         return mine;
     }

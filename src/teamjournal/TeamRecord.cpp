@@ -25,6 +25,28 @@ const QString kEntryColumns = QStringLiteral(
     "e.summary_parts, e.undo_of, e.finished, e.engineer, e.engineer_name, e.machine, e.start "
     "FROM entries e");
 
+QList<JournalEntry> ReadEntries(PgLink& link, const QString& where, const QString& tail,
+                                const QVariantList& values) {
+    const PgRows rows = link.Run(kEntryColumns + where + tail, values);
+    QList<JournalEntry> entries;
+    entries.reserve(rows.Count());
+    for (int r = 0; r < rows.Count(); ++r) {
+        JournalEntry e;
+        e.uuid = rows.Text(r, 0);
+        e.kind = rows.Text(r, 1);
+        e.time = TimeOf(rows.Text(r, 2));
+        e.exchange = rows.Text(r, 3);
+        e.sourceTrunk = rows.Text(r, 4);
+        e.destinationList = rows.Text(r, 5);
+        e.summary = rows.Text(r, 6);
+        e.made = JournalSummary::Decode(rows.Text(r, 7));
+        e.undoOfUuid = rows.Text(r, 8);
+        e.finished = rows.Text(r, 9) == u"t";
+        e.desk = {rows.Text(r, 10), rows.Text(r, 11), rows.Text(r, 12), rows.Text(r, 13)};
+        entries.append(e);
+    }
+    return entries;
+}
 }  // namespace
 
 bool Send(PgLink& link, const JournalEntry& entry, const QList<JournalCell>& cells) {
@@ -81,11 +103,6 @@ bool Send(PgLink& link, const JournalEntry& entry, const QList<JournalCell>& cel
     }
 }
 
-namespace {
-QList<JournalEntry> ReadEntries(PgLink& link, const QString& where, const QString& tail,
-                                const QVariantList& values);
-}  // namespace
-
 QList<JournalEntry> Entries(PgLink& link, const JournalFilter& filter, int limit) {
     static const QHash<FilterField, QString> kTerms = {
         {FilterField::Exchange, QStringLiteral("lower(e.exchange) = lower($%1)")},
@@ -121,31 +138,6 @@ std::optional<JournalEntry> LastCopy(PgLink& link, const QString& exchange,
         return std::nullopt;
     return copies.first();
 }
-
-namespace {
-QList<JournalEntry> ReadEntries(PgLink& link, const QString& where, const QString& tail,
-                                const QVariantList& values) {
-    const PgRows rows = link.Run(kEntryColumns + where + tail, values);
-    QList<JournalEntry> entries;
-    entries.reserve(rows.Count());
-    for (int r = 0; r < rows.Count(); ++r) {
-        JournalEntry e;
-        e.uuid = rows.Text(r, 0);
-        e.kind = rows.Text(r, 1);
-        e.time = TimeOf(rows.Text(r, 2));
-        e.exchange = rows.Text(r, 3);
-        e.sourceTrunk = rows.Text(r, 4);
-        e.destinationList = rows.Text(r, 5);
-        e.summary = rows.Text(r, 6);
-        e.made = JournalSummary::Decode(rows.Text(r, 7));
-        e.undoOfUuid = rows.Text(r, 8);
-        e.finished = rows.Text(r, 9) == u"t";
-        e.desk = {rows.Text(r, 10), rows.Text(r, 11), rows.Text(r, 12), rows.Text(r, 13)};
-        entries.append(e);
-    }
-    return entries;
-}
-}  // namespace
 
 QList<JournalCell> Cells(PgLink& link, const QString& uuid) {
     const PgRows rows = link.Run(

@@ -5,30 +5,17 @@
 namespace kestrel {
 
 QString TeamProblemText(TeamProblem problem, const QString& serverName, const QString& detail) {
-    int number = 0;
-    switch (problem) {
-        case TeamProblem::None:
-            return QString();
-        case TeamProblem::Unreachable:
-            number = text::kTeamUnreachable;
-            break;
-        case TeamProblem::LoginRefused:
-            number = text::kTeamLoginRefused;
-            break;
-        case TeamProblem::TlsRequired:
-            number = text::kTeamTlsRequired;
-            break;
-        case TeamProblem::SchemaOutOfDate:
-            number = text::kTeamSchemaOutOfDate;
-            break;
-        case TeamProblem::SchemaNewer:
-            number = text::kTeamSchemaNewer;
-            break;
-        case TeamProblem::Refused:
-            number = text::kTeamRefused;
-            break;
-    }
-    QString text = Msg(number);
+    // In the order of TeamProblem, None first.
+    static constexpr int kTexts[] = {0,
+                                     text::kTeamUnreachable,
+                                     text::kTeamLoginRefused,
+                                     text::kTeamTlsRequired,
+                                     text::kTeamSchemaOutOfDate,
+                                     text::kTeamSchemaNewer,
+                                     text::kTeamRefused};
+    if (problem == TeamProblem::None)
+        return QString();
+    QString text = Msg(kTexts[static_cast<int>(problem)]);
     // A language database without the row still names the server and the cause.
     if (!text.contains(QStringLiteral("%1")))
         text = QStringLiteral("The team journal server %1 could not be used: %2");

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake -S . -B build-coverage -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS="--coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage" \
+    -DCMAKE_CXX_FLAGS="--coverage -DKESTREL_COVERAGE" -DCMAKE_EXE_LINKER_FLAGS="--coverage" \
     -DCMAKE_SHARED_LINKER_FLAGS="--coverage" \
     -DKESTREL_BUILD_TESTS=ON -DKESTREL_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-coverage -j2

@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QMenu>
 #include <QWhatsThis>
 #include <algorithm>
 #include <optional>
 
 #include "catalogue/TreeImages.h"
+#include "copyengine/TrunkRange.h"
+#include "support/ExchangeValue.h"
+#include "support/InputRoads.h"
 #include "support/MainWindowParts.h"
 
 namespace kestrel {
 namespace {
 
-// The standalone window worked by keyboard alone, with real key events.
+// The standalone window worked by keyboard alone, with real key events, and
+// its boxes reached by keys, clicks, pastes and focus changes.
 class KeyboardTest : public test::WindowFixture {
 protected:
     void SetUp() override {
@@ -21,6 +26,9 @@ protected:
     }
     ListBar* Bar() const { return window_->findChild<ListBar*>(QStringLiteral("lsbMenu")); }
     QTreeView* Tree() const { return window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData")); }
+    QToolButton* Group(int number) const {
+        return window_->findChild<QToolButton*>(QStringLiteral("lsbGroup%1").arg(number));
+    }
     void Press(const QKeySequence& keys) {
         const QKeyCombination combination = keys[0];
         QTest::keyClick(QApplication::focusWidget(), combination.key(),
@@ -240,45 +248,26 @@ TEST_F(KeyboardTest, F1OpensTheHelpOfTheFocusedControlWhateverTheBar) {
 TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
     ReadTrunk("4");
     auto& model = Session().Tree();
-    // An option not taken (nor read) under the first title that has one.
-    const auto option = [&]() -> QStandardItem* {
-        for (int t = 0; t < model.rowCount(); ++t) {
-            QStandardItem* title = model.item(t);
-            const QString held =
-                Session().Values().GetItemValue(CatalogueTreeModel::Tag(title)).toString();
-            for (int o = 0; o < title->rowCount(); ++o) {
-                QStandardItem* node = title->child(o);
-                if (CatalogueTreeModel::ImageKey(node) == image::kBlank &&
-                    CatalogueTreeModel::OptionData(CatalogueTreeModel::Key(node)) != held)
-                    return node;
-            }
-        }
-        return nullptr;
-    };
-    const auto state = [&](QStandardItem* node) {
-        const QString cmd = CatalogueTreeModel::Tag(node->parent());
-        return CatalogueTreeModel::ImageKey(node) + u'=' +
-               Session().Values().GetItemValue(cmd).toString();
-    };
-    // The double-click itself: CopyEndToEndTest.EditedValuesReachTheDestinations.
+    // Options 1 to 3 of the class of service: none is trunk 004's value (0).
+    QStandardItem* service = test::Title(model, QStringLiteral("3002"));
+    ASSERT_NE(service, nullptr);
+    Tree()->expand(model.indexFromItem(service));
+    // The double-click itself: CopyEndToEndTest's Choose.
     const std::tuple<const char*, Qt::Key, Qt::KeyboardModifiers> roads[] = {
         {"Return", Qt::Key_Return, Qt::NoModifier},
         {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier},
         {"Space", Qt::Key_Space, Qt::NoModifier},
     };
+    int option = 0;
     for (const auto& [name, key, modifiers] : roads) {
         SCOPED_TRACE(name);
-        QStandardItem* node = option();
-        ASSERT_TRUE(node);
-        Tree()->expand(model.indexFromItem(node->parent()));
-        const QString before = state(node);
+        QStandardItem* node = service->child(++option);
         Tree()->setCurrentIndex(model.indexFromItem(node));
         Tree()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(Tree(), key, modifiers);
-        const QString after = state(node);
-        EXPECT_NE(after, before);
-        EXPECT_EQ(after, image::kEdit + u'=' +
-                             CatalogueTreeModel::OptionData(CatalogueTreeModel::Key(node)));
+        EXPECT_EQ(CatalogueTreeModel::ImageKey(node) + u'=' +
+                      Session().Values().GetItemValue(QStringLiteral("3002")).toString(),
+                  image::kEdit + u'=' + QString::number(option));
     }
     // On a title, Enter opens and closes it as a double-click does.
     const QModelIndex title = model.indexFromItem(model.item(0));
@@ -288,6 +277,208 @@ TEST_F(KeyboardTest, EnterOrSpaceInTheTreeIsADoubleClick) {
     EXPECT_TRUE(Tree()->isExpanded(title));
     QTest::keyClick(Tree(), Qt::Key_Return);
     EXPECT_FALSE(Tree()->isExpanded(title));
+}
+
+// Only focus moving on to another control of the window reads the number
+// just typed, and only a new one; the window losing focus in any other way
+// reads nothing.
+TEST_F(KeyboardTest, OnlyFocusToAnotherControlReads) {
+    struct Case {
+        const char* name;
+        std::function<void()> leave;
+        bool reads;
+        bool retyped = true;
+    };
+    QWidget other;
+    QMenu menu;
+    menu.addAction(QStringLiteral("What's This?"));
+    const Case cases[] = {
+        {"Return in the box", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Return); }, true},
+        {"keypad Enter, the number read kept",
+         [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Enter, Qt::KeypadModifier); }, false,
+         false},
+        {"Tab to the next box", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab); }, true},
+        {"Tab again, the number read kept", [&] { QTest::keyClick(Box("txtTrunk"), Qt::Key_Tab); },
+         false, false},
+        {"click into the tree",
+         [&] { QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, QPoint(5, 5)); }, true},
+        {"another window activated (Alt-Tab)",
+         [&] {
+             other.show();
+             other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+         },
+         false},
+        {"a pop-up menu",
+         [&] {
+             menu.popup(window_->mapToGlobal(QPoint(20, 20)));
+             ASSERT_TRUE(test::WaitFor([&] { return menu.isVisible(); }));
+             menu.close();
+         },
+         false},
+        {"the window hidden", [&] { window_->hide(); }, false},
+        {"the window disabled by a request", [&] { window_->SetEnabled(false); }, false},
+        // Asking for help or leaving never reads, by click or by Tab.
+        {"a click on the Help group", [&] { QTest::mouseClick(Group(2), Qt::LeftButton); }, false},
+        {"a click on the Exit group", [&] { QTest::mouseClick(Group(3), Qt::LeftButton); }, false},
+        {"Tab to the Exit group", [&] { Group(3)->setFocus(Qt::TabFocusReason); }, false},
+    };
+    int number = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        other.hide();
+        window_->SetEnabled(true);
+        ShowActive();
+        Box("txtTrunk")->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(test::WaitFor([&] { return Box("txtTrunk")->hasFocus(); }));
+        if (c.retyped)
+            Box("txtTrunk")->setText(QString::number(++number));
+        const QString tagBefore = Box("txtTrunk")->property("tag").toString();
+        c.leave();
+        const bool scheduled = Session().Dispatcher().tmrEvent().isActive();
+        EXPECT_EQ(scheduled, c.reads);
+        EXPECT_EQ(Box("txtTrunk")->property("tag").toString(),
+                  c.reads ? FormatTrunk(number) : tagBefore);
+        // Let a read finish before the next case.
+        ASSERT_TRUE(test::WaitFor([&] { return !Session().RequestUnderWay(); }, 20000));
+    }
+}
+
+// A box never typed into names no trunk: the first click elsewhere reads
+// nothing. Get with an empty box reads trunk 000, which the exchange does not
+// hold: the engineer is told so. An Exit clicked then exits, asking nothing.
+TEST_F(KeyboardTest, TheEmptyBoxReadsNothingAndItsGetFindsTrunk000NotAssigned) {
+    ASSERT_EQ(QApplication::focusWidget(), Box("txtTrunk"));
+    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    Box("txtTrunk")->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Return);
+    // A number typed and taken back turns the command bar off, and its
+    // shortcuts with it.
+    QTest::keyClicks(Box("txtTrunk"), QStringLiteral("4"));
+    QTest::keyClick(Box("txtTrunk"), Qt::Key_Backspace);
+    for (const char* command : {"Get", "Copy", "Exit"}) {
+        const QKeyCombination keys = CommandShortcut(QString::fromLatin1(command))[0];
+        QTest::keyClick(Box("txtTrunk"), keys.key(), keys.keyboardModifiers());
+    }
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
+    EXPECT_FALSE(Session().RequestUnderWay());  // an Exit now would exit
+    EXPECT_EQ(Box("txtTrunk")->text(), QString());
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
+
+    RunAndWait(QStringLiteral("Get"));
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("000"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The source trunk is not")));
+    EXPECT_TRUE(Session().NoSourceData());
+    EXPECT_EQ(Session().Values().rowCount(), 0);
+
+    tree_.boxes.Clear();
+    QTest::mouseClick(Group(3), Qt::LeftButton);
+    QTest::mouseClick(window_->findChild<QToolButton*>(QStringLiteral("lsbItem_Exit")),
+                      Qt::LeftButton);
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(u'|').toStdString();
+}
+
+// Text reaches the main window's boxes only through their filters: typed,
+// pasted by key (Ctrl+V as X11 delivers it, with its control character, or
+// as the test library does, with its letter), Shift+Insert or a drop; the
+// editing keys work as in any box.
+TEST_F(KeyboardTest, BoxesTakeOnlyWhatTheirFilterPasses) {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {"txtTrunk", "1", "abc", "typed abc", "1"},
+        {"txtTrunk", "", "", "typed a1b2", "12"},
+        {"txtTrunk", "1", "abc", "ctrl+v x11", "1"},
+        {"txtTrunk", "1", "23", "ctrl+v x11", "123"},  // an editing key, not 22
+        {"txtTrunk", "12", "", "keys ^A7", "7"},
+        {"txtTrunkRange", "5", "", "keys ,6^Z", "5"},
+        {"txtTrunkRange", "5-65", "", "keys ^A^X", ""},
+        {"txtTrunkRange", "5", "", "keys ^A^C^V^V", "55"},
+        {"txtTrunk", "1", "abc", "ctrl+v", "1"},
+        {"txtTrunk", "1", "abc", "shift+insert", "1"},
+        {"txtTrunk", "1", "2b", "shift+insert", "1"},  // refused whole
+        {"txtTrunk", "1", "23", "shift+insert", "123"},
+        {"txtTrunk", "1", "abc", "drop", "1"},
+        {"txtTrunk", "1", "45", "drop", "145"},
+        {"txtTrunkRange", "5", "x", "ctrl+v x11", "5"},
+        {"txtTrunkRange", "5", ";7", "shift+insert", "5"},
+        {"txtTrunkRange", "5", ",7-9", "shift+insert", "5,7-9"},
+        {"txtTrunkRange", "5", "6 7", "drop", "5"},
+        {"txtTrunkRange", "", "", "typed 1, 2-3", "1,2-3"},
+    };
+    for (const auto& [name, before, clipboard, road, after] : cases) {
+        QLineEdit* box = Box(name);
+        box->setText(QString::fromUtf8(before));
+        box->end(false);
+        ASSERT_TRUE(test::EnterByRoad(box, QString::fromUtf8(road), QString::fromUtf8(clipboard)));
+        EXPECT_EQ(box->text(), QString::fromUtf8(after)) << name << " " << road << " " << clipboard;
+    }
+}
+
+// The standalone window copying on the simulated exchange.
+class CopyEndToEndTest : public KeyboardTest {
+protected:
+    void SetUp() override {
+        KeyboardTest::SetUp();
+        window_->resize(900, 620);
+    }
+    // Selects the option by mouse and double-clicks it.
+    void Choose(const char* cmd, int option) {
+        QStandardItem* title = test::Title(Session().Tree(), QString::fromLatin1(cmd));
+        ASSERT_NE(title, nullptr);
+        Tree()->expand(Session().Tree().indexFromItem(title));
+        const QPoint at =
+            test::NodeCentre(Tree(), Session().Tree().indexFromItem(title->child(option)));
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    QString ValueOf(int trunk, const char* cmd) {
+        return test::ExchangeValue(*Exchange(), trunk, QString::fromLatin1(cmd));
+    }
+    std::unique_ptr<SimulatedExchange> Exchange() {
+        return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
+                                       ExchangeSeedPath());
+    }
+};
+
+// Closing the window while a copy writes asks first; kept open, the copy
+// goes on; stopped, it ends after the entries in flight, is recorded whole
+// and only then does the window unload. The exchange's file is the judge.
+TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) {
+    SetSafetyNetSetting(true);
+    ReadTrunk("4");
+    Choose("3002", 3);
+    Box("txtTrunkRange")->setText(QStringLiteral("5-12"));
+    {
+        ExchangeFaults faults;
+        faults.entryDelayMs = 30;
+        Exchange()->SetFaults(faults);
+    }
+    test::OnModal(
+        window_.get(),
+        [](QWidget* preview) { test::Child<QPushButton>(preview, "cmdCopy")->click(); }, true);
+    window_->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor([&] { return ValueOf(5, "3002") == u"3"; }, 20000));
+    tree_.boxes.Clear();
+    tree_.boxes.Script({7});  // No: keep the window open
+    window_->close();
+    ASSERT_EQ(Prompts().size(), 1);
+    EXPECT_TRUE(Prompts().first().startsWith(QStringLiteral("A copy is writing to the exchange")));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_TRUE(Session().Writing());
+    tree_.boxes.Script({6});  // Yes: stop after the entries in flight
+    window_->close();
+    ASSERT_TRUE(test::WaitFor([&] { return !window_->IsLoaded(); }, 30000));
+    EXPECT_TRUE(Prompts().last().startsWith(QStringLiteral("The copy has ended.")))
+        << Prompts().join(u'|').toStdString();
+    // That each cell written is journalled with its old value is the
+    // exploration's oracle, which closes windows during slow copies.
+    QString error;
+    auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+    ASSERT_NE(journal, nullptr) << error.toStdString();
+    EXPECT_TRUE(journal->Entries(QStringLiteral("PBX1")).first().finished);
+    EXPECT_EQ(ValueOf(12, "3002"), QString::number(12 % 4));  // never reached
 }
 
 }  // namespace

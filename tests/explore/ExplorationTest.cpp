@@ -365,7 +365,7 @@ private:
                     previewed_[cell.trunk + u'/' + cell.item] = cell.newValue;
                     // What is written is what the engineer left in the list.
                     Require(Same(cell.newValue, ListValue(cell.item)),
-                            "the preview shows " + cell.item + '=' + cell.newValue +
+                            "the preview shows " + cell.item + u'=' + cell.newValue +
                                 ", the list holds " + ListValue(cell.item));
                 }
                 copy->click();

@@ -10,7 +10,6 @@
 #include <QTextDocument>
 
 #include "copyengine/ReportWriter.h"
-#include "dialogs/CmdDialogCaller.h"
 #include "platform/AppInfo.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/QtMessageBoxes.h"
@@ -199,14 +198,6 @@ void CollectSpokenNames(QWidget* form, const QString& where, QList<QPair<QString
     }
 }
 
-class NoCaller : public CmdDialogCaller {
-public:
-    void SetSecondData(const QString&) override {}
-    void SetTag(const QString&) override {}
-    bool Check_STNData(const QString&, const QString&) override { return false; }
-    QPixmap BackgroundPicture() const override { return {}; }
-};
-
 // The standalone window in German on the simulated exchange, with the real
 // message boxes, so the standard buttons are Qt's own.
 class SecondLanguageTest : public test::WindowFixture {
@@ -274,7 +265,6 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     EXPECT_EQ(QLocale().language(), QLocale::German);
 
     // The additional-data dialog of every rule.
-    NoCaller caller;
     auto rules = Session().WorkDb()->OpenRecordset(QStringLiteral("SELECT ID FROM DialogRules"),
                                                    RecordsetType::Snapshot);
     int dialogs = 0;
@@ -282,7 +272,7 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
         frmCmd dialog(window_.get());
         ASSERT_TRUE(dialog.Load());
         dialog.Register(
-            &caller, Session().WorkDb(),
+            window_.get(), Session().WorkDb(),
             QStringLiteral("SELECT * FROM DialogRules WHERE ID = %1").arg(rules->Fields(0).toInt()),
             QStringLiteral("NONE"));
         const QString name = QStringLiteral("frmCmd%1").arg(rules->Fields(0).toInt());

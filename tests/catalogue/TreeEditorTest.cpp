@@ -78,9 +78,7 @@ protected:
     ValueListModel values_;
     QStandardItem* title_ = nullptr;
     std::unique_ptr<TreeEditor> editor_;
-    QString labels_;
-    QString dialogQuery_;
-    QString dialogStart_;
+    QString labels_, dialogQuery_, dialogStart_;
     std::optional<QString> dialogAnswer_;
     bool noSource_ = false;
 };

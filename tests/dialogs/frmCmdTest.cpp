@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "copyengine/StationCheck.h"
 #include "dialogs/CmdDialogCaller.h"
 #include "dialogs/frmCmd.h"
 #include "localisation/Messages.h"
@@ -24,15 +23,10 @@ class FakeCaller : public CmdDialogCaller {
 public:
     void SetSecondData(const QString& v) override { secondData = v; }
     void SetTag(const QString& t) override { tag = t; }
-    bool Check_STNData(const QString& cmd, const QString& fd) override {
-        asked << cmd + u'=' + fd;
-        g_StationCheckPending = true;
-        return false;
-    }
+    bool Check_STNData(const QString&, const QString&) override { return false; }
     QPixmap BackgroundPicture() const override { return {}; }
     QString secondData = u"untouched"_s;
     QString tag;
-    QStringList asked;
 };
 
 class frmCmdTest : public ::testing::Test {
@@ -40,12 +34,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + u"Kestrel.lng"_s, g_LangDb, false));
         db_ = Database::Open(tree_.DatabaseDir() + u"KESTREL.MDB"_s, true);
-        g_StationCheckPending = false;
     }
-    void TearDown() override {
-        dialog_.reset();
-        g_StationCheckPending = false;
-    }
+    void TearDown() override { dialog_.reset(); }
     void Open(int rule, const QString& start) {
         dialog_ = std::make_unique<frmCmd>();
         ASSERT_TRUE(dialog_->Load());
@@ -53,13 +43,6 @@ protected:
                           u"SELECT * FROM DialogRules WHERE ID = %1"_s.arg(rule), start);
     }
     QLineEdit* Box(const char* name) { return dialog_->findChild<QLineEdit*>(Q(name)); }
-    QPushButton* Button(int index) {
-        for (QPushButton* b : dialog_->findChildren<QPushButton*>(u"cmdButton"_s)) {
-            if (b->property("index").toInt() == index)
-                return b;
-        }
-        return nullptr;
-    }
 
     test::RuntimeTree tree_;
     std::unique_ptr<Database> db_;
@@ -88,20 +71,35 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
     EXPECT_EQ(g_CmdDialogShown, u"False"_s);
 }
 
-TEST_F(frmCmdTest, EmptyOrNonNumericInputKeepsTheDialogOpen) {
+// An OK that cannot be taken (an empty or non-numeric box, a "+" rule over a
+// value with no number to add to) keeps the dialog, says why every time and
+// hands nothing back.
+TEST_F(frmCmdTest, AnOkThatCannotBeTakenKeepsTheDialogAndSaysWhy) {
+    const struct {
+        int rule;
+        const char *start, *box, *typed, *told;
+    } cases[] = {{5, "0103", "txtData2", "   ", ""},
+                 {5, "0103", "txtData2", "x2", "Type a number"},  // set, not typed or pasted
+                 {4, "NONE", "txtData1", "5", "Nothing can be added to the present value \"NONE\""},
+                 {4, "DATA NOT SET", "txtData1", "5",
+                  "Nothing can be added to the present value \"DATA NOT SET\""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.start) + " " + c.typed);
+        tree_.boxes.Clear();
+        Open(c.rule, Q(c.start));
+        Box(c.box)->setText(Q(c.typed));
+        dialog_->cmdButton_Click(0);
+        dialog_->cmdButton_Click(0);
+        EXPECT_TRUE(dialog_->IsLoaded());
+        for (QPushButton* button : dialog_->findChildren<QPushButton*>(u"cmdButton"_s))
+            EXPECT_TRUE(button->isEnabled());
+        EXPECT_EQ(caller_.secondData, u"untouched"_s);
+        EXPECT_EQ(tree_.boxes.shown.size(), *c.told ? 2u : 0u);
+        for (const auto& box : tree_.boxes.shown)
+            EXPECT_TRUE(box.prompt.startsWith(Q(c.told))) << box.prompt.toStdString();
+    }
+    // The second box is composed with the first.
     Open(5, u"0103"_s);
-    EXPECT_EQ(Box("txtData1")->text(), u"01"_s);
-    EXPECT_EQ(Box("txtData2")->text(), u"03"_s);
-    Box("txtData2")->setText(u"   "_s);
-    dialog_->cmdButton_Click(0);
-    EXPECT_TRUE(dialog_->IsLoaded());
-    EXPECT_TRUE(Button(0)->isEnabled());
-    EXPECT_EQ(caller_.secondData, u"untouched"_s);
-    Box("txtData2")->setText(u"x2"_s);  // set, not typed or pasted
-    dialog_->cmdButton_Click(0);
-    EXPECT_TRUE(dialog_->IsLoaded());
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(u"Type a number"_s));
     Box("txtData2")->setText(u"12"_s);
     dialog_->cmdButton_Click(0);
     EXPECT_EQ(caller_.secondData, u"0112"_s);
@@ -135,24 +133,6 @@ TEST_F(frmCmdTest, BoxesTakeOnlyWhatTheRuleFilterPasses) {
     }
 }
 
-// A "+" rule over a value with no number to add to refuses every OK alike,
-// saying why, and hands nothing back.
-TEST_F(frmCmdTest, AnAdditionThatCannotBeMadeIsRefusedEveryTime) {
-    for (const char* start : {"NONE", "DATA NOT SET"}) {
-        tree_.boxes.Clear();
-        Open(4, Q(start));
-        Box("txtData1")->setText(u"5"_s);
-        dialog_->cmdButton_Click(0);
-        dialog_->cmdButton_Click(0);
-        EXPECT_TRUE(dialog_->IsLoaded());
-        EXPECT_TRUE(Button(0)->isEnabled());
-        EXPECT_EQ(caller_.secondData, u"untouched"_s);
-        ASSERT_EQ(tree_.boxes.shown.size(), 2u);
-        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
-            u"Nothing can be added to the present value \"%1\""_s.arg(start)));
-    }
-}
-
 // Return is OK; Escape, and Cancel after a typed change, leave the value alone.
 TEST_F(frmCmdTest, ReturnPressesOkEscapeAndCancelLeaveTheValue) {
     for (const int road : {0, 1, 2}) {
@@ -169,35 +149,6 @@ TEST_F(frmCmdTest, ReturnPressesOkEscapeAndCancelLeaveTheValue) {
         EXPECT_EQ(caller_.secondData, QString::fromLatin1(road == 0 ? "07" : "untouched")) << road;
         EXPECT_FALSE(dialog_->IsLoaded()) << road;
     }
-}
-
-TEST_F(frmCmdTest, StationNumberWaitsForTheExchange) {
-    Open(2, u"201"_s);
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.asked, QStringList{u"@LEN=201"_s});
-    EXPECT_TRUE(dialog_->IsLoaded());
-    EXPECT_FALSE(Button(0)->isEnabled());  // waiting
-    EXPECT_TRUE(Button(1)->isEnabled());
-    // A refusing verdict: the dialog stays, OK again, the next OK asks again.
-    dialog_->SetOwnTag(QString());
-    dialog_->cmdButton_Click(0);
-    EXPECT_TRUE(dialog_->IsLoaded());
-    EXPECT_TRUE(Button(0)->isEnabled());
-    EXPECT_FALSE(g_StationCheckPending);
-    EXPECT_EQ(caller_.secondData, u"untouched"_s);
-    EXPECT_FALSE(Box("txtData1")->isReadOnly());
-    // Ask again, this time accepted: the number asked about is handed back,
-    // whatever the box holds meanwhile.
-    Box("txtData1")->setText(u"300"_s);
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.asked.last(), u"@LEN=300"_s);
-    EXPECT_TRUE(Box("txtData1")->isReadOnly());
-    Box("txtData1")->setText(u"999"_s);
-    dialog_->SetOwnTag(u"ok"_s);
-    dialog_->cmdButton_Click(0);
-    EXPECT_EQ(caller_.secondData, u"300"_s);
-    EXPECT_EQ(caller_.tag, u"ok"_s);
-    EXPECT_FALSE(dialog_->IsLoaded());
 }
 
 }  // namespace

@@ -141,9 +141,7 @@ public:
             });
         SetSafetyNetSetting(true);
         files_ = QDir(tree_.DatabaseDir()).entryList(QDir::Files);
-        answerer_.setInterval(10);
-        QObject::connect(&answerer_, &QTimer::timeout, [this] { AnswerDialogs(); });
-        answerer_.start();
+        test::OnModal(&answerer_, [this](QWidget* modal) { AnswerDialogs(modal); });
         Reopen();
         exchange_ = SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
                                             ExchangeSeedPath());
@@ -159,9 +157,7 @@ public:
         qInstallMessageHandler(previous_);
     }
     TrunkCopySession& Session() const { return window_->Session(); }
-    QLineEdit* Box(const char* name) const {
-        return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
-    }
+    QLineEdit* Box(const char* name) const { return test::Child<QLineEdit>(window_.get(), name); }
 
     bool Open() const { return window_ && window_->IsLoaded(); }
     // Closed, or nothing under way and no dialog up.
@@ -203,10 +199,12 @@ public:
     void Copy(bool preview, bool accept) {
         acceptPreview_ = accept && !preview;
         const QString text = Box("txtTrunkRange")->text();
-        const bool net = SafetyNetSetting();
-        if (!preview && net && !Session().Busy())
+        // A source retyped without leaving the box is read before the copy.
+        if (!preview && !Session().Busy())
+            boxSource_ = Box("txtTrunk")->text().toInt();
+        if (!preview && SafetyNetSetting() && !Session().Busy())
             refuseAll_ |= !WellFormed(text, exchange_->MaxTrunk());
-        if (!preview && !net && !Session().Busy()) {
+        else if (!preview && !Session().Busy()) {
             tree_.boxes.Clear();
             plainTrunks_ = ParseTrunkRange(text, exchange_->MaxTrunk()).trunks;
             plainItems_.clear();
@@ -328,6 +326,13 @@ private:
             "temp.Base b LEFT JOIN TrunkData t ON b.Trunk = t.Trunk AND b.CMD = t.CMD WHERE "
             "t.Trunk IS NULL");
     }
+    QString ListValue(const QString& item) const {
+        for (int r = 0; r < Session().Values().rowCount(); ++r) {
+            if (Session().Values().Cell(r, ValueListModel::kCmd) == item)
+                return Session().Values().Cell(r, ValueListModel::kData);
+        }
+        return {};
+    }
     // The rows of a statement run as written, fields joined by '=': the oracle
     // compares byte for byte, not with the tool's case-blind text comparison.
     QStringList Raw(const char* sql) const {
@@ -349,17 +354,19 @@ private:
     // The modal dialogs, answered as the engineer does: the preview with
     // Copy or Close (what it showed is kept), the additional-data dialog
     // with the typed value, anything else closed.
-    void AnswerDialogs() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
+    void AnswerDialogs(QWidget* modal) {
         if (auto* preview = qobject_cast<frmPreview*>(modal)) {
             auto* copy = preview->findChild<QPushButton*>(QStringLiteral("cmdCopy"));
             if (acceptPreview_ && copy->isEnabled()) {
                 CopyPlan& plan = preview->Model().Plan();
                 for (const PlannedCell& cell : plan.Cells()) {
-                    if (cell.changed && plan.Included(cell.item))
-                        previewed_[cell.trunk + u'/' + cell.item] = cell.newValue;
+                    if (!cell.changed || !plan.Included(cell.item))
+                        continue;
+                    previewed_[cell.trunk + u'/' + cell.item] = cell.newValue;
+                    // What is written is what the engineer left in the list.
+                    Require(Same(cell.newValue, ListValue(cell.item)),
+                            "the preview shows " + cell.item + u'=' + cell.newValue +
+                                ", the list holds " + ListValue(cell.item));
                 }
                 copy->click();
             } else {
@@ -422,8 +429,10 @@ private:
                     "written without being shown in an accepted preview: " + cell);
             Require(Same(jc.oldValue, was),
                     "the journal's old value is " + jc.oldValue + ", the trunk held " + cell);
-            Require(entry.kind == u"Undo" || entry.sourceTrunk.toInt() == writeSource_,
-                    "the journal names source " + entry.sourceTrunk + ", the data written was " +
+            Require(entry.kind == u"Undo" ||
+                        (entry.sourceTrunk.toInt() == writeSource_ && writeSource_ == boxSource_),
+                    "the journal names source " + entry.sourceTrunk + ", the source box " +
+                        FormatTrunk(boxSource_) + ", the data written was " +
                         FormatTrunk(writeSource_) + "'s: " + cell);
         }
         if (!changes.isEmpty())
@@ -439,7 +448,7 @@ private:
     static inline QtMessageHandler previous_ = nullptr;
     test::RuntimeTree& tree_ = *runtime;
     std::unique_ptr<dlgKestrel> window_;
-    QTimer answerer_;
+    QObject answerer_;                             // answers the dialogs while it lives
     std::unique_ptr<SimulatedExchange> exchange_;  // the oracle
     std::unique_ptr<OtherWindow> other_;
     QStringList files_;  // the database folder before any window
@@ -450,7 +459,7 @@ private:
     bool refuseAll_ = false;
     bool acceptPreview_ = false;
     QString dialogText_;
-    int listTrunk_ = -1, writeSource_ = -1;
+    int listTrunk_ = -1, writeSource_ = -1, boxSource_ = -1;
     bool progressed_ = false;
     QString watchTag_;
 };
@@ -606,29 +615,24 @@ struct OtherWindowCopy : Action {
 };
 struct Fault : Action {
     Fault() : Action("Fault") {
-        const int kind = *rc::gen::inRange(0, 9);
-        const char* names[] = {"none",         "login BUSY",   "send ERROR",
-                               "link failure", "cancel after", "ErrCode 1",
-                               "refused 3002", "silent 3006",  "slow entries"};
-        const int n = *rc::gen::inRange(0, 4);
+        using Set = void (*)(ExchangeFaults&, int);
+        const std::pair<const char*, Set> kinds[] = {
+            {"none", [](ExchangeFaults&, int) {}},
+            {"login BUSY", [](ExchangeFaults& f, int) { f.loginReply = Text("BUSY"); }},
+            {"send ERROR", [](ExchangeFaults& f, int) { f.sendReply = Text("ERROR"); }},
+            {"link failure", [](ExchangeFaults& f, int n) { f.linkFailEntries = {n}; }},
+            {"cancel after", [](ExchangeFaults& f, int n) { f.cancelAfter = n; }},
+            {"ErrCode 1", [](ExchangeFaults& f, int) { f.errCode = 1; }},
+            {"refused 3002", [](ExchangeFaults& f, int) { f.refuseItems = {Text("3002")}; }},
+            {"silent 3006", [](ExchangeFaults& f, int) { f.silentItems = {Text("3006")}; }},
+            {"slow entries", [](ExchangeFaults&, int) {}}};
+        const int kind = *rc::gen::inRange(0, 9), n = *rc::gen::inRange(0, 4);
         ExchangeFaults faults;
-        if (kind == 1)
-            faults.loginReply = Text("BUSY");
-        if (kind == 2)
-            faults.sendReply = Text("ERROR");
-        if (kind == 3)
-            faults.linkFailEntries = {n};
-        if (kind == 4)
-            faults.cancelAfter = n;
-        if (kind == 5)
-            faults.errCode = 1;
-        if (kind == 6)
-            faults.refuseItems = {Text("3002")};
-        if (kind == 7)
-            faults.silentItems = {Text("3006")};
+        kinds[kind].second(faults, n);
         // Slow entries let a close or cancel meet a request under way.
         faults.entryDelayMs = kind == 8 || *rc::gen::arbitrary<bool>() ? 3 : 0;
-        args = std::string(names[kind]) + (kind == 3 || kind == 4 ? " " + std::to_string(n) : "") +
+        args = std::string(kinds[kind].first) +
+               (kind == 3 || kind == 4 ? " " + std::to_string(n) : "") +
                (faults.entryDelayMs ? ", slow" : "");
         act = [=](Explorer& t) { t.SetFaults(faults); };
     }

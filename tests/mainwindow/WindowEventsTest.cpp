@@ -1,15 +1,20 @@
-// Faults that live in the main window's event handling, driven by real
-// clicks, keys and focus changes on a hosted window.
+// The hosted main window: its load, its commands, and faults that live in its
+// event handling, driven by real clicks, keys and focus changes.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <QContextMenuEvent>
 #include <QScreen>
 #include <QTableView>
 
 #include "catalogue/TreeEditor.h"
+#include "localisation/TokenExpansion.h"
 #include "platform/widgets/GuardedApplication.h"
 #include "support/MainWindowParts.h"
 #include "support/QtWarnings.h"
+#include "teamjournal/TeamJournal.h"
+#include "teamjournal/TeamTexts.h"
 
 namespace kestrel {
 namespace {
@@ -40,12 +45,7 @@ protected:
         }
         return nullptr;
     }
-    QTreeView* TreeView() const {
-        return window_->findChild<QTreeView*>(QStringLiteral("tvwTrkData"));
-    }
-    QTableView* Grid() const {
-        return window_->findChild<QTableView*>(QStringLiteral("grdTrkData"));
-    }
+    QTableView* Grid() const { return test::Child<QTableView>(window_.get(), "grdTrkData"); }
 };
 
 // While the exchange is asked about a station number, the dialog's OK waits
@@ -139,7 +139,7 @@ TEST_F(WindowEventsTest, TheTrunkBoxClampsAndSaysSo) {
 TEST_F(WindowEventsTest, ShiftClickSendsTheNodeJustClicked) {
     ReadSource({{"3001", "005", "01"}, {"3003", "005", "1"}});
     ShowActive();
-    QTreeView* view = TreeView();
+    auto* view = test::Child<QTreeView>(window_.get(), "tvwTrkData");
     view->expandAll();
     QStandardItem* first =
         Option(QStringLiteral("3001"), QStringLiteral("Route 01: exchange lines"));
@@ -230,49 +230,6 @@ TEST(GuardedApplicationTest, AnEscapedErrorIsShownNotFatal) {
     EXPECT_EQ(logged.Count(), 2);
 }
 
-// A long request of the standalone start shows its progress in the window,
-// and the strip's Cancel (usable while the rest of the window waits) gives
-// the exchange's user cancel for this request.
-using StandaloneProgressTest = test::WindowFixture;
-
-TEST_F(StandaloneProgressTest, ALongRequestShowsProgressAndCancels) {
-    LoadStandalone();
-    window_->show();
-    {
-        auto exchange =
-            SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath());
-        ExchangeFaults faults;
-        faults.entryDelayMs = 40;
-        exchange->SetFaults(faults);
-    }
-    Box("txtTrunk")->setText(QStringLiteral("004"));
-    RunAndWait(QStringLiteral("Get"));
-    Box("txtTrunkRange")->setText(QStringLiteral("5-8"));
-    const QSize size = window_->size();
-    window_->RunCommand(QStringLiteral("Copy"));
-    auto* strip = window_->findChild<QWidget*>(QStringLiteral("picProgress"));
-    ASSERT_NE(strip, nullptr);
-    // The copy itself (14 items to 4 trunks) takes long enough to show.
-    ASSERT_TRUE(test::WaitFor([&] { return strip->isVisible(); }, 10000));
-    EXPECT_EQ(window_->size(), size);  // the strip takes no room of its own
-    auto* count = strip->findChild<QLabel*>(QStringLiteral("lblProgress"));
-    // The count follows the entries as the exchange answers them.
-    QStringList counts{count->text()};
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            if (counts.constLast() != count->text())
-                counts << count->text();
-            return counts.size() >= 3;
-        },
-        10000))
-        << counts.join(u'|').toStdString();
-    QTest::mouseClick(strip->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
-    ASSERT_TRUE(test::WaitFor([&] { return !Session().RequestUnderWay(); }, 20000));
-    EXPECT_FALSE(strip->isVisible());
-    EXPECT_EQ(window_->size(), size);
-    EXPECT_EQ(Session().Dispatcher().ResponseList().ErrCode(), 61);
-}
-
 TEST(WindowPlacementTest, AStoredPlaceOffEveryScreenIsRefused) {
     const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
     const std::pair<QRect, bool> cases[] = {
@@ -315,6 +272,199 @@ TEST_F(WindowEventsTest, ThePlaceSavedIsThePlaceRestored) {
     window_->SetParent(nullptr);
     window_->FrmMove(&host_);
     EXPECT_TRUE(screen.contains(window_->geometry().center()));
+}
+
+class dlgKestrelTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        window_ = std::make_unique<dlgKestrel>();
+    }
+};
+
+// The working copy made and removed, the unload told to the host and the
+// menu off without an exchange are AutomationTest's, over the connection.
+TEST_F(WindowEventsTest, AutomationLoadThenUnload) {
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    // Without a team's server nothing of it is made, and nothing waits.
+    EXPECT_EQ(window_->Session().MadeTeam(), nullptr);
+    // No exchange's name leaves the highest trunk the largest.
+    host_.processor = QStringLiteral("XP 1.0");
+    window_->SetPBXName(QString());
+    EXPECT_EQ(window_->windowTitle(), Msg(0) + QStringLiteral(" ()"));
+    EXPECT_EQ(window_->Session().HighestTrunk(), 511);
+    window_->Unload();
+    EXPECT_EQ(g_LangDb, nullptr);
+    EXPECT_EQ(window_->Session().WorkDb(), nullptr);
+}
+
+// With a server set, the journal's entries not yet sent are counted under
+// the safety net, with why they wait; the count follows the sender.
+TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
+    {
+        QString error;
+        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
+        ASSERT_TRUE(journal) << error.toStdString();
+        JournalEntry entry;
+        entry.kind = QStringLiteral("Preview");
+        entry.exchange = QStringLiteral("PBX1");
+        entry.time = QDateTime::currentDateTime();
+        journal->Record(entry, {});
+    }
+    TeamServer server;
+    server.host = QStringLiteral("127.0.0.1");
+    server.port = 1;  // nobody listens there
+    SetTeamServerSetting(server);
+    window_->SetParent(&host_);
+    const bool loaded = window_->Load();
+    SetTeamServerSetting(TeamServer());  // the other tests have none
+    ASSERT_TRUE(loaded);
+    const TeamJournal* team = window_->Session().MadeTeam();
+    ASSERT_NE(team, nullptr);
+    auto* line = test::Child<QLabel>(window_.get(), "lblTeamWaiting");
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return team->Problem() == TeamProblem::Unreachable && !line->isHidden(); }));
+    EXPECT_EQ(team->Waiting(), 1);
+    const QString reason =
+        TeamProblemText(TeamProblem::Unreachable, server.Name(), team->ProblemDetail());
+    EXPECT_EQ(
+        line->text(),
+        QStringLiteral("1 journal entry is waiting to be sent to the team journal. ") + reason);
+    EXPECT_EQ(line->toolTip(), reason);
+}
+
+TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {
+    tree_.Sql(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"),
+              QStringLiteral("DELETE FROM SerialTable"));
+    window_->SetParent(&host_);
+    EXPECT_TRUE(window_->Load());
+    EXPECT_TRUE(window_->CheckDBLoadError());
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_EQ(tree_.boxes.shown.size(), 1u);
+}
+
+TEST_F(dlgKestrelTest, LocalisationFailureUnloadsAndRemovesTheCopy) {
+    g_LangDb->Execute(
+        QStringLiteral("INSERT INTO tControls VALUES ('dlgKestrel', 'lblNone', -1, "
+                       "'x', '-1', NULL, '-1')"));
+    window_->SetParent(&host_);
+    EXPECT_FALSE(window_->Load());
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + g_WorkDbName));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(QStringLiteral("[730]")));
+}
+
+TEST_F(dlgKestrelTest, StandaloneTakesTheCommandLineAndItsOwnHost) {
+    LoadStandalone(QStringLiteral("PBX2"));
+    EXPECT_NE(window_->Session().StandaloneHost(), nullptr);
+    EXPECT_EQ(window_->PBXName(), QStringLiteral("PBX2"));
+    EXPECT_TRUE(test::Child<ListBar>(window_.get(), "lsbMenu")->isEnabled());
+    // With no host to show it, Help opens the help file's contents.
+    window_->RunCommand(QStringLiteral("Help"));
+    QTextBrowser* viewer = test::OpenHelpViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->source().fileName(), QStringLiteral("kestrel.hlp"));
+    EXPECT_EQ(viewer->source().fragment(), QStringLiteral("1000"));
+    viewer->close();
+    // Hide Window unloads a standalone window and deletes its copy.
+    const QString copy = tree_.DatabaseDir() + g_WorkDbName;
+    window_->RunCommand(QStringLiteral("Hide Window"));
+    EXPECT_FALSE(window_->IsLoaded());
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST_F(WindowEventsTest, CommandsByKey) {
+    window_->RunCommand(QStringLiteral("View List"));
+    EXPECT_EQ(window_->FrontPanel(), 1);
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("000"));
+    EXPECT_TRUE(window_->Session().Dispatcher().tmrEvent().isActive());  // the trunk changed
+    host_.loginReply = QStringLiteral("BUSY");  // the read it starts is refused
+    ASSERT_TRUE(test::WaitFor([&] {
+        return window_->Session().Dispatcher().State() == DispatchState::Idle &&
+               !window_->Session().Dispatcher().tmrEvent().isActive();
+    }));
+    window_->RunCommand(QStringLiteral("View List"));
+    EXPECT_FALSE(window_->Session().Dispatcher().tmrEvent().isActive());  // unchanged: no request
+    window_->RunCommand(QStringLiteral("View Tree"));
+    EXPECT_EQ(window_->FrontPanel(), 0);
+
+    host_.loginReply = QStringLiteral("LOGIN7");
+    Box("txtTrunk")->setText(QStringLiteral("7"));
+    window_->RunCommand(QStringLiteral("Get"));
+    EXPECT_EQ(Box("txtTrunk")->text(), QStringLiteral("007"));
+    EXPECT_EQ(Box("txtTrunk")->property("tag").toString(), QStringLiteral("007"));
+    EXPECT_TRUE(host_.messages.contains(Msg(2)));
+
+    // While the Get's request is in flight every command (from a shortcut or
+    // the session interface) does nothing: no request, box, help or unload.
+    ASSERT_TRUE(window_->Session().Dispatcher().RequestInFlight());
+    window_->ShowPanel(1);
+    tree_.boxes.Clear();
+    const int sends = host_.sends;
+    for (const char* key : {"Get", "Copy", "Preview", "Undo", "View List", "View Tree", "Print",
+                            "History", "Help", "Hide Window", "Exit"}) {
+        window_->RunCommand(QString::fromLatin1(key));
+        EXPECT_EQ(host_.sends, sends) << key;
+        EXPECT_TRUE(tree_.boxes.shown.empty()) << key;
+        EXPECT_TRUE(host_.help.isEmpty()) << key;
+        EXPECT_TRUE(host_.printed.isEmpty()) << key;
+        EXPECT_EQ(window_->FrontPanel(), 1) << key;
+        EXPECT_TRUE(window_->IsLoaded()) << key;
+    }
+    window_->Session().Dispatcher().FinishRequest(host_.loginReply);
+
+    window_->RunCommand(QStringLiteral("Help"));
+    EXPECT_EQ(host_.help, QStringList{QStringLiteral("kestrel.hlp")});
+    window_->RunCommand(QStringLiteral("Unknown"));
+    window_->RunCommand(QStringLiteral("Hide Window"));
+    EXPECT_TRUE(window_->IsLoaded());
+    EXPECT_FALSE(window_->isVisible());
+    window_->RunCommand(QStringLiteral("Exit"));
+    EXPECT_FALSE(window_->IsLoaded());
+}
+
+TEST(WindowPositionTest, ParsesTwoNumbersOnly) {
+    EXPECT_EQ(ParsePosition(QStringLiteral("1200,900")), QPoint(1200, 900));
+    EXPECT_EQ(ParsePosition(QStringLiteral(" 10.6 , -5 ")), QPoint(11, -5));
+    for (const char* bad : {"", "1200", "1200,", "x,1", "1,2,3", "1e9,1", "nan,1"}) {
+        EXPECT_FALSE(ParsePosition(QString::fromLatin1(bad)).has_value()) << bad;
+    }
+}
+
+// The German help holds every topic of the English one. The history's
+// window, its command and its help topic carry one name, in either language.
+TEST(LanguageSwapTest, GermanHelpHasEveryTopicAndHistoryOneName) {
+    const QString addins = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/");
+    const auto help = [&](const char* file) {
+        return HelpViewer::TopicTexts(addins + QStringLiteral("HELP/") + QLatin1String(file));
+    };
+    const auto topics = [&](const char* file) {
+        QList<int> found = help(file).keys();
+        std::ranges::sort(found);
+        return found;
+    };
+    EXPECT_GE(topics("kestrel.hlp").size(), 17);
+    EXPECT_EQ(topics("kestrel_de.hlp"), topics("kestrel.hlp"));
+    const std::pair<const char*, const char*> languages[] = {{"", "kestrel.hlp"},
+                                                             {"LANGUAGES/DE/", "kestrel_de.hlp"}};
+    for (const auto& [language, file] : languages) {
+        SCOPED_TRACE(language);
+        auto db = Database::Open(
+            addins + QStringLiteral("DATABASE/") + language + QStringLiteral("Kestrel.lng"), true);
+        const auto first = [&](const char* sql) {
+            auto rows = db->OpenRecordset(QString::fromLatin1(sql), RecordsetType::Snapshot);
+            return rows->Eof() ? QString() : TextOf(rows->Fields(0));
+        };
+        QString noInsert;
+        const QString title = ExpandTokens(
+            first("SELECT Caption FROM tForms WHERE ObjectName = 'frmHistory'"), noInsert);
+        EXPECT_FALSE(title.isEmpty());
+        EXPECT_EQ(first("SELECT Text FROM tSSListBar WHERE ObjectName = 'lsbMenu' AND "
+                        "GroupIndex = '1' AND ListItemIndex = '8'"),
+                  title);
+        EXPECT_EQ(help(file).value(1110).section(u'\n', 0, 0), title);
+    }
 }
 
 }  // namespace

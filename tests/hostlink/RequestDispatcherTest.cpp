@@ -9,11 +9,14 @@
 #include "hostlink/HostCalls.h"
 #include "hostlink/RecordLimits.h"
 #include "hostlink/RequestDispatcher.h"
+#include "hostlink/TrunkLimit.h"
 #include "hostlink/WindowState.h"
+#include "hostlink/cListRequest.h"
 #include "localisation/Messages.h"
 #include "platform/RunError.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
+#include "support/QtPrinters.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
@@ -122,9 +125,24 @@ TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
 }
 
 // A refused login sends nothing and logs nothing out; a refused send logs
-// out. Either way the window is free again. An accepted one holds the
-// window until its answer.
-TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
+// out. Either way the window is free again, and the refusal is told when the
+// operation asks, once, with the host's reply. An accepted one holds the
+// window until its answer, and nothing is told.
+TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindowAndIsToldOnce) {
+    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
+    // A login the host fails: the error path shows common message 20 itself,
+    // and it is not told again.
+    host_.loginThrows = true;
+    window_.enabled = false;
+    ASSERT_FALSE(Send());
+    dispatcher_.ReportRefused();
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
+    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
+    EXPECT_TRUE(window_.enabled);
+    EXPECT_FALSE(window_.hourglass);
+    host_.loginThrows = false;
     const struct {
         const char* login;
         const char* send;
@@ -137,6 +155,7 @@ TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
         host_.logouts.clear();
         host_.messages.clear();
         host_.sends = 0;
+        tree_.boxes.Clear();
         const bool loggedIn = host_.loginReply == u"LOGIN7";
         const bool accepted = loggedIn && host_.sendReply == u"REQ1";
         EXPECT_EQ(Send(), accepted);
@@ -147,58 +166,29 @@ TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindow) {
         EXPECT_EQ(window_.enabled, !accepted);
         EXPECT_EQ(dispatcher_.State(),
                   accepted ? DispatchState::WaitingForAnswer : DispatchState::Idle);
+        dispatcher_.ReportRefused();
+        dispatcher_.ReportRefused();
+        ASSERT_EQ(tree_.boxes.shown.size(), accepted ? 0u : 1u);
+        if (!accepted) {
+            EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
+                QStringLiteral("The exchange link refused the request (") +
+                (loggedIn ? host_.sendReply : host_.loginReply)))
+                << tree_.boxes.Last().prompt.toStdString();
+        }
     }
     EXPECT_EQ(host_.sent.LoginID(), QStringLiteral("LOGIN7"));
     EXPECT_EQ(host_.sent.PBXName(), QStringLiteral("PBX1"));
     EXPECT_EQ(host_.messages, QStringList({"M1: LOGIN7", "M1: REQ1"}));
     dispatcher_.FinishRequest(dispatcher_.CurrentLoginID());
-    EXPECT_TRUE(tree_.boxes.shown.empty());
-    // A send the host fails counts as refused; the failure is logged.
-    const test::ExpectQtWarning logged(
-        QStringLiteral("^kestrel.hostlink: The host failed to take the request"));
-    host_.sendThrows = true;
-    host_.sendReply = QStringLiteral("REQ1");
-    EXPECT_FALSE(Send());
-    EXPECT_EQ(dispatcher_.SendReply(), QString());
-    EXPECT_EQ(logged.Count(), 1);
-}
-
-// A refusal is told when the operation asks, once, with the host's reply;
-// one the error path has already shown is not told again.
-TEST_F(RequestDispatcherTest, ARefusalIsToldOnceWithTheHostsReply) {
-    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-    host_.loginThrows = true;  // the error path shows common message 20 itself
-    window_.enabled = false;
-    ASSERT_FALSE(Send());
-    dispatcher_.ReportRefused();
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    EXPECT_EQ(tree_.boxes.Last().title, QStringLiteral("M14"));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(QStringLiteral("The exchange link")));
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M1 "));
-    EXPECT_TRUE(window_.enabled);
-    EXPECT_FALSE(window_.hourglass);
-
-    host_.loginThrows = false;
-    host_.loginReply = QStringLiteral("BUSY");
-    ASSERT_FALSE(Send());
-    dispatcher_.ReportRefused();
-    dispatcher_.ReportRefused();
-    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
-        QStringLiteral("The exchange link refused the request (BUSY)")))
-        << tree_.boxes.Last().prompt.toStdString();
-
-    host_.loginReply = QStringLiteral("LOGIN7");
-    host_.sendReply = QStringLiteral("ERROR");
-    ASSERT_FALSE(Send());
-    dispatcher_.ReportRefused();
-    ASSERT_EQ(tree_.boxes.shown.size(), 3u);
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QStringLiteral("(ERROR)")));
-
-    host_.sendReply = QStringLiteral("REQ1");
-    ASSERT_TRUE(Send());
-    dispatcher_.ReportRefused();  // nothing was refused
-    EXPECT_EQ(tree_.boxes.shown.size(), 3u);
+    {
+        // A send the host fails counts as refused; the failure is logged.
+        const test::ExpectQtWarning logged(
+            QStringLiteral("^kestrel.hostlink: The host failed to take the request"));
+        host_.sendThrows = true;
+        EXPECT_FALSE(Send());
+        EXPECT_EQ(dispatcher_.SendReply(), QString());
+        EXPECT_EQ(logged.Count(), 1);
+    }
 }
 
 // An answer holding a text longer than a record's in a list the tool reads,
@@ -369,72 +359,54 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
     }
 }
 
+// The engineer is shown nothing; the log names the step and the error.
+TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
+    const test::ExpectQtWarning logged(QStringLiteral(
+        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
+    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
+    RoundTrip(QStringLiteral("13"), 0);  // and back to idle
+    EXPECT_EQ(logged.Count(), 1);
+}
+
 // The plain road's step waits the timer's interval; a request sent to be
 // answered at once (the safety net's) runs its step at the next turn, and
-// only that request.
-TEST_F(RequestDispatcherTest, AnswerRunsItsTagStepOneTickLater) {
+// only that request. A Tag that names no routine or no number leaves the
+// step as it was. A failed answer runs step 15 instead, and the host's line
+// names the first port or system fault (nothing in a standalone start); a
+// cancel on the last line still runs the Tag's step.
+TEST_F(RequestDispatcherTest, AnAnswerRunsItsTagsStepOrStep15WhenItFailed) {
     RoundTrip(QStringLiteral("13"), 0);
-    EXPECT_EQ(ran_, QList<std::int16_t>{13});
     EXPECT_EQ(host_.codes, QList<std::int32_t>{0});
-    EXPECT_EQ(host_.messages.last(), QStringLiteral("M3"));
-    EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
-    EXPECT_TRUE(window_.enabled);
-    EXPECT_EQ(dispatcher_.ResponseList().Count(), 1);
     EXPECT_EQ(dispatcher_.ResponseList().SecondData(0), QStringLiteral("01"));
     dispatcher_.AnswerNextAtOnce();
     RoundTrip(QStringLiteral("13"), 0);
     RoundTrip(QStringLiteral("13"), 0);
     EXPECT_EQ(waited_, QList<int>({1, 0, 1}));  // the suite's pause, at once, the pause
     EXPECT_EQ(ran_, QList<std::int16_t>({13, 13, 13}));
-    // Tags without a routine or a number.
-    ran_.clear();
-    RoundTrip(QStringLiteral("7"), 0);
-    EXPECT_TRUE(ran_.isEmpty());
-    EXPECT_EQ(dispatcher_.PendingStep(), 7);
-    // A Tag that is no number leaves the step as it was.
-    RoundTrip(QStringLiteral("abc"), 0);
-    EXPECT_EQ(dispatcher_.PendingStep(), 7);
-    RoundTrip(QString(), 61, {QStringLiteral("OPX_USERCANCEL")});
-    EXPECT_EQ(dispatcher_.PendingStep(), 7);
-    EXPECT_EQ(host_.messages.at(host_.messages.size() - 1), QStringLiteral("M12"));
-    RoundTrip(QStringLiteral(" 12 "), 0);
-    EXPECT_EQ(ran_, QList<std::int16_t>{12});
-    RoundTrip(QStringLiteral("70000"), 0);
-    EXPECT_EQ(dispatcher_.PendingStep(), 12);
-}
-
-// The engineer is shown nothing; the log names the step and the error.
-TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
-    const test::ExpectQtWarning logged(QStringLiteral(
-        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
-    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
-    RoundTrip(QStringLiteral("13"), 0);
-    EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
-    EXPECT_EQ(logged.Count(), 1);
-}
-
-// A failed answer runs step 15 instead of its Tag's, and the host's line
-// names the first port or system fault (nothing in a standalone start); a
-// cancel on the last line still runs the Tag's step.
-TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
     const struct {
         const char* tag;
         std::int32_t errCode;
         QStringList answers;
-        std::int16_t step;  // the step that ran, 0 for none
-        const char* message;
+        std::int16_t ran;              // the step that ran, 0 for none
+        std::int16_t pending;          // the step the answer left
+        const char* message;           // the host's last line
         const char* before = nullptr;  // the host's line before the last
         bool standalone = false;
     } cases[] = {
-        {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 99", "M4"},
-        {"10", 3, {QStringLiteral("OPX_SYSERROR")}, 0, "M5 3"},
-        {"10", 3, {QString(), QStringLiteral("OPX_PORT TROUBLES")}, 0, "M13 3"},
-        {"10", 3, {QStringLiteral("OPX_TIMEOUT")}, 0, "M5"},
-        {"10", 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")}, 10, "M5"},
-        {"10", 99, {QStringLiteral("OPX_SYSERROR")}, 0, nullptr, nullptr, true},
+        {"7", 0, {}, 0, 7, "M3"},
+        {"abc", 0, {}, 0, 7, "M3"},
+        {"", 61, {QStringLiteral("OPX_USERCANCEL")}, 0, 7, "M12"},
+        {" 12 ", 0, {}, 12, 12, "M3"},
+        {"70000", 0, {}, 12, 12, "M3"},
+        {"11", 99, {QStringLiteral("OPX_PORT TROUBLES")}, 0, 15, "M13 99", "M4"},
+        {"10", 3, {QStringLiteral("OPX_SYSERROR")}, 0, 15, "M5 3"},
+        {"10", 3, {QString(), QStringLiteral("OPX_PORT TROUBLES")}, 0, 15, "M13 3"},
+        {"10", 3, {QStringLiteral("OPX_TIMEOUT")}, 0, 15, "M5"},
+        {"10", 5, {QStringLiteral("01"), QStringLiteral("OPX_USERCANCEL")}, 10, 10, "M5"},
+        {"10", 99, {QStringLiteral("OPX_SYSERROR")}, 0, 15, nullptr, nullptr, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message ? c.message : "standalone");
+        SCOPED_TRACE(testing::Message() << '\'' << c.tag << "' " << c.errCode);
         ran_.clear();
         host_.messages.clear();
         host_.codes.clear();
@@ -445,6 +417,7 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
         }
         RoundTrip(QString::fromLatin1(c.tag), c.errCode, c.answers);
         EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
+        EXPECT_TRUE(window_.enabled);
         if (c.standalone) {
             EXPECT_TRUE(host_.messages.isEmpty());
             EXPECT_TRUE(host_.codes.isEmpty());
@@ -454,11 +427,10 @@ TEST_F(RequestDispatcherTest, FailedAnswersRunStep15AndNameTheirFault) {
         if (c.before) {
             EXPECT_EQ(host_.messages.at(host_.messages.size() - 2), QString::fromLatin1(c.before));
         }
-        if (c.step == 0) {
-            EXPECT_TRUE(ran_.isEmpty());
-            EXPECT_EQ(dispatcher_.PendingStep(), 15);
-        } else {
-            EXPECT_EQ(ran_, QList<std::int16_t>{c.step});
+        EXPECT_EQ(ran_.value(0), c.ran);  // 0: none ran
+        EXPECT_LE(ran_.size(), 1);
+        EXPECT_EQ(dispatcher_.PendingStep(), c.pending);
+        if (c.errCode != 0 && c.ran != 0) {
             EXPECT_TRUE(dispatcher_.LastAnswerIs61());
         }
     }
@@ -477,6 +449,59 @@ TEST(TryHostCallTest, SwallowsOnlyTheHostsFailure) {
     }
     EXPECT_THROW(TryHostCall("to misbehave", [] { throw std::logic_error("a bug"); }),
                  std::logic_error);
+}
+
+TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
+    cListRequest r;
+    r.AddToList(QStringLiteral("3001"), QStringLiteral("001"));
+    for (int index : {-1, 1, 32767, -32768}) {
+        EXPECT_TRUE(r.FirstData(index).isEmpty()) << index;
+        r.SetFirstData(index, QStringLiteral("x"));
+        r.SetCMD(index, QStringLiteral("x"));
+        r.SetMSGFP(index, QStringLiteral("x"));
+    }
+    EXPECT_EQ(r.Count(), 1);
+    EXPECT_EQ(r.FirstData(0), QStringLiteral("001"));
+}
+
+TEST(cListRequestTest, TheLineAfter32767OverflowsAndChangesNothing) {
+    cListRequest r;
+    for (int i = 0; i < cListRequest::kMaxCount; ++i)
+        r.AddToList(QStringLiteral("3001"));
+    EXPECT_EQ(r.Count(), 32767);
+    try {
+        r.AddToList(QStringLiteral("3002"));
+        ADD_FAILURE() << "no overflow";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.Number(), err::kOverflow);
+    }
+    EXPECT_EQ(r.Count(), 32767);
+    EXPECT_EQ(r.CMDList().size(), r.MSGFPList().size());
+}
+
+TEST(MaxTrunkForVersionTest, ProcessorRevisionDecides) {
+    struct Case {
+        const char* answer;
+        int max;
+    };
+    const Case cases[] = {
+        {"SC-K 4.2", 255}, {"SC-K R5.0", 511}, {"SC-K M1", 255}, {"SC-K N1", 511},  {"XP 1.0", 511},
+        {"SC-K", 511},     {"SC-K  4.2", 511}, {"", 511},        {"sc-k 4.2", 511}, {"SC-X A", 255},
+    };
+    test::ScriptedHost host;
+    for (const Case& c : cases) {
+        host.processor = QString::fromUtf8(c.answer);
+        EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), c.max) << c.answer;
+    }
+    {
+        // The host's failure is logged, and the larger range kept.
+        const test::ExpectQtWarning logged(
+            QStringLiteral("^kestrel.hostlink: The host failed to tell the processor version"));
+        host.processorThrows = true;
+        EXPECT_EQ(MaxTrunkForVersion(&host, QStringLiteral("PBX1")), 511);
+        EXPECT_EQ(logged.Count(), 1);
+    }
+    EXPECT_EQ(MaxTrunkForVersion(nullptr, QStringLiteral("PBX1")), 511);
 }
 
 }  // namespace

@@ -460,6 +460,65 @@ TEST_F(AutomationTest, GetPrintAndCopyThroughTheLink) {
               QStringLiteral("The trunk data has been copied to the destination trunks."));
 }
 
+// The named interface's element in an introspection text, its lines
+// trimmed: what an exported member's change changes, not the indentation.
+QString InterfaceText(const QString& xml, const QString& interface) {
+    const qsizetype from = xml.indexOf(QStringLiteral("<interface name=\"%1\">").arg(interface));
+    const qsizetype to = xml.indexOf(QStringLiteral("</interface>"), from);
+    if (from < 0 || to < 0)
+        return {};
+    QStringList lines = xml.mid(from, to - from).split(u'\n');
+    for (QString& line : lines)
+        line = line.trimmed();
+    return lines.join(u'\n');
+}
+
+// Every interface either program exports is committed as introspection XML
+// in src/automation/dbus/ (the window's 18 members under their own names
+// among them); a member changed without its description fails here with the
+// difference.
+TEST_F(AutomationTest, ExportedInterfacesMatchTheirCommittedDescriptions) {
+    qputenv("KESTREL_SESSION", "1");  // the session object is exported too
+    const QString layer = Create();
+    qunsetenv("KESTREL_SESSION");
+    ASSERT_FALSE(layer.isEmpty());
+    struct Exported {
+        const QDBusConnection* from;  // the side that calls the object
+        QString path;
+        QString interface;
+    };
+    const QDBusConnection& addin = addin_->Connection();
+    const Exported exported[] = {
+        {host_.get(), contract::kClassPath, contract::kClassInterface},
+        {host_.get(), layer, contract::kLayerInterface},
+        {host_.get(), contract::kWindowPath, contract::kWindowInterface},
+        {host_.get(), contract::kSessionPath, contract::kSessionInterface},
+        {&addin, contract::kHostParentPath, contract::kParentInterface},
+        {&addin, contract::kHostParentPath + contract::kLinkPathSuffix, contract::kLinkInterface},
+        {&addin, contract::kHostParentPath + contract::kProcessorPathSuffix,
+         contract::kProcessorInterface},
+    };
+    for (const Exported& e : exported) {
+        SCOPED_TRACE(e.interface.toStdString());
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString(), e.path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+            QStringLiteral("Introspect"));
+        QDBusPendingCall pending = e.from->asyncCall(call);
+        ASSERT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
+        const QDBusMessage reply = pending.reply();
+        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+        const QString got = InterfaceText(reply.arguments().value(0).toString(), e.interface);
+        ASSERT_FALSE(got.isEmpty()) << "not exported at " << e.path.toStdString();
+        QFile committed(QStringLiteral(KESTREL_DBUS_XML_DIR "/") + e.interface +
+                        QStringLiteral(".xml"));
+        EXPECT_TRUE(committed.open(QIODevice::ReadOnly))
+            << "missing: " << committed.fileName().toStdString();
+        EXPECT_EQ(InterfaceText(QString::fromUtf8(committed.readAll()), e.interface).toStdString(),
+                  got.toStdString())
+            << "The exported interface differs from " << committed.fileName().toStdString();
+    }
+}
+
 TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
     const QString layer = Create();
     dlgKestrel* window = addin_->Session().Window();

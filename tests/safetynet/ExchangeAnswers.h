@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-#include <vector>
 
 #include "copyengine/TrunkRange.h"
 #include "exchange/SimulatedExchange.h"
@@ -39,23 +38,6 @@ inline QList<SourceItem> SourceItemsOf(SimulatedExchange& exchange, const QStrin
                       source.Value(trunk, key)});
     }
     return items;
-}
-
-// The parts of a copy of trunk `source` to the trunks `destinationList`
-// names, on an exchange as it is now.
-struct SeededCopy {
-    QList<SourceItem> items;
-    QStringList destinations;
-    TrunkSnapshot current;
-};
-
-inline SeededCopy SeededCopyOf(SimulatedExchange& exchange, const QString& source,
-                               const QString& destinationList) {
-    SeededCopy copy;
-    copy.items = SourceItemsOf(exchange, source);
-    copy.destinations = ParseTrunkRange(destinationList, exchange.MaxTrunk()).trunks;
-    copy.current = ReadSnapshot(exchange, copy.destinations);
-    return copy;
 }
 
 }  // namespace kestrel::test

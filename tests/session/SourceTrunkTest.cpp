@@ -43,11 +43,7 @@ protected:
     }
 };
 
-TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
-    Answer("13", {{"3000", "005", "02"}});
-    EXPECT_EQ(host_.sent.Tag() + u' ' + host_.sent.CMD(0) + u' ' + host_.sent.FirstData(0),
-              "11 L30 005");
-
+TEST_F(SourceTrunkTest, ASourceNotAssignedEmptiesTheListAndAsksNoListup) {
     session_->Values().AddRow("3001;01;Route;01");
     session_->SetNoSourceData(false);
     Answer("13", {{"3000", "005", "TRK NOT ASSIGNED"}});

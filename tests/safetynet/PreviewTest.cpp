@@ -302,8 +302,6 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensWhole) {
     const QStringList destinations = ParseTrunkRange("5-511", 511).trunks;
     CopyPlan plan(test::SourceItemsOf(*exchange, "004"), destinations,
                   test::ReadSnapshot(*exchange, destinations), "004");
-    ASSERT_EQ(plan.Destinations().size(), 477);  // every 17th is not assigned
-    EXPECT_EQ(plan.NotAssigned().size(), 30);
 
     // The trunk list shows forty trunks, then how many there are.
     const QStringList trunks = ParseTrunkRange("1-41", 511).trunks;
@@ -328,7 +326,7 @@ TEST_F(PreviewTest, ACopyToFiveTo511OpensWhole) {
     EXPECT_EQ(QList<int>({model.rowCount(), model.columnCount(),
                           dialog.findChild<QListWidget*>("lstLeftOut")->count(),
                           dialog.findChild<QListWidget*>("lstItems")->count()}),
-              QList<int>({477, 19, 30, 16}));
+              QList<int>({477, 19, 30, 16}));  // every 17th trunk is not assigned
     // The trunk is the row's head.
     EXPECT_TRUE(table->isColumnHidden(0));
     EXPECT_EQ(model.headerData(0, Qt::Vertical).toString(), "005");

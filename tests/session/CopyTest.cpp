@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
@@ -314,7 +316,36 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
         if (host_.sent.Count() > 0)
             Answer("12", {}, 1);  // a failed check ends the copy
     }
-    SetSafetyNetSetting(true);
+}
+
+// With the safety net off, a preview still only reads, and a copy's requests
+// are exactly the ones without it: the destination check, then the copy,
+// nothing read before or after.
+TEST_F(CopyTest, SwitchedOffTheCopyGoesStraightOut) {
+    const auto sent = [&] { return host_.sent.Tag() + u' ' + host_.sent.CMD(0); };
+    window_.trunkBox = "005";
+    Answer("13", {{"3000", "005", "01"}});
+    Answer("11", {{"3001", "005", "01"}, {"3002", "005", "2"}});
+    window_.destinations = "7";
+    session_->Copy(true);
+    Answer("12", {{"3000", "007", "01"}});
+    EXPECT_EQ(sent(), "16 L30");
+    Answer("16", {{"3001", "007", "01"}, {"3002", "007", "2"}});
+
+    window_.destinations = "7,8";
+    session_->Copy(false);
+    EXPECT_EQ(host_.sent.Tag(), "12");
+    Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
+    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '), "10 3001 007 008 007 008");
+    // Switched on, the same copy reads the destinations first: that one read
+    // tells whether each is assigned too, so no check is sent.
+    Answer("10", {{"3001", "007", "", "OK"},
+                  {"3001", "008", "", "OK"},
+                  {"3002", "007", "", "OK"},
+                  {"3002", "008", "", "OK"}});
+    session_->SetSafetyNetOn(true);
+    session_->Copy(false);
+    EXPECT_EQ(sent(), "16 L30");
 }
 
 TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
@@ -328,24 +359,11 @@ TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
               QStringLiteral("M7\r\nM8\r\n001  002  003  004  005\r\n006  007  008  009  010\r\n"
                              "011  012  013  014  015\r\nM11"));
     EXPECT_EQ(CopyWriter::FailedTrunksText({"007"}), "M7\r\nM8\r\n007  ");
-    EXPECT_EQ(CopyWriter::RefusedLine("3014"), "\r\nCM30, YY=14");
     g_Messages.clear();
 }
 
-class StationCheckTest : public test::SessionFixture {
-protected:
-    void SetUp() override {
-        SessionFixture::SetUp();
-        OpenHosted();
-        g_StationCheckPending = false;
-    }
-    void TearDown() override {
-        g_StationCheckPending = false;
-        SessionFixture::TearDown();
-    }
-};
-
-TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
+TEST_F(CopyTest, TheStationCheckAsksFirstAndGivesTheVerdictNext) {
+    const auto done = qScopeGuard([] { g_StationCheckPending = false; });
     const char* notAssigned = "This station number is not assigned";
     const char* otherKind = "The number entered belongs";
     const char* failed = "The request could not be completed";

@@ -332,50 +332,6 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
     EXPECT_NE(undo.desk.engineer, "ben");
 }
 
-class SafetyNetSwitchTest : public test::SessionFixture {
-protected:
-    void SetUp() override {
-        SessionFixture::SetUp();
-        SetSafetyNetSetting(false);
-        OpenHosted();
-    }
-    void TearDown() override {
-        SessionFixture::TearDown();
-        SetSafetyNetSetting(true);
-    }
-};
-
-// With the safety net off, a preview still only reads, and a copy's requests
-// are exactly the ones without it: the destination check, then the copy,
-// nothing read before or after.
-TEST_F(SafetyNetSwitchTest, SwitchedOffTheCopyGoesStraightOut) {
-    const auto sent = [&] { return host_.sent.Tag() + u' ' + host_.sent.CMD(0); };
-    window_.trunkBox = "005";
-    Answer("13", {{"3000", "005", "01"}});
-    Answer("11", {{"3001", "005", "01"}, {"3002", "005", "2"}});
-    window_.destinations = "7";
-    session_->Copy(true);
-    Answer("12", {{"3000", "007", "01"}});
-    EXPECT_EQ(sent(), "16 L30");
-    Answer("16", {{"3001", "007", "01"}, {"3002", "007", "2"}});
-
-    window_.destinations = "7,8";
-    session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), "12");
-    Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
-    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '), "10 3001 007 008 007 008");
-    // Switched on, the same copy reads the destinations first: that one read
-    // tells whether each is assigned too, so no check is sent.
-    Answer("10", {{"3001", "007", "", "OK"},
-                  {"3001", "008", "", "OK"},
-                  {"3002", "007", "", "OK"},
-                  {"3002", "008", "", "OK"}});
-    session_->SetSafetyNetOn(true);
-    session_->Copy(false);
-    EXPECT_EQ(sent(), "16 L30");
-    EXPECT_TRUE(SafetyNetSetting());  // the window's switch is the setting
-}
-
 // A copy with more entries than one record holds (70 items to 507 trunks)
 // lands in full, batch by batch.
 TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {

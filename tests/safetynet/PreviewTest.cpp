@@ -52,10 +52,8 @@ TEST_F(PreviewTest, CellsShowOldAndNewAndDimWhatDoesNotChange) {
     EXPECT_EQ(Row(model, -1), "Trunk|Changes|Last changed|3001|3002|3003");
     EXPECT_EQ(model.headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(), "Class of service");
     // NONE and CCC are one value; an unset value is a dash; no journal asked: nobody named.
-    EXPECT_EQ(Row(model, 0), "004|0||01|NONE|2");
-    EXPECT_EQ(Row(model, 1), "005|1||02 → 01|NONE|2");
-    EXPECT_EQ(Row(model, 2), "006|1||01|3 → CCC|2");
-    EXPECT_EQ(Row(model, 3), "008|1||01|— → CCC|2");
+    EXPECT_EQ(Row(model, 0) + u';' + Row(model, 1) + u';' + Row(model, 2) + u';' + Row(model, 3),
+              "004|0||01|NONE|2;005|1||02 → 01|NONE|2;006|1||01|3 → CCC|2;008|1||01|— → CCC|2");
     EXPECT_EQ(model.data(model.index(2, 4), Qt::ToolTipRole).toString(), "Class of service");
     EXPECT_TRUE(model.data(model.index(1, 3), PreviewModel::ChangedRole).toBool());
     EXPECT_FALSE(model.data(model.index(1, 4), PreviewModel::ChangedRole).toBool());

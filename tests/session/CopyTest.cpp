@@ -42,9 +42,6 @@ protected:
         }
         Answer("10", lines, errCode);
     }
-    QString Original(int row) const {
-        return session_->Values().Cell(row, ValueListModel::kOriginal);
-    }
     QStringList CopyTrunkRows() const {
         return test::SqlRows(*session_->WorkDb(), "SELECT Trunk FROM CopyTrunk");
     }
@@ -191,7 +188,8 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
         EXPECT_EQ(StoredItems(), QString::fromLatin1(c.originals));
         const QStringList originals = QString::fromLatin1(c.originals).split(u' ');
         for (int row = 0; row < 3; ++row) {
-            EXPECT_EQ(Original(row), originals[row]) << row;
+            EXPECT_EQ(session_->Values().Cell(row, ValueListModel::kOriginal), originals[row])
+                << row;
             // A value the exchange did not take stays marked as edited.
             EXPECT_EQ(session_->Values().index(row, 0).data(ValueListModel::EditedRole).toBool(),
                       session_->Values().Cell(row, ValueListModel::kData) != originals[row])
@@ -323,26 +321,21 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
 // nothing read before or after.
 TEST_F(CopyTest, SwitchedOffTheCopyGoesStraightOut) {
     const auto sent = [&] { return host_.sent.Tag() + u' ' + host_.sent.CMD(0); };
-    window_.trunkBox = "005";
-    Answer("13", {{"3000", "005", "01"}});
-    Answer("11", {{"3001", "005", "01"}, {"3002", "005", "2"}});
     window_.destinations = "7";
     session_->Copy(true);
     Answer("12", {{"3000", "007", "01"}});
     EXPECT_EQ(sent(), "16 L30");
-    Answer("16", {{"3001", "007", "01"}, {"3002", "007", "2"}});
+    Answer("16", {{"3001", "007", "01"}, {"3005", "007", "NONE"}, {"3014", "007", "IC"}});
 
     window_.destinations = "7,8";
     session_->Copy(false);
     EXPECT_EQ(host_.sent.Tag(), "12");
     Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
-    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '), "10 3001 007 008 007 008");
+    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '),
+              "10 3001 007 008 007 008 007 008");
     // Switched on, the same copy reads the destinations first: that one read
     // tells whether each is assigned too, so no check is sent.
-    Answer("10", {{"3001", "007", "", "OK"},
-                  {"3001", "008", "", "OK"},
-                  {"3002", "007", "", "OK"},
-                  {"3002", "008", "", "OK"}});
+    AnswerCopy(AllWritten);
     session_->SetSafetyNetOn(true);
     session_->Copy(false);
     EXPECT_EQ(sent(), "16 L30");

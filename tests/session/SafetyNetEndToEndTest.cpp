@@ -46,12 +46,6 @@ protected:
         Exchange()->Db().Execute("UPDATE TrunkData SET Value = ? WHERE Trunk = ? AND CMD LIKE ?",
                                  {value, trunk, cmd});
     }
-    void SetFaults(const QStringList& refused, const QStringList& silent) const {
-        ExchangeFaults faults;
-        faults.refuseItems = QSet<QString>(refused.begin(), refused.end());
-        faults.silentItems = QSet<QString>(silent.begin(), silent.end());
-        Exchange()->SetFaults(faults);
-    }
     void Get(const QString& trunk) {
         window_.trunkBox = trunk;
         RunAndWait([&] { session_->GetSourceTrunk(); });
@@ -195,7 +189,10 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     Get("004");
     Change(5, session_->Values().GetItemValue("3013").toString(), "3013");
     Change(6, "NONE", "3013");
-    SetFaults({"3013"}, {"3002"});
+    ExchangeFaults faults;
+    faults.refuseItems = {"3013"};
+    faults.silentItems = {"3002"};
+    Exchange()->SetFaults(faults);
     session_->Values().SetItemValue("3002", "3");
     window_.destinations = "5-6";
     window_.preview = [](CopyPlan& plan, bool) {
@@ -217,7 +214,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
         }
     }
     EXPECT_EQ(notVerified, 2);
-    SetFaults({}, {});
+    Exchange()->SetFaults({});
     Undo({kYes});
     EXPECT_FALSE(Shown("These values were changed"));
     EXPECT_TRUE(Shown("The undo has ended."));

@@ -297,9 +297,12 @@ TEST_F(PreviewDialogTest, ColleaguesChangesSinceTheGetAreWarnedOf) {
 TEST_F(PreviewTest, ACopyToFiveTo511OpensWhole) {
     QTemporaryDir exchangeDir;
     auto exchange = SimulatedExchange::Open(exchangeDir.path() + u'/', "PBX1", test::kExchangeSeed);
+    const TrunkSnapshot source = test::ReadSnapshot(*exchange, {"004"});
+    QList<SourceItem> items;  // 3001 to 3016, as a Get would list them
+    for (int n = 3001; n <= 3016; ++n)
+        items.append({QString::number(n), QString(), source.Value("004", QString::number(n))});
     const QStringList destinations = ParseTrunkRange("5-511", 511).trunks;
-    CopyPlan plan(test::SourceItemsOf(*exchange, "004"), destinations,
-                  test::ReadSnapshot(*exchange, destinations), "004");
+    CopyPlan plan(items, destinations, test::ReadSnapshot(*exchange, destinations), "004");
 
     // The trunk list shows forty trunks, then how many there are.
     const QStringList trunks = ParseTrunkRange("1-41", 511).trunks;

@@ -3,12 +3,9 @@
 #include <QTemporaryDir>
 
 #include "ExchangeAnswers.h"
-#include "exchange/SimulatedLink.h"
-#include "hostlink/HostProgramme.h"
 #include "safetynet/TrunkSnapshot.h"
 #include "support/ExchangeValue.h"
 #include "support/QtPrinters.h"
-#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -142,7 +139,21 @@ TEST_F(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
     }
 }
 
-TEST_F(TrunkSnapshotTest, ErrorCodesAndFullRecordsMakeItIncomplete) {
+TEST_F(TrunkSnapshotTest, FailuresAndFullRecordsMakeItIncompleteAndKeepWhatCame) {
+    // A link failure on one trunk's entry (as the link answers it): the
+    // entries around it are taken, that trunk is left unanswered.
+    cListRequest link;
+    link.AddToList("3001", "001", "01");
+    link.AddToList("L30", "003", "OPX_PORT TROUBLES", "OPX_PORT TROUBLES");
+    link.AddToList("3001", "004", "02");
+    link.AddToList("L30", "002", "TRK NOT ASSIGNED");
+    TrunkSnapshot l;
+    TakeSnapshotAnswer(link, l);
+    EXPECT_EQ(QStringList({l.trunks.join(u' '), l.notAssigned.join(u' '),
+                           l.Unanswered({"001", "003", "004", "002"}).join(u' '), l.failure}),
+              QStringList({"001 004", "002", "003", "OPX_PORT TROUBLES"}));
+    EXPECT_FALSE(l.complete);
+
     // What came is kept; the first failure is the one named.
     cListRequest answer, later;
     answer.AddToList("3001", "005", "07");
@@ -167,52 +178,6 @@ TEST_F(TrunkSnapshotTest, ErrorCodesAndFullRecordsMakeItIncomplete) {
     TakeSnapshotAnswer(full, cut);
     EXPECT_FALSE(cut.complete);
     EXPECT_EQ(cut.failure, "OPX_MEM OVERFLOW");
-}
-
-// A call-back that keeps the last answer.
-class LastAnswer : public CallBackTarget {
-public:
-    void CallBack(cListRequest& response) override {
-        answer = response;
-        ++answers;
-    }
-    cListRequest answer;
-    int answers = 0;
-};
-
-// Reads through the simulated host's link, faults and all.
-class SnapshotOverLinkTest : public TrunkSnapshotTest {
-protected:
-    TrunkSnapshot Read(const QStringList& trunks, const ExchangeFaults& faults) {
-        Open()->SetFaults(faults);
-        SimulatedLink link(dir_.path() + u'/', kExchangeSeed);
-        LastAnswer target;
-        const QString login = link.Login("PBX1", &target);
-        TrunkSnapshot s;
-        for (cListRequest request : SnapshotRequests(trunks, 16, 12)) {
-            request.SetLoginID(login);
-            request.SetPBXName("PBX1");
-            const int before = target.answers;
-            EXPECT_TRUE(link.SendRequest(request).startsWith("REQ"));
-            EXPECT_TRUE(test::WaitFor([&] { return target.answers > before; }));
-            EXPECT_EQ(target.answer.Tag(), "12");
-            TakeSnapshotAnswer(target.answer, s);
-        }
-        return s;
-    }
-};
-
-TEST_F(SnapshotOverLinkTest, LinkFailureLeavesTheTrunkUnread) {
-    ExchangeFaults faults;
-    faults.linkFailEntries = {1};
-    faults.linkFailText = "OPX_PORT TROUBLES";
-    const QStringList asked = {"001", "003", "004", "002"};
-    const TrunkSnapshot s = Read(asked, faults);
-    EXPECT_FALSE(s.complete);
-    EXPECT_EQ(s.failure, "OPX_PORT TROUBLES");
-    EXPECT_EQ(s.trunks, QStringList({"001", "004"}));
-    EXPECT_EQ(s.notAssigned, QStringList({"002"}));
-    EXPECT_EQ(s.Unanswered(asked), QStringList({"003"}));
 }
 
 }  // namespace

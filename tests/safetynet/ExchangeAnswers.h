@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QStringList>
-#include <vector>
 
 #include "copyengine/TrunkRange.h"
 #include "exchange/SimulatedExchange.h"
 #include "hostlink/cListRequest.h"
-#include "platform/Database.h"
-#include "safetynet/CopyPlan.h"
 #include "safetynet/TrunkSnapshot.h"
-#include "support/SqlRows.h"
 
 namespace kestrel::test {
 
@@ -23,39 +19,6 @@ inline TrunkSnapshot ReadSnapshot(SimulatedExchange& exchange, const QStringList
     for (const cListRequest& request : SnapshotRequests(trunks, itemsPerTrunk, 12))
         TakeSnapshotAnswer(AnswerOf(exchange, request), snapshot);
     return snapshot;
-}
-
-// The items 3001 to 3016 of a trunk as a Get would list them, with the
-// catalogue's descriptions.
-inline QList<SourceItem> SourceItemsOf(SimulatedExchange& exchange, const QString& trunk) {
-    auto titles =
-        Database::Open(QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/DATABASE/KESTREL.MDB"), true);
-    const TrunkSnapshot source = ReadSnapshot(exchange, {trunk});
-    QList<SourceItem> items;
-    for (int n = 3001; n <= 3016; ++n) {
-        const QString key = QString::number(n);
-        items.append({key,
-                      SqlValue(*titles, "SELECT Description FROM CMD30Titles WHERE CMD = ?", {key}),
-                      source.Value(trunk, key)});
-    }
-    return items;
-}
-
-// The parts of a copy of trunk `source` to the trunks `destinationList`
-// names, on an exchange as it is now.
-struct SeededCopy {
-    QList<SourceItem> items;
-    QStringList destinations;
-    TrunkSnapshot current;
-};
-
-inline SeededCopy SeededCopyOf(SimulatedExchange& exchange, const QString& source,
-                               const QString& destinationList) {
-    SeededCopy copy;
-    copy.items = SourceItemsOf(exchange, source);
-    copy.destinations = ParseTrunkRange(destinationList, exchange.MaxTrunk()).trunks;
-    copy.current = ReadSnapshot(exchange, copy.destinations);
-    return copy;
 }
 
 }  // namespace kestrel::test

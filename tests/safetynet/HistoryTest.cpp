@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,7 +23,6 @@
 #include "support/RuntimeTree.h"
 #include "support/WaitFor.h"
 #include "teamjournal/TeamJournal.h"
-#include "teamjournal/TeamTexts.h"
 
 namespace kestrel {
 namespace {
@@ -36,23 +34,19 @@ QStringList Column(const QAbstractItemModel* model, int column) {
     return out;
 }
 
-// Every row's texts, '|' between cells and ';' between rows.
-QString Rows(const QAbstractItemModel* model) {
+// Every row's texts (the heads first when asked), '|' between cells and ';'
+// between rows.
+QString Rows(const QAbstractItemModel* model, bool heads = false) {
     QStringList rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
+    for (int row = heads ? -1 : 0; row < model->rowCount(); ++row) {
         QStringList cells;
-        for (int c = 0; c < model->columnCount(); ++c)
-            cells << model->index(row, c).data().toString();
+        for (int c = 0; c < model->columnCount(); ++c) {
+            cells << (row < 0 ? model->headerData(c, Qt::Horizontal) : model->index(row, c).data())
+                         .toString();
+        }
         rows << cells.join(u'|');
     }
     return rows.join(u';');
-}
-
-QStringList Heads(const QAbstractItemModel* model) {
-    QStringList out;
-    for (int c = 0; c < model->columnCount(); ++c)
-        out << model->headerData(c, Qt::Horizontal).toString();
-    return out;
 }
 
 class HistoryTest : public ::testing::Test {
@@ -78,13 +72,10 @@ protected:
         e.made = made;
         return journal_->Record(e, cells);
     }
-    // The dialog, its two models watched by Qt's model tester throughout
-    // (unless they are too large for it to walk in time).
-    void Show(const QString& exchange, bool watch = true) {
+    // The dialog, its two models watched by Qt's model tester throughout.
+    void Show(const QString& exchange) {
         dialog_ = std::make_unique<frmHistory>(*journal_, *team_, exchange);
         for (const char* table : {"tblEntries", "tblCells"}) {
-            if (!watch)
-                break;
             QAbstractItemModel* model = Table(table)->model();
             new QAbstractItemModelTester(
                 model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
@@ -129,20 +120,20 @@ TEST_F(HistoryTest, TextsComeFromTheLanguageDatabase) {
     ASSERT_TRUE(tree_.OpenStartupDatabases());
     Show("PBX1");
     EXPECT_EQ(dialog_->windowTitle(), "Kopierverlauf");
-    const QStringList heads =
-        Heads(Table("tblEntries")->model()) + Heads(Table("tblCells")->model());
-    ASSERT_EQ(heads.size(), 7 + 6);
-    EXPECT_EQ(heads[7], "Leitung");
-    for (const QString& head : heads)
-        EXPECT_FALSE(head.isEmpty() || head.contains(u'|')) << head.toStdString();
-    EXPECT_EQ(Column(Table("tblEntries")->model(), JournalEntryModel::kKind).join(u';'), "Kopie");
-    // One line in the table, whole above the cells once opened.
-    const QString summary = "3001: 2 von 2 Leitungen\n  006 3001 (DATA ERROR)";
-    EXPECT_EQ(Column(Table("tblEntries")->model(), JournalEntryModel::kSummary).join(u';'),
-              QString(summary).replace("\n  ", " · "));
+    // The summary on one line in the table, whole above the cells once opened;
+    // the engineer is this desk's, read elsewhere.
+    const QAbstractItemModel* entries = Table("tblEntries")->model();
+    EXPECT_EQ(Rows(entries, true),
+              "Zeit|Techniker|Art|Anlage|Quellleitung|Zielleitungen|Zusammenfassung;"
+              "2026-05-04 10:01:00|" +
+                  Column(entries, JournalEntryModel::kEngineer).value(0) +
+                  "|Kopie|PBX1|004|5-6|3001: 2 von 2 Leitungen · 006 3001 (DATA ERROR)");
     auto* whole = dialog_->findChild<QPlainTextEdit*>("txtSummary");
     ASSERT_TRUE(whole && dialog_->OpenEntry(0));
-    EXPECT_EQ(whole->toPlainText(), summary);
+    EXPECT_EQ(Rows(Table("tblCells")->model(), true),
+              "Leitung|Merkmal|Alter Wert|Neuer Wert|Ergebnis|Meldung;005|3001|1|2, \"two\"|"
+              "geschrieben|;006|3001|2|2|unverändert|Straße 中");
+    EXPECT_EQ(whole->toPlainText(), "3001: 2 von 2 Leitungen\n  006 3001 (DATA ERROR)");
     EXPECT_TRUE(whole->isVisible());
     // Every outcome has a shown name of its own.
     const QStringList outcomes = Msg(37).split(u'|');
@@ -162,8 +153,6 @@ TEST_F(HistoryTest, ListsTheExchangesEntriesNewestFirstAndOpensOne) {
     const QAbstractItemModel* model = Table("tblEntries")->model();
     EXPECT_EQ(Column(model, JournalEntryModel::kSummary),
               (QStringList{"Copy at 3", "Undo at 2", "Preview at 1"}));
-    EXPECT_EQ(Column(model, JournalEntryModel::kTime).first(), "2026-05-04 10:03:00");
-    EXPECT_EQ(Column(model, JournalEntryModel::kExchange), (QStringList{"PBX1", "PBX1", "PBX1"}));
     const QAbstractItemModel* cells = Table("tblCells")->model();
     EXPECT_EQ(cells->rowCount(), 0);
     // The newest is chosen, ready to open; nothing is open to export yet.
@@ -264,10 +253,6 @@ TEST_F(HistoryTest, FiltersNarrowTheEntriesShown) {
     auto* kind = dialog_->findChild<QComboBox*>("cboKind");
     auto* time = dialog_->findChild<QComboBox*>("cboTime");
     ASSERT_TRUE(engineer && exchange && trunk && kind && time);
-    EXPECT_EQ(exchange->text(), "PBX1");
-    EXPECT_EQ(engineer->count(), 2);
-    EXPECT_EQ(kind->itemText(2), Msg(36).split(u'|').value(1));
-    EXPECT_EQ(time->count(), 5);
     const QAbstractItemModel* model = Table("tblEntries")->model();
     EXPECT_EQ(Column(model, JournalEntryModel::kSummary), (QStringList{"a", "b"}));
     EXPECT_EQ(Column(model, JournalEntryModel::kEngineer).value(1), "ann (Ann Other)");
@@ -320,11 +305,9 @@ TEST_F(HistoryTest, WaitingEntriesAreMarkedAndAServerNotReachedIsSaid) {
     auto* problem = dialog_->findChild<QLabel*>("lblTeamProblem");
     ASSERT_TRUE(problem);
     EXPECT_TRUE(problem->isVisible());
-    EXPECT_EQ(problem->text(),
-              TeamProblemText(TeamProblem::Unreachable, server.Name(), team_->ProblemDetail()) +
-                  u' ' + Msg(98));
     EXPECT_TRUE(problem->text().startsWith(
         QStringLiteral("The team journal server %1 cannot be reached").arg(server.Name())));
+    EXPECT_TRUE(problem->text().endsWith(u' ' + Msg(98)));
 
     ASSERT_TRUE(dialog_->OpenEntry(0));
     Add("Preview", "PBX1", 2, {});
@@ -332,31 +315,6 @@ TEST_F(HistoryTest, WaitingEntriesAreMarkedAndAServerNotReachedIsSaid) {
     ASSERT_TRUE(test::WaitFor([&] { return model->rowCount() == 2; }));
     EXPECT_EQ(dialog_->OpenId(), copy);
     EXPECT_TRUE(Table("tblEntries")->selectionModel()->isRowSelected(1, {}));
-}
-
-TEST_F(HistoryTest, TheLargestCopyOpensWhole) {
-    QList<JournalCell> cells;
-    for (int t = 1; t <= 511; ++t) {
-        for (int i = 0; i < 64; ++i)
-            cells << JournalCell{QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
-                                 QString::number(3001 + i),
-                                 "NONE",
-                                 QString::number(i),
-                                 CellOutcome::Written,
-                                 QString()};
-    }
-    Add("Copy", "PBX1", 1, cells);
-    Show("PBX1", false);
-    ClickEntry(0, true);
-    QTableView* table = Table("tblCells");
-    ASSERT_EQ(table->model()->rowCount(), 32704);
-    table->scrollToBottom();
-    QTest::qWait(0);
-    const QModelIndex last = table->indexAt(QPoint(5, table->viewport()->height() - 5));
-    EXPECT_EQ(last.row(), 32703);
-    EXPECT_EQ(last.siblingAtColumn(JournalCellModel::kTrunk).data().toString() + u' ' +
-                  last.siblingAtColumn(JournalCellModel::kItem).data().toString(),
-              "511 3064");
 }
 
 }  // namespace

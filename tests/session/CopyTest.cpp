@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include "catalogue/ValueListModel.h"
 #include "copyengine/CopyWriter.h"
 #include "copyengine/StationCheck.h"
@@ -39,9 +41,6 @@ protected:
             lines << verdict(i, sent.CMD(i), sent.FirstData(i));
         }
         Answer("10", lines, errCode);
-    }
-    QString Original(int row) const {
-        return session_->Values().Cell(row, ValueListModel::kOriginal);
     }
     QStringList CopyTrunkRows() const {
         return test::SqlRows(*session_->WorkDb(), "SELECT Trunk FROM CopyTrunk");
@@ -189,7 +188,8 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
         EXPECT_EQ(StoredItems(), QString::fromLatin1(c.originals));
         const QStringList originals = QString::fromLatin1(c.originals).split(u' ');
         for (int row = 0; row < 3; ++row) {
-            EXPECT_EQ(Original(row), originals[row]) << row;
+            EXPECT_EQ(session_->Values().Cell(row, ValueListModel::kOriginal), originals[row])
+                << row;
             // A value the exchange did not take stays marked as edited.
             EXPECT_EQ(session_->Values().index(row, 0).data(ValueListModel::EditedRole).toBool(),
                       session_->Values().Cell(row, ValueListModel::kData) != originals[row])
@@ -314,7 +314,31 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
         if (host_.sent.Count() > 0)
             Answer("12", {}, 1);  // a failed check ends the copy
     }
-    SetSafetyNetSetting(true);
+}
+
+// With the safety net off, a preview still only reads, and a copy's requests
+// are exactly the ones without it: the destination check, then the copy,
+// nothing read before or after.
+TEST_F(CopyTest, SwitchedOffTheCopyGoesStraightOut) {
+    const auto sent = [&] { return host_.sent.Tag() + u' ' + host_.sent.CMD(0); };
+    window_.destinations = "7";
+    session_->Copy(true);
+    Answer("12", {{"3000", "007", "01"}});
+    EXPECT_EQ(sent(), "16 L30");
+    Answer("16", {{"3001", "007", "01"}, {"3005", "007", "NONE"}, {"3014", "007", "IC"}});
+
+    window_.destinations = "7,8";
+    session_->Copy(false);
+    EXPECT_EQ(host_.sent.Tag(), "12");
+    Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
+    EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '),
+              "10 3001 007 008 007 008 007 008");
+    // Switched on, the same copy reads the destinations first: that one read
+    // tells whether each is assigned too, so no check is sent.
+    AnswerCopy(AllWritten);
+    session_->SetSafetyNetOn(true);
+    session_->Copy(false);
+    EXPECT_EQ(sent(), "16 L30");
 }
 
 TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
@@ -328,24 +352,11 @@ TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {
               QStringLiteral("M7\r\nM8\r\n001  002  003  004  005\r\n006  007  008  009  010\r\n"
                              "011  012  013  014  015\r\nM11"));
     EXPECT_EQ(CopyWriter::FailedTrunksText({"007"}), "M7\r\nM8\r\n007  ");
-    EXPECT_EQ(CopyWriter::RefusedLine("3014"), "\r\nCM30, YY=14");
     g_Messages.clear();
 }
 
-class StationCheckTest : public test::SessionFixture {
-protected:
-    void SetUp() override {
-        SessionFixture::SetUp();
-        OpenHosted();
-        g_StationCheckPending = false;
-    }
-    void TearDown() override {
-        g_StationCheckPending = false;
-        SessionFixture::TearDown();
-    }
-};
-
-TEST_F(StationCheckTest, FirstCallAsksSecondGivesTheVerdict) {
+TEST_F(CopyTest, TheStationCheckAsksFirstAndGivesTheVerdictNext) {
+    const auto done = qScopeGuard([] { g_StationCheckPending = false; });
     const char* notAssigned = "This station number is not assigned";
     const char* otherKind = "The number entered belongs";
     const char* failed = "The request could not be completed";

@@ -43,11 +43,7 @@ protected:
     }
 };
 
-TEST_F(SourceTrunkTest, SourceCheckAsksForTheListupOrReportsNotAssigned) {
-    Answer("13", {{"3000", "005", "02"}});
-    EXPECT_EQ(host_.sent.Tag() + u' ' + host_.sent.CMD(0) + u' ' + host_.sent.FirstData(0),
-              "11 L30 005");
-
+TEST_F(SourceTrunkTest, ASourceNotAssignedEmptiesTheListAndAsksNoListup) {
     session_->Values().AddRow("3001;01;Route;01");
     session_->SetNoSourceData(false);
     Answer("13", {{"3000", "005", "TRK NOT ASSIGNED"}});
@@ -131,15 +127,6 @@ TEST_F(SourceTrunkTest, AListupStoresTheCataloguesItemsAndSaysWhatItRead) {
     EXPECT_EQ(QList<int>({Rows("Trunk"), Rows("PBXName"), Rows("CopyOutcome")}),
               QList<int>({1, 1, 0}));
     EXPECT_EQ(Listup().join(u' '), "3001=04 3002=1");
-    host_.sends = 0;
-    session_->SetNoSourceData(true);
-    for (const bool print : {false, true}) {
-        tree_.boxes.Clear();
-        print ? session_->Print() : session_->Copy(false);
-        ASSERT_EQ(tree_.boxes.shown.size(), 1u) << print;
-        EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith("There is no trunk data"));
-    }
-    EXPECT_EQ(host_.sends, 0);
 }
 
 // Every way a Get can fail ends in a box, and nothing read is changed.

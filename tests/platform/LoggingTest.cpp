@@ -1,24 +1,12 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <QLoggingCategory>
-
 #include "platform/Logging.h"
 #include "support/QtWarnings.h"
 #include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
-
-// Each subsystem logs under its own name (other tests' warnings are matched
-// by it); debug stays off unless a rule switches it on.
-TEST(LoggingTest, CategoriesAreNamedAndDebugIsOff) {
-    QStringList shown;
-    for (const QLoggingCategory* c : {&lcHostlink(), &lcAutomation(), &lcDb(), &lcUi()})
-        shown << u"%1:%2"_s.arg(QLatin1String(c->categoryName())).arg(int(c->isDebugEnabled()));
-    EXPECT_EQ(shown.join(u' '),
-              "kestrel.hostlink:0 kestrel.automation:0 kestrel.db:0 kestrel.ui:0");
-}
 
 void StrayWarning() {
     qCWarning(lcDb, "a stray warning");

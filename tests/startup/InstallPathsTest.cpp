@@ -182,25 +182,9 @@ TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
     EXPECT_EQ(QFileInfo(Own() + u"/ADDINS/DATABASE/Added.lng"_s).symLinkTarget(), added.fileName());
 }
 
-TEST_F(UserTreeTest, AFolderThatCannotBeMadeIsNamed) {
-    QFile file(tree_.Root() + u"/plain"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QString below = file.fileName() + u"/OPSHELM32/30000"_s;
-    try {
-        MirrorTree(Installed(), below);
-        FAIL() << "a tree below a file was made";
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.Number(), err::kPathNotFound);
-        EXPECT_TRUE(e.Description().contains(below)) << e.Description().toStdString();
-    }
-    EXPECT_THROW(MirrorTree(tree_.Root() + u"/none"_s, Own()), RunError);
-}
-
 TEST_F(UserTreeTest, SettingsDefaultTheSuiteInstallPathOnly) {
     const QString none = u"NONE"_s;
     const QString path = u"/home/u/OPSHELM32/30000/"_s;
-    EXPECT_EQ(settings_.Read(u"OPSHELM32"_s, u"30000"_s, u"InstallPath"_s, none), none);
     settings_.SetInstallPathDefault(u"30000"_s, path);
     const struct {
         const char *application, *section, *key;
@@ -254,18 +238,24 @@ TEST_F(UserTreeTest, TheUsersSettingWinsOverTheUsersTree) {
     EXPECT_FALSE(QFileInfo::exists(Own()));
 }
 
+// Without a data folder, or with one below a file, the start ends with the
+// fatal notice naming the folder that cannot be made.
 TEST_F(UserTreeTest, AUserTreeThatCannotBeMadeEndsTheStartWithItsReason) {
     MarkShared();
-    for (const QString& data : {QString(), tree_.DatabaseDir() + u"Serial.MDB"_s}) {
+    const QString file = tree_.DatabaseDir() + u"Serial.MDB"_s;
+    for (const QString& data : {QString(), file}) {
         tree_.boxes.shown.clear();
         EXPECT_FALSE(UsePerUserTree(settings_, data)) << data.toStdString();
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-        EXPECT_EQ(tree_.boxes.shown[0].title.value_or(QString()), u"System Fatal Notice"_s);
-        EXPECT_TRUE(
-            tree_.boxes.shown[0].prompt.startsWith(u"This user's runtime tree could not be made"_s))
-            << tree_.boxes.shown[0].prompt.toStdString();
+        const MessageBoxRequest& box = tree_.boxes.Last();
+        EXPECT_EQ(box.title.value_or(QString()), u"System Fatal Notice"_s);
+        EXPECT_TRUE(box.prompt.startsWith(u"This user's runtime tree could not be made"_s) &&
+                    box.prompt.endsWith(u" [76]"_s) &&
+                    box.prompt.contains(file + u"/OPSHELM32/30000"_s) == !data.isEmpty())
+            << box.prompt.toStdString();
     }
     EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s), tree_.DatabaseDir().toUpper());
+    EXPECT_THROW(MirrorTree(tree_.Root() + u"/none"_s, Own()), RunError);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "RuntimeTree.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
@@ -10,6 +8,7 @@
 
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
+#include "platform/Database.h"
 #include "platform/Services.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
@@ -141,19 +140,7 @@ QProcessEnvironment RuntimeTree::AddinEnvironment() const {
 }
 
 void RuntimeTree::Sql(const QString& file, const QString& sql) const {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open " + file.toStdString());
-    }
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(message);
+    Database::Open(file, false)->Execute(sql);
 }
 
 }  // namespace kestrel::test

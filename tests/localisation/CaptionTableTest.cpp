@@ -59,7 +59,6 @@ TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
         EXPECT_EQ(App().Title, Q(c.title)) << c.asked;
         EXPECT_EQ(App().OleServerBusyMsgText.isEmpty(), *c.title != 'K') << c.asked;
     }
-    EXPECT_EQ(HelpFileName(), u"kestrel.hlp"_s);  // none named: the default
     EXPECT_TRUE(tree_.boxes.shown.empty());
     EXPECT_FALSE(LoadProjectInfo(u"Nobody"_s, g_LangDb.get()));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);

@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "localisation/Messages.h"
+#include "localisation/MsgBoxButtons.h"
+#include "localisation/TokenExpansion.h"
 #include "platform/Services.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/DbAccess.h"
@@ -52,17 +54,19 @@ protected:
 
 // A record's fields as shown: the caller's title for a common message, the
 // application's for "-1"; insert values run through prompt, title, then
-// help file; a context of "-1" or none means no help.
+// help file; a context of "-1", empty or none means no help. Each broken
+// record gives the fatal notice with its error number and 0.
 TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
     OwnMessage(40, u"Hello"_s, u"vbOKOnly"_s, u"-1"_s, QString(), u"-1"_s);
     OwnMessage(41, u"Trunk&%SP&%ST&%SP&is busy"_s, u"vbYesNo+vbQuestion+vbMsgBoxHelpButton"_s,
                u"Trunk&%SP&%ST"_s, u"HELP/%ST"_s, u"12"_s);
-    for (const QVariant& context : {QVariant(u"-1"_s), QVariant(QString()), QVariant()}) {
-        OwnMessage(42, u"x"_s, u"vbOKOnly"_s, u"T"_s, u"HELP/kestrel.hlp"_s, context);
-        EXPECT_EQ(LangMsgBox(kOwnSource, 42, QString(), QString()), 1);
-        EXPECT_FALSE(tree_.boxes.Last().context.has_value());
-        EXPECT_TRUE(tree_.boxes.Last().helpFile.isEmpty());
-    }
+    const QVariant noHelp[] = {u"-1"_s, QString(), QVariant()};
+    for (int i = 0; i < 3; ++i)
+        OwnMessage(46 + i, u"x"_s, u"vbOKOnly"_s, u"T"_s, u"HELP/kestrel.hlp"_s, noHelp[i]);
+    OwnMessage(43, QVariant(), u"vbOKOnly"_s, u"T"_s, QString(), QString());
+    OwnMessage(44, u"x"_s, QVariant(), u"T"_s, QString(), QString());
+    OwnMessage(45, u"x"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"topic"_s);
+    const std::optional<QString> fatal = u"System Fatal Notice"_s;
     const struct {
         std::int16_t source, msgNo;
         const char* insert;
@@ -71,18 +75,26 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         std::optional<QString> shownTitle;
         int flags;
         std::optional<int> context;
-        const char* helpFile;
+        const char *helpFile, *prompt;  // how the prompt starts
     } cases[] = {
-        {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, ""},
-        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, ""},
-        {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, ""},
-        {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12,
-         "x.hlp"},  // the folder and the name are one piece, replaced whole
-    };
+        {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, "", ""},
+        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, "", ""},
+        {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, "", "Hello"},
+        {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12, "x.hlp",
+         "Trunk 012 is busy"},  // the folder and the name are one piece, replaced whole
+        {kOwnSource, 46, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 47, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 48, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 999, "", "", 0, fatal, 16, {}, "", "Error No: [3021]\r    "},
+        // Own numbers are not in the common database.
+        {kCommonSource, 3, "", "", 0, fatal, 16, {}, "", "Error No: [3021]\r    "},
+        {kOwnSource, 43, "", "", 0, fatal, 16, {}, "", "Error No: [94]\r    "},
+        {kOwnSource, 44, "", "", 0, fatal, 16, {}, "", "Error No: [94]\r    "},
+        {kOwnSource, 45, "", "", 0, fatal, 16, {}, "", "Error No: [13]\r    "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.msgNo);
         tree_.boxes.Clear();
-        tree_.boxes.Script({c.answer});
+        tree_.boxes.Script({c.answer ? c.answer : answer::kOk});
         EXPECT_EQ(LangMsgBox(c.source, c.msgNo, Q(c.insert), Q(c.title)), c.answer);
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         const MessageBoxRequest& box = tree_.boxes.Last();
@@ -92,30 +104,7 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         if (c.flags >= 0) {
             EXPECT_EQ(box.flags, c.flags);
         }
-    }
-    EXPECT_EQ(tree_.boxes.Last().prompt, u"Trunk 012 is busy"_s);
-}
-
-// Each broken record gives the fatal notice with its error number and 0.
-TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
-    OwnMessage(43, QVariant(), u"vbOKOnly"_s, u"T"_s, QString(), QString());
-    OwnMessage(44, u"x"_s, QVariant(), u"T"_s, QString(), QString());
-    OwnMessage(45, u"x"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"topic"_s);
-    const struct {
-        std::int16_t source, msgNo;
-        const char* number;
-    } failures[] = {{kOwnSource, 999, "[3021]"},
-                    {kCommonSource, 3, "[3021]"},  // own numbers are not in the
-                                                   // common database
-                    {kOwnSource, 43, "[94]"},
-                    {kOwnSource, 44, "[94]"},
-                    {kOwnSource, 45, "[13]"}};
-    for (const auto& f : failures) {
-        EXPECT_EQ(Shown(f.source, f.msgNo), u"0 Error No: "_s + f.number) << f.msgNo;
-        const MessageBoxRequest& box = tree_.boxes.Last();
-        EXPECT_EQ(box.title, u"System Fatal Notice"_s);
-        EXPECT_EQ(box.flags, 16);
-        EXPECT_TRUE(box.prompt.contains(u"\r    "_s));
+        EXPECT_TRUE(box.prompt.startsWith(Q(c.prompt))) << box.prompt.toStdString();
     }
 }
 
@@ -158,17 +147,6 @@ void WhenBoxIsUp(std::function<void(QMessageBox*)> act) {
     });
 }
 
-void PressEscape(QMessageBox* box) {
-    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
-}
-
-// What the frame's close button sends: a close event from the window system.
-void CloseFromFrame(QMessageBox* box) {
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
-}
-
 // Escape and the frame's close button answer a box that has OK alone (with
 // Help or without) or a Cancel button; Yes/No and Abort/Retry/Ignore boxes
 // wait for a button.
@@ -191,10 +169,13 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
         bool openAfterEscape = false;
         bool openAfterClose = false;
         WhenBoxIsUp([&](QMessageBox* box) {
-            PressEscape(box);
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
             openAfterEscape = box->isVisible();
             if (openAfterEscape) {
-                CloseFromFrame(box);
+                // What the frame's close button sends: a close event from the window system.
+                QCloseEvent close;
+                QSpontaneKeyEvent::setSpontaneous(&close);
+                QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
                 openAfterClose = box->isVisible();
             }
             if (box->isVisible())
@@ -279,6 +260,52 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     }
     qApp->removeEventFilter(&watch);
     test::CloseHelpViewers();
+}
+
+TEST(ExpandTokensTest, ExpandsPiecesAndTakesInsertValuesInTurn) {
+    const struct {
+        const char *text, *insertBefore, *expected, *insertAfter;
+    } cases[] = {{"Line one & %CR & Line two", "", "Line one\rLine two", ""},
+                 {"a&%SP&b", "", "a b", ""},
+                 {"a&%SP4&b", "", "a    b", ""},
+                 {"%AND", "", "&", ""},
+                 {"Trunk&%SP&%ST&%SP&is busy", "012", "Trunk 012 is busy", "012"},
+                 {"Trunk&%SP&%ST&%SP&is busy", "012%034", "Trunk 012 is busy", "034"},
+                 {"%ST&,&%ST&,&%ST", "1%2%3", "1,2,3", "3"},
+                 {"%ST&-&%ST", "only", "only-only", "only"},
+                 {"before%STafter", "X%Y", "X", "Y"},
+                 {"  spaced  &  out  ", "", "spacedout", ""},
+                 {"Start&-1", "", "-1", ""},
+                 {"-1&Tail", "", "-1Tail", ""},
+                 {"", "keep", "", "keep"},
+                 {"%cr", "", "%cr", ""},
+                 {"a&&b", "", "ab", ""},
+                 {"%ST", "D001,D002,\r\nmore...", "D001,D002,\r\nmore...", "D001,D002,\r\nmore..."},
+                 {"Ünïcode & %SP & 'quoted' \"text\"", "", "Ünïcode 'quoted' \"text\"", ""}};
+    for (const auto& c : cases) {
+        QString insert = Q(c.insertBefore);
+        EXPECT_EQ(ExpandTokens(Q(c.text), insert), Q(c.expected)) << c.text;
+        EXPECT_EQ(insert, Q(c.insertAfter)) << c.text;
+    }
+}
+
+TEST(ParseButtonsTest, SumsExactNames) {
+    const struct {
+        const char* names;
+        std::int32_t value;
+    } cases[] = {{"vbYesNo+vbQuestion", 36},
+                 {"vbYesNo + vbQuestion", 0},
+                 {"", 0},
+                 {"vbOKOnly", 0},
+                 {"vbokonly+vbCritical", 16},
+                 {"vbOKCancel+vbExclamation+vbDefaultButton2", 305},
+                 {"vbYesNoCancel+vbInformation+vbDefaultButton3+vbMsgBoxHelpButton", 16963},
+                 {"vbAbortRetryIgnore+vbDefaultButton4+vbSystemModal", 4866},
+                 {"vbRetryCancel+vbMsgBoxSetForeground+vbMsgBoxRight+vbMsgBoxRtlReading", 1638405},
+                 {"vbApplicationModal+vbDefaultButton1+Unknown", 0},
+                 {"+vbCritical+", 16}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseButtons(Q(c.names)), c.value) << c.names;
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ protected:
         box_ = test::AddControl<QLineEdit>(&window_, "txtBox", "TextBox");
         panel_[0] = test::AddControl<QLabel>(&window_, "picPanel", "SSPanel", 0);
         panel_[1] = test::AddControl<QLabel>(&window_, "picPanel", "SSPanel", 1);
-        list_ = test::AddControl<QListWidget>(&window_, "lstItems", "ListBox");
-        tree_view_ = test::AddControl<QTreeView>(&window_, "tvwTree", "TreeView");
+        test::AddControl<QListWidget>(&window_, "lstItems", "ListBox");
+        test::AddControl<QTreeView>(&window_, "tvwTree", "TreeView");
         check_ = test::AddControl<QPushButton>(&window_, "chkOther", "CheckBox");
         grid_ = test::AddControl<DataGrid>(&window_, "grdGrid", "SSDBGrid");
         grid_->setModel(&model_);
@@ -66,8 +66,6 @@ protected:
     QLabel* label_;
     QLineEdit* box_;
     QLabel* panel_[2];
-    QListWidget* list_;
-    QTreeView* tree_view_;
     QPushButton* check_;
     DataGrid* grid_;
     ListBar* bar_;
@@ -175,9 +173,8 @@ TEST_F(WindowLocalizerTest, RowsMatchNamesWhateverTheirCase) {
         const QString control = Q(c.control);
         const QString text = u"text %1"_s.arg(++n);
         db_->Execute(u"DELETE FROM tForms WHERE lower(ObjectName) = 'frmtest'"_s);
-        db_->Execute(u"DELETE FROM tControls WHERE lower(FormName) = 'frmtest'"_s);
-        db_->Execute(u"DELETE FROM tSSGridsHD WHERE lower(FormName) = 'frmtest'"_s);
-        db_->Execute(u"DELETE FROM tSSListBar WHERE lower(FormName) = 'frmtest'"_s);
+        for (const char* table : {"tControls", "tSSGridsHD", "tSSListBar"})
+            db_->Execute(u"DELETE FROM %1 WHERE lower(FormName) = 'frmtest'"_s.arg(Q(table)));
         db_->Execute(u"INSERT INTO tForms VALUES (?, ?, '', NULL)"_s, {window, text});
         db_->Execute(u"INSERT INTO tControls VALUES (?, ?, -1, ?, '-1', NULL, '-1')"_s,
                      {window, control, text});

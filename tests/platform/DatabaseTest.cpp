@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
@@ -8,9 +9,12 @@
 #include <QTemporaryDir>
 
 #include "platform/Database.h"
+#include "platform/JetSql.h"
+#include "platform/Logging.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Statement.h"
+#include "support/QtWarnings.h"
 
 namespace kestrel {
 namespace {
@@ -197,6 +201,88 @@ TEST_F(DatabaseTest, TextComparisonsIgnoreCase) {
     EXPECT_EQ(test::SqlValue(*Database::Open(path_, true), "SELECT Number FROM Keys WHERE Name = ?",
                              {u"WEIß"_s}),
               u"3"_s);
+}
+
+TEST(JetSqlTest, TranslatesTheDesktopEnginesForms) {
+    const struct {
+        const char *jet, *sqlite;
+    } cases[] = {
+        {"DELETE * FROM Trunk", "DELETE FROM Trunk"},
+        {"delete   *   from PBXName", "DELETE FROM PBXName"},
+        {"SELECT * FROM SerialTable Where Addin = \"KESTREL\"",
+         "SELECT * FROM SerialTable Where Addin = 'KESTREL'"},
+        {"SELECT * FROM T WHERE a = \"it's\"", "SELECT * FROM T WHERE a = 'it''s'"},
+        {"SELECT * FROM T WHERE a = \"say \"\"hi\"\"\"", "SELECT * FROM T WHERE a = 'say \"hi\"'"},
+        {"SELECT * FROM T WHERE a = 'DELETE * FROM x'",
+         "SELECT * FROM T WHERE a = 'DELETE * FROM x'"},
+        {"SELECT Index FROM tControls ORDER BY Index",
+         "SELECT [Index] FROM tControls ORDER BY [Index]"},
+        {"SELECT [Index], t.Index, IndexNo FROM t", "SELECT [Index], t.Index, IndexNo FROM t"},
+        {"SELECT * FROM T WHERE a = 'Index'", "SELECT * FROM T WHERE a = 'Index'"},
+        {"SELECT * FROM T WHERE a = \"Über\"", "SELECT * FROM T WHERE a = 'Über'"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TranslateJetSql(Q(c.jet)), Q(c.sqlite)) << c.jet;
+}
+
+TEST(CaseInsensitiveTextTest, CollatesTheRightOperandOfTextComparisons) {
+    const QString c = u" COLLATE "_s + QLatin1String(kNoCaseCollation);
+    // Each statement with '@' where the collation goes.
+    const struct {
+        const char* sql;
+        QVariantList params;
+    } cases[] = {
+        {"SELECT * FROM T WHERE a = ?@", {u"x"_s}},
+        {"SELECT * FROM T WHERE a = ? AND b = ?@", {7, u"x"_s}},
+        {"SELECT * FROM T WHERE a<>'x'@ OR b>='y'@", {}},
+        {"SELECT * FROM T JOIN U ON U.a = T.[b c]@", {}},
+        {"SELECT * FROM T WHERE a = 'it''s = ?'@", {}},
+        {"SELECT * FROM T WHERE a = 5 AND b = NULL AND c = lower(d) AND e = (SELECT 1)", {}},
+        {"SELECT * FROM T WHERE a = 'x' COLLATE BINARY", {}},
+        {"SELECT a << 2, a >> 1 FROM T", {}},
+        {"CREATE TABLE T (a TEXT CHECK (a = 'x'))", {}},
+        {"PRAGMA user_version = 3", {}}};
+    for (const auto& k : cases) {
+        EXPECT_EQ(WithCaseInsensitiveText(Q(k.sql).remove(u'@'), &k.params),
+                  Q(k.sql).replace(u'@', c))
+            << k.sql;
+    }
+    // A prepared statement's values are not known yet: its places count as text.
+    EXPECT_EQ(WithCaseInsensitiveText(u"SELECT * FROM T WHERE a = ?"_s),
+              u"SELECT * FROM T WHERE a = ?"_s + c);
+    EXPECT_EQ(CompareTextNoCase(u"Über", u"üBER"), 0);
+    EXPECT_LT(CompareTextNoCase(u"abc", u"ABD"), 0);
+    EXPECT_NE(CompareTextNoCase(u"weiß", u"WEISS"), 0);
+}
+
+TEST(QuoteNameTest, DoublesEmbeddedQuotes) {
+    EXPECT_EQ(QuoteName(u"tMessages"_s), u"\"tMessages\""_s);
+    EXPECT_EQ(QuoteName(u"a\"b"_s), u"\"a\"\"b\""_s);
+}
+
+void StrayWarning() {
+    qCWarning(lcDb, "a stray warning");
+}
+
+void UnmetExpectation() {
+    const test::ExpectQtWarning never(u"never said"_s);
+}
+
+// The test main fails a test on a warning nobody declared, and a declared
+// warning that never comes fails it as well.
+TEST(LoggingTest, UndeclaredWarningsAndUnmetExpectationsFailTheTest) {
+    EXPECT_NONFATAL_FAILURE(StrayWarning(),
+                            "Unexpected Qt warning message: kestrel.db: a stray warning");
+    EXPECT_NONFATAL_FAILURE(UnmetExpectation(), "never said\" did not come");
+    {
+        const test::ExpectQtWarning declared(u"^kestrel.db: a stray"_s);
+        StrayWarning();
+        StrayWarning();
+        EXPECT_EQ(declared.Count(), 2);
+        // Only what matches is taken.
+        EXPECT_NONFATAL_FAILURE(qCritical("something else"),
+                                "Unexpected Qt critical message: default: something else");
+        EXPECT_EQ(declared.Count(), 2);
+    }
 }
 
 }  // namespace

@@ -74,31 +74,17 @@ TEST(ResolvePathTest, FindsComponentsWhateverTheirCase) {
               dir.filePath(u"weiß/Data/KESTREL7.MDB"_s));
 }
 
-TEST(CopyFileLockedTest, CopiesAndHoldsTheDestination) {
-    QTemporaryDir dir;
-    const QString from = dir.filePath(u"T.MDB"_s);
-    const QString to = dir.filePath(u"T1.MDB"_s);
-    test::WriteFile(from, "template");
-    test::WriteFile(to, "an older and longer working copy");
-    FileLock lock = CopyFileLocked(from, to);
-    EXPECT_TRUE(lock.Held());
-    EXPECT_EQ(test::ReadFile(to), QByteArray("template"));
-    EXPECT_EQ(CopyError(from, to), err::kPermissionDenied);  // in use by its holder
-    EXPECT_FALSE(TryLockFile(to).Held());
-    lock.Release();
-    EXPECT_TRUE(TryLockFile(to).Held());
-}
-
 // Each failure carries its number. One that fails once it has made or
 // taken its destination deletes it, so failed attempts leave nothing behind;
-// one that fails before leaves a file that is not its own alone.
+// one that fails before leaves a file that is not its own alone. A copy
+// that succeeds replaces a longer file whole and holds it until released.
 TEST(CopyFileLockedTest, FailuresCarryTheirNumbersAndLeaveNoDestinationOfTheirOwn) {
     QTemporaryDir dir;
     const auto path = [&dir](const char* name) { return dir.filePath(Q(name)); };
     test::WriteFile(path("T.MDB"), "template");
     test::WriteFile(path("Big.MDB"), QByteArray(256 * 1024, 'x'));
     ASSERT_TRUE(QDir().mkdir(path("F.MDB")));
-    test::WriteFile(path("RO.MDB"), "old");
+    test::WriteFile(path("RO.MDB"), "an older and longer working copy");
     QFile::setPermissions(path("RO.MDB"), QFile::ReadOwner);
     test::WriteFile(path("Held.MDB"), "in use");
     FileLock holder = TryLockFile(path("Held.MDB"));
@@ -111,7 +97,7 @@ TEST(CopyFileLockedTest, FailuresCarryTheirNumbersAndLeaveNoDestinationOfTheirOw
     } cases[] = {
         {"missing.MDB", "x.MDB", "", false, err::kFileNotFound, "gone"},
         {"T.MDB", "nofolder/x.MDB", "", false, err::kPathNotFound, "gone"},
-        {"T.MDB", "RO.MDB", "", false, err::kPathFileAccess, "old"},
+        {"T.MDB", "RO.MDB", "", false, err::kPathFileAccess, "an older and longer working copy"},
         {"T.MDB", "Held.MDB", "", false, err::kPermissionDenied, "in use"},
         {"Big.MDB", "T1.MDB", "", true, err::kDiskFull, "gone"},
         {"Big.MDB", "T1.MDB", "left by an instance that was killed", true, err::kDiskFull, "gone"},
@@ -131,8 +117,12 @@ TEST(CopyFileLockedTest, FailuresCarryTheirNumbersAndLeaveNoDestinationOfTheirOw
     }
     // A read-only destination takes the copy once its attributes are cleared.
     ClearAttributes(path("RO.MDB"));
-    EXPECT_EQ(CopyError(path("T.MDB"), path("RO.MDB")), 0);
+    FileLock lock = CopyFileLocked(path("T.MDB"), path("RO.MDB"));
     EXPECT_EQ(test::ReadFile(path("RO.MDB")), QByteArray("template"));
+    EXPECT_EQ(CopyError(path("T.MDB"), path("RO.MDB")), err::kPermissionDenied);
+    EXPECT_FALSE(TryLockFile(path("RO.MDB")).Held());
+    lock.Release();
+    EXPECT_TRUE(TryLockFile(path("RO.MDB")).Held());
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
+#include "platform/SettingsStore.h"
 #include "startup/InstallPaths.h"
 #include "startup/UserTree.h"
 #include "startup/WorkingCopy.h"
@@ -256,6 +258,33 @@ TEST_F(UserTreeTest, AUserTreeThatCannotBeMadeEndsTheStartWithItsReason) {
     }
     EXPECT_EQ(GetInstallPath(u"Addins"_s, u"Database"_s), tree_.DatabaseDir().toUpper());
     EXPECT_THROW(MirrorTree(tree_.Root() + u"/none"_s, Own()), RunError);
+}
+
+// The application's file (the test main points QSettings' user scope at a
+// temporary folder), its section and key are read; a value as the engineer
+// writes it into the file by hand, commas and quotes included, reads as
+// written. Another section or application gives the default.
+TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplicationAsWritten) {
+    const struct {
+        const char *line, *read;
+    } cases[] = {{"/opt/suite/", "/opt/suite/"},
+                 {"/opt/Suite, test/", "/opt/Suite, test/"},
+                 {"/opt/a,b,c/", "/opt/a,b,c/"},
+                 {"\"/opt/quoted, too/\"", "/opt/quoted, too/"}};
+    const QString file =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, u"COMMAS"_s).fileName();
+    const QSettingsStore store;
+    for (const auto& c : cases) {
+        QFile ini(file);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QByteArray("[29999]\nInstallPath=other\n[30000]\nInstallPath=") + c.line +
+                  "\nOther=x\n");
+        ini.close();
+        EXPECT_EQ(store.Read(u"COMMAS"_s, u"30000"_s, u"InstallPath"_s, u"NONE"_s), Q(c.read))
+            << c.line;
+    }
+    EXPECT_EQ(store.Read(u"COMMAS"_s, u"NONE"_s, u"InstallPath"_s, u"NONE"_s), u"NONE"_s);
+    EXPECT_EQ(store.Read(u"OTHER"_s, u"30000"_s, u"InstallPath"_s, u"\\"_s), u"\\"_s);
 }
 
 }  // namespace

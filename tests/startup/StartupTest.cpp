@@ -16,6 +16,7 @@
 #include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
+#include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "startup/LanguageFiles.h"
 #include "startup/Startup.h"
@@ -184,6 +185,30 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
     EXPECT_TRUE(CatalogueTemplate().isEmpty());
     EXPECT_EQ(ReportFileName(), u"kestrel.rpt"_s);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Cancel"_s);
+}
+
+// A database that does not open gives the fatal notice and clears its
+// handle; a look-up reads the first row, is silent when there is none and
+// tells any other error in a notice.
+TEST_F(StartupTest, OpenDbAndLookupFieldTellTheirFailures) {
+    auto db = Database::Open(tree_.DatabaseDir() + u"KESTREL.MDB"_s, true);
+    const QString sql = u"SELECT * FROM CMD30Titles WHERE CMD = ?"_s;
+    EXPECT_EQ(LookupField(db.get(), sql, u"Description"_s, {u"3001"_s}).toString(),
+              u"Trunk route"_s);
+    EXPECT_TRUE(LookupField(db.get(), sql, u"Description"_s, {u"x' OR '1'='1"_s}).isNull());
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    EXPECT_TRUE(LookupField(db.get(), u"SELECT * FROM NoSuchTable"_s, u"x"_s).isNull());
+    EXPECT_FALSE(OpenDB(tree_.DatabaseDir() + u"Missing.lng"_s, db, true));
+    EXPECT_EQ(db, nullptr);
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    const MessageBoxRequest& notice = tree_.boxes.shown[0];
+    EXPECT_EQ(notice.title, u"Notice"_s);
+    EXPECT_EQ(notice.flags, mb::kExclamation);
+    EXPECT_TRUE(notice.prompt.endsWith(u"[3078]"_s) && !notice.prompt.endsWith(u" [3078]"_s))
+        << notice.prompt.toStdString();
+    EXPECT_EQ(tree_.boxes.Last().title, u"System Fatal Notice"_s);
+    EXPECT_EQ(tree_.boxes.Last().flags, mb::kCritical);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(u" [3024]"_s));
 }
 
 // A database of the tree the start reads, by its name.

@@ -65,7 +65,7 @@ RuntimeTree::RuntimeTree() {
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
     ResetProcessState();
-    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), dir_.path() + QStringLiteral("/OPSHELM32/30000"));
+    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), Version());
     Services& s = services();
     s.messageBoxes = &boxes;
     s.process = &process;
@@ -81,18 +81,6 @@ RuntimeTree::RuntimeTree() {
 
 RuntimeTree::~RuntimeTree() {
     ResetProcessState();
-}
-
-QString RuntimeTree::AddinsDir() const {
-    return dir_.path() + QStringLiteral("/OPSHELM32/30000/ADDINS");
-}
-
-QString RuntimeTree::DatabaseDir() const {
-    return AddinsDir() + QStringLiteral("/DATABASE/");
-}
-
-QString RuntimeTree::SuiteDatabaseDir() const {
-    return dir_.path() + QStringLiteral("/OPSHELM32/30000/HELM32/DATABASE/");
 }
 
 bool RuntimeTree::OpenStartupDatabases() const {

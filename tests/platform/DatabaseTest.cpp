@@ -23,9 +23,7 @@ class DatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = dir_.filePath(u"work.mdb"_s);
-        QFile file(path_);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
+        ASSERT_TRUE(test::WriteFile(path_, {}));
         db_ = Database::Open(path_, false);
         db_->Execute(QStringLiteral(
             "CREATE TABLE Items (CMD TEXT, Data TEXT, [Index] INTEGER, Visible INTEGER)"));
@@ -51,10 +49,7 @@ protected:
 // Each failure of opening, a statement or a change carries its number.
 TEST_F(DatabaseTest, FailuresCarryTheirNumbers) {
     const QString junk = dir_.filePath(u"junk.lng"_s);
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
+    ASSERT_TRUE(test::WriteFile(junk, QByteArray(4096, 'x')));
     auto readOnly = Database::Open(path_, true);
     auto snapshot = db_->OpenRecordset(u"SELECT * FROM Items"_s, RecordsetType::Snapshot);
     auto dynaset = db_->OpenRecordset(u"SELECT * FROM Items"_s);
@@ -87,12 +82,15 @@ TEST_F(DatabaseTest, FailuresCarryTheirNumbers) {
     EXPECT_FALSE(joined->Updatable());
 }
 
+// Null is distinct from empty text, field names ignore case and past the
+// end there is no current record; a forward-only set counts what it has
+// read and cannot go back.
 TEST_F(DatabaseTest, NullIsDistinctFromEmptyText) {
     auto set = db_->OpenRecordset(u"SELECT * FROM Items ORDER BY CMD"_s, RecordsetType::Snapshot);
     ASSERT_EQ(set->RecordCount(), 3);
     EXPECT_EQ(set->Fields(u"Data"_s).toString(), u"01"_s);
     set->MoveNext();
-    EXPECT_FALSE(set->Fields(u"data"_s).isNull());  // names ignore case
+    EXPECT_FALSE(set->Fields(u"data"_s).isNull());
     EXPECT_EQ(set->Fields(u"Data"_s).toString(), QString());
     set->MoveNext();
     EXPECT_TRUE(set->Fields(u"Data"_s).isNull());
@@ -100,17 +98,13 @@ TEST_F(DatabaseTest, NullIsDistinctFromEmptyText) {
     EXPECT_TRUE(set->Eof());
     EXPECT_EQ(ErrorOf([&] { set->Fields(u"Data"_s); }), err::kNoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { set->MoveNext(); }), err::kNoCurrentRecord);
-}
 
-TEST_F(DatabaseTest, ForwardOnlyCountsWhatItRead) {
-    auto set = db_->OpenRecordset(u"SELECT CMD FROM Items ORDER BY CMD"_s,
-                                  RecordsetType::ForwardOnly, rs::kReadOnly);
+    set = db_->OpenRecordset(u"SELECT CMD FROM Items ORDER BY CMD"_s, RecordsetType::ForwardOnly,
+                             rs::kReadOnly);
     EXPECT_EQ(set->RecordCount(), 1);
     QStringList keys;
-    while (!set->Eof()) {
+    for (; !set->Eof(); set->MoveNext())
         keys << set->Fields(0).toString();
-        set->MoveNext();
-    }
     EXPECT_EQ(keys, QStringList({"3001", "3002", "3003"}));
     EXPECT_EQ(set->RecordCount(), 3);
     EXPECT_EQ(ErrorOf([&] { set->MoveFirst(); }), 3251);
@@ -177,10 +171,8 @@ TEST_F(DatabaseTest, TextComparisonsIgnoreCase) {
         for (RecordsetType type : {RecordsetType::Dynaset, RecordsetType::ForwardOnly}) {
             auto set = db_->OpenRecordset(sql, type, 0, c.params);
             QStringList names;
-            while (!set->Eof()) {
+            for (; !set->Eof(); set->MoveNext())
                 names << set->Fields(0).toString();
-                set->MoveNext();
-            }
             EXPECT_EQ(names, c.names) << c.sql;
         }
     }

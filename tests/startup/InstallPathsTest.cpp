@@ -108,8 +108,7 @@ protected:
     QString Data() const { return tree_.Root() + u"/home/.local/share"_s; }
     QString Own() const { return Data() + u"/OPSHELM32/30000"_s; }
     void MarkShared() const {
-        QFile marker(Installed() + u'/' + SharedTreeMarker());
-        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(test::WriteFile(Installed() + u'/' + SharedTreeMarker(), {}));
     }
     void SetUp() override { services().settings = &settings_; }
 
@@ -171,9 +170,8 @@ TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
     ASSERT_TRUE(QFile::link(tree_.Root(), help));
     const QString gone = Own() + u"/ADDINS/DATABASE/Old.lng"_s;
     ASSERT_TRUE(QFile::link(Installed() + u"/ADDINS/DATABASE/Old.lng"_s, gone));
-    QFile added(Installed() + u"/ADDINS/DATABASE/Added.lng"_s);
-    ASSERT_TRUE(added.open(QIODevice::WriteOnly));
-    added.close();
+    const QString added = Installed() + u"/ADDINS/DATABASE/Added.lng"_s;
+    ASSERT_TRUE(test::WriteFile(added, {}));
 
     MirrorTree(Installed(), Own());
 
@@ -181,7 +179,7 @@ TEST_F(UserTreeTest, RenewsLinksAndKeepsWhatIsTheUsers) {
     EXPECT_FALSE(QFileInfo(lng).isSymLink()) << "the user's own language database stays";
     EXPECT_EQ(QFileInfo(help).symLinkTarget(), Installed() + u"/ADDINS/HELP"_s);
     EXPECT_FALSE(QFileInfo(gone).isSymLink()) << "a link that leads nowhere is removed";
-    EXPECT_EQ(QFileInfo(Own() + u"/ADDINS/DATABASE/Added.lng"_s).symLinkTarget(), added.fileName());
+    EXPECT_EQ(QFileInfo(Own() + u"/ADDINS/DATABASE/Added.lng"_s).symLinkTarget(), added);
 }
 
 TEST_F(UserTreeTest, SettingsDefaultTheSuiteInstallPathOnly) {

@@ -241,7 +241,6 @@ protected:
         return QDir(tree.DatabaseDir())
             .entryList({u"KESTREL?*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot);
     }
-    QStringList CopiesLeft() const { return CopiesLeft(tree_); }
 
     test::RuntimeTree tree_;
     QString program_;
@@ -294,16 +293,16 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     // before, its number would simply be handed out again).
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            const QStringList copies = CopiesLeft();
+            const QStringList copies = CopiesLeft(tree_);
             return copies.size() == 1 &&
                    copies.first() ==
                        u"KESTREL%1.MDB"_s.arg(test::StoredCounter(File(tree_, "Serial.MDB")));
         },
         60000));
-    const QString leftover = CopiesLeft().first();
+    const QString leftover = CopiesLeft(tree_).first();
     killed.kill();
     ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));
-    ASSERT_EQ(CopiesLeft(), QStringList{leftover});
+    ASSERT_EQ(CopiesLeft(tree_), QStringList{leftover});
 
     QProcessEnvironment env = tree_.AddinEnvironment();
     // It ends by itself once its window is up.
@@ -313,16 +312,16 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     next.start(program_, {u"PBX1"_s});
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            const QStringList copies = CopiesLeft();
+            const QStringList copies = CopiesLeft(tree_);
             return next.state() == QProcess::NotRunning ||
                    (copies.size() == 1 && copies.first() != leftover);
         },
         60000));
-    EXPECT_FALSE(CopiesLeft().contains(leftover));
+    EXPECT_FALSE(CopiesLeft(tree_).contains(leftover));
     ASSERT_TRUE(test::WaitFor([&] { return next.state() == QProcess::NotRunning; }, 60000));
     EXPECT_EQ(next.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
-    EXPECT_EQ(CopiesLeft(), QStringList());
+    EXPECT_EQ(CopiesLeft(tree_), QStringList());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -12,6 +13,11 @@
 #include <optional>
 
 #include "localisation/Messages.h"
+#include "localisation/MsgBoxButtons.h"
+#include "localisation/TokenExpansion.h"
+#include "platform/AppInfo.h"
+#include "platform/Database.h"
+#include "platform/Recordset.h"
 #include "platform/Services.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/DbAccess.h"
@@ -29,6 +35,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(OpenDB(tree_.SuiteDatabaseDir() + u"Common.LNG"_s, g_CommonDb, true));
         ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + u"Kestrel.lng"_s, g_LangDb, false));
+        // A caption table of the tests' own.
+        g_LangDb->Execute(u"CREATE TABLE tSample (ID INTEGER, Caption TEXT)"_s);
     }
     void OwnMessage(int no, const QVariant& prompt, const QVariant& buttons, const QVariant& title,
                     const QVariant& helpFile, const QVariant& context) {
@@ -52,17 +60,19 @@ protected:
 
 // A record's fields as shown: the caller's title for a common message, the
 // application's for "-1"; insert values run through prompt, title, then
-// help file; a context of "-1" or none means no help.
+// help file; a context of "-1", empty or none means no help. Each broken
+// record gives the fatal notice with its error number and 0.
 TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
     OwnMessage(40, u"Hello"_s, u"vbOKOnly"_s, u"-1"_s, QString(), u"-1"_s);
     OwnMessage(41, u"Trunk&%SP&%ST&%SP&is busy"_s, u"vbYesNo+vbQuestion+vbMsgBoxHelpButton"_s,
                u"Trunk&%SP&%ST"_s, u"HELP/%ST"_s, u"12"_s);
-    for (const QVariant& context : {QVariant(u"-1"_s), QVariant(QString()), QVariant()}) {
-        OwnMessage(42, u"x"_s, u"vbOKOnly"_s, u"T"_s, u"HELP/kestrel.hlp"_s, context);
-        EXPECT_EQ(LangMsgBox(kOwnSource, 42, QString(), QString()), 1);
-        EXPECT_FALSE(tree_.boxes.Last().context.has_value());
-        EXPECT_TRUE(tree_.boxes.Last().helpFile.isEmpty());
-    }
+    const QVariant noHelp[] = {u"-1"_s, QString(), QVariant()};
+    for (int i = 0; i < 3; ++i)
+        OwnMessage(46 + i, u"x"_s, u"vbOKOnly"_s, u"T"_s, u"HELP/kestrel.hlp"_s, noHelp[i]);
+    OwnMessage(43, QVariant(), u"vbOKOnly"_s, u"T"_s, QString(), QString());
+    OwnMessage(44, u"x"_s, QVariant(), u"T"_s, QString(), QString());
+    OwnMessage(45, u"x"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"topic"_s);
+    const std::optional<QString> fatal = u"System Fatal Notice"_s;
     const struct {
         std::int16_t source, msgNo;
         const char* insert;
@@ -71,18 +81,26 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         std::optional<QString> shownTitle;
         int flags;
         std::optional<int> context;
-        const char* helpFile;
+        const char *helpFile, *prompt;  // how the prompt starts
     } cases[] = {
-        {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, ""},
-        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, ""},
-        {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, ""},
-        {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12,
-         "x.hlp"},  // the folder and the name are one piece, replaced whole
-    };
+        {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, "", ""},
+        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, "", ""},
+        {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, "", "Hello"},
+        {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12, "x.hlp",
+         "Trunk 012 is busy"},  // the folder and the name are one piece, replaced whole
+        {kOwnSource, 46, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 47, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 48, "", "", answer::kOk, "T", 0, {}, "", "x"},
+        {kOwnSource, 999, "", "", 0, fatal, 16, {}, "", "Error No: [3021]\r    "},
+        // Own numbers are not in the common database.
+        {kCommonSource, 3, "", "", 0, fatal, 16, {}, "", "Error No: [3021]\r    "},
+        {kOwnSource, 43, "", "", 0, fatal, 16, {}, "", "Error No: [94]\r    "},
+        {kOwnSource, 44, "", "", 0, fatal, 16, {}, "", "Error No: [94]\r    "},
+        {kOwnSource, 45, "", "", 0, fatal, 16, {}, "", "Error No: [13]\r    "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.msgNo);
         tree_.boxes.Clear();
-        tree_.boxes.Script({c.answer});
+        tree_.boxes.Script({c.answer ? c.answer : answer::kOk});
         EXPECT_EQ(LangMsgBox(c.source, c.msgNo, Q(c.insert), Q(c.title)), c.answer);
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         const MessageBoxRequest& box = tree_.boxes.Last();
@@ -92,30 +110,7 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         if (c.flags >= 0) {
             EXPECT_EQ(box.flags, c.flags);
         }
-    }
-    EXPECT_EQ(tree_.boxes.Last().prompt, u"Trunk 012 is busy"_s);
-}
-
-// Each broken record gives the fatal notice with its error number and 0.
-TEST_F(LangMsgBoxTest, FailuresShowTheFatalNoticeAndReturnZero) {
-    OwnMessage(43, QVariant(), u"vbOKOnly"_s, u"T"_s, QString(), QString());
-    OwnMessage(44, u"x"_s, QVariant(), u"T"_s, QString(), QString());
-    OwnMessage(45, u"x"_s, u"vbOKOnly"_s, u"T"_s, QString(), u"topic"_s);
-    const struct {
-        std::int16_t source, msgNo;
-        const char* number;
-    } failures[] = {{kOwnSource, 999, "[3021]"},
-                    {kCommonSource, 3, "[3021]"},  // own numbers are not in the
-                                                   // common database
-                    {kOwnSource, 43, "[94]"},
-                    {kOwnSource, 44, "[94]"},
-                    {kOwnSource, 45, "[13]"}};
-    for (const auto& f : failures) {
-        EXPECT_EQ(Shown(f.source, f.msgNo), u"0 Error No: "_s + f.number) << f.msgNo;
-        const MessageBoxRequest& box = tree_.boxes.Last();
-        EXPECT_EQ(box.title, u"System Fatal Notice"_s);
-        EXPECT_EQ(box.flags, 16);
-        EXPECT_TRUE(box.prompt.contains(u"\r    "_s));
+        EXPECT_TRUE(box.prompt.startsWith(Q(c.prompt))) << box.prompt.toStdString();
     }
 }
 
@@ -158,17 +153,6 @@ void WhenBoxIsUp(std::function<void(QMessageBox*)> act) {
     });
 }
 
-void PressEscape(QMessageBox* box) {
-    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
-}
-
-// What the frame's close button sends: a close event from the window system.
-void CloseFromFrame(QMessageBox* box) {
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
-}
-
 // Escape and the frame's close button answer a box that has OK alone (with
 // Help or without) or a Cancel button; Yes/No and Abort/Retry/Ignore boxes
 // wait for a button.
@@ -191,10 +175,13 @@ TEST(QtMessageBoxesTest, EscapeAnswersOnlyBoxesWithACancellingButton) {
         bool openAfterEscape = false;
         bool openAfterClose = false;
         WhenBoxIsUp([&](QMessageBox* box) {
-            PressEscape(box);
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
             openAfterEscape = box->isVisible();
             if (openAfterEscape) {
-                CloseFromFrame(box);
+                // What the frame's close button sends: a close event from the window system.
+                QCloseEvent close;
+                QSpontaneKeyEvent::setSpontaneous(&close);
+                QApplication::instance()->notify(box, &close);  // sendEvent would clear the origin
                 openAfterClose = box->isVisible();
             }
             if (box->isVisible())
@@ -279,6 +266,187 @@ TEST(QtMessageBoxesTest, HelpOpensBesideTheWaitingBoxAndIsUsable) {
     }
     qApp->removeEventFilter(&watch);
     test::CloseHelpViewers();
+}
+
+TEST(ExpandTokensTest, ExpandsPiecesAndTakesInsertValuesInTurn) {
+    const struct {
+        const char *text, *insertBefore, *expected, *insertAfter;
+    } cases[] = {{"Line one & %CR & Line two", "", "Line one\rLine two", ""},
+                 {"a&%SP&b", "", "a b", ""},
+                 {"a&%SP4&b", "", "a    b", ""},
+                 {"%AND", "", "&", ""},
+                 {"Trunk&%SP&%ST&%SP&is busy", "012", "Trunk 012 is busy", "012"},
+                 {"Trunk&%SP&%ST&%SP&is busy", "012%034", "Trunk 012 is busy", "034"},
+                 {"%ST&,&%ST&,&%ST", "1%2%3", "1,2,3", "3"},
+                 {"%ST&-&%ST", "only", "only-only", "only"},
+                 {"before%STafter", "X%Y", "X", "Y"},
+                 {"  spaced  &  out  ", "", "spacedout", ""},
+                 {"Start&-1", "", "-1", ""},
+                 {"-1&Tail", "", "-1Tail", ""},
+                 {"", "keep", "", "keep"},
+                 {"%cr", "", "%cr", ""},
+                 {"a&&b", "", "ab", ""},
+                 {"%ST", "D001,D002,\r\nmore...", "D001,D002,\r\nmore...", "D001,D002,\r\nmore..."},
+                 {"Ünïcode & %SP & 'quoted' \"text\"", "", "Ünïcode 'quoted' \"text\"", ""}};
+    for (const auto& c : cases) {
+        QString insert = Q(c.insertBefore);
+        EXPECT_EQ(ExpandTokens(Q(c.text), insert), Q(c.expected)) << c.text;
+        EXPECT_EQ(insert, Q(c.insertAfter)) << c.text;
+    }
+}
+
+TEST(ParseButtonsTest, SumsExactNames) {
+    const struct {
+        const char* names;
+        std::int32_t value;
+    } cases[] = {{"vbYesNo+vbQuestion", 36},
+                 {"vbYesNo + vbQuestion", 0},
+                 {"", 0},
+                 {"vbOKOnly", 0},
+                 {"vbokonly+vbCritical", 16},
+                 {"vbOKCancel+vbExclamation+vbDefaultButton2", 305},
+                 {"vbYesNoCancel+vbInformation+vbDefaultButton3+vbMsgBoxHelpButton", 16963},
+                 {"vbAbortRetryIgnore+vbDefaultButton4+vbSystemModal", 4866},
+                 {"vbRetryCancel+vbMsgBoxSetForeground+vbMsgBoxRight+vbMsgBoxRtlReading", 1638405},
+                 {"vbApplicationModal+vbDefaultButton1+Unknown", 0},
+                 {"+vbCritical+", 16}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseButtons(Q(c.names)), c.value) << c.names;
+}
+
+using CaptionTableTest = LangMsgBoxTest;
+
+// Entries are positions, not IDs. An empty table, or none, fails with the
+// fatal notice and keeps what was loaded (the start's own failures with a
+// missing or empty message table are in StartupTest).
+TEST_F(CaptionTableTest, EntriesArePositionsNotIds) {
+    QStringList entries{u"kept"_s};
+    EXPECT_FALSE(LoadCaptionTable(entries, u"tSample"_s, g_LangDb.get()));
+    EXPECT_FALSE(LoadCaptionTable(entries, u"tSample"_s, nullptr));
+    EXPECT_EQ(entries, QStringList{u"kept"_s});
+    ASSERT_EQ(tree_.boxes.shown.size(), 2u);
+    EXPECT_EQ(tree_.boxes.Last().title, u"System Fatal Notice"_s);
+    g_LangDb->Execute(u"INSERT INTO tSample VALUES (5, 'five'), (0, 'zero'), (1, NULL)"_s);
+    ASSERT_TRUE(LoadCaptionTable(entries, u"tSample"_s, g_LangDb.get()));
+    EXPECT_EQ(entries, QStringList({u"zero"_s, QString(), u"five"_s}));
+    EXPECT_EQ(tree_.boxes.shown.size(), 2u);
+}
+
+// The project record is found by its key whatever the case, quotes and all;
+// empty fields give empty texts, and no record leaves what was loaded.
+TEST_F(CaptionTableTest, ProjectInfoSetsTitleAndNotices) {
+    g_LangDb->Execute(u"UPDATE tProject SET EXEName = 'KESTREL'"_s);
+    g_LangDb->Execute(QStringLiteral(
+        "INSERT INTO tProject (EXEName, Title) VALUES ('It''s \"quoted\"', 'Other title'), "
+        "('Größe', 'Sized title')"));
+    const struct {
+        const char *asked, *title;
+    } cases[] = {{"It's \"quoted\"", "Other title"},
+                 {"GRÖßE", "Sized title"},
+                 {"größe", "Sized title"},
+                 {"kestrel", "Kestrel Trunk Copy"},
+                 {"Kestrel", "Kestrel Trunk Copy"}};
+    for (const auto& c : cases) {
+        App().Title.clear();
+        EXPECT_TRUE(LoadProjectInfo(Q(c.asked), g_LangDb.get())) << c.asked;
+        EXPECT_EQ(App().Title, Q(c.title)) << c.asked;
+        EXPECT_EQ(App().OleServerBusyMsgText.isEmpty(), *c.title != 'K') << c.asked;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+    EXPECT_FALSE(LoadProjectInfo(u"Nobody"_s, g_LangDb.get()));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(u" [3021]"_s));
+    EXPECT_EQ(App().Title, u"Kestrel Trunk Copy"_s);
+}
+
+// The project record names the language, its help file and its report
+// template; a record without them, or a database made before the fields
+// existed, gives English: no language, kestrel.hlp, kestrel.rpt.
+TEST_F(CaptionTableTest, ProjectInfoNamesTheLanguageAndItsFiles) {
+    const struct {
+        const char *column, *value;
+        QString (*read)();
+        const char* english;
+    } fields[] = {{"HelpFile", "kestrel_xx.hlp", HelpFileName, "kestrel.hlp"},
+                  {"ReportFile", "kestrel_xx.rpt", ReportFileName, "kestrel.rpt"},
+                  {"Language", " XX ", [] { return App().Language; }, ""}};
+    for (const auto& f : fields) {
+        const QString column = Q(f.column);
+        const QString set = u"UPDATE tProject SET %1 = '%2'"_s.arg(column, f.value);
+        g_LangDb->Execute(set);
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.value).trimmed()) << f.column;
+        g_LangDb->Execute(u"UPDATE tProject SET %1 = NULL"_s.arg(column));
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.english)) << f.column;
+        g_LangDb->Execute(set);
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        g_LangDb->Execute(u"ALTER TABLE tProject DROP COLUMN %1"_s.arg(column));
+        EXPECT_TRUE(LoadProjectInfo(u"Kestrel"_s, g_LangDb.get()));
+        EXPECT_EQ(f.read(), Q(f.english)) << f.column;
+    }
+    // English is the language of no name and of "EN", whatever its case.
+    for (const char* language : {"", "EN", "en", " En ", "DE"}) {
+        App().Language = Q(language);
+        EXPECT_EQ(IsDefaultLanguage(), *language != 'D') << language;
+    }
+    EXPECT_TRUE(tree_.boxes.shown.empty());
+}
+
+// The message table is read by position, so a gap in its IDs (two blocks
+// of rows joined with one missing between them) would shift every later
+// text; and a translation must keep every placeholder its text has.
+TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
+    const auto rows = [](const QString& file) {
+        auto db = Database::Open(file, true);
+        auto row = db->OpenRecordset(u"SELECT ID, Caption FROM tMessages ORDER BY ID"_s,
+                                     RecordsetType::Snapshot);
+        QStringList captions;
+        for (; !row->Eof(); row->MoveNext()) {
+            EXPECT_EQ(row->Fields(0).toInt(), captions.size()) << file.toStdString();
+            captions.append(row->Fields(1).toString());
+        }
+        return captions;
+    };
+    const QStringList english = rows(tree_.DatabaseDir() + u"Kestrel.lng"_s);
+    const QStringList german = rows(tree_.DatabaseDir() + u"LANGUAGES/DE/Kestrel.lng"_s);
+    ASSERT_GE(english.size(), 31);
+    ASSERT_EQ(german.size(), english.size());
+    static const QRegularExpression placeholder(u"%[1-9]"_s);
+    const auto placeholders = [](const QString& text) {
+        QStringList found;
+        for (auto it = placeholder.globalMatch(text); it.hasNext();)
+            found.append(it.next().captured(0));
+        found.sort();
+        return found;
+    };
+    for (int i = 0; i < english.size(); ++i) {
+        EXPECT_FALSE(english.at(i).isEmpty()) << i;
+        EXPECT_FALSE(german.at(i).isEmpty()) << i;
+        EXPECT_EQ(placeholders(german.at(i)), placeholders(english.at(i))) << i;
+    }
+}
+
+// The notices shown while a host call waits have an OK button only: in
+// every language their texts ask for no other button.
+TEST(ProjectNoticeTest, TheWaitNoticesAskForNoButtonTheyLack) {
+    const struct {
+        const char *lng, *otherButtons;
+    } languages[] = {
+        {"/ADDINS/DATABASE/Kestrel.lng", "Retry|Cancel|Ignore|Abort|Yes|No"},
+        {"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng", "Wiederholen|Abbrechen|Ignorieren|Ja|Nein"}};
+    for (const auto& language : languages) {
+        auto db = Database::Open(QStringLiteral(KESTREL_STAGE_ROOT) + Q(language.lng), true);
+        auto rows = db->OpenRecordset(
+            u"SELECT OleServerBusyMsgText, OleRequestPendingMsgText FROM tProject"_s);
+        ASSERT_FALSE(rows->Eof()) << language.lng;
+        const QRegularExpression button(u"\\b(%1)\\b"_s.arg(Q(language.otherButtons)));
+        for (int field = 0; field < 2; ++field) {
+            const QString text = rows->Fields(field).toString();
+            EXPECT_FALSE(text.isEmpty()) << language.lng;
+            EXPECT_FALSE(button.match(text).hasMatch()) << text.toStdString();
+        }
+    }
 }
 
 }  // namespace

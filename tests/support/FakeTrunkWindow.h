@@ -21,9 +21,6 @@ public:
     QString trunkBox;
     QString destinations;
     bool enabled = true;
-    QString labelCmd;
-    QString labelValue;
-    bool treeEnabled = true;
     // The additional-data dialog's outcome ("ok", "cancel").
     std::function<QString(const QString& ruleQuery, const QString& startValue)> runDialog;
     // The preview: Copy unless the test says otherwise or it only previews.
@@ -31,9 +28,8 @@ public:
     int previews = 0;
 
     // Seen by an operation driven without a session.
-    QString pbxName = QStringLiteral("PBX1");
+    const QString pbxName = QStringLiteral("PBX1");
     Database* db = nullptr;
-    int highestTrunk = 511;
     bool noSourceData = false;
 
     bool IsEnabled() const override { return enabled; }
@@ -41,15 +37,12 @@ public:
     void SetHourglass(bool) override {}
     QString TrunkBoxText() const override { return trunkBox; }
     QString DestinationText() const override { return destinations; }
-    void ShowSelection(const QString& cmd, const QString& value) override {
-        labelCmd = cmd;
-        labelValue = value;
-    }
-    void ClearSelectionLabels() override { ShowSelection(QString(), QString()); }
+    void ShowSelection(const QString&, const QString&) override {}
+    void ClearSelectionLabels() override {}
     void ProcessEvents() override { QCoreApplication::processEvents(); }
     void CollapseAll() override {}
     void SetListVisible(bool) override {}
-    void SetTreeEnabled(bool on) override { treeEnabled = on; }
+    void SetTreeEnabled(bool) override {}
 
     QString RunAdditionalDataDialog(const QString& query, const QString& start) override {
         return runDialog ? runDialog(query, start) : QStringLiteral("cancel");
@@ -64,7 +57,7 @@ public:
 
     const QString& PBXName() const override { return pbxName; }
     Database* WorkDb() const override { return db; }
-    int HighestTrunk() const override { return highestTrunk; }
+    int HighestTrunk() const override { return 511; }
     bool NoSourceData() const override { return noSourceData; }
     void SetNoSourceData(bool none) override { noSourceData = none; }
 };

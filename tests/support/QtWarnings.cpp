@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QRegularExpression>
-#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -12,7 +11,6 @@ namespace kestrel::test {
 
 struct ExpectQtWarning::State {
     QRegularExpression pattern;
-    QString text;
     int count = 0;
 };
 
@@ -20,23 +18,13 @@ namespace {
 
 // Guards of the running test, newest last; the exchange's worker threads
 // log too, hence the lock.
-std::mutex& Lock() {
-    static std::mutex lock;
-    return lock;
-}
-std::vector<ExpectQtWarning::State*>& Guards() {
-    static std::vector<ExpectQtWarning::State*> guards;
-    return guards;
-}
-QtMessageHandler& Previous() {
-    static QtMessageHandler previous = nullptr;
-    return previous;
-}
+std::mutex lock;
+std::vector<ExpectQtWarning::State*> guards;
+QtMessageHandler previous = nullptr;
 
 // True when a guard takes the message.
 bool Expected(const QString& line) {
-    const std::lock_guard<std::mutex> hold(Lock());
-    auto& guards = Guards();
+    const std::lock_guard<std::mutex> hold(lock);
     for (auto it = guards.rbegin(); it != guards.rend(); ++it) {
         if ((*it)->pattern.match(line).hasMatch()) {
             ++(*it)->count;
@@ -55,8 +43,8 @@ bool OffscreenLimit(const QString& message) {
 }
 
 void Handler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (Previous())
-        Previous()(type, context, message);
+    if (previous)
+        previous(type, context, message);
     if ((type != QtWarningMsg && type != QtCriticalMsg) || OffscreenLimit(message))
         return;
     const QString category = QString::fromLatin1(context.category ? context.category : "default");
@@ -69,32 +57,28 @@ void Handler(QtMsgType type, const QMessageLogContext& context, const QString& m
 }  // namespace
 
 void FailTestsOnQtWarnings() {
-    Previous() = qInstallMessageHandler(Handler);
+    previous = qInstallMessageHandler(Handler);
 }
 
 ExpectQtWarning::ExpectQtWarning(const QString& pattern) : state_(new State) {
     state_->pattern = QRegularExpression(pattern);
-    state_->text = pattern;
     EXPECT_TRUE(state_->pattern.isValid()) << pattern.toStdString();
-    const std::lock_guard<std::mutex> hold(Lock());
-    Guards().push_back(state_);
+    const std::lock_guard<std::mutex> hold(lock);
+    guards.push_back(state_);
 }
 
 ExpectQtWarning::~ExpectQtWarning() {
-    int count = 0;
     {
-        const std::lock_guard<std::mutex> hold(Lock());
-        auto& guards = Guards();
-        guards.erase(std::remove(guards.begin(), guards.end(), state_), guards.end());
-        count = state_->count;
+        const std::lock_guard<std::mutex> hold(lock);
+        std::erase(guards, state_);
     }
-    EXPECT_GT(count, 0) << "The expected Qt warning matching \"" << state_->text.toStdString()
-                        << "\" did not come.";
+    EXPECT_GT(state_->count, 0) << "The expected Qt warning matching \""
+                                << state_->pattern.pattern().toStdString() << "\" did not come.";
     delete state_;
 }
 
 int ExpectQtWarning::Count() const {
-    const std::lock_guard<std::mutex> hold(Lock());
+    const std::lock_guard<std::mutex> hold(lock);
     return state_->count;
 }
 

@@ -12,7 +12,16 @@ namespace kestrel::test {
 // presses the first button of the box's set.
 class RecordingMessageBoxes : public MessageBoxes {
 public:
-    int Show(const MessageBoxRequest& request) override;
+    int Show(const MessageBoxRequest& request) override {
+        shown.push_back(request);
+        if (onShow)
+            onShow(request);
+        if (answers.empty())
+            return FirstButton(request.flags);
+        const int button = answers.front();
+        answers.pop_front();
+        return button;
+    }
     void Beep() override { ++beeps; }
 
     void Script(std::initializer_list<int> buttons) { answers.insert(answers.end(), buttons); }

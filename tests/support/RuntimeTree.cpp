@@ -1,7 +1,5 @@
 #include "RuntimeTree.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
@@ -10,6 +8,7 @@
 
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
+#include "platform/Database.h"
 #include "platform/Services.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
@@ -66,7 +65,7 @@ RuntimeTree::RuntimeTree() {
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
     ResetProcessState();
-    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), dir_.path() + QStringLiteral("/OPSHELM32/30000"));
+    CopyTree(QStringLiteral(KESTREL_STAGE_ROOT), Version());
     Services& s = services();
     s.messageBoxes = &boxes;
     s.process = &process;
@@ -82,18 +81,6 @@ RuntimeTree::RuntimeTree() {
 
 RuntimeTree::~RuntimeTree() {
     ResetProcessState();
-}
-
-QString RuntimeTree::AddinsDir() const {
-    return dir_.path() + QStringLiteral("/OPSHELM32/30000/ADDINS");
-}
-
-QString RuntimeTree::DatabaseDir() const {
-    return AddinsDir() + QStringLiteral("/DATABASE/");
-}
-
-QString RuntimeTree::SuiteDatabaseDir() const {
-    return dir_.path() + QStringLiteral("/OPSHELM32/30000/HELM32/DATABASE/");
 }
 
 bool RuntimeTree::OpenStartupDatabases() const {
@@ -141,19 +128,7 @@ QProcessEnvironment RuntimeTree::AddinEnvironment() const {
 }
 
 void RuntimeTree::Sql(const QString& file, const QString& sql) const {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open " + file.toStdString());
-    }
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(message);
+    Database::Open(file, false)->Execute(sql);
 }
 
 }  // namespace kestrel::test

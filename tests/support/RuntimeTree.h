@@ -23,9 +23,10 @@ public:
     RuntimeTree& operator=(const RuntimeTree&) = delete;
 
     QString Root() const { return dir_.path(); }
-    QString AddinsDir() const;         // .../OPSHELM32/30000/ADDINS
-    QString DatabaseDir() const;       // .../ADDINS/DATABASE/ (with separator)
-    QString SuiteDatabaseDir() const;  // .../HELM32/DATABASE/ (with separator)
+    QString Version() const { return Root() + QStringLiteral("/OPSHELM32/30000"); }
+    QString AddinsDir() const { return Version() + QStringLiteral("/ADDINS"); }
+    QString DatabaseDir() const { return AddinsDir() + QStringLiteral("/DATABASE/"); }
+    QString SuiteDatabaseDir() const { return Version() + QStringLiteral("/HELM32/DATABASE/"); }
 
     // Opens both language databases, loads the message table and the
     // project record and settles the language's own files, as the start-up

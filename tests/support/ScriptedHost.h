@@ -28,7 +28,6 @@ public:
     cListRequest sent;
     QString processor = QStringLiteral("SC-K R5.0");
     bool processorThrows = false;
-    QList<std::int32_t> unloaded;
     QHash<QString, QString> stored;
     QStringList help;
     QStringList added;
@@ -62,7 +61,7 @@ public:
     void ShowMessage(const QString& text) override { messages << text; }
     void ShowCode(std::int32_t code) override { codes << code; }
     void DisplayHelp(const QString& file) override { help << file; }
-    void UnloadChild(std::int32_t id) override { unloaded << id; }
+    void UnloadChild(std::int32_t) override {}
     void TurnOnFlow() override { flows << QStringLiteral("on"); }
     void TurnOffFlow() override { flows << QStringLiteral("off"); }
     void REGComData(const QString& addin, const QString& key, const QString& value) override {

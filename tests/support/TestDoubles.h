@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QStringList>
 #include <vector>
 
 #include "platform/ProcessControl.h"
@@ -21,18 +22,15 @@ class MapSettingsStore : public SettingsStore {
 public:
     void Set(const QString& application, const QString& section, const QString& key,
              const QString& value) {
-        values_.insert(Key(application, section, key), value);
+        values_.insert({application, section, key}, value);
     }
     QString Read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue) const override {
-        return values_.value(Key(application, section, key), defaultValue);
+        return values_.value({application, section, key}, defaultValue);
     }
 
 private:
-    static QString Key(const QString& a, const QString& s, const QString& k) {
-        return a + u'\x1f' + s + u'\x1f' + k;
-    }
-    QHash<QString, QString> values_;
+    QHash<QStringList, QString> values_;
 };
 
 }  // namespace kestrel::test

@@ -70,20 +70,6 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     };
-    // A real journal with enough cells to span many pages, cut to `size` bytes.
-    const auto truncated = [this](const QString& path, qint64 size) {
-        {
-            auto journal = OpenOrFail(path);
-            QList<JournalCell> cells;
-            for (int i = 0; i < 3000; ++i) {
-                cells << Cell(QStringLiteral("%1").arg(i % 512, 3, 10, QChar(u'0')), "3001",
-                              CellOutcome::Written);
-            }
-            journal->Record(Entry("Copy", "PBX1", 1), cells);
-        }
-        QFile f(path);
-        ASSERT_TRUE(f.resize(size < 0 ? f.size() / 2 : size));
-    };
     std::optional<OtherConnection> locker;
     struct Case {
         const char* name;
@@ -93,8 +79,15 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
     const Case cases[] = {
         {"garbage bytes",
          [&](const QString& p) { write(p, QByteArray(4096, '\x5a') + "not a database"); }},
-        {"truncated to half", [&](const QString& p) { truncated(p, -1); }},
-        {"truncated inside the header", [&](const QString& p) { truncated(p, 50); }},
+        {"a journal of many pages cut in half",
+         [&](const QString& p) {
+             QList<JournalCell> cells;
+             for (int i = 0; i < 3000; ++i)
+                 cells << Cell(QString::number(i), "3001", CellOutcome::Written);
+             OpenOrFail(p)->Record(Entry("Copy", "PBX1", 1), cells);
+             QFile f(p);
+             ASSERT_TRUE(f.resize(f.size() / 2));
+         }},
         {"a folder", [](const QString& p) { ASSERT_TRUE(QDir().mkpath(p)); },
          "is a folder, not a file"},
         {"another program's database",
@@ -139,12 +132,9 @@ TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
     entry.summary = "3001 written to 2 trunks;\n3002 to none";
     const QString names = "written,unchanged,refused,failed,not verified,undone,skipped,pending";
     QList<JournalCell> cells;
-    for (const CellOutcome outcome :
-         {CellOutcome::Written, CellOutcome::Unchanged, CellOutcome::Refused, CellOutcome::Failed,
-          CellOutcome::NotVerified, CellOutcome::Undone, CellOutcome::Skipped,
-          CellOutcome::Pending})
-        cells << Cell(QStringLiteral("%1").arg(cells.size() + 5, 3, 10, QChar(u'0')), "3001",
-                      outcome);
+    for (int o = 0; o <= static_cast<int>(CellOutcome::Pending); ++o)
+        cells << Cell(QStringLiteral("%1").arg(o + 5, 3, 10, QChar(u'0')), "3001",
+                      static_cast<CellOutcome>(o));
     cells[2].detail = "DATA NOT SET";
     cells[3].oldValue = QString();
     cells[4].newValue = "Größe 中 'x'";
@@ -154,21 +144,11 @@ TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
     const QList<JournalEntry> entries = journal->Entries();
     ASSERT_EQ(entries.size(), 1);
     const JournalEntry& back = entries.first();
-    const auto texts = [](const JournalEntry& e) {
-        return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
-            .arg(e.kind, e.exchange, e.sourceTrunk, e.destinationList, e.summary,
-                 QString::number(e.undoOf), QString::number(e.time.toMSecsSinceEpoch()));
-    };
     EXPECT_EQ(back.id, id);
-    EXPECT_EQ(texts(back), texts(entry));
-    const auto cellTexts = [](const QList<JournalCell>& list) {
-        QList<QStringList> out;
-        for (const JournalCell& c : list)
-            out << QStringList{c.trunk, c.item, c.oldValue, c.newValue, OutcomeName(c.outcome),
-                               c.detail};
-        return out;
-    };
-    EXPECT_EQ(cellTexts(journal->Cells(id)), cellTexts(cells));
+    // The CSV holds every field of the entry and its cells but these two.
+    EXPECT_EQ(back.summary + back.time.toString(Qt::ISODateWithMs),
+              entry.summary + entry.time.toString(Qt::ISODateWithMs));
+    EXPECT_EQ(CopyJournal::ToCsv(back, journal->Cells(id)), CopyJournal::ToCsv(entry, cells));
     EXPECT_TRUE(journal->Cells(id + 1).isEmpty());
     EXPECT_EQ(test::SqlRows(*Database::Open(path, true),
                             "SELECT Outcome FROM JournalCells ORDER BY Trunk")
@@ -364,7 +344,6 @@ TEST_F(CopyJournalTest, CsvHasAHeaderAndOneCrlfRecordPerCell) {
     entry.destinationList = "5-7,\n9";
     const QDateTime local = entry.time.toLocalTime();
     const QString time = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
-    EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate), entry.time);
     const QList<JournalCell> cells = {
         {"005", "3001", "NONE", "12", CellOutcome::NotVerified, QString()},
         {"006", "cr\ronly", "say \"hi\"", "crlf\r\nin", CellOutcome::Refused, " 中继 Straße "}};

@@ -53,9 +53,7 @@ protected:
     }
     // The stored values of 3001, 3005 and 3014.
     QString StoredItems() const {
-        return test::SqlRows(*session_->WorkDb(),
-                             QStringLiteral("SELECT Data FROM TrkDataListup WHERE CMD IN "
-                                            "('3001', '3005', '3014') ORDER BY CMD"))
+        return test::SqlRows(*session_->WorkDb(), "SELECT Data FROM TrkDataListup ORDER BY CMD")
             .join(u' ');
     }
 };
@@ -132,7 +130,6 @@ TEST_F(CopyTest, TheAnswerDecidesTheBoxTheReportAndTheOriginals) {
          ""},
         {"", "5-6", "/OK|/OK|/OK|/OK|/OPX_SYSERROR|/OK", 61, ended.arg(61), 5, "", "01 NONE IC",
          ""},
-        {"", "5-6", "/OK|/OK|/OK|/OK|/OPX_SYSERROR|/OK", 5, ended.arg(5), 5, "", "01 NONE IC", ""},
         // An answer that cannot be used tells nothing: every cell of the
         // request may have been written, and the box names them all.
         {"", "5-6", "/OK|/OK|*/OK|/OK|/OK|/OK", 0,
@@ -239,18 +236,6 @@ TEST_F(CopyTest, AFailingStatementKeepsEveryOtherStoredValue) {
     EXPECT_FALSE(session_->WorkDb()->InTransaction());
 }
 
-// What a copy wrote is that copy's: one that ends before its write (here
-// at its destination check) names nothing of the copy before.
-TEST_F(CopyTest, ANewCopyStartsWithNothingWritten) {
-    Copy({"005"}, "5");
-    AnswerCopy(AllWritten);
-    ASSERT_EQ(session_->Copier().Written().size(), 3);
-    window_.destinations = "6";
-    session_->Copy(false);
-    EXPECT_EQ(host_.sent.Tag(), "12");
-    EXPECT_TRUE(session_->Copier().Written().isEmpty());
-}
-
 TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
     host_.sends = 0;
     session_->Values().Clear();
@@ -278,12 +263,14 @@ TEST_F(CopyTest, EmptyOrOversizedCopiesSendNothing) {
 // With the safety net a list that cannot be meant is refused before the
 // exchange is asked, naming the fault and its place, and numbers above the
 // highest trunk are left out by name; without it the plain reading stays.
+// With it the copy reads the destinations first: that one read tells whether
+// each is assigned too, so no check is sent.
 TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
     struct Case {
         bool net;
         const char* list;
-        const char* box;      // a piece of the one box shown, or "" for none
-        const char* checked;  // the trunks the destination check asks for
+        const char* box;   // a piece of the one box shown, or "" for none
+        const char* sent;  // the request sent first: read (16) or check (12), and its trunks
     };
     const Case cases[] = {
         {true, "5-65-", "5-65- cannot be used:\rThe range 5-65- has a second dash at character 5.",
@@ -291,11 +278,11 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
         {true, "40-4135", "The number 4135 at character 4 is above the highest trunk", ""},
         {true, "5-", "A number is missing next to the \"-\" at character 2.", ""},
         {true, "", "The destination list is empty.", ""},
-        {true, "8,600", "Above the highest trunk (511), left out: 600", "008"},
-        {false, "8,600", "The destination list holds a number that is not valid", "008"},
-        {false, "5-", "", "005 004 003 002 001 000"},
+        {true, "8,600", "Above the highest trunk (511), left out: 600", "16 008"},
+        {false, "8,600", "The destination list holds a number that is not valid", "12 008"},
+        {false, "5-", "", "12 005 004 003 002 001 000"},
         {false, "3,1-2,600", "The destination list holds a number that is not valid",
-         "003 001 002"},
+         "12 003 001 002"},
         {false, "1,,2", "The destination list holds a number that is not valid", ""},
     };
     for (const Case& c : cases) {
@@ -310,9 +297,10 @@ TEST_F(CopyTest, TheSafetyNetReadsTheDestinationListStrictly) {
             EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QString::fromUtf8(c.box)))
                 << tree_.boxes.Last().prompt.toStdString();
         }
-        EXPECT_EQ(host_.sent.FirstDataList().join(u' '), QString::fromLatin1(c.checked));
+        const QString sent = host_.sent.Tag() + u' ' + host_.sent.FirstDataList().join(u' ');
+        EXPECT_EQ(host_.sent.Count() ? sent : QString(), QString::fromLatin1(c.sent));
         if (host_.sent.Count() > 0)
-            Answer("12", {}, 1);  // a failed check ends the copy
+            Answer(host_.sent.Tag(), {}, 1);  // a failed check or read ends the copy
     }
 }
 
@@ -333,12 +321,13 @@ TEST_F(CopyTest, SwitchedOffTheCopyGoesStraightOut) {
     Answer("12", {{"3000", "007", "01"}, {"3000", "008", "01"}});
     EXPECT_EQ(sent() + u' ' + host_.sent.FirstDataList().join(u' '),
               "10 3001 007 008 007 008 007 008");
-    // Switched on, the same copy reads the destinations first: that one read
-    // tells whether each is assigned too, so no check is sent.
     AnswerCopy(AllWritten);
-    session_->SetSafetyNetOn(true);
+    ASSERT_EQ(session_->Copier().Written().size(), 6);
+    // What a copy wrote is that copy's: one that ends before its write (here
+    // at its destination check) names nothing of the copy before.
     session_->Copy(false);
-    EXPECT_EQ(sent(), "16 L30");
+    EXPECT_EQ(host_.sent.Tag(), "12");
+    EXPECT_TRUE(session_->Copier().Written().isEmpty());
 }
 
 TEST(FailedTrunksTextTest, FivePerLineAtMostFifteen) {

@@ -114,15 +114,14 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
         const JournalEntry entry = Newest();
         EXPECT_EQ(entry.kind, "Preview");
         EXPECT_TRUE(entry.summary.startsWith("Changes: "));
-        int checked = 0;
-        for (const JournalCell& cell : OpenJournal()->Cells(entry.id)) {
+        const QList<JournalCell> cells = OpenJournal()->Cells(entry.id);
+        EXPECT_FALSE(cells.isEmpty());
+        for (const JournalCell& cell : cells) {
             const QString source = session_->Values().GetItemValue(cell.item).toString();
             EXPECT_EQ(cell.outcome == CellOutcome::Skipped,
                       asRead(ValueOf(cell.trunk.toInt(), cell.item)) != source)
                 << cell.trunk.toStdString() << " " << cell.item.toStdString();
-            ++checked;
         }
-        EXPECT_GT(checked, 0);
     }
     int changes = -1, trunks = -1;
     window_.preview = [&](CopyPlan& plan, bool) {
@@ -322,10 +321,8 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
     EXPECT_EQ(ValueOf(5), old5);
     EXPECT_EQ(ValueOf(6), "2");
     const JournalEntry undo = Newest();
-    EXPECT_EQ(undo.kind, "Undo");
-    EXPECT_EQ(undo.undoOf, copy.id);
-    EXPECT_EQ(undo.desk.engineer, ThisDesk().engineer);
-    EXPECT_NE(undo.desk.engineer, "ben");
+    EXPECT_EQ(QStringList({undo.kind, QString::number(undo.undoOf), undo.desk.engineer}),
+              QStringList({"Undo", QString::number(copy.id), ThisDesk().engineer}));
 }
 
 // A copy with more entries than one record holds (70 items to 507 trunks)

@@ -34,8 +34,7 @@ JournalEntry Entry(const QString& kind, const QString& exchange, qint64 secs, qi
 }
 
 JournalCell Cell(const QString& trunk, const QString& item, CellOutcome outcome) {
-    return {trunk,   item,     QStringLiteral("old ") + item, QStringLiteral("new ") + item,
-            outcome, QString()};
+    return {trunk, item, "old " + item, "new " + item, outcome, QString()};
 }
 
 // A second connection to the file, as another program would hold it.

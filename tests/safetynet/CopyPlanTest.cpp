@@ -30,9 +30,8 @@ TEST(CopyPlanTest, ChangedMeansADifferentValueWithNoneAndCccAlike) {
         s.values["010"]["3005"] = QString::fromUtf8(c.oldValue);
         const CopyPlan plan({{"3005", "Night station", QString::fromUtf8(c.newValue)}}, {"010"}, s,
                             "004");
-        const PlannedCell cell = plan.Cell("010", "3005");
-        EXPECT_EQ(cell.changed, c.changed) << c.oldValue << " -> " << c.newValue;
-        EXPECT_EQ(plan.TotalChanges(), c.changed ? 1 : 0) << c.oldValue << " -> " << c.newValue;
+        EXPECT_EQ(plan.Cell("010", "3005").changed, c.changed)
+            << c.oldValue << " -> " << c.newValue;
     }
 }
 
@@ -54,9 +53,6 @@ TEST(CopyPlanTest, DestinationsAreTheReadTrunksOnceInTheOrderGiven) {
     EXPECT_EQ(order.join(u' '),
               "006/3001=1 006/3002=1 005/3001=1 005/3002=1 004/3001=0 004/3002=0");
     EXPECT_EQ(plan.TotalChanges() * 10 + plan.ChangedTrunks(), 22);  // 2 changes on 2 trunks
-    // Trunks and items outside the plan have no change.
-    EXPECT_FALSE(plan.Cell("002", "3001").changed || plan.Cell("005", "3099").changed);
-    EXPECT_EQ(plan.ChangesFor("002"), 0);
 }
 
 }  // namespace

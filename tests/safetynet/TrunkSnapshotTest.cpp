@@ -10,23 +10,8 @@
 namespace kestrel {
 namespace {
 
-using test::kExchangeSeed;
-
-class TrunkSnapshotTest : public ::testing::Test {
-protected:
-    std::unique_ptr<SimulatedExchange> Open() {
-        return SimulatedExchange::Open(dir_.path() + u'/', "PBX1", kExchangeSeed);
-    }
-    // What the exchange's file holds for an item, as a Get would store it.
-    static QString Stored(SimulatedExchange& x, int trunk, const QString& item) {
-        const QString value = test::ExchangeValue(x, trunk, item);
-        return value == u"DATA NOT SET" ? QString() : value;
-    }
-    QTemporaryDir dir_;
-};
-
 // Requests are list-ups in batches whose answers never outgrow a record.
-TEST_F(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
+TEST(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
     struct Case {
         int itemsPerTrunk;
         int trunks;
@@ -68,8 +53,9 @@ TEST_F(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
 }
 
 // 39 trunks asked, a few twice; 1000 items a trunk take two batches.
-TEST_F(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
-    auto x = Open();
+TEST(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
+    QTemporaryDir dir;
+    auto x = SimulatedExchange::Open(dir.path() + u'/', "PBX1", test::kExchangeSeed);
     const QStringList asked =
         QStringList{"001", "002", "003", "017", "512", "007", "004", "003", "abc"} +
         ParseTrunkRange("30-60", 511).trunks;
@@ -85,7 +71,10 @@ TEST_F(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
         const QString name = QStringLiteral("%1").arg(trunk, 3, 10, QChar(u'0'));
         for (int n = 3001; n <= 3017; ++n) {
             const QString item = QString::number(n);
-            EXPECT_EQ(s.Value(name, item), Stored(*x, trunk, item)) << trunk << " " << n;
+            // What the exchange's file holds, as a Get would store it.
+            const QString held = test::ExchangeValue(*x, trunk, item);
+            EXPECT_EQ(s.Value(name, item), held == u"DATA NOT SET" ? QString() : held)
+                << trunk << " " << n;
         }
     }
     EXPECT_EQ(s.values.value("004").size(), 16);
@@ -100,7 +89,7 @@ TEST_F(TrunkSnapshotTest, TheExchangesAnswersFillTheSnapshotBatchByBatch) {
 
 // Each kind of entry and where it goes: a value of a trunk, a trunk not
 // assigned, one refused or the first failure.
-TEST_F(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
+TEST(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
     // clang-format off
     const char* cases[][4] = {
         {"3005", "005", "NONE", "value 005=NONE"}, {"3002", "005", "", "value 005="},
@@ -133,7 +122,7 @@ TEST_F(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
     }
 }
 
-TEST_F(TrunkSnapshotTest, FailuresAndFullRecordsMakeItIncompleteAndKeepWhatCame) {
+TEST(TrunkSnapshotTest, FailuresAndFullRecordsMakeItIncompleteAndKeepWhatCame) {
     // A link failure on one trunk's entry (as the link answers it): the
     // entries around it are taken, that trunk is left unanswered.
     cListRequest link;

@@ -57,11 +57,13 @@ protected:
         session_->Values().SetItemValue("3002", "3");
         window_.destinations = destinations;
     }
-    // Copies (or only previews), the preview answered with Copy or Close.
-    void Copy(bool answer = true, bool previewOnly = false) {
-        window_.preview = [answer](CopyPlan&, bool) { return answer; };
+    // Copies (or only previews), the preview answered by `preview`: true for Copy.
+    void Copy(const std::function<bool(CopyPlan&, bool)>& preview = Accept,
+              bool previewOnly = false) {
+        window_.preview = preview;
         RunAndWait([&] { session_->Copy(previewOnly); });
     }
+    static bool Accept(CopyPlan&, bool) { return true; }
     // Undoes the last copy, its question answered with `answers`.
     void Undo(std::initializer_list<int> answers) {
         tree_.boxes.Clear();
@@ -108,7 +110,7 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
     for (const bool previewOnly : {true, false}) {
         SCOPED_TRACE(previewOnly);
         requests.clear();
-        Copy(false, previewOnly);
+        Copy([](CopyPlan&, bool) { return false; }, previewOnly);
         EXPECT_EQ(requests, QStringList({"5"}));
         EXPECT_EQ(Dump(), before);
         const JournalEntry entry = Newest();
@@ -149,11 +151,10 @@ TEST_F(SafetyNetEndToEndTest, AnUndoRestoresAllButWhatChangedSinceTheCopy) {
     const QStringList before = Dump();
     const QString old6 = ValueOf(6);
     QString previewed;
-    window_.preview = [&](CopyPlan& plan, bool) {
+    Copy([&](CopyPlan& plan, bool) {
         previewed = plan.LeftOutLine();
         return true;
-    };
-    RunAndWait([&] { session_->Copy(false); });
+    });
     ASSERT_EQ(window_.previews, 1);
     ASSERT_EQ(ValueOf(6), "3");
     const QString line = "Above the highest trunk (511), left out: 600";
@@ -193,11 +194,10 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     Exchange()->SetFaults(faults);
     session_->Values().SetItemValue("3002", "3");
     window_.destinations = "5-6";
-    window_.preview = [](CopyPlan& plan, bool) {
+    Copy([](CopyPlan& plan, bool) {
         plan.SetIncluded("3008", false);
         return true;
-    };
-    RunAndWait([&] { session_->Copy(false); });
+    });
     const std::string summary = Last().toStdString();
     // Runs of equal counts break at an item left out.
     for (const char* part : {"3013: 1 of 2 trunks", "3002: 0 of 2 trunks",
@@ -244,14 +244,13 @@ TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBac
     SafeCopy::freshReadMs = 0;
     Prepare("5-6");
     int marked = -1;
-    window_.preview = [&](CopyPlan& plan, bool) {
+    Copy([&](CopyPlan& plan, bool) {
         if (window_.previews == 1)
             Change(6, "0");
         else
             marked = plan.ChangedSinceCount();
         return true;
-    };
-    RunAndWait([&] { session_->Copy(false); });
+    });
     SafeCopy::freshReadMs = fresh;
     EXPECT_EQ(window_.previews, 2);
     EXPECT_EQ(marked, 1);
@@ -302,11 +301,9 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
 
     const JournalEntry copy = Newest();
     const QDateTime when = copy.time.toLocalTime();
-    const QString question =
-        QStringLiteral(
-            "The last copy of this exchange was made by ben (Ben Miller) on %1 at %2: "
-            "trunk 004 to 5-6.")
-            .arg(when.toString("yyyy-MM-dd"), when.toString("HH:mm"));
+    const QString question = "The last copy of this exchange was made by ben (Ben Miller) on " +
+                             when.toString("yyyy-MM-dd") + " at " + when.toString("HH:mm") +
+                             ": trunk 004 to 5-6.";
     const QStringList cutOff = Dump();
     Undo({kNo});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
@@ -338,9 +335,9 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
                        {key, "^[0-9]$"});
             db.Execute("INSERT OR REPLACE INTO TrunkData VALUES (4, ?, '7')", {key});
             session_->WorkDb()->Execute(
-                QStringLiteral("INSERT INTO CMD30Titles (TitleID, CMD, Description, Visible) "
-                               "VALUES (?, ?, ?, -1)"),
-                {100 + i, key, QStringLiteral("Test item %1").arg(i)});
+                "INSERT INTO CMD30Titles (TitleID, CMD, Description, "
+                "Visible) VALUES (?, ?, ?, -1)",
+                {100 + i, key, "Test item " + QString::number(i)});
         }
         db.CommitTrans();
     }

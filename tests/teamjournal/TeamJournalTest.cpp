@@ -108,15 +108,14 @@ JournalEntry Entry(const QString& engineer, const QString& kind, qint64 minute,
     e.sourceTrunk = QStringLiteral("004");
     e.destinationList = QStringLiteral("21-22");
     e.summary = QStringLiteral("%1 %2 at %3").arg(engineer, kind).arg(minute);
+    e.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     return e;
 }
 
 QList<JournalCell> Cells(const QStringList& trunks) {
     QList<JournalCell> cells;
-    for (const QString& trunk : trunks) {
-        cells.append({trunk, QStringLiteral("3007"), QStringLiteral("old\t\\x"),
-                      QStringLiteral("new\nline"), CellOutcome::Written, QString()});
-    }
+    for (const QString& trunk : trunks)
+        cells.append({trunk, "3007", "old\t\\x", "new\nline", CellOutcome::Written, QString()});
     return cells;
 }
 
@@ -171,8 +170,7 @@ END $$)sql"));
 
     void SetUp() override {
         database_ = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
-        Admin(QStringLiteral("postgres"))
-            ->RunScript(QStringLiteral("CREATE DATABASE ") + database_);
+        Admin("postgres")->RunScript("CREATE DATABASE " + database_);
         admin_ = Admin(database_);
         if (prepared_)
             PrepareTeamSchema(*admin_);
@@ -239,8 +237,7 @@ TEST_F(TeamJournalTest, EveryEntryArrivesOnceAndInOrderThroughOutages) {
     EXPECT_EQ(ServerColumn("SELECT summary FROM entries ORDER BY received"),
               QStringList({"anna Copy at 1", "anna Preview at 2"}));
     // Tabs, backslashes and line ends survive the way in.
-    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT old_value || '|' || new_value FROM cells "
-                                          "ORDER BY seq LIMIT 1")),
+    EXPECT_EQ(ServerColumn("SELECT old_value || '|' || new_value FROM cells ORDER BY seq LIMIT 1"),
               QStringList({"old\t\\x|new\nline"}));
 
     ASSERT_TRUE(WaitFor([&] { return heard.count() > 0; }));
@@ -254,8 +251,7 @@ TEST_F(TeamJournalTest, EveryEntryArrivesOnceAndInOrderThroughOutages) {
     ASSERT_TRUE(WaitFor([&] {
         return team->Waiting() == 0 && team->Problem() == TeamProblem::None && heard.count() > 0;
     }));
-    EXPECT_EQ(ServerColumn(QStringLiteral("SELECT kind || ' ' || finished FROM entries "
-                                          "ORDER BY received")),
+    EXPECT_EQ(ServerColumn("SELECT kind || ' ' || finished FROM entries ORDER BY received"),
               QStringList({"Copy true", "Preview true", "Copy true", "Undo true"}));
 }
 
@@ -291,10 +287,8 @@ TEST_F(TeamJournalTest, AFinishedEntryCannotBeRewrittenThroughTheToolsRole) {
     TeamError error{};
     auto anna = PgLink::Connect(As("anna"), &error);
     ASSERT_TRUE(anna) << qPrintable(error.detail);
-    JournalEntry done = Entry("anna", "Copy", 1);
-    done.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const JournalEntry done = Entry("anna", "Copy", 1);
     JournalEntry cut = Entry("anna", "Copy", 2);
-    cut.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     cut.finished = false;
     ASSERT_TRUE(team::Send(*anna, done, Cells({"021"})));
     ASSERT_TRUE(team::Send(*anna, cut, Cells({"022"})));
@@ -414,11 +408,10 @@ TEST_P(TeamHistoryTest, FiltersLastChangesAndLastCopyAnswerAlikeOnBothBackEnds) 
     }
 
     const auto changes = anna->LastChanges(*annaLocal, "pbx1", {"021", "022", "023"});
-    EXPECT_EQ(changes.value(QStringLiteral("021")).desk.engineer,
-              u"anna");  // a preview writes nothing
-    EXPECT_EQ(changes.value(QStringLiteral("022")).desk.engineer, u"ben");
-    EXPECT_EQ(changes.value(QStringLiteral("022")).time, minute2);
-    EXPECT_FALSE(changes.contains(QStringLiteral("023")));
+    EXPECT_EQ(changes.value("021").desk.engineer, u"anna");  // a preview writes nothing
+    EXPECT_EQ(changes.value("022").desk.engineer, u"ben");
+    EXPECT_EQ(changes.value("022").time, minute2);
+    EXPECT_FALSE(changes.contains("023"));
 
     // The newest copy is ben's, kept here with its cells so an undo can name it.
     const auto last = anna->LastCopy(*annaLocal, "PBX1");

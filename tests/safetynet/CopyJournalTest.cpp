@@ -64,11 +64,6 @@ protected:
 // Every file the journal cannot use is refused at Open with a text that names
 // the file and says why, never half opened.
 TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
-    const auto write = [](const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    };
     std::optional<OtherConnection> locker;
     struct Case {
         const char* name;
@@ -77,7 +72,11 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
     };
     const Case cases[] = {
         {"garbage bytes",
-         [&](const QString& p) { write(p, QByteArray(4096, '\x5a') + "not a database"); }},
+         [](const QString& p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(QByteArray(4096, '\x5a') + "not a database");
+         }},
         {"a journal of many pages cut in half",
          [&](const QString& p) {
              QList<JournalCell> cells;
@@ -318,11 +317,8 @@ TEST_F(CopyJournalTest, AWriterRunsOnlyWhileItsProgrammeRuns) {
         {getpid(), false}, {zombie, true}, {other.processId(), true}, {0, true}};
     for (const auto& [writer, abandoned] : writers) {
         const qint64 id = journal->BeginEntry(Entry("Copy", "PBX7", 1), {});
-        const QByteArray sql = QStringLiteral("UPDATE JournalEntries SET Writer = %1 WHERE ID = %2")
-                                   .arg(writer)
-                                   .arg(id)
-                                   .toUtf8();
-        OtherConnection(path).Exec(sql.constData());
+        Database::Open(path, false)
+            ->Execute("UPDATE JournalEntries SET Writer = ? WHERE ID = ?", {writer, id});
         EXPECT_EQ(journal->Abandoned("PBX7").size(), abandoned ? 1 : 0) << writer;
         journal->FinishEntry(id, JournalSummary().Plain("done"), {});
     }

@@ -24,7 +24,6 @@ TEST(TrunkSnapshotTest, BatchesNeverLetAnAnswerOutgrowARecord) {
         {0, 1000, {511, 489}},   // unknown: 64 items assumed
         {-3, 512, {511, 1}},     //
         {1, 32768, {32767, 1}},  // one line per trunk fills a record
-        {32767, 3, {1, 1, 1}},   //
         {40000, 2, {1, 1}},      // more items than a record: one trunk each
         {16383, 5, {2, 2, 1}},   // 16383 x 2 = 32766
         {16384, 3, {1, 1, 1}},   // 16384 x 2 = 32768 would be one line too many
@@ -99,7 +98,6 @@ TEST(TrunkSnapshotTest, EachKindOfEntryGoesToItsPlace) {
         {"L30", "005", "WAIT, BUSY NOW", "refused 005=WAIT, BUSY NOW"},
         {"L30", "005", "CODE NOT ALLOWED", "refused 005=CODE NOT ALLOWED"},
         {"L30", "005", "OPX_TIMEOUT", "incomplete OPX_TIMEOUT"},
-        {"3001", "005", "OPX_PORT TROUBLES", "incomplete OPX_PORT TROUBLES"},
         {"L30", "005", "OPX_USERCANCEL", "incomplete OPX_USERCANCEL"},
         {"3001", "005", "OPX_STN_MLTIP", "incomplete OPX_STN_MLTIP"},
     };

@@ -137,8 +137,6 @@ TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
     };
     // clang-format off
     const Case cases[] = {
-        {"login refused", [&] { host_.loginReply = "BUSY"; session_->GetSourceTrunk(); },
-         "The exchange link refused the request (BUSY)"},
         {"send refused", [&] { host_.sendReply = QString(); session_->GetSourceTrunk(); },
          "The exchange link refused the request (no reply)"},
         {"check failed", [&] { Answer("13", {{"3000", "005", "01"}}, 99); },
@@ -152,7 +150,6 @@ TEST_F(SourceTrunkTest, AGetThatFailsSaysSoInABox) {
     for (const Case& c : cases) {
         tree_.boxes.Clear();
         c.run();
-        host_.loginReply = "LOGIN7";
         host_.sendReply = "REQ1";
         ASSERT_TRUE(test::WaitFor([&] { return !session_->RequestUnderWay(); })) << c.name;
         ASSERT_EQ(tree_.boxes.shown.size(), 1u) << c.name;

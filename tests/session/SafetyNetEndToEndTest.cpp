@@ -10,6 +10,7 @@
 #include "exchange/SimulatedExchange.h"
 #include "exchange/SimulatedLink.h"
 #include "platform/Database.h"
+#include "platform/MessageBoxes.h"
 #include "safetynet/CopyJournal.h"
 #include "safetynet/SafeCopy.h"
 #include "safetynet/SafetyNetSetting.h"
@@ -19,9 +20,6 @@
 
 namespace kestrel {
 namespace {
-
-constexpr int kYes = 6;
-constexpr int kNo = 7;
 
 class SafetyNetEndToEndTest : public test::SessionFixture {
 protected:
@@ -162,7 +160,7 @@ TEST_F(SafetyNetEndToEndTest, AnUndoRestoresAllButWhatChangedSinceTheCopy) {
     EXPECT_TRUE(Last().startsWith("The copy has ended.") && Last().endsWith(line))
         << Last().toStdString();
     Change(6, "1");
-    Undo({kYes, kNo});  // undo: yes; the changed value: leave it
+    Undo({answer::kYes, answer::kNo});  // undo: yes; the changed value: leave it
     EXPECT_TRUE(Shown("These values were changed", "006 3002"));
     EXPECT_TRUE(Shown("The undo has ended."));
     EXPECT_EQ(ValueOf(6), "1");
@@ -175,7 +173,7 @@ TEST_F(SafetyNetEndToEndTest, AnUndoRestoresAllButWhatChangedSinceTheCopy) {
     Copy();
     Change(5, "NONE", "%");
     const QStringList changed = Dump();
-    Undo({kYes});
+    Undo({answer::kYes});
     EXPECT_EQ(Dump(), changed);
     EXPECT_TRUE(Last().startsWith("Every value the copy wrote has changed since"));
 }
@@ -213,7 +211,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     }
     EXPECT_EQ(notVerified, 2);
     Exchange()->SetFaults({});
-    Undo({kYes});
+    Undo({answer::kYes});
     EXPECT_FALSE(Shown("These values were changed"));
     EXPECT_TRUE(Shown("The undo has ended."));
 }
@@ -255,7 +253,7 @@ TEST_F(SafetyNetEndToEndTest, AChangeMadeWhileThePreviewIsOpenIsShownAgainAndBac
     EXPECT_EQ(window_.previews, 2);
     EXPECT_EQ(marked, 1);
     ASSERT_EQ(ValueOf(6), "3");
-    Undo({kYes});
+    Undo({answer::kYes});
     EXPECT_EQ(ValueOf(6), "0");  // never the stale 2
 }
 
@@ -305,13 +303,13 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
                              when.toString("yyyy-MM-dd") + " at " + when.toString("HH:mm") +
                              ": trunk 004 to 5-6.";
     const QStringList cutOff = Dump();
-    Undo({kNo});
+    Undo({answer::kNo});
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_TRUE(Last().startsWith(question)) << Last().toStdString();
     EXPECT_EQ(Dump(), cutOff);
     EXPECT_EQ(Newest().kind, "Copy");
 
-    Undo({kYes});
+    Undo({answer::kYes});
     EXPECT_TRUE(Shown(question));
     EXPECT_FALSE(Shown("Undo the copy of trunk"));
     EXPECT_TRUE(Shown("The undo has ended."));

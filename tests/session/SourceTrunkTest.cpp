@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/ValueListModel.h"
-#include "copyengine/DestinationChecker.h"
-#include "copyengine/SourceTrunkReader.h"
 #include "support/SessionFixture.h"
 #include "support/SqlRows.h"
 
@@ -81,7 +79,6 @@ TEST_F(SourceTrunkTest, AListupStoresTheCataloguesItemsAndSaysWhatItRead) {
         {"unknown items", Lines("3001=03;3099=7;3098=DATA NOT SET;3097=NONE;3099=8"), 0,
          "3001=03", done, "Items read from trunk 005: 1. " + Msg(16) + " 3099, 3097"},
         {"a trunk not assigned", Lines("L30=TRK NOT ASSIGNED"), 0, "", {}, ""},
-        {"a digit error", Lines("L30=DIGIT ERROR"), 0, "", {}, ""},
         {"cancelled midway", Lines("3001=03;3002=OPX_USERCANCEL;3003=OPX_USERCANCEL"), 61,
          "3001=03", cancelled, "*"},
         {"repeating", repeating, 0, "3001=02", {}, "*"},

@@ -267,8 +267,7 @@ TEST_F(TeamJournalTest, AServerThatCannotBeUsedLeavesTheCopyWaitingWithTheReason
           Row{"dora", false, TeamProblem::LoginRefused},   // no password to give
           Row{"anna", true, TeamProblem::TlsRequired}}) {  // the server offers none
         SCOPED_TRACE(row.user);
-        auto local = Local(QString::fromLatin1(row.user) +
-                           (row.requireTls ? QStringLiteral("tls.db") : QStringLiteral(".db")));
+        auto local = Local(QString::fromLatin1(row.user) + (row.requireTls ? "tls.db" : ".db"));
         local->Record(Entry("anna", "Copy", 1), Cells({"021"}));
         TeamServer server = As(QString::fromLatin1(row.user));
         server.requireTls = row.requireTls;

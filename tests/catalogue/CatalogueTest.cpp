@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/CatalogueTreeModel.h"
@@ -13,32 +11,24 @@
 #include "startup/Globals.h"
 #include "support/QtPrinters.h"
 #include "support/QtWarnings.h"
+#include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
 #include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
 
-const QString kTemplate = QStringLiteral(KESTREL_STAGE_ROOT "/ADDINS/DATABASE/KESTREL.MDB");
-
 class CatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_Standalone = false;
-        g_Messages = QStringList();
         for (int i = 0; i < 80; ++i)
             g_Messages << u"M%1"_s.arg(i);
         g_Messages << u"%1 %2: %3"_s << u"%1 has no number"_s << u"%1 names %2"_s
                    << u"%1 is one too many"_s << u"%1 twice"_s;
-        const QString path = dir_.filePath(u"work.mdb"_s);
-        QFile::copy(kTemplate, path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        db_ = Database::Open(path, false);
+        db_ = Database::Open(runtime_.DatabaseDir() + u"KESTREL.MDB"_s, false);
         db_->Execute(u"DELETE FROM CMD30Titles"_s);
         db_->Execute(u"DELETE FROM CMD30Codes"_s);
     }
-    void TearDown() override { g_Messages.clear(); }
-
     void Title(int id, const char* cmd, const char* text, const QVariant& visible) {
         db_->Execute(u"INSERT INTO CMD30Titles VALUES (?, ?, ?, ?)"_s,
                      {id, Q(cmd), Q(text), visible});
@@ -70,7 +60,7 @@ protected:
             .join(u'|');
     }
 
-    QTemporaryDir dir_;
+    test::RuntimeTree runtime_;
     std::unique_ptr<Database> db_;
     CatalogueTreeModel tree_;
     ValueListModel values_;

@@ -51,7 +51,6 @@ protected:
         hooks.workDb = [this] { return db_.get(); };
         editor_ = std::make_unique<TreeEditor>(model_, values_, hooks);
     }
-    void TearDown() override { g_Messages.clear(); }
 
     QStandardItem* Option(int i) { return title_->child(i); }
     QString Images() const {

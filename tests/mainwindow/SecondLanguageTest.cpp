@@ -19,9 +19,6 @@
 namespace kestrel {
 namespace {
 
-// Texts that read the same in both languages.
-const QSet<QString> kSameInBoth = {QStringLiteral("OK")};
-
 // The standard buttons' own English texts, which Qt's translation replaces.
 const QStringList kQtEnglishButtons =
     QStringLiteral("OK Cancel Yes No Help Abort Retry Ignore Close").split(u' ');
@@ -87,7 +84,7 @@ public:
     QString EnglishIn(const QString& text) const {
         for (const QString& rawLine : text.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
             const QString line = Readable(rawLine);
-            if (line.isEmpty() || kSameInBoth.contains(line))
+            if (line.isEmpty() || line == u"OK")  // the same in both languages
                 continue;
             if (whole_.contains(line))
                 return line;

@@ -316,13 +316,10 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     }
 
     // The report of the source trunk, as the host prints it.
-    const QString workDb =
-        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + g_WorkDbName;
-    const QString reportTemplate =
-        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName();
-    const QString selection = QStringLiteral("{Trunk.Trunk}= '004'");
-    const FilledReport report =
-        FillTrunkReport(workDb, reportTemplate, selection, QDateTime::currentDateTime());
+    const FilledReport report = FillTrunkReport(
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Database")) + g_WorkDbName,
+        GetInstallPath(QStringLiteral("Addins"), QStringLiteral("Report")) + ReportFileName(),
+        QStringLiteral("{Trunk.Trunk}= '004'"), QDateTime::currentDateTime());
     ASSERT_TRUE(report.outcome.Written());
     QTextDocument page;
     page.setHtml(report.html);

@@ -29,11 +29,7 @@ protected:
     QToolButton* Group(int number) const {
         return window_->findChild<QToolButton*>(QStringLiteral("lsbGroup%1").arg(number));
     }
-    void Press(const QKeySequence& keys) {
-        const QKeyCombination combination = keys[0];
-        QTest::keyClick(QApplication::focusWidget(), combination.key(),
-                        combination.keyboardModifiers());
-    }
+    void Press(const QKeySequence& keys) { QTest::keySequence(QApplication::focusWidget(), keys); }
     void WaitIdle() {
         ASSERT_TRUE(test::WaitFor(
             [&] {
@@ -348,10 +344,8 @@ TEST_F(KeyboardTest, TheEmptyBoxReadsNothingAndItsGetFindsTrunk000NotAssigned) {
     // shortcuts with it.
     QTest::keyClicks(Box("txtTrunk"), QStringLiteral("4"));
     QTest::keyClick(Box("txtTrunk"), Qt::Key_Backspace);
-    for (const char* command : {"Get", "Copy", "Exit"}) {
-        const QKeyCombination keys = CommandShortcut(QString::fromLatin1(command))[0];
-        QTest::keyClick(Box("txtTrunk"), keys.key(), keys.keyboardModifiers());
-    }
+    for (const char* command : {"Get", "Copy", "Exit"})
+        QTest::keySequence(Box("txtTrunk"), CommandShortcut(QString::fromLatin1(command)));
     EXPECT_TRUE(window_->IsLoaded());
     EXPECT_FALSE(Session().Dispatcher().tmrEvent().isActive());
     EXPECT_FALSE(Session().RequestUnderWay());  // an Exit now would exit

@@ -180,9 +180,8 @@ void CollectTexts(QWidget* root, const QString& where, QList<QPair<QString, QStr
             walk(QModelIndex());
         }
     }
-    for (QAction* action : root->findChildren<QAction*>()) {
+    for (QAction* action : root->findChildren<QAction*>())
         add(action->objectName() + QStringLiteral(".action"), action->text());
-    }
 }
 
 // The names a screen reader says for the controls that take the focus: one

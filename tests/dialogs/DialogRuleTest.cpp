@@ -70,9 +70,8 @@ TEST(DialogRuleTest, ComposeByPrefix) {
     }
     // A refused composition changes nothing: the next one reads the same rule.
     DialogRule plus = Rule("+", "DIGIT_FILTER", "0000", 3);
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt)
         EXPECT_EQ(ComposeValue(plus, QString(), u"5"_s, QString(), false), std::nullopt);
-    }
 }
 
 TEST(DialogRuleTest, BoundsWhileTyping) {

@@ -59,14 +59,12 @@ TEST_F(frmCmdTest, LoadsLocalisedAndMarksItselfShown) {
                            QString::number(Box("txtData2")->isHidden())}),
               QStringList({"Additional Data Needed", "True", "Enter the route number of the trunk.",
                            "07", "2", "1"}));
-    // Each control has a name to say, the hidden second box too; without a
-    // rule (and so without prompts) the boxes have their own names.
-    for (const int rule : {1, 99}) {
-        Open(rule, u"07"_s);
-        const auto names = test::SpokenNames(dialog_.get());
-        for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
-            EXPECT_FALSE(names.value(Q(control)).isEmpty()) << rule << control;
-    }
+    // Without a rule (and so without prompts) each control still has a name
+    // to say; the German window's test hears those of every rule.
+    Open(99, u"07"_s);
+    const auto names = test::SpokenNames(dialog_.get());
+    for (const char* control : {"cmdButton(0)", "cmdButton(1)", "txtData1", "txtData2"})
+        EXPECT_FALSE(names.value(Q(control)).isEmpty()) << control;
     dialog_.reset();
     EXPECT_EQ(g_CmdDialogShown, u"False"_s);
 }

@@ -47,9 +47,8 @@ void Require(bool ok, const QString& what) {
         RC_FAIL(S(what));
 }
 // "NONE" and "CCC" are one value to the exchange; an answer code held as a
-// value ("DATA NOT SET") reads as empty, as a Get stores it.
+// value ("DATA NOT SET", the journal's "not set") reads as empty, as a Get stores it.
 bool Same(const QString& a, const QString& b) {
-    // The journal's "not set" is what the exchange answers as not set.
     auto v = [](const QString& x) {
         const int c = ClassifyAnswer(x);
         if (x == u"CCC")
@@ -59,9 +58,8 @@ bool Same(const QString& a, const QString& b) {
     return v(a) == v(b);
 }
 // A destination list as the engineer means it: numbers and ranges with one
-// dash between two numbers, none above the highest trunk.
-// A single number above the highest trunk is left out (and named); the
-// list stands when anything else is left of it.
+// dash between two numbers, no range above the highest trunk. A single
+// number above it is left out (and named); the list stands on the rest.
 bool WellFormed(const QString& text, int highest) {
     static const QRegularExpression piece(QStringLiteral("^([0-9]+)(-([0-9]+))?$"));
     int kept = 0;
@@ -188,7 +186,6 @@ public:
             window_->RunCommand(key);
     }
 
-    // Actions
     void TypeSource(const QString& text, bool leave) {
         QLineEdit* box = Box("txtTrunk");
         Type(box, text);

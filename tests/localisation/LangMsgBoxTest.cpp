@@ -17,13 +17,13 @@
 #include "localisation/TokenExpansion.h"
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
-#include "platform/Recordset.h"
 #include "platform/Services.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "startup/DbAccess.h"
 #include "startup/Globals.h"
 #include "support/HelpViewers.h"
 #include "support/RuntimeTree.h"
+#include "support/SqlRows.h"
 #include "support/TableFiles.h"
 #include "support/WaitFor.h"
 
@@ -84,7 +84,7 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         const char *helpFile, *prompt;  // how the prompt starts
     } cases[] = {
         {kCommonSource, 17, "", "Trunk Copy", answer::kOk, "Trunk Copy", 48, {}, "", ""},
-        {kCommonSource, 7, "", "-1", answer::kOk, {}, -1, {}, "", ""},
+        {kCommonSource, 7, "", "-1", answer::kOk, {}, 64, {}, "", ""},
         {kOwnSource, 40, "", "ignored for own messages", answer::kOk, {}, 0, {}, "", "Hello"},
         {kOwnSource, 41, "012%034%x.hlp", "", answer::kNo, "Trunk 034", 4 + 32 + 16384, 12, "x.hlp",
          "Trunk 012 is busy"},  // the folder and the name are one piece, replaced whole
@@ -107,9 +107,7 @@ TEST_F(LangMsgBoxTest, TheRecordsFieldsMakeTheBox) {
         EXPECT_EQ(box.title, c.shownTitle);
         EXPECT_EQ(box.context, c.context);
         EXPECT_EQ(box.helpFile, Q(c.helpFile));
-        if (c.flags >= 0) {
-            EXPECT_EQ(box.flags, c.flags);
-        }
+        EXPECT_EQ(box.flags, c.flags);
         EXPECT_TRUE(box.prompt.startsWith(Q(c.prompt))) << box.prompt.toStdString();
     }
 }
@@ -399,14 +397,12 @@ TEST_F(CaptionTableTest, ProjectInfoNamesTheLanguageAndItsFiles) {
 TEST_F(CaptionTableTest, ShippedMessageTablesRunWithoutGapsInBothLanguages) {
     const auto rows = [](const QString& file) {
         auto db = Database::Open(file, true);
-        auto row = db->OpenRecordset(u"SELECT ID, Caption FROM tMessages ORDER BY ID"_s,
-                                     RecordsetType::Snapshot);
-        QStringList captions;
-        for (; !row->Eof(); row->MoveNext()) {
-            EXPECT_EQ(row->Fields(0).toInt(), captions.size()) << file.toStdString();
-            captions.append(row->Fields(1).toString());
-        }
-        return captions;
+        EXPECT_EQ(test::SqlRows(*db,
+                                "SELECT MIN(ID), MAX(ID) + 1 - COUNT(*), "
+                                "COUNT(*) - COUNT(DISTINCT ID) FROM tMessages"),
+                  QStringList{u"0=0=0"_s})
+            << file.toStdString();
+        return test::SqlRows(*db, "SELECT Caption FROM tMessages ORDER BY ID");
     };
     const QStringList english = rows(tree_.DatabaseDir() + u"Kestrel.lng"_s);
     const QStringList german = rows(tree_.DatabaseDir() + u"LANGUAGES/DE/Kestrel.lng"_s);
@@ -436,13 +432,13 @@ TEST(ProjectNoticeTest, TheWaitNoticesAskForNoButtonTheyLack) {
         {"/ADDINS/DATABASE/Kestrel.lng", "Retry|Cancel|Ignore|Abort|Yes|No"},
         {"/ADDINS/DATABASE/LANGUAGES/DE/Kestrel.lng", "Wiederholen|Abbrechen|Ignorieren|Ja|Nein"}};
     for (const auto& language : languages) {
-        auto db = Database::Open(QStringLiteral(KESTREL_STAGE_ROOT) + Q(language.lng), true);
-        auto rows = db->OpenRecordset(
-            u"SELECT OleServerBusyMsgText, OleRequestPendingMsgText FROM tProject"_s);
-        ASSERT_FALSE(rows->Eof()) << language.lng;
+        const QStringList texts = test::SqlRows(
+            *Database::Open(QStringLiteral(KESTREL_STAGE_ROOT) + Q(language.lng), true),
+            "SELECT OleServerBusyMsgText FROM tProject UNION ALL "
+            "SELECT OleRequestPendingMsgText FROM tProject");
+        ASSERT_EQ(texts.size(), 2) << language.lng;
         const QRegularExpression button(u"\\b(%1)\\b"_s.arg(Q(language.otherButtons)));
-        for (int field = 0; field < 2; ++field) {
-            const QString text = rows->Fields(field).toString();
+        for (const QString& text : texts) {
             EXPECT_FALSE(text.isEmpty()) << language.lng;
             EXPECT_FALSE(button.match(text).hasMatch()) << text.toStdString();
         }

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QFrame>
-#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -214,10 +213,6 @@ TEST_F(WindowLocalizerTest, CaptionsByKind) {
         EXPECT_EQ(shown(), u"Caption of %1"_s.arg(Q(name)));
     }
     EXPECT_TRUE(tree_.boxes.shown.empty());
-    // The grid shows its caption in a bar above the heads, none when empty.
-    const int withCaption = grid_->horizontalHeader()->sizeHint().height();
-    grid_->SetCaption(QString());
-    EXPECT_LT(grid_->horizontalHeader()->sizeHint().height(), withCaption);
 }
 
 TEST_F(WindowLocalizerTest, GridHeadsAndListBar) {

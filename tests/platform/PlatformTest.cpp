@@ -251,29 +251,16 @@ TEST(CaseInsensitiveTextTest, CollatesTheRightOperandOfTextComparisons) {
     EXPECT_NE(CompareTextNoCase(u"weiß", u"WEISS"), 0);
 }
 
-TEST(QuoteNameTest, DoublesEmbeddedQuotes) {
-    EXPECT_EQ(QuoteName(u"tMessages"_s), u"\"tMessages\""_s);
-    EXPECT_EQ(QuoteName(u"a\"b"_s), u"\"a\"\"b\""_s);
-}
-
-void StrayWarning() {
-    qCWarning(lcDb, "a stray warning");
-}
-
-void UnmetExpectation() {
-    const test::ExpectQtWarning never(u"never said"_s);
-}
-
 // The test main fails a test on a warning nobody declared, and a declared
 // warning that never comes fails it as well.
 TEST(LoggingTest, UndeclaredWarningsAndUnmetExpectationsFailTheTest) {
-    EXPECT_NONFATAL_FAILURE(StrayWarning(),
+    EXPECT_NONFATAL_FAILURE(qCWarning(lcDb, "a stray warning"),
                             "Unexpected Qt warning message: kestrel.db: a stray warning");
-    EXPECT_NONFATAL_FAILURE(UnmetExpectation(), "never said\" did not come");
+    EXPECT_NONFATAL_FAILURE(test::ExpectQtWarning(u"never said"_s), "never said\" did not come");
     {
         const test::ExpectQtWarning declared(u"^kestrel.db: a stray"_s);
-        StrayWarning();
-        StrayWarning();
+        qCWarning(lcDb, "a stray warning");
+        qCWarning(lcDb, "a stray warning");
         EXPECT_EQ(declared.Count(), 2);
         // Only what matches is taken.
         EXPECT_NONFATAL_FAILURE(qCritical("something else"),

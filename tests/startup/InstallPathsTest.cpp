@@ -11,7 +11,6 @@
 
 #include "platform/Database.h"
 #include "platform/FileOps.h"
-#include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -88,9 +87,8 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
         SCOPED_TRACE(c.expected);
         test::ResetProcessState();
         test::MapSettingsStore store;
-        for (const Setting& s : c.settings) {
+        for (const Setting& s : c.settings)
             store.Set(Q(s.application), Q(s.section), Q(s.key), Q(s.value));
-        }
         services().settings = &store;
         services().programFolder = Q(c.programFolder);
         EXPECT_EQ(GetInstallPath(Q(c.module), Q(c.kind)), Q(c.expected));
@@ -293,7 +291,6 @@ protected:
                                  "'KESTREL'")
                       .arg(n));
     }
-    qlonglong Counter() const { return test::StoredCounter(Serial()); }
     // Makes a copy as the add-in asked by `addin`; the test's end removes it.
     QString Make(const QString& addin = u"KESTREL"_s, const QString& templateFile = QString()) {
         const QString name =
@@ -301,12 +298,6 @@ protected:
         if (!name.isEmpty())
             made_ << name;
         return name;
-    }
-    // The numbered copies and their journals in the folder, sorted.
-    QStringList CopiesLeft() const {
-        return QDir(tree_.DatabaseDir())
-            .entryList({u"KESTREL?*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot,
-                       QDir::Name | QDir::IgnoreCase);
     }
     void Put(const QString& name, const QByteArray& content = "left behind") {
         ASSERT_TRUE(test::WriteFile(tree_.DatabaseDir() + name, content));
@@ -397,15 +388,16 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
              << u"KESTREL6.MDB-journal"_s;
     expected.sort(Qt::CaseInsensitive);
     const QStringList others = QDir(tree_.DatabaseDir()).entryList({u"OTHER*"_s});
-    EXPECT_EQ(CopiesLeft() + others, expected);
+    EXPECT_EQ(tree_.WorkingCopies() + others, expected);
 
     // Killed, the other process leaves its copy to the next start; our own
     // copies are never touched.
     otherProcess.Kill();
     sameProcess.Release();
     EXPECT_EQ(Make(), u"KESTREL102.MDB"_s);
-    EXPECT_EQ(CopiesLeft(), QStringList({"KESTREL07.MDB", "KESTREL101.MDB", "KESTREL102.MDB",
-                                         "KESTREL12345.MDB", "KESTREL3.MDB.bak", "KESTRELX.MDB"}));
+    EXPECT_EQ(tree_.WorkingCopies(),
+              QStringList({"KESTREL07.MDB", "KESTREL101.MDB", "KESTREL102.MDB", "KESTREL12345.MDB",
+                           "KESTREL3.MDB.bak", "KESTRELX.MDB"}));
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), u"KESTREL101.MDB"_s), nullptr);
 }
 
@@ -449,13 +441,14 @@ TEST_F(WorkingCopyTest, AFailedCopyIsToldAndLeavesNothing) {
         c.breakIt();
         const QString result = Make();
         c.mendIt();
-        EXPECT_EQ(Counter(), c.tried < 0 ? 0 : 200 + c.tried);  // the mended row counts from 0
+        EXPECT_EQ(test::StoredCounter(Serial()),
+                  c.tried < 0 ? 0 : 200 + c.tried);  // the mended row counts from 0
         EXPECT_EQ(result, QString());
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         const QString prompt = tree_.boxes.Last().prompt;
         EXPECT_TRUE(prompt.contains(Q(c.reason))) << prompt.toStdString();
         EXPECT_EQ(prompt.contains(u"64 numbers"_s), c.tried > 0) << prompt.toStdString();
-        EXPECT_EQ(CopiesLeft(), QStringList());
+        EXPECT_EQ(tree_.WorkingCopies(), QStringList());
         // The counter is free again for the next instance.
         EXPECT_NO_THROW(test::HeldTable(Serial(), u"SerialTable"_s));
     }

@@ -12,8 +12,6 @@
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
-#include "platform/Recordset.h"
-#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
@@ -111,7 +109,7 @@ TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
 // In German the start picks the language's own catalogue, help, report and
 // Qt's German texts. A German file that is missing is replaced by the
 // English one: the start goes on, and one notice names every missing file.
-TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
+TEST_F(StartupTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
     enum Missing { kNone = 0, kCatalogue = 1, kHelp = 2, kReport = 4, kQt = 8 };
     struct Case {
         const char* name;
@@ -140,13 +138,11 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
         std::optional<test::ExpectQtWarning> logged;
         if (missingCount > 0)
             logged.emplace(u"^kestrel.ui: A file of the language is missing"_s);
-        int windows = 0;
-        SetMainWindowLauncher([&windows] { return ++windows > 0; });
+        windowsShown_ = 0;
         services().commandLine = u"PBX1"_s;
         Main();
-        SetMainWindowLauncher(nullptr);
         EXPECT_FALSE(tree.process.Ended());
-        EXPECT_EQ(windows, 1);
+        EXPECT_EQ(windowsShown_, 1);
 
         EXPECT_EQ(CatalogueTemplate(), c.missing & kCatalogue ? QString() : files[0]);
         EXPECT_EQ(HelpFileName(), c.missing & kHelp ? u"kestrel.hlp"_s : u"kestrel_de.hlp"_s);
@@ -236,12 +232,6 @@ protected:
         if (program_.isEmpty())
             GTEST_SKIP() << "the add-in program is not staged";
     }
-    // The numbered working copies (and journals) in the database folder.
-    static QStringList CopiesLeft(const test::RuntimeTree& tree) {
-        return QDir(tree.DatabaseDir())
-            .entryList({u"KESTREL?*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
-
     test::RuntimeTree tree_;
     QString program_;
 };
@@ -279,7 +269,7 @@ TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
         EXPECT_TRUE(err.contains(u"kestrel.ui: The start failed: "_s)) << err.toStdString();
         EXPECT_TRUE(out.contains(u"[message]"_s) && (err + out).contains(Q(c.reason)))
             << err.toStdString() << out.toStdString();
-        EXPECT_EQ(CopiesLeft(tree), QStringList());
+        EXPECT_EQ(tree.WorkingCopies(), QStringList());
     }
 }
 
@@ -293,16 +283,16 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     // before, its number would simply be handed out again).
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            const QStringList copies = CopiesLeft(tree_);
+            const QStringList copies = tree_.WorkingCopies();
             return copies.size() == 1 &&
                    copies.first() ==
                        u"KESTREL%1.MDB"_s.arg(test::StoredCounter(File(tree_, "Serial.MDB")));
         },
         60000));
-    const QString leftover = CopiesLeft(tree_).first();
+    const QString leftover = tree_.WorkingCopies().first();
     killed.kill();
     ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));
-    ASSERT_EQ(CopiesLeft(tree_), QStringList{leftover});
+    ASSERT_EQ(tree_.WorkingCopies(), QStringList{leftover});
 
     QProcessEnvironment env = tree_.AddinEnvironment();
     // It ends by itself once its window is up.
@@ -312,16 +302,16 @@ TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
     next.start(program_, {u"PBX1"_s});
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            const QStringList copies = CopiesLeft(tree_);
+            const QStringList copies = tree_.WorkingCopies();
             return next.state() == QProcess::NotRunning ||
                    (copies.size() == 1 && copies.first() != leftover);
         },
         60000));
-    EXPECT_FALSE(CopiesLeft(tree_).contains(leftover));
+    EXPECT_FALSE(tree_.WorkingCopies().contains(leftover));
     ASSERT_TRUE(test::WaitFor([&] { return next.state() == QProcess::NotRunning; }, 60000));
     EXPECT_EQ(next.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
-    EXPECT_EQ(CopiesLeft(tree_), QStringList());
+    EXPECT_EQ(tree_.WorkingCopies(), QStringList());
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "platform/Database.h"
@@ -51,8 +49,6 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
     } cases[] = {
         // Without a setting; the reader only for helm32.
         {kAddins, kNone, "Addins", "Help", "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
-        {kAddins, kNone, "Addins", "DataBase", "/SRV/X/OPSHELM32/30000/ADDINS/DATABASE/"},
-        {kAddins, kNone, "ADDINS", "Report", "/SRV/X/OPSHELM32/30000/ADDINS/REPORT/"},
         {kAddins, kNone, "Addins", "RegDBofHelm32",
          "/SRV/X/OPSHELM32/30000/ADDINS/../HELM32/DATABASE/"},
         {kAddins, kNone, "Addins", "BackGrnd", "/SRV/X/OPSHELM32/30000/ADDINS/../BACKGRND/"},
@@ -110,19 +106,6 @@ protected:
     test::RuntimeTree tree_;
     UserTreeSettings settings_{tree_.settings};
 };
-
-// Run as root, the install test covers this with a tree nobody can write.
-TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "an administrator writes every folder";
-    for (const char* folder : {"/HELM32/DATABASE", "/ADDINS/DATABASE"}) {
-        const QString path = Installed() + Q(folder);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-        EXPECT_TRUE(IsSharedTree(Installed())) << folder;
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    EXPECT_FALSE(IsSharedTree(Installed()));
-}
 
 // A tree is shared by its marker; the mirror leaves the marker out.
 TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
@@ -286,10 +269,7 @@ protected:
     QString Template() const { return tree_.DatabaseDir() + u"KESTREL.MDB"_s; }
     QString Copy(int n) const { return tree_.DatabaseDir() + u"KESTREL%1.MDB"_s.arg(n); }
     void SetCounter(int n) {
-        tree_.Sql(Serial(),
-                  QStringLiteral("UPDATE SerialTable SET SerialCounter = %1 WHERE Addin = "
-                                 "'KESTREL'")
-                      .arg(n));
+        tree_.Sql(Serial(), u"UPDATE SerialTable SET SerialCounter = %1"_s.arg(n));
     }
     // Makes a copy as the add-in asked by `addin`; the test's end removes it.
     QString Make(const QString& addin = u"KESTREL"_s, const QString& templateFile = QString()) {

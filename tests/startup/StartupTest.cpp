@@ -22,7 +22,6 @@
 #include "support/RuntimeTree.h"
 #include "support/SqlRows.h"
 #include "support/TableFiles.h"
-#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -198,16 +197,12 @@ TEST_F(StartupTest, OpenDbAndLookupFieldTellTheirFailures) {
     EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(u" [3024]"_s));
 }
 
-// A database of the tree the start reads, by its name.
-QString File(const test::RuntimeTree& t, const char* name) {
-    return (qstrcmp(name, "Common.LNG") == 0 ? t.SuiteDatabaseDir() : t.DatabaseDir()) + Q(name);
-}
-
 // Breaks `name` by `how`: removed, garbage, empty, a folder in its place,
 // held as a second instance starting in the same instant holds it, or the
 // statement given. What it returns is kept until the start has ended.
 std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const char* how) {
-    const QString file = File(t, name);
+    const QString file =
+        (qstrcmp(name, "Common.LNG") == 0 ? t.SuiteDatabaseDir() : t.DatabaseDir()) + Q(name);
     const QByteArray kind(how);
     if (kind == "garbage" || kind == "empty" || kind == "remove" || kind == "folder")
         QFile::remove(file);
@@ -224,22 +219,10 @@ std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const 
     return nullptr;
 }
 
-// The real program started standalone in a copy of the staged tree.
-class StandaloneProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        program_ = tree_.AddinProgram();
-        if (program_.isEmpty())
-            GTEST_SKIP() << "the add-in program is not staged";
-    }
-    test::RuntimeTree tree_;
-    QString program_;
-};
-
 // Each broken condition of the start ends it at once with status 1, its
 // message box, a line on the standard error saying why (the reason is in
 // one or the other), and no working copy left.
-TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
+TEST(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
     const struct {
         const char *file, *how, *reason;
     } cases[] = {{"KESTREL.MDB", "garbage", "of KESTREL.MDB cannot be used"},
@@ -257,6 +240,8 @@ TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.how);
         test::RuntimeTree tree;
+        if (tree.AddinProgram().isEmpty())
+            GTEST_SKIP() << "the add-in program is not staged";
         const std::shared_ptr<void> kept = Break(tree, c.file, c.how);
         QProcess process;
         process.setProcessEnvironment(tree.AddinEnvironment());
@@ -271,47 +256,6 @@ TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
             << err.toStdString() << out.toStdString();
         EXPECT_EQ(tree.WorkingCopies(), QStringList());
     }
-}
-
-// An instance killed by SIGKILL leaves its working copy behind; the next
-// start removes it, and its own copy goes when it ends.
-TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
-    QProcess killed;
-    killed.setProcessEnvironment(tree_.AddinEnvironment());
-    killed.start(program_, {u"PBX1"_s});
-    // Killed once its copy is made and its number stored for good (killed
-    // before, its number would simply be handed out again).
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            const QStringList copies = tree_.WorkingCopies();
-            return copies.size() == 1 &&
-                   copies.first() ==
-                       u"KESTREL%1.MDB"_s.arg(test::StoredCounter(File(tree_, "Serial.MDB")));
-        },
-        60000));
-    const QString leftover = tree_.WorkingCopies().first();
-    killed.kill();
-    ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));
-    ASSERT_EQ(tree_.WorkingCopies(), QStringList{leftover});
-
-    QProcessEnvironment env = tree_.AddinEnvironment();
-    // It ends by itself once its window is up.
-    env.insert(u"KESTREL_SCREENSHOT"_s, tree_.Root() + u"/shot.png"_s);
-    QProcess next;
-    next.setProcessEnvironment(env);
-    next.start(program_, {u"PBX1"_s});
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            const QStringList copies = tree_.WorkingCopies();
-            return next.state() == QProcess::NotRunning ||
-                   (copies.size() == 1 && copies.first() != leftover);
-        },
-        60000));
-    EXPECT_FALSE(tree_.WorkingCopies().contains(leftover));
-    ASSERT_TRUE(test::WaitFor([&] { return next.state() == QProcess::NotRunning; }, 60000));
-    EXPECT_EQ(next.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
-    EXPECT_EQ(tree_.WorkingCopies(), QStringList());
 }
 
 }  // namespace

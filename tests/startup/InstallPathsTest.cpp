@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "platform/Database.h"
 #include "platform/FileOps.h"
-#include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -52,8 +49,6 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
     } cases[] = {
         // Without a setting; the reader only for helm32.
         {kAddins, kNone, "Addins", "Help", "/SRV/X/OPSHELM32/30000/ADDINS/HELP/"},
-        {kAddins, kNone, "Addins", "DataBase", "/SRV/X/OPSHELM32/30000/ADDINS/DATABASE/"},
-        {kAddins, kNone, "ADDINS", "Report", "/SRV/X/OPSHELM32/30000/ADDINS/REPORT/"},
         {kAddins, kNone, "Addins", "RegDBofHelm32",
          "/SRV/X/OPSHELM32/30000/ADDINS/../HELM32/DATABASE/"},
         {kAddins, kNone, "Addins", "BackGrnd", "/SRV/X/OPSHELM32/30000/ADDINS/../BACKGRND/"},
@@ -88,9 +83,8 @@ TEST(InstallPathTest, FollowsTheLayoutAndTheSettings) {
         SCOPED_TRACE(c.expected);
         test::ResetProcessState();
         test::MapSettingsStore store;
-        for (const Setting& s : c.settings) {
+        for (const Setting& s : c.settings)
             store.Set(Q(s.application), Q(s.section), Q(s.key), Q(s.value));
-        }
         services().settings = &store;
         services().programFolder = Q(c.programFolder);
         EXPECT_EQ(GetInstallPath(Q(c.module), Q(c.kind)), Q(c.expected));
@@ -112,19 +106,6 @@ protected:
     test::RuntimeTree tree_;
     UserTreeSettings settings_{tree_.settings};
 };
-
-// Run as root, the install test covers this with a tree nobody can write.
-TEST_F(UserTreeTest, SharedWhenTheUserCannotWriteADatabaseFolder) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "an administrator writes every folder";
-    for (const char* folder : {"/HELM32/DATABASE", "/ADDINS/DATABASE"}) {
-        const QString path = Installed() + Q(folder);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-        EXPECT_TRUE(IsSharedTree(Installed())) << folder;
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    EXPECT_FALSE(IsSharedTree(Installed()));
-}
 
 // A tree is shared by its marker; the mirror leaves the marker out.
 TEST_F(UserTreeTest, MirrorsWithOwnFoldersCopiesAndLinks) {
@@ -288,12 +269,8 @@ protected:
     QString Template() const { return tree_.DatabaseDir() + u"KESTREL.MDB"_s; }
     QString Copy(int n) const { return tree_.DatabaseDir() + u"KESTREL%1.MDB"_s.arg(n); }
     void SetCounter(int n) {
-        tree_.Sql(Serial(),
-                  QStringLiteral("UPDATE SerialTable SET SerialCounter = %1 WHERE Addin = "
-                                 "'KESTREL'")
-                      .arg(n));
+        tree_.Sql(Serial(), u"UPDATE SerialTable SET SerialCounter = %1"_s.arg(n));
     }
-    qlonglong Counter() const { return test::StoredCounter(Serial()); }
     // Makes a copy as the add-in asked by `addin`; the test's end removes it.
     QString Make(const QString& addin = u"KESTREL"_s, const QString& templateFile = QString()) {
         const QString name =
@@ -301,12 +278,6 @@ protected:
         if (!name.isEmpty())
             made_ << name;
         return name;
-    }
-    // The numbered copies and their journals in the folder, sorted.
-    QStringList CopiesLeft() const {
-        return QDir(tree_.DatabaseDir())
-            .entryList({u"KESTREL?*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot,
-                       QDir::Name | QDir::IgnoreCase);
     }
     void Put(const QString& name, const QByteArray& content = "left behind") {
         ASSERT_TRUE(test::WriteFile(tree_.DatabaseDir() + name, content));
@@ -397,15 +368,16 @@ TEST_F(WorkingCopyTest, AStartRemovesTheCopiesNoRunningInstanceHolds) {
              << u"KESTREL6.MDB-journal"_s;
     expected.sort(Qt::CaseInsensitive);
     const QStringList others = QDir(tree_.DatabaseDir()).entryList({u"OTHER*"_s});
-    EXPECT_EQ(CopiesLeft() + others, expected);
+    EXPECT_EQ(tree_.WorkingCopies() + others, expected);
 
     // Killed, the other process leaves its copy to the next start; our own
     // copies are never touched.
     otherProcess.Kill();
     sameProcess.Release();
     EXPECT_EQ(Make(), u"KESTREL102.MDB"_s);
-    EXPECT_EQ(CopiesLeft(), QStringList({"KESTREL07.MDB", "KESTREL101.MDB", "KESTREL102.MDB",
-                                         "KESTREL12345.MDB", "KESTREL3.MDB.bak", "KESTRELX.MDB"}));
+    EXPECT_EQ(tree_.WorkingCopies(),
+              QStringList({"KESTREL07.MDB", "KESTREL101.MDB", "KESTREL102.MDB", "KESTREL12345.MDB",
+                           "KESTREL3.MDB.bak", "KESTRELX.MDB"}));
     EXPECT_NE(OpenWorkingDb(tree_.DatabaseDir(), u"KESTREL101.MDB"_s), nullptr);
 }
 
@@ -449,13 +421,14 @@ TEST_F(WorkingCopyTest, AFailedCopyIsToldAndLeavesNothing) {
         c.breakIt();
         const QString result = Make();
         c.mendIt();
-        EXPECT_EQ(Counter(), c.tried < 0 ? 0 : 200 + c.tried);  // the mended row counts from 0
+        EXPECT_EQ(test::StoredCounter(Serial()),
+                  c.tried < 0 ? 0 : 200 + c.tried);  // the mended row counts from 0
         EXPECT_EQ(result, QString());
         ASSERT_EQ(tree_.boxes.shown.size(), 1u);
         const QString prompt = tree_.boxes.Last().prompt;
         EXPECT_TRUE(prompt.contains(Q(c.reason))) << prompt.toStdString();
         EXPECT_EQ(prompt.contains(u"64 numbers"_s), c.tried > 0) << prompt.toStdString();
-        EXPECT_EQ(CopiesLeft(), QStringList());
+        EXPECT_EQ(tree_.WorkingCopies(), QStringList());
         // The counter is free again for the next instance.
         EXPECT_NO_THROW(test::HeldTable(Serial(), u"SerialTable"_s));
     }

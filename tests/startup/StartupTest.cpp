@@ -12,8 +12,6 @@
 #include "localisation/Messages.h"
 #include "platform/AppInfo.h"
 #include "platform/Database.h"
-#include "platform/Recordset.h"
-#include "platform/RunError.h"
 #include "platform/Services.h"
 #include "startup/AddinRegistration.h"
 #include "startup/DbAccess.h"
@@ -24,7 +22,6 @@
 #include "support/RuntimeTree.h"
 #include "support/SqlRows.h"
 #include "support/TableFiles.h"
-#include "support/WaitFor.h"
 
 namespace kestrel {
 namespace {
@@ -111,7 +108,7 @@ TEST_F(StartupTest, RegistrationFindsItsRowWhateverTheCase) {
 // In German the start picks the language's own catalogue, help, report and
 // Qt's German texts. A German file that is missing is replaced by the
 // English one: the start goes on, and one notice names every missing file.
-TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
+TEST_F(StartupTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
     enum Missing { kNone = 0, kCatalogue = 1, kHelp = 2, kReport = 4, kQt = 8 };
     struct Case {
         const char* name;
@@ -140,13 +137,11 @@ TEST(LanguageStartTest, AMissingGermanFileFallsBackToEnglishWithOneNotice) {
         std::optional<test::ExpectQtWarning> logged;
         if (missingCount > 0)
             logged.emplace(u"^kestrel.ui: A file of the language is missing"_s);
-        int windows = 0;
-        SetMainWindowLauncher([&windows] { return ++windows > 0; });
+        windowsShown_ = 0;
         services().commandLine = u"PBX1"_s;
         Main();
-        SetMainWindowLauncher(nullptr);
         EXPECT_FALSE(tree.process.Ended());
-        EXPECT_EQ(windows, 1);
+        EXPECT_EQ(windowsShown_, 1);
 
         EXPECT_EQ(CatalogueTemplate(), c.missing & kCatalogue ? QString() : files[0]);
         EXPECT_EQ(HelpFileName(), c.missing & kHelp ? u"kestrel.hlp"_s : u"kestrel_de.hlp"_s);
@@ -202,16 +197,12 @@ TEST_F(StartupTest, OpenDbAndLookupFieldTellTheirFailures) {
     EXPECT_TRUE(tree_.boxes.Last().prompt.endsWith(u" [3024]"_s));
 }
 
-// A database of the tree the start reads, by its name.
-QString File(const test::RuntimeTree& t, const char* name) {
-    return (qstrcmp(name, "Common.LNG") == 0 ? t.SuiteDatabaseDir() : t.DatabaseDir()) + Q(name);
-}
-
 // Breaks `name` by `how`: removed, garbage, empty, a folder in its place,
 // held as a second instance starting in the same instant holds it, or the
 // statement given. What it returns is kept until the start has ended.
 std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const char* how) {
-    const QString file = File(t, name);
+    const QString file =
+        (qstrcmp(name, "Common.LNG") == 0 ? t.SuiteDatabaseDir() : t.DatabaseDir()) + Q(name);
     const QByteArray kind(how);
     if (kind == "garbage" || kind == "empty" || kind == "remove" || kind == "folder")
         QFile::remove(file);
@@ -228,28 +219,10 @@ std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const 
     return nullptr;
 }
 
-// The real program started standalone in a copy of the staged tree.
-class StandaloneProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        program_ = tree_.AddinProgram();
-        if (program_.isEmpty())
-            GTEST_SKIP() << "the add-in program is not staged";
-    }
-    // The numbered working copies (and journals) in the database folder.
-    static QStringList CopiesLeft(const test::RuntimeTree& tree) {
-        return QDir(tree.DatabaseDir())
-            .entryList({u"KESTREL?*.MDB*"_s}, QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
-
-    test::RuntimeTree tree_;
-    QString program_;
-};
-
 // Each broken condition of the start ends it at once with status 1, its
 // message box, a line on the standard error saying why (the reason is in
 // one or the other), and no working copy left.
-TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
+TEST(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
     const struct {
         const char *file, *how, *reason;
     } cases[] = {{"KESTREL.MDB", "garbage", "of KESTREL.MDB cannot be used"},
@@ -267,6 +240,8 @@ TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.how);
         test::RuntimeTree tree;
+        if (tree.AddinProgram().isEmpty())
+            GTEST_SKIP() << "the add-in program is not staged";
         const std::shared_ptr<void> kept = Break(tree, c.file, c.how);
         QProcess process;
         process.setProcessEnvironment(tree.AddinEnvironment());
@@ -279,49 +254,8 @@ TEST_F(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
         EXPECT_TRUE(err.contains(u"kestrel.ui: The start failed: "_s)) << err.toStdString();
         EXPECT_TRUE(out.contains(u"[message]"_s) && (err + out).contains(Q(c.reason)))
             << err.toStdString() << out.toStdString();
-        EXPECT_EQ(CopiesLeft(tree), QStringList());
+        EXPECT_EQ(tree.WorkingCopies(), QStringList());
     }
-}
-
-// An instance killed by SIGKILL leaves its working copy behind; the next
-// start removes it, and its own copy goes when it ends.
-TEST_F(StandaloneProgramTest, TheNextStartRemovesTheCopyOfAKilledInstance) {
-    QProcess killed;
-    killed.setProcessEnvironment(tree_.AddinEnvironment());
-    killed.start(program_, {u"PBX1"_s});
-    // Killed once its copy is made and its number stored for good (killed
-    // before, its number would simply be handed out again).
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            const QStringList copies = CopiesLeft(tree_);
-            return copies.size() == 1 &&
-                   copies.first() ==
-                       u"KESTREL%1.MDB"_s.arg(test::StoredCounter(File(tree_, "Serial.MDB")));
-        },
-        60000));
-    const QString leftover = CopiesLeft(tree_).first();
-    killed.kill();
-    ASSERT_TRUE(test::WaitFor([&] { return killed.state() == QProcess::NotRunning; }, 30000));
-    ASSERT_EQ(CopiesLeft(tree_), QStringList{leftover});
-
-    QProcessEnvironment env = tree_.AddinEnvironment();
-    // It ends by itself once its window is up.
-    env.insert(u"KESTREL_SCREENSHOT"_s, tree_.Root() + u"/shot.png"_s);
-    QProcess next;
-    next.setProcessEnvironment(env);
-    next.start(program_, {u"PBX1"_s});
-    ASSERT_TRUE(test::WaitFor(
-        [&] {
-            const QStringList copies = CopiesLeft(tree_);
-            return next.state() == QProcess::NotRunning ||
-                   (copies.size() == 1 && copies.first() != leftover);
-        },
-        60000));
-    EXPECT_FALSE(CopiesLeft(tree_).contains(leftover));
-    ASSERT_TRUE(test::WaitFor([&] { return next.state() == QProcess::NotRunning; }, 60000));
-    EXPECT_EQ(next.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
-    EXPECT_EQ(CopiesLeft(tree_), QStringList());
 }
 
 }  // namespace

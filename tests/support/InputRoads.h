@@ -39,8 +39,7 @@ inline bool EnterByRoad(QLineEdit* box, const QString& road, const QString& text
             QCoreApplication::sendEvent(box, &press);
         }
     } else if (road == u"ctrl+v x11") {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
-        QCoreApplication::sendEvent(box, &press);
+        return EnterByRoad(box, QStringLiteral("keys ^V"), text);
     } else if (road == u"ctrl+v") {
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
     } else if (road == u"control text") {

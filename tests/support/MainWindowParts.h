@@ -42,10 +42,9 @@ T* Child(const QObject* parent, const char* name) {
 
 // The catalogue's title node of an item, or nullptr.
 inline QStandardItem* Title(const CatalogueTreeModel& model, const QString& tag) {
-    for (int r = 0; r < model.rowCount(); ++r) {
+    for (int r = 0; r < model.rowCount(); ++r)
         if (CatalogueTreeModel::Tag(model.item(r)) == tag)
             return model.item(r);
-    }
     return nullptr;
 }
 

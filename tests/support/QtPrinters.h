@@ -11,8 +11,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i) {
+    for (qsizetype i = 0; i < list.size(); ++i)
         *os << (i ? ", " : "") << '"' << list.at(i).toStdString() << '"';
-    }
     *os << '}';
 }

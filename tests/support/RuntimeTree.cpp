@@ -131,4 +131,10 @@ void RuntimeTree::Sql(const QString& file, const QString& sql) const {
     Database::Open(file, false)->Execute(sql);
 }
 
+QStringList RuntimeTree::WorkingCopies() const {
+    return QDir(DatabaseDir())
+        .entryList({QStringLiteral("KESTREL?*.MDB*")}, QDir::AllEntries | QDir::NoDotAndDotDot,
+                   QDir::Name | QDir::IgnoreCase);
+}
+
 }  // namespace kestrel::test

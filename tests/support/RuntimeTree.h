@@ -39,6 +39,9 @@ public:
 
     // Runs a statement on one of the tree's database files directly.
     void Sql(const QString& file, const QString& sql) const;
+    // The numbered working copies (and their journals) in the database
+    // folder, sorted whatever the case.
+    QStringList WorkingCopies() const;
 
     // The add-in program staged in this tree, made executable; empty when
     // the build has not staged it.

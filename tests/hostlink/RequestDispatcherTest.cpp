@@ -359,15 +359,6 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
     }
 }
 
-// The engineer is shown nothing; the log names the step and the error.
-TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
-    const test::ExpectQtWarning logged(QStringLiteral(
-        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
-    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
-    RoundTrip(QStringLiteral("13"), 0);  // and back to idle
-    EXPECT_EQ(logged.Count(), 1);
-}
-
 // The plain road's step waits the timer's interval; a request sent to be
 // answered at once (the safety net's) runs its step at the next turn, and
 // only that request. A Tag that names no routine or no number leaves the
@@ -434,6 +425,13 @@ TEST_F(RequestDispatcherTest, AnAnswerRunsItsTagsStepOrStep15WhenItFailed) {
             EXPECT_TRUE(dispatcher_.LastAnswerIs61());
         }
     }
+    // A step that fails ends the tick quietly: the engineer is shown nothing,
+    // the log names the step and the error, and the dispatcher is idle again.
+    const test::ExpectQtWarning logged(QStringLiteral(
+        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
+    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
+    RoundTrip(QStringLiteral("13"), 0);
+    EXPECT_EQ(logged.Count(), 1);
 }
 
 // A host's failure is logged and swallowed; a fault of ours is not.
@@ -451,7 +449,7 @@ TEST(TryHostCallTest, SwallowsOnlyTheHostsFailure) {
                  std::logic_error);
 }
 
-TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
+TEST(cListRequestTest, IndicesOutsideTheListsAndTheLineAfter32767ChangeNothing) {
     cListRequest r;
     r.AddToList(QStringLiteral("3001"), QStringLiteral("001"));
     for (int index : {-1, 1, 32767, -32768}) {
@@ -462,11 +460,8 @@ TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
     }
     EXPECT_EQ(r.Count(), 1);
     EXPECT_EQ(r.FirstData(0), QStringLiteral("001"));
-}
-
-TEST(cListRequestTest, TheLineAfter32767OverflowsAndChangesNothing) {
-    cListRequest r;
-    for (int i = 0; i < cListRequest::kMaxCount; ++i)
+    // The line after 32767 overflows and changes nothing.
+    for (int i = 1; i < cListRequest::kMaxCount; ++i)
         r.AddToList(QStringLiteral("3001"));
     EXPECT_EQ(r.Count(), 32767);
     try {

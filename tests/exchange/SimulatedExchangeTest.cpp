@@ -155,81 +155,9 @@ public:
     bool cameInsideSend = false;
 };
 
-class SimulatedLinkTest : public SimulatedExchangeTest {
-protected:
-    cListRequest Send(SimulatedLink& link, cListRequest request, QString* reply = nullptr) {
-        const QString login = link.Login(QStringLiteral("PBX1"), &recorder_);
-        request.SetLoginID(login);
-        request.SetPBXName(QStringLiteral("PBX1"));
-        recorder_.insideSend = true;
-        const QString r = link.SendRequest(request);
-        recorder_.insideSend = false;
-        if (reply)
-            *reply = r;
-        const size_t before = recorder_.answers.size();
-        EXPECT_TRUE(test::WaitFor([&] { return recorder_.answers.size() > before; }));
-        link.LogOut(QStringLiteral("PBX1"), login);
-        return recorder_.answers.empty() ? cListRequest() : recorder_.answers.back();
-    }
-    Recorder recorder_;
-};
-
-TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
-    SimulatedLink link(dir_.path() + u'/', kSeed);
-    cListRequest request;
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("002"));
-    request.SetTag(QStringLiteral("13"));
-    QString reply;
-    const cListRequest answer = Send(link, request, &reply);
-    EXPECT_TRUE(reply.startsWith(QStringLiteral("REQ")));
-    EXPECT_FALSE(recorder_.cameInsideSend);
-    EXPECT_EQ(answer.Tag(), QStringLiteral("13"));
-    EXPECT_TRUE(answer.LoginID().startsWith(QStringLiteral("LOGIN")));
-    EXPECT_EQ(answer.ErrCode(), 0);
-    ASSERT_EQ(answer.Count(), 2);
-    EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
-
-    // The faults set in the exchange's file: a refused login or send, a link
-    // failing on an entry, a cancel from an entry on, an error code.
-    auto setFaults = [&](const std::function<void(ExchangeFaults&)>& set) {
-        ExchangeFaults faults;
-        set(faults);
-        Open(QStringLiteral("PBX1"))->SetFaults(faults);
-    };
-    setFaults([](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); });
-    EXPECT_EQ(link.Login(QStringLiteral("PBX1"), &recorder_), QStringLiteral("BUSY"));
-    setFaults([](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); });
-    request = cListRequest();
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
-    request.SetPBXName(QStringLiteral("PBX1"));
-    EXPECT_EQ(link.SendRequest(request), QStringLiteral("ERROR"));
-    request.SetLoginID(QStringLiteral("nobody"));
-    EXPECT_EQ(link.SendRequest(request), QStringLiteral("ERROR"));
-    setFaults([](ExchangeFaults& f) {
-        f.linkFailEntries = {1};
-        f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
-        f.cancelAfter = 3;
-    });
-    cListRequest writes;
-    for (int t = 3; t <= 7; ++t) {
-        writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
-                         QStringLiteral("1"));
-    }
-    const cListRequest faulted = Send(link, writes);
-    ASSERT_EQ(faulted.Count(), 5);
-    EXPECT_EQ(QStringList({faulted.ExtraData(0), faulted.ExtraData(1), faulted.ExtraData(2),
-                           faulted.SecondData(3), faulted.ExtraData(4)}),
-              QStringList({"OK", "OPX_PORT TROUBLES", "OK", "OPX_USERCANCEL", "OPX_USERCANCEL"}));
-    EXPECT_EQ(faulted.ErrCode(), 61);
-    setFaults([](ExchangeFaults& f) { f.errCode = 99; });
-    EXPECT_EQ(Send(link, writes).ErrCode(), 99);
-}
-
 // Requests of two logins on one link, slowed down so a cancel finds them
-// under way.
-class LinkCancelTest : public SimulatedLinkTest {
+// under way: trunk checks tagged as step 13.
+class LinkCancelTest : public SimulatedExchangeTest {
 protected:
     void SetUp() override {
         ExchangeFaults faults;
@@ -254,7 +182,11 @@ protected:
                               QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
         request.SetLoginID(login);
         request.SetPBXName(QStringLiteral("PBX1"));
-        return link_.SendRequest(request);
+        request.SetTag(QStringLiteral("13"));
+        recorder_.insideSend = true;
+        const QString reply = link_.SendRequest(request);
+        recorder_.insideSend = false;
+        return reply;
     }
     bool WaitForAnswers(size_t first, size_t other) {
         return test::WaitFor(
@@ -281,12 +213,62 @@ protected:
         int total;
     };
     SimulatedLink link_{dir_.path() + u'/', kSeed};
+    Recorder recorder_;
     Recorder other_;
     QString first_;
     QString second_;
     std::map<QString, std::vector<Step>> progress_;
     QStringList ended_;  // "request/login/error code" as each request ended
 };
+
+TEST_F(LinkCancelTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
+    EXPECT_TRUE(Send(first_, 2).startsWith(QStringLiteral("REQ")));
+    ASSERT_TRUE(WaitForAnswers(1, 0));
+    EXPECT_FALSE(recorder_.cameInsideSend);
+    const cListRequest answer = recorder_.answers.back();
+    EXPECT_EQ(answer.Tag(), QStringLiteral("13"));
+    EXPECT_EQ(answer.LoginID(), first_);
+    EXPECT_EQ(answer.ErrCode(), 0);
+    ASSERT_EQ(answer.Count(), 2);
+    EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
+
+    // The faults set in the exchange's file: a refused login or send, a link
+    // failing on an entry, a cancel from an entry on, an error code.
+    auto setFaults = [&](const std::function<void(ExchangeFaults&)>& set) {
+        ExchangeFaults faults;
+        set(faults);
+        Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    };
+    setFaults([](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); });
+    EXPECT_EQ(link_.Login(QStringLiteral("PBX1"), &recorder_), QStringLiteral("BUSY"));
+    setFaults([](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); });
+    EXPECT_EQ(Send(first_, 1), QStringLiteral("ERROR"));
+    EXPECT_EQ(Send(QStringLiteral("nobody"), 1), QStringLiteral("ERROR"));
+    setFaults([](ExchangeFaults& f) {
+        f.linkFailEntries = {1};
+        f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
+        f.cancelAfter = 3;
+    });
+    cListRequest writes;
+    for (int t = 3; t <= 7; ++t) {
+        writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
+                         QStringLiteral("1"));
+    }
+    writes.SetLoginID(first_);
+    writes.SetPBXName(QStringLiteral("PBX1"));
+    link_.SendRequest(writes);
+    ASSERT_TRUE(WaitForAnswers(2, 0));
+    const cListRequest faulted = recorder_.answers.back();
+    ASSERT_EQ(faulted.Count(), 5);
+    EXPECT_EQ(QStringList({faulted.ExtraData(0), faulted.ExtraData(1), faulted.ExtraData(2),
+                           faulted.SecondData(3), faulted.ExtraData(4)}),
+              QStringList({"OK", "OPX_PORT TROUBLES", "OK", "OPX_USERCANCEL", "OPX_USERCANCEL"}));
+    EXPECT_EQ(faulted.ErrCode(), 61);
+    setFaults([](ExchangeFaults& f) { f.errCode = 99; });
+    link_.SendRequest(writes);
+    ASSERT_TRUE(WaitForAnswers(3, 0));
+    EXPECT_EQ(recorder_.answers.back().ErrCode(), 99);
+}
 
 // A cancel takes only the request it names (by request, by login, or every
 // one under way), never one sent after it.

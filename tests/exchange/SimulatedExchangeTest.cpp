@@ -35,11 +35,13 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
     auto pbx1 = Open(QStringLiteral("PBX1"));
     auto pbx2 = Open(QStringLiteral("PBX2"));
     // Per exchange, each answer and the trunks that get it (000 and 0 are
-    // numbers, never assigned).
+    // numbers, never assigned); a list-up of such a trunk is the one entry
+    // with its answer.
     const struct {
         SimulatedExchange* x;
         const char* answer;
         QStringList trunks;
+        const char* cmd = "3000";
     } cases[] = {
         {pbx1.get(), "02", {"001"}},
         {pbx1.get(), "04", {"511"}},
@@ -47,24 +49,17 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
         {pbx1.get(), "DIGIT ERROR", {"512", "999999", "1234567", "1a", "-1", ""}},
         {pbx2.get(), "03", {"254"}},
         {pbx2.get(), "DIGIT ERROR", {"256"}},
+        {pbx1.get(), "TRK NOT ASSIGNED", {"000"}, "L30"},
+        {pbx1.get(), "DIGIT ERROR", {"512"}, "L30"},
     };
     for (const auto& c : cases) {
         for (const QString& trunk : c.trunks) {
-            const auto out = Ask(*c.x, QStringLiteral("3000"), trunk);
+            const auto out = Ask(*c.x, QString::fromLatin1(c.cmd), trunk);
             ASSERT_EQ(out.size(), 1u);
-            EXPECT_EQ(out[0].cmd, QStringLiteral("3000"));
+            EXPECT_EQ(out[0].cmd, QString::fromLatin1(c.cmd));
             EXPECT_EQ(out[0].firstData, trunk);
             EXPECT_EQ(out[0].secondData, QString::fromUtf8(c.answer)) << trunk.toStdString();
         }
-    }
-    // A list-up of such a trunk is the one entry with its answer.
-    for (const char* trunk : {"000", "512"}) {
-        const auto out = Ask(*pbx1, QStringLiteral("L30"), QString::fromUtf8(trunk));
-        ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0].cmd, QStringLiteral("L30"));
-        EXPECT_EQ(out[0].secondData, QString::fromUtf8(trunk) == u"000"
-                                         ? QStringLiteral("TRK NOT ASSIGNED")
-                                         : QStringLiteral("DIGIT ERROR"));
     }
     EXPECT_EQ(pbx1->Processor(), QStringLiteral("SC-K R5.0"));
     EXPECT_EQ(pbx2->Processor(), QStringLiteral("SC-K 4.2"));

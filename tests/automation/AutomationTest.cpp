@@ -1494,13 +1494,8 @@ protected:
 // not start a second request inside the first either.
 TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
     window_->show();
-    ListBar* bar = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"));
-    ASSERT_NE(bar, nullptr);
-    QToolButton* get = nullptr;
-    for (int item = 1; item <= bar->ItemCount(1); ++item) {
-        if (bar->ItemKey(1, item) == u"Get")
-            get = bar->ItemButton(1, item);
-    }
+    QToolButton* get = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"))
+                           ->ButtonForKey(QStringLiteral("Get"));
     ASSERT_NE(get, nullptr);
     test::PlayedHost* host = &host_;
     using Deliver = std::function<void(const cListRequest&)>;

@@ -590,21 +590,20 @@ TEST_F(AutomationTest, BusyHostsAreRetriedThenNoticed) {
     MoodyHost moody;
     host_->registerObject(QStringLiteral("/Moody"), &moody, QDBusConnection::ExportAllSlots);
     App().OleServerBusyTimeout = 400;
+    auto ask = [&] {
+        return CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
+                        QStringLiteral("GetComData"),
+                        {QStringLiteral("Kestrel"), QStringLiteral("MOVE")});
+    };
     // Retried until the host is free again: no notice.
     moody.busyAnswers = 2;
-    const QDBusMessage reply =
-        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
-                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")});
-    EXPECT_EQ(reply.arguments().value(0).toString(), QStringLiteral("120,90"));
+    EXPECT_EQ(ask().arguments().value(0).toString(), QStringLiteral("120,90"));
     EXPECT_EQ(moody.calls, 3);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // Busy for longer than the time-out: the busy notice, then a failure.
     moody.calls = 0;
     moody.busyAnswers = 1000;
-    EXPECT_THROW(
-        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
-                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")}),
-        RunError);
+    EXPECT_THROW(ask(), RunError);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().title, App().OleServerBusyMsgTitle);
     EXPECT_EQ(tree_.boxes.Last().prompt, App().OleServerBusyMsgText);

@@ -11,7 +11,6 @@
 #include <QDBusPendingCall>
 #include <QDBusServer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -53,9 +52,6 @@
 #include "mainwindow/WindowPosition.h"
 #include "mainwindow/dlgKestrel.h"
 #include "platform/AppInfo.h"
-#include "platform/Database.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Recordset.h"
 #include "platform/RunError.h"
 #include "platform/widgets/ListBar.h"
 #include "safetynet/CopyJournal.h"
@@ -98,6 +94,26 @@ extern "C" unsigned dbus_connection_send_with_reply(void* connection, void* mess
 // Parent, its link and its processor information. When the link answers,
 // and whether it answers Login at all, is the test's to choose.
 namespace kestrel::test {
+
+// A call on `connection`, not waited for.
+inline QDBusPendingCall Post(const QDBusConnection& connection, const QString& path,
+                             const QString& iface, const QString& member,
+                             const QVariantList& args = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
+    call.setArguments(args);
+    return connection.asyncCall(call);
+}
+
+// A call answered within `ms` (longer is a hang); an invalid message when
+// it was not.
+inline QDBusMessage CallOn(const QDBusConnection& connection, const QString& path,
+                           const QString& iface, const QString& member,
+                           const QVariantList& args = {}, int ms = 5000) {
+    QDBusPendingCall pending = Post(connection, path, iface, member, args);
+    if (!WaitFor([&] { return pending.isFinished(); }, ms))
+        return {};
+    return pending.reply();
+}
 
 // Replies to a call after `ms`, the event loop running meanwhile.
 inline void ReplyLater(const QDBusConnection& connection, const QDBusMessage& call,
@@ -160,7 +176,6 @@ public slots:
         }
     }
     void ShowCode(int) {}
-    void DisplayHelp(const QString&) {}
     void UnloadChild(qint16) {}
     void TurnOnFlow() {}
     void TurnOffFlow() {}
@@ -169,10 +184,6 @@ public slots:
         sendErrorReply(contract::kFailedError, QStringLiteral("nothing stored"));
         return {};
     }
-    QString PrintReport(const QString&, const QString&, const QString&, const QString&, int) {
-        return {};
-    }
-    void AddItem(const QString&) {}
 
 private:
     PlayedState& host_;
@@ -253,18 +264,11 @@ public:
     // The host's call of the add-in, not waited for.
     QDBusPendingCall Post(const QString& path, const QString& iface, const QString& member,
                           const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        return connection.asyncCall(call);
+        return test::Post(connection, path, iface, member, args);
     }
-    // A call answered within the bound (5 s: longer is a hang); an invalid
-    // message when it was not.
     QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
                       const QVariantList& args = {}) {
-        QDBusPendingCall pending = Post(path, iface, member, args);
-        if (!WaitFor([&] { return pending.isFinished(); }))
-            return {};
-        return pending.reply();
+        return CallOn(connection, path, iface, member, args);
     }
     // Creates a window, registers PBX1 as id 3 with it and shows it; its
     // path, empty when the add-in offered no class object.
@@ -318,25 +322,6 @@ protected:
         return Call(contract::kWindowPath, contract::kWindowInterface, QString::fromLatin1(member),
                     args);
     }
-    // A window registered for PBX1 as id 3.
-    dlgKestrel* Registered(QString* layer = nullptr) {
-        const QString created = Create();
-        Register(created, QStringLiteral("PBX1"), 3);
-        if (layer)
-            *layer = created;
-        return addin_->Session().Window();
-    }
-    std::unique_ptr<SimulatedExchange> Exchange() const {
-        return SimulatedExchange::Open(tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
-                                       QStringLiteral("PBX1"),
-                                       tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
-    }
-    // Reads trunk 004 in a window through the host; true once it holds data.
-    static bool GetTrunk004(dlgKestrel* window) {
-        window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
-        window->RunCommand(QStringLiteral("Get"));
-        return test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000);
-    }
 
     test::RuntimeTree tree_;
 };
@@ -347,12 +332,32 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
     dlgKestrel* window = addin_->Session().Window();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(window->isVisible());  // loaded, hidden until the host says
-    EXPECT_FALSE(Register(layer, QStringLiteral("PBX2"), 7));
-    EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX2)"));
-    EXPECT_EQ(window->Session().HighestTrunk(), 255);  // asked through oOPX
-    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));
-    Register(layer, QStringLiteral("PBX2"), 7);
-    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX2)"));  // once per name
+    // The window's own members, over the connection.
+    const QVariant parent = QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath));
+    // FrmMove reads the stored position from the host object it is given.
+    model_.SetComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"), QStringLiteral("120,90"));
+    OnWindow("FrmMove", {parent});
+    EXPECT_EQ(window->pos(), QPoint(120, 90));
+    OnWindow("Parent", {parent});
+    EXPECT_EQ(window->Parent(), addin_->Host(contract::kHostParentPath));
+    OnWindow("PBXName", {QStringLiteral("PBX2")});
+    EXPECT_EQ(window->Session().HighestTrunk(), 255);  // asked through the parent
+    OnWindow("Parent", {QVariant::fromValue(QDBusObjectPath(contract::kNoObjectPath))});
+    EXPECT_EQ(window->Parent(), nullptr);
+    // ShowWhatsThis names its control by design name, an index in brackets.
+    test::PopupAnswers popups;
+    for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
+        EXPECT_NE(OnWindow("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
+                  QDBusMessage::ErrorMessage)
+            << name;
+    }
+    EXPECT_EQ(popups.shown.size(), 3);
+    EXPECT_FALSE(Register(layer, QStringLiteral("PBX1"), 7));
+    EXPECT_EQ(window->windowTitle(), Msg(0) + QStringLiteral(" (PBX1)"));
+    EXPECT_EQ(window->Session().HighestTrunk(), 511);  // asked through oOPX
+    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX1)"));
+    Register(layer, QStringLiteral("PBX1"), 7);
+    EXPECT_EQ(App().Title, QStringLiteral("Kestrel Trunk Copy (PBX1)"));  // once per name
     OnLayer(layer, "SetVisible", {true});
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(OnLayer(layer, "GetVisible").arguments().value(0).toBool());
@@ -364,19 +369,46 @@ TEST_F(AutomationTest, CreateRegisterAndShow) {
     EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("lsbMenu"))->isEnabled());
 }
 
-// A long copy in a host start: the host reports its progress to the
+// Get, Print and Copy in a host start. A long copy: the host reports its progress to the
 // add-in's window over the connection, and the window's Cancel cancels that
 // request alone, through the host. The copy ends with the usual cancelled
 // outcome and the window usable; another add-in's request on the same link
 // runs on, and this add-in cannot cancel it.
-TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn) {
-    QString layer;
-    dlgKestrel* window = Registered(&layer);
+TEST_F(AutomationTest, GetPrintCopyAndALongCopyThatCancelsOnlyItsOwn) {
+    const QString layer = Create();
+    Register(layer, QStringLiteral("PBX1"), 3);
+    dlgKestrel* window = addin_->Session().Window();
     OnLayer(layer, "SetVisible", {true});
-    ASSERT_TRUE(GetTrunk004(window));
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunk"))->setText(QStringLiteral("4"));
+    window->RunCommand(QStringLiteral("Get"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->Session().NoSourceData(); }, 20000));
+    EXPECT_EQ(window->Session().Values().rowCount(), 14);
+    EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
+    QTemporaryDir reports;
+    // The real host writes the PDF; the add-in names it and opens it.
+    model_.SetReportsFolder(reports.filePath(QStringLiteral("out")));
+    tree_.boxes.Clear();
+    tree_.boxes.Script({answer::kYes});
+    window->RunCommand(QStringLiteral("Print"));
+    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
+    ASSERT_EQ(tree_.opened.size(), 1);
+    EXPECT_TRUE(QFile::exists(tree_.opened[0]));
+    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QFileInfo(tree_.opened[0]).fileName()))
+        << tree_.boxes.Last().prompt.toStdString();
+    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
+    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
+    tree_.boxes.Clear();
+    window->RunCommand(QStringLiteral("Copy"));
+    ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
+    EXPECT_EQ(tree_.boxes.Last().prompt,
+              QStringLiteral("The trunk data has been copied to the destination trunks."));
+
     ExchangeFaults faults;
     faults.entryDelayMs = 40;
-    Exchange()->SetFaults(faults);
+    SimulatedExchange::Open(tree_.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
+                            QStringLiteral("PBX1"),
+                            tree_.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"))
+        ->SetFaults(faults);
     struct Other : CallBackTarget {
         cListRequest answer;
         int calls = 0;
@@ -434,32 +466,6 @@ TEST_F(AutomationTest, ALongCopyShowsItsProgressInTheWindowAndCancelsOnlyItsOwn)
     link_->LogOut(QStringLiteral("PBX1"), otherLogin);
 }
 
-// Get, Print and Copy in a host start.
-TEST_F(AutomationTest, GetPrintAndCopyThroughTheLink) {
-    QTemporaryDir reports;
-    dlgKestrel* window = Registered();
-    ASSERT_TRUE(GetTrunk004(window));
-    EXPECT_EQ(window->Session().Values().rowCount(), 14);
-    EXPECT_TRUE(messages_.contains(Msg(3)));  // the host's message line
-    // The real host writes the PDF; the add-in names it and opens it.
-    model_.SetReportsFolder(reports.filePath(QStringLiteral("out")));
-    tree_.boxes.Clear();
-    tree_.boxes.Script({answer::kYes});
-    window->RunCommand(QStringLiteral("Print"));
-    ASSERT_EQ(tree_.boxes.shown.size(), 1u);
-    ASSERT_EQ(tree_.opened.size(), 1);
-    EXPECT_TRUE(QFile::exists(tree_.opened[0]));
-    EXPECT_TRUE(tree_.boxes.Last().prompt.contains(QFileInfo(tree_.opened[0]).fileName()))
-        << tree_.boxes.Last().prompt.toStdString();
-    window->Session().Values().SetItemValue(QStringLiteral("3002"), QStringLiteral("2"));
-    window->findChild<QLineEdit*>(QStringLiteral("txtTrunkRange"))->setText(QStringLiteral("8"));
-    tree_.boxes.Clear();
-    window->RunCommand(QStringLiteral("Copy"));
-    ASSERT_TRUE(test::WaitFor([&] { return !tree_.boxes.shown.empty(); }, 20000));
-    EXPECT_EQ(tree_.boxes.Last().prompt,
-              QStringLiteral("The trunk data has been copied to the destination trunks."));
-}
-
 // The named interface's element in an introspection text, its lines
 // trimmed: what an exported member's change changes, not the indentation.
 QString InterfaceText(const QString& xml, const QString& interface) {
@@ -500,13 +506,10 @@ TEST_F(AutomationTest, ExportedInterfacesMatchTheirCommittedDescriptions) {
     };
     for (const Exported& e : exported) {
         SCOPED_TRACE(e.interface.toStdString());
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QString(), e.path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
-            QStringLiteral("Introspect"));
-        QDBusPendingCall pending = e.from->asyncCall(call);
-        ASSERT_TRUE(test::WaitFor([&] { return pending.isFinished(); }));
-        const QDBusMessage reply = pending.reply();
-        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+        const QDBusMessage reply =
+            test::CallOn(*e.from, e.path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                         QStringLiteral("Introspect"));
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         const QString got = InterfaceText(reply.arguments().value(0).toString(), e.interface);
         ASSERT_FALSE(got.isEmpty()) << "not exported at " << e.path.toStdString();
         QFile committed(QStringLiteral(KESTREL_DBUS_XML_DIR "/") + e.interface +
@@ -517,34 +520,6 @@ TEST_F(AutomationTest, ExportedInterfacesMatchTheirCommittedDescriptions) {
                   got.toStdString())
             << "The exported interface differs from " << committed.fileName().toStdString();
     }
-}
-
-TEST_F(AutomationTest, TheWindowsMembersActOverTheConnection) {
-    const QString layer = Create();
-    dlgKestrel* window = addin_->Session().Window();
-    ASSERT_NE(window, nullptr);
-    const QVariant parent = QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath));
-    const QVariant none = QVariant::fromValue(QDBusObjectPath(contract::kNoObjectPath));
-    // FrmMove reads the stored position from the host object it is given.
-    model_.SetComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE"), QStringLiteral("120,90"));
-    OnWindow("FrmMove", {parent});
-    EXPECT_EQ(window->pos(), QPoint(120, 90));
-    OnWindow("Parent", {parent});
-    EXPECT_EQ(window->Parent(), addin_->Host(contract::kHostParentPath));
-    OnWindow("PBXName", {QStringLiteral("PBX2")});
-    EXPECT_EQ(window->Session().HighestTrunk(), 255);  // asked through the parent
-    OnWindow("Parent", {none});
-    EXPECT_EQ(window->Parent(), nullptr);
-
-    // ShowWhatsThis names its control by design name, an index in brackets.
-    test::PopupAnswers popups;
-    for (const char* name : {"txtTrunk", "lblTrunk(1)", "grdTrkData"}) {
-        EXPECT_NE(OnWindow("ShowWhatsThis", {QString::fromLatin1(name)}).type(),
-                  QDBusMessage::ErrorMessage)
-            << name;
-    }
-    EXPECT_EQ(popups.shown.size(), 3);
-    Release(layer);
 }
 
 // Only the last release saves the position, removes the working copy and
@@ -615,21 +590,20 @@ TEST_F(AutomationTest, BusyHostsAreRetriedThenNoticed) {
     MoodyHost moody;
     host_->registerObject(QStringLiteral("/Moody"), &moody, QDBusConnection::ExportAllSlots);
     App().OleServerBusyTimeout = 400;
+    auto ask = [&] {
+        return CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
+                        QStringLiteral("GetComData"),
+                        {QStringLiteral("Kestrel"), QStringLiteral("MOVE")});
+    };
     // Retried until the host is free again: no notice.
     moody.busyAnswers = 2;
-    const QDBusMessage reply =
-        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
-                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")});
-    EXPECT_EQ(reply.arguments().value(0).toString(), QStringLiteral("120,90"));
+    EXPECT_EQ(ask().arguments().value(0).toString(), QStringLiteral("120,90"));
     EXPECT_EQ(moody.calls, 3);
     EXPECT_TRUE(tree_.boxes.shown.empty());
     // Busy for longer than the time-out: the busy notice, then a failure.
     moody.calls = 0;
     moody.busyAnswers = 1000;
-    EXPECT_THROW(
-        CallHost(addin_->Connection(), QStringLiteral("/Moody"), contract::kParentInterface,
-                 QStringLiteral("GetComData"), {QStringLiteral("Kestrel"), QStringLiteral("MOVE")}),
-        RunError);
+    EXPECT_THROW(ask(), RunError);
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);
     EXPECT_EQ(tree_.boxes.Last().title, App().OleServerBusyMsgTitle);
     EXPECT_EQ(tree_.boxes.Last().prompt, App().OleServerBusyMsgText);
@@ -672,20 +646,14 @@ protected:
         else
             qputenv("XDG_CONFIG_HOME", savedConfig_);
     }
-    // A call to the first add-in the launcher knows.
-    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
-                      const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QString(), path, iface, member);
-        call.setArguments(args);
-        QDBusPendingCall pending = launcher_->Connection().asyncCall(call);
-        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); }, 30000));
-        return pending.reply();
-    }
     qint64 Pid() const { return launcher_->ProcessId(QStringLiteral("PBX1")); }
+    // The first add-in's window is shown.
     bool Shown() {
-        const QDBusMessage reply = Call(contract::kLayerPathPrefix + u'1',
-                                        contract::kLayerInterface, QStringLiteral("GetVisible"));
-        return reply.arguments().value(0).toBool();
+        return test::CallOn(launcher_->Connection(), contract::kLayerPathPrefix + u'1',
+                            contract::kLayerInterface, QStringLiteral("GetVisible"), {}, 30000)
+            .arguments()
+            .value(0)
+            .toBool();
     }
     // The add-ins' numbered working copies in the tree's database folder.
     QStringList WorkingCopies() const {
@@ -708,20 +676,36 @@ protected:
     QStringList statuses_;
 };
 
-// Exit ends the add-in: it stores its position through the host, its
-// process ends and the host forgets it. The engineer asking for Trunk Copy
-// the moment the window has unloaded, before the old add-in has ended, gets
-// a fresh one.
+// An add-in that does not answer is said to be so. Exit ends the add-in: it
+// stores its position through the host, its process ends and the host
+// forgets it. The engineer asking for Trunk Copy the moment the window has
+// unloaded, before the old add-in has ended, gets a fresh one.
 TEST_F(AddinLauncherTest, ExitEndsTheAddinAndTheNextOpenStartsAFreshOne) {
     launcher_->Open(QStringLiteral("PBX1"));
     ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
     const qint64 first = Pid();
     ASSERT_NE(first, 0);
     ASSERT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
-    // Asking again while it is open shows the same add-in.
+    // Asking while it is alive but does not answer (here stopped) says so
+    // on the host's line; once it runs again, asking shows the same add-in.
+    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGSTOP), 0);
     launcher_->Open(QStringLiteral("PBX1"));
+    const bool said = test::WaitFor(
+        [&] {
+            return statuses_.contains(
+                QStringLiteral("Trunk Copy for PBX1 does not answer; it may "
+                               "still be busy. Ask again in a moment."));
+        },
+        15000);
+    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGCONT), 0);
+    EXPECT_TRUE(said) << statuses_.join(u'\n').toStdString();
+    statuses_.clear();
+    launcher_->Open(QStringLiteral("PBX1"));
+    EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
     EXPECT_EQ(Pid(), first);
     EXPECT_EQ(launcher_->OpenCount(), 1);
+    QCoreApplication::processEvents();  // the answer to the Open came before GetVisible's
+    EXPECT_EQ(statuses_, QStringList());
 
     QList<int> unloaded;
     qint64 asked = -1;
@@ -731,11 +715,8 @@ TEST_F(AddinLauncherTest, ExitEndsTheAddinAndTheNextOpenStartsAFreshOne) {
         launcher_->Open(QStringLiteral("PBX1"));
         asked = Pid();
     });
-    QDBusMessage exit =
-        QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
-                                       contract::kSessionInterface, QStringLiteral("RunCommand"));
-    exit << QStringLiteral("Exit");
-    launcher_->Connection().asyncCall(exit);  // it may end before answering
+    test::Post(launcher_->Connection(), contract::kSessionPath, contract::kSessionInterface,
+               QStringLiteral("RunCommand"), {QStringLiteral("Exit")});  // it may end first
     ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 1 && opened_.size() == 2; }, 60000));
     EXPECT_EQ(unloaded, QList<int>{1});
     EXPECT_TRUE(model_.ComData(QStringLiteral("Kestrel"), QStringLiteral("MOVE")).has_value());
@@ -783,51 +764,24 @@ TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
     EXPECT_EQ(WorkingCopies(), QStringList());
 }
 
-// An add-in ended by any terminating signal as it starts, once open or
-// during a copy is noticed by the host, which forgets it and starts a fresh
-// one the next time its exchange is asked for; that start removes what the
-// dead one left, so nothing is left once the fresh one is released.
+// An add-in ended by any terminating signal as it starts or once open (during
+// a copy: the unattended session's test) is noticed by the host, which forgets it and starts a
+// fresh one the next time its exchange is asked for; that start removes what the dead one left, so
+// nothing is left once the fresh one is released.
 TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) {
-    int requests = 0;
-    QObject::connect(link_.get(), &SimulatedLink::requestStarted, [&] { ++requests; });
-    auto session = [&](const QString& member, const QVariantList& args = {}) {
-        return Call(contract::kSessionPath, contract::kSessionInterface, member, args)
-            .arguments()
-            .value(0);
-    };
     auto started = [&] { return Pid() != 0; };
     // Its working copy made and its window registered with the host.
     auto open = [&] { return test::WaitFor([&] { return opened_.size() == 1; }, 60000); };
-    auto copying = [&] {
-        if (!test::WaitFor([&] { return opened_.size() == 1; }, 60000))
-            return false;
-        session(QStringLiteral("SetTrunk"), {QStringLiteral("4")});
-        session(QStringLiteral("RunCommand"), {QStringLiteral("Get")});
-        if (!test::WaitFor([&] { return session(QStringLiteral("ItemCount")).toInt() > 0; }, 30000))
-            return false;
-        const QString edited =
-            session(QStringLiteral("ItemValue"), {QStringLiteral("3002")}).toString() == u"3"
-                ? QStringLiteral("2")
-                : QStringLiteral("3");
-        session(QStringLiteral("ChooseValue"), {QStringLiteral("3002"), edited});
-        session(QStringLiteral("SetDestinations"), {QStringLiteral("5-7")});
-        const int before = requests;
-        QDBusMessage copy = QDBusMessage::createMethodCall(QString(), contract::kSessionPath,
-                                                           contract::kSessionInterface,
-                                                           QStringLiteral("RunCommand"));
-        copy << QStringLiteral("Copy");
-        launcher_->Connection().asyncCall(copy);
-        return test::WaitFor([&] { return requests > before; }, 30000);
-    };
     const struct {
         const char* name;
         int signal;
         // Brings the add-in to the moment; false when it could not.
         std::function<bool()> reach;
     } rows[] = {
-        {"killed at once", SIGKILL, started},        {"terminated at once", SIGTERM, started},
-        {"hung up once open", SIGHUP, open},         {"interrupted once open", SIGINT, open},
-        {"aborted during a copy", SIGABRT, copying}, {"killed during a copy", SIGKILL, copying},
+        {"killed at once", SIGKILL, started},
+        {"terminated at once", SIGTERM, started},
+        {"hung up once open", SIGHUP, open},
+        {"aborted once open", SIGABRT, open},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -851,33 +805,6 @@ TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) 
         ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 2; }, 30000));
         EXPECT_EQ(WorkingCopies(), QStringList());
     }
-}
-
-// Asking for the window of an add-in that is alive but does not answer (here
-// stopped) says so on the host's line; once it runs again, asking shows it.
-TEST_F(AddinLauncherTest, AnAddinThatDoesNotAnswerIsSaidToBeSo) {
-    launcher_->Open(QStringLiteral("PBX1"));
-    ASSERT_TRUE(test::WaitFor([&] { return opened_.size() == 1; }, 60000));
-    ASSERT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
-    const auto pid = static_cast<pid_t>(Pid());
-    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
-    statuses_.clear();
-    launcher_->Open(QStringLiteral("PBX1"));
-    const bool said = test::WaitFor(
-        [&] {
-            return statuses_.contains(
-                QStringLiteral("Trunk Copy for PBX1 does not answer; it may "
-                               "still be busy. Ask again in a moment."));
-        },
-        15000);
-    ASSERT_EQ(::kill(pid, SIGCONT), 0);
-    EXPECT_TRUE(said) << statuses_.join(u'\n').toStdString();
-    statuses_.clear();
-    launcher_->Open(QStringLiteral("PBX1"));
-    EXPECT_TRUE(test::WaitFor([&] { return Shown(); }, 30000));
-    EXPECT_EQ(Pid(), pid);
-    QCoreApplication::processEvents();  // the answer to the Open came before GetVisible's
-    EXPECT_EQ(statuses_, QStringList());
 }
 
 // The unattended session whose add-in is killed in the middle of its copy
@@ -1409,14 +1336,11 @@ TEST_F(AddinProcessTest, TheHostGoingAwayInAnyStateEndsTheAddinCleanly) {
         output_.clear();
         ASSERT_TRUE(StartAddin(QString::fromLatin1(state.session)));
         ASSERT_TRUE(state.reach()) << output_.toStdString();
-        QElapsedTimer ending;
-        ending.start();
         if (state.closes)
             HostCloses();
         else
             HostGoes();
         ExpectCleanEnd(host_.dropAtConnect);
-        EXPECT_LT(ending.elapsed(), kEndBoundMs);
     }
 }
 
@@ -1512,14 +1436,11 @@ TEST_F(AddinProcessTest, AHostileHostNeitherCrashesNorMakesItWrite) {
                                   contract::kWindowInterface};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        QElapsedTimer took;
-        took.start();
         const QDBusMessage reply = host_.Call(paths[row.object], interfaces[row.object],
                                               QString::fromLatin1(row.member), row.args);
         ASSERT_NE(reply.type(), QDBusMessage::InvalidMessage) << "no answer within the bound";
         EXPECT_EQ(reply.type() == QDBusMessage::ErrorMessage, row.refused)
             << reply.errorMessage().toStdString();
-        EXPECT_LT(took.elapsed(), kBoundMs);
         ASSERT_EQ(process_.state(), QProcess::Running) << output_.toStdString();
     }
     // Still serving, and nothing was ever written: no copy request was sent.
@@ -1572,13 +1493,8 @@ protected:
 // not start a second request inside the first either.
 TEST_F(HostRaceTest, EveryOrderOfAnswerAndHostCallsEndsEnabledAndIdle) {
     window_->show();
-    ListBar* bar = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"));
-    ASSERT_NE(bar, nullptr);
-    QToolButton* get = nullptr;
-    for (int item = 1; item <= bar->ItemCount(1); ++item) {
-        if (bar->ItemKey(1, item) == u"Get")
-            get = bar->ItemButton(1, item);
-    }
+    QToolButton* get = window_->findChild<ListBar*>(QStringLiteral("lsbMenu"))
+                           ->ButtonForKey(QStringLiteral("Get"));
     ASSERT_NE(get, nullptr);
     test::PlayedHost* host = &host_;
     using Deliver = std::function<void(const cListRequest&)>;

@@ -35,11 +35,13 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
     auto pbx1 = Open(QStringLiteral("PBX1"));
     auto pbx2 = Open(QStringLiteral("PBX2"));
     // Per exchange, each answer and the trunks that get it (000 and 0 are
-    // numbers, never assigned).
+    // numbers, never assigned); a list-up of such a trunk is the one entry
+    // with its answer.
     const struct {
         SimulatedExchange* x;
         const char* answer;
         QStringList trunks;
+        const char* cmd = "3000";
     } cases[] = {
         {pbx1.get(), "02", {"001"}},
         {pbx1.get(), "04", {"511"}},
@@ -47,24 +49,17 @@ TEST_F(SimulatedExchangeTest, TrunkCheckAnswers) {
         {pbx1.get(), "DIGIT ERROR", {"512", "999999", "1234567", "1a", "-1", ""}},
         {pbx2.get(), "03", {"254"}},
         {pbx2.get(), "DIGIT ERROR", {"256"}},
+        {pbx1.get(), "TRK NOT ASSIGNED", {"000"}, "L30"},
+        {pbx1.get(), "DIGIT ERROR", {"512"}, "L30"},
     };
     for (const auto& c : cases) {
         for (const QString& trunk : c.trunks) {
-            const auto out = Ask(*c.x, QStringLiteral("3000"), trunk);
+            const auto out = Ask(*c.x, QString::fromLatin1(c.cmd), trunk);
             ASSERT_EQ(out.size(), 1u);
-            EXPECT_EQ(out[0].cmd, QStringLiteral("3000"));
+            EXPECT_EQ(out[0].cmd, QString::fromLatin1(c.cmd));
             EXPECT_EQ(out[0].firstData, trunk);
             EXPECT_EQ(out[0].secondData, QString::fromUtf8(c.answer)) << trunk.toStdString();
         }
-    }
-    // A list-up of such a trunk is the one entry with its answer.
-    for (const char* trunk : {"000", "512"}) {
-        const auto out = Ask(*pbx1, QStringLiteral("L30"), QString::fromUtf8(trunk));
-        ASSERT_EQ(out.size(), 1u);
-        EXPECT_EQ(out[0].cmd, QStringLiteral("L30"));
-        EXPECT_EQ(out[0].secondData, QString::fromUtf8(trunk) == u"000"
-                                         ? QStringLiteral("TRK NOT ASSIGNED")
-                                         : QStringLiteral("DIGIT ERROR"));
     }
     EXPECT_EQ(pbx1->Processor(), QStringLiteral("SC-K R5.0"));
     EXPECT_EQ(pbx2->Processor(), QStringLiteral("SC-K 4.2"));
@@ -155,81 +150,9 @@ public:
     bool cameInsideSend = false;
 };
 
-class SimulatedLinkTest : public SimulatedExchangeTest {
-protected:
-    cListRequest Send(SimulatedLink& link, cListRequest request, QString* reply = nullptr) {
-        const QString login = link.Login(QStringLiteral("PBX1"), &recorder_);
-        request.SetLoginID(login);
-        request.SetPBXName(QStringLiteral("PBX1"));
-        recorder_.insideSend = true;
-        const QString r = link.SendRequest(request);
-        recorder_.insideSend = false;
-        if (reply)
-            *reply = r;
-        const size_t before = recorder_.answers.size();
-        EXPECT_TRUE(test::WaitFor([&] { return recorder_.answers.size() > before; }));
-        link.LogOut(QStringLiteral("PBX1"), login);
-        return recorder_.answers.empty() ? cListRequest() : recorder_.answers.back();
-    }
-    Recorder recorder_;
-};
-
-TEST_F(SimulatedLinkTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
-    SimulatedLink link(dir_.path() + u'/', kSeed);
-    cListRequest request;
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("002"));
-    request.SetTag(QStringLiteral("13"));
-    QString reply;
-    const cListRequest answer = Send(link, request, &reply);
-    EXPECT_TRUE(reply.startsWith(QStringLiteral("REQ")));
-    EXPECT_FALSE(recorder_.cameInsideSend);
-    EXPECT_EQ(answer.Tag(), QStringLiteral("13"));
-    EXPECT_TRUE(answer.LoginID().startsWith(QStringLiteral("LOGIN")));
-    EXPECT_EQ(answer.ErrCode(), 0);
-    ASSERT_EQ(answer.Count(), 2);
-    EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
-
-    // The faults set in the exchange's file: a refused login or send, a link
-    // failing on an entry, a cancel from an entry on, an error code.
-    auto setFaults = [&](const std::function<void(ExchangeFaults&)>& set) {
-        ExchangeFaults faults;
-        set(faults);
-        Open(QStringLiteral("PBX1"))->SetFaults(faults);
-    };
-    setFaults([](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); });
-    EXPECT_EQ(link.Login(QStringLiteral("PBX1"), &recorder_), QStringLiteral("BUSY"));
-    setFaults([](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); });
-    request = cListRequest();
-    request.AddToList(QStringLiteral("3000"), QStringLiteral("001"));
-    request.SetLoginID(link.Login(QStringLiteral("PBX1"), &recorder_));
-    request.SetPBXName(QStringLiteral("PBX1"));
-    EXPECT_EQ(link.SendRequest(request), QStringLiteral("ERROR"));
-    request.SetLoginID(QStringLiteral("nobody"));
-    EXPECT_EQ(link.SendRequest(request), QStringLiteral("ERROR"));
-    setFaults([](ExchangeFaults& f) {
-        f.linkFailEntries = {1};
-        f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
-        f.cancelAfter = 3;
-    });
-    cListRequest writes;
-    for (int t = 3; t <= 7; ++t) {
-        writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
-                         QStringLiteral("1"));
-    }
-    const cListRequest faulted = Send(link, writes);
-    ASSERT_EQ(faulted.Count(), 5);
-    EXPECT_EQ(QStringList({faulted.ExtraData(0), faulted.ExtraData(1), faulted.ExtraData(2),
-                           faulted.SecondData(3), faulted.ExtraData(4)}),
-              QStringList({"OK", "OPX_PORT TROUBLES", "OK", "OPX_USERCANCEL", "OPX_USERCANCEL"}));
-    EXPECT_EQ(faulted.ErrCode(), 61);
-    setFaults([](ExchangeFaults& f) { f.errCode = 99; });
-    EXPECT_EQ(Send(link, writes).ErrCode(), 99);
-}
-
 // Requests of two logins on one link, slowed down so a cancel finds them
-// under way.
-class LinkCancelTest : public SimulatedLinkTest {
+// under way: trunk checks tagged as step 13.
+class LinkCancelTest : public SimulatedExchangeTest {
 protected:
     void SetUp() override {
         ExchangeFaults faults;
@@ -254,7 +177,11 @@ protected:
                               QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')));
         request.SetLoginID(login);
         request.SetPBXName(QStringLiteral("PBX1"));
-        return link_.SendRequest(request);
+        request.SetTag(QStringLiteral("13"));
+        recorder_.insideSend = true;
+        const QString reply = link_.SendRequest(request);
+        recorder_.insideSend = false;
+        return reply;
     }
     bool WaitForAnswers(size_t first, size_t other) {
         return test::WaitFor(
@@ -281,12 +208,62 @@ protected:
         int total;
     };
     SimulatedLink link_{dir_.path() + u'/', kSeed};
+    Recorder recorder_;
     Recorder other_;
     QString first_;
     QString second_;
     std::map<QString, std::vector<Step>> progress_;
     QStringList ended_;  // "request/login/error code" as each request ended
 };
+
+TEST_F(LinkCancelTest, AnswersArriveLaterWithTheRequestsHeaderOrTheFaultsSet) {
+    EXPECT_TRUE(Send(first_, 2).startsWith(QStringLiteral("REQ")));
+    ASSERT_TRUE(WaitForAnswers(1, 0));
+    EXPECT_FALSE(recorder_.cameInsideSend);
+    const cListRequest answer = recorder_.answers.back();
+    EXPECT_EQ(answer.Tag(), QStringLiteral("13"));
+    EXPECT_EQ(answer.LoginID(), first_);
+    EXPECT_EQ(answer.ErrCode(), 0);
+    ASSERT_EQ(answer.Count(), 2);
+    EXPECT_EQ(answer.SecondData(1), QStringLiteral("TRK NOT ASSIGNED"));
+
+    // The faults set in the exchange's file: a refused login or send, a link
+    // failing on an entry, a cancel from an entry on, an error code.
+    auto setFaults = [&](const std::function<void(ExchangeFaults&)>& set) {
+        ExchangeFaults faults;
+        set(faults);
+        Open(QStringLiteral("PBX1"))->SetFaults(faults);
+    };
+    setFaults([](ExchangeFaults& f) { f.loginReply = QStringLiteral("BUSY"); });
+    EXPECT_EQ(link_.Login(QStringLiteral("PBX1"), &recorder_), QStringLiteral("BUSY"));
+    setFaults([](ExchangeFaults& f) { f.sendReply = QStringLiteral("ERROR"); });
+    EXPECT_EQ(Send(first_, 1), QStringLiteral("ERROR"));
+    EXPECT_EQ(Send(QStringLiteral("nobody"), 1), QStringLiteral("ERROR"));
+    setFaults([](ExchangeFaults& f) {
+        f.linkFailEntries = {1};
+        f.linkFailText = QStringLiteral("OPX_PORT TROUBLES");
+        f.cancelAfter = 3;
+    });
+    cListRequest writes;
+    for (int t = 3; t <= 7; ++t) {
+        writes.AddToList(QStringLiteral("3002"), QStringLiteral("%1").arg(t, 3, 10, QChar(u'0')),
+                         QStringLiteral("1"));
+    }
+    writes.SetLoginID(first_);
+    writes.SetPBXName(QStringLiteral("PBX1"));
+    link_.SendRequest(writes);
+    ASSERT_TRUE(WaitForAnswers(2, 0));
+    const cListRequest faulted = recorder_.answers.back();
+    ASSERT_EQ(faulted.Count(), 5);
+    EXPECT_EQ(QStringList({faulted.ExtraData(0), faulted.ExtraData(1), faulted.ExtraData(2),
+                           faulted.SecondData(3), faulted.ExtraData(4)}),
+              QStringList({"OK", "OPX_PORT TROUBLES", "OK", "OPX_USERCANCEL", "OPX_USERCANCEL"}));
+    EXPECT_EQ(faulted.ErrCode(), 61);
+    setFaults([](ExchangeFaults& f) { f.errCode = 99; });
+    link_.SendRequest(writes);
+    ASSERT_TRUE(WaitForAnswers(3, 0));
+    EXPECT_EQ(recorder_.answers.back().ErrCode(), 99);
+}
 
 // A cancel takes only the request it names (by request, by login, or every
 // one under way), never one sent after it.

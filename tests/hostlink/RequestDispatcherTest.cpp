@@ -39,6 +39,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(
             OpenDB(tree_.SuiteDatabaseDir() + QStringLiteral("Common.LNG"), g_CommonDb, true));
+        ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
         for (int i = 0; i < 80; ++i)
             g_Messages << QStringLiteral("M%1").arg(i);
         dispatcher_.SetParent(&host_);
@@ -46,6 +47,7 @@ protected:
         for (std::int16_t s : {0, 10, 11, 12, 13, 14}) {
             dispatcher_.RegisterStep(s, [this, s] { ran_ << s; });
         }
+        dispatcher_.RegisterFailure(13, [this] { failed_ << 13; });
     }
 
     cListRequest Request(const QString& tag) {
@@ -86,7 +88,8 @@ protected:
     test::ScriptedHost host_;
     RequestDispatcher dispatcher_{window_};
     QList<std::int16_t> ran_;
-    QList<int> waited_;  // the timer's interval before each answer's step
+    QList<std::int16_t> failed_;  // step 13's failure routine ran
+    QList<int> waited_;           // the timer's interval before each answer's step
 };
 
 // The engineer's cancel reaches the host only for this window's request
@@ -129,7 +132,6 @@ TEST_F(RequestDispatcherTest, CancelReachesTheHostOnlyForTheRequestUnderWay) {
 // operation asks, once, with the host's reply. An accepted one holds the
 // window until its answer, and nothing is told.
 TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindowAndIsToldOnce) {
-    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
     // A login the host fails: the error path shows common message 20 itself,
     // and it is not told again.
     host_.loginThrows = true;
@@ -198,8 +200,6 @@ TEST_F(RequestDispatcherTest, ARefusedLoginOrSendFreesTheWindowAndIsToldOnce) {
 // the tool never reads spoil nothing; an error answer of another login stays
 // dropped.
 TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
-    QList<std::int16_t> failed;
-    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
     using Spoil = std::function<void(cListRequest&)>;
     auto error = [](const char* login, const char* tag, std::int32_t code) -> Spoil {
         return [=](cListRequest& a) {
@@ -235,7 +235,7 @@ TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ran_.clear();
-        failed.clear();
+        failed_.clear();
         host_.logouts.clear();
         ASSERT_TRUE(Send());
         cListRequest answer = host_.sent;
@@ -254,8 +254,8 @@ TEST_F(RequestDispatcherTest, AnUnusableAnswerEndsItsRequestAsFailed) {
         EXPECT_TRUE(window_.enabled);
         EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
         // Either the step ran or the failure routine, once.
-        EXPECT_EQ(c.outcome == kUsed ? ran_ : failed, QList<std::int16_t>{13});
-        EXPECT_TRUE((c.outcome == kUsed ? failed : ran_).isEmpty());
+        EXPECT_EQ(c.outcome == kUsed ? ran_ : failed_, QList<std::int16_t>{13});
+        EXPECT_TRUE((c.outcome == kUsed ? failed_ : ran_).isEmpty());
         if (c.outcome == kUsed) {
             EXPECT_EQ(dispatcher_.ResponseList().Count(), 2);
             EXPECT_TRUE(dispatcher_.RefusedAnswer().isEmpty());
@@ -328,13 +328,10 @@ TEST_F(RequestDispatcherTest, AnswersNobodyAskedForAreDropped) {
 // or, when it has no word of its own, by own message 50. A late answer is
 // then nobody's.
 TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
-    ASSERT_TRUE(OpenDB(tree_.DatabaseDir() + QStringLiteral("Kestrel.lng"), g_LangDb, false));
-    QList<std::int16_t> failed;
-    dispatcher_.RegisterFailure(13, [&] { failed << 13; });
     dispatcher_.SetAnswerTimeout(0);
     for (const bool hasFailureRoutine : {true, false}) {
         SCOPED_TRACE(hasFailureRoutine);
-        failed.clear();
+        failed_.clear();
         host_.cancelled.clear();
         host_.logouts.clear();
         const std::size_t boxes = tree_.boxes.shown.size();
@@ -346,7 +343,7 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
         EXPECT_EQ(host_.cancelled, QStringList{QStringLiteral("REQ1")});
         EXPECT_EQ(host_.logouts, QStringList{QStringLiteral("LOGIN7")});
         EXPECT_EQ(dispatcher_.FailureReason(), QStringLiteral("M76"));
-        EXPECT_EQ(failed.size(), hasFailureRoutine ? 1 : 0);
+        EXPECT_EQ(failed_.size(), hasFailureRoutine ? 1 : 0);
         ASSERT_EQ(tree_.boxes.shown.size(), boxes + (hasFailureRoutine ? 0 : 1));
         if (!hasFailureRoutine) {
             EXPECT_TRUE(tree_.boxes.Last().prompt.startsWith(
@@ -357,15 +354,6 @@ TEST_F(RequestDispatcherTest, ARequestWithoutAnAnswerIsGivenUp) {
         EXPECT_EQ(dispatcher_.State(), DispatchState::Idle);
         EXPECT_TRUE(ran_.isEmpty());
     }
-}
-
-// The engineer is shown nothing; the log names the step and the error.
-TEST_F(RequestDispatcherTest, AStepThatFailsEndsTheTickQuietly) {
-    const test::ExpectQtWarning logged(QStringLiteral(
-        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
-    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
-    RoundTrip(QStringLiteral("13"), 0);  // and back to idle
-    EXPECT_EQ(logged.Count(), 1);
 }
 
 // The plain road's step waits the timer's interval; a request sent to be
@@ -434,6 +422,13 @@ TEST_F(RequestDispatcherTest, AnAnswerRunsItsTagsStepOrStep15WhenItFailed) {
             EXPECT_TRUE(dispatcher_.LastAnswerIs61());
         }
     }
+    // A step that fails ends the tick quietly: the engineer is shown nothing,
+    // the log names the step and the error, and the dispatcher is idle again.
+    const test::ExpectQtWarning logged(QStringLiteral(
+        "^kestrel.hostlink: Step 13 ended with an error it did not handle: boom \\[5\\]$"));
+    dispatcher_.RegisterStep(13, [] { throw RunError(5, QStringLiteral("boom")); });
+    RoundTrip(QStringLiteral("13"), 0);
+    EXPECT_EQ(logged.Count(), 1);
 }
 
 // A host's failure is logged and swallowed; a fault of ours is not.
@@ -451,7 +446,7 @@ TEST(TryHostCallTest, SwallowsOnlyTheHostsFailure) {
                  std::logic_error);
 }
 
-TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
+TEST(cListRequestTest, IndicesOutsideTheListsAndTheLineAfter32767ChangeNothing) {
     cListRequest r;
     r.AddToList(QStringLiteral("3001"), QStringLiteral("001"));
     for (int index : {-1, 1, 32767, -32768}) {
@@ -462,11 +457,8 @@ TEST(cListRequestTest, IndicesOutsideTheListsDoNothing) {
     }
     EXPECT_EQ(r.Count(), 1);
     EXPECT_EQ(r.FirstData(0), QStringLiteral("001"));
-}
-
-TEST(cListRequestTest, TheLineAfter32767OverflowsAndChangesNothing) {
-    cListRequest r;
-    for (int i = 0; i < cListRequest::kMaxCount; ++i)
+    // The line after 32767 overflows and changes nothing.
+    for (int i = 1; i < cListRequest::kMaxCount; ++i)
         r.AddToList(QStringLiteral("3001"));
     EXPECT_EQ(r.Count(), 32767);
     try {

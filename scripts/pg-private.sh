@@ -6,6 +6,9 @@
 # as root the server runs as the postgres user, since initdb refuses root.
 #   pg-private.sh start FOLDER    (a running server there is stopped first)
 #   pg-private.sh stop FOLDER
+#   pg-private.sh team FOLDER KESTREL-TEAMJOURNAL ENGINEER...
+#     prepares the running server for a team as its administrator does
+#     (scripts/team-server.sh); each engineer's password is NAME-pw.
 set -euo pipefail
 
 action=${1:?start or stop}
@@ -56,8 +59,18 @@ case $action in
         }
         echo "$port" >"$folder/port"
         ;;
+    team)
+        tool=${3:?the path of kestrel-teamjournal}
+        shift 3
+        PGHOST=$folder PGPORT=$(cat "$folder/port") PGUSER=kestrel_admin
+        export PGHOST PGPORT PGUSER
+        "$(dirname "$0")/team-server.sh" -t "$tool" "$@" >/dev/null
+        for engineer in "$@"; do
+            psql -X -q -v ON_ERROR_STOP=1 -d postgres -c "ALTER ROLE $engineer PASSWORD '$engineer-pw'"
+        done
+        ;;
     *)
-        echo "pg-private: start or stop, not '$action'" >&2
+        echo "pg-private: start, stop or team, not '$action'" >&2
         exit 2
         ;;
 esac

@@ -127,26 +127,13 @@ QStringList Summaries(const QList<JournalEntry>& entries) {
 }
 
 // A database of its own per test on the private server, its schema prepared
-// by the administrator; the engineers anna and ben log in over TCP with
+// by the administrator; the engineers anna, ben and carl, made by the team's
+// prepare command (ctest's team_server fixture), log in over TCP with
 // passwords from the password file, as members of the tool's role.
 class TeamJournalTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_GT(ServerPort(), 0) << "no private server in " << ServerFolder().toStdString();
-        auto admin = Admin(QStringLiteral("postgres"));
-        admin->RunScript(QStringLiteral(R"sql(
-DO $$ BEGIN
-    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kestrel_tool') THEN
-        CREATE ROLE kestrel_tool NOLOGIN;
-    END IF;
-    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'anna') THEN
-        CREATE ROLE anna LOGIN PASSWORD 'anna-pw' IN ROLE kestrel_tool;
-        CREATE ROLE ben LOGIN PASSWORD 'ben-pw' IN ROLE kestrel_tool;
-        CREATE ROLE carl LOGIN PASSWORD 'carl-pw' IN ROLE kestrel_tool;
-    END IF;
--- Another suite of this programme, started alongside, made them first.
-EXCEPTION WHEN unique_violation OR duplicate_object THEN NULL;
-END $$)sql"));
         // carl's line holds a wrong password.
         static QTemporaryDir folder;
         const QString passFile = folder.filePath(QStringLiteral("pgpass"));

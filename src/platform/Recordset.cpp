@@ -19,12 +19,8 @@ const QString kRowIdAlias = QStringLiteral("kestrel_rowid_");
     throw RunError(err::kNoCurrentRecord, QStringLiteral("No current record."));
 }
 
-[[noreturn]] void NotSupported() {
-    throw RunError(3251, QStringLiteral("Operation is not supported for this type of object."));
-}
-
 // Puts the row id in front of the columns of a plain one-table SELECT so the
-// rows can be found again for Edit and Delete.
+// rows can be found again for Edit.
 QString WithRowId(const QString& sql) {
     static const QRegularExpression select(QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)"),
                                            QRegularExpression::CaseInsensitiveOption);
@@ -147,12 +143,6 @@ bool Recordset::Eof() const {
     return pos_ >= static_cast<qsizetype>(rows_.size());
 }
 
-bool Recordset::Bof() const {
-    if (type_ == RecordsetType::ForwardOnly)
-        return streamEof_ && streamCount_ == 0;
-    return rows_.empty() || pos_ < 0;
-}
-
 long Recordset::RecordCount() const {
     if (type_ == RecordsetType::ForwardOnly)
         return streamCount_;
@@ -168,24 +158,6 @@ void Recordset::MoveNext() {
     } else {
         ++pos_;
     }
-}
-
-void Recordset::MoveFirst() {
-    if (type_ == RecordsetType::ForwardOnly)
-        NotSupported();
-    if (rows_.empty())
-        NoCurrentRecord();
-    mode_ = EditMode::None;
-    pos_ = 0;
-}
-
-void Recordset::MoveLast() {
-    if (type_ == RecordsetType::ForwardOnly)
-        NotSupported();
-    if (rows_.empty())
-        NoCurrentRecord();
-    mode_ = EditMode::None;
-    pos_ = static_cast<qsizetype>(rows_.size()) - 1;
 }
 
 QString Recordset::FieldName(int index) const {
@@ -230,13 +202,6 @@ void Recordset::RequireUpdatable() const {
     }
 }
 
-void Recordset::AddNew() {
-    RequireUpdatable();
-    mode_ = EditMode::Adding;
-    buffer_ = QVariantList(names_.size());
-    dirty_.assign(names_.size(), false);
-}
-
 void Recordset::Edit() {
     RequireUpdatable();
     RequireCurrent();
@@ -268,57 +233,14 @@ void Recordset::Update() {
             values.append(buffer_.at(i));
         }
     }
-    const QString table = QuoteName(table_);
-    if (mode_ == EditMode::Editing) {
-        if (!columns.isEmpty()) {
-            Statement stmt(*db_, QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
-                                     .arg(table, columns.join(QStringLiteral(" = ?, "))));
-            values.append(rowIds_.at(pos_));
-            stmt.BindAll(values);
-            stmt.Run();
-        }
-        rows_[pos_] = buffer_;
-    } else {
-        QString sql = columns.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, columns.join(u','),
-                                     QStringList(columns.size(), QStringLiteral("?")).join(u','));
-        Statement insert(*db_, sql);
-        insert.BindAll(values);
-        insert.Run();
-        const qint64 rowId = sqlite3_last_insert_rowid(db_->Handle());
-        // Read back what was stored, column defaults included.
-        QStringList quoted;
-        for (const QString& n : names_)
-            quoted.append(QuoteName(n));
-        Statement reread(
-            *db_,
-            QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(quoted.join(u','), table));
-        reread.Bind(1, rowId);
-        QVariantList row = buffer_;
-        if (reread.Step()) {
-            for (int c = 0; c < reread.ColumnCount(); ++c)
-                row[c] = reread.Column(c);
-        }
-        rows_.push_back(row);
-        rowIds_.push_back(rowId);
+    if (!columns.isEmpty()) {
+        Statement stmt(*db_, QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
+                                 .arg(QuoteName(table_), columns.join(QStringLiteral(" = ?, "))));
+        values.append(rowIds_.at(pos_));
+        stmt.BindAll(values);
+        stmt.Run();
     }
-    mode_ = EditMode::None;
-}
-
-void Recordset::CancelUpdate() {
-    mode_ = EditMode::None;
-}
-
-void Recordset::Delete() {
-    RequireUpdatable();
-    RequireCurrent();
-    Statement stmt(*db_, QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(QuoteName(table_)));
-    stmt.Bind(1, rowIds_.at(pos_));
-    stmt.Run();
-    rows_.erase(rows_.begin() + pos_);
-    rowIds_.erase(rowIds_.begin() + pos_);
+    rows_[pos_] = buffer_;
     mode_ = EditMode::None;
 }
 

@@ -15,7 +15,7 @@ class Statement;
 // The rows of one query, with a current row. Snapshot and dynaset sets read
 // all rows at open, so RecordCount is exact; a forward-only set reads row by
 // row and counts what it has read. Only a dynaset over one table can change
-// rows (AddNew/Edit, SetField, Update). Null fields come back as a null
+// rows (Edit, SetField, Update). Null fields come back as a null
 // QVariant, distinct from the empty text.
 class Recordset {
 public:
@@ -25,13 +25,10 @@ public:
 
     RecordsetType Type() const { return type_; }
     bool Eof() const;
-    bool Bof() const;
     long RecordCount() const;
     bool Updatable() const { return updatable_; }
 
     void MoveNext();
-    void MoveFirst();
-    void MoveLast();
 
     int FieldCount() const { return static_cast<int>(names_.size()); }
     QString FieldName(int index) const;
@@ -39,12 +36,9 @@ public:
     QVariant Fields(const QString& name) const;
     QVariant Fields(int index) const;
 
-    void AddNew();
     void Edit();
     void SetField(const QString& name, const QVariant& value);
     void Update();
-    void CancelUpdate();
-    void Delete();
 
     // Releases the statement and, for an exclusive set, the file lock.
     void Close();
@@ -54,7 +48,7 @@ private:
     Recordset(Database& db, const QString& sql, RecordsetType type, int options,
               const QVariantList& params);
 
-    enum class EditMode { None, Editing, Adding };
+    enum class EditMode { None, Editing };
 
     int FieldIndex(const QString& name) const;
     void RequireCurrent() const;

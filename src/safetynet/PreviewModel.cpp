@@ -117,10 +117,6 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
             if (cell.changedSince && included)
                 return QVariant(QBrush(kChangedSinceBackground));
             return cell.changed && included ? QVariant(QBrush(kChangedBackground)) : QVariant();
-        case ChangedRole:
-            return cell.changed;
-        case IncludedRole:
-            return included;
         default:
             return {};
     }

@@ -19,10 +19,6 @@ class PreviewModel : public QAbstractTableModel {
 
 public:
     enum Column { kTrunk = 0, kChanges = 1, kLastChanged = 2, kFirstItem = 3 };
-    // True for a cell whose value the copy would change.
-    static constexpr int ChangedRole = Qt::UserRole + 1;
-    // True for a cell the copy would send (its item is included).
-    static constexpr int IncludedRole = Qt::UserRole + 2;
 
     explicit PreviewModel(CopyPlan& plan, QObject* parent = nullptr);
 

@@ -114,6 +114,9 @@ TEST_F(SimulatedExchangeTest, WritesRefusalsAndSilentItems) {
         {"3002", "005", "CCC", "CCC", "OK"},            // a clear is not stored either
         {"3002", "005", "9", "9", "DATA ERROR"},        // values are still checked
         {"3002", "002", "3", "3", "TRK NOT ASSIGNED"},  // and trunks
+        {"@LEN", "EB2001", "", "", "OPX_STN_STATION"},  // the station a forwarding names
+        {"@LEN", "C300", "", "", "OPX_STN_MLT"},
+        {"@LEN", "999", "", "", "OPX_STN_NOT ASSIGNED"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.cmd << " " << c.trunk << " " << c.value);

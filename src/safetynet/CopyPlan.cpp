@@ -222,13 +222,4 @@ bool CopyPlan::ChangedByOtherAt(int row) const {
     return changedByOther_.value(row);
 }
 
-QStringList CopyPlan::ChangedByOthers() const {
-    QStringList trunks;
-    for (qsizetype row = 0; row < changedByOther_.size(); ++row) {
-        if (changedByOther_.at(row))
-            trunks << destinations_.at(row);
-    }
-    return trunks;
-}
-
 }  // namespace kestrel

@@ -85,8 +85,6 @@ public:
     // Nullptr when no change of the trunk is known.
     const LastChange* LastChangeAt(int row) const;
     bool ChangedByOtherAt(int row) const;
-    // Those destinations, in their order.
-    QStringList ChangedByOthers() const;
 
     // The engineer's choice of items: all included at first.
     void SetIncluded(const QString& item, bool included);

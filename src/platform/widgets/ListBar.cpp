@@ -91,18 +91,6 @@ void ListBar::SetItemText(int group, int item, const QString& text) {
         groups_[group - 1].entries[item - 1].button->setText(text);
 }
 
-QString ListBar::ItemKey(int group, int item) const {
-    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].key : QString();
-}
-
-QString ListBar::ItemImageName(int group, int item) const {
-    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].imageName : QString();
-}
-
-QToolButton* ListBar::ItemButton(int group, int item) const {
-    return HasItem(group, item) ? groups_[group - 1].entries[item - 1].button : nullptr;
-}
-
 QToolButton* ListBar::ButtonForKey(const QString& key) const {
     for (const GroupEntry& g : groups_) {
         for (const Item& item : g.entries) {

@@ -34,9 +34,6 @@ public:
     void SetGroupCaption(int group, const QString& caption);
     QString ItemText(int group, int item) const;
     void SetItemText(int group, int item, const QString& text);
-    QString ItemKey(int group, int item) const;
-    QString ItemImageName(int group, int item) const;
-    QToolButton* ItemButton(int group, int item) const;
     // The button of the item with `key`, in whichever group; null if none.
     QToolButton* ButtonForKey(const QString& key) const;
     // Every group header and item button, in tab order.

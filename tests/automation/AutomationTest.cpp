@@ -60,8 +60,6 @@
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
-#include "support/Helm32Peer.h"
-#include "support/PeerAddress.h"
 #include "support/PopupAnswers.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -95,6 +93,13 @@ extern "C" unsigned dbus_connection_send_with_reply(void* connection, void* mess
 // and whether it answers Login at all, is the test's to choose.
 namespace kestrel::test {
 
+// Where a test's peer-to-peer D-Bus server listens: an abstract socket, so
+// there is no socket file for Qt's D-Bus thread to unlink while the test
+// removes a folder it sits in.
+inline QString PeerServerAddress() {
+    return QStringLiteral("unix:tmpdir=") + QDir::tempPath();
+}
+
 // A call on `connection`, not waited for.
 inline QDBusPendingCall Post(const QDBusConnection& connection, const QString& path,
                              const QString& iface, const QString& member,
@@ -113,6 +118,25 @@ inline QDBusMessage CallOn(const QDBusConnection& connection, const QString& pat
     if (!WaitFor([&] { return pending.isFinished(); }, ms))
         return {};
     return pending.reply();
+}
+
+// The host's CreateObject on `connection`: the new window's path, empty
+// when it was refused.
+inline QString Create(const QDBusConnection& connection) {
+    const QDBusMessage reply = CallOn(connection, contract::kClassPath, contract::kClassInterface,
+                                      QStringLiteral("CreateObject"), {contract::kClassName});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qdbus_cast<QDBusObjectPath>(reply.arguments().first()).path();
+}
+// The host's RegisterPBX of `layer`, its own Parent given: the load error.
+inline bool Register(const QDBusConnection& connection, const QString& layer, const QString& pbx,
+                     qint16 id) {
+    const QDBusMessage reply =
+        CallOn(connection, layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
+               {pbx, QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
+                QVariant::fromValue(id)});
+    return !reply.arguments().isEmpty() && reply.arguments().first().toBool();
 }
 
 // Replies to a call after `ms`, the event loop running meanwhile.
@@ -275,19 +299,10 @@ public:
     QString CreateAndRegister() {
         // The add-in offers its class object just after it has connected: a
         // host asking as it connects finds none yet.
-        QDBusMessage created;
-        WaitFor([&] {
-            created = Call(contract::kClassPath, contract::kClassInterface,
-                           QStringLiteral("CreateObject"), {contract::kClassName});
-            return created.type() == QDBusMessage::ReplyMessage && !created.arguments().isEmpty();
-        });
-        if (created.type() != QDBusMessage::ReplyMessage || created.arguments().isEmpty())
+        WaitFor([&] { return !(layer = Create(connection)).isEmpty(); });
+        if (layer.isEmpty())
             return {};
-        layer = qdbus_cast<QDBusObjectPath>(created.arguments().first()).path();
-        Call(layer, contract::kLayerInterface, QStringLiteral("RegisterPBX"),
-             {QStringLiteral("PBX1"),
-              QVariant::fromValue(QDBusObjectPath(contract::kHostParentPath)),
-              QVariant::fromValue(qint16(3))});
+        Register(connection, layer, QStringLiteral("PBX1"), 3);
         Call(layer, contract::kLayerInterface, QStringLiteral("SetVisible"), {true});
         return layer;
     }
@@ -298,6 +313,75 @@ private:
     PlayedLink link_{*this};
     PlayedProcessor processor_;
     std::unique_ptr<QDBusServer> server_;
+};
+
+// helm32's own host objects on the simulated exchange of a runtime tree and
+// the add-in's server, in one process over a private peer-to-peer
+// connection.
+class Helm32Peer {
+public:
+    void StartPeer(const RuntimeTree& tree) {
+        contract::RegisterTypes();
+        g_Standalone = false;
+        link_ = std::make_unique<SimulatedLink>(
+            tree.SuiteDatabaseDir() + QStringLiteral("EXCHANGE/"),
+            tree.SuiteDatabaseDir() + QStringLiteral("Exchange.seed"));
+        server_ = std::make_unique<QDBusServer>(PeerServerAddress());
+        QObject::connect(
+            server_.get(), &QDBusServer::newConnection, [this](const QDBusConnection& c) {
+                host_ = std::make_unique<QDBusConnection>(c);
+                parent_ = std::make_unique<ParentAdaptor>(model_);
+                linkAdaptor_ = std::make_unique<LinkAdaptor>(*link_);
+                processor_ = std::make_unique<ProcessorAdaptor>(*link_);
+                host_->registerObject(contract::kHostParentPath, parent_.get(),
+                                      QDBusConnection::ExportAllSlots);
+                host_->registerObject(contract::kHostParentPath + contract::kLinkPathSuffix,
+                                      linkAdaptor_.get(), QDBusConnection::ExportAllSlots);
+                host_->registerObject(contract::kHostParentPath + contract::kProcessorPathSuffix,
+                                      processor_.get(), QDBusConnection::ExportAllSlots);
+            });
+        QObject::connect(&model_, &HostModel::message,
+                         [this](const QString& m) { messages_ << m; });
+        QObject::connect(&model_, &HostModel::childUnloaded, [this](int id) { unloaded_ << id; });
+        addin_ = std::make_unique<AutomationServer>();
+        ASSERT_TRUE(addin_->Start(server_->address()));
+        ASSERT_TRUE(WaitFor([this] { return host_ != nullptr; }));
+    }
+    void StopPeer() {
+        addin_.reset();
+        if (host_)
+            QDBusConnection::disconnectFromPeer(host_->name());
+        host_.reset();
+        processor_.reset();
+        linkAdaptor_.reset();
+        parent_.reset();
+        server_.reset();
+        link_.reset();
+    }
+
+    QDBusMessage Call(const QString& path, const QString& iface, const QString& member,
+                      const QVariantList& args = {}) {
+        return CallOn(*host_, path, iface, member, args);
+    }
+    QString Create() { return test::Create(*host_); }
+    bool Register(const QString& layer, const QString& pbx, qint16 id) {
+        return test::Register(*host_, layer, pbx, id);
+    }
+    void Release(const QString& layer) {
+        Call(contract::kClassPath, contract::kClassInterface, QStringLiteral("ReleaseObject"),
+             {QVariant::fromValue(QDBusObjectPath(layer))});
+    }
+
+    HostModel model_;
+    std::unique_ptr<SimulatedLink> link_;
+    std::unique_ptr<QDBusServer> server_;
+    std::unique_ptr<QDBusConnection> host_;
+    std::unique_ptr<ParentAdaptor> parent_;
+    std::unique_ptr<LinkAdaptor> linkAdaptor_;
+    std::unique_ptr<ProcessorAdaptor> processor_;
+    std::unique_ptr<AutomationServer> addin_;
+    QStringList messages_;
+    QList<int> unloaded_;
 };
 
 }  // namespace kestrel::test
@@ -614,10 +698,9 @@ TEST_F(AutomationTest, BusyHostsAreRetriedThenNoticed) {
 class AddinLauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program_ = tree_.AddinsDir() + QStringLiteral("/kestrel");
-        if (!QFile::exists(program_))
+        program_ = tree_.AddinProgram();
+        if (program_.isEmpty())
             GTEST_SKIP() << "the add-in program is not staged";
-        QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // The add-in reads its settings from a folder of its own and offers
         // the session object through which the test presses Exit.
         savedConfig_ = qgetenv("XDG_CONFIG_HOME");
@@ -655,15 +738,6 @@ protected:
             .value(0)
             .toBool();
     }
-    // The add-ins' numbered working copies in the tree's database folder.
-    QStringList WorkingCopies() const {
-        QStringList copies = QDir(tree_.DatabaseDir())
-                                 .entryList({QStringLiteral("KESTREL*.MDB*")},
-                                            QDir::AllEntries | QDir::NoDotAndDotDot);
-        copies.removeAll(QStringLiteral("KESTREL.MDB"));
-        return copies;
-    }
-
     test::RuntimeTree tree_;
     QTemporaryDir configDir_;
     QByteArray savedConfig_;
@@ -735,7 +809,7 @@ TEST_F(AddinLauncherTest, EightAddinsAtOnceGetACopyEachAndLeaveNone) {
     ASSERT_TRUE(test::WaitFor([&] { return opened_.size() + closed_.size() >= 8; }, 240000));
     EXPECT_EQ(opened_.size(), 8) << statuses_.join(u'\n').toStdString();
     EXPECT_EQ(closed_, QStringList());
-    EXPECT_EQ(WorkingCopies().size(), 8) << WorkingCopies().join(u' ').toStdString();
+    EXPECT_EQ(tree_.WorkingCopies().size(), 8) << tree_.WorkingCopies().join(u' ').toStdString();
     QSet<qint64> processes;
     for (int i = 1; i <= 8; ++i)
         processes.insert(launcher_->ProcessId(QStringLiteral("PBX%1").arg(i)));
@@ -744,7 +818,7 @@ TEST_F(AddinLauncherTest, EightAddinsAtOnceGetACopyEachAndLeaveNone) {
 
     launcher_->ReleaseAll();
     ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 8; }, 60000));
-    EXPECT_EQ(WorkingCopies(), QStringList());
+    EXPECT_EQ(tree_.WorkingCopies(), QStringList());
 }
 
 // An add-in that reports it could not prepare its working database is
@@ -761,7 +835,7 @@ TEST_F(AddinLauncherTest, AnAddinWithALoadErrorIsNeverShown) {
     ASSERT_FALSE(statuses_.isEmpty());
     EXPECT_TRUE(statuses_.last().contains(QStringLiteral("could not prepare its working database")))
         << statuses_.join(u'\n').toStdString();
-    EXPECT_EQ(WorkingCopies(), QStringList());
+    EXPECT_EQ(tree_.WorkingCopies(), QStringList());
 }
 
 // An add-in ended by any terminating signal as it starts or once open (during
@@ -803,7 +877,7 @@ TEST_F(AddinLauncherTest, AKilledAddinIsForgottenAndTheNextOpenStartsAFreshOne) 
         launcher_->ReleaseAll();
         ASSERT_TRUE(test::WaitFor([&] { return launcher_->OpenCount() == 0; }, 10000));
         ASSERT_TRUE(test::WaitFor([&] { return closed_.size() == 2; }, 30000));
-        EXPECT_EQ(WorkingCopies(), QStringList());
+        EXPECT_EQ(tree_.WorkingCopies(), QStringList());
     }
 }
 
@@ -1187,10 +1261,9 @@ class AddinProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         contract::RegisterTypes();
-        program_ = tree_.AddinsDir() + QStringLiteral("/kestrel");
-        if (!QFile::exists(program_))
+        program_ = tree_.AddinProgram();
+        if (program_.isEmpty())
             GTEST_SKIP() << "the add-in program is not staged";
-        QFile::setPermissions(program_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         address_ = host_.Listen();
     }
     // As its host ends it: the connection goes, and an add-in that has not
@@ -1205,9 +1278,7 @@ protected:
 
     // Starts the add-in; `session` is KESTREL_SESSION ("" for none).
     bool StartAddin(const QString& session) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir_.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcessEnvironment env = tree_.AddinEnvironment();
         if (session.isEmpty())
             env.remove(QStringLiteral("KESTREL_SESSION"));
         else
@@ -1274,7 +1345,6 @@ protected:
     }
 
     test::RuntimeTree tree_;
-    QTemporaryDir configDir_;
     QString program_;
     test::PlayedHost host_;
     QString address_;

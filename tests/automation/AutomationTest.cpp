@@ -60,6 +60,7 @@
 #include "startup/AddinRegistration.h"
 #include "startup/Globals.h"
 #include "startup/Startup.h"
+#include "support/ExchangeValue.h"
 #include "support/PopupAnswers.h"
 #include "support/QtWarnings.h"
 #include "support/RuntimeTree.h"
@@ -1086,8 +1087,7 @@ protected:
         ExchangeFaults faults;
         if (on)
             kFaults[GetParam().fault].set(faults);
-        SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath())
-            ->SetFaults(faults);
+        test::OpenExchange()->SetFaults(faults);
     }
     TrunkCopySession& Session() { return dlg_ ? dlg_->Session() : *session_; }
     SimulatedLink& Link() { return dlg_ ? *peer_->link_ : *link_; }
@@ -1103,8 +1103,7 @@ protected:
     // Every trunk-data value of the exchange by "trunk/item", read as one
     // text: a recordset row per value cost more than the rest of a case.
     QHash<QString, QString> Dump() const {
-        auto exchange =
-            SimulatedExchange::Open(ExchangeFolder(), QStringLiteral("PBX1"), ExchangeSeedPath());
+        auto exchange = test::OpenExchange();
         const QString all = test::SqlValue(
             exchange->Db(),
             QStringLiteral("SELECT group_concat(printf('%03d/%s', Trunk, CMD) || "

@@ -18,6 +18,7 @@
 #include "startup/Globals.h"
 #include "support/RuntimeTree.h"
 #include "support/ScriptedHost.h"
+#include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
@@ -65,9 +66,7 @@ TEST_F(ReportTest, TheTemplateIsFilledAndWrittenAsAPdf) {
                      .contains(QStringLiteral("{{")));
     ASSERT_EQ(Write(kSelection, work_, template_), QString());
     EXPECT_TRUE(written_.contains(QStringLiteral("Trunk-PBX__1_-012-"))) << written_.toStdString();
-    QFile pdf(written_);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(test::ReadFile(written_).startsWith("%PDF"));
 }
 
 // The report says what the last copy did to each item and whether it was
@@ -172,10 +171,8 @@ TEST_F(ReportTest, TheReportSaysWhatTheLastCopyDidAndWhetherItWasUndone) {
 }
 
 TEST_F(ReportTest, FailuresAreDescribed) {
-    QFile junk(out_.filePath(QStringLiteral("junk.rpt")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("<html>no rows</html>");
-    junk.close();
+    const QString junk = out_.filePath(QStringLiteral("junk.rpt"));
+    ASSERT_TRUE(test::WriteFile(junk, "<html>no rows</html>"));
     const struct {
         QString selection;
         QString db;
@@ -188,10 +185,9 @@ TEST_F(ReportTest, FailuresAreDescribed) {
         {QStringLiteral("{Trunk.Trunk}= '013'"), work_, template_, "holds no data for trunk 013"},
         {kSelection, work_, template_ + QStringLiteral(".x"), "rpt.x cannot be read"},
         {kSelection, work_ + QStringLiteral(".x"), template_, "MDB.x cannot be read"},
-        {kSelection, work_, junk.fileName(), "has no item row"},
+        {kSelection, work_, junk, "has no item row"},
         // A file stands in the way of the folder.
-        {kSelection, work_, template_, "The reports folder",
-         junk.fileName() + QStringLiteral("/reports")},
+        {kSelection, work_, template_, "The reports folder", junk + QStringLiteral("/reports")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
@@ -273,9 +269,8 @@ TEST_F(ReportTest, AHostStartPrintsThroughTheHostAndOffersItsFile) {
 TEST_F(ReportTest, AStandaloneStartWritesTheReportItselfOrSaysWhyNot) {
     ASSERT_TRUE(tree_.OpenStartupDatabases());
     const QString data = services().dataFolder;
-    QFile blocker(out_.filePath(QStringLiteral("not-a-folder")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString blocker = out_.filePath(QStringLiteral("not-a-folder"));
+    ASSERT_TRUE(test::WriteFile(blocker, {}));
     const struct {
         const char* what;
         QString trunk;
@@ -295,7 +290,7 @@ TEST_F(ReportTest, AStandaloneStartWritesTheReportItselfOrSaysWhyNot) {
          false},
         {"no template", QStringLiteral("012"), data, true, false,
          "The report could not be written.\rThe report template ", 1, false},
-        {"no folder", QStringLiteral("012"), blocker.fileName(), false, false,
+        {"no folder", QStringLiteral("012"), blocker, false, false,
          "The report could not be written.\rThe folder ", 1, false},
     };
     g_Standalone = true;

@@ -261,17 +261,15 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
     EXPECT_EQ(QLocale().language(), QLocale::German);
 
     // The additional-data dialog of every rule.
-    auto rules = Session().WorkDb()->OpenRecordset(QStringLiteral("SELECT ID FROM DialogRules"),
-                                                   RecordsetType::Snapshot);
-    int dialogs = 0;
-    for (; !rules->Eof(); rules->MoveNext(), ++dialogs) {
+    const QStringList rules = test::SqlRows(*Session().WorkDb(), "SELECT ID FROM DialogRules");
+    EXPECT_EQ(rules.size(), 9);
+    for (const QString& rule : rules) {
         frmCmd dialog(window_.get());
         ASSERT_TRUE(dialog.Load());
-        dialog.Register(
-            window_.get(), Session().WorkDb(),
-            QStringLiteral("SELECT * FROM DialogRules WHERE ID = %1").arg(rules->Fields(0).toInt()),
-            QStringLiteral("NONE"));
-        const QString name = QStringLiteral("frmCmd%1").arg(rules->Fields(0).toInt());
+        dialog.Register(window_.get(), Session().WorkDb(),
+                        QStringLiteral("SELECT * FROM DialogRules WHERE ID = ") + rule,
+                        QStringLiteral("NONE"));
+        const QString name = QStringLiteral("frmCmd") + rule;
         CollectTexts(&dialog, name, texts);
         CollectSpokenNames(&dialog, name, texts);
         // Longer captions than the English ones still fit their buttons,
@@ -288,7 +286,6 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
         EXPECT_EQ(widths.value(0), widths.value(1));
         dialog.hide();
     }
-    EXPECT_EQ(dialogs, 9);
 
     // A copy with the safety net: the preview, the summary box, the history
     // and an undo with its question.
@@ -302,11 +299,9 @@ TEST_F(SecondLanguageTest, NothingShownIsEnglish) {
 
     // Every message box of both language databases, with some insert text.
     for (std::int16_t source : {kOwnSource, kCommonSource}) {
-        auto numbers = (source == kOwnSource ? g_LangDb : g_CommonDb)
-                           ->OpenRecordset(QStringLiteral("SELECT MsgNo FROM tMsgBox"),
-                                           RecordsetType::Snapshot);
-        for (; !numbers->Eof(); numbers->MoveNext()) {
-            const auto number = static_cast<std::int16_t>(numbers->Fields(0).toInt());
+        Database& db = source == kOwnSource ? *g_LangDb : *g_CommonDb;
+        for (const QString& msgNo : test::SqlRows(db, "SELECT MsgNo FROM tMsgBox")) {
+            const auto number = static_cast<std::int16_t>(msgNo.toInt());
             EXPECT_NE(LangMsgBox(source, number, QStringLiteral("007%005"),
                                  source == kOwnSource ? kProductTitle : Msg(text::kBoxTitle)),
                       0)

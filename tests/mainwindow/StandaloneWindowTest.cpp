@@ -429,11 +429,7 @@ protected:
             true);
     }
     QString ValueOf(int trunk, const char* cmd) {
-        return test::ExchangeValue(*Exchange(), trunk, QString::fromLatin1(cmd));
-    }
-    std::unique_ptr<SimulatedExchange> Exchange() {
-        return SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
-                                       ExchangeSeedPath());
+        return test::ExchangeValue(*test::OpenExchange(), trunk, QString::fromLatin1(cmd));
     }
     bool previewed_ = false;
 };
@@ -457,7 +453,7 @@ TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) 
     ClassThreeOfTrunk4("5-12");
     ExchangeFaults slow;
     slow.entryDelayMs = 30;
-    Exchange()->SetFaults(slow);
+    test::OpenExchange()->SetFaults(slow);
     window_->RunCommand(QStringLiteral("Copy"));
     ASSERT_TRUE(test::WaitFor([&] { return ValueOf(5, "3002") == u"3"; }, 20000));
     tree_.boxes.Clear();
@@ -474,9 +470,8 @@ TEST_F(CopyEndToEndTest, ClosingDuringACopyAsksAndStopsAfterTheEntriesInFlight) 
         << Prompts().join(u'|').toStdString();
     // That each cell written is journalled with its old value is the
     // exploration's oracle, which closes windows during slow copies.
-    QString error;
-    auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
-    ASSERT_NE(journal, nullptr) << error.toStdString();
+    auto journal = test::OpenJournal();
+    ASSERT_NE(journal, nullptr);
     EXPECT_TRUE(journal->Entries(QStringLiteral("PBX1")).first().finished);
     EXPECT_EQ(ValueOf(12, "3002"), QString::number(12 % 4));  // never reached
 }

@@ -22,7 +22,8 @@ class WindowEventsTest : public test::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        LoadHosted();
+        ASSERT_TRUE(LoadHosted());
+        window_->SetPBXName(QStringLiteral("PBX1"));
     }
     // A Get of trunk 005 answered with these items.
     void ReadSource(const QList<QStringList>& items) {
@@ -272,23 +273,14 @@ TEST_F(WindowEventsTest, ThePlaceSavedIsThePlaceRestored) {
     EXPECT_TRUE(screen.contains(window_->geometry().center()));
 }
 
-// A hosted window loaded over what the test has set up first.
-class dlgKestrelTest : public test::WindowFixture {
-protected:
-    bool LoadOver() {
-        window_ = std::make_unique<dlgKestrel>();
-        window_->SetParent(&host_);
-        return window_->Load();
-    }
-};
+using dlgKestrelTest = test::WindowFixture;
 
 // With a server set, the journal's entries not yet sent are counted under
 // the safety net, with why they wait; the count follows the sender.
 TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
     {
-        QString error;
-        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
-        ASSERT_TRUE(journal) << error.toStdString();
+        auto journal = test::OpenJournal();
+        ASSERT_TRUE(journal);
         JournalEntry entry;
         entry.kind = QStringLiteral("Preview");
         entry.exchange = QStringLiteral("PBX1");
@@ -299,7 +291,7 @@ TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
     server.host = QStringLiteral("127.0.0.1");
     server.port = 1;  // nobody listens there
     SetTeamServerSetting(server);
-    const bool loaded = LoadOver();
+    const bool loaded = LoadHosted();
     SetTeamServerSetting(TeamServer());  // the other tests have none
     ASSERT_TRUE(loaded);
     const TeamJournal* team = window_->Session().MadeTeam();
@@ -317,7 +309,7 @@ TEST_F(dlgKestrelTest, SaysHowManyJournalEntriesWaitForTheTeamsServer) {
 TEST_F(dlgKestrelTest, WorkingCopyFailureKeepsTheAutomationWindowWithTheLoadError) {
     tree_.Sql(tree_.DatabaseDir() + QStringLiteral("Serial.MDB"),
               QStringLiteral("DELETE FROM SerialTable"));
-    EXPECT_TRUE(LoadOver());
+    EXPECT_TRUE(LoadHosted());
     EXPECT_TRUE(window_->CheckDBLoadError());
     EXPECT_TRUE(window_->IsLoaded());
     EXPECT_EQ(tree_.boxes.shown.size(), 1u);
@@ -327,7 +319,7 @@ TEST_F(dlgKestrelTest, LocalisationFailureUnloadsAndRemovesTheCopy) {
     g_LangDb->Execute(
         QStringLiteral("INSERT INTO tControls VALUES ('dlgKestrel', 'lblNone', -1, "
                        "'x', '-1', NULL, '-1')"));
-    EXPECT_FALSE(LoadOver());
+    EXPECT_FALSE(LoadHosted());
     EXPECT_FALSE(window_->IsLoaded());
     EXPECT_FALSE(QFile::exists(tree_.DatabaseDir() + g_WorkDbName));
     ASSERT_EQ(tree_.boxes.shown.size(), 1u);

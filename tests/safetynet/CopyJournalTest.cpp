@@ -17,6 +17,7 @@
 #include "safetynet/CopyJournal.h"
 #include "support/QtPrinters.h"
 #include "support/SqlRows.h"
+#include "support/TableFiles.h"
 
 namespace kestrel {
 namespace {
@@ -51,12 +52,6 @@ private:
 class CopyJournalTest : public ::testing::Test {
 protected:
     QString PathOf(const QString& name) const { return dir_.filePath(name); }
-    std::unique_ptr<CopyJournal> OpenOrFail(const QString& path) {
-        QString error;
-        auto journal = CopyJournal::Open(path, &error);
-        EXPECT_TRUE(journal) << error.toStdString();
-        return journal;
-    }
 
     QTemporaryDir dir_;
 };
@@ -73,16 +68,14 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
     const Case cases[] = {
         {"garbage bytes",
          [](const QString& p) {
-             QFile f(p);
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-             f.write(QByteArray(4096, '\x5a') + "not a database");
+             ASSERT_TRUE(test::WriteFile(p, QByteArray(4096, '\x5a') + "not a database"));
          }},
         {"a journal of many pages cut in half",
          [&](const QString& p) {
              QList<JournalCell> cells;
              for (int i = 0; i < 3000; ++i)
                  cells << Cell(QString::number(i), "3001", CellOutcome::Written);
-             OpenOrFail(p)->Record(Entry("Copy", "PBX1", 1), cells);
+             test::OpenJournal(p)->Record(Entry("Copy", "PBX1", 1), cells);
              QFile f(p);
              ASSERT_TRUE(f.resize(f.size() / 2));
          }},
@@ -103,7 +96,7 @@ TEST_F(CopyJournalTest, RefusesFilesItCannotUse) {
          "written by a newer version"},
         {"a journal another program holds locked",
          [&](const QString& p) {
-             OpenOrFail(p);
+             test::OpenJournal(p);
              locker.emplace(p);
              ASSERT_EQ(locker->Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
          },
@@ -136,9 +129,9 @@ TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
     cells[2].detail = "DATA NOT SET";
     cells[3].oldValue = QString();
     cells[4].newValue = "Größe 中 'x'";
-    const qint64 id = OpenOrFail(path)->Record(entry, cells);
+    const qint64 id = test::OpenJournal(path)->Record(entry, cells);
     EXPECT_GT(id, 0);
-    auto journal = OpenOrFail(path);
+    auto journal = test::OpenJournal(path);
     const QList<JournalEntry> entries = journal->Entries();
     ASSERT_EQ(entries.size(), 1);
     const JournalEntry& back = entries.first();
@@ -157,7 +150,7 @@ TEST_F(CopyJournalTest, RecordsEntriesAndCellsAsGiven) {
 // The last copy is the newest one of the exchange (named in any case) not
 // yet undone; entries come newest first, the later recorded first at a tie.
 TEST_F(CopyJournalTest, LastCopyIsTheNewestCopyNotYetUndone) {
-    auto journal = OpenOrFail(PathOf("journal.db"));
+    auto journal = test::OpenJournal(PathOf("journal.db"));
     ASSERT_TRUE(journal);
     const auto last = [&] {
         const auto copy = journal->LastCopy("PBX1");
@@ -186,7 +179,7 @@ TEST_F(CopyJournalTest, LastCopyIsTheNewestCopyNotYetUndone) {
 // takes the next one.
 TEST_F(CopyJournalTest, AFailedRecordLeavesNothing) {
     const QString path = PathOf("journal.db");
-    auto journal = OpenOrFail(path);
+    auto journal = test::OpenJournal(path);
     ASSERT_TRUE(journal);
     {
         // The disk refusing the 3rd cell, as a full disk would.
@@ -257,7 +250,7 @@ TEST_F(CopyJournalTest, AFormerJournalIsCarriedOverAndTakesCopiesWrittenAhead) {
                              "'5', 'done', 0); PRAGMA user_version = 1"),
                   SQLITE_OK);
     }
-    auto journal = OpenOrFail(path);
+    auto journal = test::OpenJournal(path);
     ASSERT_TRUE(journal);
     // Finished, no desk known, given its own id when carried over.
     const JournalEntry former = journal->Entries().first();
@@ -312,7 +305,7 @@ TEST_F(CopyJournalTest, AWriterRunsOnlyWhileItsProgrammeRuns) {
     other.start("sleep", {"60"});
     ASSERT_TRUE(other.waitForStarted());
     const QString path = PathOf("journal.db");
-    auto journal = OpenOrFail(path);
+    auto journal = test::OpenJournal(path);
     const std::pair<qint64, bool> writers[] = {
         {getpid(), false}, {zombie, true}, {other.processId(), true}, {0, true}};
     for (const auto& [writer, abandoned] : writers) {

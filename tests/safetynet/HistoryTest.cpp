@@ -21,6 +21,7 @@
 #include "safetynet/JournalModels.h"
 #include "safetynet/widgets/frmHistory.h"
 #include "support/RuntimeTree.h"
+#include "support/TableFiles.h"
 #include "support/WaitFor.h"
 #include "teamjournal/TeamJournal.h"
 
@@ -40,9 +41,8 @@ class HistoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(tree_.OpenStartupDatabases());
-        QString error;
-        journal_ = CopyJournal::Open(dir_.filePath("journal.db"), &error);
-        ASSERT_TRUE(journal_) << error.toStdString();
+        journal_ = test::OpenJournal(dir_.filePath("journal.db"));
+        ASSERT_TRUE(journal_);
         team_ = std::make_unique<TeamJournal>(journal_->Path(), TeamServer());
     }
     qint64 Add(const QString& kind, const QString& exchange, int minute,
@@ -174,11 +174,9 @@ TEST_F(HistoryTest, ExportWritesTheOpenEntrysCsvOrSaysWhyNot) {
         QTest::mouseClick(Button("cmdExport"), Qt::LeftButton);
         EXPECT_EQ(asked, 1);
         if (target == file) {
-            QFile written(target);
-            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-            EXPECT_EQ(written.readAll(),
+            EXPECT_EQ(test::ReadFile(target),
                       CopyJournal::ToCsv(journal_->Entries().first(), journal_->Cells(copy)));
-            written.remove();
+            QFile::remove(target);
         }
         if (target == file || target.isEmpty()) {
             EXPECT_TRUE(tree_.boxes.shown.empty());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <optional>
 
 #include "catalogue/ValueListModel.h"
@@ -16,6 +15,7 @@
 #include "safetynet/SafetyNetSetting.h"
 #include "support/ExchangeValue.h"
 #include "support/SessionFixture.h"
+#include "support/TableFiles.h"
 #include "tools/AnswerCodes.h"
 
 namespace kestrel {
@@ -28,21 +28,18 @@ protected:
         SetSafetyNetSetting(true);
         OpenStandalone();
     }
-    std::unique_ptr<SimulatedExchange> Exchange() const {
-        return SimulatedExchange::Open(ExchangeFolder(), "PBX1", ExchangeSeedPath());
-    }
     // Every trunk-data row of the exchange, one text per row.
     QStringList Dump() const {
-        return test::SqlRows(Exchange()->Db(),
+        return test::SqlRows(test::OpenExchange()->Db(),
                              "SELECT Trunk, CMD, Value FROM TrunkData ORDER BY Trunk, CMD");
     }
     QString ValueOf(int trunk, const QString& cmd = "3002") const {
-        return test::ExchangeValue(*Exchange(), trunk, cmd);
+        return test::ExchangeValue(*test::OpenExchange(), trunk, cmd);
     }
     // Another engineer's change, straight into the exchange's file ("%": every item).
     void Change(int trunk, const QString& value, const QString& cmd = "3002") const {
-        Exchange()->Db().Execute("UPDATE TrunkData SET Value = ? WHERE Trunk = ? AND CMD LIKE ?",
-                                 {value, trunk, cmd});
+        test::OpenExchange()->Db().Execute(
+            "UPDATE TrunkData SET Value = ? WHERE Trunk = ? AND CMD LIKE ?", {value, trunk, cmd});
     }
     void Get(const QString& trunk) {
         window_.trunkBox = trunk;
@@ -68,14 +65,8 @@ protected:
         tree_.boxes.Script(answers);
         RunAndWait([&] { session_->Undo(); });
     }
-    std::unique_ptr<CopyJournal> OpenJournal() const {
-        QString error;
-        auto journal = CopyJournal::Open(CopyJournal::DefaultPath(), &error);
-        EXPECT_NE(journal, nullptr) << error.toStdString();
-        return journal;
-    }
     JournalEntry Newest() const {
-        const QList<JournalEntry> entries = OpenJournal()->Entries("PBX1");
+        const QList<JournalEntry> entries = test::OpenJournal()->Entries("PBX1");
         return entries.isEmpty() ? JournalEntry() : entries.first();
     }
     bool Shown(const QString& start, const QString& part = {}) const {
@@ -114,7 +105,7 @@ TEST_F(SafetyNetEndToEndTest, EachCommandSendsTheFewestEntriesItNeeds) {
         const JournalEntry entry = Newest();
         EXPECT_EQ(entry.kind, "Preview");
         EXPECT_TRUE(entry.summary.startsWith("Changes: "));
-        const QList<JournalCell> cells = OpenJournal()->Cells(entry.id);
+        const QList<JournalCell> cells = test::OpenJournal()->Cells(entry.id);
         EXPECT_FALSE(cells.isEmpty());
         for (const JournalCell& cell : cells) {
             const QString source = session_->Values().GetItemValue(cell.item).toString();
@@ -189,7 +180,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
     ExchangeFaults faults;
     faults.refuseItems = {"3013"};
     faults.silentItems = {"3002"};
-    Exchange()->SetFaults(faults);
+    test::OpenExchange()->SetFaults(faults);
     session_->Values().SetItemValue("3002", "3");
     window_.destinations = "5-6";
     Copy([](CopyPlan& plan, bool) {
@@ -203,14 +194,14 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
                              "Not verified", "005 3002"})
         EXPECT_TRUE(Last().contains(QString::fromLatin1(part))) << part << "\n" << summary;
     int notVerified = 0;
-    for (const JournalCell& cell : OpenJournal()->Cells(Newest().id)) {
+    for (const JournalCell& cell : test::OpenJournal()->Cells(Newest().id)) {
         if (cell.outcome == CellOutcome::NotVerified) {
             EXPECT_EQ(cell.item, "3002");
             ++notVerified;
         }
     }
     EXPECT_EQ(notVerified, 2);
-    Exchange()->SetFaults({});
+    test::OpenExchange()->SetFaults({});
     Undo({answer::kYes});
     EXPECT_FALSE(Shown("These values were changed"));
     EXPECT_TRUE(Shown("The undo has ended."));
@@ -220,9 +211,7 @@ TEST_F(SafetyNetEndToEndTest, TheSummaryCountsWhatTheTrunksHold) {
 // copy without its backup) and is not needed with it off.
 TEST_F(SafetyNetEndToEndTest, ABrokenJournalRefusesTheCopyOnlyWithTheNetOn) {
     QDir().mkpath(services().dataFolder);
-    QFile garbage(services().dataFolder + QStringLiteral("/journal.db"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) > 0);
-    garbage.close();
+    ASSERT_TRUE(test::WriteFile(services().dataFolder + "/journal.db", QByteArray(4096, 'x')));
     Prepare("5");
     const QStringList before = Dump();
     tree_.boxes.Clear();
@@ -271,7 +260,7 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
     QObject::connect(link_, &SimulatedLink::requestStarted, [&](const QString&, int) {
         if (++started == 2) {
             ahead = Newest();
-            for (const JournalCell& cell : OpenJournal()->Cells(ahead->id))
+            for (const JournalCell& cell : test::OpenJournal()->Cells(ahead->id))
                 pending += cell.outcome == CellOutcome::Pending;
         }
     });
@@ -324,7 +313,7 @@ TEST_F(SafetyNetEndToEndTest, ACutOffCopyIsNamedAndAColleaguesUndoneAfterNamingT
 // lands in full, batch by batch.
 TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
     {
-        auto exchange = Exchange();
+        auto exchange = test::OpenExchange();
         Database& db = exchange->Db();
         db.BeginTrans();
         for (int i = 18; i < 72; ++i) {
@@ -344,7 +333,7 @@ TEST_F(SafetyNetEndToEndTest, ACopyLargerThanARecordLandsInFull) {
     window_.destinations = "5-511";
     Copy();
     // No assigned destination lacks the source's value of the items beyond the first 64.
-    EXPECT_EQ(test::SqlValue(Exchange()->Db(),
+    EXPECT_EQ(test::SqlValue(test::OpenExchange()->Db(),
                              "SELECT COUNT(*) FROM Trunks t LEFT JOIN TrunkData d ON d.Trunk = "
                              "t.Trunk AND d.CMD = '3050' WHERE t.Assigned <> 0 AND t.Trunk "
                              "BETWEEN 5 AND 511 AND d.Value IS NOT '7'"),

@@ -251,11 +251,9 @@ TEST(QSettingsStoreTest, ReadsSectionAndKeyOfTheApplicationAsWritten) {
         QSettings(QSettings::IniFormat, QSettings::UserScope, u"COMMAS"_s).fileName();
     const QSettingsStore store;
     for (const auto& c : cases) {
-        QFile ini(file);
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QByteArray("[29999]\nInstallPath=other\n[30000]\nInstallPath=") + c.line +
-                  "\nOther=x\n");
-        ini.close();
+        ASSERT_TRUE(
+            test::WriteFile(file, QByteArray("[29999]\nInstallPath=other\n[30000]\nInstallPath=") +
+                                      c.line + "\nOther=x\n"));
         EXPECT_EQ(store.Read(u"COMMAS"_s, u"30000"_s, u"InstallPath"_s, u"NONE"_s), Q(c.read))
             << c.line;
     }

@@ -31,6 +31,7 @@
 #include "safetynet/SafetyNetSetting.h"
 #include "support/HelpViewers.h"
 #include "support/SpokenNames.h"
+#include "support/TableFiles.h"
 #include "support/WindowFixture.h"
 
 namespace kestrel::test {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -8,6 +10,7 @@
 #include "platform/Database.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
+#include "safetynet/CopyJournal.h"
 #include "support/SqlRows.h"
 
 namespace kestrel::test {
@@ -27,6 +30,14 @@ inline bool WriteFile(const QString& path, const QByteArray& content) {
 inline QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The copy journal at `path`; none, with the reason as a test failure, when it cannot be used.
+inline std::unique_ptr<CopyJournal> OpenJournal(const QString& path = CopyJournal::DefaultPath()) {
+    QString error;
+    auto journal = CopyJournal::Open(path, &error);
+    EXPECT_TRUE(journal) << error.toStdString();
+    return journal;
 }
 
 // The add-in's working copy counter as stored in `serial`; -1 while an

@@ -1,25 +1,13 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
+// Built on the session fixture, whose headers it shares.
 #include <QLineEdit>
 #include <QTest>
-#include <memory>
 
-#include "exchange/BuiltInHost.h"
-#include "exchange/SimulatedLink.h"
-#include "hostlink/RequestDispatcher.h"
-#include "localisation/Messages.h"
 #include "mainwindow/dlgKestrel.h"
-#include "platform/Services.h"
-#include "session/TrunkCopySession.h"
 #include "startup/DbAccess.h"
-#include "startup/Globals.h"
 #include "support/PopupAnswers.h"
-#include "support/RuntimeTree.h"
-#include "support/ScriptedHost.h"
 #include "support/SessionFixture.h"
-#include "support/WaitFor.h"
 
 namespace kestrel::test {
 
@@ -30,11 +18,11 @@ protected:
     void SetUp() override { ASSERT_TRUE(tree_.OpenStartupDatabases()); }
     void TearDown() override { window_.reset(); }
 
-    void LoadHosted() {
+    // Loads a hosted window over what the test has set up; false when the load failed.
+    bool LoadHosted() {
         window_ = std::make_unique<dlgKestrel>();
         window_->SetParent(&host_);
-        ASSERT_TRUE(window_->Load());
-        window_->SetPBXName(QStringLiteral("PBX1"));
+        return window_->Load();
     }
     void LoadStandalone(const QString& exchange = QStringLiteral("PBX1")) {
         g_Standalone = true;

@@ -12,6 +12,7 @@
 #include "platform/Database.h"
 #include "safetynet/CopyJournal.h"
 #include "support/QtPrinters.h"
+#include "support/TableFiles.h"
 #include "support/WaitFor.h"
 #include "teamjournal/PgLink.h"
 #include "teamjournal/TeamJournal.h"
@@ -29,8 +30,7 @@ QString ServerFolder() {
 }
 
 int ServerPort() {
-    QFile file(ServerFolder() + QStringLiteral("/port"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+    return test::ReadFile(ServerFolder() + QStringLiteral("/port")).trimmed().toInt();
 }
 
 // Stands between the tool and the server, so that the server can go away
@@ -137,10 +137,9 @@ protected:
         // carl's line holds a wrong password.
         static QTemporaryDir folder;
         const QString passFile = folder.filePath(QStringLiteral("pgpass"));
-        QFile file(passFile);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("*:*:*:anna:anna-pw\n*:*:*:ben:ben-pw\n*:*:*:carl:not-carls\n");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_TRUE(test::WriteFile(
+            passFile, "*:*:*:anna:anna-pw\n*:*:*:ben:ben-pw\n*:*:*:carl:not-carls\n"));
+        QFile::setPermissions(passFile, QFile::ReadOwner | QFile::WriteOwner);
         qputenv("PGPASSFILE", passFile.toUtf8());
     }
 
@@ -173,10 +172,7 @@ protected:
     }
 
     std::unique_ptr<CopyJournal> Local(const QString& name) {
-        QString error;
-        auto journal = CopyJournal::Open(dir_.filePath(name), &error);
-        EXPECT_TRUE(journal) << qPrintable(error);
-        return journal;
+        return test::OpenJournal(dir_.filePath(name));
     }
 
     QStringList ServerColumn(const QString& sql) {

@@ -141,8 +141,7 @@ public:
         files_ = QDir(tree_.DatabaseDir()).entryList(QDir::Files);
         test::OnModal(&answerer_, [this](QWidget* modal) { AnswerDialogs(modal); });
         Reopen();
-        exchange_ = SimulatedExchange::Open(ResolvePath(ExchangeFolder()), QStringLiteral("PBX1"),
-                                            ExchangeSeedPath());
+        exchange_ = test::OpenExchange();
         other_ = std::make_unique<OtherWindow>();
         Remember();
     }

@@ -8,7 +8,6 @@
 
 #include "catalogue/TreeImages.h"
 #include "copyengine/TrunkRange.h"
-#include "support/ExchangeValue.h"
 #include "support/InputRoads.h"
 #include "support/MainWindowParts.h"
 

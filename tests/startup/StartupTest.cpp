@@ -221,11 +221,13 @@ std::shared_ptr<void> Break(const test::RuntimeTree& t, const char* name, const 
 
 // Each broken condition of the start ends it at once with status 1, its
 // message box, a line on the standard error saying why (the reason is in
-// one or the other), and no working copy left.
-TEST(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
+// one or the other), and no working copy left. Unbroken, the window comes
+// up (its picture saved ends the run) and the run ends with status 0.
+TEST(StandaloneProgramTest, AStartShowsItsWindowOrSaysWhyItCannot) {
     const struct {
         const char *file, *how, *reason;
-    } cases[] = {{"KESTREL.MDB", "garbage", "of KESTREL.MDB cannot be used"},
+    } cases[] = {{"", "", ""},
+                 {"KESTREL.MDB", "garbage", "of KESTREL.MDB cannot be used"},
                  {"KESTREL.MDB", "empty", "'CMD30Titles'"},
                  {"Serial.MDB", "remove", "Serial.MDB"},
                  {"Serial.MDB", "hold", "Couldn't lock"},
@@ -242,18 +244,23 @@ TEST(StandaloneProgramTest, ABrokenStartSaysWhyAndEndsWithStatusOne) {
         test::RuntimeTree tree;
         if (tree.AddinProgram().isEmpty())
             GTEST_SKIP() << "the add-in program is not staged";
-        const std::shared_ptr<void> kept = Break(tree, c.file, c.how);
+        const bool broken = *c.file != '\0';
+        const std::shared_ptr<void> kept = broken ? Break(tree, c.file, c.how) : nullptr;
+        QProcessEnvironment env = tree.AddinEnvironment();
+        const QString shot = tree.Root() + u"/shot.png"_s;
+        env.insert(u"KESTREL_SCREENSHOT"_s, shot);
         QProcess process;
-        process.setProcessEnvironment(tree.AddinEnvironment());
+        process.setProcessEnvironment(env);
         process.start(tree.AddinProgram(), {u"PBX1"_s});
         ASSERT_TRUE(process.waitForFinished(120000));
         const QString err = QString::fromUtf8(process.readAllStandardError());
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 1);
-        EXPECT_TRUE(err.contains(u"kestrel.ui: The start failed: "_s)) << err.toStdString();
-        EXPECT_TRUE(out.contains(u"[message]"_s) && (err + out).contains(Q(c.reason)))
+        EXPECT_EQ(process.exitCode(), broken ? 1 : 0);
+        EXPECT_EQ(err.contains(u"kestrel.ui: The start failed: "_s), broken) << err.toStdString();
+        EXPECT_EQ(out.contains(u"[message]"_s) && (err + out).contains(Q(c.reason)), broken)
             << err.toStdString() << out.toStdString();
+        EXPECT_EQ(QFile::exists(shot), !broken);
         EXPECT_EQ(tree.WorkingCopies(), QStringList());
     }
 }

@@ -11,7 +11,7 @@
 #     (scripts/team-server.sh); each engineer's password is NAME-pw.
 set -euo pipefail
 
-action=${1:?start or stop}
+action=${1:?start, stop or team}
 folder=${2:?a folder}
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 if [[ -z $bindir ]]; then

@@ -56,6 +56,16 @@ QString PreviewModel::ChangedByOthersLine(const CopyPlan& plan, const QDate& tod
                             : Msg(text::kChangedByOthers).arg(trunks.join(QStringLiteral(", ")));
 }
 
+QVariant PreviewModel::ChangedByOtherMark(int row, int role) const {
+    if (!plan_.ChangedByOtherAt(row))
+        return {};
+    if (role == Qt::BackgroundRole)
+        return QBrush(kChangedSinceBackground);
+    if (role == Qt::ToolTipRole)
+        return Msg(text::kChangedByOtherTip).arg(DeskName(plan_.LastChangeAt(row)->desk));
+    return {};
+}
+
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -81,20 +91,12 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     }
     if (column == kLastChanged) {
         const LastChange* change = plan_.LastChangeAt(row);
-        const bool other = plan_.ChangedByOtherAt(row);
-        switch (role) {
-            case Qt::DisplayRole:
-                return change ? DeskName(change->desk) + u' ' +
-                                    WhenText(change->time, QDate::currentDate())
-                              : QString();
-            case Qt::ToolTipRole:
-                return other ? Msg(text::kChangedByOtherTip).arg(DeskName(change->desk))
-                             : QVariant();
-            case Qt::BackgroundRole:
-                return other ? QVariant(QBrush(kChangedSinceBackground)) : QVariant();
-            default:
-                return {};
+        if (role == Qt::DisplayRole) {
+            return change ? DeskName(change->desk) + u' ' +
+                                WhenText(change->time, QDate::currentDate())
+                          : QString();
         }
+        return ChangedByOtherMark(row, role);
     }
     const int item = column - kFirstItem;
     const PlannedCell& cell = plan_.CellAt(row, item);
@@ -129,12 +131,9 @@ QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int 
             if (role == Qt::DisplayRole)
                 return plan_.Destinations().at(section);
             // A trunk someone else changed since the Get is marked in its row head too.
-            if (plan_.ChangedByOtherAt(section) && role == Qt::BackgroundRole)
-                return QBrush(kChangedSinceBackground);
-            if (plan_.ChangedByOtherAt(section) && role == Qt::ToolTipRole) {
-                return Msg(text::kChangedByOtherTip)
-                    .arg(DeskName(plan_.LastChangeAt(section)->desk));
-            }
+            QVariant mark = ChangedByOtherMark(section, role);
+            if (mark.isValid())
+                return mark;
         }
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -43,6 +43,8 @@ public:
     static QString ChangedByOthersLine(const CopyPlan& plan, const QDate& today);
 
 private:
+    // The background and tip of a row someone else changed since the Get.
+    QVariant ChangedByOtherMark(int row, int role) const;
     CopyPlan& plan_;
 };
 

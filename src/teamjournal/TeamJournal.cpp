@@ -121,6 +121,11 @@ PgLink* TeamJournal::Reader() {
     return reader_.get();
 }
 
+TeamError TeamJournal::ReaderProblem() const {
+    // While the sender cannot reach the server, that is the reason for both.
+    return problem_ == TeamProblem::Unreachable ? TeamError{problem_, detail_} : readerProblem_;
+}
+
 void TeamJournal::Relisten() {
     if (relisten_->isActive())
         return;
@@ -137,8 +142,7 @@ QList<JournalEntry> TeamJournal::Entries(CopyJournal& local, const JournalFilter
         return entries;
     PgLink* reader = Reader();
     if (!reader) {
-        *problem =
-            problem_ == TeamProblem::Unreachable ? TeamError{problem_, detail_} : readerProblem_;
+        *problem = ReaderProblem();
         return entries;
     }
     try {
@@ -165,7 +169,7 @@ QList<JournalCell> TeamJournal::Cells(CopyJournal& local, const JournalEntry& en
         return local.Cells(entry.id);
     PgLink* reader = Reader();
     if (!reader)
-        throw problem_ == TeamProblem::Unreachable ? TeamError{problem_, detail_} : readerProblem_;
+        throw ReaderProblem();
     return team::Cells(*reader, entry.uuid);
 }
 

@@ -71,6 +71,8 @@ signals:
 private:
     PgLink* Reader();
     void Relisten();
+    // Why History cannot read the server now.
+    TeamError ReaderProblem() const;
     void OnPassed(int waiting, TeamProblem problem, const QString& detail);
 
     TeamServer server_;

@@ -19,11 +19,12 @@ QDateTime TimeOf(const QString& milliseconds) {
 
 const QString kTimeOf = QStringLiteral("(extract(epoch FROM e.time) * 1000)::bigint");
 
-const QString kEntryColumns = QStringLiteral(
-    "SELECT e.uuid, e.kind, (extract(epoch FROM e.time) * 1000)::bigint, e.exchange, "
-    "e.source_trunk, e.destination_list, e.summary, "
-    "e.summary_parts, e.undo_of, e.finished, e.engineer, e.engineer_name, e.machine, e.start "
-    "FROM entries e");
+const QString kEntryColumns =
+    QStringLiteral("SELECT e.uuid, e.kind, ") + kTimeOf +
+    QStringLiteral(
+        ", e.exchange, e.source_trunk, e.destination_list, e.summary, "
+        "e.summary_parts, e.undo_of, e.finished, e.engineer, e.engineer_name, "
+        "e.machine, e.start FROM entries e");
 
 QList<JournalEntry> ReadEntries(PgLink& link, const QString& where, const QString& tail,
                                 const QVariantList& values) {

@@ -313,11 +313,10 @@ void frmHistory::Reload() {
 
 void frmHistory::UpdateButtons() {
     cmdOpen_->setEnabled(tblEntries_->selectionModel()->hasSelection());
-    cmdExport_->setEnabled(isOpen_);
+    cmdExport_->setEnabled(EntryOpen());
 }
 
 void frmHistory::CloseEntry() {
-    isOpen_ = false;
     open_ = JournalEntry();
     cells_->SetCells({});
     txtSummary_->clear();
@@ -350,7 +349,6 @@ bool frmHistory::OpenEntry(int row) {
         return false;
     }
     open_ = entry;
-    isOpen_ = true;
     const QString summary =
         entries_->data(entries_->index(row, JournalEntryModel::kSummary), Qt::ToolTipRole)
             .toString();
@@ -364,7 +362,7 @@ bool frmHistory::OpenEntry(int row) {
 }
 
 bool frmHistory::Export() {
-    if (!isOpen_ || !chooseFile)
+    if (!EntryOpen() || !chooseFile)
         return false;
     const QString path = chooseFile();
     if (path.isEmpty())

@@ -56,7 +56,8 @@ private:
     CopyJournal& journal_;
     TeamJournal& team_;
     JournalEntry open_;
-    bool isOpen_ = false;
+    // A local entry has its number, one kept on the server only its id.
+    bool EntryOpen() const { return open_.id != 0 || !open_.uuid.isEmpty(); }
     bool reloadDue_ = false;
     QTimer* typed_ = nullptr;
     JournalEntryModel* entries_;

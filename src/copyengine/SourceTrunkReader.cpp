@@ -177,6 +177,7 @@ void SourceTrunkReader::StoreTrunkListup() {
         HostMessage(Msg(text::kWorkDbNotOpen));
         return;
     }
+    const QDateTime answered = QDateTime::currentDateTime();
     window_.SetHourglass(true);
     HostMessage(Msg(text::kStoringTrunkData));
     values_.Clear();
@@ -188,6 +189,8 @@ void SourceTrunkReader::StoreTrunkListup() {
     // leaves nothing to copy or print. Settled before the host is told
     // anything, as the host's call may let other calls in.
     window_.SetNoSourceData(!stored || values_.rowCount() == 0);
+    if (stored && !failure && !cancelled)
+        readAt_ = answered;
     // The closing status says how many items were read and names what was
     // left out (with nothing read it clears the line), before any box: the
     // storing is over while the box is open.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -37,6 +38,10 @@ public:
     const QStringList& UnknownKeys() const { return unknownKeys_; }
     // The trunk whose data the work tables and the value list hold.
     const QString& TrunkRead() const { return trunkRead_; }
+    // When the exchange answered the last Get that was stored whole: what
+    // changed on the trunks after it, this engineer has not seen. Taken as
+    // the answer arrived, not once the engineer has closed its box.
+    const QDateTime& ReadAt() const { return readAt_; }
     // Told once each Get has ended: true when the trunk was read and stored
     // whole, false when it was refused, failed, cancelled or not assigned.
     void SetFinished(std::function<void(bool stored)> finished) { finished_ = std::move(finished); }
@@ -52,6 +57,7 @@ private:
 
     QStringList unknownKeys_;
     QString trunkRead_;
+    QDateTime readAt_;
     std::function<void(bool)> finished_;
 };
 

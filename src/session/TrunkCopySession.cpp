@@ -1,7 +1,6 @@
 #include "TrunkCopySession.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
@@ -75,8 +74,6 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
     reader_ = std::make_unique<SourceTrunkReader>(*this, *dispatcher_, *values_);
     reader_->RegisterSteps();
     reader_->SetFinished([this](bool stored) {
-        if (stored)
-            readAt_ = QDateTime::currentDateTime();
         // A command that waited for the trunk in the box to be read goes on
         // once the read is over, outside the step that ended it.
         auto next = std::exchange(afterRead_, {});
@@ -123,7 +120,7 @@ TrunkCopySession::TrunkCopySession(SessionWindow& window, SessionDialogs& dialog
         return journal ? Team().LastChanges(*journal, exchange, trunks)
                        : QHash<QString, LastChange>();
     };
-    netHooks.readAt = [this] { return readAt_; };
+    netHooks.readAt = [this] { return ReadAt(); };
     netHooks.lastCopy = [this](const QString& exchange) -> std::optional<JournalEntry> {
         CopyJournal* journal = Journal();
         if (!journal)
@@ -269,6 +266,10 @@ bool TrunkCopySession::ReadSourceThen(std::function<void()> next) {
 
 const QString& TrunkCopySession::TrunkRead() const {
     return reader_->TrunkRead();
+}
+
+const QDateTime& TrunkCopySession::ReadAt() const {
+    return reader_->ReadAt();
 }
 
 bool TrunkCopySession::Writing() const {

@@ -81,6 +81,8 @@ public:
     bool ReadSourceThen(std::function<void()> next);
     // The trunk whose data the value list holds (empty before a Get).
     const QString& TrunkRead() const;
+    // When the exchange answered the last Get stored whole.
+    const QDateTime& ReadAt() const;
     // A copy or an undo is writing to the exchange (not only reading).
     bool Writing() const;
     // Names the copies of this exchange recorded ahead that never finished
@@ -152,8 +154,6 @@ private:
     bool previewOnly_ = false;
     std::function<void()> afterRead_;
     bool continuing_ = false;  // a command that waited for a read is about to run
-    // When the source trunk was last read whole (the Get).
-    QDateTime readAt_;
 
     std::unique_ptr<Database> workDb_;
     std::unique_ptr<StandaloneLink> standaloneHost_;

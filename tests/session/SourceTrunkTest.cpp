@@ -51,8 +51,10 @@ TEST_F(SourceTrunkTest, ASourceNotAssignedEmptiesTheListAndAsksNoListup) {
 // box and the host's line, which says what was read before the box opens.
 TEST_F(SourceTrunkTest, AListupStoresTheCataloguesItemsAndSaysWhatItRead) {
     QString lineAtBox;
+    QDateTime readAtBox;  // a colleague's change while the box is open is one not seen
     tree_.boxes.onShow = [&](const MessageBoxRequest&) {
         lineAtBox = host_.messages.value(host_.messages.size() - 1);
+        readAtBox = session_->ReadAt();
     };
     const QString done = "The request has been completed.";
     QList<QStringList> repeating;  // thousands of unknown items, 3001 over and over
@@ -98,6 +100,10 @@ TEST_F(SourceTrunkTest, AListupStoresTheCataloguesItemsAndSaysWhatItRead) {
         if (!c.box.isEmpty()) {
             ASSERT_EQ(tree_.boxes.shown.size(), 1u);
             EXPECT_EQ(tree_.boxes.Last().prompt, c.box);
+        }
+        if (c.box == done) {
+            EXPECT_TRUE(readAtBox.isValid());
+            EXPECT_EQ(session_->ReadAt(), readAtBox);
         }
         if (c.line != u"*") {
             EXPECT_EQ(host_.messages.last(), c.line);
